@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quilto needs, skipping those already installed.
+# Usage: scripts/install-deps.sh [build|test]   (test adds what the tests need)
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev libgl-dev
+    nlohmann-json3-dev
+    fonts-ipafont-gothic fonts-ipafont-mincho
+)
+if [[ "${1:-build}" == test ]]; then
+    packages+=(
+        googletest libgtest-dev libgmock-dev libbenchmark-dev
+        xvfb xauth x11-apps
+        clang libclang-rt-14-dev
+    )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 \
+        install -y -qq --no-install-recommends "${missing[@]}"
+fi

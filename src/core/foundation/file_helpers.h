@@ -1,0 +1,38 @@
+#pragma once
+
+// File and path helpers. Folder settings are CP932 texts as the environment file stores
+// them; they become file-system paths (QString, UTF-8 on disk) through NativePath.
+// Failures are the status -1; nothing here shows a message.
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quilto {
+
+// The platform's separator; the routines take it as a parameter so the rule for the
+// Windows separator (a double-byte character whose second byte is 0x5C is no separator)
+// stays testable.
+constexpr char kPathSeparator = '/';
+
+void StripSeparator(std::string& path, char separator = kPathSeparator);
+std::string AppendSeparator(std::string_view path, char separator = kPathSeparator);
+
+// A CP932 path as a file-system path; bytes with no Unicode form are replaced (such a
+// path then simply does not exist).
+QString NativePath(std::string_view cp932Path);
+// When the exact name is missing, its last component is looked up case-insensitively in
+// its folder (files migrated from Windows: xkp00.dat for XKP00.Dat). Returns the path
+// unchanged when nothing matches.
+QString ResolveCaseInsensitive(const QString& path);
+
+std::int64_t FileSizeOf(const QString& path);
+int CanOpenFile(const QString& path);
+int CreateEmptyFile(const QString& path);
+// Deletes every plain file of folder whose extension (with its dot) equals extension,
+// letters compared in upper case; failures are ignored; returns 0.
+int DeleteFilesWithExt(const QString& folder, std::string_view extension);
+int CopyFileOver(const QString& source, const QString& target);
+
+}  // namespace quilto

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quilto {
+
+// An exact decimal with four places, stored as value x 10000. Every amount, quantity,
+// price and the tax rate is one of these, in memory and in the files.
+struct Fixed4 {
+    std::int64_t raw = 0;
+
+    static constexpr std::int64_t kScale = 10000;
+
+    static constexpr Fixed4 FromRaw(std::int64_t r) { return Fixed4{r}; }
+    static constexpr Fixed4 FromInt(std::int64_t v) { return Fixed4{v * kScale}; }
+
+    friend constexpr bool operator==(Fixed4, Fixed4) = default;
+    friend constexpr auto operator<=>(Fixed4, Fixed4) = default;
+    friend constexpr Fixed4 operator+(Fixed4 a, Fixed4 b) { return Fixed4{a.raw + b.raw}; }
+    friend constexpr Fixed4 operator-(Fixed4 a, Fixed4 b) { return Fixed4{a.raw - b.raw}; }
+    constexpr Fixed4& operator+=(Fixed4 b) {
+        raw += b.raw;
+        return *this;
+    }
+    constexpr Fixed4& operator-=(Fixed4 b) {
+        raw -= b.raw;
+        return *this;
+    }
+    friend constexpr Fixed4 operator-(Fixed4 a) { return Fixed4{-a.raw}; }
+};
+
+// The value in shortest decimal form: 80000 -> "8", 12345 -> "1.2345", -5000 -> "-0.5".
+std::string Fixed4ToText(Fixed4 value);
+
+// A cell text as a Fixed4: cleaned (CleanNumber), blank taken as 0, rounded to the nearest
+// ten-thousandth (halves away from zero). Text too large for the type saturates.
+Fixed4 TextToFixed4(std::string_view text);
+
+}  // namespace quilto

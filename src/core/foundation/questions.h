@@ -1,0 +1,31 @@
+#pragma once
+
+// Everything that asks the user goes through this seam: the app answers with dialogs,
+// tests with a script. Texts here are UTF-8 (they are shown, not stored).
+
+#include <optional>
+#include <string>
+
+namespace quilto {
+
+class Questions {
+  public:
+    virtual ~Questions() = default;
+
+    // The three-button question: 1, 2 or 3 for the button pressed, 0 for Esc, -1 when the
+    // window was closed any other way. A blank message or caption keeps the previous one;
+    // a button whose caption is blank is hidden.
+    virtual int AskButtons(const std::string& message, const std::string& caption,
+                           const std::string& button1, const std::string& button2,
+                           const std::string& button3) = 0;
+    // OK/Cancel: true for OK.
+    virtual bool AskOkCancel(const std::string& message, const std::string& caption) = 0;
+    // A plain message with one OK button.
+    virtual void Inform(const std::string& message, const std::string& caption = {}) = 0;
+    // A one-line input box; nullopt when cancelled.
+    virtual std::optional<std::string> AskText(const std::string& caption,
+                                               const std::string& prompt,
+                                               const std::string& initial) = 0;
+};
+
+}  // namespace quilto

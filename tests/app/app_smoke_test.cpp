@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+TEST(AppSmoke, RunsOffscreen) { EXPECT_EQ(QGuiApplication::platformName(), "offscreen"); }
