@@ -1,0 +1,29 @@
+#include "store/atomic_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace quilto {
+
+bool SaveFileAtomically(const QString& path, std::string_view bytes) {
+    // QSaveFile writes beside the target and fsyncs before the rename.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (file.size() > maxBytes) return std::nullopt;
+    const QByteArray data = file.read(maxBytes + 1);
+    if (data.size() > maxBytes) return std::nullopt;
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+}  // namespace quilto

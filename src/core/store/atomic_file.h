@@ -1,0 +1,20 @@
+#pragma once
+
+// Every rewrite of a data file goes through here: the new content is written to a
+// temporary file in the same folder, flushed to disk and renamed over the old file, so a
+// crash or a full disk at any moment leaves either the old file or the new one, complete.
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quilto {
+
+// true when the file now holds exactly bytes. On failure the old file is untouched.
+bool SaveFileAtomically(const QString& path, std::string_view bytes);
+
+// The whole file, or nullopt when it cannot be read or is larger than maxBytes.
+std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes);
+
+}  // namespace quilto

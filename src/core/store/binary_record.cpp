@@ -1,0 +1,86 @@
+#include "store/binary_record.h"
+
+#include <algorithm>
+
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+
+namespace {
+
+bool Fits(std::size_t size, std::size_t offset, std::size_t count) {
+    return offset <= size && count <= size - offset;
+}
+
+}  // namespace
+
+std::uint8_t RecordReader::U8(std::size_t offset) const {
+    return offset < bytes_.size() ? static_cast<std::uint8_t>(bytes_[offset]) : 0;
+}
+
+std::int32_t RecordReader::I32(std::size_t offset) const {
+    if (!Fits(bytes_.size(), offset, 4)) return 0;
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | U8(offset + static_cast<std::size_t>(i));
+    return static_cast<std::int32_t>(v);
+}
+
+std::int64_t RecordReader::I64(std::size_t offset) const {
+    if (!Fits(bytes_.size(), offset, 8)) return 0;
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | U8(offset + static_cast<std::size_t>(i));
+    return static_cast<std::int64_t>(v);
+}
+
+std::string RecordReader::ShortString(std::size_t offset, std::size_t capacity) const {
+    if (offset >= bytes_.size()) return {};
+    const std::size_t length = std::min<std::size_t>(U8(offset), capacity);
+    const std::size_t available = bytes_.size() - offset - 1;
+    return std::string(bytes_.substr(offset + 1, std::min(length, available)));
+}
+
+std::string RecordReader::Text(std::size_t offset, std::size_t capacity) const {
+    return TrimmedRight(ShortString(offset, capacity));
+}
+
+std::string_view RecordReader::Bytes(std::size_t offset, std::size_t count) const {
+    if (offset >= bytes_.size()) return {};
+    return bytes_.substr(offset, std::min(count, bytes_.size() - offset));
+}
+
+void RecordWriter::U8(std::size_t offset, std::uint8_t value) {
+    if (offset < bytes_.size()) bytes_[offset] = static_cast<char>(value);
+}
+
+void RecordWriter::I32(std::size_t offset, std::int32_t value) {
+    if (!Fits(bytes_.size(), offset, 4)) return;
+    auto v = static_cast<std::uint32_t>(value);
+    for (std::size_t i = 0; i < 4; ++i, v >>= 8) U8(offset + i, static_cast<std::uint8_t>(v));
+}
+
+void RecordWriter::I64(std::size_t offset, std::int64_t value) {
+    if (!Fits(bytes_.size(), offset, 8)) return;
+    auto v = static_cast<std::uint64_t>(value);
+    for (std::size_t i = 0; i < 8; ++i, v >>= 8) U8(offset + i, static_cast<std::uint8_t>(v));
+}
+
+void RecordWriter::ShortString(std::size_t offset, std::size_t capacity, std::string_view text) {
+    if (!Fits(bytes_.size(), offset, capacity + 1)) return;
+    const std::string cut =
+        CutToBytes(text, static_cast<int>(std::min<std::size_t>(capacity, 255)));
+    Zero(offset, capacity + 1);
+    U8(offset, static_cast<std::uint8_t>(cut.size()));
+    Bytes(offset + 1, cut);
+}
+
+void RecordWriter::Bytes(std::size_t offset, std::string_view data) {
+    if (!Fits(bytes_.size(), offset, data.size())) return;
+    std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+void RecordWriter::Zero(std::size_t offset, std::size_t count) {
+    if (!Fits(bytes_.size(), offset, count)) return;
+    std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), count, '\0');
+}
+
+}  // namespace quilto
