@@ -12,7 +12,9 @@
 namespace quilto {
 
 struct Cp932Error {
-    std::size_t offset = 0;  // byte offset in the input where conversion stopped
+    // Where conversion stopped: the byte offset of the undefined sequence or character in
+    // CP932 or UTF-8 input; for QString input, the index of the UTF-16 code unit.
+    std::size_t offset = 0;
 };
 
 // CP932 -> UTF-8 / QString. Fails on undefined or truncated byte sequences.
