@@ -33,6 +33,8 @@ int CreateEmptyFile(const QString& path);
 // Deletes every plain file of folder whose extension (with its dot) equals extension,
 // letters compared in upper case; failures are ignored; returns 0.
 int DeleteFilesWithExt(const QString& folder, std::string_view extension);
+// Copies source over target (replacing it whole, never leaving it half-written);
+// 0 when done, -1 when the copy failed and target is as it was.
 int CopyFileOver(const QString& source, const QString& target);
 
 }  // namespace quilto

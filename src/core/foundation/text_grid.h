@@ -22,7 +22,7 @@ class TextGrid {
     // Cells outside the grid read as empty and ignore writes.
     const std::string& Cell(int row, int col) const;
     void SetCell(int row, int col, std::string text);
-    void ClearRow(int row);
+    void ClearRow(int row);  // every column, the header column included
 
     int CurrentRow() const { return currentRow_; }
     void SetCurrentRow(int row) { currentRow_ = row; }

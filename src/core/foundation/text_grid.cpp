@@ -1,0 +1,88 @@
+#include "foundation/text_grid.h"
+
+#include <algorithm>
+
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+namespace {
+
+const std::string kEmptyCell;
+
+bool IsDataRow(const TextGrid& grid, int row) { return row >= 1 && row < grid.RowCount(); }
+
+}  // namespace
+
+TextGrid::TextGrid(int rowCount, int colCount)
+    : rows_(std::max(rowCount, 0)),
+      cols_(std::max(colCount, 0)),
+      cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)) {}
+
+const std::string& TextGrid::Cell(int row, int col) const {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return kEmptyCell;
+    return cells_[static_cast<std::size_t>(row) * cols_ + col];
+}
+
+void TextGrid::SetCell(int row, int col, std::string text) {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+    cells_[static_cast<std::size_t>(row) * cols_ + col] = std::move(text);
+}
+
+void TextGrid::ClearRow(int row) {
+    for (int col = 0; col < cols_; ++col) SetCell(row, col, {});
+}
+
+void InsertGridRow(TextGrid& grid, int firstCol) {
+    const int current = grid.CurrentRow();
+    if (!IsDataRow(grid, current)) return;
+    firstCol = std::max(firstCol, 0);
+    for (int row = grid.RowCount() - 1; row > current; --row) {
+        for (int col = firstCol; col < grid.ColCount(); ++col) {
+            grid.SetCell(row, col, grid.Cell(row - 1, col));
+        }
+    }
+    for (int col = firstCol; col < grid.ColCount(); ++col) grid.SetCell(current, col, {});
+}
+
+void DeleteGridRow(TextGrid& grid, int firstCol) {
+    // Guarded like InsertGridRow: from a header row the move would overwrite the headers.
+    const int current = grid.CurrentRow();
+    if (!IsDataRow(grid, current)) return;
+    firstCol = std::max(firstCol, 0);
+    for (int row = current; row < grid.RowCount() - 1; ++row) {
+        for (int col = firstCol; col < grid.ColCount(); ++col) {
+            grid.SetCell(row, col, grid.Cell(row + 1, col));
+        }
+    }
+    for (int col = firstCol; col < grid.ColCount(); ++col) {
+        grid.SetCell(grid.RowCount() - 1, col, {});
+    }
+}
+
+void CopyGridSelection(const TextGrid& source, TextGrid& target, int firstCol) {
+    const GridSelection& s = source.Selection();
+    target.SetSelection(s);
+    firstCol = std::max(firstCol, 0);
+    for (int row = std::min(s.top, s.bottom); row <= std::max(s.top, s.bottom); ++row) {
+        for (int col = firstCol; col < source.ColCount(); ++col) {
+            target.SetCell(row, col, source.Cell(row, col));
+        }
+    }
+}
+
+int GridRowUsed(const TextGrid& grid, int row) {
+    if (row < 0 || row >= grid.RowCount()) return 0;
+    for (int col = 1; col < grid.ColCount(); ++col) {
+        if (HasText(grid.Cell(row, col))) return 1;
+    }
+    return 0;
+}
+
+int LastUsedGridRow(const TextGrid& grid) {
+    for (int row = grid.RowCount() - 1; row >= 1; --row) {
+        if (GridRowUsed(grid, row) == 1) return row;
+    }
+    return 0;
+}
+
+}  // namespace quilto

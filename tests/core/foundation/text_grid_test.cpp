@@ -1,0 +1,129 @@
+#include "foundation/text_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quilto {
+namespace {
+
+// Five rows (a header and four data rows) of three columns; column 0 holds the row
+// numbers, which the row operations starting at column 1 must leave alone.
+TextGrid NumberedGrid() {
+    TextGrid grid(5, 3);
+    for (int row = 0; row < 5; ++row) {
+        grid.SetCell(row, 0, std::to_string(row));
+        grid.SetCell(row, 1, "a" + std::to_string(row));
+        grid.SetCell(row, 2, "b" + std::to_string(row));
+    }
+    return grid;
+}
+
+// Column 1 of every row, then column 0 of every row.
+std::vector<std::string> Columns(const TextGrid& grid) {
+    std::vector<std::string> out;
+    for (int col : {1, 0}) {
+        for (int row = 0; row < grid.RowCount(); ++row) out.push_back(grid.Cell(row, col));
+    }
+    return out;
+}
+
+using Texts = std::vector<std::string>;
+const Texts kNumbers = {"0", "1", "2", "3", "4"};
+
+TEST(TextGrid, InsertRowPushesTheRowsBelowDown) {
+    TextGrid grid = NumberedGrid();
+    grid.SetCurrentRow(2);
+    InsertGridRow(grid, 1);
+    Texts expected = {"a0", "a1", "", "a2", "a3"};  // the last row's a4 is lost
+    expected.insert(expected.end(), kNumbers.begin(), kNumbers.end());
+    EXPECT_EQ(Columns(grid), expected);
+    EXPECT_EQ(grid.Cell(2, 2), "");
+    EXPECT_EQ(grid.Cell(3, 2), "b2");
+
+    grid = NumberedGrid();
+    grid.SetCurrentRow(4);
+    InsertGridRow(grid, 1);
+    EXPECT_EQ(grid.Cell(4, 1), "");
+    EXPECT_EQ(grid.Cell(3, 1), "a3");
+}
+
+TEST(TextGrid, DeleteRowPullsTheRowsBelowUp) {
+    TextGrid grid = NumberedGrid();
+    grid.SetCurrentRow(2);
+    DeleteGridRow(grid, 1);
+    Texts expected = {"a0", "a1", "a3", "a4", ""};
+    expected.insert(expected.end(), kNumbers.begin(), kNumbers.end());
+    EXPECT_EQ(Columns(grid), expected);
+    EXPECT_EQ(grid.Cell(4, 2), "");
+
+    grid = NumberedGrid();
+    grid.SetCurrentRow(4);
+    DeleteGridRow(grid, 0);
+    EXPECT_EQ(grid.Cell(4, 0), "");
+    EXPECT_EQ(grid.Cell(3, 1), "a3");
+}
+
+TEST(TextGrid, RowOperationsLeaveHeadersAndOtherGridsAlone) {
+    const Texts untouched = Columns(NumberedGrid());
+    for (int current : {0, 5, -1}) {
+        TextGrid grid = NumberedGrid();
+        grid.SetCurrentRow(current);
+        InsertGridRow(grid, 1);
+        EXPECT_EQ(Columns(grid), untouched) << "insert at " << current;
+        DeleteGridRow(grid, 1);
+        EXPECT_EQ(Columns(grid), untouched) << "delete at " << current;
+    }
+}
+
+TEST(TextGrid, CopySelectionCopiesSelectedRowsFromFirstColumn) {
+    TextGrid source = NumberedGrid();
+    source.SetSelection({2, 1, 3, 2});
+    TextGrid target(5, 3);
+    target.SetCell(1, 1, "keep");
+    target.SetCell(2, 0, "keep0");
+
+    CopyGridSelection(source, target, 1);
+
+    EXPECT_EQ(target.Selection().top, 2);
+    EXPECT_EQ(target.Selection().bottom, 3);
+    EXPECT_EQ(target.Cell(1, 1), "keep");
+    EXPECT_EQ(target.Cell(2, 0), "keep0");
+    EXPECT_EQ(target.Cell(2, 1), "a2");
+    EXPECT_EQ(target.Cell(3, 2), "b3");
+    EXPECT_EQ(target.Cell(4, 1), "");
+}
+
+TEST(TextGrid, UsedRowsIgnoreTheNumberColumnAndBlanks) {
+    TextGrid grid(6, 3);
+    for (int row = 0; row < 6; ++row) grid.SetCell(row, 0, std::to_string(row));
+    EXPECT_EQ(LastUsedGridRow(grid), 0);
+
+    grid.SetCell(2, 2, "x");
+    grid.SetCell(4, 1, "   ");
+    EXPECT_EQ(LastUsedGridRow(grid), 2);
+    EXPECT_EQ(GridRowUsed(grid, 2), 1);
+    EXPECT_EQ(GridRowUsed(grid, 3), 0);
+    EXPECT_EQ(GridRowUsed(grid, 4), 0);
+    EXPECT_EQ(GridRowUsed(grid, 6), 0);
+
+    grid.SetCell(5, 1, "1,000");
+    EXPECT_EQ(LastUsedGridRow(grid), 5);
+}
+
+TEST(TextGrid, CellsOutsideTheGridReadEmptyAndIgnoreWrites) {
+    TextGrid grid(2, 2);
+    grid.SetCell(2, 0, "x");
+    grid.SetCell(0, -1, "x");
+    grid.SetCell(1, 1, "in");
+    EXPECT_EQ(grid.Cell(2, 0), "");
+    EXPECT_EQ(grid.Cell(-1, 0), "");
+    EXPECT_EQ(grid.Cell(1, 2), "");
+    EXPECT_EQ(grid.Cell(1, 1), "in");
+    grid.ClearRow(1);
+    EXPECT_EQ(grid.Cell(1, 1), "");
+}
+
+}  // namespace
+}  // namespace quilto
