@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QStringList>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -12,6 +16,123 @@ namespace {
 
 using test::Sjis;
 using test::Utf8;
+
+// tests/data/cp932_table.txt: every code of Microsoft's CP932 table, and the code Windows
+// writes for each character that has several.
+struct CodeTable {
+    std::map<unsigned, char16_t> decode;     // code (0x00XX single byte) -> character
+    std::map<char16_t, unsigned> preferred;  // character -> the code it is written as
+};
+
+CodeTable LoadCodeTable() {
+    CodeTable table;
+    QFile file(QStringLiteral(QUILTO_TEST_DATA_DIR "/cp932_table.txt"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        ADD_FAILURE() << "cannot read " << file.fileName().toStdString();
+        return table;
+    }
+    const auto hex = [](const QString& s) { return s.toUInt(nullptr, 16); };
+    std::map<char16_t, std::set<unsigned>> codesOf;
+    while (!file.atEnd()) {
+        const QString line = QString::fromLatin1(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
+        if (f[0] == u"=") {
+            table.preferred[static_cast<char16_t>(hex(f[1]))] = hex(f[2]);
+            continue;
+        }
+        EXPECT_EQ(f.size(), 17) << line.toStdString();
+        for (int i = 1; i < f.size(); ++i) {
+            if (f[i] == u"-") continue;
+            const unsigned code = hex(f[0]) + static_cast<unsigned>(i - 1);
+            const auto ch = static_cast<char16_t>(hex(f[i]));
+            table.decode[code] = ch;
+            codesOf[ch].insert(code);
+        }
+    }
+    for (const auto& [ch, codes] : codesOf) {
+        if (codes.size() == 1) {
+            EXPECT_EQ(table.preferred.count(ch), 0u) << "U+" << std::hex << int(ch);
+            table.preferred[ch] = *codes.begin();
+        } else {
+            EXPECT_EQ(codes.count(table.preferred[ch]), 1u) << "U+" << std::hex << int(ch);
+        }
+    }
+    return table;
+}
+
+std::string CodeBytes(unsigned code) {
+    if (code < 0x100) return std::string(1, static_cast<char>(code));
+    return {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+}
+
+bool IsLead(unsigned byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// UTF-8 of one BMP character, made by hand: Qt's converters treat U+FEFF as a byte order
+// mark and drop it.
+std::string Utf8Of(char16_t ch) {
+    if (ch < 0x80) return std::string(1, static_cast<char>(ch));
+    if (ch < 0x800)
+        return {static_cast<char>(0xC0 | ch >> 6), static_cast<char>(0x80 | (ch & 0x3F))};
+    return {static_cast<char>(0xE0 | ch >> 12), static_cast<char>(0x80 | (ch >> 6 & 0x3F)),
+            static_cast<char>(0x80 | (ch & 0x3F))};
+}
+
+const CodeTable& Table() {
+    static const CodeTable table = LoadCodeTable();
+    return table;
+}
+
+TEST(Cp932Table, EveryCodeDecodesToItsCharacter) {
+    // 191 single bytes and 7724 pairs: a short read of the fixture must not pass quietly.
+    ASSERT_EQ(Table().decode.size(), 7915u);
+    for (const auto& [code, ch] : Table().decode) {
+        const std::string bytes = CodeBytes(code);
+        EXPECT_EQ(Cp932ToUtf8(bytes), Utf8Of(ch)) << std::hex << code;
+        EXPECT_EQ(Cp932ToQString(bytes), QString(QChar(ch))) << std::hex << code;
+    }
+}
+
+TEST(Cp932Table, EveryCodeOutsideTheTableIsRefused) {
+    for (unsigned code = 0; code < 0x10000; ++code) {
+        const bool pair = code >= 0x100;
+        if (pair ? !IsLead(code >> 8) : IsLead(code)) continue;
+        if (Table().decode.count(code)) continue;
+        const std::string bytes = CodeBytes(code);
+        Cp932Error error;
+        error.offset = 99;
+        const auto decoded = Cp932ToUtf8(bytes, &error);
+        // A lead byte with a byte that cannot follow it: the second byte is a character of
+        // its own, so only the lead is at fault.
+        EXPECT_EQ(decoded, std::nullopt) << std::hex << code;
+        EXPECT_EQ(error.offset, 0u) << std::hex << code;
+        EXPECT_TRUE(Cp932ToQStringLossy(bytes).startsWith(QChar(QChar::ReplacementCharacter)))
+            << std::hex << code;
+    }
+}
+
+TEST(Cp932Table, EveryCharacterEncodesToTheWindowsCode) {
+    for (const auto& [ch, code] : Table().preferred) {
+        EXPECT_EQ(Utf8ToCp932(Utf8Of(ch)), CodeBytes(code)) << "U+" << std::hex << int(ch);
+        EXPECT_EQ(QStringToCp932(QString(QChar(ch))), CodeBytes(code))
+            << "U+" << std::hex << int(ch);
+    }
+}
+
+TEST(Cp932Table, EveryOtherCharacterIsRefused) {
+    ASSERT_FALSE(Table().preferred.empty());
+    for (char32_t cp = 0; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;  // no UTF-8 form
+        if (Table().preferred.count(static_cast<char16_t>(cp))) continue;
+        const std::string utf8 = Utf8Of(static_cast<char16_t>(cp));
+        Cp932Error error;
+        error.offset = 99;
+        EXPECT_EQ(Utf8ToCp932("ab" + utf8, &error), std::nullopt) << "U+" << std::hex << int(cp);
+        EXPECT_EQ(error.offset, 2u) << "U+" << std::hex << int(cp);
+    }
+}
 
 // The characters estimates live on, whose codes differ between CP932 converters.
 TEST(Cp932, NamedCharactersRoundTripAsWindowsCodes) {
