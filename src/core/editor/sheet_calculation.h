@@ -1,0 +1,63 @@
+#pragma once
+
+// The three sheet calculations: each walks its grid from row 1 to the last used row, works
+// out ordinary lines, fills in the special lines from running sums, brings every row into
+// display form and returns the sheet's totals. Fixed-point throughout.
+
+#include <string>
+
+#include "editor/sheet_layout.h"
+#include "foundation/fixed4.h"
+#include "foundation/text_grid.h"
+
+namespace quilto {
+
+struct CalculationSettings {
+    int amountRounding = 0;    // quantity x unit price to whole units (0 half up, 1, 2)
+    int taxRounding = 0;       // the consumption tax to whole units
+    int quantityDecimals = 1;  // summary and detail quantities: 1, or 2
+    // Captions written into a special line's blank name cell (CP932).
+    std::string subtotalCaption;
+    std::string discountCaption;
+    std::string totalCaption;
+    std::string taxCaption;
+    std::string grandTotalCaption;
+    std::string taxRateText;  // the cover's ZRitu, whole percent as typed
+};
+
+struct SheetTotals {
+    Fixed4 estimateAmount;  // every ordinary amount and the tax, less discounts
+    Fixed4 taxBase;         // the total line's amount (0 without a total line)
+    Fixed4 costTotal;       // every ordinary cost
+    int lastUsedRow = 0;
+};
+
+SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSettings& settings);
+
+// Rewrites the numeric cells of one row in display form (also used when the cursor leaves
+// a row).
+void FormatRowForDisplay(TextGrid& grid, SheetKind sheet, int row,
+                         const CalculationSettings& settings);
+
+// The four header figures from the sheet that supplies the totals, as shown (14 bytes,
+// thousands separators): MGoukei01, MGoukei11, MGoukei12, MGoukei13.
+struct HeaderFigures {
+    Fixed4 estimateAmount, totalExcludingTax, cost, grossProfit;
+    std::string MGoukei01, MGoukei11, MGoukei12, MGoukei13;
+};
+HeaderFigures HeaderFiguresOf(const SheetTotals& totals);
+
+// A detail sheet's figures MGoukei21 (amount) and MGoukei22 (cost), as shown.
+struct DetailFigures {
+    Fixed4 amount, cost;
+    std::string MGoukei21, MGoukei22;
+};
+DetailFigures DetailFiguresOf(const SheetTotals& totals);
+
+// A number right-aligned in width bytes. Unlike the plain formatter it never replaces a
+// value that does not fit by "0": it drops the separators, and if that is still too wide
+// it shows the value unpadded, so a figure is never lost from view or from the next
+// calculation.
+std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped);
+
+}  // namespace quilto

@@ -1,0 +1,67 @@
+#include "editor/sheet_layout.h"
+
+namespace quilto {
+
+const SheetColumns& ColumnsOf(SheetKind sheet) {
+    static const SheetColumns kBreakdown{301,       9, 300, 4,         5,         kNoColumn, 6,
+                                         kNoColumn, 7, 8,   kNoColumn, kNoColumn, 8};
+    static const SheetColumns kDetail{301, 14, 300, 5, 6, 7, 8, 9, 10, 11, 12, 13, 10};
+    static const SheetColumns kSummary{1001, 11, 1000, 4,         5,         6, 7,
+                                       8,    9,  10,   kNoColumn, kNoColumn, 10};
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return kBreakdown;
+        case SheetKind::Detail:
+            return kDetail;
+        case SheetKind::Summary:
+            break;
+    }
+    return kSummary;
+}
+
+const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
+    static const std::vector<ColumnSpec> kBreakdown = {
+        {" No.", 40, 0},
+        {"区分", 0, 3},
+        {"番号", 35, 4},
+        {"   工      事      名", 350, 40},
+        {"単位", 35, 4},
+        {" 数量", 50, 4},
+        {"    金   額", 120, 14},
+        {"   原    価", 120, 14},
+        {"  摘       要", 220, 28},
+    };
+    static const std::vector<ColumnSpec> kDetail = {
+        {" No.", 40, 0},         {" ｺｰﾄﾞ", 0, 6},
+        {"番号", 35, 4},         {" 商     品     名", 230, 40},
+        {" 規     格", 230, 40}, {"単位", 35, 4},
+        {"  数量", 60, 7},       {"   単  価", 77, 9},
+        {"   金   額", 93, 11},  {"   原単価", 77, 9},
+        {"   原   価", 93, 11},  {" 摘    要", 220, 28},
+        {"  歩掛単価", 0, 10},   {"  歩 掛 け", 0, 0},
+    };
+    static const std::vector<ColumnSpec> kSummary = {
+        {" No.", 45, 0},
+        {"区分", 0, 3},
+        {"番号", 35, 4},
+        {"   工      事      名", 340, 40},
+        {"単位", 35, 4},
+        {" 数量", 60, 7},
+        {"   単    価", 110, 12},
+        {"   金      額", 120, 14},
+        {"   原 単 価", 110, 12},
+        {"   原      価", 120, 14},
+        {"  摘       要", 220, 28},
+    };
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return kBreakdown;
+        case SheetKind::Detail:
+            return kDetail;
+        case SheetKind::Summary:
+            break;
+    }
+    return kSummary;
+}
+
+}  // namespace quilto

@@ -1,0 +1,41 @@
+#pragma once
+
+// The three sheets of an estimate and where each figure sits in their grids. Column 0 is
+// the row number, column 1 the line-kind marker (or a code), column 2 the line number text,
+// column 3 the name; the rest differs by sheet.
+
+#include <string>
+#include <vector>
+
+namespace quilto {
+
+enum class SheetKind { Breakdown, Detail, Summary };  // StringGrid1, StringGrid2, StringGrid3
+
+constexpr int kNoColumn = -1;
+
+struct SheetColumns {
+    int rowCount;  // with the header row
+    int colCount;
+    int lastDataRow;  // 300 or 1000
+    int unit;
+    int quantity;
+    int unitPrice;  // kNoColumn in the breakdown
+    int amount;
+    int costUnitPrice;  // kNoColumn in the breakdown
+    int cost;
+    int remarks;
+    int labourRate;       // detail only
+    int labourAmount;     // detail only
+    int lastEnterColumn;  // the last column Enter visits before the next row
+};
+
+const SheetColumns& ColumnsOf(SheetKind sheet);
+
+struct ColumnSpec {
+    const char* header;  // UTF-8; the grid holds it as CP932
+    int width;           // pixels
+    int maxBytes;        // 0: not typed
+};
+const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet);
+
+}  // namespace quilto
