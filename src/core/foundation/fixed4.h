@@ -34,8 +34,10 @@ struct Fixed4 {
 // The value in shortest decimal form: 80000 -> "8", 12345 -> "1.2345", -5000 -> "-0.5".
 std::string Fixed4ToText(Fixed4 value);
 
-// A cell text as a Fixed4: cleaned (CleanNumber), blank taken as 0, rounded to the nearest
-// ten-thousandth (halves away from zero). Text too large for the type saturates.
+// A cell text as a Fixed4: cleaned (CleanNumber), blank or non-numeric taken as 0, converted
+// exactly and rounded to the nearest ten-thousandth (halves away from zero). Text too large
+// for the type saturates at +/- the largest raw value (never the most negative one, so that
+// negation stays defined).
 Fixed4 TextToFixed4(std::string_view text);
 
 }  // namespace quilto

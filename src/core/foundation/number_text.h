@@ -11,9 +11,14 @@
 namespace quilto {
 
 // 1 blank, -1 not a valid decimal number (leading blanks allowed, nothing after it), 0 valid.
+// The accepted forms are written out at ParseDecimal (foundation/decimal_text.h).
 int IsInvalidNumber(std::string_view text);
+// The integer value; 0 for anything else: invalid text, a ".", an exponent (1e3) or a value
+// outside the range of long long.
 long long ToInt(std::string_view text);
+// The nearest double; 0 for invalid text and for values beyond the range of a double.
 double ToFloat(std::string_view text);
+// Trimmed, then only the digits, the first "." and the first "-" are kept, where they stand.
 std::string CleanNumber(std::string_view text);
 
 // Status of FormatNumber: 0 ok, -1 not a number, -2 bad width/decimals, -4 too wide,
@@ -22,12 +27,18 @@ struct FormattedNumber {
     int status = 0;
     std::string text;
 };
+// Right-aligned in width bytes with the given decimals; more decimals than asked are rounded
+// half away from zero on the exact decimal value. Too wide: status -4 and the text as given.
 FormattedNumber FormatNumber(int width, int decimals, std::string_view text, bool grouping);
+// FormatNumber, with a right-aligned "0" in place of anything it refuses.
 std::string FormatGrouped(int width, int decimals, std::string_view text);
 std::string FormatPlain(int width, int decimals, std::string_view text);
 
 // Rounding modes: 0 half up, 1 truncate, 2 away from zero; anything else acts as 1.
 enum RoundingMode : int { kRoundHalfUp = 0, kRoundTruncate = 1, kRoundUp = 2 };
+// Rounds in place by the first dropped digit only; -1 (text unchanged) when it is not a
+// number. A rounded text comes back in plain decimal form (possibly ending in "." after a
+// carry); a text with nothing to drop, or negative decimals, is left as it was.
 int RoundDecimal(std::string& text, int decimals, int mode);
 Fixed4 RoundFixed(int decimals, int mode, Fixed4 value);
 
