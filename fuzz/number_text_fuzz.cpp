@@ -1,0 +1,46 @@
+// Cell texts are typed by users and read from files: the number and byte routines must give
+// a defined result for any bytes, and keep their width promises.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/fixed4.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    const int width = data[0] % 40;
+    const int decimals = data[1] % 6;
+    const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
+    using namespace quilto;
+
+    const bool valid = IsInvalidNumber(text) == 0;
+    ToInt(text);
+    ToFloat(text);
+
+    const std::string grouped = FormatGrouped(width, decimals, text);
+    Require(grouped.empty() || grouped.size() == static_cast<std::size_t>(width));
+
+    std::string rounded = text;
+    const int status = RoundDecimal(rounded, decimals, data[1] % 4);
+    Require(status == (valid ? 0 : -1));
+    if (status == 0) Require(IsInvalidNumber(rounded) == 0);
+
+    const Fixed4 value = TextToFixed4(text);
+    Require(TextToFixed4(Fixed4ToText(value)) == value);
+
+    if (width > 0) Require(PadRightBytes(text, width).size() == static_cast<std::size_t>(width));
+    Require(PadLeftBytes(text, width).size() == static_cast<std::size_t>(width));
+    Require(CutToBytes(text, width).size() <= static_cast<std::size_t>(width));
+    return 0;
+}
