@@ -6,9 +6,11 @@
 namespace quilto {
 
 bool SaveFileAtomically(const QString& path, std::string_view bytes) {
-    // QSaveFile writes beside the target and fsyncs before the rename.
+    // QSaveFile writes beside the target and fsyncs before the rename. Unbuffered, so that
+    // a short write (full disk, file-size limit) shows in write()'s count: a buffered
+    // QSaveFile (Qt 6.4) loses the failure of its final flush and commits a cut file.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size) {
         file.cancelWriting();
