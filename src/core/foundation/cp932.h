@@ -20,7 +20,9 @@ struct Cp932Error {
 // CP932 -> UTF-8 / QString. Fails on undefined or truncated byte sequences.
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932, Cp932Error* error = nullptr);
 std::optional<QString> Cp932ToQString(std::string_view cp932, Cp932Error* error = nullptr);
-// For display of untrusted bytes: undefined sequences become U+FFFD.
+// For display of untrusted bytes: each undefined code becomes one U+FFFD. A lead byte whose
+// next byte cannot follow it (or that ends the text) is replaced on its own, and that next
+// byte is read as itself, so "\x81 abc" still shows " abc".
 QString Cp932ToQStringLossy(std::string_view cp932);
 
 // UTF-8 / QString -> CP932. Fails on characters with no CP932 form (and on the one-way
