@@ -1,0 +1,77 @@
+#include "cli/cli_support.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "foundation/cp932.h"
+#include "store/environment.h"
+
+namespace quilto::cli {
+
+bool TakeAnswerFlag(std::vector<std::string>& args, Answer& answer) {
+    const bool yes = std::find(args.begin(), args.end(), "--yes") != args.end();
+    const bool no = std::find(args.begin(), args.end(), "--no") != args.end();
+    if (yes && no) {
+        PrintError("--yes and --no exclude each other");
+        return false;
+    }
+    answer = yes ? Answer::kYes : (no ? Answer::kNo : Answer::kUnset);
+    std::erase_if(args, [](const std::string& a) { return a == "--yes" || a == "--no"; });
+    return true;
+}
+
+void CliQuestions::Note(const std::string& question, const std::string& answer) const {
+    std::string line = "question: " + question + " -> " + answer;
+    if (answer_ == Answer::kUnset) line += " (no --yes or --no given)";
+    PrintError(line);
+}
+
+int CliQuestions::AskButtons(const std::string& message, const std::string& caption,
+                             const std::string& button1, const std::string&, const std::string&) {
+    const bool yes = answer_ == Answer::kYes;
+    Note(caption.empty() ? message : caption + ": " + message, yes ? "\"" + button1 + "\"" : "Esc");
+    return yes ? 1 : 0;
+}
+
+bool CliQuestions::AskOkCancel(const std::string& message, const std::string& caption) {
+    const bool yes = answer_ == Answer::kYes;
+    Note(caption.empty() ? message : caption + ": " + message, yes ? "OK" : "Cancel");
+    return yes;
+}
+
+void CliQuestions::Inform(const std::string& message, const std::string& caption) {
+    PrintError(caption.empty() ? message : caption + ": " + message);
+}
+
+std::optional<std::string> CliQuestions::AskText(const std::string& caption,
+                                                 const std::string& prompt, const std::string&) {
+    Note(caption.empty() ? prompt : caption + ": " + prompt, "cancelled");
+    return std::nullopt;
+}
+
+int LoadEnvironment(Environment& environment) { return ReadEnvironment(environment); }
+
+std::string JsonText(std::string_view cp932) {
+    if (auto utf8 = Cp932ToUtf8(cp932)) return *utf8;
+    return Cp932ToQStringLossy(cp932).toStdString();
+}
+
+std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_view field,
+                                     std::string& error) {
+    if (!value.is_string()) {
+        error = std::string(field) + ": not a text";
+        return std::nullopt;
+    }
+    const auto& utf8 = value.get_ref<const std::string&>();
+    Cp932Error where;
+    if (auto bytes = Utf8ToCp932(utf8, &where)) return bytes;
+    error = std::string(field) + ": a character at byte " + std::to_string(where.offset) +
+            " has no Shift-JIS (CP932) form";
+    return std::nullopt;
+}
+
+void PrintError(std::string_view message) {
+    std::fprintf(stderr, "quilto-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+}  // namespace quilto::cli
