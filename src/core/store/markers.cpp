@@ -1,0 +1,254 @@
+#include "store/markers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <utility>
+
+#include "foundation/file_helpers.h"
+#include "foundation/text_bytes.h"
+#include "store/environment.h"
+
+// Every unlink of a marker happens while this process holds the marker's write lock and
+// after checking that the name still refers to the locked file. Hold likewise checks the
+// name after taking the lock. Together this closes the races between a copy creating a
+// marker, a copy releasing it and a copy deleting leftovers: nobody can remove a name that
+// another copy has locked, and a copy that locked a file just removed by someone else
+// notices and starts again with the new file.
+
+namespace quilto {
+namespace {
+
+constexpr const char* kEstimateCreateFailed = "見積排他ファイル エラー=";
+constexpr const char* kEstimateOpenFailed = "見積ファイル処理エラ－ ";
+constexpr const char* kMasterCreateFailed = "マスタ排他ファイル エラー=";
+constexpr const char* kMasterOpenFailed = "マスタファイル処理エラ－ ";
+
+// A hold that keeps losing its freshly locked file to a concurrent release gives up after
+// this many tries rather than spinning.
+constexpr int kHoldAttempts = 8;
+
+enum class LockResult { kTaken, kHeldElsewhere, kError };
+
+LockResult TryWriteLock(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;  // the whole file, however long
+    lock.l_pid = 0;  // required for open-file-description locks
+    for (;;) {
+        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return LockResult::kTaken;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EACCES) return LockResult::kHeldElsewhere;
+        return LockResult::kError;
+    }
+}
+
+bool IsRegularFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// True when name still refers to the file open as fd.
+bool NameRefersTo(int fd, const QByteArray& name) {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0 || ::lstat(name.constData(), &named) != 0) return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Opens without following a symbolic link and without blocking on a FIFO that happens to
+// carry a marker's name.
+int OpenForLock(const QByteArray& name, int extraFlags) {
+    for (;;) {
+        const int fd = ::open(name.constData(),
+                              O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | extraFlags, 0666);
+        if (fd >= 0 || errno != EINTR) return fd;
+    }
+}
+
+bool IsBlank(std::string_view text) { return Trimmed(text).empty(); }
+
+}  // namespace
+
+int DeleteMarkerIfFree(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = OpenForLock(name, 0);
+    if (fd < 0) return -1;
+    int result = -1;
+    if (IsRegularFile(fd) && TryWriteLock(fd) == LockResult::kTaken && NameRefersTo(fd, name) &&
+        ::unlink(name.constData()) == 0) {
+        result = 0;
+    }
+    ::close(fd);  // drops the lock
+    return result;
+}
+
+MarkerFolders MarkerFoldersOf(Environment& environment) {
+    return {[&environment] { return NativePath(DataFolder(environment)); },
+            [&environment] { return NativePath(MasterFolder(environment)); }};
+}
+
+Markers::Markers(Questions& questions, MarkerFolders folders)
+    : questions_(questions), folders_(std::move(folders)) {}
+
+Markers::~Markers() {
+    LetGo(estimate_);
+    LetGo(master_);
+}
+
+QString Markers::EstimateMarkerName(std::string_view number) {
+    return NativePath(std::string("m_") + std::string(number) + ".tmp");
+}
+
+QString Markers::MasterMarkerName() { return QStringLiteral("Master.tmp"); }
+
+QString Markers::EstimatePath(std::string_view number) const {
+    return QDir(folders_.dataFolder()).filePath(EstimateMarkerName(number));
+}
+
+QString Markers::MasterPath() const {
+    return QDir(folders_.masterFolder()).filePath(MasterMarkerName());
+}
+
+void Markers::ClearEstimateInUse() {
+    if (estimate_.state == kMarkerInUse) estimate_.state = kMarkerNone;
+}
+
+int Markers::CheckEstimateMarker(std::string_view number) {
+    if (CanOpenFile(EstimatePath(number)) == 0) {
+        estimate_.state = kMarkerInUse;
+        return 0;
+    }
+    estimate_.state = kMarkerNone;
+    return -1;
+}
+
+int Markers::HoldEstimateMarker(std::string_view number) {
+    if (estimate_.state == kMarkerInUse) return 0;
+    if (IsBlank(number)) {
+        LetGo(estimate_);
+        estimate_.state = kMarkerNone;
+        return -2;
+    }
+    return Hold(estimate_, EstimatePath(number), {kEstimateCreateFailed, kEstimateOpenFailed});
+}
+
+int Markers::ReleaseEstimateMarker(std::string_view number) {
+    return Release(estimate_, EstimatePath(number));
+}
+
+int Markers::CheckMasterMarker() {
+    if (CanOpenFile(MasterPath()) == 0) {
+        master_.state = kMarkerInUse;
+        return 0;
+    }
+    return -1;
+}
+
+int Markers::HoldMasterMarker() {
+    return Hold(master_, MasterPath(), {kMasterCreateFailed, kMasterOpenFailed});
+}
+
+int Markers::ReleaseMasterMarker() { return Release(master_, MasterPath()); }
+
+int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
+    if (slot.state == kMarkerInUse) return 0;
+    if (slot.fd >= 0) {
+        if (slot.heldPath == path) {
+            slot.state = kMarkerHeld;
+            return 0;
+        }
+        LetGo(slot);  // a second hold must not take a lock on top of our own first one
+    }
+    slot.state = kMarkerNone;
+
+    const QByteArray name = QFile::encodeName(path);
+    for (int attempt = 0; attempt < kHoldAttempts; ++attempt) {
+        const bool existed = CanOpenFile(path) == 0;
+        const int fd = OpenForLock(name, existed ? 0 : O_CREAT);
+        if (fd < 0) {
+            if (existed && errno == ENOENT) continue;  // deleted between the test and the open
+            questions_.Inform(existed ? std::string(messages.openFailed)
+                                      : std::string(messages.createFailed) + "-1");
+            return -10;
+        }
+        if (!IsRegularFile(fd)) {
+            ::close(fd);
+            questions_.Inform(messages.openFailed);
+            return -10;
+        }
+        switch (TryWriteLock(fd)) {
+            case LockResult::kTaken:
+                break;
+            case LockResult::kHeldElsewhere:
+                // Another copy edits this data: work read-only, never as a second holder.
+                ::close(fd);
+                slot.state = kMarkerInUse;
+                return 0;
+            case LockResult::kError:
+                ::close(fd);
+                questions_.Inform(messages.openFailed);
+                return -10;
+        }
+        if (!NameRefersTo(fd, name)) {
+            // Released or cleared away by another copy between our open and our lock.
+            ::close(fd);
+            continue;
+        }
+        // A marker has no content; truncation failing changes nothing about the hold.
+        (void)::ftruncate(fd, 0);
+        slot.fd = fd;
+        slot.heldPath = path;
+        slot.state = kMarkerHeld;
+        return 0;
+    }
+    questions_.Inform(messages.openFailed);
+    return -10;
+}
+
+int Markers::Release(Slot& slot, const QString& path) {
+    int result = 0;
+    if (slot.fd >= 0) {
+        result = LetGo(slot);
+    } else if (slot.state != kMarkerInUse) {
+        // Not ours to hold: it may still be deleted when nobody holds it (a leftover).
+        result = DeleteMarkerIfFree(path);
+    }
+    slot.state = kMarkerNone;
+    return result;
+}
+
+int Markers::LetGo(Slot& slot) {
+    if (slot.fd < 0) return -1;
+    const QByteArray name = QFile::encodeName(slot.heldPath);
+    const int result = NameRefersTo(slot.fd, name) && ::unlink(name.constData()) == 0 ? 0 : -1;
+    ::close(slot.fd);
+    slot.fd = -1;
+    slot.heldPath.clear();
+    return result;
+}
+
+int Markers::DeleteLeftoverMarkers() {
+    for (const QString& folder : {folders_.dataFolder(), folders_.masterFolder()}) {
+        const QDir dir(folder);
+        // Plain files only: hidden files, folders, links, FIFOs and devices are skipped.
+        const QStringList names = dir.entryList(QDir::Files | QDir::NoSymLinks);
+        for (const QString& entry : names) {
+            if (QFileInfo(entry).suffix().compare(QStringLiteral("tmp"), Qt::CaseInsensitive) !=
+                0) {
+                continue;
+            }
+            DeleteMarkerIfFree(dir.filePath(entry));
+        }
+    }
+    return 0;
+}
+
+}  // namespace quilto

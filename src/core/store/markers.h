@@ -1,0 +1,110 @@
+#pragma once
+
+// Exclusive-use markers: the only coordination between copies of the program sharing one
+// data folder and one master folder. A marker is an empty file beside the data
+// ("m_NNNNNN.tmp" for an estimate, "Master.tmp" for all master lists) that the copy
+// editing the data keeps open.
+//
+// On this platform deleting an open file succeeds, so "held open" alone protects nothing.
+// A marker is therefore held with an open-file-description lock (a write lock on the
+// descriptor kept open while held): a copy that cannot take the lock opens the data
+// read-only, and nothing deletes a marker file whose lock someone else holds. The lock
+// belongs to the open file description, so it conflicts even with another descriptor of
+// this same process and is dropped by the kernel when a copy dies.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "foundation/questions.h"
+
+namespace quilto {
+
+// One value per marker kind for the whole run; the editor and the registration window work
+// read-only while their marker's state is kMarkerInUse.
+enum MarkerState : int {
+    kMarkerNone = 0,     // no marker handled by this program
+    kMarkerHeld = 1,     // this program created the marker and holds it
+    kMarkerInUse = 100,  // the marker was found to exist: the data opens read-only
+};
+
+// Where the markers live. Each call gives the folder as it is at that moment (the folder
+// settings may be re-read), as a file-system path; "DAT/" and "MST/" by default.
+struct MarkerFolders {
+    std::function<QString()> dataFolder;
+    std::function<QString()> masterFolder;
+};
+
+class Environment;
+// The folders of the environment's folder rule, formed anew at every use.
+MarkerFolders MarkerFoldersOf(Environment& environment);
+
+class Markers {
+  public:
+    Markers(Questions& questions, MarkerFolders folders);
+    // A marker still held when the run ends is released, not left behind as a leftover.
+    ~Markers();
+    Markers(const Markers&) = delete;
+    Markers& operator=(const Markers&) = delete;
+
+    MarkerState EstimateState() const { return estimate_.state; }
+    MarkerState MasterState() const { return master_.state; }
+    // The estimate list forgets a marker it found in use once it has refused the deletion.
+    void ClearEstimateInUse();
+
+    // 0 when the marker exists (state kMarkerInUse), -1 when it does not (state
+    // kMarkerNone). A marker left behind by a crash exists too, until the leftover
+    // deletion removes it.
+    int CheckEstimateMarker(std::string_view number);
+    // 0 when held, and also when the marker turns out to be held by another copy (state
+    // kMarkerInUse: read-only) or the state already is kMarkerInUse; -2 for a blank
+    // number; -10 after the error message has been shown.
+    int HoldEstimateMarker(std::string_view number);
+    // 0, or -1 when the marker could not be deleted (it is missing, or another copy holds
+    // it); the state is kMarkerNone afterwards. In state kMarkerInUse the other copy's
+    // marker is left alone.
+    int ReleaseEstimateMarker(std::string_view number);
+
+    // As above for "Master.tmp"; a check that finds no marker leaves the state unchanged.
+    int CheckMasterMarker();
+    int HoldMasterMarker();
+    int ReleaseMasterMarker();
+
+    // Deletes every "*.tmp" file (extension in any letter case) of the data folder and
+    // then of the master folder whose lock can be taken: markers held by a running copy,
+    // this one included, are skipped silently. Returns 0.
+    int DeleteLeftoverMarkers();
+
+    static QString EstimateMarkerName(std::string_view number);
+    static QString MasterMarkerName();
+
+  private:
+    struct Slot {
+        MarkerState state = kMarkerNone;
+        int fd = -1;  // open while held
+        QString heldPath;
+    };
+    struct Messages {
+        const char* createFailed;
+        const char* openFailed;
+    };
+
+    int Hold(Slot& slot, const QString& path, const Messages& messages);
+    int Release(Slot& slot, const QString& path);
+    // Deletes the held marker while its lock is still ours, then closes it.
+    static int LetGo(Slot& slot);
+    QString EstimatePath(std::string_view number) const;
+    QString MasterPath() const;
+
+    Questions& questions_;
+    MarkerFolders folders_;
+    Slot estimate_;
+    Slot master_;
+};
+
+// Deletes path only when its lock can be taken, i.e. no running copy holds it; 0 when the
+// file was deleted, -1 otherwise.
+int DeleteMarkerIfFree(const QString& path);
+
+}  // namespace quilto

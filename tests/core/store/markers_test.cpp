@@ -1,0 +1,380 @@
+#include "store/markers.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <string>
+
+#include "store/environment.h"
+#include "support/scripted_questions.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::ScriptedQuestions;
+using test::WorkingFolder;
+
+MarkerFolders DefaultFolders() {
+    return {[] { return QStringLiteral("DAT"); }, [] { return QStringLiteral("MST"); }};
+}
+
+bool Exists(const QString& path) { return QFileInfo::exists(path); }
+
+void Touch(const QString& path, const std::string& content = {}) { test::WriteAll(path, content); }
+
+// Questions for a forked copy of the program, where gtest must not be touched.
+class SilentQuestions : public Questions {
+  public:
+    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
+                   const std::string&) override {
+        return 0;
+    }
+    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
+    void Inform(const std::string&, const std::string&) override {}
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// Another running copy of the program sharing the working folder: a forked child that holds
+// a marker until it is told to release it or is killed.
+class OtherCopy {
+  public:
+    // An empty number holds the master marker.
+    explicit OtherCopy(std::string number) {
+        int report[2];
+        int command[2];
+        if (::pipe(report) != 0 || ::pipe(command) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(report[0]);
+            ::close(command[1]);
+            RunChild(number, report[1], command[0]);
+        }
+        ::close(report[1]);
+        ::close(command[0]);
+        reportFd_ = report[0];
+        commandFd_ = command[1];
+        char state = 0;
+        if (::read(reportFd_, &state, 1) == 1) heldState_ = static_cast<unsigned char>(state);
+    }
+    ~OtherCopy() { Crash(); }
+    OtherCopy(const OtherCopy&) = delete;
+    OtherCopy& operator=(const OtherCopy&) = delete;
+
+    // The state the child reached with its hold; -1 when the child never reported.
+    int HeldState() const { return heldState_; }
+
+    // Ends the child as a crash would: the marker file stays behind, the lock goes.
+    void Crash() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        ::close(reportFd_);
+        ::close(commandFd_);
+    }
+
+    // Lets the child release its marker and end; its release result.
+    int Finish() {
+        if (pid_ <= 0) return -99;
+        ::close(commandFd_);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        ::close(reportFd_);
+        return WIFEXITED(status) ? WEXITSTATUS(status) - 100 : -99;
+    }
+
+  private:
+    [[noreturn]] static void RunChild(const std::string& number, int reportFd, int commandFd) {
+        SilentQuestions questions;
+        int state = -1;
+        int released = -99;
+        {
+            Markers markers(questions, DefaultFolders());
+            const bool master = number.empty();
+            if ((master ? markers.HoldMasterMarker() : markers.HoldEstimateMarker(number)) == 0) {
+                state = master ? markers.MasterState() : markers.EstimateState();
+            }
+            const char report = static_cast<char>(state);
+            (void)::write(reportFd, &report, 1);
+            char ignored;
+            while (::read(commandFd, &ignored, 1) > 0) {
+            }
+            released =
+                master ? markers.ReleaseMasterMarker() : markers.ReleaseEstimateMarker(number);
+        }
+        ::_exit(100 + released);
+    }
+
+    pid_t pid_ = -1;
+    int reportFd_ = -1;
+    int commandFd_ = -1;
+    int heldState_ = -1;
+};
+
+TEST(MarkersTest, CheckCountsAnyExistingMarkerAsInUse) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+
+    EXPECT_EQ(markers.CheckEstimateMarker("000001"), -1);
+    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+
+    // A leftover of a crash: nobody holds it, yet it counts until the leftovers are cleared.
+    Touch("DAT/m_000001.tmp");
+    EXPECT_EQ(markers.CheckEstimateMarker("000001"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(markers.CheckEstimateMarker("000002"), -1);
+    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+
+    // A folder of the marker's name is no marker.
+    QDir().mkdir("DAT/m_000003.tmp");
+    EXPECT_EQ(markers.CheckEstimateMarker("000003"), -1);
+
+    // The master check leaves the state alone when it finds nothing.
+    EXPECT_EQ(markers.CheckMasterMarker(), -1);
+    EXPECT_EQ(markers.MasterState(), kMarkerNone);
+    Touch("MST/Master.tmp");
+    EXPECT_EQ(markers.CheckMasterMarker(), 0);
+    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+    QFile::remove("MST/Master.tmp");
+    EXPECT_EQ(markers.CheckMasterMarker(), -1);
+    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+}
+
+TEST(MarkersTest, HoldCreatesAnEmptyMarkerAndReleaseDeletesIt) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+
+    EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(test::ReadAll("DAT/m_000007.tmp"), "");
+    EXPECT_TRUE(Exists("DAT/m_000007.tmp"));
+    // Holding the same marker again keeps the one hold (it would otherwise block itself).
+    EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_FALSE(Exists("DAT/m_000007.tmp"));
+
+    EXPECT_EQ(markers.HoldMasterMarker(), 0);
+    EXPECT_EQ(markers.MasterState(), kMarkerHeld);
+    EXPECT_TRUE(Exists("MST/Master.tmp"));
+    EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
+    EXPECT_EQ(markers.MasterState(), kMarkerNone);
+    EXPECT_FALSE(Exists("MST/Master.tmp"));
+
+    // Nothing left to delete.
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), -1);
+}
+
+TEST(MarkersTest, HoldTakesOverACrashLeftoverAndEmptiesIt) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+    Touch("DAT/m_000004.tmp", "left by a crash");
+
+    EXPECT_EQ(markers.HoldEstimateMarker("000004"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(test::ReadAll("DAT/m_000004.tmp"), "");
+}
+
+TEST(MarkersTest, HoldRefusesABlankNumberAndDoesNothingInReadOnlyMode) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+
+    EXPECT_EQ(markers.HoldEstimateMarker("  "), -2);
+    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_TRUE(QDir("DAT").isEmpty());
+
+    // Found in use by the list: the editor's hold must not touch the other copy's marker,
+    // and neither must its release.
+    Touch("DAT/m_000005.tmp", "x");
+    ASSERT_EQ(markers.CheckEstimateMarker("000005"), 0);
+    EXPECT_EQ(markers.HoldEstimateMarker("000005"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(test::ReadAll("DAT/m_000005.tmp"), "x");
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000005"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_TRUE(Exists("DAT/m_000005.tmp"));
+}
+
+TEST(MarkersTest, HoldThatCannotCreateTheMarkerSaysSo) {
+    struct Case {
+        const char* what;
+        bool master;
+        const char* blocker;  // folder made at the marker's name; nullptr: folder missing
+        const char* message;
+    };
+    const Case cases[] = {
+        {"estimate, data folder missing", false, nullptr, "見積排他ファイル エラー=-1"},
+        {"estimate, folder in the way", false, "DAT/m_000009.tmp", "見積排他ファイル エラー=-1"},
+        {"master, master folder missing", true, nullptr, "マスタ排他ファイル エラー=-1"},
+        {"master, folder in the way", true, "MST/Master.tmp", "マスタ排他ファイル エラー=-1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkingFolder folder;
+        if (c.blocker) {
+            QDir().mkdir(c.blocker);
+        } else {
+            QDir().rmdir(c.master ? "MST" : "DAT");
+        }
+        ScriptedQuestions questions;
+        questions.ExpectInform(c.message);
+        Markers markers(questions, DefaultFolders());
+        EXPECT_EQ(c.master ? markers.HoldMasterMarker() : markers.HoldEstimateMarker("000009"),
+                  -10);
+        EXPECT_EQ(c.master ? markers.MasterState() : markers.EstimateState(), kMarkerNone);
+        questions.Done();
+    }
+}
+
+// Two copies in one process still exclude each other: the lock belongs to the open file,
+// not to the process.
+TEST(MarkersTest, ASecondCopyGetsReadOnlyAndCannotRemoveTheHeldMarker) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers first(questions, DefaultFolders());
+    Markers second(questions, DefaultFolders());
+    ASSERT_EQ(first.HoldEstimateMarker("000010"), 0);
+    ASSERT_EQ(first.HoldMasterMarker(), 0);
+
+    EXPECT_EQ(second.HoldEstimateMarker("000010"), 0);
+    EXPECT_EQ(second.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(second.HoldMasterMarker(), 0);
+    EXPECT_EQ(second.MasterState(), kMarkerInUse);
+
+    // A release without a hold may clear a leftover, never a held marker.
+    Markers third(questions, DefaultFolders());
+    EXPECT_EQ(third.ReleaseEstimateMarker("000010"), -1);
+    EXPECT_EQ(third.ReleaseMasterMarker(), -1);
+    EXPECT_TRUE(Exists("DAT/m_000010.tmp"));
+    EXPECT_TRUE(Exists("MST/Master.tmp"));
+
+    // Read-only: the holder's marker is left alone.
+    EXPECT_EQ(second.ReleaseEstimateMarker("000010"), 0);
+    EXPECT_EQ(second.EstimateState(), kMarkerNone);
+    EXPECT_TRUE(Exists("DAT/m_000010.tmp"));
+
+    ASSERT_EQ(first.ReleaseEstimateMarker("000010"), 0);
+    EXPECT_EQ(third.HoldEstimateMarker("000010"), 0);
+    EXPECT_EQ(third.EstimateState(), kMarkerHeld);
+}
+
+TEST(MarkersTest, LeftoverDeletionSkipsHeldMarkersAndOtherExtensions) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+    ASSERT_EQ(markers.HoldEstimateMarker("000020"), 0);
+    ASSERT_EQ(markers.HoldMasterMarker(), 0);
+    for (const char* name :
+         {"DAT/m_000021.tmp", "DAT/m_000022.TMP", "DAT/old.Tmp", "MST/x.tmp", "DAT/m_000023.dat",
+          "DAT/m_000024.tmpx", "DAT/tmp", "DAT/.hidden.tmp"}) {
+        Touch(name);
+    }
+    QDir().mkdir("DAT/folder.tmp");
+
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+
+    QStringList data =
+        QDir("DAT").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_EQ(data.join(' ').toStdString(),
+              ".hidden.tmp folder.tmp m_000020.tmp m_000023.dat m_000024.tmpx tmp");
+    EXPECT_EQ(QDir("MST").entryList(QDir::Files).join(' ').toStdString(), "Master.tmp");
+    // Our own holds survive it intact.
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000020"), 0);
+    EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
+}
+
+TEST(MarkersTest, FoldersComeFromTheEnvironmentAtEachUse) {
+    WorkingFolder folder;
+    QDir().mkdir("shared");
+    ScriptedQuestions questions;
+    Environment environment;
+    Markers markers(questions, MarkerFoldersOf(environment));
+
+    ASSERT_EQ(markers.HoldEstimateMarker("000030"), 0);
+    EXPECT_TRUE(Exists("DAT/m_000030.tmp"));
+    ASSERT_EQ(markers.ReleaseEstimateMarker("000030"), 0);
+
+    environment.SetMasterFolderSetting("shared");
+    ASSERT_EQ(markers.HoldMasterMarker(), 0);
+    EXPECT_TRUE(Exists("shared/Master.tmp"));
+    EXPECT_FALSE(Exists("MST/Master.tmp"));
+}
+
+TEST(MarkersTest, AnotherProcessHoldingAnEstimateMakesItReadOnlyHere) {
+    WorkingFolder folder;
+    OtherCopy other("000040");
+    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+    EXPECT_EQ(markers.CheckEstimateMarker("000040"), 0);
+    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
+
+    Markers editor(questions, DefaultFolders());
+    EXPECT_EQ(editor.HoldEstimateMarker("000040"), 0);
+    EXPECT_EQ(editor.EstimateState(), kMarkerInUse);
+
+    // Leftover deletion here skips the marker the other process holds.
+    Touch("DAT/m_000041.tmp");
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_TRUE(Exists("DAT/m_000040.tmp"));
+    EXPECT_FALSE(Exists("DAT/m_000041.tmp"));
+
+    // Its own release still works and leaves nothing behind.
+    EXPECT_EQ(other.Finish(), 0);
+    EXPECT_FALSE(Exists("DAT/m_000040.tmp"));
+    EXPECT_EQ(markers.CheckEstimateMarker("000040"), -1);
+}
+
+TEST(MarkersTest, AfterAProcessDiesItsMarkerCountsUntilLeftoversAreDeleted) {
+    WorkingFolder folder;
+    OtherCopy other("000050");
+    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+    other.Crash();
+
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
+
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_FALSE(Exists("DAT/m_000050.tmp"));
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), -1);
+}
+
+TEST(MarkersTest, AnotherProcessHoldingTheMastersMakesThemReadOnlyHere) {
+    WorkingFolder folder;
+    OtherCopy other("");
+    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+
+    ScriptedQuestions questions;
+    Markers markers(questions, DefaultFolders());
+    EXPECT_EQ(markers.HoldMasterMarker(), 0);
+    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_TRUE(Exists("MST/Master.tmp"));
+
+    other.Crash();
+    Markers later(questions, DefaultFolders());
+    EXPECT_EQ(later.HoldMasterMarker(), 0);
+    EXPECT_EQ(later.MasterState(), kMarkerHeld);
+}
+
+}  // namespace
+}  // namespace quilto
