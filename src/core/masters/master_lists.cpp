@@ -1,0 +1,162 @@
+#include "masters/master_lists.h"
+
+#include <algorithm>
+#include <string>
+
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+namespace {
+
+constexpr int kLastConstructionCode = 999;
+constexpr int kLastProductCode = 999999;
+
+bool IsAllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Leading zeros, the last width digits.
+std::string CodeText(long long number, int width) {
+    return PadLeftBytes(
+        std::string(static_cast<std::size_t>(width) + 2, '0') + std::to_string(number), width);
+}
+
+// The next code after the greatest one in use, or the lowest free one when that would pass
+// last or collide. codes are the code fields of the entries that share the numbering.
+NextCode NextCodeAmong(const std::vector<std::string>& codes, int width, int last) {
+    std::string greatest(static_cast<std::size_t>(width), '0');
+    // Codes in their canonical form (exactly width digits) are the ones a new code could
+    // collide with.
+    std::vector<bool> used(static_cast<std::size_t>(last) + 1, false);
+    for (const std::string& code : codes) {
+        if (code > greatest) greatest = code;  // byte-wise, as the codes are text
+        if (code.size() == static_cast<std::size_t>(width) && IsAllDigits(code)) {
+            used[static_cast<std::size_t>(std::stoll(code))] = true;
+        }
+    }
+    const long long next = ToInt(greatest) + 1;
+    if (next >= 1 && next <= last && !used[static_cast<std::size_t>(next)]) {
+        return {0, CodeText(next, width)};
+    }
+    for (int number = 1; number <= last; ++number) {
+        if (!used[static_cast<std::size_t>(number)]) return {0, CodeText(number, width)};
+    }
+    return {kMasterCodesExhausted, {}};
+}
+
+}  // namespace
+
+bool HasRoomForConstructionName(const MasterLists& lists) {
+    return lists.constructionNames.size() <= static_cast<std::size_t>(kConstructionNameCapacity);
+}
+
+bool HasRoomForProduct(const MasterLists& lists) {
+    return lists.products.size() <= static_cast<std::size_t>(kProductCapacity);
+}
+
+bool HasRoomForUnit(const MasterLists& lists) {
+    return lists.units.size() <= static_cast<std::size_t>(kUnitCapacity);
+}
+
+int FindConstructionName(const MasterLists& lists, std::string_view code) {
+    const std::string key = PadRightBytes(code, kConstructionCodeWidth);
+    for (std::size_t i = 0; i < lists.constructionNames.size(); ++i) {
+        if (ConstructionCodeOf(lists.constructionNames[i]) == key) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void PutConstructionName(MasterLists& lists, std::string_view code, std::string_view name) {
+    std::string line = BuildConstructionLine(code, name);
+    const int index = FindConstructionName(lists, code);
+    if (index >= 0) {
+        lists.constructionNames[static_cast<std::size_t>(index)] = std::move(line);
+    } else {
+        lists.constructionNames.push_back(std::move(line));
+    }
+}
+
+int DeleteConstructionName(MasterLists& lists, std::string_view code) {
+    const int index = FindConstructionName(lists, code);
+    if (index >= 0) lists.constructionNames.erase(lists.constructionNames.begin() + index);
+    const std::string key = PadRightBytes(code, kConstructionCodeWidth);
+    std::erase_if(lists.products, [&key](const std::string& line) {
+        return ProductFieldOf(line, ProductField::ConstructionCode) == key;
+    });
+    return index;
+}
+
+int FindProduct(const MasterLists& lists, std::string_view constructionCode,
+                std::string_view productCode) {
+    const std::string construction = PadRightBytes(constructionCode, kConstructionCodeWidth);
+    const std::string product = PadRightBytes(productCode, kProductCodeWidth);
+    for (std::size_t i = 0; i < lists.products.size(); ++i) {
+        const std::string& line = lists.products[i];
+        if (ProductFieldOf(line, ProductField::ConstructionCode) == construction &&
+            ProductFieldOf(line, ProductField::ProductCode) == product) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void PutProduct(MasterLists& lists, const ProductFields& fields) {
+    std::string line = BuildProductLine(fields);
+    const int index = FindProduct(lists, fields.constructionCode, fields.productCode);
+    if (index >= 0) {
+        lists.products[static_cast<std::size_t>(index)] = std::move(line);
+    } else {
+        lists.products.push_back(std::move(line));
+    }
+}
+
+int DeleteProduct(MasterLists& lists, std::string_view constructionCode,
+                  std::string_view productCode) {
+    const int index = FindProduct(lists, constructionCode, productCode);
+    if (index >= 0) lists.products.erase(lists.products.begin() + index);
+    return index;
+}
+
+int FindUnit(const MasterLists& lists, std::string_view name) {
+    const auto found = std::find(lists.units.begin(), lists.units.end(), name);
+    return found == lists.units.end() ? -1 : static_cast<int>(found - lists.units.begin());
+}
+
+void AddUnit(MasterLists& lists, std::string_view name) { lists.units.emplace_back(name); }
+
+int DeleteUnit(MasterLists& lists, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= lists.units.size()) return -1;
+    lists.units.erase(lists.units.begin() + index);
+    return index;
+}
+
+std::vector<std::string> DefaultUnits() {
+    // CP932 bytes of 式 本 個 台 冊 ｍ (full width) ㎡ and the plain "m3".
+    return {"\x8E\xAE", "\x96\x7B", "\x8C\xC2", "\x91\xE4",
+            "\x8D\xFB", "\x82\x8D", "\x87\x75", "m3"};
+}
+
+void SetDefaultUnits(MasterLists& lists) { lists.units = DefaultUnits(); }
+
+NextCode NextConstructionCode(const MasterLists& lists) {
+    std::vector<std::string> codes;
+    codes.reserve(lists.constructionNames.size());
+    for (const std::string& line : lists.constructionNames) {
+        codes.push_back(ConstructionCodeOf(line));
+    }
+    return NextCodeAmong(codes, kConstructionCodeWidth, kLastConstructionCode);
+}
+
+NextCode NextProductCode(const MasterLists& lists, std::string_view constructionCode) {
+    const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
+    std::vector<std::string> codes;
+    for (const std::string& line : lists.products) {
+        if (ProductFieldOf(line, ProductField::ConstructionCode) == key) {
+            codes.push_back(ProductFieldOf(line, ProductField::ProductCode));
+        }
+    }
+    return NextCodeAmong(codes, kProductCodeWidth, kLastProductCode);
+}
+
+}  // namespace quilto
