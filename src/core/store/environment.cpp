@@ -23,8 +23,7 @@ constexpr std::size_t kCompanyBlockSize = 718;
 constexpr int kCompanyBlocks = 6;
 constexpr std::size_t kTaxRateAt = 4328;
 constexpr std::size_t kTaxRoundingAt = 4372;
-constexpr std::size_t kReservedAt = 4433;
-constexpr std::size_t kReservedSize = 5;
+// 4433-4437 are reserved bytes: nothing here touches them but Clear, so they stay as read.
 constexpr std::size_t kQuantityDecimalsAt = 4440;
 constexpr std::size_t kSeparatorFlagAt = 4444;
 constexpr std::size_t kAmountRoundingAt = 4448;
