@@ -2,8 +2,13 @@
 
 namespace quilto::cli {
 
+int RunCheck(const std::vector<std::string>& args);
+
 const std::vector<CliCommand>& Commands() {
-    static const std::vector<CliCommand> commands = {};
+    static const std::vector<CliCommand> commands = {
+        {"check", "check [--yes|--no]   create missing data files, re-create outdated ones",
+         &RunCheck},
+    };
     return commands;
 }
 

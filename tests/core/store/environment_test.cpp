@@ -258,6 +258,33 @@ TEST(EnvironmentRecord, RoundingChoiceIsTheNumberInFrontOfTheComboText) {
     EXPECT_EQ(Utf8(RoundingChoiceText(-3)), " 0 四捨五入");
 }
 
+TEST(EnvironmentRecord, HostileBytesGiveDefinedValues) {
+    // Length bytes beyond their fields, codes no dialog writes, the extreme tax rate.
+    std::string bytes(kSize, 'x');
+    for (const Field& f : kTextFields) bytes[f.offset] = '\xFF';
+    bytes[5188] = '\xFF';
+    PutLittleEndian(bytes, 4328, INT64_MIN, 8);
+    PutLittleEndian(bytes, 4372, -1, 4);
+    PutLittleEndian(bytes, 4440, 99, 4);
+    Environment env;
+    env.Load(bytes);
+    for (const Field& f : kTextFields) {
+        EXPECT_EQ(env.Settings().Text(f.control), std::string(f.capacity, 'x')) << f.control;
+    }
+    EXPECT_EQ(env.DataFolderSetting().size(), 200u);
+    EXPECT_EQ(Utf8(env.Settings().Text("Hasu")), " 0 四捨五入");
+    EXPECT_EQ(env.QuantityDecimals(), 1);
+    env.BuildRecord();
+    EXPECT_EQ(env.TaxRate(), kDefaultTaxRate);
+    EXPECT_EQ(env.TaxRounding(), 0);
+
+    // A record cut short reads as zeros beyond its end.
+    env.Load(bytes.substr(0, 4500));
+    EXPECT_EQ(env.Record().size(), kSize);
+    EXPECT_EQ(env.Settings().Text("Pat1"), "");
+    EXPECT_EQ(Utf8(env.Settings().Text("Goukei")), "－  合  計  －");
+}
+
 TEST(EnvironmentFile, ReadNeedsOneWholeRecord) {
     WorkingFolder folder;
     Environment env;

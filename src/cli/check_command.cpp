@@ -1,0 +1,36 @@
+// quilto-cli check [--yes|--no]: the start-up check on the working folder, creating every
+// missing data file and, when allowed, re-creating outdated ones.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "excel/table_definition.h"
+#include "masters/master_lists.h"
+#include "store/environment.h"
+#include "store/startup_check.h"
+
+namespace quilto::cli {
+
+int RunCheck(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    Answer answer = Answer::kUnset;
+    if (!TakeAnswerFlag(args, answer)) return 2;
+    if (!args.empty()) {
+        PrintError("check: unexpected argument '" + args.front() + "'");
+        return 2;
+    }
+    Environment environment;
+    // A missing or short file is the check's to deal with, as at program start.
+    LoadEnvironment(environment);
+    MasterLists masters;
+    TableDefinitions tables;
+    CliQuestions questions(answer);
+    const int result = CheckAndCreate(environment, masters, tables, questions);
+    std::printf("{\"result\":%d}\n", result);
+    if (result != 0) PrintError("check failed with code " + std::to_string(result));
+    return result == 0 ? 0 : 1;
+}
+
+}  // namespace quilto::cli

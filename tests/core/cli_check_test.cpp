@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <string>
+
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::ReadAll;
+using test::WorkingFolder;
+using test::WriteAll;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Check(const QStringList& flags) {
+    QProcess cli;
+    cli.start(QUILTO_CLI_PATH, QStringList{"check"} + flags);
+    CliRun run;
+    if (!cli.waitForFinished(30000)) return run;
+    run.exitCode = cli.exitCode();
+    run.out = cli.readAllStandardOutput().toStdString();
+    run.err = cli.readAllStandardError().toStdString();
+    return run;
+}
+
+TEST(CliCheck, CreatesTheFilesOfAnEmptyInstallation) {
+    WorkingFolder folder;
+    const CliRun run = Check({});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(QFile("sp_jis.dat").size(), 6088);
+    EXPECT_TRUE(QFile::exists("MST/sp_unit.dat"));
+    EXPECT_TRUE(QFile::exists("XlsBase/XKPSei02.Dat"));
+}
+
+TEST(CliCheck, AnswersItsQuestionFromTheFlags) {
+    WorkingFolder folder;
+    const std::string old(6000, '\0');
+    WriteAll("sp_jis.dat", old);
+
+    // Nobody to ask: declined, and said so.
+    CliRun run = Check({});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("古い環境ファイルです、再作成します。"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+
+    run = Check({"--no"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+
+    EXPECT_EQ(Check({"--yes", "--no"}).exitCode, 2);
+    EXPECT_EQ(Check({"extra"}).exitCode, 2);
+
+    run = Check({"--yes"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(QFile("sp_jis.dat").size(), 6088);
+}
+
+TEST(CliCheck, ReportsACreationFailureOnStderr) {
+    WorkingFolder folder(false);  // no MST, DAT or XlsBase
+    const CliRun run = Check({});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("商品作成エラー =-1"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace quilto

@@ -1,0 +1,239 @@
+#include "store/startup_check.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdint>
+#include <string>
+
+#include "excel/table_definition.h"
+#include "masters/master_lists.h"
+#include "store/environment.h"
+#include "support/read_only_folder.h"
+#include "support/scripted_questions.h"
+#include "support/sjis.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedQuestions;
+using test::Sjis;
+using test::Utf8;
+using test::WorkingFolder;
+using test::WriteAll;
+
+constexpr const char* kConfirm = "確 認";
+
+// The check as the program runs it at start: the environment read first.
+int RunCheck(ScriptedQuestions& questions) {
+    Environment environment;
+    ReadEnvironment(environment);
+    MasterLists masters;
+    TableDefinitions tables;
+    return CheckAndCreate(environment, masters, tables, questions);
+}
+
+std::int64_t SizeOf(const char* path) { return QFileInfo::exists(path) ? QFile(path).size() : -1; }
+
+std::string StoredText(const std::string& bytes, std::size_t offset) {
+    return bytes.substr(offset + 1, static_cast<unsigned char>(bytes.at(offset)));
+}
+
+std::int64_t Int64At(const std::string& bytes, std::size_t offset) {
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    return static_cast<std::int64_t>(value);
+}
+
+// What a new environment file holds, checked at its offsets.
+void ExpectNewEnvironmentFile() {
+    const std::string bytes = ReadAll("sp_jis.dat");
+    ASSERT_EQ(bytes.size(), 6088u);
+    EXPECT_EQ(StoredText(bytes, 0), "***\\??Q-$%%7");
+    EXPECT_EQ(Utf8(StoredText(bytes, 4546)), "－  小  計  －");
+    EXPECT_EQ(Utf8(StoredText(bytes, 4567)), "－  値  引  －");
+    EXPECT_EQ(Utf8(StoredText(bytes, 4588)), "－    計    －");
+    EXPECT_EQ(Utf8(StoredText(bytes, 4609)), "－  消費税  －");
+    EXPECT_EQ(Utf8(StoredText(bytes, 4630)), "－  合  計  －");
+    EXPECT_EQ(Int64At(bytes, 4328), 100000);
+    EXPECT_EQ(StoredText(bytes, 5188), "");
+    EXPECT_EQ(StoredText(bytes, 5389), "");
+    EXPECT_EQ(StoredText(bytes, 19), "");
+}
+
+const char* const kPatternFiles[] = {"XlsBase/XKP00.Dat",    "XlsBase/XKP01.Dat",
+                                     "XlsBase/XKP02.Dat",    "XlsBase/XKPSei00.Dat",
+                                     "XlsBase/XKPSei01.Dat", "XlsBase/XKPSei02.Dat"};
+
+void ExpectPatternsZeroToTwo() {
+    for (const char* file : kPatternFiles) {
+        EXPECT_EQ(SizeOf(file), QString(file).contains("Sei") ? 1372 : 1096) << file;
+    }
+}
+
+TEST(StartupCheck, AnEmptyInstallationGetsEveryFile) {
+    WorkingFolder folder;
+    ScriptedQuestions questions;
+    ASSERT_EQ(RunCheck(questions), 0);
+
+    ExpectNewEnvironmentFile();
+    EXPECT_EQ(SizeOf("MST/sp_syo.dat"), 0);
+    EXPECT_EQ(SizeOf("MST/sp_Koji.dat"), 0);
+    EXPECT_EQ(Utf8(ReadAll("MST/sp_unit.dat")), "式\r\n本\r\n個\r\n台\r\n冊\r\nｍ\r\n㎡\r\nm3\r\n");
+    ExpectPatternsZeroToTwo();
+    EXPECT_FALSE(QFile::exists("XlsBase/XKP03.Dat"));
+
+    // A second start finds everything in order and changes nothing.
+    WriteAll("MST/sp_unit.dat", "");
+    const std::string environment = ReadAll("sp_jis.dat");
+    ASSERT_EQ(RunCheck(questions), 0);
+    EXPECT_EQ(SizeOf("MST/sp_unit.dat"), 0);
+    EXPECT_EQ(ReadAll("sp_jis.dat"), environment);
+}
+
+TEST(StartupCheck, MastersGoToTheConfiguredFolder) {
+    WorkingFolder folder;
+    ASSERT_TRUE(QDir().mkdir("masters"));
+    Environment environment;
+    environment.SetMasterFolderSetting("masters");
+    environment.BuildRecord();
+    WriteAll("sp_jis.dat", environment.Record());
+    ScriptedQuestions questions;
+    ASSERT_EQ(RunCheck(questions), 0);
+    EXPECT_EQ(SizeOf("masters/sp_syo.dat"), 0);
+    EXPECT_GT(SizeOf("masters/sp_unit.dat"), 0);
+    EXPECT_FALSE(QFile::exists("MST/sp_syo.dat"));
+}
+
+TEST(StartupCheck, AnEnvironmentFileOfAnotherSizeIsMadeAgainOnlyWhenAccepted) {
+    for (const std::size_t size : {6087u, 6089u}) {
+        for (const bool accept : {false, true}) {
+            SCOPED_TRACE(testing::Message() << size << (accept ? " OK" : " Cancel"));
+            WorkingFolder folder;
+            std::string old(size, '\0');
+            old.replace(5189, 3, "old");  // a data folder setting
+            old[5188] = 3;
+            old.replace(20, 4, "Firm");
+            old[19] = 4;
+            WriteAll("sp_jis.dat", old);
+            ScriptedQuestions questions;
+            questions.ExpectOkCancel("古い環境ファイルです、再作成します。", accept, kConfirm);
+            if (!accept) {
+                EXPECT_EQ(RunCheck(questions), -1);
+                EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+                EXPECT_FALSE(QFile::exists("MST/sp_syo.dat"));  // the check stopped there
+                continue;
+            }
+            EXPECT_EQ(RunCheck(questions), 0);
+            ExpectNewEnvironmentFile();
+        }
+    }
+}
+
+TEST(StartupCheck, AFailedCreationIsToldWithItsCode) {
+    const struct {
+        const char* blocked;  // a folder where the file should be, or a missing folder
+        bool missingFolder;
+        const char* message;
+        int code;
+    } cases[] = {
+        {"MST", true, "商品作成エラー =-1", -3},
+        {"MST/sp_syo.dat", false, "商品作成エラー =-1", -3},
+        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", -4},
+        {"MST/sp_unit.dat", false, "単位作成エラー =-1", -5},
+        {"XlsBase", true, "XlsDat作成エラー =-1", -6},
+        {"XlsBase/XKPSei00.Dat", false, "XlsDat 作成エラー =-1", -6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.blocked);
+        WorkingFolder folder;
+        if (c.missingFolder) {
+            ASSERT_TRUE(QDir(c.blocked).removeRecursively());
+        } else {
+            ASSERT_TRUE(QDir().mkdir(c.blocked));  // exists, but cannot be read as a file
+        }
+        ScriptedQuestions questions;
+        questions.ExpectInform(c.message);
+        EXPECT_EQ(RunCheck(questions), c.code);
+        EXPECT_EQ(SizeOf("sp_jis.dat"), 6088);
+        // What could not be read is not replaced.
+        if (!c.missingFolder) {
+            EXPECT_TRUE(QFileInfo(c.blocked).isDir());
+        }
+    }
+}
+
+TEST(StartupCheck, AnUnwritableFolderKeepsTheOldEnvironmentFile) {
+    WorkingFolder folder;
+    const std::string old(6087, '\x22');
+    WriteAll("sp_jis.dat", old);
+    test::ReadOnlyFolder readOnly(folder.Path());
+    if (!readOnly.Usable()) GTEST_SKIP() << "cannot make a folder read-only here";
+    ScriptedQuestions questions;
+    questions.ExpectOkCancel("古い環境ファイルです、再作成します。", true, kConfirm)
+        .ExpectInform("環境作成エラー =-1");
+    EXPECT_EQ(RunCheck(questions), -1);
+    EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+}
+
+// Sets up a complete installation whose pattern 02 holds a definition of its own.
+void CompleteInstallation() {
+    ScriptedQuestions questions;
+    ASSERT_EQ(RunCheck(questions), 0);
+    WriteAll("XlsBase/XKP02.Dat", std::string(1096, 'A'));
+}
+
+TEST(StartupCheck, AnOutdatedPatternZeroRemovesEveryDefinitionOnceAccepted) {
+    const struct {
+        const char* file;
+        std::size_t wrongSize;
+        const char* question;
+    } cases[] = {
+        {"XlsBase/XKP00.Dat", 1095, "古い XKP00.Dat ファイルです、再作成します。"},
+        {"XlsBase/XKPSei00.Dat", 1373, "古い XKPSei00.Dat ファイルです、再作成します。"},
+    };
+    for (const auto& c : cases) {
+        for (const bool accept : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.file << (accept ? " OK" : " Cancel"));
+            WorkingFolder folder;
+            CompleteInstallation();
+            WriteAll(c.file, std::string(c.wrongSize, 'B'));
+            WriteAll("XlsBase/XKP03.Dat", std::string(1096, 'C'));
+            WriteAll("XlsBase/xkp04.DAT", std::string(1096, 'D'));
+            WriteAll("XlsBase/Template.xlsx", "keep");
+            ScriptedQuestions questions;
+            questions.ExpectOkCancel(c.question, accept, kConfirm);
+            if (!accept) {
+                EXPECT_EQ(RunCheck(questions), -1);
+                EXPECT_EQ(SizeOf(c.file), static_cast<std::int64_t>(c.wrongSize));
+                EXPECT_TRUE(QFile::exists("XlsBase/XKP03.Dat"));
+                continue;
+            }
+            EXPECT_EQ(RunCheck(questions), 0);
+            EXPECT_FALSE(QFile::exists("XlsBase/XKP03.Dat"));
+            EXPECT_FALSE(QFile::exists("XlsBase/xkp04.DAT"));
+            EXPECT_EQ(ReadAll("XlsBase/Template.xlsx"), "keep");
+            ExpectPatternsZeroToTwo();
+            EXPECT_EQ(ReadAll("XlsBase/XKP02.Dat"), std::string(1096, '\0'));
+        }
+    }
+}
+
+TEST(StartupCheck, AMissingPatternOneWritesBothFurtherPatterns) {
+    WorkingFolder folder;
+    CompleteInstallation();
+    ASSERT_TRUE(QFile::remove("XlsBase/XKP01.Dat"));
+    ASSERT_TRUE(QFile::remove("XlsBase/XKPSei02.Dat"));
+    ScriptedQuestions questions;
+    ASSERT_EQ(RunCheck(questions), 0);
+    ExpectPatternsZeroToTwo();
+    EXPECT_EQ(ReadAll("XlsBase/XKP02.Dat"), std::string(1096, '\0'));
+}
+
+}  // namespace
+}  // namespace quilto
