@@ -36,7 +36,7 @@ CellPosition ParseCellAddress(std::string_view address) {
 std::string CellPositionText(std::string_view address) {
     const CellPosition position = ParseCellAddress(address);
     if (!position.IsValid()) return {};
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%3d,%3d", position.column, position.row);
     return text;
 }
