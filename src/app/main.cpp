@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app_setup.h"
+#include "foundation/qt_questions.h"
+
 namespace {
 
 // Qt aborts when it cannot reach a display; say so plainly instead.
@@ -25,5 +28,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    return app.exec();
+    quilto::SetUpApplication(app);
+
+    // Until the main menu takes over, the question form is the first window; the program
+    // ends when it closes.
+    quilto::QtQuestions questions;
+    questions.AskButtons({}, {}, "Ｏ Ｋ", {}, {});
+    return 0;
 }

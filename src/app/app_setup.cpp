@@ -1,0 +1,32 @@
+#include "app_setup.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStyleFactory>
+
+namespace quilto {
+namespace {
+
+// Proportional first for captions and messages; the fixed-pitch IPAGothic is what lists
+// that line up byte columns ask for themselves.
+constexpr const char* kJapaneseFonts[] = {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"};
+constexpr int kPointSize = 10;
+
+}  // namespace
+
+QString SetUpApplication(QApplication& app) {
+    QApplication::setApplicationName(QString::fromUtf8(kApplicationName));
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
+
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : kJapaneseFonts) {
+        if (installed.contains(QString::fromLatin1(family))) {
+            QFont font(QString::fromLatin1(family), kPointSize);
+            app.setFont(font);
+            return font.family();
+        }
+    }
+    return {};
+}
+
+}  // namespace quilto
