@@ -14,8 +14,6 @@ std::string Cp932Of(const char* utf8) { return Utf8ToCp932(utf8).value_or(std::s
 
 }  // namespace
 
-int EffectiveRowsPerPage(int rowsPerPage) { return rowsPerPage <= 0 ? 20 : rowsPerPage; }
-
 bool IsFirstRowOfPage(int row, int rowsPerPage) {
     const int n = EffectiveRowsPerPage(rowsPerPage);
     return row == 1 || (row - n - 1 >= 0 && (row - n - 1) % n == 0);

@@ -5,12 +5,10 @@
 #include <string>
 
 #include "editor/sheet_layout.h"
+#include "excel/table_definition.h"  // EffectiveRowsPerPage: 0 rows a page means 20
 #include "foundation/text_grid.h"
 
 namespace quilto {
-
-// The table definition's rows per page; 0 means 20.
-int EffectiveRowsPerPage(int rowsPerPage);
 
 bool IsFirstRowOfPage(int row, int rowsPerPage);
 // "%3d" (summary "%4d") followed by "*" on the first row of a page, else a blank.
