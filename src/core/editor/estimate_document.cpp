@@ -1,0 +1,358 @@
+#include "editor/estimate_document.h"
+
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+
+namespace {
+
+EstimateCalculations& NoCalculations() {
+    static EstimateCalculations none;
+    return none;
+}
+
+// Which record field each grid column shows. The breakdown's cost column is the record's
+// cost unit price field: breakdown lines keep their cost there.
+enum class Field {
+    None,
+    Code,
+    NumberText,
+    Name,
+    Spec,
+    Unit,
+    Quantity,
+    UnitPrice,
+    Amount,
+    CostUnitPrice,
+    Cost,
+    LabourRate,
+    Remarks,
+};
+
+using ColumnFields = std::array<Field, 14>;
+
+const ColumnFields& FieldsOf(SheetKind sheet) {
+    static constexpr ColumnFields kBreakdown = {
+        Field::None,     Field::Code,   Field::NumberText,    Field::Name,   Field::Unit,
+        Field::Quantity, Field::Amount, Field::CostUnitPrice, Field::Remarks};
+    static constexpr ColumnFields kDetail = {
+        Field::None, Field::Code,     Field::NumberText, Field::Name,   Field::Spec,
+        Field::Unit, Field::Quantity, Field::UnitPrice,  Field::Amount, Field::CostUnitPrice,
+        Field::Cost, Field::Remarks,  Field::LabourRate, Field::None};
+    static constexpr ColumnFields kSummary = {Field::None,      Field::Code,   Field::NumberText,
+                                              Field::Name,      Field::Unit,   Field::Quantity,
+                                              Field::UnitPrice, Field::Amount, Field::CostUnitPrice,
+                                              Field::Cost,      Field::Remarks};
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return kBreakdown;
+        case SheetKind::Detail:
+            return kDetail;
+        case SheetKind::Summary:
+            break;
+    }
+    return kSummary;
+}
+
+std::string FieldText(const LineRecord& r, Field f) {
+    switch (f) {
+        case Field::None:
+            return {};
+        case Field::Code:
+            return r.Code();
+        case Field::NumberText:
+            return r.NumberText();
+        case Field::Name:
+            return r.Name();
+        case Field::Spec:
+            return r.Spec();
+        case Field::Unit:
+            return r.Unit();
+        case Field::Remarks:
+            return r.Remarks();
+        case Field::Quantity:
+            return Fixed4ToText(r.Quantity());
+        case Field::UnitPrice:
+            return Fixed4ToText(r.UnitPrice());
+        case Field::Amount:
+            return Fixed4ToText(r.Amount());
+        case Field::CostUnitPrice:
+            return Fixed4ToText(r.CostUnitPrice());
+        case Field::Cost:
+            return Fixed4ToText(r.Cost());
+        case Field::LabourRate:
+            return Fixed4ToText(r.LabourRate());
+    }
+    return {};
+}
+
+void SetField(LineRecord& r, Field f, const std::string& text) {
+    switch (f) {
+        case Field::None:
+            return;
+        case Field::Code:
+            return r.SetCode(text);
+        case Field::NumberText:
+            return r.SetNumberText(text);
+        case Field::Name:
+            return r.SetName(text);
+        case Field::Spec:
+            return r.SetSpec(text);
+        case Field::Unit:
+            return r.SetUnit(text);
+        case Field::Remarks:
+            return r.SetRemarks(text);
+        case Field::Quantity:
+            return r.SetQuantity(TextToFixed4(text));
+        case Field::UnitPrice:
+            return r.SetUnitPrice(TextToFixed4(text));
+        case Field::Amount:
+            return r.SetAmount(TextToFixed4(text));
+        case Field::CostUnitPrice:
+            return r.SetCostUnitPrice(TextToFixed4(text));
+        case Field::Cost:
+            return r.SetCost(TextToFixed4(text));
+        case Field::LabourRate:
+            return r.SetLabourRate(TextToFixed4(text));
+    }
+}
+
+// What a user can type into each cover text, in bytes; the file fields are wider.
+int CoverTextMaxBytes(HeaderText field) {
+    switch (field) {
+        case HeaderText::MNo:
+            return 6;
+        case HeaderText::MBango:
+            return 15;
+        case HeaderText::MTitle1:
+            return 50;
+        case HeaderText::MCode1:
+            return 6;
+        case HeaderText::MName1:
+            return 40;
+        case HeaderText::MName2:
+            return 30;
+        case HeaderText::MBasyo1:
+            return 60;
+        case HeaderText::MTanto1:
+            return 20;
+        case HeaderText::MYMD1:
+        case HeaderText::MYMD2:
+        case HeaderText::MYMD3:
+            return 22;
+        case HeaderText::MYMD4:
+            return 24;  // written by the free print, not typed
+        case HeaderText::MKigen1:
+            return 50;
+        case HeaderText::MBiko9:
+            return 30;
+        default:
+            return 80;  // MBiko1-8 and MBiko10
+    }
+}
+
+constexpr int kFigureMaxBytes = 14;
+constexpr int kTaxRateMaxBytes = 2;
+
+std::optional<HeaderText> TextByName(std::string_view control) {
+    for (int i = 0; i < kHeaderTextCount; ++i) {
+        const auto field = static_cast<HeaderText>(i);
+        if (control == LayoutOf(field).control) return field;
+    }
+    return std::nullopt;
+}
+
+std::optional<HeaderFigure> FigureByName(std::string_view control) {
+    for (int i = 0; i < kHeaderFigureCount; ++i) {
+        const auto figure = static_cast<HeaderFigure>(i);
+        if (control == ControlNameOf(figure)) return figure;
+    }
+    return std::nullopt;
+}
+
+constexpr std::string_view kTaxRateControl = "ZRitu";
+
+// "(未)" in CP932: details entered, name not yet given.
+constexpr const char* kDetailsWithoutName = "(\x96\xA2)";
+
+// The detail store keeps a row when anything identifies it or it carries an amount.
+bool DetailRowWorthKeeping(const TextGrid& grid, int row) {
+    for (int col : {1, 3, 4, 5}) {
+        if (HasText(grid.Cell(row, col))) return true;
+    }
+    return TextToFixed4(grid.Cell(row, 8)).raw != 0;
+}
+
+bool DetailRecordShown(const LineRecord& r) {
+    return !Trimmed(r.Code() + r.Name() + r.Spec() + r.Unit()).empty() || r.Amount().raw != 0;
+}
+
+void ClearDataCells(TextGrid& grid) {
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        for (int col = 1; col < grid.ColCount(); ++col) grid.SetCell(row, col, {});
+    }
+}
+
+}  // namespace
+
+EstimateDocument::EstimateDocument()
+    : breakdown_(ColumnsOf(SheetKind::Breakdown).rowCount,
+                 ColumnsOf(SheetKind::Breakdown).colCount),
+      detail_(ColumnsOf(SheetKind::Detail).rowCount, ColumnsOf(SheetKind::Detail).colCount),
+      summary_(ColumnsOf(SheetKind::Summary).rowCount, ColumnsOf(SheetKind::Summary).colCount),
+      calculations_(&NoCalculations()) {}
+
+const std::string& EstimateDocument::Text(HeaderText field) const {
+    return texts_[static_cast<std::size_t>(field)];
+}
+
+void EstimateDocument::SetText(HeaderText field, std::string text) {
+    texts_[static_cast<std::size_t>(field)] = std::move(text);
+}
+
+const std::string& EstimateDocument::Figure(HeaderFigure figure) const {
+    return figures_[static_cast<std::size_t>(figure)];
+}
+
+void EstimateDocument::SetFigure(HeaderFigure figure, std::string text) {
+    figures_[static_cast<std::size_t>(figure)] = std::move(text);
+}
+
+int EstimateDocument::PatternIndex() const {
+    const std::int64_t value = header_.PatternValue().raw;
+    return value >= 0 && value <= 20000 ? static_cast<int>(value / 10000) : 0;
+}
+
+void EstimateDocument::SetPatternIndex(int index) {
+    header_.SetPatternValue(Fixed4::FromInt(index));
+}
+
+std::optional<std::string> EstimateDocument::CoverText(std::string_view control) const {
+    if (const auto field = TextByName(control)) return Text(*field);
+    if (const auto figure = FigureByName(control)) return Figure(*figure);
+    if (control == kTaxRateControl) return taxRate_;
+    return std::nullopt;
+}
+
+bool EstimateDocument::SetCoverText(std::string_view control, std::string text) {
+    if (const auto field = TextByName(control)) {
+        SetText(*field, std::move(text));
+    } else if (const auto figure = FigureByName(control)) {
+        SetFigure(*figure, std::move(text));
+    } else if (control == kTaxRateControl) {
+        taxRate_ = std::move(text);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int EstimateDocument::CoverMaxBytes(std::string_view control) {
+    if (const auto field = TextByName(control)) return CoverTextMaxBytes(*field);
+    if (FigureByName(control)) return kFigureMaxBytes;
+    if (control == kTaxRateControl) return kTaxRateMaxBytes;
+    return 0;
+}
+
+bool EstimateDocument::HasRequiredFields() const {
+    return HasText(Text(HeaderText::MTitle1)) && HasText(Text(HeaderText::MName1));
+}
+
+TextGrid& EstimateDocument::Grid(SheetKind sheet) {
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return breakdown_;
+        case SheetKind::Detail:
+            return detail_;
+        case SheetKind::Summary:
+            break;
+    }
+    return summary_;
+}
+
+const TextGrid& EstimateDocument::Grid(SheetKind sheet) const {
+    return const_cast<EstimateDocument*>(this)->Grid(sheet);
+}
+
+void EstimateDocument::LoadDetailSheet(int row) {
+    ClearDataCells(detail_);
+    detailRow_ = 0;
+    if (row < 1 || row > kBreakdownLines) return;
+    for (int line = 1; line <= kDetailLines; ++line) {
+        const LineRecord& r = stores_.details.Line(row, line);
+        if (DetailRecordShown(r)) RecordToRow(r, SheetKind::Detail, detail_, line);
+    }
+    detailRow_ = row;
+    calculations_->DetailSheetLoaded(*this, row);
+}
+
+void EstimateDocument::StoreDetailSheet() {
+    const int k = detailRow_;
+    if (k < 1 || k > kBreakdownLines) return;
+    detailRow_ = 0;
+    if (stores_.details.HasSheet(k)) {
+        for (int line = 1; line <= kDetailLines; ++line)
+            stores_.details.MutableLine(k, line).Clear();
+    }
+    for (int line = 1; line <= kDetailLines; ++line) {
+        if (DetailRowWorthKeeping(detail_, line)) {
+            RowToRecord(detail_, line, SheetKind::Detail, stores_.details.MutableLine(k, line));
+        }
+    }
+    calculations_->DetailSheetStored(*this, k);
+    const int count = DetailCount(stores_, k);
+    stores_.breakdown[static_cast<std::size_t>(k)].SetDetailCount(count);
+    if (count > 0 && !HasText(breakdown_.Cell(k, 3))) breakdown_.SetCell(k, 2, kDetailsWithoutName);
+}
+
+void EstimateDocument::DropDetailSheet() {
+    ClearDataCells(detail_);
+    detailRow_ = 0;
+}
+
+void EstimateDocument::PrepareForSave() {
+    StoreDetailSheet();
+    calculations_->BeforeSave(*this);
+}
+
+void EstimateDocument::ClearCoverAndGrids() {
+    for (auto& t : texts_) t.clear();
+    for (auto& f : figures_) f.clear();
+    taxRate_.clear();
+    checkBox1_ = checkBox2_ = false;
+    ClearDataCells(breakdown_);
+    ClearDataCells(summary_);
+    DropDetailSheet();
+}
+
+void EstimateDocument::ClearRecords() {
+    header_.Clear();
+    stores_.Clear();
+}
+
+void EstimateDocument::BeginSession(int entryMode) {
+    entryMode_ = entryMode;
+    numberAssigned_ = false;
+}
+
+void EstimateDocument::SetCalculations(EstimateCalculations* calculations) {
+    calculations_ = calculations ? calculations : &NoCalculations();
+}
+
+void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int row) {
+    const ColumnFields& fields = FieldsOf(sheet);
+    for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
+        const Field f = fields[static_cast<std::size_t>(col)];
+        if (f != Field::None) grid.SetCell(row, col, FieldText(record, f));
+    }
+}
+
+void RowToRecord(const TextGrid& grid, int row, SheetKind sheet, LineRecord& record) {
+    const ColumnFields& fields = FieldsOf(sheet);
+    for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
+        SetField(record, fields[static_cast<std::size_t>(col)], grid.Cell(row, col));
+    }
+    if (sheet == SheetKind::Breakdown) record.SetCost(Fixed4{});
+}
+
+}  // namespace quilto

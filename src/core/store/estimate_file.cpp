@@ -1,0 +1,411 @@
+#include "store/estimate_file.h"
+
+#include <algorithm>
+
+#include "foundation/text_bytes.h"
+#include "store/binary_record.h"
+
+namespace quilto {
+
+namespace {
+
+// Header offsets.
+constexpr std::size_t kSignatureOffset = 0;
+constexpr std::size_t kSignatureCapacity = 12;
+constexpr std::array<std::size_t, kHeaderFigureCount> kFigureOffsets = {1304, 1312, 1336, 1344};
+constexpr std::array<const char*, kHeaderFigureCount> kFigureNames = {"MGoukei01", "MGoukei11",
+                                                                      "MGoukei12", "MGoukei13"};
+constexpr std::size_t kPatternOffset = 1360;
+constexpr std::size_t kTaxRateOffset = 1368;
+constexpr std::size_t kCheckBox1Offset = 1376;
+constexpr std::size_t kCheckBox2Offset = 1380;
+
+constexpr std::array<HeaderTextLayout, kHeaderTextCount> kHeaderTexts = {{
+    {"MNo", 16, 6},       {"MBango", 23, 15},   {"MTitle1", 39, 50},   {"MCode1", 90, 6},
+    {"MName1", 97, 70},   {"MName2", 168, 30},  {"MBasyo1", 199, 70},  {"MTanto1", 270, 20},
+    {"MYMD1", 291, 24},   {"MYMD2", 316, 50},   {"MYMD3", 367, 24},    {"MYMD4", 392, 24},
+    {"MKigen1", 442, 50}, {"MBiko1", 493, 80},  {"MBiko2", 574, 80},   {"MBiko3", 655, 80},
+    {"MBiko4", 736, 80},  {"MBiko5", 817, 80},  {"MBiko6", 898, 80},   {"MBiko7", 979, 80},
+    {"MBiko8", 1060, 80}, {"MBiko9", 1141, 80}, {"MBiko10", 1222, 80},
+}};
+
+// Line record offsets.
+constexpr std::size_t kKindOffset = 0;
+constexpr std::size_t kNumberOffset = 2;
+constexpr std::size_t kDetailCountOffset = 4;
+constexpr std::size_t kCodeOffset = 6;
+constexpr std::size_t kCodeCapacity = 6;
+constexpr std::size_t kNumberTextOffset = 13;
+constexpr std::size_t kNumberTextCapacity = 4;
+constexpr std::size_t kNameOffset = 18;
+constexpr std::size_t kNameCapacity = 40;
+constexpr std::size_t kSpecOffset = 59;
+constexpr std::size_t kSpecCapacity = 40;
+constexpr std::size_t kUnitOffset = 100;
+constexpr std::size_t kUnitCapacity = 6;
+constexpr std::size_t kQuantityOffset = 112;
+constexpr std::size_t kUnitPriceOffset = 120;
+constexpr std::size_t kAmountOffset = 128;
+constexpr std::size_t kCostUnitPriceOffset = 136;
+constexpr std::size_t kCostOffset = 144;
+constexpr std::size_t kLabourRateOffset = 152;
+constexpr std::size_t kRemarksOffset = 160;
+constexpr std::size_t kRemarksCapacity = 30;
+// Where the first layout kept the specification, and how much of it moves.
+constexpr std::size_t kOldSpecOffset = 69;
+constexpr std::size_t kOldSpecBytes = 30;
+
+std::int16_t ReadI16(std::string_view bytes, std::size_t offset) {
+    const RecordReader r(bytes);
+    return static_cast<std::int16_t>(r.U8(offset) | (r.U8(offset + 1) << 8));
+}
+
+void WriteI16(std::string& bytes, std::size_t offset, int value) {
+    RecordWriter w(bytes);
+    const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
+    w.U8(offset, static_cast<std::uint8_t>(v & 0xFF));
+    w.U8(offset + 1, static_cast<std::uint8_t>(v >> 8));
+}
+
+void AssignPadded(std::string& target, std::string_view source, std::size_t size) {
+    target.assign(source.substr(0, std::min(source.size(), size)));
+    target.resize(size, '\0');
+}
+
+// Whether the text of a short string field has anything but blanks and control
+// characters. Texts joined and trimmed are blank exactly when none of them has such a byte;
+// this is asked for every slot of every sheet on each save, so it reads the bytes in place.
+bool HasVisibleText(const LineRecord& r, std::size_t offset, std::size_t capacity) {
+    const RecordReader reader(r.Bytes());
+    const std::size_t length = std::min<std::size_t>(reader.U8(offset), capacity);
+    for (const char c : reader.Bytes(offset + 1, length)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte != 0x7F) return true;
+    }
+    return false;
+}
+
+bool SummaryOrBreakdownUsed(const LineRecord& r) {
+    return HasVisibleText(r, kCodeOffset, kCodeCapacity) ||
+           HasVisibleText(r, kNameOffset, kNameCapacity) || r.Amount().raw != 0;
+}
+
+bool DetailUsed(const LineRecord& r) {
+    return HasVisibleText(r, kCodeOffset, kCodeCapacity) ||
+           HasVisibleText(r, kNameOffset, kNameCapacity) ||
+           HasVisibleText(r, kSpecOffset, kSpecCapacity) ||
+           HasVisibleText(r, kUnitOffset, kUnitCapacity);
+}
+
+int LastUsed(const std::vector<LineRecord>& lines, int last) {
+    for (int i = last; i >= 1; --i) {
+        if (SummaryOrBreakdownUsed(lines[static_cast<std::size_t>(i)])) return i;
+    }
+    return 0;
+}
+
+}  // namespace
+
+const HeaderTextLayout& LayoutOf(HeaderText text) {
+    return kHeaderTexts[static_cast<std::size_t>(text)];
+}
+
+const char* ControlNameOf(HeaderFigure figure) {
+    return kFigureNames[static_cast<std::size_t>(figure)];
+}
+
+EstimateSignature SignatureKindOf(std::string_view signature) {
+    const std::string trimmed = TrimmedRight(signature);
+    if (trimmed == kEstimateSignature) return EstimateSignature::Current;
+    if (trimmed == kOldEstimateSignature) return EstimateSignature::Old;
+    return EstimateSignature::Foreign;
+}
+
+// --- EstimateHeader ---
+
+void EstimateHeader::Assign(std::string_view bytes) {
+    AssignPadded(bytes_, bytes, kEstimateHeaderSize);
+}
+
+void EstimateHeader::Clear() { bytes_.assign(kEstimateHeaderSize, '\0'); }
+
+std::string EstimateHeader::Signature() const {
+    return RecordReader(bytes_).Text(kSignatureOffset, kSignatureCapacity);
+}
+
+EstimateSignature EstimateHeader::SignatureKind() const { return SignatureKindOf(Signature()); }
+
+void EstimateHeader::SetSignature(std::string_view signature) {
+    RecordWriter(bytes_).ShortString(kSignatureOffset, kSignatureCapacity, signature);
+}
+
+std::string EstimateHeader::Text(HeaderText text) const {
+    const HeaderTextLayout& f = LayoutOf(text);
+    return RecordReader(bytes_).Text(f.offset, f.capacity);
+}
+
+void EstimateHeader::SetText(HeaderText text, std::string_view value) {
+    const HeaderTextLayout& f = LayoutOf(text);
+    RecordWriter(bytes_).ShortString(f.offset, f.capacity, value);
+}
+
+Fixed4 EstimateHeader::Figure(HeaderFigure figure) const {
+    return RecordReader(bytes_).Fixed(kFigureOffsets[static_cast<std::size_t>(figure)]);
+}
+
+void EstimateHeader::SetFigure(HeaderFigure figure, Fixed4 value) {
+    RecordWriter(bytes_).Fixed(kFigureOffsets[static_cast<std::size_t>(figure)], value);
+}
+
+Fixed4 EstimateHeader::PatternValue() const { return RecordReader(bytes_).Fixed(kPatternOffset); }
+void EstimateHeader::SetPatternValue(Fixed4 value) {
+    RecordWriter(bytes_).Fixed(kPatternOffset, value);
+}
+std::int32_t EstimateHeader::TaxRate() const { return RecordReader(bytes_).I32(kTaxRateOffset); }
+void EstimateHeader::SetTaxRate(std::int32_t percent) {
+    RecordWriter(bytes_).I32(kTaxRateOffset, percent);
+}
+std::int32_t EstimateHeader::CheckBox1() const {
+    return RecordReader(bytes_).I32(kCheckBox1Offset);
+}
+void EstimateHeader::SetCheckBox1(std::int32_t value) {
+    RecordWriter(bytes_).I32(kCheckBox1Offset, value);
+}
+std::int32_t EstimateHeader::CheckBox2() const {
+    return RecordReader(bytes_).I32(kCheckBox2Offset);
+}
+void EstimateHeader::SetCheckBox2(std::int32_t value) {
+    RecordWriter(bytes_).I32(kCheckBox2Offset, value);
+}
+
+// --- LineRecord ---
+
+void LineRecord::Assign(std::string_view bytes) { AssignPadded(bytes_, bytes, kLineRecordSize); }
+
+void LineRecord::Clear() { bytes_.assign(kLineRecordSize, '\0'); }
+
+bool LineRecord::IsZero() const {
+    return std::all_of(bytes_.begin(), bytes_.end(), [](char c) { return c == '\0'; });
+}
+
+int LineRecord::Kind() const { return ReadI16(bytes_, kKindOffset); }
+void LineRecord::SetKind(int kind) { WriteI16(bytes_, kKindOffset, kind); }
+int LineRecord::Number() const { return ReadI16(bytes_, kNumberOffset); }
+void LineRecord::SetNumber(int number) { WriteI16(bytes_, kNumberOffset, number); }
+int LineRecord::DetailCount() const { return ReadI16(bytes_, kDetailCountOffset); }
+void LineRecord::SetDetailCount(int count) { WriteI16(bytes_, kDetailCountOffset, count); }
+
+std::string LineRecord::Code() const {
+    return RecordReader(bytes_).Text(kCodeOffset, kCodeCapacity);
+}
+void LineRecord::SetCode(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kCodeOffset, kCodeCapacity, text);
+}
+std::string LineRecord::NumberText() const {
+    return RecordReader(bytes_).Text(kNumberTextOffset, kNumberTextCapacity);
+}
+void LineRecord::SetNumberText(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kNumberTextOffset, kNumberTextCapacity, text);
+}
+std::string LineRecord::Name() const {
+    return RecordReader(bytes_).Text(kNameOffset, kNameCapacity);
+}
+void LineRecord::SetName(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kNameOffset, kNameCapacity, text);
+}
+std::string LineRecord::Spec() const {
+    return RecordReader(bytes_).Text(kSpecOffset, kSpecCapacity);
+}
+void LineRecord::SetSpec(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kSpecOffset, kSpecCapacity, text);
+}
+std::string LineRecord::Unit() const {
+    return RecordReader(bytes_).Text(kUnitOffset, kUnitCapacity);
+}
+void LineRecord::SetUnit(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kUnitOffset, kUnitCapacity, text);
+}
+std::string LineRecord::Remarks() const {
+    return RecordReader(bytes_).Text(kRemarksOffset, kRemarksCapacity);
+}
+void LineRecord::SetRemarks(std::string_view text) {
+    RecordWriter(bytes_).ShortString(kRemarksOffset, kRemarksCapacity, text);
+}
+
+Fixed4 LineRecord::Quantity() const { return RecordReader(bytes_).Fixed(kQuantityOffset); }
+void LineRecord::SetQuantity(Fixed4 value) { RecordWriter(bytes_).Fixed(kQuantityOffset, value); }
+Fixed4 LineRecord::UnitPrice() const { return RecordReader(bytes_).Fixed(kUnitPriceOffset); }
+void LineRecord::SetUnitPrice(Fixed4 value) { RecordWriter(bytes_).Fixed(kUnitPriceOffset, value); }
+Fixed4 LineRecord::Amount() const { return RecordReader(bytes_).Fixed(kAmountOffset); }
+void LineRecord::SetAmount(Fixed4 value) { RecordWriter(bytes_).Fixed(kAmountOffset, value); }
+Fixed4 LineRecord::CostUnitPrice() const {
+    return RecordReader(bytes_).Fixed(kCostUnitPriceOffset);
+}
+void LineRecord::SetCostUnitPrice(Fixed4 value) {
+    RecordWriter(bytes_).Fixed(kCostUnitPriceOffset, value);
+}
+Fixed4 LineRecord::Cost() const { return RecordReader(bytes_).Fixed(kCostOffset); }
+void LineRecord::SetCost(Fixed4 value) { RecordWriter(bytes_).Fixed(kCostOffset, value); }
+Fixed4 LineRecord::LabourRate() const { return RecordReader(bytes_).Fixed(kLabourRateOffset); }
+void LineRecord::SetLabourRate(Fixed4 value) {
+    RecordWriter(bytes_).Fixed(kLabourRateOffset, value);
+}
+
+void LineRecord::MoveOldSpecification() {
+    // The two ranges overlap; the target lies before the source, so a forward copy is safe.
+    std::copy(bytes_.begin() + kOldSpecOffset, bytes_.begin() + kOldSpecOffset + kOldSpecBytes,
+              bytes_.begin() + kSpecOffset);
+}
+
+// --- DetailStore ---
+
+DetailStore::DetailStore() : sheets_(kDetailSheets) {}
+DetailStore::~DetailStore() = default;
+
+DetailStore::DetailStore(const DetailStore& other) : sheets_(kDetailSheets) { *this = other; }
+
+DetailStore& DetailStore::operator=(const DetailStore& other) {
+    if (this == &other) return *this;
+    sheets_.resize(kDetailSheets);
+    for (std::size_t k = 0; k < sheets_.size(); ++k) {
+        const bool present = k < other.sheets_.size() && other.sheets_[k];
+        sheets_[k] = present ? std::make_unique<Sheet>(*other.sheets_[k]) : nullptr;
+    }
+    return *this;
+}
+
+bool DetailStore::Holds(int sheet, int line) const {
+    // A moved-from store has no sheet slots at all.
+    return sheet >= 0 && static_cast<std::size_t>(sheet) < sheets_.size() && line >= 0 &&
+           line < kDetailSlots;
+}
+
+const LineRecord& DetailStore::Line(int sheet, int line) const {
+    static const LineRecord kEmpty;
+    if (!Holds(sheet, line)) return kEmpty;
+    const auto& s = sheets_[static_cast<std::size_t>(sheet)];
+    return s ? (*s)[static_cast<std::size_t>(line)] : kEmpty;
+}
+
+LineRecord& DetailStore::MutableLine(int sheet, int line) {
+    if (!Holds(sheet, line)) {
+        scratch_.Clear();
+        return scratch_;
+    }
+    auto& s = sheets_[static_cast<std::size_t>(sheet)];
+    if (!s) s = std::make_unique<Sheet>(kDetailSlots);
+    return (*s)[static_cast<std::size_t>(line)];
+}
+
+bool DetailStore::HasSheet(int sheet) const {
+    return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)];
+}
+
+void DetailStore::ClearSheet(int sheet) {
+    if (Holds(sheet, 0)) sheets_[static_cast<std::size_t>(sheet)].reset();
+}
+
+void DetailStore::Clear() {
+    for (auto& s : sheets_) s.reset();
+}
+
+void DetailStore::SwapSheets(int a, int b) {
+    if (!Holds(a, 0) || !Holds(b, 0)) return;
+    std::swap(sheets_[static_cast<std::size_t>(a)], sheets_[static_cast<std::size_t>(b)]);
+}
+
+// --- EstimateStores ---
+
+EstimateStores::EstimateStores() : summary(kSummarySlots), breakdown(kBreakdownSlots) {}
+
+void EstimateStores::Clear() {
+    for (auto& r : summary) r.Clear();
+    for (auto& r : breakdown) r.Clear();
+    details.Clear();
+}
+
+int LastSummaryLine(const EstimateStores& stores) {
+    return LastUsed(stores.summary, kSummaryLines);
+}
+
+int LastBreakdownLine(const EstimateStores& stores) {
+    return LastUsed(stores.breakdown, kBreakdownLines);
+}
+
+int DetailCount(const EstimateStores& stores, int line) {
+    if (!stores.details.HasSheet(line)) return 0;
+    for (int i = kDetailLines; i >= 1; --i) {
+        if (DetailUsed(stores.details.Line(line, i))) return i;
+    }
+    return 0;
+}
+
+void PlaceRecords(std::string_view records, bool oldSignature, EstimateStores& stores) {
+    for (std::size_t at = 0; at + kLineRecordSize <= records.size(); at += kLineRecordSize) {
+        const std::string_view bytes = records.substr(at, kLineRecordSize);
+        const int kind = ReadI16(bytes, kKindOffset);
+        const int number = ReadI16(bytes, kNumberOffset);
+        if (number < 0) continue;
+        if (kind == kSummaryKind) {
+            if (number < kSummarySlots)
+                stores.summary[static_cast<std::size_t>(number)].Assign(bytes);
+        } else if (kind == kBreakdownKind) {
+            if (number < kBreakdownSlots) {
+                stores.breakdown[static_cast<std::size_t>(number)].Assign(bytes);
+            }
+        } else if (kind >= 1 && kind < kDetailSheets && number < kDetailSlots) {
+            LineRecord& r = stores.details.MutableLine(kind, number);
+            r.Assign(bytes);
+            if (oldSignature) r.MoveOldSpecification();
+        }
+    }
+}
+
+int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
+    if (file.size() < kEstimateHeaderSize) return -1;
+    header.Assign(file.substr(0, kEstimateHeaderSize));
+    stores.Clear();
+    const EstimateSignature signature = header.SignatureKind();
+    if (signature == EstimateSignature::Foreign) return 0;
+    PlaceRecords(file.substr(kEstimateHeaderSize), signature == EstimateSignature::Old, stores);
+    return 0;
+}
+
+std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {
+    header.SetSignature(kEstimateSignature);
+    const int n = std::max(1, LastSummaryLine(stores));
+    const int m = std::max(1, LastBreakdownLine(stores));
+    std::vector<int> counts(static_cast<std::size_t>(m) + 1, 0);
+    std::size_t records = static_cast<std::size_t>(n) + static_cast<std::size_t>(m);
+    for (int i = 1; i <= m; ++i) {
+        counts[static_cast<std::size_t>(i)] = DetailCount(stores, i);
+        records += static_cast<std::size_t>(counts[static_cast<std::size_t>(i)]);
+    }
+
+    std::string file;
+    file.reserve(kEstimateHeaderSize + records * kLineRecordSize);
+    file += header.Bytes();
+    for (int i = 1; i <= n; ++i) {
+        LineRecord& r = stores.summary[static_cast<std::size_t>(i)];
+        r.SetKind(kSummaryKind);
+        r.SetNumber(i);
+        file += r.Bytes();
+    }
+    for (int i = 1; i <= m; ++i) {
+        LineRecord& r = stores.breakdown[static_cast<std::size_t>(i)];
+        const int e = counts[static_cast<std::size_t>(i)];
+        r.SetKind(kBreakdownKind);
+        r.SetNumber(i);
+        r.SetDetailCount(e);
+        file += r.Bytes();
+        for (int j = 1; j <= e; ++j) {
+            LineRecord& d = stores.details.MutableLine(i, j);
+            d.SetKind(i);
+            d.SetNumber(j);
+            file += d.Bytes();
+        }
+    }
+    return file;
+}
+
+}  // namespace quilto

@@ -1,0 +1,232 @@
+#pragma once
+
+// The estimate file m_NNNNNN.dat: a 1392-byte header followed by 192-byte line records, and
+// the in-memory stores that mirror it. Records are kept as their bytes, so a field that no
+// grid shows (and every unused byte) goes back to the file exactly as it was read; the
+// accessors read and write each field at its offset through the bounds-checked record
+// access.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/fixed4.h"
+
+namespace quilto {
+
+inline constexpr std::size_t kEstimateHeaderSize = 1392;
+inline constexpr std::size_t kLineRecordSize = 192;
+inline constexpr std::string_view kEstimateSignature = "**$\\??Q-$%%7";
+// Files of the first layout: their detail records keep the specification 10 bytes further on.
+inline constexpr std::string_view kOldEstimateSignature = "***\\??Q-$%%7";
+
+// Lines a user can fill; the stores have one more slot at each end (slot 0 and the slot
+// after the last line), which a file may address and which are kept but never written.
+inline constexpr int kSummaryLines = 1000;
+inline constexpr int kBreakdownLines = 300;
+inline constexpr int kDetailLines = 300;
+inline constexpr int kSummarySlots = kSummaryLines + 2;      // 0-1001
+inline constexpr int kBreakdownSlots = kBreakdownLines + 2;  // 0-301
+inline constexpr int kDetailSheets = kBreakdownLines + 2;    // sheet k belongs to line k
+inline constexpr int kDetailSlots = kDetailLines + 2;
+
+// Record kinds at offset 0 of a line record; a detail record carries its breakdown line.
+inline constexpr int kSummaryKind = -1;
+inline constexpr int kBreakdownKind = 0;
+
+enum class EstimateSignature { Current, Old, Foreign };
+
+// The header's texts, named after the cover control that shows each one.
+enum class HeaderText : int {
+    MNo,
+    MBango,
+    MTitle1,
+    MCode1,
+    MName1,
+    MName2,
+    MBasyo1,
+    MTanto1,
+    MYMD1,
+    MYMD2,
+    MYMD3,
+    MYMD4,
+    MKigen1,
+    MBiko1,
+    MBiko2,
+    MBiko3,
+    MBiko4,
+    MBiko5,
+    MBiko6,
+    MBiko7,
+    MBiko8,
+    MBiko9,
+    MBiko10,
+};
+inline constexpr int kHeaderTextCount = 23;
+
+// The header's money figures.
+enum class HeaderFigure : int { MGoukei01, MGoukei11, MGoukei12, MGoukei13 };
+inline constexpr int kHeaderFigureCount = 4;
+
+struct HeaderTextLayout {
+    const char* control;  // the cover control's name
+    std::size_t offset;
+    std::size_t capacity;  // bytes of text; the field is one byte longer
+};
+const HeaderTextLayout& LayoutOf(HeaderText text);
+const char* ControlNameOf(HeaderFigure figure);
+
+class EstimateHeader {
+  public:
+    EstimateHeader() : bytes_(kEstimateHeaderSize, '\0') {}
+
+    const std::string& Bytes() const { return bytes_; }
+    // Takes the first 1392 bytes (zero-padded when shorter).
+    void Assign(std::string_view bytes);
+    void Clear();
+
+    std::string Signature() const;  // trailing blanks removed
+    EstimateSignature SignatureKind() const;
+    void SetSignature(std::string_view signature);
+
+    std::string Text(HeaderText text) const;                // trailing blanks removed
+    void SetText(HeaderText text, std::string_view value);  // cut to the field
+    Fixed4 Figure(HeaderFigure figure) const;
+    void SetFigure(HeaderFigure figure, Fixed4 value);
+    // The print pattern index x 10000.
+    Fixed4 PatternValue() const;
+    void SetPatternValue(Fixed4 value);
+    std::int32_t TaxRate() const;
+    void SetTaxRate(std::int32_t percent);
+    std::int32_t CheckBox1() const;
+    void SetCheckBox1(std::int32_t value);
+    std::int32_t CheckBox2() const;
+    void SetCheckBox2(std::int32_t value);
+
+  private:
+    std::string bytes_;
+};
+
+EstimateSignature SignatureKindOf(std::string_view signature);
+
+// One 192-byte line record. The three sheets share the layout; each uses a subset.
+class LineRecord {
+  public:
+    LineRecord() : bytes_(kLineRecordSize, '\0') {}
+
+    const std::string& Bytes() const { return bytes_; }
+    // Takes the first 192 bytes (zero-padded when shorter).
+    void Assign(std::string_view bytes);
+    void Clear();
+    bool IsZero() const;
+
+    int Kind() const;
+    void SetKind(int kind);
+    int Number() const;
+    void SetNumber(int number);
+    int DetailCount() const;  // breakdown lines only
+    void SetDetailCount(int count);
+
+    // Texts are read with trailing blanks removed and written cut to their fields.
+    std::string Code() const;  // line-kind marker or product code
+    void SetCode(std::string_view text);
+    std::string NumberText() const;
+    void SetNumberText(std::string_view text);
+    std::string Name() const;
+    void SetName(std::string_view text);
+    std::string Spec() const;
+    void SetSpec(std::string_view text);
+    std::string Unit() const;
+    void SetUnit(std::string_view text);
+    std::string Remarks() const;
+    void SetRemarks(std::string_view text);
+
+    Fixed4 Quantity() const;
+    void SetQuantity(Fixed4 value);
+    Fixed4 UnitPrice() const;
+    void SetUnitPrice(Fixed4 value);
+    Fixed4 Amount() const;
+    void SetAmount(Fixed4 value);
+    // In breakdown records this field holds the line's cost.
+    Fixed4 CostUnitPrice() const;
+    void SetCostUnitPrice(Fixed4 value);
+    Fixed4 Cost() const;
+    void SetCost(Fixed4 value);
+    Fixed4 LabourRate() const;
+    void SetLabourRate(Fixed4 value);
+
+    // The first layout kept the specification 10 bytes further on: move it into place.
+    void MoveOldSpecification();
+
+  private:
+    std::string bytes_;
+};
+
+// The detail sheets of all breakdown lines: sheet k (0-301) holds lines 0-301. A sheet
+// takes memory only once something is written into it, so an estimate with few detail
+// lines stays small.
+class DetailStore {
+  public:
+    DetailStore();
+    DetailStore(const DetailStore& other);
+    DetailStore& operator=(const DetailStore& other);
+    DetailStore(DetailStore&&) noexcept = default;
+    DetailStore& operator=(DetailStore&&) noexcept = default;
+    ~DetailStore();
+
+    // Outside the store: an empty record, and writes go nowhere.
+    const LineRecord& Line(int sheet, int line) const;
+    LineRecord& MutableLine(int sheet, int line);
+    bool HasSheet(int sheet) const;
+    void ClearSheet(int sheet);
+    void Clear();
+    // Exchanges two whole sheets (breakdown lines moving with their details).
+    void SwapSheets(int a, int b);
+
+  private:
+    using Sheet = std::vector<LineRecord>;
+    bool Holds(int sheet, int line) const;
+    std::vector<std::unique_ptr<Sheet>> sheets_;
+    LineRecord scratch_;  // target of writes outside the store
+};
+
+// The loaded estimate's lines: summary slots 0-1001, breakdown slots 0-301, detail sheets.
+struct EstimateStores {
+    EstimateStores();
+    std::vector<LineRecord> summary;
+    std::vector<LineRecord> breakdown;
+    DetailStore details;
+
+    void Clear();
+};
+
+// A summary or breakdown line is used when its marker and name joined are not blank or its
+// amount is not zero; the last used line is the highest (0 when none).
+int LastSummaryLine(const EstimateStores& stores);
+int LastBreakdownLine(const EstimateStores& stores);
+// The highest detail line of breakdown line `line` whose code, name, specification or unit
+// is not blank (0 when none; an amount alone does not count).
+int DetailCount(const EstimateStores& stores, int line);
+
+// Places each record by its kind and number: kind -1 into the summary, 0 into the
+// breakdown, k (1-301) into detail sheet k. Records outside the stores and a short trailing
+// record are ignored; with the old signature every detail record has its specification
+// moved first. The stores are not cleared first.
+void PlaceRecords(std::string_view records, bool oldSignature, EstimateStores& stores);
+
+// A whole file. Returns -1 (nothing changed) when it is shorter than the header; otherwise
+// 0, with the header taken and, for the current or old signature, the stores cleared and
+// filled. A file with another signature leaves the stores cleared.
+int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores);
+
+// The file for header and stores: the header with the current signature, the summary lines
+// 1..n, then each breakdown line i = 1..m followed by its detail lines 1..e (n and m at
+// least 1, e the detail count). As when saving, the kind and number of every written
+// record and each breakdown line's detail count are set in the stores too.
+std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores);
+
+}  // namespace quilto

@@ -1,0 +1,342 @@
+#include "store/estimate_io.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <set>
+
+#include "foundation/era_date.h"
+#include "foundation/file_helpers.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+#include "store/atomic_file.h"
+
+namespace quilto {
+
+namespace {
+
+// No estimate we write comes near this (1392 + 192 x 91,300 bytes at most); a larger file
+// is read up to here and the rest ignored.
+constexpr qint64 kMaxEstimateFileBytes = 64 * 1024 * 1024;
+constexpr int kHighestNumber = 999999;
+
+const char* const kCreateError = "見積作成エラー  ";  // the file could not be created
+const char* const kWriteError = "見積作成エラ－  ";   // writing it failed
+
+std::string NumberOf(const EstimateDocument& document) {
+    return Trimmed(document.Text(HeaderText::MNo));
+}
+
+std::string SixDigits(int number) {
+    std::string text = "00000000" + std::to_string(number);
+    return text.substr(text.size() - 6);
+}
+
+std::string EstimateFileName(std::string_view number) {
+    return "m_" + std::string(number) + ".dat";
+}
+
+std::string DefaultTaxRateText(const Environment& environment) {
+    const Fixed4 rate = environment.TaxRate();
+    return rate.raw > 0 ? Fixed4ToText(rate) : Fixed4ToText(kDefaultTaxRate);
+}
+
+// The cover-and-grid part of a new estimate.
+void ClearCover(EstimateDocument& document, const Environment& environment) {
+    document.ClearCoverAndGrids();
+    document.SetText(HeaderText::MYMD1, TodayEraText());
+    for (int i = 0; i < kHeaderFigureCount; ++i) {
+        document.SetFigure(static_cast<HeaderFigure>(i), "0");
+    }
+    document.SetTaxRateText(DefaultTaxRateText(environment));
+    document.Calculations().RefreshHeaderFigures(document);
+}
+
+std::optional<std::string> ReadUpTo(const QString& path, qint64 maxBytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.read(std::min(file.size(), maxBytes));
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A file that holds a whole header with neither estimate signature is some other file
+// that happens to carry an estimate's name: it is never overwritten.
+bool HoldsForeignFile(const QString& path) {
+    const auto head = ReadUpTo(path, static_cast<qint64>(kEstimateHeaderSize));
+    if (!head || head->size() < kEstimateHeaderSize) return false;
+    EstimateHeader header;
+    header.Assign(*head);
+    return header.SignatureKind() == EstimateSignature::Foreign;
+}
+
+// The header and line records from the cover and the grids, as the next save writes them.
+void BuildRecords(EstimateDocument& document) {
+    EstimateHeader& header = document.Header();
+    for (int i = 0; i < kHeaderTextCount; ++i) {
+        const auto field = static_cast<HeaderText>(i);
+        header.SetText(field, document.Text(field));
+    }
+    for (int i = 0; i < kHeaderFigureCount; ++i) {
+        const auto figure = static_cast<HeaderFigure>(i);
+        header.SetFigure(figure, TextToFixed4(document.Figure(figure)));
+    }
+    const long long rate = ToInt(CleanNumber(document.TaxRateText()));
+    header.SetTaxRate(static_cast<std::int32_t>(std::clamp<long long>(rate, INT32_MIN, INT32_MAX)));
+    header.SetCheckBox1(document.CheckBox1() ? 1 : 0);
+    header.SetCheckBox2(document.CheckBox2() ? 1 : 0);
+
+    EstimateStores& stores = document.Stores();
+    const TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        RowToRecord(breakdown, row, SheetKind::Breakdown,
+                    stores.breakdown[static_cast<std::size_t>(row)]);
+    }
+    const TextGrid& summary = document.Grid(SheetKind::Summary);
+    for (int row = 1; row <= kSummaryLines; ++row) {
+        RowToRecord(summary, row, SheetKind::Summary,
+                    stores.summary[static_cast<std::size_t>(row)]);
+    }
+}
+
+int Fail(Questions& questions, const char* message, int code) {
+    questions.Inform(message + std::to_string(code));
+    return kEstimateSaveFailed;
+}
+
+enum class Claim { Done, Taken, CreateFailed, WriteFailed };
+
+bool WriteAllTo(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates target holding bytes, only if no file of that name exists. The content is
+// written and flushed under a temporary name first and then linked to the target name,
+// which fails when the name is taken: the file appears complete or not at all, and two
+// copies of the program can never both get it. Where the file system has no hard links,
+// the name is taken with an exclusive create and then filled crash-safely.
+Claim ClaimNewFile(const QString& folder, const QString& target, std::string_view bytes) {
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        const QString name =
+            QStringLiteral("m_new.%1.part")
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        temp = QFile::encodeName(QDir(folder).filePath(name));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return Claim::CreateFailed;
+    }
+    if (fd < 0) return Claim::CreateFailed;
+    const bool written = WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        ::unlink(temp.constData());
+        return Claim::WriteFailed;
+    }
+    const QByteArray targetName = QFile::encodeName(target);
+    const int linked = ::link(temp.constData(), targetName.constData());
+    const int linkError = errno;
+    ::unlink(temp.constData());
+    if (linked == 0) return Claim::Done;
+    if (linkError == EEXIST) return Claim::Taken;
+    if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP &&
+        linkError != ENOSYS && linkError != EXDEV && linkError != EMLINK) {
+        return Claim::WriteFailed;
+    }
+    QFile claimed(target);
+    if (!claimed.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        return QFileInfo::exists(target) ? Claim::Taken : Claim::CreateFailed;
+    }
+    claimed.close();
+    if (SaveFileAtomically(target, bytes)) return Claim::Done;
+    QFile::remove(target);  // our own empty claim: give the number back
+    return Claim::WriteFailed;
+}
+
+// The first save of a new estimate: the next free number, claimed exclusively.
+int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questions& questions) {
+    document.SetText(HeaderText::MBiko10, {});
+    document.SetText(HeaderText::MYMD4, {});
+    const QString folder = NativePath(DataFolder(environment));
+    int tried = 0;
+    while (true) {
+        const std::string next = NextManagementNumber(environment);
+        if (next.empty()) return Fail(questions, kCreateError, kEstimateIoError);
+        // A name taken by something the numbering does not count (a folder, say) must not
+        // be tried again and again.
+        const int number = std::max(static_cast<int>(ToInt(next)), tried + 1);
+        if (number > kHighestNumber) return Fail(questions, kCreateError, kEstimateIoError);
+        tried = number;
+        const std::string text = SixDigits(number);
+        document.SetText(HeaderText::MNo, text);
+        BuildRecords(document);
+        const std::string bytes = SerializeEstimate(document.Header(), document.Stores());
+        const QString target = QDir(folder).filePath(NativePath(EstimateFileName(text)));
+        switch (ClaimNewFile(folder, target, bytes)) {
+            case Claim::Done:
+                document.SetNumberAssigned(true);
+                return kEstimateOk;
+            case Claim::Taken:
+                continue;
+            case Claim::CreateFailed:
+                return Fail(questions, kCreateError, kEstimateIoError);
+            case Claim::WriteFailed:
+                return Fail(questions, kWriteError, kEstimateIoError);
+        }
+    }
+}
+
+}  // namespace
+
+QString EstimateFilePath(Environment& environment, std::string_view number) {
+    const std::string trimmed = Trimmed(number);
+    const std::string name = EstimateFileName(trimmed);
+    if (trimmed == kBackupNumber) return ResolveCaseInsensitive(NativePath(name));
+    return DataFilePath(environment, name);
+}
+
+std::string NextManagementNumber(Environment& environment) {
+    static const QRegularExpression kEstimateName(QStringLiteral("^m_([0-9]{6})\\.dat$"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    const QDir folder(NativePath(DataFolder(environment)));
+    std::set<int> taken;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = kEstimateName.match(name);
+        if (match.hasMatch()) taken.insert(match.captured(1).toInt());
+    }
+    const int highest = taken.empty() ? 0 : *taken.rbegin();
+    if (highest < kHighestNumber) return SixDigits(highest + 1);
+    for (int number = 1; number <= kHighestNumber; ++number) {
+        if (taken.count(number) == 0) return SixDigits(number);
+    }
+    return {};
+}
+
+void NewEstimate(EstimateDocument& document, const Environment& environment) {
+    ClearCover(document, environment);
+    document.ClearRecords();
+    document.SetForeignFile(false);
+}
+
+int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores) {
+    const auto file = ReadUpTo(path, kMaxEstimateFileBytes);
+    if (!file) return kEstimateIoError;
+    return ParseEstimateFile(*file, header, stores);
+}
+
+int LoadEstimate(EstimateDocument& document, Environment& environment) {
+    const std::string number = NumberOf(document);
+    document.ClearRecords();
+    document.ClearCoverAndGrids();
+    document.SetForeignFile(false);
+    document.SetText(HeaderText::MNo, number);
+
+    const QString path = EstimateFilePath(environment, number);
+    if (ReadEstimateFile(path, document.Header(), document.Stores()) != 0) {
+        NewEstimate(document, environment);
+        document.SetText(HeaderText::MNo, number);
+        return kEstimateIoError;
+    }
+    if (document.Header().SignatureKind() == EstimateSignature::Foreign) {
+        document.ClearRecords();
+        document.SetForeignFile(true);
+        return kEstimateOk;
+    }
+
+    const EstimateHeader& header = document.Header();
+    for (int i = 0; i < kHeaderTextCount; ++i) {
+        const auto field = static_cast<HeaderText>(i);
+        document.SetText(field, header.Text(field));
+    }
+    // The number stays the one that names the file: a file copied under another name must
+    // not be saved back over the estimate it was copied from.
+    document.SetText(HeaderText::MNo, number);
+    for (int i = 0; i < kHeaderFigureCount; ++i) {
+        const auto figure = static_cast<HeaderFigure>(i);
+        document.SetFigure(figure, Fixed4ToText(header.Figure(figure)));
+    }
+    document.SetTaxRateText(std::to_string(header.TaxRate()));
+    document.SetCheckBox1(header.CheckBox1() != 0);
+    document.SetCheckBox2(header.CheckBox2() != 0);
+    document.Calculations().RefreshHeaderFigures(document);
+
+    const EstimateStores& stores = document.Stores();
+    TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        RecordToRow(stores.breakdown[static_cast<std::size_t>(row)], SheetKind::Breakdown,
+                    breakdown, row);
+        document.Calculations().FormatRowForDisplay(document, SheetKind::Breakdown, row);
+    }
+    TextGrid& summary = document.Grid(SheetKind::Summary);
+    for (int row = 1; row <= kSummaryLines; ++row) {
+        RecordToRow(stores.summary[static_cast<std::size_t>(row)], SheetKind::Summary, summary,
+                    row);
+        document.Calculations().FormatRowForDisplay(document, SheetKind::Summary, row);
+    }
+    return kEstimateOk;
+}
+
+int SaveEstimate(EstimateDocument& document, Environment& environment, Questions& questions) {
+    const std::string number = NumberOf(document);
+    if (number.empty()) return kEstimateNoNumber;
+    const bool backup = number == kBackupNumber;
+    const int mode = document.EntryMode();
+    if (!backup && (mode == 1 || mode == 2) && !document.NumberAssigned()) {
+        return SaveAsNewNumber(document, environment, questions);
+    }
+
+    const QString path = EstimateFilePath(environment, number);
+    if (!backup && HoldsForeignFile(path)) {
+        return Fail(questions, kCreateError, kEstimateNotEstimate);
+    }
+    BuildRecords(document);
+    const std::string bytes = SerializeEstimate(document.Header(), document.Stores());
+    const bool existed = QFileInfo::exists(path);
+    if (!SaveFileAtomically(path, bytes)) {
+        return Fail(questions, existed ? kWriteError : kCreateError, kEstimateIoError);
+    }
+    return kEstimateOk;
+}
+
+int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
+                           Questions& questions) {
+    if (document.ReadOnly()) return kEstimateReadOnly;
+    const std::string number = document.Text(HeaderText::MNo);
+    if (!HasText(number)) return kEstimateNoNumber;
+    document.SetText(HeaderText::MNo, std::string(kBackupNumber));
+    const int backup = SaveEstimate(document, environment, questions);
+    document.SetText(HeaderText::MNo, number);
+    if (backup != kEstimateOk) return backup;
+    return SaveEstimate(document, environment, questions);
+}
+
+int DeleteEstimate(EstimateDocument& document, Environment& environment) {
+    const QString path = EstimateFilePath(environment, NumberOf(document));
+    if (!QFileInfo(path).isFile() || !QFile::remove(path)) return kEstimateIoError;
+    ClearCover(document, environment);
+    return kEstimateOk;
+}
+
+int ReadEstimateHeader(Environment& environment, std::string_view fileName,
+                       EstimateHeader& header) {
+    const auto head =
+        ReadUpTo(DataFilePath(environment, fileName), static_cast<qint64>(kEstimateHeaderSize));
+    if (!head || head->size() < kEstimateHeaderSize) return kEstimateIoError;
+    header.Assign(*head);
+    return kEstimateOk;
+}
+
+}  // namespace quilto

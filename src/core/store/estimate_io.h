@@ -1,0 +1,81 @@
+#pragma once
+
+// Loading, saving and deleting estimates, choosing management numbers, and reading the
+// header alone for the estimate list and the start-up histories.
+//
+// An estimate NNNNNN lives in the data folder as m_NNNNNN.dat; the number "BackUp" names
+// the backup estimate m_BackUp.dat in the working folder, which every save of the editor
+// writes first. Every save replaces the whole file crash-safely. A new estimate's file is
+// claimed exclusively at its first save, so two copies of the program sharing a data
+// folder never give out the same number. A file of the data folder that is not an estimate
+// (a foreign signature) is never overwritten.
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "editor/estimate_document.h"
+#include "foundation/questions.h"
+#include "store/environment.h"
+#include "store/estimate_file.h"
+
+namespace quilto {
+
+inline constexpr std::string_view kBackupNumber = "BackUp";
+
+// Results of the operations below.
+inline constexpr int kEstimateOk = 0;
+inline constexpr int kEstimateIoError = -1;
+inline constexpr int kEstimateNoNumber = -2;     // MNo blank: nothing written, no message
+inline constexpr int kEstimateNotEstimate = -3;  // the file on disk is not an estimate
+inline constexpr int kEstimateReadOnly = -4;     // read-only document: nothing written
+inline constexpr int kEstimateSaveFailed = -10;  // after the error message
+
+// The file of management number `number` (trimmed): m_BackUp.dat in the working folder for
+// "BackUp", otherwise m_NNNNNN.dat in the data folder. An existing file whose name differs
+// only in letter case is found.
+QString EstimateFilePath(Environment& environment, std::string_view number);
+
+// Six digits: one more than the highest m_NNNNNN.dat of the data folder (names without six
+// digits there are ignored), "000001" in an empty folder. Past 999999 the lowest free
+// number; empty when every number is taken.
+std::string NextManagementNumber(Environment& environment);
+
+// A fresh estimate: cover cleared, MYMD1 today in era form, the figures "0", ZRitu the
+// environment's tax rate (10 when that is not above 0), both check boxes off, the grids,
+// the header and all line records emptied. The session state is kept.
+void NewEstimate(EstimateDocument& document, const Environment& environment);
+
+// Loads the estimate named by the document's MNo into header, records, cover and grids.
+// 0 when loaded. A file with a foreign signature loads nothing: the document stays empty
+// and becomes read-only (0). -1 when the header cannot be read: the document then holds a
+// new estimate, still under the number asked for.
+int LoadEstimate(EstimateDocument& document, Environment& environment);
+
+// Writes the document under its MNo. In entry modes 1 and 2 the first save of the session
+// gives the estimate the next free number (MNo), empties MBiko10 and MYMD4, and claims the
+// file exclusively. Results: 0 saved; -2 MNo blank; -10 after the message
+// "見積作成エラー  " + code (file not creatable -1; not an estimate -3) or
+// "見積作成エラ－  " + code (write failed -1). On failure the old file is unchanged.
+int SaveEstimate(EstimateDocument& document, Environment& environment, Questions& questions);
+
+// The editor's save, once the document is prepared (EstimateDocument::PrepareForSave) and
+// checked: writes the backup estimate (MNo "BackUp" for that write) and, when that worked,
+// the estimate under its number. A read-only document is not written (-4, no message).
+// Otherwise the first failure's result, or 0.
+int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
+                           Questions& questions);
+
+// Deletes the file named by MNo; on success the cover and grids are cleared. 0 or -1, no
+// message.
+int DeleteEstimate(EstimateDocument& document, Environment& environment);
+
+// The header of file `fileName` of the data folder: 0, or -1 when it cannot be read. The
+// caller judges the signature.
+int ReadEstimateHeader(Environment& environment, std::string_view fileName, EstimateHeader& header);
+
+// A whole estimate file into header and stores (as ParseEstimateFile); -1 when the file
+// is missing or shorter than the header.
+int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores);
+
+}  // namespace quilto

@@ -1,0 +1,198 @@
+// A copy of the program killed at any moment while it saves leaves every estimate file
+// either as it was or as it was being saved: never cut short, never mixed, never lost.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <random>
+
+#include "store/binary_record.h"
+#include "store/estimate_io.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::ReadAll;
+using test::WorkingFolder;
+
+struct SilentQuestions : Questions {
+    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
+                   const std::string&) override {
+        return 0;
+    }
+    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
+    void Inform(const std::string&, const std::string&) override {}
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// Every summary and breakdown line filled and some detail lines: over 300 KB, so a save
+// takes long enough to be killed in the middle of it.
+EstimateDocument BigDocument(char version) {
+    EstimateDocument doc;
+    doc.SetText(HeaderText::MName1, std::string("customer ") + version);
+    doc.SetText(HeaderText::MTitle1, "title");
+    TextGrid& summary = doc.Grid(SheetKind::Summary);
+    for (int row = 1; row <= kSummaryLines; ++row) {
+        summary.SetCell(row, 3, std::string(30, version));
+        summary.SetCell(row, 7, std::to_string(row * 100));
+    }
+    TextGrid& breakdown = doc.Grid(SheetKind::Breakdown);
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        breakdown.SetCell(row, 3, std::string(20, version));
+    }
+    for (int row = 1; row <= 30; ++row) {
+        for (int line = 1; line <= 10; ++line) {
+            doc.Stores().details.MutableLine(row, line).SetName(std::string(line, version));
+        }
+    }
+    return doc;
+}
+
+// The bytes a save of doc under number writes (the same for every save of doc).
+std::string SavedBytes(EstimateDocument doc, Environment& env, const std::string& number) {
+    SilentQuestions silent;
+    doc.BeginSession(3);
+    doc.SetText(HeaderText::MNo, number);
+    const QString path = EstimateFilePath(env, number);
+    EXPECT_EQ(SaveEstimate(doc, env, silent), 0);
+    std::string bytes = ReadAll(path);
+    QFile::remove(path);
+    return bytes;
+}
+
+// Saves forever in a child process until killed; returns its process id.
+pid_t StartSaving(std::vector<EstimateDocument>& docs, int mode, std::size_t first,
+                  Environment& env) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    SilentQuestions silent;
+    for (std::size_t n = first;; ++n) {
+        EstimateDocument& doc = docs[n % docs.size()];
+        doc.BeginSession(mode);
+        SaveEstimateWithBackup(doc, env, silent);
+    }
+}
+
+class KilledSave : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        docs_ = {BigDocument('A'), BigDocument('B')};
+        for (const auto& doc : docs_) {
+            fileBytes_.push_back(SavedBytes(doc, env_, "000001"));
+            backupBytes_.push_back(SavedBytes(doc, env_, "BackUp"));
+        }
+        ASSERT_NE(fileBytes_[0], fileBytes_[1]);
+        ASSERT_GT(fileBytes_[0].size(), 300000u);
+
+        // Kills fall anywhere within about three saves, however fast this machine is.
+        SilentQuestions silent;
+        EstimateDocument doc = docs_[0];
+        doc.BeginSession(3);
+        doc.SetText(HeaderText::MNo, "000001");
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(SaveEstimateWithBackup(doc, env_, silent), 0);
+        killWithinMicros_ =
+            static_cast<int>(std::max<qint64>(3 * timer.nsecsElapsed() / 1000, 1000));
+    }
+
+    // Which version a file holds: 0 or 1, -1 for anything else.
+    static int VersionOf(const std::string& bytes, const std::vector<std::string>& versions) {
+        for (std::size_t i = 0; i < versions.size(); ++i) {
+            if (bytes == versions[i]) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    void KillAfter(pid_t pid, std::mt19937& random) {
+        std::uniform_int_distribution<int> micros(0, killWithinMicros_);
+        usleep(static_cast<useconds_t>(micros(random)));
+        ASSERT_EQ(kill(pid, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving copy stopped by itself: " << status;
+    }
+
+    WorkingFolder folder_;
+    Environment env_;
+    std::vector<EstimateDocument> docs_;
+    std::vector<std::string> fileBytes_;
+    std::vector<std::string> backupBytes_;
+    int killWithinMicros_ = 0;
+};
+
+TEST_F(KilledSave, RewriteLeavesTheOldOrTheNewFile) {
+    constexpr int kKills = 200;
+    std::mt19937 random(20240520);
+    const QString file = EstimateFilePath(env_, "000001");
+    const QString backup = EstimateFilePath(env_, "BackUp");
+    std::vector<EstimateDocument> docs = docs_;
+    for (auto& d : docs) d.SetText(HeaderText::MNo, "000001");
+    int current = 0;
+    int changes = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        // The child first writes the version the files do not hold yet.
+        const pid_t pid = StartSaving(docs, 3, static_cast<std::size_t>(current + 1), env_);
+        ASSERT_GT(pid, 0);
+        KillAfter(pid, random);
+
+        const int version = VersionOf(ReadAll(file), fileBytes_);
+        const int backupVersion = VersionOf(ReadAll(backup), backupBytes_);
+        ASSERT_NE(version, -1) << "after kill " << kill;
+        ASSERT_NE(backupVersion, -1) << "after kill " << kill;
+        if (version != current) ++changes;
+        current = version;
+    }
+    // Kills landed both before and after saves completed, or the test proved nothing.
+    EXPECT_GT(changes, 10);
+    EXPECT_LT(changes, kKills);
+    RecordProperty("saves_seen_completed", changes);
+}
+
+TEST_F(KilledSave, NewEstimatesAppearWholeOrNotAtAll) {
+    constexpr int kKills = 60;
+    std::mt19937 random(7);
+    const QDir dat(folder_.FilePath("DAT"));
+    // The number the editor proposes when it opens; the first save takes the next free one.
+    std::vector<EstimateDocument> docs = docs_;
+    for (auto& d : docs) d.SetText(HeaderText::MNo, "000001");
+    QFile::remove(EstimateFilePath(env_, "000001"));
+    int complete = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        const pid_t pid = StartSaving(docs, 1, static_cast<std::size_t>(kill), env_);
+        ASSERT_GT(pid, 0);
+        KillAfter(pid, random);
+
+        for (const QString& name : dat.entryList({"m_*.dat"}, QDir::Files)) {
+            std::string bytes = ReadAll(dat.filePath(name));
+            ASSERT_GE(bytes.size(), kEstimateHeaderSize) << name.toStdString();
+            // Each new file carries its own number; otherwise it is one of the two versions.
+            EstimateHeader header;
+            header.Assign(bytes);
+            EXPECT_EQ("m_" + header.Text(HeaderText::MNo) + ".dat", name.toStdString());
+            RecordWriter(bytes).ShortString(16, 6, "000001");
+            EXPECT_NE(VersionOf(bytes, fileBytes_), -1) << name.toStdString();
+            ++complete;
+            QFile::remove(dat.filePath(name));
+        }
+        ASSERT_NE(VersionOf(ReadAll(EstimateFilePath(env_, "BackUp")), backupBytes_), -1);
+    }
+    EXPECT_GT(complete, 10);
+    // What a kill leaves behind are temporary files only, never estimates.
+    for (const QString& name : dat.entryList(QDir::Files)) {
+        EXPECT_TRUE(name.startsWith("m_new.") && name.endsWith(".part")) << name.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace quilto
