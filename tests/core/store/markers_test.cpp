@@ -177,6 +177,13 @@ TEST(MarkersTest, HoldCreatesAnEmptyMarkerAndReleaseDeletesIt) {
 
     // Nothing left to delete.
     EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), -1);
+
+    // A hold still standing when the run ends is released, not left as a leftover.
+    {
+        Markers ending(questions, DefaultFolders());
+        ASSERT_EQ(ending.HoldEstimateMarker("000008"), 0);
+    }
+    EXPECT_FALSE(Exists("DAT/m_000008.tmp"));
 }
 
 TEST(MarkersTest, HoldTakesOverACrashLeftoverAndEmptiesIt) {
