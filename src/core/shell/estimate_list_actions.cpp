@@ -1,0 +1,113 @@
+#include "shell/estimate_list_actions.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "foundation/cp932.h"
+#include "foundation/file_helpers.h"
+#include "foundation/text_bytes.h"
+#include "shell/program_state.h"
+#include "store/estimate_io.h"
+
+namespace quilto {
+namespace {
+
+void TakeNumber(ProgramState& program, const EstimateListEntry& selected) {
+    program.shell.selectedNumber = NumberOfListItem(selected.item);
+}
+
+// True when the estimate file of `number` is the file the line was built from.
+bool NumberNamesFile(Environment& environment, const std::string& number, const QString& fileName) {
+    const QString numbered = QFileInfo(EstimateFilePath(environment, number)).canonicalFilePath();
+    const QString listed =
+        QFileInfo(QDir(NativePath(DataFolder(environment))).filePath(fileName)).canonicalFilePath();
+    return !numbered.isEmpty() && numbered == listed;
+}
+
+}  // namespace
+
+std::string ModePanelText(int entryMode) {
+    switch (entryMode) {
+        case kEntryCopy:
+            return "既存参照作成";
+        case kEntryCallUp:
+            return "呼び出し";
+        case kEntryDelete:
+            return "削 除";
+        case kEntryOutput:
+            return "エクセル出力/印刷";
+        default:
+            return {};
+    }
+}
+
+std::vector<EstimateListEntry> ShowEstimateList(ProgramState& program) {
+    program.shell.selectedNumber.clear();
+    return BuildEstimateList(program.environment);
+}
+
+ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* selected) {
+    const int mode = program.shell.entryMode;
+    if (mode == kEntryDelete) return DeleteListEntry(program, selected);
+    if (selected == nullptr) return ListOutcome::kStay;
+    switch (mode) {
+        case kEntryCopy:
+            TakeNumber(program, *selected);
+            return ListOutcome::kClose;
+        case kEntryCallUp:
+            TakeNumber(program, *selected);
+            if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) != 0) {
+                return ListOutcome::kClose;
+            }
+            if (program.questions.AskOkCancel(kReferenceModeQuestion, kConfirmCaption)) {
+                return ListOutcome::kClose;  // the editor opens read-only
+            }
+            program.shell.selectedNumber.clear();
+            program.markers.ClearEstimateInUse();
+            return ListOutcome::kStay;
+        case kEntryOutput:
+            // An estimate in use elsewhere is output read-only, without a question.
+            TakeNumber(program, *selected);
+            program.markers.CheckEstimateMarker(program.shell.selectedNumber);
+            return ListOutcome::kClose;
+        default:
+            return ListOutcome::kStay;
+    }
+}
+
+ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* selected) {
+    if (selected == nullptr) {
+        program.questions.Inform(kNothingSelectedMessage);
+        return ListOutcome::kStay;
+    }
+    const std::string number = NumberOfListItem(selected->item);
+    program.document.SetText(HeaderText::MNo, number);
+    if (program.markers.CheckEstimateMarker(number) == 0) {
+        program.questions.Inform(kEstimateInUseMessage);
+        program.markers.ClearEstimateInUse();
+        return ListOutcome::kStay;
+    }
+    const int answer = program.questions.AskButtons(kDeleteEstimateQuestion, {},
+                                                    kDeleteButtonCaption, kCancelButtonCaption, {});
+    if (answer != 1) return ListOutcome::kStay;
+    if (NumberNamesFile(program.environment, number, selected->fileName)) {
+        DeleteEstimate(program.document, program.environment);
+    }
+    return ListOutcome::kRebuild;
+}
+
+ListOutcome ModePanelDoubleClicked(ProgramState& program) {
+    if (program.shell.entryMode != kEntryCopy) return ListOutcome::kStay;
+    program.shell.selectedNumber = std::string(kBackupNumber);
+    return ListOutcome::kClose;
+}
+
+QString DataFolderPanelText(Environment& environment) {
+    const std::string setting = environment.DataFolderSetting();
+    if (Trimmed(setting).empty()) {
+        return QStringLiteral(" ") + QDir::currentPath() + QStringLiteral("/DAT/");
+    }
+    return QStringLiteral(" ") + Cp932ToQStringLossy(setting);
+}
+
+}  // namespace quilto

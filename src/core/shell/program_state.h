@@ -1,0 +1,35 @@
+#pragma once
+
+// Everything the forms of one run share, made once at start and handed to each form: the
+// environment record, the master lists, the table definitions of the current pattern, the
+// estimate the editor holds, the shell's shared values and the exclusive-use markers.
+
+#include "editor/estimate_document.h"
+#include "excel/table_definition.h"
+#include "foundation/questions.h"
+#include "masters/master_lists.h"
+#include "shell/shell_state.h"
+#include "store/environment.h"
+#include "store/markers.h"
+
+namespace quilto {
+
+class ProgramState {
+  public:
+    // asker answers every question of the run; it must outlive this object.
+    explicit ProgramState(Questions& asker)
+        : questions(asker), markers(asker, MarkerFoldersOf(environment)) {}
+    // The markers refer to this object's environment: it stays where it was made.
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    Questions& questions;
+    Environment environment;
+    MasterLists masters;
+    TableDefinitions tables;
+    EstimateDocument document;
+    ShellState shell;
+    Markers markers;
+};
+
+}  // namespace quilto

@@ -1,0 +1,46 @@
+#pragma once
+
+// What the main menu, the estimate list and the editor share for the whole run: how the
+// editor is to be entered, which estimate the list picked, and the histories of customer
+// names and titles. Texts shown on screen are UTF-8; texts from files are CP932.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quilto {
+
+// How the editor is to be entered; set by the main menu's buttons.
+enum EntryMode : int {
+    kEntryNone = 0,
+    kEntryNew = 1,     // 新規作成
+    kEntryCopy = 2,    // 既存参照作成: a new estimate from an existing one
+    kEntryCallUp = 3,  // 呼び出し: change an existing estimate
+    kEntryDelete = 4,  // 削 除
+    kEntryExit = 5,
+    kEntryOutput = 6,  // エクセル出力/印刷
+};
+
+// The program's name in the captions of the main menu and the editor.
+inline constexpr char kProgramName[] = "Quilto";
+
+// Field labels the editor, the list, the name registration and the guides use as captions
+// and column headers (UTF-8).
+inline constexpr char kKojiNameLabel[] = "工事名称";
+inline constexpr char kKojiPlaceLabel[] = "工事場所";
+inline constexpr char kKojiPeriodLabel[] = "工事期間";
+inline constexpr char kKojiLabel[] = "工事";
+inline constexpr char kKojiGridHeader[] = "   工      事      名";
+inline constexpr char kKojiListHeader[] = "  工 事 名 称";
+
+struct ShellState {
+    int entryMode = kEntryNone;
+    // The management number picked in the list (CP932 digits), "BackUp" for the backup
+    // estimate, or empty when nothing was picked.
+    std::string selectedNumber;
+    // Sorted, without duplicates; CP932 as stored in the estimates.
+    std::vector<std::string> customerHistory;
+    std::vector<std::string> titleHistory;
+};
+
+}  // namespace quilto

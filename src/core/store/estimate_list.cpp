@@ -1,0 +1,197 @@
+#include "store/estimate_list.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "foundation/cp932.h"
+#include "foundation/file_helpers.h"
+#include "foundation/fixed4.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+#include "store/environment.h"
+
+namespace quilto {
+namespace {
+
+const std::string& NotAnEstimateText() {
+    // "<見積データではありません>" in CP932.
+    static const std::string text = Utf8ToCp932("<見積データではありません>").value_or("<?>");
+    return text;
+}
+
+constexpr std::string_view kAfterNumber = "  ";
+constexpr std::string_view kBeforePrintDate = "   ";
+constexpr std::string_view kNotAnEstimateMark = "**********";
+
+unsigned char FoldAscii(unsigned char byte) {
+    return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view ascii) {
+    if (text.size() != ascii.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (FoldAscii(static_cast<unsigned char>(text[i])) !=
+            FoldAscii(static_cast<unsigned char>(ascii[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "m_*.dat" as the Windows wildcard matched it: letters in any case.
+bool IsEstimateFileName(std::string_view name) {
+    return name.size() >= 6 && EqualsIgnoringCase(name.substr(0, 2), "m_") &&
+           EqualsIgnoringCase(name.substr(name.size() - 4), ".dat");
+}
+
+bool IsPlainFile(const std::string& path, unsigned char type) {
+    if (type == DT_REG) return true;
+    if (type != DT_LNK && type != DT_UNKNOWN) return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int ReadHeaderFrom(const char* path, EstimateHeader& header) {
+    // Non-blocking, so that a FIFO put in place of a file cannot stall the list.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    char buffer[kEstimateHeaderSize];
+    std::size_t filled = 0;
+    while (filled < sizeof buffer) {
+        const ssize_t got = ::read(fd, buffer + filled, sizeof buffer - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (filled < sizeof buffer) return -1;
+    header.Assign(std::string_view(buffer, sizeof buffer));
+    return 0;
+}
+
+}  // namespace
+
+std::string EstimateListItem(std::string_view fileName, const EstimateHeader* header) {
+    std::string item =
+        PadRightBytes(fileName.substr(std::min<std::size_t>(2, fileName.size())), kListNumberBytes);
+    item += kAfterNumber;
+    if (header == nullptr) {
+        item += kBeforePrintDate;
+        return item;
+    }
+    if (header->SignatureKind() == EstimateSignature::Foreign) {
+        item += PadRightBytes(NotAnEstimateText(), kListCustomerBytes);
+        item += kNotAnEstimateMark;
+        item += kBeforePrintDate;
+        return item;
+    }
+    item += PadRightBytes(header->Text(HeaderText::MName1), kListCustomerBytes);
+    item += PadRightBytes(header->Text(HeaderText::MTitle1), kListTitleBytes);
+    item += PadRightBytes(header->Text(HeaderText::MYMD1), kListDateBytes);
+    // The heading (note line 9) had a column of its own once; the column is kept hidden and
+    // empty, so the heading adds nothing to the line.
+    const std::string amount = Fixed4ToText(header->Figure(HeaderFigure::MGoukei01));
+    item += PadRightBytes(FormatGrouped(kListAmountWidth, 0, amount), kListAmountBytes);
+    item += kBeforePrintDate;
+    item += PadRightBytes(header->Text(HeaderText::MYMD4), kListPrintDateBytes);
+    return item;
+}
+
+std::string NumberOfListItem(std::string_view item) {
+    std::string number = Trimmed(item.substr(0, std::min<std::size_t>(item.size(), 6)));
+    if (IsInvalidNumber(number) != 0) return std::string(kNoListNumber);
+    return number;
+}
+
+std::string PrintDateOfListItem(std::string_view item) {
+    const std::size_t tail = static_cast<std::size_t>(kListPrintDateTailBytes);
+    std::size_t start = item.size() > tail ? item.size() - tail : 0;
+    // A line is CP932 text: a tail starting on a second byte begins with the next character.
+    if (start > 0 && ByteClass(item, static_cast<int>(start) + 1) == 2) ++start;
+    return Trimmed(item.substr(start));
+}
+
+int CompareListText(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    bool secondByte = false;  // the same in both texts up to the first difference
+    for (std::size_t i = 0; i < common; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (!secondByte) {
+            x = FoldAscii(x);
+            y = FoldAscii(y);
+        }
+        if (x != y) return x < y ? -1 : 1;
+        secondByte = !secondByte && IsLeadByte(static_cast<unsigned char>(a[i]));
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+std::string FileNameAsCp932(const QString& fileName) {
+    if (auto whole = QStringToCp932(fileName)) return *whole;
+    std::string result;
+    for (qsizetype i = 0; i < fileName.size(); ++i) {
+        qsizetype length = 1;
+        if (fileName.at(i).isHighSurrogate() && i + 1 < fileName.size()) length = 2;
+        const auto piece = QStringToCp932(fileName.mid(i, length));
+        result += piece ? *piece : std::string("?");
+        i += length - 1;
+    }
+    return result;
+}
+
+int ReadHeaderAt(const QString& path, EstimateHeader& header) {
+    return ReadHeaderFrom(QFile::encodeName(path).constData(), header);
+}
+
+bool VisitEstimateHeaders(
+    Environment& environment,
+    const std::function<bool(const QString& fileName, const EstimateHeader* header)>& visit) {
+    std::string folder = QFile::encodeName(NativePath(DataFolder(environment))).toStdString();
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return false;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    EstimateHeader header;
+    std::string path;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!IsEstimateFileName(name)) continue;
+        path.assign(folder).append(name);
+        if (!IsPlainFile(path, entry->d_type)) continue;
+        const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
+        if (!visit(QFile::decodeName(entry->d_name), readable ? &header : nullptr)) break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
+std::vector<EstimateListEntry> BuildEstimateList(Environment& environment) {
+    std::vector<EstimateListEntry> entries;
+    VisitEstimateHeaders(
+        environment, [&entries](const QString& name, const EstimateHeader* header) {
+            entries.push_back({EstimateListItem(FileNameAsCp932(name), header), name});
+            return true;
+        });
+    SortEstimateList(entries);
+    return entries;
+}
+
+void SortEstimateList(std::vector<EstimateListEntry>& entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const EstimateListEntry& a, const EstimateListEntry& b) {
+                  const int order = CompareListText(a.item, b.item);
+                  if (order != 0) return order < 0;
+                  if (a.item != b.item) return a.item < b.item;
+                  return a.fileName < b.fileName;
+              });
+}
+
+}  // namespace quilto
