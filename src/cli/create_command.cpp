@@ -1,0 +1,210 @@
+// quilto-cli create --json FILE: a new estimate from a JSON description, saved exactly as
+// the editor saves a new estimate (the backup estimate first, then the next free
+// management number), which is printed.
+//
+//   {"cover": {"MName1": "...", "MTitle1": "...", "ZRitu": "10", "CheckBox1": false,
+//              "CheckBox2": true, "pattern": 0},
+//    "summary": [["", "1", "name", "m2", "1,500", ...], null, ...],
+//    "breakdown": [{"cells": [...], "details": [[...], ...]}, ...]}
+//
+// A row lists its grid cells from column 1 on (the line-kind marker or code first) as a
+// user types them; a missing or null row is a blank row. Texts must fit what the editor
+// lets a user type into that field, and must have a Shift-JIS form.
+
+#include <QFile>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "editor/estimate_document.h"
+#include "editor/line_kind.h"
+#include "editor/sheet_layout.h"
+#include "store/environment.h"
+#include "store/estimate_io.h"
+
+namespace quilto::cli {
+
+namespace {
+
+using nlohmann::json;
+
+// Reading the description stops at the first problem, which names the field.
+struct Problem {
+    std::string text;
+};
+
+std::string Cp932OrThrow(const json& value, const std::string& field, int maxBytes) {
+    std::string error;
+    auto bytes = Cp932Text(value, field, error);
+    if (!bytes) throw Problem{error};
+    if (static_cast<int>(bytes->size()) > maxBytes) {
+        throw Problem{field + ": longer than the " + std::to_string(maxBytes) +
+                      " bytes the field takes"};
+    }
+    return *bytes;
+}
+
+void CheckKeys(const json& object, const std::vector<std::string>& allowed,
+               const std::string& where) {
+    for (const auto& item : object.items()) {
+        if (std::find(allowed.begin(), allowed.end(), item.key()) == allowed.end()) {
+            throw Problem{where + ": unknown entry \"" + item.key() + "\""};
+        }
+    }
+}
+
+void ApplyCover(const json& cover, EstimateDocument& doc) {
+    if (!cover.is_object()) throw Problem{"cover: not an object"};
+    for (const auto& item : cover.items()) {
+        const std::string& name = item.key();
+        const std::string field = "cover." + name;
+        const json& value = item.value();
+        if (name == "CheckBox1" || name == "CheckBox2") {
+            if (!value.is_boolean()) throw Problem{field + ": not true or false"};
+            if (name == "CheckBox1") {
+                doc.SetCheckBox1(value.get<bool>());
+            } else {
+                doc.SetCheckBox2(value.get<bool>());
+            }
+        } else if (name == "pattern") {
+            if (!value.is_number_integer() || value.get<int>() < 0 || value.get<int>() > 2) {
+                throw Problem{field + ": not 0, 1 or 2"};
+            }
+            doc.SetPatternIndex(value.get<int>());
+        } else if (name == "MNo") {
+            throw Problem{field + ": the management number is given when the estimate is saved"};
+        } else if (doc.CoverText(name)) {
+            doc.SetCoverText(name,
+                             Cp932OrThrow(value, field, EstimateDocument::CoverMaxBytes(name)));
+        } else {
+            throw Problem{field + ": no such cover field"};
+        }
+    }
+}
+
+void ApplyRow(const json& row, SheetKind sheet, TextGrid& grid, int gridRow,
+              const std::string& where) {
+    if (row.is_null()) return;
+    if (!row.is_array()) throw Problem{where + ": not a list of cell texts"};
+    const std::vector<ColumnSpec>& columns = ColumnSpecsOf(sheet);
+    if (row.size() >= columns.size()) {
+        throw Problem{where + ": more than " + std::to_string(columns.size() - 1) + " cells"};
+    }
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const int col = static_cast<int>(i) + 1;
+        const std::string field = where + "[" + std::to_string(i) + "]";
+        if (row[i].is_null()) continue;
+        const int maxBytes = columns[static_cast<std::size_t>(col)].maxBytes;
+        if (maxBytes == 0 &&
+            !(row[i].is_string() && row[i].get_ref<const std::string&>().empty())) {
+            throw Problem{field + ": this column is calculated, not typed"};
+        }
+        grid.SetCell(gridRow, col, Cp932OrThrow(row[i], field, maxBytes));
+    }
+}
+
+void ApplyRows(const json& rows, SheetKind sheet, TextGrid& grid, const std::string& where) {
+    if (!rows.is_array()) throw Problem{where + ": not a list of rows"};
+    const int last = ColumnsOf(sheet).lastDataRow;
+    if (static_cast<int>(rows.size()) > last) {
+        throw Problem{where + ": more than " + std::to_string(last) + " rows"};
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ApplyRow(rows[i], sheet, grid, static_cast<int>(i) + 1,
+                 where + "[" + std::to_string(i) + "]");
+    }
+}
+
+void ApplyBreakdown(const json& lines, EstimateDocument& doc) {
+    if (!lines.is_array()) throw Problem{"breakdown: not a list of lines"};
+    if (static_cast<int>(lines.size()) > kBreakdownLines) {
+        throw Problem{"breakdown: more than " + std::to_string(kBreakdownLines) + " lines"};
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const json& line = lines[i];
+        const std::string where = "breakdown[" + std::to_string(i) + "]";
+        if (line.is_null()) continue;
+        if (!line.is_object()) throw Problem{where + ": not an object"};
+        CheckKeys(line, {"cells", "details"}, where);
+        const int row = static_cast<int>(i) + 1;
+        if (line.contains("cells")) {
+            ApplyRow(line["cells"], SheetKind::Breakdown, doc.Grid(SheetKind::Breakdown), row,
+                     where + ".cells");
+        }
+        if (line.contains("details")) {
+            if (IsSpecialLine(LineKindOf(doc.Grid(SheetKind::Breakdown), row))) {
+                throw Problem{where + ".details: a special line has no detail sheet"};
+            }
+            // Typed into the detail sheet of the line and stored, as the editor does.
+            doc.LoadDetailSheet(row);
+            ApplyRows(line["details"], SheetKind::Detail, doc.Grid(SheetKind::Detail),
+                      where + ".details");
+            doc.StoreDetailSheet();
+        }
+    }
+}
+
+std::optional<json> ReadJsonFile(const std::string& name) {
+    QFile file(QFile::decodeName(name.c_str()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        PrintError("create: cannot read " + name);
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    json description = json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    if (description.is_discarded()) {
+        PrintError("create: " + name + " is not valid JSON");
+        return std::nullopt;
+    }
+    return description;
+}
+
+}  // namespace
+
+int RunCreate(const std::vector<std::string>& args) {
+    if (args.size() != 2 || args[0] != "--json") {
+        PrintError("usage: create --json FILE");
+        return 2;
+    }
+    const auto description = ReadJsonFile(args[1]);
+    if (!description) return 1;
+
+    Environment environment;
+    LoadEnvironment(environment);
+    EstimateDocument doc;
+    doc.BeginSession(1);
+    NewEstimate(doc, environment);
+    // The number the editor proposes when it opens; the save takes the next free one then.
+    doc.SetText(HeaderText::MNo, NextManagementNumber(environment));
+    try {
+        if (!description->is_object()) throw Problem{"the description is not an object"};
+        CheckKeys(*description, {"cover", "summary", "breakdown"}, "description");
+        if (description->contains("cover")) ApplyCover((*description)["cover"], doc);
+        if (description->contains("summary")) {
+            ApplyRows((*description)["summary"], SheetKind::Summary, doc.Grid(SheetKind::Summary),
+                      "summary");
+        }
+        if (description->contains("breakdown")) ApplyBreakdown((*description)["breakdown"], doc);
+    } catch (const Problem& problem) {
+        PrintError("create: " + problem.text);
+        return 1;
+    }
+
+    doc.PrepareForSave();
+    CliQuestions questions(Answer::kUnset);
+    if (!doc.HasRequiredFields()) {
+        questions.Inform("見積データが設定されていません。");
+        return 1;
+    }
+    const int result = SaveEstimateWithBackup(doc, environment, questions);
+    if (result != kEstimateOk) {
+        PrintError("create: the estimate was not saved (" + std::to_string(result) + ")");
+        return 1;
+    }
+    std::printf("%s\n", doc.Text(HeaderText::MNo).c_str());
+    return 0;
+}
+
+}  // namespace quilto::cli

@@ -1,0 +1,175 @@
+// quilto-cli create, show and delete on a real working folder.
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <nlohmann/json.hpp>
+
+#include "store/estimate_file.h"
+#include "store/markers.h"
+#include "support/scripted_questions.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using nlohmann::json;
+using test::WorkingFolder;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const WorkingFolder& folder, const QStringList& args) {
+    QProcess cli;
+    cli.setWorkingDirectory(folder.Path());
+    cli.start(QUILTO_CLI_PATH, args);
+    CliRun run;
+    if (!cli.waitForFinished(60000)) return run;
+    run.exitCode = cli.exitCode();
+    run.out = cli.readAllStandardOutput().toStdString();
+    run.err = cli.readAllStandardError().toStdString();
+    return run;
+}
+
+CliRun Create(const WorkingFolder& folder, const std::string& description) {
+    test::WriteAll(folder.FilePath("estimate.json"), description);
+    return Cli(folder, {"create", "--json", "estimate.json"});
+}
+
+const char* const kEstimate = R"({
+  "cover": {"MName1": "山田工務店", "MTitle1": "外壁塗装工事", "ZRitu": "10",
+            "CheckBox2": true, "pattern": 1, "MBiko1": "note"},
+  "summary": [["", "1", "仮設工事", "式", "1", "", "150,000"], null, ["="]],
+  "breakdown": [
+    {"cells": ["", "1", "足場", "式", "1", "150,000", "90,000"],
+     "details": [null, ["000123", "", "単管足場", "H=10m", "㎡", "1,500", "100"]]},
+    null,
+    {"cells": ["/"]}
+  ]
+})";
+
+TEST(EstimateCli, CreateShowAndDelete) {
+    WorkingFolder folder;
+    CliRun run = Create(folder, kEstimate);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "000001\n");
+    EXPECT_TRUE(QFile::exists(folder.FilePath("m_BackUp.dat")));
+    run = Create(folder, kEstimate);
+    EXPECT_EQ(run.out, "000002\n");
+
+    run = Cli(folder, {"show", "000001", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const json shown = json::parse(run.out);
+    EXPECT_EQ(shown["signature"], "**$\\??Q-$%%7");
+    const json& header = shown["header"];
+    EXPECT_EQ(header["MNo"], "000001");
+    EXPECT_EQ(header["MName1"], "山田工務店");
+    EXPECT_EQ(header["MBiko1"], "note");
+    EXPECT_EQ(header["ZRitu"], 10);
+    EXPECT_EQ(header["CheckBox1"], false);
+    EXPECT_EQ(header["CheckBox2"], true);
+    EXPECT_EQ(header["pattern"], "1");
+    EXPECT_EQ(header.size(), 31u);
+    ASSERT_EQ(shown["summary"].size(), 3u);
+    EXPECT_EQ(shown["summary"][0]["amount"], "150000");
+    EXPECT_EQ(shown["summary"][0]["kind"], -1);
+    EXPECT_EQ(shown["summary"][2]["code"], "=");
+    ASSERT_EQ(shown["breakdown"].size(), 3u);
+    const json& first = shown["breakdown"][0];
+    EXPECT_EQ(first["costUnitPrice"], "90000");
+    EXPECT_EQ(first["detailCount"], 2);
+    ASSERT_EQ(first["details"].size(), 2u);
+    const json& detail = first["details"][1];
+    EXPECT_EQ(detail["kind"], 1);
+    EXPECT_EQ(detail["number"], 2);
+    EXPECT_EQ(detail["unit"], "㎡");
+    EXPECT_EQ(detail["quantity"], "1500");
+    EXPECT_EQ(detail["spec"], "H=10m");
+    EXPECT_EQ(shown["breakdown"][2]["code"], "/");
+
+    run = Cli(folder, {"show", "BackUp", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(json::parse(run.out)["header"]["MNo"], "BackUp");
+
+    run = Cli(folder, {"delete", "000001"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(QFile::exists(folder.FilePath("DAT/m_000001.dat")));
+    EXPECT_NE(Cli(folder, {"show", "000001", "--json"}).exitCode, 0);
+    EXPECT_NE(Cli(folder, {"delete", "000001"}).exitCode, 0);
+}
+
+TEST(EstimateCli, CreateRefusesWhatTheEditorWouldNotTake) {
+    struct Case {
+        const char* description;
+        const char* error;
+    };
+    const Case cases[] = {
+        {R"({"cover": {"MName1": "a©", "MTitle1": "t"}})", "cover.MName1"},
+        {R"({"cover": {"MName1": "12345678901234567890123456789012345678901", "MTitle1": "t"}})",
+         "cover.MName1: longer than the 40 bytes"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "MNo": "000009"}})", "cover.MNo"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "MName9": ""}})", "cover.MName9"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "pattern": 3}})", "cover.pattern"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [[1]]})", "summary[0][0]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "", "", "12345678"]]})",
+         "summary[0][4]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"},
+             "breakdown": [{"cells": ["="], "details": [["x"]]}]})",
+         "breakdown[0].details"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"},
+             "breakdown": [{"details": [["", "", "", "", "", "", "", "", "", "", "", "", "5"]]}]})",
+         "breakdown[0].details[0][12]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "sumary": []})", "sumary"},
+        {R"({"cover": {"MName1": "a"}})", "見積データが設定されていません。"},
+        {R"({"cover": )", "not valid JSON"},
+    };
+    WorkingFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        const CliRun run = Create(folder, c.description);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(QDir(folder.FilePath("DAT")).isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.FilePath("m_BackUp.dat")));
+}
+
+TEST(EstimateCli, DeleteIsRefusedWhileTheEstimateIsInUse) {
+    WorkingFolder folder;
+    ASSERT_EQ(Create(folder, kEstimate).exitCode, 0);
+    test::ScriptedQuestions questions;
+    Markers markers(questions,
+                    {[] { return QStringLiteral("DAT/"); }, [] { return QStringLiteral("MST/"); }});
+    ASSERT_EQ(markers.HoldEstimateMarker("000001"), 0);
+    ASSERT_EQ(markers.EstimateState(), kMarkerHeld);
+
+    CliRun run = Cli(folder, {"delete", "000001"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("この見積は使用中です。"), std::string::npos) << run.err;
+    EXPECT_TRUE(QFile::exists(folder.FilePath("DAT/m_000001.dat")));
+
+    ASSERT_EQ(markers.ReleaseEstimateMarker("000001"), 0);
+    run = Cli(folder, {"delete", "000001"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(QFile::exists(folder.FilePath("DAT/m_000001.dat")));
+}
+
+TEST(EstimateCli, ShowRefusesWhatIsNotAnEstimate) {
+    WorkingFolder folder;
+    std::string foreign(kEstimateHeaderSize, 'z');
+    foreign[0] = 3;
+    test::WriteAll(folder.FilePath("DAT/m_000004.dat"), foreign);
+    CliRun run = Cli(folder, {"show", "000004", "--json"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("not an estimate"), std::string::npos) << run.err;
+    EXPECT_EQ(Cli(folder, {"show", "12345", "--json"}).exitCode, 2);
+    EXPECT_EQ(Cli(folder, {"show", "000004"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace quilto
