@@ -289,6 +289,7 @@ void EstimateDocument::LoadDetailSheet(int row) {
 void EstimateDocument::StoreDetailSheet() {
     const int k = detailRow_;
     if (k < 1 || k > kBreakdownLines) return;
+    calculations_->BeforeDetailSheetStored(*this, k);
     detailRow_ = 0;
     if (stores_.details.HasSheet(k)) {
         for (int line = 1; line <= kDetailLines; ++line)

@@ -35,6 +35,9 @@ class EstimateCalculations {
     virtual void RefreshHeaderFigures(EstimateDocument&) {}
     // A detail sheet was loaded into the detail grid.
     virtual void DetailSheetLoaded(EstimateDocument&, int /*breakdownRow*/) {}
+    // A detail sheet is about to be written back: it is calculated first, so the store
+    // receives the figures the user sees.
+    virtual void BeforeDetailSheetStored(EstimateDocument&, int /*breakdownRow*/) {}
     // A detail sheet was written back to the store: its totals go to the breakdown line.
     virtual void DetailSheetStored(EstimateDocument&, int /*breakdownRow*/) {}
     // Right before the document is written: store the detail sheet on screen and run the

@@ -1,0 +1,135 @@
+#include "editor/estimate_calculator.h"
+
+#include "editor/line_kind.h"
+#include "foundation/cp932.h"
+#include "store/environment.h"
+
+namespace quilto {
+
+CalculationSettings CalculationSettingsFrom(const Environment& environment) {
+    CalculationSettings s;
+    s.amountRounding = environment.AmountRounding();
+    s.taxRounding = environment.TaxRounding();
+    s.quantityDecimals = environment.QuantityDecimals() == 2 ? 2 : 1;
+    s.subtotalCaption = environment.Caption(LineCaption::Subtotal);
+    s.discountCaption = environment.Caption(LineCaption::Discount);
+    s.totalCaption = environment.Caption(LineCaption::Total);
+    s.taxCaption = environment.Caption(LineCaption::Tax);
+    s.grandTotalCaption = environment.Caption(LineCaption::GrandTotal);
+    return s;
+}
+
+EstimateCalculator::EstimateCalculator(CalculationSettings settings)
+    : settings_(std::move(settings)) {
+    detailFigures_ = DetailFiguresOf(SheetTotals{});
+}
+
+CalculationSettings EstimateCalculator::WithTaxRate(const EstimateDocument& document) const {
+    CalculationSettings s = settings_;
+    s.taxRateText = document.TaxRateText();
+    return s;
+}
+
+std::string EstimateCalculator::TotalsSourceText(bool summarySupplies) {
+    return Utf8ToCp932(summarySupplies ? "総括書で\r\n合計計算" : "内訳書で\r\n合計計算")
+        .value_or(std::string());
+}
+
+void EstimateCalculator::PublishHeaderFigures(EstimateDocument& document,
+                                              const SheetTotals& totals) {
+    const HeaderFigures h = HeaderFiguresOf(totals);
+    document.SetFigure(HeaderFigure::MGoukei01, h.MGoukei01);
+    document.SetFigure(HeaderFigure::MGoukei11, h.MGoukei11);
+    document.SetFigure(HeaderFigure::MGoukei12, h.MGoukei12);
+    document.SetFigure(HeaderFigure::MGoukei13, h.MGoukei13);
+}
+
+SheetTotals EstimateCalculator::CalculateBreakdown(EstimateDocument& document) {
+    const SheetTotals totals = CalculateSheet(document.Grid(SheetKind::Breakdown),
+                                              SheetKind::Breakdown, WithTaxRate(document));
+    if (!document.CheckBox1()) PublishHeaderFigures(document, totals);
+    return totals;
+}
+
+SheetTotals EstimateCalculator::CalculateSummary(EstimateDocument& document) {
+    const SheetTotals totals = CalculateSheet(document.Grid(SheetKind::Summary), SheetKind::Summary,
+                                              WithTaxRate(document));
+    if (document.CheckBox1()) PublishHeaderFigures(document, totals);
+    return totals;
+}
+
+SheetTotals EstimateCalculator::CalculateDetail(EstimateDocument& document) {
+    const SheetTotals totals =
+        CalculateSheet(document.Grid(SheetKind::Detail), SheetKind::Detail, WithTaxRate(document));
+    detailFigures_ = DetailFiguresOf(totals);
+    return totals;
+}
+
+void EstimateCalculator::CalculateSelectedSheet(EstimateDocument& document) {
+    if (document.CheckBox1()) {
+        CalculateSummary(document);
+    } else {
+        CalculateBreakdown(document);
+    }
+}
+
+void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
+    const int shown = document.DetailSheetRow();
+    document.StoreDetailSheet();
+    TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        // Special lines own no detail sheet; a line without data and without details has
+        // nothing to recalculate.
+        if (IsSpecialLine(LineKindOf(breakdown, row))) continue;
+        if (GridRowUsed(breakdown, row) == 0 && !document.Stores().details.HasSheet(row)) continue;
+        document.LoadDetailSheet(row);
+        document.StoreDetailSheet();
+    }
+    CalculateBreakdown(document);
+    CalculateSummary(document);
+    if (shown > 0) {
+        document.LoadDetailSheet(shown);
+    } else {
+        document.DropDetailSheet();
+    }
+}
+
+void EstimateCalculator::FormatRowForDisplay(EstimateDocument& document, SheetKind sheet, int row) {
+    quilto::FormatRowForDisplay(document.Grid(sheet), sheet, row, WithTaxRate(document));
+}
+
+void EstimateCalculator::RefreshHeaderFigures(EstimateDocument& document) {
+    for (HeaderFigure f : {HeaderFigure::MGoukei01, HeaderFigure::MGoukei11,
+                           HeaderFigure::MGoukei12, HeaderFigure::MGoukei13}) {
+        document.SetFigure(f, DisplayNumber(TextToFixed4(document.Figure(f)), 14, 0, true));
+    }
+}
+
+void EstimateCalculator::DetailSheetLoaded(EstimateDocument& document, int) {
+    CalculateDetail(document);
+}
+
+void EstimateCalculator::BeforeDetailSheetStored(EstimateDocument& document, int) {
+    CalculateDetail(document);
+}
+
+void EstimateCalculator::DetailSheetStored(EstimateDocument& document, int breakdownRow) {
+    // The sheet's totals become the breakdown line's amount and cost, in the grid and in
+    // the line record.
+    TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
+    const SheetColumns& c = ColumnsOf(SheetKind::Breakdown);
+    breakdown.SetCell(breakdownRow, c.amount, Fixed4ToText(detailFigures_.amount));
+    breakdown.SetCell(breakdownRow, c.cost, Fixed4ToText(detailFigures_.cost));
+    quilto::FormatRowForDisplay(breakdown, SheetKind::Breakdown, breakdownRow,
+                                WithTaxRate(document));
+    LineRecord& record = document.Stores().breakdown[static_cast<std::size_t>(breakdownRow)];
+    record.SetAmount(detailFigures_.amount);
+    record.SetCostUnitPrice(detailFigures_.cost);
+}
+
+void EstimateCalculator::BeforeSave(EstimateDocument& document) {
+    CalculateBreakdown(document);
+    CalculateSummary(document);
+}
+
+}  // namespace quilto

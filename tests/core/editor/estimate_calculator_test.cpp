@@ -1,0 +1,186 @@
+// The calculations working on a whole estimate: detail totals flowing into their breakdown
+// line, the header figures from the sheet CheckBox1 selects, and the unit-price multiplier.
+
+#include "editor/estimate_calculator.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/unit_price_multiplier.h"
+#include "foundation/text_bytes.h"
+#include "support/scripted_questions.h"
+#include "support/sjis.h"
+
+namespace quilto {
+namespace {
+
+using test::ScriptedQuestions;
+using test::Utf8;
+
+struct OpenEstimate {
+    OpenEstimate() {
+        CalculationSettings s;
+        s.subtotalCaption = "SUB";
+        s.totalCaption = "TOTAL";
+        s.taxCaption = "TAX";
+        s.grandTotalCaption = "GRAND";
+        s.discountCaption = "DISC";
+        calculator.SetSettings(s);
+        document.SetCalculations(&calculator);
+        document.SetTaxRateText("10");
+        document.SetText(HeaderText::MNo, "000001");
+    }
+    ~OpenEstimate() { document.SetCalculations(nullptr); }
+
+    void Row(SheetKind sheet, int row, std::vector<std::string> cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            document.Grid(sheet).SetCell(row, static_cast<int>(i) + 1, cells[i]);
+    }
+    std::string Cell(SheetKind sheet, int row, int col) {
+        return Trimmed(document.Grid(sheet).Cell(row, col));
+    }
+
+    EstimateCalculator calculator;
+    EstimateDocument document;
+};
+
+TEST(EstimateCalculator, DetailTotalsBecomeTheBreakdownLine) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"001", "", "plumbing", "", "1"});
+    e.Row(SheetKind::Breakdown, 2, {"", "", "", "", "", "9,999"});  // a typed amount
+    e.document.LoadDetailSheet(1);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "20A", "m", "3", "1,500", "", "1,000"});
+    e.Row(SheetKind::Detail, 4, {"000002", "", "valve", "", "", "2", "250", "", "100"});
+    e.document.StoreDetailSheet();
+
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "5,000");
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 7), "3,200");
+    const LineRecord& record = e.document.Stores().breakdown[1];
+    EXPECT_EQ(record.Amount(), Fixed4::FromInt(5000));
+    EXPECT_EQ(record.CostUnitPrice(), Fixed4::FromInt(3200)) << "the breakdown cost field";
+    EXPECT_EQ(record.DetailCount(), 4);
+    EXPECT_EQ(e.document.Stores().details.Line(1, 4).Amount(), Fixed4::FromInt(500))
+        << "the store holds the calculated amount";
+
+    // A nameless line that gets details shows "(未)".
+    e.document.LoadDetailSheet(2);
+    e.Row(SheetKind::Detail, 1, {"", "", "labour", "", "", "1", "800"});
+    e.document.StoreDetailSheet();
+    EXPECT_EQ(Utf8(e.Cell(SheetKind::Breakdown, 2, 2)), "(未)");
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "800") << "the typed amount is replaced";
+
+    e.calculator.CalculateBreakdown(e.document);
+    EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei01)), "5,800");
+    EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei12)), "3,200");
+}
+
+TEST(EstimateCalculator, CheckBox1ChoosesTheSheetThatSuppliesTheTotals) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"", "", "a", "", "1", "1000"});
+    e.Row(SheetKind::Summary, 1, {"", "", "b", "", "2", "3000"});
+    e.calculator.CalculateSummary(e.document);
+    e.calculator.CalculateBreakdown(e.document);
+    EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei01)), "1,000");
+    e.document.SetCheckBox1(true);
+    e.calculator.CalculateBreakdown(e.document);
+    EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei01)), "1,000")
+        << "the breakdown no longer publishes";
+    e.calculator.CalculateSelectedSheet(e.document);
+    EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei01)), "6,000");
+    EXPECT_EQ(Utf8(EstimateCalculator::TotalsSourceText(true)), "総括書で\r\n合計計算");
+}
+
+TEST(UnitPriceMultiplier, SummaryApplyTwiceAndUndoOnce) {
+    OpenEstimate e;
+    e.Row(SheetKind::Summary, 1, {"", "", "a", "", "2", "333"});
+    e.Row(SheetKind::Summary, 2, {"="});
+    UnitPriceMultiplier multiplier;
+    ScriptedQuestions q;
+    q.ExpectText("掛率を入力して下さい。(1-200%)", "110", "総括書の単価掛率設定")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 110% )", true);
+    ASSERT_TRUE(multiplier.ApplyToSummary(e.document, e.calculator, q));
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 1, 7), "733") << "2 x 366.3 = 732.6, half up";
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 1, 6), "366");
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 2, 7), "733") << "the subtotal follows";
+
+    q.ExpectText("掛率を入力して下さい。(1-200%)", "110")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 110% )", true);
+    ASSERT_TRUE(multiplier.ApplyToSummary(e.document, e.calculator, q));
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 1, 6), "403");
+    q.ExpectOkCancel("単価処理を元に戻します。", true);
+    ASSERT_TRUE(multiplier.UndoSummary(e.document, e.calculator, q));
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 1, 6), "366") << "one undo goes back one step";
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 2, 1), "=");
+
+    q.ExpectInform("単価処理はされてません。");
+    EXPECT_FALSE(multiplier.UndoSummary(e.document, e.calculator, q));
+    q.Done();
+}
+
+TEST(UnitPriceMultiplier, RefusesBadRatesAndForgetsOnLeavingTheGrid) {
+    OpenEstimate e;
+    e.Row(SheetKind::Summary, 1, {"", "", "a", "", "2", "333"});
+    UnitPriceMultiplier multiplier;
+    struct Case {
+        std::optional<std::string> answer;
+        const char* message;  // nullptr: no message (cancelled)
+    } cases[] = {{"0", "入力が正しくありません。"},
+                 {"201", "入力が正しくありません。"},
+                 {"1.5", "入力が正しくありません。"},
+                 {"1000", "桁数エラーです。"},
+                 {"", "桁数エラーです。"},
+                 {std::nullopt, nullptr}};
+    for (const Case& k : cases) {
+        ScriptedQuestions q;
+        q.ExpectText("掛率を入力して下さい。(1-200%)", k.answer);
+        if (k.message) q.ExpectInform(k.message);
+        EXPECT_FALSE(multiplier.ApplyToSummary(e.document, e.calculator, q));
+        q.Done();
+    }
+    EXPECT_EQ(e.Cell(SheetKind::Summary, 1, 6), "333");
+
+    ScriptedQuestions q;
+    q.ExpectText("掛率を入力して下さい。(1-200%)", "50")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 50% )", false);
+    EXPECT_FALSE(multiplier.ApplyToSummary(e.document, e.calculator, q)) << "Cancel";
+    q.ExpectText("掛率を入力して下さい。(1-200%)", "50")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 50% )", true);
+    ASSERT_TRUE(multiplier.ApplyToBreakdown(e.document, e.calculator, q));
+    multiplier.Forget();
+    q.ExpectInform("単価処理はされてません。");
+    EXPECT_FALSE(multiplier.UndoBreakdown(e.document, e.calculator, q));
+    q.Done();
+}
+
+TEST(UnitPriceMultiplier, BreakdownScalesEveryDetailSheet) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"001", "", "plumbing"});
+    e.Row(SheetKind::Breakdown, 2, {"", "", "typed only", "", "", "5000"});
+    e.Row(SheetKind::Breakdown, 3, {"="});
+    e.document.LoadDetailSheet(1);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "m", "2", "333"});
+    e.Row(SheetKind::Detail, 2, {"-", "", "", "", "", "", "", "100"});
+    e.document.StoreDetailSheet();
+    ASSERT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "566");
+
+    UnitPriceMultiplier multiplier;
+    ScriptedQuestions q;
+    q.ExpectText("掛率を入力して下さい。(1-200%)", "110", "単価掛率設定")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 110% )", true);
+    ASSERT_TRUE(multiplier.ApplyToBreakdown(e.document, e.calculator, q));
+    // 333 x 110 % = 366.3; the sheet is calculated when it is loaded, which shows the price
+    // in whole units, and again before it is stored: 2 x 366 less the discount of 100.
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "632");
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "")
+        << "a line without details ends with amount 0";
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 3, 6), "632");
+    EXPECT_EQ(e.document.Stores().details.Line(1, 2).Amount(), Fixed4::FromInt(100))
+        << "the discount line keeps its value";
+
+    q.ExpectOkCancel("単価処理を元に戻します。", true);
+    ASSERT_TRUE(multiplier.UndoBreakdown(e.document, e.calculator, q));
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "566");
+    q.Done();
+}
+
+}  // namespace
+}  // namespace quilto
