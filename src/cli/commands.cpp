@@ -7,6 +7,7 @@ int RunShow(const std::vector<std::string>& args);
 int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
+int RunCalc(const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
@@ -17,6 +18,7 @@ const std::vector<CliCommand>& Commands() {
         {"delete", "delete NNNNNN        delete an estimate unless it is in use", &RunDelete},
         {"list", "list                 the estimate list of the data folder, one line each",
          &RunList},
+        {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", &RunCalc},
     };
     return commands;
 }

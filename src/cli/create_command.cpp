@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
 #include "editor/line_kind.h"
 #include "editor/sheet_layout.h"
@@ -173,7 +174,9 @@ int RunCreate(const std::vector<std::string>& args) {
 
     Environment environment;
     LoadEnvironment(environment);
+    EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument doc;
+    doc.SetCalculations(&calculator);
     doc.BeginSession(1);
     NewEstimate(doc, environment);
     // The number the editor proposes when it opens; the save takes the next free one then.
@@ -192,6 +195,9 @@ int RunCreate(const std::vector<std::string>& args) {
         return 1;
     }
 
+    // Saved with the figures the editor would show: every detail sheet, the breakdown and
+    // the summary calculated.
+    calculator.RecalculateAll(doc);
     doc.PrepareForSave();
     CliQuestions questions(Answer::kUnset);
     if (!doc.HasRequiredFields()) {

@@ -1,0 +1,106 @@
+// quilto-cli calc NNNNNN --json [--save]: an estimate as the editor calculates it.
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "editor/estimate_calculator.h"
+#include "editor/estimate_document.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+#include "store/environment.h"
+#include "store/estimate_io.h"
+#include "store/markers.h"
+
+namespace quilto::cli {
+
+namespace {
+
+// The rows 1 .. last used of a grid, each its cells from column 1 in display form.
+nlohmann::json RowsOf(const TextGrid& grid) {
+    nlohmann::json rows = nlohmann::json::array();
+    const int last = LastUsedGridRow(grid);
+    for (int row = 1; row <= last; ++row) {
+        nlohmann::json cells = nlohmann::json::array();
+        for (int col = 1; col < grid.ColCount(); ++col)
+            cells.push_back(JsonText(grid.Cell(row, col)));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+nlohmann::json CalculatedJson(EstimateDocument& document) {
+    nlohmann::json header = nlohmann::json::object();
+    for (HeaderFigure f : {HeaderFigure::MGoukei01, HeaderFigure::MGoukei11,
+                           HeaderFigure::MGoukei12, HeaderFigure::MGoukei13}) {
+        const std::string plain = CleanNumber(document.Figure(f));
+        header[ControlNameOf(f)] = plain.empty() ? "0" : plain;
+    }
+    nlohmann::json details = nlohmann::json::object();
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        if (DetailCount(document.Stores(), row) == 0) continue;
+        document.LoadDetailSheet(row);
+        details[std::to_string(row)] = RowsOf(document.Grid(SheetKind::Detail));
+        document.DropDetailSheet();
+    }
+    return nlohmann::json{{"header", header},
+                          {"summary", RowsOf(document.Grid(SheetKind::Summary))},
+                          {"breakdown", RowsOf(document.Grid(SheetKind::Breakdown))},
+                          {"details", details}};
+}
+
+}  // namespace
+
+int RunCalc(const std::vector<std::string>& args) {
+    std::string number;
+    bool json = false;
+    bool save = false;
+    for (const std::string& arg : args) {
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--save") {
+            save = true;
+        } else if (number.empty() && !arg.starts_with("--")) {
+            number = arg;
+        } else {
+            PrintError("calc: unexpected argument '" + arg + "'");
+            return 2;
+        }
+    }
+    if (number.empty() || !json) {
+        PrintError("usage: calc NNNNNN --json [--save]");
+        return 2;
+    }
+    Environment environment;
+    LoadEnvironment(environment);
+    CliQuestions questions(Answer::kNo);
+    EstimateCalculator calculator(CalculationSettingsFrom(environment));
+    EstimateDocument document;
+    document.SetCalculations(&calculator);
+    document.BeginSession(3);
+    document.SetText(HeaderText::MNo, number);
+    if (LoadEstimate(document, environment) != 0) {
+        PrintError("calc: estimate " + number + " cannot be read");
+        return 1;
+    }
+    if (document.ForeignFile()) {
+        PrintError("calc: " + number + " is not an estimate file");
+        return 1;
+    }
+    calculator.RecalculateAll(document);
+    if (save) {
+        Markers markers(questions, MarkerFoldersOf(environment));
+        if (number != kBackupNumber && markers.CheckEstimateMarker(number) == 0) {
+            PrintError("calc: estimate " + number + " is in use");
+            return 1;
+        }
+        document.PrepareForSave();
+        if (SaveEstimateWithBackup(document, environment, questions) != 0) return 1;
+    }
+    std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
+    return 0;
+}
+
+}  // namespace quilto::cli

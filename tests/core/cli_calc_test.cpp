@@ -1,0 +1,86 @@
+// quilto-cli create and calc: an estimate described in JSON is saved with the editor's
+// figures, and calc shows every sheet as the editor's grids show it.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/cli_runner.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using nlohmann::json;
+using test::RunCli;
+using test::WorkingFolder;
+using test::WriteAll;
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    return first == std::string::npos ? "" : s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+TEST(CliCalc, CreatedEstimateCarriesTheEditorsFigures) {
+    WorkingFolder folder;
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    // The worked example in the breakdown, the amounts coming from detail sheets.
+    const json description = {
+        {"cover", {{"MName1", "山田建設"}, {"MTitle1", "改修工事"}, {"ZRitu", "5"}}},
+        {"breakdown",
+         json::array({
+             {{"cells", {"001", "", "設備"}},
+              {"details", {{"000001", "", "配管", "20A", "m", "4", "250", "", "", "800"}}}},
+             {{"cells", {"", "", "電気"}},
+              {"details", {{"", "", "配線", "", "式", "1", "2,000", "", "", "900"}}}},
+             {{"cells", {"="}}},
+             {{"cells", {"-", "", "", "", "", "500"}}},
+             {{"cells", {"/"}}},
+             {{"cells", {"%"}}},
+             {{"cells", {"\\"}}},
+         })},
+        {"summary", {{"", "", "一式", "式", "2.5", "333"}}}};
+    WriteAll("estimate.json", description.dump());
+    const auto created = RunCli({"create", "--json", "estimate.json"});
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_EQ(created.out, "000001\n");
+
+    const auto shown = RunCli({"show", "000001", "--json"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    const json file = json::parse(shown.out);
+    EXPECT_EQ(file["header"]["MGoukei01"], "2625") << "saved with the calculated figures";
+    EXPECT_EQ(file["breakdown"][0]["amount"], "1000");
+    EXPECT_EQ(file["breakdown"][0]["details"][0]["amount"], "1000");
+
+    const auto calc = RunCli({"calc", "000001", "--json"});
+    ASSERT_EQ(calc.exitCode, 0) << calc.err;
+    const json result = json::parse(calc.out);
+    EXPECT_EQ(result["header"]["MGoukei01"], "2625");
+    EXPECT_EQ(result["header"]["MGoukei11"], "2500");
+    EXPECT_EQ(result["header"]["MGoukei12"], "1700");
+    EXPECT_EQ(result["header"]["MGoukei13"], "800");
+    const json& breakdown = result["breakdown"];
+    ASSERT_EQ(breakdown.size(), 7u);
+    EXPECT_EQ(breakdown[0][5], "         1,000") << "display form, trailing blanks kept";
+    EXPECT_EQ(Trim(breakdown[2][5]), "3,000");
+    EXPECT_EQ(Trim(breakdown[4][5]), "2,500");
+    EXPECT_EQ(Trim(breakdown[5][5]), "125");
+    EXPECT_EQ(Trim(breakdown[6][5]), "2,625");
+    EXPECT_EQ(Trim(result["details"]["1"][0][7]), "1,000");
+    EXPECT_EQ(Trim(result["summary"][0][6]), "833") << "2.5 x 333 = 832.5, half up";
+    EXPECT_EQ(result["details"].size(), 2u);
+}
+
+TEST(CliCalc, RefusesWhatItCannotRead) {
+    WorkingFolder folder;
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    EXPECT_EQ(RunCli({"calc", "000009", "--json"}).exitCode, 1);
+    WriteAll("DAT/m_000002.dat", std::string(1392 + 192, 'x'));
+    const auto foreign = RunCli({"calc", "000002", "--json", "--save"});
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_NE(foreign.err.find("not an estimate"), std::string::npos) << foreign.err;
+    EXPECT_EQ(RunCli({"calc", "--json"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace quilto
