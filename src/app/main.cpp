@@ -6,6 +6,8 @@
 
 #include "app_setup.h"
 #include "foundation/qt_questions.h"
+#include "shell/form_menu1.h"
+#include "shell/quilto_program.h"
 
 namespace {
 
@@ -28,11 +30,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    quilto::SetUpApplication(app);
+    quilto::SetUpApplication(app);  // the application title "QuiltoⅡ"
 
-    // Until the main menu takes over, the question form is the first window; the program
-    // ends when it closes.
+    // The question form FormMsg1 is made here, once, and reused for every question.
     quilto::QtQuestions questions;
-    questions.AskButtons({}, {}, "Ｏ Ｋ", {}, {});
-    return 0;
+    quilto::QuiltoProgram program(questions);
+    quilto::TFormMenu1& menu = program.FormMenu1();
+    questions.SetMainWindow(&menu);
+    // The program ends when the main menu closes, whatever other window is still open.
+    QObject::connect(&menu, &quilto::TFormMenu1::ProgramEnded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    menu.show();
+    const int status = app.exec();
+    // A start that failed the environment check ends the program as a failure.
+    if (menu.StartedUp() && menu.StartUpResult() < 0) return 1;
+    return status;
 }

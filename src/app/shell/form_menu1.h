@@ -1,0 +1,92 @@
+#pragma once
+
+// The main menu: a narrow window from which every function is reached. It never edits
+// anything itself: it sets the entry mode, lets the estimate list pick an estimate and opens
+// the form of the chosen function. When it is first shown it runs the start-up (environment,
+// histories, start-up check, masters, table definitions); a failed start ends the program.
+// Closing it ends the program.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QUrl;
+
+namespace quilto {
+
+class ProgramState;
+class ShapeWidget;
+class TFormAbout;
+class TFormMenu2;
+
+class TFormMenu1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TFormMenu1(ProgramState& program, QWidget* parent = nullptr);
+
+    // The forms made after this one, used only once the start-up has run.
+    void SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2);
+    // Opens the estimate editor for the entry mode and selected number of the shell; until an
+    // editor is installed the buttons that need it stay disabled.
+    void SetEditorOpener(std::function<void()> openEditor);
+    // How the manual is opened; the desktop's handler unless a test replaces it.
+    void SetUrlOpener(std::function<bool(const QUrl&)> openUrl);
+
+    // True once the start-up has run; StartUpResult() is its result (0 or negative).
+    bool StartedUp() const { return startedUp_; }
+    int StartUpResult() const { return startUpResult_; }
+
+    // Shows the version window and lets Timer1 close it after interval milliseconds (100 to
+    // 90000; anything else is 1000).
+    void ShowVersionWindow(int interval);
+
+  signals:
+    // The main menu closed: the program ends.
+    void ProgramEnded();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The form sees keys before its buttons: Esc closes it.
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildMenuBar();
+    QWidget* BuildLogo();
+    void RunStartUpOnce();
+    void ShowEstimateList(QPushButton* button, int entryMode);
+    void OpenEditor();
+    void DeleteLeftovers();
+    void OpenManual();
+
+    ProgramState& program_;
+    QPointer<TFormAbout> formAbout_;
+    QPointer<TFormMenu2> formMenu2_;
+    std::function<void()> openEditor_;
+    std::function<bool(const QUrl&)> openUrl_;
+
+    ShapeWidget* shape1_ = nullptr;
+    QLabel* menTitle10_ = nullptr;
+    QPushButton* newBtn_ = nullptr;
+    QPushButton* custBtn_ = nullptr;
+    QPushButton* chgBtn_ = nullptr;
+    QPushButton* delBtn_ = nullptr;
+    QPushButton* exitBtn_ = nullptr;
+    QPushButton* exlBtn1_ = nullptr;
+    QPushButton* exlBtn2_ = nullptr;
+    QPushButton* setBtn2_ = nullptr;
+    QPushButton* syoBtn1_ = nullptr;
+    QPushButton* bupBtn3_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    bool startUpQueued_ = false;
+    bool startedUp_ = false;
+    int startUpResult_ = 0;
+};
+
+}  // namespace quilto

@@ -1,0 +1,39 @@
+#pragma once
+
+// One run of the program: the state every form shares and the forms themselves, each made
+// once and kept until the end. The main menu is the main window; the program ends when it
+// closes.
+
+#include <memory>
+
+#include "shell/program_state.h"
+
+namespace quilto {
+
+class Questions;
+class TFormAbout;
+class TFormMenu1;
+class TFormMenu2;
+
+class QuiltoProgram {
+  public:
+    // questions answers every question of the run (the dialogs, or a script in tests).
+    explicit QuiltoProgram(Questions& questions);
+    ~QuiltoProgram();
+    QuiltoProgram(const QuiltoProgram&) = delete;
+    QuiltoProgram& operator=(const QuiltoProgram&) = delete;
+
+    ProgramState& State() { return state_; }
+    TFormMenu1& FormMenu1() { return *formMenu1_; }
+    TFormAbout& FormAbout() { return *formAbout_; }
+    TFormMenu2& FormMenu2() { return *formMenu2_; }
+
+  private:
+    ProgramState state_;
+    // In the order they are made; the later ones are used only once the start-up has run.
+    std::unique_ptr<TFormMenu1> formMenu1_;
+    std::unique_ptr<TFormAbout> formAbout_;
+    std::unique_ptr<TFormMenu2> formMenu2_;
+};
+
+}  // namespace quilto

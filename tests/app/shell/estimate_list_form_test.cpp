@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include "app/modal_driver.h"
+#include "app/shell/shell_fixture.h"
+#include "shell/byte_column_delegate.h"
+#include "shell/estimate_list_actions.h"
+#include "store/estimate_list.h"
+#include "support/sjis.h"
+
+namespace quilto {
+namespace {
+
+using test::Child;
+using test::ModalDriver;
+using test::PressKey;
+using test::ShellRun;
+using test::Sjis;
+using test::WriteAll;
+
+QListWidget* Lines(QWidget* list) { return Child<QListWidget>(list, "ListBox1"); }
+
+QString Panel(QWidget* list, int panel) {
+    return Child<QLabel>(list, QStringLiteral("StatusBar1Panel%1").arg(panel).toLatin1())->text();
+}
+
+void DoubleClickLine(QWidget* list, int row) {
+    QListWidget* lines = Lines(list);
+    const QRect rect = lines->visualItemRect(lines->item(row));
+    QTest::mouseClick(lines->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(lines->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+class EstimateListForm : public ShellRun {
+  protected:
+    // Shows the list from a main-menu button and runs action on it.
+    void WithList(const char* button, std::function<void(QWidget*)> action) {
+        ModalDriver driver(std::move(action));
+        Child<QPushButton>(&Menu(), button)->click();
+    }
+};
+
+TEST_F(EstimateListForm, ShowsEveryFileSortedInByteColumnsUnderItsHeader) {
+    WriteEstimate("000003", Sjis("佐藤工務店"), Sjis("屋根改修"), 1234567);
+    WriteEstimate("000001", Sjis("山田建設"), Sjis("外壁塗装"), 500);
+    WriteAll("DAT/m_000002.dat", std::string(1392, 'x'));  // not an estimate
+    Start();
+
+    std::vector<std::string> shown;
+    std::vector<std::string> expected;
+    QStringList sections;
+    std::vector<int> widths;
+    QString title;
+    QString mode;
+    QString folderPanel;
+    QString printDatePanel;
+    int cell = 0;
+    int rowHeight = 0;
+    WithList("ChgBtn", [&](QWidget* list) {
+        title = list->windowTitle();
+        mode = Child<QLabel>(list, "EMode")->text();
+        auto* header = Child<QHeaderView>(list, "HeaderControl1");
+        for (int i = 0; i < header->count(); ++i) {
+            sections << header->model()->headerData(i, Qt::Horizontal).toString();
+            widths.push_back(header->sectionSize(i));
+        }
+        for (const EstimateListEntry& entry : program->FormMenu2().Entries()) {
+            expected.push_back(entry.item);
+        }
+        QListWidget* lines = Lines(list);
+        for (int i = 0; i < lines->count(); ++i) {
+            const QByteArray bytes =
+                lines->item(i)->data(ByteColumnDelegate::kBytesRole).toByteArray();
+            shown.push_back(bytes.toStdString());
+        }
+        cell = program->FormMenu2().CellWidth();
+        rowHeight = lines->visualItemRect(lines->item(0)).height();
+        folderPanel = Panel(list, 0);
+        lines->setCurrentRow(2);
+        printDatePanel = Panel(list, 1);
+        PressKey(Qt::Key_Escape);
+    });
+    EXPECT_EQ(title, "見積一覧");
+    EXPECT_EQ(mode, "呼び出し");
+    EXPECT_EQ(sections, (QStringList{"管理No", "  お 客 様 名", "  工 事 名 称", "  日    付",
+                                     " 見 出 し", "   金     額"}));
+    EXPECT_EQ(widths, (std::vector<int>{60, 240, 240, 200, 0, 1000}));
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown[0].substr(0, 8 + 8), "000001  " + Sjis("山田建設"));
+    EXPECT_EQ(shown[1].substr(0, 8) + shown[1].substr(38), "000002  **********   ");
+    EXPECT_EQ(shown[2].substr(93, 15), "     1,234,567 ");
+    // One byte is one half-width cell: the 30-byte name columns fill their 240-pixel headers.
+    EXPECT_EQ(30 * cell, 240);
+    EXPECT_EQ(rowHeight, 18);
+    EXPECT_EQ(folderPanel, " " + QDir::currentPath() + "/DAT/");
+    EXPECT_EQ(printDatePanel, " フリー印刷日 : ");
+    EXPECT_EQ(State().shell.selectedNumber, "");
+}
+
+TEST_F(EstimateListForm, ChoosingTakesTheNumberByButtonDoubleClickOrEnter) {
+    WriteEstimate("000001", "a", "t");
+    WriteEstimate("000002", "b", "t");
+    WriteAll("DAT/m_abc.dat", "short");
+    Start();
+    const std::vector<std::function<void(QWidget*)>> ways = {
+        [](QWidget* list) {
+            Lines(list)->setCurrentRow(1);
+            Child<QPushButton>(list, "MlistEnt")->click();
+        },
+        [](QWidget* list) { DoubleClickLine(list, 1); },
+        [](QWidget* list) {
+            Lines(list)->setCurrentRow(1);
+            QTest::keyClick(Lines(list), Qt::Key_Return);
+        },
+    };
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        State().shell.selectedNumber = "before";
+        WithList("CustBtn", ways[i]);
+        EXPECT_EQ(State().shell.selectedNumber, "000002") << i;
+        EXPECT_FALSE(program->FormMenu2().isVisible()) << i;
+    }
+    // A file whose name holds no number passes "000000" on.
+    WithList("ExlBtn1", [](QWidget* list) { DoubleClickLine(list, 2); });
+    EXPECT_EQ(State().shell.selectedNumber, "000000");
+
+    // Enter with no line selected does nothing; the list is left with Esc.
+    bool stayed = false;
+    WithList("CustBtn", [&](QWidget* list) {
+        QTest::keyClick(Lines(list), Qt::Key_Return);
+        stayed = list->isVisible();
+        PressKey(Qt::Key_Escape);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(State().shell.selectedNumber, "");
+}
+
+TEST_F(EstimateListForm, ModePanelPicksTheBackupInCopyModeOnly) {
+    WriteEstimate("000001", "a", "t");
+    Start();
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    WithList("CustBtn", [&](QWidget* list) {
+        auto* eMode = Child<QLabel>(list, "EMode");
+        cursor = eMode->cursor().shape();
+        QTest::mouseDClick(eMode, Qt::LeftButton);
+    });
+    EXPECT_EQ(cursor, Qt::PointingHandCursor);
+    EXPECT_EQ(State().shell.selectedNumber, "BackUp");
+
+    bool stayed = false;
+    WithList("ChgBtn", [&](QWidget* list) {
+        QTest::mouseDClick(Child<QLabel>(list, "EMode"), Qt::LeftButton);
+        stayed = list->isVisible();
+        Child<QPushButton>(list, "MlistRet")->click();
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(State().shell.selectedNumber, "");
+}
+
+TEST_F(EstimateListForm, CallingUpAnEstimateInUseAsksAndCancelKeepsTheListOpen) {
+    WriteEstimate("000001", "a", "t");
+    Start();
+    WriteAll("DAT/m_000001.tmp", "");  // another copy has it open
+    questions.ExpectOkCancel("参照モードで入ります。", false, "確 認");
+    questions.ExpectOkCancel("参照モードで入ります。", true, "確 認");
+    bool stayed = false;
+    std::string afterCancel = "unset";
+    WithList("ChgBtn", [&](QWidget* list) {
+        DoubleClickLine(list, 0);
+        stayed = list->isVisible();
+        afterCancel = State().shell.selectedNumber;
+        DoubleClickLine(list, 0);
+    });
+    questions.Done();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(afterCancel, "");
+    EXPECT_EQ(State().shell.selectedNumber, "000001");
+    EXPECT_EQ(State().markers.EstimateState(), kMarkerInUse);
+}
+
+TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise) {
+    WriteEstimate("000001", "a", "t");
+    WriteEstimate("000002", "b", "t");
+    Start();
+    WriteAll("DAT/m_000001.tmp", "");
+
+    questions.ExpectInform("見積書が選択されていません。");
+    questions.ExpectInform("この見積は使用中です。");
+    questions.ExpectButtons("指定の見積書を削除します。", 0);  // Esc
+    questions.ExpectButtons("指定の見積書を削除します。", 1);
+    int linesBefore = 0;
+    int linesAfter = 0;
+    QString mode;
+    QColor modeColor;
+    WithList("DelBtn", [&](QWidget* list) {
+        mode = Child<QLabel>(list, "EMode")->text();
+        modeColor = Child<QLabel>(list, "EMode")->palette().color(QPalette::Window);
+        linesBefore = Lines(list)->count();
+        Child<QPushButton>(list, "MlistEnt")->click();  // nothing selected
+        DoubleClickLine(list, 0);                       // in use
+        DoubleClickLine(list, 1);                       // Esc
+        DoubleClickLine(list, 1);                       // 削 除
+        linesAfter = Lines(list)->count();
+        PressKey(Qt::Key_Escape);
+    });
+    questions.Done();
+    EXPECT_EQ(mode, "削 除");
+    EXPECT_EQ(modeColor, QColor(255, 255, 0));
+    EXPECT_EQ(linesBefore, 2);
+    EXPECT_EQ(linesAfter, 1);
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
+    EXPECT_EQ(State().markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(State().shell.selectedNumber, "");
+    const auto& asked = questions.History();
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[3].buttons, (std::array<std::string, 3>{"削 除", "キャンセル", ""}));
+}
+
+}  // namespace
+}  // namespace quilto

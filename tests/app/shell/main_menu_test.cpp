@@ -1,0 +1,318 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/modal_driver.h"
+#include "app/shell/shell_fixture.h"
+#include "shell/form_about.h"
+#include "shell/main_menu_actions.h"
+#include "shell/shape_widget.h"
+#include "shell/startup.h"
+#include "support/sjis.h"
+
+namespace quilto {
+namespace {
+
+using test::Child;
+using test::ModalDriver;
+using test::ReadAll;
+using test::ShellRun;
+using test::Sjis;
+using test::WriteAll;
+
+QColor LogoColor(QWidget* menu) { return Child<ShapeWidget>(menu, "Shape1")->BrushColor(); }
+
+using MainMenu = ShellRun;
+
+TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
+    WriteEstimate("000001", Sjis("山田建設"), Sjis("外壁塗装"));
+    Start();
+    questions.Done();
+    EXPECT_EQ(Menu().StartUpResult(), 0);
+    EXPECT_TRUE(Menu().isVisible());
+    EXPECT_EQ(ended, 0);
+    for (const char* file : {"sp_jis.dat", "MST/sp_syo.dat", "MST/sp_Koji.dat", "MST/sp_unit.dat",
+                             "XlsBase/XKP00.Dat", "XlsBase/XKPSei00.Dat", "XlsBase/XKP01.Dat",
+                             "XlsBase/XKPSei01.Dat", "XlsBase/XKP02.Dat", "XlsBase/XKPSei02.Dat"}) {
+        EXPECT_TRUE(QFile::exists(file)) << file;
+    }
+    EXPECT_EQ(State().shell.customerHistory, std::vector<std::string>{Sjis("山田建設")});
+
+    EXPECT_EQ(Menu().objectName(), "FormMenu1");
+    EXPECT_EQ(Menu().windowTitle(), "見積作成 (Quilto)");
+    EXPECT_EQ(Menu().pos(), QPoint(35, 10));
+    EXPECT_EQ(Menu().width(), 245);
+    EXPECT_FALSE(Menu().windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(Menu().windowFlags().testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_EQ(LogoColor(&Menu()), QColor(0, 0, 0xE3));
+    EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle1")->text(), "QuiltoⅡ ");
+    EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle2")->text(), "for Windows ");
+    EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle10")->toolTip(),
+              "(問合せ) クリックで情報表示します。");
+
+    struct Button {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        bool enabled;  // the forms behind the others come later
+    };
+    const Button buttons[] = {
+        {"NewBtn", "新規作成", "新規に見積書を作成します。", false},
+        {"CustBtn", "既存参照作成", "既存見積の内容を元に新規に作成します。", true},
+        {"ChgBtn", "呼び出し", "既存見積の内容を変更します。", true},
+        {"DelBtn", "削    除", "既存見積を削除します。", true},
+        {"ExitBtn", "終    了", "見積作成を終了します。", true},
+        {"ExlBtn1", "エクセル/印刷", "エクセルの表に出力します。", true},
+        {"ExlBtn2", "エクセル表定義/編集", "表定義及びエクセル表の編集を行います。", false},
+        {"SetBtn2", "環境設定", "会社情報・その他 を設定します。", false},
+        {"SyoBtn1", "名称登録", "工事・商品・単位名を登録します。", false},
+        {"BupBtn3", "バックアップ", "データの退避・復元をします。", false},
+    };
+    int previousTop = -1;
+    for (const Button& b : buttons) {
+        auto* button = Child<QPushButton>(&Menu(), b.name);
+        ASSERT_NE(button, nullptr) << b.name;
+        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption)) << b.name;
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint)) << b.name;
+        EXPECT_EQ(button->isEnabled(), b.enabled) << b.name;
+        EXPECT_TRUE(button->isVisible()) << b.name;
+        const int top = button->mapTo(&Menu(), QPoint(0, 0)).y();
+        EXPECT_GT(top, previousTop) << b.name << " stands below the button before it";
+        previousTop = top;
+    }
+    struct Item {
+        const char* name;
+        const char* caption;
+    };
+    for (const Item& item : {Item{"Exit1", "終了(&X)"}, Item{"FIDdel1", "不要ファイル削除(&F)"},
+                             Item{"MManual1", "マニュアル(&M)"}, Item{"About1", nullptr}}) {
+        auto* action = Menu().findChild<QAction*>(item.name);
+        ASSERT_NE(action, nullptr) << item.name;
+        if (item.caption) {
+            EXPECT_EQ(action->text(), QString::fromUtf8(item.caption));
+        }
+    }
+}
+
+TEST_F(MainMenu, DecliningToReCreateAnOutdatedEnvironmentEndsTheProgram) {
+    const std::string outdated(6087, '\x01');
+    WriteAll("sp_jis.dat", outdated);
+    questions.ExpectOkCancel("古い環境ファイルです、再作成します。", false, "確 認");
+    questions.ExpectInform(kEnvironmentBrokenMessage);
+    Start();
+    questions.Done();
+    EXPECT_LT(Menu().StartUpResult(), 0);
+    EXPECT_FALSE(Menu().isVisible());
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ReadAll("sp_jis.dat"), outdated);
+}
+
+TEST_F(MainMenu, ExitButtonMenuItemAndEscEndTheProgram) {
+    const std::vector<std::function<void(TFormMenu1&)>> ways = {
+        [](TFormMenu1& menu) { Child<QPushButton>(&menu, "ExitBtn")->click(); },
+        [](TFormMenu1& menu) { menu.findChild<QAction*>("Exit1")->trigger(); },
+        [](TFormMenu1& menu) {
+            menu.activateWindow();
+            QTest::keyClick(Child<QPushButton>(&menu, "ChgBtn"), Qt::Key_Escape);
+        },
+    };
+    Start();
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        ended = 0;
+        Menu().show();
+        ways[i](Menu());
+        EXPECT_FALSE(Menu().isVisible()) << i;
+        EXPECT_EQ(ended, 1) << i;
+    }
+    EXPECT_EQ(State().shell.entryMode, kEntryExit);
+}
+
+TEST_F(MainMenu, ListButtonsGreyTheLogoAndRedTheirCaptionWhileTheListIsUp) {
+    Start();
+    auto* chgBtn = Child<QPushButton>(&Menu(), "ChgBtn");
+    QColor logoDuring;
+    QColor captionDuring;
+    QString modeDuring;
+    {
+        ModalDriver driver([&](QWidget* list) {
+            logoDuring = LogoColor(&Menu());
+            captionDuring = chgBtn->palette().color(QPalette::ButtonText);
+            modeDuring = Child<QLabel>(list, "EMode")->text();
+            Child<QPushButton>(list, "MlistRet")->click();
+        });
+        chgBtn->click();
+    }
+    EXPECT_EQ(logoDuring, QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(captionDuring, QColor(255, 0, 0));
+    EXPECT_EQ(modeDuring, "呼び出し");
+    EXPECT_EQ(LogoColor(&Menu()), QColor(0, 0, 0xE3));
+    EXPECT_EQ(chgBtn->palette().color(QPalette::ButtonText), QColor(0, 0, 0));
+    EXPECT_EQ(State().shell.entryMode, kEntryCallUp);
+}
+
+TEST_F(MainMenu, OnlyAPickInTheListOpensTheEditorAndDeletionNever) {
+    WriteEstimate("000001", "c", "t");
+    Start();
+    int opened = 0;
+    std::string openedWith;
+    Menu().SetEditorOpener([&] {
+        ++opened;
+        openedWith = State().shell.selectedNumber;
+    });
+    EXPECT_TRUE(Child<QPushButton>(&Menu(), "NewBtn")->isEnabled());
+
+    const auto pickFirstLine = [](QWidget* list) {
+        auto* lines = Child<QListWidget>(list, "ListBox1");
+        lines->setCurrentRow(0);
+        Child<QPushButton>(list, "MlistEnt")->click();
+    };
+    {
+        ModalDriver driver([](QWidget* list) { Child<QPushButton>(list, "MlistRet")->click(); });
+        Child<QPushButton>(&Menu(), "CustBtn")->click();
+    }
+    EXPECT_EQ(opened, 0);
+    {
+        ModalDriver driver(pickFirstLine);
+        Child<QPushButton>(&Menu(), "CustBtn")->click();
+    }
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(openedWith, "000001");
+    {
+        questions.ExpectButtons("指定の見積書を削除します。", 2);
+        ModalDriver driver([&](QWidget* list) {
+            pickFirstLine(list);
+            Child<QPushButton>(list, "MlistRet")->click();
+        });
+        Child<QPushButton>(&Menu(), "DelBtn")->click();
+    }
+    questions.Done();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(State().shell.entryMode, kEntryDelete);
+}
+
+// Another running copy of the program holding a marker: a forked child that takes the
+// marker's lock as the program does and keeps it until it is killed. Only plain system
+// calls run in the child.
+class MarkerHolder {
+  public:
+    explicit MarkerHolder(const char* path) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            const int fd = ::open(path, O_RDWR | O_CREAT, 0666);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            const char held = (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) ? 1 : 0;
+            (void)::write(ready[1], &held, 1);
+            for (;;) ::pause();
+        }
+        ::close(ready[1]);
+        char held = 0;
+        held_ = ::read(ready[0], &held, 1) == 1 && held == 1;
+        ::close(ready[0]);
+    }
+    ~MarkerHolder() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    MarkerHolder(const MarkerHolder&) = delete;
+    MarkerHolder& operator=(const MarkerHolder&) = delete;
+    bool Held() const { return held_; }
+
+  private:
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+
+TEST_F(MainMenu, LeftoverDeletionAsksAndKeepsMarkersARunningCopyHolds) {
+    Start();
+    WriteAll("DAT/m_000002.tmp", "");
+    WriteAll("DAT/m_000003.TMP", "");
+    WriteAll("MST/Master.tmp", "");
+    WriteAll("DAT/m_000002.dat", "not a marker");
+    MarkerHolder other("DAT/m_000001.tmp");
+    ASSERT_TRUE(other.Held());
+    QAction* fidDel1 = Menu().findChild<QAction*>("FIDdel1");
+
+    questions.ExpectOkCancel("不要ファイルを削除します。", false, "確 認 (*.tmp)");
+    fidDel1->trigger();
+    EXPECT_TRUE(QFile::exists("DAT/m_000002.tmp"));
+    EXPECT_TRUE(QFile::exists("MST/Master.tmp"));
+
+    questions.ExpectOkCancel("不要ファイルを削除します。", true, "確 認 (*.tmp)");
+    fidDel1->trigger();
+    questions.Done();
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.tmp"));  // held by the other copy
+    EXPECT_FALSE(QFile::exists("DAT/m_000002.tmp"));
+    EXPECT_FALSE(QFile::exists("DAT/m_000003.TMP"));
+    EXPECT_FALSE(QFile::exists("MST/Master.tmp"));
+    EXPECT_TRUE(QFile::exists("DAT/m_000002.dat"));
+}
+
+TEST_F(MainMenu, VersionWindowClosesByItselfOnTheTimer) {
+    Start();
+    auto* timer1 = Menu().findChild<QTimer*>("Timer1");
+    Menu().findChild<QAction*>("About1")->trigger();
+    EXPECT_TRUE(program->FormAbout().isVisible());
+    EXPECT_FALSE(program->FormAbout().isModal());
+    EXPECT_TRUE(timer1->isActive());
+    EXPECT_EQ(timer1->interval(), 30000);
+    program->FormAbout().close();
+
+    // Clicking the credit line does the same.
+    QTest::mouseClick(Child<QLabel>(&Menu(), "MenTitle10"), Qt::LeftButton);
+    EXPECT_TRUE(program->FormAbout().isVisible());
+
+    Menu().ShowVersionWindow(150);
+    EXPECT_EQ(timer1->interval(), 150);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !program->FormAbout().isVisible(); }, 3000));
+    EXPECT_FALSE(timer1->isActive());
+    Menu().ShowVersionWindow(90001);
+    EXPECT_EQ(timer1->interval(), 1000);
+}
+
+TEST_F(MainMenu, ManualOpensThroughTheDesktopOrSaysItCannot) {
+    Start();
+    std::vector<QUrl> opened;
+    bool opens = true;
+    Menu().SetUrlOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return opens;
+    });
+    QAction* manual = Menu().findChild<QAction*>("MManual1");
+
+    questions.ExpectInform(kManualErrorMessage);
+    manual->trigger();  // no manual in the working folder
+    EXPECT_TRUE(opened.empty());
+
+    WriteAll(QString::fromUtf8("マニュアル.exe"), "manual");
+    manual->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toLocalFile(), folder.FilePath(QString::fromUtf8("マニュアル.exe")));
+
+    opens = false;
+    questions.ExpectInform("＊ ファイル読取エラー発生。 ( マニュアル.exe )");
+    manual->trigger();
+    questions.Done();
+    EXPECT_TRUE(Menu().isVisible());
+}
+
+}  // namespace
+}  // namespace quilto
