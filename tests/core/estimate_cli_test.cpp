@@ -80,7 +80,10 @@ TEST(EstimateCli, CreateShowAndDelete) {
     EXPECT_EQ(shown["summary"][2]["code"], "=");
     ASSERT_EQ(shown["breakdown"].size(), 3u);
     const json& first = shown["breakdown"][0];
-    EXPECT_EQ(first["costUnitPrice"], "90000");
+    // Saved after the editor's calculations: the line takes its detail sheet's totals
+    // (1,500 x 100, no cost) in place of the typed 150,000 and 90,000.
+    EXPECT_EQ(first["amount"], "150000");
+    EXPECT_EQ(first["costUnitPrice"], "0");
     EXPECT_EQ(first["detailCount"], 2);
     ASSERT_EQ(first["details"].size(), 2u);
     const json& detail = first["details"][1];

@@ -4,6 +4,7 @@
 
 #include "editor/line_kind.h"
 #include "foundation/fixed4_arithmetic.h"
+#include "foundation/fixed4_format.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
 
@@ -172,6 +173,7 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
 }  // namespace
 
 std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
+    if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
     const std::string text = Fixed4ToText(value);
     FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
     if (formatted.status == 0) return formatted.text;

@@ -40,4 +40,10 @@ std::string Fixed4ToText(Fixed4 value);
 // negation stays defined).
 Fixed4 TextToFixed4(std::string_view text);
 
+namespace detail {
+// The general conversion behind TextToFixed4, which takes a one-pass shortcut for ordinary
+// cell texts; kept visible so tests can hold the two against each other.
+Fixed4 ExactTextToFixed4(std::string_view text);
+}  // namespace detail
+
 }  // namespace quilto

@@ -1,0 +1,52 @@
+#include "foundation/fixed4_format.h"
+
+#include <cstdint>
+
+namespace quilto {
+
+std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped) {
+    if (decimals < 0 || decimals > 4 || width > 255) return std::nullopt;
+    const int integerWidth = decimals > 0 ? width - decimals - 1 : width;
+    if (integerWidth <= 0 || integerWidth < decimals) return std::nullopt;
+
+    const bool negative = value.raw < 0;
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw)
+                                       : static_cast<std::uint64_t>(value.raw);
+    std::uint64_t unit = 1;
+    for (int i = decimals; i < 4; ++i) unit *= 10;
+    const std::uint64_t remainder = magnitude % unit;
+    magnitude = magnitude / unit + (remainder * 2 >= unit ? 1 : 0);
+
+    std::uint64_t places = 1;
+    for (int i = 0; i < decimals; ++i) places *= 10;
+    std::uint64_t integer = magnitude / places;
+    std::uint64_t fraction = magnitude % places;
+
+    // Built right to left.
+    char buffer[64];
+    int pos = sizeof buffer;
+    for (int i = 0; i < decimals; ++i) {
+        buffer[--pos] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    if (decimals > 0) buffer[--pos] = '.';
+    int group = 0;
+    do {
+        if (grouped && group == 3) {
+            buffer[--pos] = ',';
+            group = 0;
+        }
+        buffer[--pos] = static_cast<char>('0' + integer % 10);
+        integer /= 10;
+        ++group;
+    } while (integer != 0);
+    if (negative && magnitude != 0) buffer[--pos] = '-';
+
+    const int length = static_cast<int>(sizeof buffer) - pos;
+    if (length > width) return std::nullopt;
+    std::string text(static_cast<std::size_t>(width - length), ' ');
+    text.append(buffer + pos, static_cast<std::size_t>(length));
+    return text;
+}
+
+}  // namespace quilto

@@ -1,0 +1,79 @@
+// The one-pass conversions the calculations use must agree with the general routines on
+// every input, ordinary or odd.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "foundation/fixed4.h"
+#include "foundation/fixed4_format.h"
+#include "foundation/number_text.h"
+
+namespace quilto {
+namespace {
+
+TEST(Fixed4Shortcuts, TextConversionAgreesWithTheExactPath) {
+    const char* fixed[] = {"",
+                           " ",
+                           "-",
+                           ".",
+                           "5-",
+                           "-5",
+                           "- 5",
+                           ".-5",
+                           "-.5",
+                           "1,234,567",
+                           "0.00005",
+                           "0.00004",
+                           "-0.00005",
+                           "12.34567",
+                           "99999999999999",
+                           "999999999999999",
+                           "1e3",
+                           "１２",
+                           "12円",
+                           "\x81\x40",
+                           "00000123",
+                           "1.2.3",
+                           "--1",
+                           "12-3"};
+    for (const char* text : fixed)
+        EXPECT_EQ(TextToFixed4(text), detail::ExactTextToFixed4(text)) << "'" << text << "'";
+
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789000.,- -a\x82";
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(random() % 22, ' ');
+        for (char& ch : text) ch = alphabet[random() % alphabet.size()];
+        ASSERT_EQ(TextToFixed4(text), detail::ExactTextToFixed4(text)) << "'" << text << "'";
+    }
+}
+
+TEST(Fixed4Shortcuts, FormattingAgreesWithTheNumberFormatter) {
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 200000; ++i) {
+        // Mostly values of every magnitude, some exact halves and zeros.
+        std::int64_t raw = static_cast<std::int64_t>(random() >> (random() % 64));
+        if (i % 7 == 0) raw = (raw / 10000) * 10000 + 5000;
+        if (i % 11 == 0) raw = static_cast<std::int64_t>(random() % 10);
+        if (random() % 2) raw = -raw;
+        const Fixed4 value = Fixed4::FromRaw(raw);
+        const int width = 1 + static_cast<int>(random() % 20);
+        const int decimals = static_cast<int>(random() % 5);
+        const bool grouped = random() % 2;
+        const FormattedNumber expected =
+            FormatNumber(width, decimals, Fixed4ToText(value), grouped);
+        const auto quick = FormatFixed4(value, width, decimals, grouped);
+        if (expected.status == 0) {
+            ASSERT_TRUE(quick.has_value()) << raw << " " << width << " " << decimals;
+            ASSERT_EQ(*quick, expected.text) << raw << " " << width << " " << decimals;
+        } else {
+            ASSERT_FALSE(quick.has_value()) << raw << " " << width << " " << decimals << " '"
+                                            << *quick << "' status " << expected.status;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quilto
