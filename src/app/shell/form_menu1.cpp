@@ -199,6 +199,11 @@ void TFormMenu1::BuildMenuBar() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
     bar->setNativeMenuBar(false);
+    // The three menus share the narrow window's width without folding into "»".
+    QFont small = bar->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    bar->setFont(small);
+    bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
 
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName("File1");

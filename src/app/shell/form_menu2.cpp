@@ -22,6 +22,10 @@ namespace {
 constexpr int kLeft = 200;
 constexpr int kTop = 60;
 constexpr int kItemHeight = 18;
+constexpr int kHeaderHeight = 24;
+// Wide enough for a whole line (136 bytes of 8 pixels) beside the scroll bar.
+constexpr int kWidth = 1120;
+constexpr int kHeight = 560;
 // IPAGothic at 16 pixels: a half-width character is 8 pixels wide, a full-width one 16, so
 // the 30-byte name columns fill their 240-pixel headers.
 constexpr int kListFontPixels = 16;
@@ -120,6 +124,8 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     headerControl1_->setMinimumSectionSize(0);
     headerControl1_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     headerControl1_->setStretchLastSection(false);
+    headerControl1_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    headerControl1_->setFixedHeight(kHeaderHeight);
 
     listBox1_ = new QListWidget(this);
     listBox1_->setObjectName("ListBox1");
@@ -157,7 +163,7 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     layout->addWidget(listBox1_, 1);
     layout->addWidget(statusBar1_);
 
-    resize(1000, 560);
+    resize(kWidth, kHeight);
     move(kLeft, kTop);
 }
 

@@ -136,6 +136,10 @@ int CompareListText(std::string_view a, std::string_view b) {
 }
 
 std::string FileNameAsCp932(const QString& fileName) {
+    // Estimate names are ASCII, which CP932 holds as it is.
+    bool ascii = true;
+    for (const QChar c : fileName) ascii = ascii && c.unicode() < 0x80;
+    if (ascii) return fileName.toLatin1().toStdString();
     if (auto whole = QStringToCp932(fileName)) return *whole;
     std::string result;
     for (qsizetype i = 0; i < fileName.size(); ++i) {
