@@ -1,0 +1,142 @@
+// Saving and loading the largest estimate the editor can hold: 1000 summary lines, 300
+// breakdown lines with 300 detail lines each (some 17.5 MB on disk).
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <string>
+
+#include "store/estimate_io.h"
+
+namespace quilto {
+namespace {
+
+struct Quiet : Questions {
+    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
+                   const std::string&) override {
+        return 0;
+    }
+    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
+    void Inform(const std::string&, const std::string&) override {}
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// A working folder with its data folder, current for the life of the object.
+class Folder {
+  public:
+    Folder() : previous_(QDir::currentPath()) {
+        QDir(dir_.path()).mkdir("DAT");
+        QDir::setCurrent(dir_.path());
+    }
+    ~Folder() { QDir::setCurrent(previous_); }
+
+  private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+void FillMaximal(EstimateDocument& doc) {
+    doc.SetText(HeaderText::MNo, "000001");
+    doc.SetText(HeaderText::MName1, "customer");
+    doc.SetText(HeaderText::MTitle1, "title");
+    TextGrid& summary = doc.Grid(SheetKind::Summary);
+    for (int row = 1; row <= kSummaryLines; ++row) {
+        summary.SetCell(row, 3, "summary line name of forty bytes........");
+        summary.SetCell(row, 5, "12.5");
+        summary.SetCell(row, 6, "1,000");
+        summary.SetCell(row, 7, "12,500");
+    }
+    TextGrid& breakdown = doc.Grid(SheetKind::Breakdown);
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        breakdown.SetCell(row, 3, "breakdown line");
+        breakdown.SetCell(row, 6, "3,750,000");
+        for (int line = 1; line <= kDetailLines; ++line) {
+            LineRecord& r = doc.Stores().details.MutableLine(row, line);
+            r.SetCode("000123");
+            r.SetName("product name");
+            r.SetSpec("specification");
+            r.SetUnit("m2");
+            r.SetQuantity(Fixed4::FromRaw(125000));
+            r.SetUnitPrice(Fixed4::FromInt(1000));
+            r.SetAmount(Fixed4::FromInt(12500));
+        }
+    }
+    // The line records as a save builds them from the grids.
+    for (int row = 1; row <= kSummaryLines; ++row) {
+        RowToRecord(summary, row, SheetKind::Summary, doc.Stores().summary[row]);
+    }
+    for (int row = 1; row <= kBreakdownLines; ++row) {
+        RowToRecord(breakdown, row, SheetKind::Breakdown, doc.Stores().breakdown[row]);
+    }
+}
+
+void BM_SerializeMaximal(benchmark::State& state) {
+    EstimateDocument doc;
+    FillMaximal(doc);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string file = SerializeEstimate(doc.Header(), doc.Stores());
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["file_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_SerializeMaximal)->Unit(benchmark::kMillisecond);
+
+void BM_ParseMaximal(benchmark::State& state) {
+    EstimateDocument doc;
+    FillMaximal(doc);
+    const std::string file = SerializeEstimate(doc.Header(), doc.Stores());
+    EstimateHeader header;
+    EstimateStores stores;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ParseEstimateFile(file, header, stores));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
+}
+BENCHMARK(BM_ParseMaximal)->Unit(benchmark::kMillisecond);
+
+// The whole save as the editor runs it on an opened estimate: grids to records, the file
+// written to a temporary, flushed to disk and renamed.
+void BM_SaveMaximal(benchmark::State& state) {
+    Folder folder;
+    Environment env;
+    Quiet quiet;
+    EstimateDocument doc;
+    FillMaximal(doc);
+    doc.BeginSession(3);
+    for (auto _ : state) {
+        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    }
+    const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
+    state.SetBytesProcessed(state.iterations() * size);
+}
+BENCHMARK(BM_SaveMaximal)->Unit(benchmark::kMillisecond);
+
+// Loading fills the cover, the breakdown and summary grids and the detail store.
+void BM_LoadMaximal(benchmark::State& state) {
+    Folder folder;
+    Environment env;
+    Quiet quiet;
+    EstimateDocument doc;
+    FillMaximal(doc);
+    doc.BeginSession(3);
+    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
+    EstimateDocument loaded;
+    loaded.SetText(HeaderText::MNo, "000001");
+    for (auto _ : state) {
+        if (LoadEstimate(loaded, env) != 0) state.SkipWithError("load failed");
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+}
+BENCHMARK(BM_LoadMaximal)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace quilto
