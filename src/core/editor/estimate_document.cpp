@@ -1,5 +1,6 @@
 #include "editor/estimate_document.h"
 
+#include "editor/line_kind.h"
 #include "foundation/text_bytes.h"
 
 namespace quilto {
@@ -278,6 +279,8 @@ void EstimateDocument::LoadDetailSheet(int row) {
     ClearDataCells(detail_);
     detailRow_ = 0;
     if (row < 1 || row > kBreakdownLines) return;
+    // Subtotal, total, discount, tax and grand-total lines own no detail sheet.
+    if (IsSpecialLine(LineKindOf(breakdown_, row))) return;
     for (int line = 1; line <= kDetailLines; ++line) {
         const LineRecord& r = stores_.details.Line(row, line);
         if (DetailRecordShown(r)) RecordToRow(r, SheetKind::Detail, detail_, line);

@@ -88,6 +88,8 @@ class EstimateDocument {
     // The breakdown row whose detail sheet the detail grid shows (0: none loaded).
     int DetailSheetRow() const { return detailRow_; }
     // Fills the detail grid from the detail store sheet of breakdown row `row` (1-300).
+    // A special breakdown line has no sheet: the grid stays empty and nothing is loaded
+    // (DetailSheetRow() stays 0), which the editor shows as a grey, disabled grid.
     void LoadDetailSheet(int row);
     // Writes the detail grid back to its sheet when one is loaded: the rows with a code,
     // name, specification or unit or a non-zero amount become its records, the breakdown

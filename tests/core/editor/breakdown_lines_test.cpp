@@ -52,3 +52,20 @@ TEST(BreakdownLines, DetailSheetsMoveWithTheirLines) {
 
 }  // namespace
 }  // namespace quilto
+
+namespace quilto {
+namespace {
+
+TEST(BreakdownLines, SpecialLinesOwnNoDetailSheet) {
+    EstimateDocument d;
+    d.Grid(SheetKind::Breakdown).SetCell(3, 1, "=");
+    d.Stores().details.MutableLine(3, 1).SetName("stray");
+    d.LoadDetailSheet(3);
+    EXPECT_EQ(d.DetailSheetRow(), 0);
+    EXPECT_EQ(d.Grid(SheetKind::Detail).Cell(1, 3), "");
+    d.StoreDetailSheet();
+    EXPECT_EQ(d.Stores().details.Line(3, 1).Name(), "stray") << "nothing was stored over it";
+}
+
+}  // namespace
+}  // namespace quilto
