@@ -6,6 +6,13 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 folder=${1:-$HOME/Quilto}
 
+# The program is a desktop window: without a display there is no point in building it.
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+    echo "run.sh: no display found (DISPLAY and WAYLAND_DISPLAY are not set); start Quilto" \
+        "in a desktop session, or under xvfb-run." >&2
+    exit 2
+fi
+
 "$here/scripts/install-deps.sh" build
 cmake --preset release -S "$here" -DQUILTO_BUILD_TESTS=OFF -DQUILTO_BUILD_BENCH=OFF >/dev/null
 cmake --build "$here/build/release" --target quilto quilto-cli
