@@ -51,7 +51,7 @@ constexpr std::size_t kCostOffset = 144;
 constexpr std::size_t kLabourRateOffset = 152;
 constexpr std::size_t kRemarksOffset = 160;
 constexpr std::size_t kRemarksCapacity = 30;
-// Where the first layout kept the specification, and how much of it moves.
+// Where the first layout kept the 規格 text (a product's size or grade), and how much moves.
 constexpr std::size_t kOldSpecOffset = 69;
 constexpr std::size_t kOldSpecBytes = 30;
 

@@ -21,7 +21,7 @@ namespace quilto {
 inline constexpr std::size_t kEstimateHeaderSize = 1392;
 inline constexpr std::size_t kLineRecordSize = 192;
 inline constexpr std::string_view kEstimateSignature = "**$\\??Q-$%%7";
-// Files of the first layout: their detail records keep the specification 10 bytes further on.
+// Files of the first layout: their detail records keep the 規格 text 10 bytes further on.
 inline constexpr std::string_view kOldEstimateSignature = "***\\??Q-$%%7";
 
 // Lines a user can fill; the stores have one more slot at each end (slot 0 and the slot
@@ -159,7 +159,7 @@ class LineRecord {
     Fixed4 LabourRate() const;
     void SetLabourRate(Fixed4 value);
 
-    // The first layout kept the specification 10 bytes further on: move it into place.
+    // The first layout kept the 規格 text 10 bytes further on: move it into place.
     void MoveOldSpecification();
 
   private:
