@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -13,22 +13,9 @@ using test::ReadAll;
 using test::WorkingFolder;
 using test::WriteAll;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun Check(const QStringList& flags) {
-    QProcess cli;
-    cli.start(QUILTO_CLI_PATH, QStringList{"check"} + flags);
-    CliRun run;
-    if (!cli.waitForFinished(30000)) return run;
-    run.exitCode = cli.exitCode();
-    run.out = cli.readAllStandardOutput().toStdString();
-    run.err = cli.readAllStandardError().toStdString();
-    return run;
-}
+CliRun Check(const QStringList& flags) { return test::RunCli(QStringList{"check"} + flags); }
 
 TEST(CliCheck, CreatesTheFilesOfAnEmptyInstallation) {
     WorkingFolder folder;

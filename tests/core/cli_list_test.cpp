@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <string>
 
 #include "store/estimate_file.h"
+#include "support/cli_runner.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 
@@ -14,22 +14,9 @@ using test::Sjis;
 using test::WorkingFolder;
 using test::WriteAll;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun List() {
-    QProcess cli;
-    cli.start(QUILTO_CLI_PATH, QStringList{"list"});
-    CliRun run;
-    if (!cli.waitForFinished(30000)) return run;
-    run.exitCode = cli.exitCode();
-    run.out = cli.readAllStandardOutput().toStdString();
-    run.err = cli.readAllStandardError().toStdString();
-    return run;
-}
+CliRun List() { return test::RunCli({"list"}); }
 
 TEST(CliList, PrintsTheSortedListLinesInUtf8) {
     WorkingFolder folder;

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <nlohmann/json.hpp>
 
 #include "store/estimate_file.h"
 #include "store/markers.h"
+#include "support/cli_runner.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
 
@@ -17,23 +17,10 @@ namespace {
 using nlohmann::json;
 using test::WorkingFolder;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun Cli(const WorkingFolder& folder, const QStringList& args) {
-    QProcess cli;
-    cli.setWorkingDirectory(folder.Path());
-    cli.start(QUILTO_CLI_PATH, args);
-    CliRun run;
-    if (!cli.waitForFinished(60000)) return run;
-    run.exitCode = cli.exitCode();
-    run.out = cli.readAllStandardOutput().toStdString();
-    run.err = cli.readAllStandardError().toStdString();
-    return run;
-}
+// The working folder is the current directory while it lives.
+CliRun Cli(const WorkingFolder&, const QStringList& args) { return test::RunCli(args); }
 
 CliRun Create(const WorkingFolder& folder, const std::string& description) {
     test::WriteAll(folder.FilePath("estimate.json"), description);
