@@ -14,6 +14,7 @@
 
 #include "store/binary_record.h"
 #include "store/estimate_io.h"
+#include "support/silent_questions.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -22,18 +23,7 @@ namespace {
 using test::ReadAll;
 using test::WorkingFolder;
 
-struct SilentQuestions : Questions {
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 0;
-    }
-    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
-    void Inform(const std::string&, const std::string&) override {}
-    std::optional<std::string> AskText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-};
+using test::SilentQuestions;
 
 // Every summary and breakdown line filled and some detail lines: over 300 KB, so a save
 // takes long enough to be killed in the middle of it.

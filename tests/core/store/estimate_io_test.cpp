@@ -16,6 +16,7 @@
 #include "support/file_size_limit.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
+#include "support/silent_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 
@@ -28,19 +29,7 @@ using test::Sjis;
 using test::WorkingFolder;
 using test::WriteAll;
 
-// Says nothing and answers nothing: for child processes, which have no test to report to.
-struct SilentQuestions : Questions {
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 0;
-    }
-    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
-    void Inform(const std::string&, const std::string&) override {}
-    std::optional<std::string> AskText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-};
+using test::SilentQuestions;
 
 // A small valid estimate file with the given number and customer.
 std::string EstimateBytes(const std::string& number, const std::string& customer = "c") {

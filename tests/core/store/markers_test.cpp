@@ -12,6 +12,7 @@
 
 #include "store/environment.h"
 #include "support/scripted_questions.h"
+#include "support/silent_questions.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -28,20 +29,7 @@ bool Exists(const QString& path) { return QFileInfo::exists(path); }
 
 void Touch(const QString& path, const std::string& content = {}) { test::WriteAll(path, content); }
 
-// Questions for a forked copy of the program, where gtest must not be touched.
-class SilentQuestions : public Questions {
-  public:
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 0;
-    }
-    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
-    void Inform(const std::string&, const std::string&) override {}
-    std::optional<std::string> AskText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-};
+using test::SilentQuestions;
 
 // Another running copy of the program sharing the working folder: a forked child that holds
 // a marker until it is told to release it or is killed.

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "foundation/questions.h"
+
+namespace quilto::test {
+
+// Says nothing and declines everything: for forked copies of the program, where a failing
+// gtest expectation would report to nobody.
+class SilentQuestions : public Questions {
+  public:
+    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
+                   const std::string&) override {
+        return 0;
+    }
+    bool AskOkCancel(const std::string&, const std::string&) override { return false; }
+    void Inform(const std::string&, const std::string&) override {}
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+}  // namespace quilto::test
