@@ -5,7 +5,7 @@
 namespace quilto {
 
 LineKind LineKindOfMarker(std::string_view marker) {
-    const std::string m = Trimmed(marker);
+    const std::string_view m = TrimmedView(marker);
     if (m.empty()) return LineKind::Empty;
     if (m == "*") return LineKind::Starred;
     if (m == "=") return LineKind::Syokei;

@@ -57,7 +57,7 @@ const std::string& CaptionFor(LineKind kind, const CalculationSettings& s) {
 void ClearDashCells(TextGrid& grid, SheetKind sheet, int row) {
     const SheetColumns& c = ColumnsOf(sheet);
     auto clearDash = [&](int col) {
-        if (col != kNoColumn && Trimmed(grid.Cell(row, col)) == "-") grid.SetCell(row, col, {});
+        if (col != kNoColumn && TrimmedView(grid.Cell(row, col)) == "-") grid.SetCell(row, col, {});
     };
     clearDash(c.quantity);
     if (sheet == SheetKind::Breakdown) return;
@@ -94,7 +94,7 @@ void WorkOutOrdinaryLine(TextGrid& grid, SheetKind sheet, int row, const Calcula
         } else {
             amount = ValueAt(grid, row, c.amount);
         }
-        const std::string costUnitPrice = Trimmed(grid.Cell(row, c.costUnitPrice));
+        const std::string_view costUnitPrice = TrimmedView(grid.Cell(row, c.costUnitPrice));
         if (!costUnitPrice.empty() && costUnitPrice != "0") {
             cost = Multiply(quantity, TextToFixed4(costUnitPrice));
             SetPlain(grid, row, c.cost, cost);

@@ -201,6 +201,23 @@ int RoundDecimal(std::string& text, int decimals, int mode) {
 }
 
 Fixed4 RoundFixed(int decimals, int mode, Fixed4 value) {
+    // A value of ten-thousandths rounds in place by the same rule as its text would: the
+    // first dropped digit decides, and nothing changes when no non-zero digit is dropped.
+    // Values near the limit take the text path, which saturates.
+    constexpr std::int64_t kNearLimit = std::numeric_limits<std::int64_t>::max() / 2;
+    if (decimals >= 0 && decimals < 4 && value.raw > -kNearLimit && value.raw < kNearLimit) {
+        std::int64_t unit = 1;
+        for (int i = decimals; i < 4; ++i) unit *= 10;
+        const bool negative = value.raw < 0;
+        const std::int64_t magnitude = negative ? -value.raw : value.raw;
+        const std::int64_t dropped = magnitude % unit;
+        if (dropped == 0) return value;
+        const std::int64_t firstDropped = dropped / (unit / 10);
+        std::int64_t kept = magnitude - dropped;
+        if ((mode == kRoundHalfUp && firstDropped >= 5) || (mode == kRoundUp && firstDropped > 0))
+            kept += unit;
+        return Fixed4::FromRaw(negative ? -kept : kept);
+    }
     std::string text = Fixed4ToText(value);
     RoundDecimal(text, decimals, mode);
     return TextToFixed4(text);

@@ -160,18 +160,22 @@ void TrimRightInPlace(std::string& text) {
     text.resize(n);
 }
 
-std::string Trimmed(std::string_view text) {
-    std::string result(text);
-    TrimRightInPlace(result);
-    TrimLeftInPlace(result);
-    return result;
+std::string_view TrimmedRightView(std::string_view text) {
+    std::size_t n = text.size();
+    while (n > 0 && IsTrimmedByte(static_cast<unsigned char>(text[n - 1]))) --n;
+    return text.substr(0, n);
 }
 
-std::string TrimmedRight(std::string_view text) {
-    std::string result(text);
-    TrimRightInPlace(result);
-    return result;
+std::string_view TrimmedView(std::string_view text) {
+    text = TrimmedRightView(text);
+    std::size_t i = 0;
+    while (i < text.size() && IsTrimmedByte(static_cast<unsigned char>(text[i]))) ++i;
+    return text.substr(i);
 }
+
+std::string Trimmed(std::string_view text) { return std::string(TrimmedView(text)); }
+
+std::string TrimmedRight(std::string_view text) { return std::string(TrimmedRightView(text)); }
 
 std::string ConvertCase(char mode, std::string_view text) {
     std::string result(text);

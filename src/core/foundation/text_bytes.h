@@ -50,6 +50,9 @@ void TrimLeftInPlace(std::string& text);
 void TrimRightInPlace(std::string& text);
 std::string Trimmed(std::string_view text);
 std::string TrimmedRight(std::string_view text);
+// The same trims as views into the text, for checks that need no copy.
+std::string_view TrimmedView(std::string_view text);
+std::string_view TrimmedRightView(std::string_view text);
 // Mode 'A'-'Z': ASCII letters to upper case, any other mode to lower case; double-byte
 // characters are left alone.
 std::string ConvertCase(char mode, std::string_view text);

@@ -21,14 +21,14 @@ std::uint8_t RecordReader::U8(std::size_t offset) const {
 std::int32_t RecordReader::I32(std::size_t offset) const {
     if (!Fits(bytes_.size(), offset, 4)) return 0;
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | U8(offset + static_cast<std::size_t>(i));
+    for (std::size_t i = 4; i-- > 0;) v = (v << 8) | static_cast<std::uint8_t>(bytes_[offset + i]);
     return static_cast<std::int32_t>(v);
 }
 
 std::int64_t RecordReader::I64(std::size_t offset) const {
     if (!Fits(bytes_.size(), offset, 8)) return 0;
     std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | U8(offset + static_cast<std::size_t>(i));
+    for (std::size_t i = 8; i-- > 0;) v = (v << 8) | static_cast<std::uint8_t>(bytes_[offset + i]);
     return static_cast<std::int64_t>(v);
 }
 
@@ -55,13 +55,13 @@ void RecordWriter::U8(std::size_t offset, std::uint8_t value) {
 void RecordWriter::I32(std::size_t offset, std::int32_t value) {
     if (!Fits(bytes_.size(), offset, 4)) return;
     auto v = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i, v >>= 8) U8(offset + i, static_cast<std::uint8_t>(v));
+    for (std::size_t i = 0; i < 4; ++i, v >>= 8) bytes_[offset + i] = static_cast<char>(v & 0xFF);
 }
 
 void RecordWriter::I64(std::size_t offset, std::int64_t value) {
     if (!Fits(bytes_.size(), offset, 8)) return;
     auto v = static_cast<std::uint64_t>(value);
-    for (std::size_t i = 0; i < 8; ++i, v >>= 8) U8(offset + i, static_cast<std::uint8_t>(v));
+    for (std::size_t i = 0; i < 8; ++i, v >>= 8) bytes_[offset + i] = static_cast<char>(v & 0xFF);
 }
 
 void RecordWriter::ShortString(std::size_t offset, std::size_t capacity, std::string_view text) {

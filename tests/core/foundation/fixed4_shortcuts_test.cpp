@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <string>
 
@@ -72,6 +73,23 @@ TEST(Fixed4Shortcuts, FormattingAgreesWithTheNumberFormatter) {
             ASSERT_FALSE(quick.has_value()) << raw << " " << width << " " << decimals << " '"
                                             << *quick << "' status " << expected.status;
         }
+    }
+}
+
+TEST(Fixed4Shortcuts, RoundingAgreesWithRoundingTheText) {
+    std::mt19937_64 random(13);
+    const std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+    for (int i = 0; i < 20000; ++i) {
+        std::int64_t raw = static_cast<std::int64_t>(random() >> (random() % 64));
+        if (i % 7 == 0) raw = static_cast<std::int64_t>(random() % 100000);
+        if (i % 101 == 0) raw = limit - static_cast<std::int64_t>(random() % 20000);
+        if (random() % 2) raw = -raw;
+        const int decimals = static_cast<int>(random() % 6) - 1;
+        const int mode = static_cast<int>(random() % 4);
+        std::string text = Fixed4ToText(Fixed4::FromRaw(raw));
+        RoundDecimal(text, decimals, mode);
+        ASSERT_EQ(RoundFixed(decimals, mode, Fixed4::FromRaw(raw)).raw, TextToFixed4(text).raw)
+            << raw << " to " << decimals << " decimals in mode " << mode;
     }
 }
 
