@@ -76,43 +76,61 @@ struct RunningSums {
     Fixed4 labourSubtotal, labourTotal;
 };
 
-void WorkOutOrdinaryLine(TextGrid& grid, SheetKind sheet, int row, const CalculationSettings& s,
-                         RunningSums& sums) {
+// The figures of an ordinary line as its cells read, the amount and cost as worked out.
+struct RowFigures {
+    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate;
+};
+
+RowFigures FiguresAsTyped(const TextGrid& grid, SheetKind sheet, int row) {
     const SheetColumns& c = ColumnsOf(sheet);
-    Fixed4 amount;
-    Fixed4 cost;
+    RowFigures f;
+    f.quantity = ValueAt(grid, row, c.quantity);
+    f.unitPrice = ValueAt(grid, row, c.unitPrice);
+    f.amount = ValueAt(grid, row, c.amount);
+    f.costUnitPrice = ValueAt(grid, row, c.costUnitPrice);
+    f.cost = ValueAt(grid, row, c.cost);
+    f.labourRate = ValueAt(grid, row, c.labourRate);
+    return f;
+}
+
+// The amount and cost cells are not written here: the formatting that follows rewrites
+// both from the figures returned.
+RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
+                               const CalculationSettings& s, RunningSums& sums) {
+    const SheetColumns& c = ColumnsOf(sheet);
+    RowFigures f;
+    f.quantity = ValueAt(grid, row, c.quantity);
     if (sheet == SheetKind::Breakdown) {
-        amount = ValueAt(grid, row, c.amount);
-        cost = ValueAt(grid, row, c.cost);
-        SetPlain(grid, row, c.amount, amount);
+        f.amount = ValueAt(grid, row, c.amount);
+        f.cost = ValueAt(grid, row, c.cost);
     } else {
-        const Fixed4 quantity = ValueAt(grid, row, c.quantity);
-        const Fixed4 unitPrice = ValueAt(grid, row, c.unitPrice);
-        if (unitPrice.raw != 0) {
-            amount = RoundFixed(0, s.amountRounding, Multiply(quantity, unitPrice));
-            SetPlain(grid, row, c.amount, amount);
+        f.unitPrice = ValueAt(grid, row, c.unitPrice);
+        if (f.unitPrice.raw != 0) {
+            f.amount = RoundFixed(0, s.amountRounding, Multiply(f.quantity, f.unitPrice));
         } else {
-            amount = ValueAt(grid, row, c.amount);
+            f.amount = ValueAt(grid, row, c.amount);
         }
         const std::string_view costUnitPrice = TrimmedView(grid.Cell(row, c.costUnitPrice));
         if (!costUnitPrice.empty() && costUnitPrice != "0") {
-            cost = Multiply(quantity, TextToFixed4(costUnitPrice));
-            SetPlain(grid, row, c.cost, cost);
+            f.costUnitPrice = TextToFixed4(costUnitPrice);
+            f.cost = Multiply(f.quantity, f.costUnitPrice);
         } else {
-            cost = ValueAt(grid, row, c.cost);
+            f.cost = ValueAt(grid, row, c.cost);
         }
         if (sheet == SheetKind::Detail) {
-            const Fixed4 labour = Multiply(ValueAt(grid, row, c.labourRate), quantity);
+            f.labourRate = ValueAt(grid, row, c.labourRate);
+            const Fixed4 labour = Multiply(f.labourRate, f.quantity);
             sums.labourSubtotal += labour;
             sums.labourTotal += labour;
         }
     }
-    sums.subtotal += amount;
-    sums.section += amount;
-    sums.grandTotal += amount;
-    sums.estimate += amount;
-    sums.subtotalCost += cost;
-    sums.costTotal += cost;
+    sums.subtotal += f.amount;
+    sums.section += f.amount;
+    sums.grandTotal += f.amount;
+    sums.estimate += f.amount;
+    sums.subtotalCost += f.cost;
+    sums.costTotal += f.cost;
+    return f;
 }
 
 void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
@@ -186,80 +204,103 @@ std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
     return formatted.status == 0 ? Trimmed(formatted.text) : text;
 }
 
-void FormatRowForDisplay(TextGrid& grid, SheetKind sheet, int row, const CalculationSettings& s) {
+namespace {
+
+void SetMoney(TextGrid& grid, SheetKind sheet, int row, int col, Fixed4 v, bool blankWhenZero) {
+    if (col == kNoColumn) return;
+    grid.SetCell(row, col,
+                 blankWhenZero && v.raw == 0 ? std::string()
+                                             : DisplayNumber(v, MaxBytesOf(sheet, col), 0, true));
+}
+
+void SetQuantity(TextGrid& grid, SheetKind sheet, int row, Fixed4 v, int decimals,
+                 bool blankWhenZero) {
+    const int col = ColumnsOf(sheet).quantity;
+    grid.SetCell(row, col,
+                 blankWhenZero && v.raw == 0
+                     ? std::string()
+                     : DisplayNumber(v, MaxBytesOf(sheet, col), decimals, false));
+}
+
+void SetLabour(TextGrid& grid, SheetKind sheet, int row, int col, Fixed4 v, bool blankWhenZero) {
+    const int width =
+        col == ColumnsOf(sheet).labourRate ? MaxBytesOf(sheet, col) : kLabourAmountWidth;
+    grid.SetCell(row, col,
+                 blankWhenZero && v.raw == 0 ? std::string()
+                                             : DisplayNumber(v, width, kLabourDecimals, false));
+}
+
+int QuantityDecimals(SheetKind sheet, const CalculationSettings& s) {
+    return sheet == SheetKind::Breakdown ? 0 : s.quantityDecimals;
+}
+
+// An ordinary line's numbers shown from its figures, which are what its cells read.
+void FormatOrdinaryRow(TextGrid& grid, SheetKind sheet, int row, LineKind kind, const RowFigures& f,
+                       const CalculationSettings& s) {
     const SheetColumns& c = ColumnsOf(sheet);
-    const LineKind kind = LineKindOf(grid, row);
-    const int quantityDecimals = sheet == SheetKind::Breakdown ? 0 : s.quantityDecimals;
-
-    auto money = [&](int col, bool blankWhenZero) {
-        if (col == kNoColumn) return;
-        const Fixed4 v = ValueAt(grid, row, col);
-        grid.SetCell(row, col,
-                     blankWhenZero && v.raw == 0
-                         ? std::string()
-                         : DisplayNumber(v, MaxBytesOf(sheet, col), 0, true));
-    };
-    auto quantity = [&](bool blankWhenZero) {
-        const Fixed4 v = ValueAt(grid, row, c.quantity);
-        grid.SetCell(row, c.quantity,
-                     blankWhenZero && v.raw == 0 ? std::string()
-                                                 : DisplayNumber(v, MaxBytesOf(sheet, c.quantity),
-                                                                 quantityDecimals, false));
-    };
-    auto labour = [&](int col, Fixed4 v, bool blankWhenZero) {
-        const int width = col == c.labourRate ? MaxBytesOf(sheet, col) : kLabourAmountWidth;
-        grid.SetCell(row, col,
-                     blankWhenZero && v.raw == 0 ? std::string()
-                                                 : DisplayNumber(v, width, kLabourDecimals, false));
-    };
-
-    if (IsSpecialLine(kind)) {
-        ClearCells(grid, row, {c.unitPrice, c.costUnitPrice});
-        if (sheet == SheetKind::Detail && kind == LineKind::Nebiki) {
-            quantity(false);
-        } else {
-            grid.SetCell(row, c.quantity, {});
-        }
-        money(c.amount, false);
-        if (kind == LineKind::Syokei || kind == LineKind::Nakakei) {
-            money(c.cost, false);
-        } else {
-            grid.SetCell(row, c.cost, {});
-        }
-        if (sheet == SheetKind::Detail) {
-            const bool carriesLabour =
-                kind == LineKind::Syokei || kind == LineKind::Nakakei || kind == LineKind::Goukei;
-            const Fixed4 rate = ValueAt(grid, row, c.labourRate);
-            if (carriesLabour) {
-                labour(c.labourRate, rate, false);
-                grid.SetCell(row, c.labourAmount, grid.Cell(row, c.labourRate));
-            } else {
-                grid.SetCell(row, c.labourAmount, {});
-            }
-        }
-        return;
-    }
-
+    const int quantityDecimals = QuantityDecimals(sheet, s);
     if (sheet == SheetKind::Detail) {
         const bool freeAndNameless = kind == LineKind::Empty && IsBlank(grid, row, kNameColumn) &&
                                      IsBlank(grid, row, kSpecColumn);
-        quantity(freeAndNameless || kind != LineKind::Empty);
-        for (int col : {c.unitPrice, c.amount, c.costUnitPrice, c.cost})
-            money(col, freeAndNameless);
-        const Fixed4 rate = ValueAt(grid, row, c.labourRate);
-        labour(c.labourRate, rate, freeAndNameless);
+        SetQuantity(grid, sheet, row, f.quantity, quantityDecimals,
+                    freeAndNameless || kind != LineKind::Empty);
+        SetMoney(grid, sheet, row, c.unitPrice, f.unitPrice, freeAndNameless);
+        SetMoney(grid, sheet, row, c.amount, f.amount, freeAndNameless);
+        SetMoney(grid, sheet, row, c.costUnitPrice, f.costUnitPrice, freeAndNameless);
+        SetMoney(grid, sheet, row, c.cost, f.cost, freeAndNameless);
+        SetLabour(grid, sheet, row, c.labourRate, f.labourRate, freeAndNameless);
         if (freeAndNameless) {
             grid.SetCell(row, c.labourAmount, {});
         } else {
-            labour(c.labourAmount, Multiply(rate, ValueAt(grid, row, c.quantity)), false);
+            // From the quantity as now shown, rounded to its decimals.
+            SetLabour(grid, sheet, row, c.labourAmount,
+                      Multiply(f.labourRate, ValueAt(grid, row, c.quantity)), false);
         }
         return;
     }
 
     // Breakdown and summary: once the quantity is blank or zero, every zero is blank.
-    const bool noQuantity = ValueAt(grid, row, c.quantity).raw == 0;
-    quantity(true);
-    for (int col : {c.unitPrice, c.amount, c.costUnitPrice, c.cost}) money(col, noQuantity);
+    const bool noQuantity = f.quantity.raw == 0;
+    SetQuantity(grid, sheet, row, f.quantity, quantityDecimals, true);
+    SetMoney(grid, sheet, row, c.unitPrice, f.unitPrice, noQuantity);
+    SetMoney(grid, sheet, row, c.amount, f.amount, noQuantity);
+    SetMoney(grid, sheet, row, c.costUnitPrice, f.costUnitPrice, noQuantity);
+    SetMoney(grid, sheet, row, c.cost, f.cost, noQuantity);
+}
+
+}  // namespace
+
+void FormatRowForDisplay(TextGrid& grid, SheetKind sheet, int row, const CalculationSettings& s) {
+    const SheetColumns& c = ColumnsOf(sheet);
+    const LineKind kind = LineKindOf(grid, row);
+    if (!IsSpecialLine(kind)) {
+        FormatOrdinaryRow(grid, sheet, row, kind, FiguresAsTyped(grid, sheet, row), s);
+        return;
+    }
+
+    ClearCells(grid, row, {c.unitPrice, c.costUnitPrice});
+    if (sheet == SheetKind::Detail && kind == LineKind::Nebiki) {
+        SetQuantity(grid, sheet, row, ValueAt(grid, row, c.quantity), QuantityDecimals(sheet, s),
+                    false);
+    } else {
+        grid.SetCell(row, c.quantity, {});
+    }
+    SetMoney(grid, sheet, row, c.amount, ValueAt(grid, row, c.amount), false);
+    if (kind == LineKind::Syokei || kind == LineKind::Nakakei) {
+        SetMoney(grid, sheet, row, c.cost, ValueAt(grid, row, c.cost), false);
+    } else {
+        grid.SetCell(row, c.cost, {});
+    }
+    if (sheet == SheetKind::Detail) {
+        const bool carriesLabour =
+            kind == LineKind::Syokei || kind == LineKind::Nakakei || kind == LineKind::Goukei;
+        if (carriesLabour) {
+            SetLabour(grid, sheet, row, c.labourRate, ValueAt(grid, row, c.labourRate), false);
+            grid.SetCell(row, c.labourAmount, grid.Cell(row, c.labourRate));
+        } else {
+            grid.SetCell(row, c.labourAmount, {});
+        }
+    }
 }
 
 SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSettings& s) {
@@ -277,10 +318,11 @@ SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSet
         }
         if (IsSpecialLine(kind)) {
             WorkOutSpecialLine(grid, sheet, row, kind, s, sums);
+            FormatRowForDisplay(grid, sheet, row, s);
         } else {
-            WorkOutOrdinaryLine(grid, sheet, row, s, sums);
+            FormatOrdinaryRow(grid, sheet, row, kind,
+                              WorkOutOrdinaryLine(grid, sheet, row, s, sums), s);
         }
-        FormatRowForDisplay(grid, sheet, row, s);
     }
     return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal, lastRow};
 }
