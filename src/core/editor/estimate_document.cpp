@@ -185,7 +185,8 @@ bool DetailRowWorthKeeping(const TextGrid& grid, int row) {
 }
 
 bool DetailRecordShown(const LineRecord& r) {
-    return !Trimmed(r.Code() + r.Name() + r.Spec() + r.Unit()).empty() || r.Amount().raw != 0;
+    return HasText(r.Code()) || HasText(r.Name()) || HasText(r.Spec()) || HasText(r.Unit()) ||
+           r.Amount().raw != 0;
 }
 
 void ClearDataCells(TextGrid& grid) {

@@ -193,9 +193,13 @@ std::string ConvertCase(char mode, std::string_view text) {
     return result;
 }
 
-std::string CutToBytes(std::string_view text, int maxBytes) {
+std::string_view CutToBytesView(std::string_view text, int maxBytes) {
     if (maxBytes <= 0) return {};
-    return std::string(text.substr(0, SafeCutLength(text, static_cast<std::size_t>(maxBytes))));
+    return text.substr(0, SafeCutLength(text, static_cast<std::size_t>(maxBytes)));
+}
+
+std::string CutToBytes(std::string_view text, int maxBytes) {
+    return std::string(CutToBytesView(text, maxBytes));
 }
 
 }  // namespace quilto

@@ -60,5 +60,6 @@ std::string ConvertCase(char mode, std::string_view text);
 // Cut to at most maxBytes without splitting a double-byte character (the cut applied when
 // a text is stored into a fixed-width field).
 std::string CutToBytes(std::string_view text, int maxBytes);
+std::string_view CutToBytesView(std::string_view text, int maxBytes);
 
 }  // namespace quilto

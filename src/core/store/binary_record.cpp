@@ -32,15 +32,24 @@ std::int64_t RecordReader::I64(std::size_t offset) const {
     return static_cast<std::int64_t>(v);
 }
 
+namespace {
+
+std::string_view ShortStringIn(std::string_view bytes, std::size_t offset, std::size_t capacity) {
+    if (offset >= bytes.size()) return {};
+    const std::size_t length =
+        std::min<std::size_t>(static_cast<std::uint8_t>(bytes[offset]), capacity);
+    const std::size_t available = bytes.size() - offset - 1;
+    return bytes.substr(offset + 1, std::min(length, available));
+}
+
+}  // namespace
+
 std::string RecordReader::ShortString(std::size_t offset, std::size_t capacity) const {
-    if (offset >= bytes_.size()) return {};
-    const std::size_t length = std::min<std::size_t>(U8(offset), capacity);
-    const std::size_t available = bytes_.size() - offset - 1;
-    return std::string(bytes_.substr(offset + 1, std::min(length, available)));
+    return std::string(ShortStringIn(bytes_, offset, capacity));
 }
 
 std::string RecordReader::Text(std::size_t offset, std::size_t capacity) const {
-    return TrimmedRight(ShortString(offset, capacity));
+    return std::string(TrimmedRightView(ShortStringIn(bytes_, offset, capacity)));
 }
 
 std::string_view RecordReader::Bytes(std::size_t offset, std::size_t count) const {
@@ -66,11 +75,14 @@ void RecordWriter::I64(std::size_t offset, std::int64_t value) {
 
 void RecordWriter::ShortString(std::size_t offset, std::size_t capacity, std::string_view text) {
     if (!Fits(bytes_.size(), offset, capacity + 1)) return;
-    const std::string cut =
-        CutToBytes(text, static_cast<int>(std::min<std::size_t>(capacity, 255)));
+    // Copied aside first: the text may be a view into this very record.
+    char cut[255];
+    const std::string_view kept =
+        CutToBytesView(text, static_cast<int>(std::min<std::size_t>(capacity, sizeof cut)));
+    std::copy(kept.begin(), kept.end(), cut);
     Zero(offset, capacity + 1);
-    U8(offset, static_cast<std::uint8_t>(cut.size()));
-    Bytes(offset + 1, cut);
+    U8(offset, static_cast<std::uint8_t>(kept.size()));
+    Bytes(offset + 1, std::string_view(cut, kept.size()));
 }
 
 void RecordWriter::Bytes(std::size_t offset, std::string_view data) {
