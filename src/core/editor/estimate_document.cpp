@@ -191,7 +191,8 @@ bool DetailRecordShown(const LineRecord& r) {
 
 void ClearDataCells(TextGrid& grid) {
     for (int row = 1; row < grid.RowCount(); ++row) {
-        for (int col = 1; col < grid.ColCount(); ++col) grid.SetCell(row, col, {});
+        for (int col = 1; col < grid.ColCount(); ++col)
+            if (!grid.Cell(row, col).empty()) grid.SetCell(row, col, {});
     }
 }
 

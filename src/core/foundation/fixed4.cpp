@@ -51,6 +51,8 @@ std::optional<Fixed4> QuickTextToFixed4(std::string_view text) {
     bool kept = false, digit = false, dot = false, minus = false, minusFirst = false;
     std::int64_t integer = 0, fraction = 0;
     int integerDigits = 0, fractionDigits = 0, firstDropped = 0;
+    // Shown numbers are padded on the left; blanks count for nothing.
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
     for (const char ch : text) {
         if (ch >= '0' && ch <= '9') {
             const int d = ch - '0';
