@@ -1,5 +1,6 @@
 #include "foundation/fixed4_format.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quilto {
@@ -22,8 +23,8 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
     std::uint64_t integer = magnitude / places;
     std::uint64_t fraction = magnitude % places;
 
-    // Built right to left.
-    char buffer[64];
+    // Built right to left, padding included, so that the text is made in one go.
+    char buffer[256];
     int pos = sizeof buffer;
     for (int i = 0; i < decimals; ++i) {
         buffer[--pos] = static_cast<char>('0' + fraction % 10);
@@ -44,9 +45,8 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
 
     const int length = static_cast<int>(sizeof buffer) - pos;
     if (length > width) return std::nullopt;
-    std::string text(static_cast<std::size_t>(width - length), ' ');
-    text.append(buffer + pos, static_cast<std::size_t>(length));
-    return text;
+    std::fill(buffer + pos - (width - length), buffer + pos, ' ');
+    return std::string(buffer + pos - (width - length), static_cast<std::size_t>(width));
 }
 
 }  // namespace quilto
