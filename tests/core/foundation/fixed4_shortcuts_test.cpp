@@ -8,6 +8,7 @@
 #include <string>
 
 #include "foundation/fixed4.h"
+#include "foundation/fixed4_arithmetic.h"
 #include "foundation/fixed4_format.h"
 #include "foundation/number_text.h"
 
@@ -90,6 +91,38 @@ TEST(Fixed4Shortcuts, RoundingAgreesWithRoundingTheText) {
         RoundDecimal(text, decimals, mode);
         ASSERT_EQ(RoundFixed(decimals, mode, Fixed4::FromRaw(raw)).raw, TextToFixed4(text).raw)
             << raw << " to " << decimals << " decimals in mode " << mode;
+    }
+}
+
+// The exact product to ten-thousandths, halves to even, saturated: what Multiply must give
+// whether or not the product fits in 64 bits.
+std::int64_t ExactProduct(std::int64_t a, std::int64_t b) {
+    const __int128 product = static_cast<__int128>(a) * b;
+    __int128 quotient = product / Fixed4::kScale;
+    __int128 remainder = product % Fixed4::kScale;
+    if (remainder < 0) remainder = -remainder;
+    if (remainder * 2 > Fixed4::kScale || (remainder * 2 == Fixed4::kScale && quotient % 2 != 0))
+        quotient += product < 0 ? -1 : 1;
+    const __int128 max = std::numeric_limits<std::int64_t>::max();
+    const __int128 min = std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(quotient > max ? max : quotient < min ? min : quotient);
+}
+
+TEST(Fixed4Shortcuts, MultiplyRoundsHalvesToEvenAcrossTheWidths) {
+    const std::int64_t fixed[][2] = {{1, 5000},  {3, 5000},   {-1, 5000},  {-3, 5000},
+                                     {25000, 3}, {15000, -1}, {0, 123456}, {-15000, -15000}};
+    for (const auto& f : fixed)
+        EXPECT_EQ(Multiply(Fixed4::FromRaw(f[0]), Fixed4::FromRaw(f[1])).raw,
+                  ExactProduct(f[0], f[1]))
+            << f[0] << " x " << f[1];
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 20000; ++i) {
+        std::int64_t a = static_cast<std::int64_t>(random() >> (random() % 64));
+        std::int64_t b = static_cast<std::int64_t>(random() >> (random() % 64));
+        if (random() % 2) a = -a;
+        if (random() % 2) b = -b;
+        ASSERT_EQ(Multiply(Fixed4::FromRaw(a), Fixed4::FromRaw(b)).raw, ExactProduct(a, b))
+            << a << " x " << b;
     }
 }
 
