@@ -18,17 +18,25 @@ struct Fixed4 {
 
     friend constexpr bool operator==(Fixed4, Fixed4) = default;
     friend constexpr auto operator<=>(Fixed4, Fixed4) = default;
-    friend constexpr Fixed4 operator+(Fixed4 a, Fixed4 b) { return Fixed4{a.raw + b.raw}; }
-    friend constexpr Fixed4 operator-(Fixed4 a, Fixed4 b) { return Fixed4{a.raw - b.raw}; }
-    constexpr Fixed4& operator+=(Fixed4 b) {
-        raw += b.raw;
-        return *this;
+    // Sums saturate rather than overflow: typed figures can be as large as a cell holds, and
+    // a running total of them must stay defined.
+    friend constexpr Fixed4 operator+(Fixed4 a, Fixed4 b) {
+        std::int64_t r = 0;
+        if (__builtin_add_overflow(a.raw, b.raw, &r)) return Saturated(b.raw > 0);
+        return Fixed4{r};
     }
-    constexpr Fixed4& operator-=(Fixed4 b) {
-        raw -= b.raw;
-        return *this;
+    friend constexpr Fixed4 operator-(Fixed4 a, Fixed4 b) {
+        std::int64_t r = 0;
+        if (__builtin_sub_overflow(a.raw, b.raw, &r)) return Saturated(b.raw < 0);
+        return Fixed4{r};
     }
-    friend constexpr Fixed4 operator-(Fixed4 a) { return Fixed4{-a.raw}; }
+    static constexpr Fixed4 Saturated(bool positive) {
+        constexpr std::int64_t kMax = 0x7fffffffffffffff;
+        return Fixed4{positive ? kMax : -kMax};
+    }
+    constexpr Fixed4& operator+=(Fixed4 b) { return *this = *this + b; }
+    constexpr Fixed4& operator-=(Fixed4 b) { return *this = *this - b; }
+    friend constexpr Fixed4 operator-(Fixed4 a) { return Fixed4{} - a; }
 };
 
 // The value in shortest decimal form: 80000 -> "8", 12345 -> "1.2345", -5000 -> "-0.5".

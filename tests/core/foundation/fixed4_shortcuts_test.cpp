@@ -128,3 +128,20 @@ TEST(Fixed4Shortcuts, MultiplyRoundsHalvesToEvenAcrossTheWidths) {
 
 }  // namespace
 }  // namespace quilto
+
+namespace quilto {
+namespace {
+
+TEST(Fixed4Sums, SaturateInsteadOfOverflowing) {
+    const Fixed4 big = Fixed4::FromRaw(9'223'372'036'854'770'000);
+    EXPECT_EQ((big + big).raw, 9'223'372'036'854'775'807);
+    EXPECT_EQ((-big - big).raw, -9'223'372'036'854'775'807);
+    Fixed4 sum = big;
+    sum += Fixed4::FromInt(1'000'000);
+    EXPECT_EQ(sum.raw, 9'223'372'036'854'775'807);
+    EXPECT_EQ((-Fixed4::FromRaw(INT64_MIN)).raw, 9'223'372'036'854'775'807);
+    EXPECT_EQ(Fixed4::FromInt(2) - Fixed4::FromInt(5), Fixed4::FromInt(-3));
+}
+
+}  // namespace
+}  // namespace quilto
