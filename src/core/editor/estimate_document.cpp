@@ -44,15 +44,7 @@ const ColumnFields& FieldsOf(SheetKind sheet) {
                                               Field::Name,      Field::Unit,   Field::Quantity,
                                               Field::UnitPrice, Field::Amount, Field::CostUnitPrice,
                                               Field::Cost,      Field::Remarks};
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            return kBreakdown;
-        case SheetKind::Detail:
-            return kDetail;
-        case SheetKind::Summary:
-            break;
-    }
-    return kSummary;
+    return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
 std::string FieldText(const LineRecord& r, Field f) {
@@ -262,19 +254,11 @@ bool EstimateDocument::HasRequiredFields() const {
 }
 
 TextGrid& EstimateDocument::Grid(SheetKind sheet) {
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            return breakdown_;
-        case SheetKind::Detail:
-            return detail_;
-        case SheetKind::Summary:
-            break;
-    }
-    return summary_;
+    return BySheet(sheet, breakdown_, detail_, summary_);
 }
 
 const TextGrid& EstimateDocument::Grid(SheetKind sheet) const {
-    return const_cast<EstimateDocument*>(this)->Grid(sheet);
+    return BySheet(sheet, breakdown_, detail_, summary_);
 }
 
 void EstimateDocument::LoadDetailSheet(int row) {

@@ -8,15 +8,7 @@ const SheetColumns& ColumnsOf(SheetKind sheet) {
     static const SheetColumns kDetail{301, 14, 300, 5, 6, 7, 8, 9, 10, 11, 12, 13, 10};
     static const SheetColumns kSummary{1001, 11, 1000, 4,         5,         6, 7,
                                        8,    9,  10,   kNoColumn, kNoColumn, 10};
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            return kBreakdown;
-        case SheetKind::Detail:
-            return kDetail;
-        case SheetKind::Summary:
-            break;
-    }
-    return kSummary;
+    return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
 const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
@@ -53,15 +45,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
         {"   原      価", 120, 14},
         {"  摘       要", 220, 28},
     };
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            return kBreakdown;
-        case SheetKind::Detail:
-            return kDetail;
-        case SheetKind::Summary:
-            break;
-    }
-    return kSummary;
+    return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
 }  // namespace quilto

@@ -13,6 +13,20 @@ enum class SheetKind { Breakdown, Detail, Summary };  // StringGrid1, StringGrid
 
 constexpr int kNoColumn = -1;
 
+// The one of three things that belongs to a sheet.
+template <typename T>
+T& BySheet(SheetKind sheet, T& breakdown, T& detail, T& summary) {
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return breakdown;
+        case SheetKind::Detail:
+            return detail;
+        case SheetKind::Summary:
+            break;
+    }
+    return summary;
+}
+
 struct SheetColumns {
     int rowCount;  // with the header row
     int colCount;
