@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 namespace quilto {
 namespace {

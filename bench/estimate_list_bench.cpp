@@ -15,7 +15,7 @@
 #include "store/environment.h"
 #include "store/estimate_file.h"
 #include "store/estimate_history.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 #include "store/estimate_list.h"
 
 namespace {

@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
     nlohmann-json3-dev
+    libzip-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
 if [[ "${1:-build}" == test ]]; then
@@ -14,6 +15,8 @@ if [[ "${1:-build}" == test ]]; then
         googletest libgtest-dev libgmock-dev libbenchmark-dev
         xvfb xauth x11-apps
         clang libclang-rt-14-dev
+        cups printer-driver-cups-pdf libreoffice-calc-nogui python3-openpyxl python3-uno
+        poppler-utils ccache
     )
 fi
 

@@ -11,7 +11,7 @@
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {

@@ -9,7 +9,7 @@
 #include "excel/table_definition.h"
 #include "masters/master_lists.h"
 #include "store/environment.h"
-#include "store/startup_check.h"
+#include "shell/startup_check.h"
 
 namespace quilto::cli {
 

@@ -23,7 +23,7 @@
 #include "editor/line_kind.h"
 #include "editor/sheet_layout.h"
 #include "store/environment.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 namespace quilto::cli {
 

@@ -9,7 +9,7 @@
 #include "editor/estimate_document.h"
 #include "foundation/file_helpers.h"
 #include "store/environment.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {

@@ -10,7 +10,7 @@
 #include "cli/cli_support.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 namespace quilto::cli {
 

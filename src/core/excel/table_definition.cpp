@@ -9,8 +9,8 @@
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
-#include "store/atomic_file.h"
-#include "store/binary_record.h"
+#include "foundation/atomic_file.h"
+#include "foundation/binary_record.h"
 
 namespace quilto {
 

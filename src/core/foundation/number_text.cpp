@@ -190,8 +190,11 @@ int RoundDecimal(std::string& text, int decimals, int mode) {
         IncrementDigits(scaled);
     }
 
-    std::string result =
-        scaled.substr(0, scaled.size() - kept) + "." + scaled.substr(scaled.size() - kept);
+    std::string result;
+    result.reserve(scaled.size() + 1);
+    result.append(scaled, 0, scaled.size() - kept)
+        .append(1, '.')
+        .append(scaled, scaled.size() - kept);
     result.resize(integerPart.size() + 1 + kept);
     // With no decimals kept the point is dropped along with the digits behind it.
     if (kept == 0 && !result.empty() && result.back() == '.') result.pop_back();

@@ -7,7 +7,7 @@
 #include "foundation/file_helpers.h"
 #include "foundation/text_bytes.h"
 #include "shell/program_state.h"
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 namespace quilto {
 namespace {

@@ -4,7 +4,7 @@
 #include "masters/master_files.h"
 #include "shell/program_state.h"
 #include "store/estimate_history.h"
-#include "store/startup_check.h"
+#include "shell/startup_check.h"
 
 namespace quilto {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "foundation/text_bytes.h"
-#include "store/binary_record.h"
+#include "foundation/binary_record.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "store/binary_record.h"
+#include "foundation/binary_record.h"
 
 #include <algorithm>
 

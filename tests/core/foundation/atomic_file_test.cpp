@@ -1,4 +1,4 @@
-#include "store/atomic_file.h"
+#include "foundation/atomic_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "store/startup_check.h"
+#include "shell/startup_check.h"
 
 #include <gtest/gtest.h>
 

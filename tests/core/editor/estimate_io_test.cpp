@@ -1,6 +1,6 @@
 // Loading, saving, numbering and deleting estimates in a real working folder.
 
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

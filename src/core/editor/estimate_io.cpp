@@ -1,4 +1,4 @@
-#include "store/estimate_io.h"
+#include "editor/estimate_io.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
-#include "store/atomic_file.h"
+#include "foundation/atomic_file.h"
 
 namespace quilto {
 

@@ -1,0 +1,23 @@
+# Fails when a core source includes a header of a subsystem it may not depend on.
+# ROOT: src/core; RULES: a file setting LAYERS and, per layer, DEPS_<layer> (the layer
+# itself and those below it), written by src/core/CMakeLists.txt.
+include(${RULES})
+set(violations "")
+foreach(layer ${LAYERS})
+    file(GLOB sources ${ROOT}/${layer}/*.cpp ${ROOT}/${layer}/*.h)
+    foreach(source ${sources})
+        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[a-z_]+/")
+        foreach(line ${includes})
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([a-z_]+)/.*" "\\1" target "${line}")
+            list(FIND LAYERS ${target} known)
+            list(FIND DEPS_${layer} ${target} permitted)
+            if(known GREATER -1 AND permitted EQUAL -1)
+                file(RELATIVE_PATH name ${ROOT} ${source})
+                string(APPEND violations "\n  ${name}: ${line}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(violations)
+    message(FATAL_ERROR "Core includes that point upwards (a subsystem may include only those below it):${violations}")
+endif()
