@@ -73,7 +73,28 @@ void EstimateCalculator::CalculateSelectedSheet(EstimateDocument& document) {
     }
 }
 
-void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
+std::string CalculationOverflowMessage(const CalculationOverflow& overflow) {
+    std::string where;
+    switch (overflow.sheet) {
+        case SheetKind::Detail:
+            where = "内訳書 " + std::to_string(overflow.breakdownRow) + " 行目の明細 " +
+                    std::to_string(overflow.row) + " 行目";
+            break;
+        case SheetKind::Breakdown:
+            where = "内訳書 " + std::to_string(overflow.row) + " 行目";
+            break;
+        case SheetKind::Summary:
+            where = "総括書 " + std::to_string(overflow.row) + " 行目";
+            break;
+    }
+    return "金額が計算できる範囲を超えています (" + where + ")。";
+}
+
+std::optional<CalculationOverflow> EstimateCalculator::RecalculateAll(EstimateDocument& document) {
+    std::optional<CalculationOverflow> overflow;
+    auto note = [&overflow](SheetKind sheet, int breakdownRow, int row) {
+        if (!overflow && row > 0) overflow = CalculationOverflow{sheet, breakdownRow, row};
+    };
     const int shown = document.DetailSheetRow();
     document.StoreDetailSheet();
     TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
@@ -84,14 +105,16 @@ void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
         if (GridRowUsed(breakdown, row) == 0 && !document.Stores().details.HasSheet(row)) continue;
         document.LoadDetailSheet(row);
         document.StoreDetailSheet();
+        note(SheetKind::Detail, row, detailFigures_.overflowRow);
     }
-    CalculateBreakdown(document);
-    CalculateSummary(document);
+    note(SheetKind::Breakdown, 0, CalculateBreakdown(document).overflowRow);
+    note(SheetKind::Summary, 0, CalculateSummary(document).overflowRow);
     if (shown > 0) {
         document.LoadDetailSheet(shown);
     } else {
         document.DropDetailSheet();
     }
+    return overflow;
 }
 
 void EstimateCalculator::FormatRowForDisplay(EstimateDocument& document, SheetKind sheet, int row) {

@@ -74,11 +74,27 @@ struct RunningSums {
     Fixed4 subtotalCost, costTotal;
     Fixed4 taxBase, tax;
     Fixed4 labourSubtotal, labourTotal;
+    Fixed4 grandTotalShown;  // the last grand-total line's figure: grand total plus the tax
+
+    bool AnySaturated() const {
+        for (Fixed4 v : {subtotal, section, grandTotal, estimate, subtotalCost, costTotal, taxBase,
+                         tax, labourSubtotal, labourTotal, grandTotalShown}) {
+            if (IsSaturated(v)) return true;
+        }
+        return false;
+    }
 };
 
 // The figures of an ordinary line as its cells read, the amount and cost as worked out.
 struct RowFigures {
-    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate;
+    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate, labour;
+
+    bool AnySaturated() const {
+        for (Fixed4 v : {quantity, unitPrice, amount, costUnitPrice, cost, labourRate, labour}) {
+            if (IsSaturated(v)) return true;
+        }
+        return false;
+    }
 };
 
 RowFigures FiguresAsTyped(const TextGrid& grid, SheetKind sheet, int row) {
@@ -119,9 +135,9 @@ RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
         }
         if (sheet == SheetKind::Detail) {
             f.labourRate = ValueAt(grid, row, c.labourRate);
-            const Fixed4 labour = Multiply(f.labourRate, f.quantity);
-            sums.labourSubtotal += labour;
-            sums.labourTotal += labour;
+            f.labour = Multiply(f.labourRate, f.quantity);
+            sums.labourSubtotal += f.labour;
+            sums.labourTotal += f.labour;
         }
     }
     sums.subtotal += f.amount;
@@ -155,7 +171,8 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
             break;
         case LineKind::Goukei:
             ClearColumns(grid, row, 4, c.remarks);
-            SetPlain(grid, row, c.amount, sums.grandTotal + sums.tax);
+            sums.grandTotalShown = sums.grandTotal + sums.tax;
+            SetPlain(grid, row, c.amount, sums.grandTotalShown);
             sums.grandTotal = sums.section = sums.subtotal = Fixed4{};
             break;
         case LineKind::Nebiki: {
@@ -189,20 +206,6 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
 }
 
 }  // namespace
-
-std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
-    if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
-    const std::string text = Fixed4ToText(value);
-    FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
-    if (formatted.status == 0) return formatted.text;
-    if (grouped) {
-        formatted = FormatNumber(width, decimals, text, false);
-        if (formatted.status == 0) return formatted.text;
-    }
-    constexpr int kWideEnough = 40;
-    formatted = FormatNumber(kWideEnough, decimals, text, false);
-    return formatted.status == 0 ? Trimmed(formatted.text) : text;
-}
 
 namespace {
 
@@ -307,6 +310,7 @@ SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSet
     const SheetColumns& c = ColumnsOf(sheet);
     RunningSums sums;
     const int lastRow = LastUsedGridRow(grid);
+    int overflowRow = 0;
     for (int row = 1; row <= lastRow; ++row) {
         ClearDashCells(grid, sheet, row);
         LineKind kind = LineKindOf(grid, row);
@@ -316,15 +320,18 @@ SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSet
             ClearColumns(grid, row, kNameColumn, c.remarks);
             kind = LineKind::Empty;
         }
+        bool saturated = false;
         if (IsSpecialLine(kind)) {
             WorkOutSpecialLine(grid, sheet, row, kind, s, sums);
             FormatRowForDisplay(grid, sheet, row, s);
         } else {
-            FormatOrdinaryRow(grid, sheet, row, kind,
-                              WorkOutOrdinaryLine(grid, sheet, row, s, sums), s);
+            const RowFigures figures = WorkOutOrdinaryLine(grid, sheet, row, s, sums);
+            FormatOrdinaryRow(grid, sheet, row, kind, figures, s);
+            saturated = figures.AnySaturated();
         }
+        if (overflowRow == 0 && (saturated || sums.AnySaturated())) overflowRow = row;
     }
-    return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal, lastRow};
+    return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal, lastRow, overflowRow};
 }
 
 HeaderFigures HeaderFiguresOf(const SheetTotals& t) {
@@ -345,7 +352,7 @@ DetailFigures DetailFiguresOf(const SheetTotals& t) {
     constexpr int kWidth = 14;
     return DetailFigures{t.estimateAmount, t.costTotal,
                          DisplayNumber(t.estimateAmount, kWidth, 0, true),
-                         DisplayNumber(t.costTotal, kWidth, 0, true)};
+                         DisplayNumber(t.costTotal, kWidth, 0, true), t.overflowRow};
 }
 
 }  // namespace quilto

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+
 namespace quilto {
 
 std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped) {
@@ -47,6 +50,20 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
     if (length > width) return std::nullopt;
     std::fill(buffer + pos - (width - length), buffer + pos, ' ');
     return std::string(buffer + pos - (width - length), static_cast<std::size_t>(width));
+}
+
+std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
+    if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
+    const std::string text = Fixed4ToText(value);
+    FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
+    if (formatted.status == 0) return formatted.text;
+    if (grouped) {
+        formatted = FormatNumber(width, decimals, text, false);
+        if (formatted.status == 0) return formatted.text;
+    }
+    constexpr int kWideEnough = 40;
+    formatted = FormatNumber(kWideEnough, decimals, text, false);
+    return formatted.status == 0 ? Trimmed(formatted.text) : text;
 }
 
 }  // namespace quilto

@@ -35,6 +35,7 @@ void TextGrid::ClearRow(int row) {
 void InsertGridRow(TextGrid& grid, int firstCol) {
     const int current = grid.CurrentRow();
     if (!IsDataRow(grid, current)) return;
+    grid.CountRowChange();
     firstCol = std::max(firstCol, 0);
     for (int row = grid.RowCount() - 1; row > current; --row) {
         for (int col = firstCol; col < grid.ColCount(); ++col) {
@@ -48,6 +49,7 @@ void DeleteGridRow(TextGrid& grid, int firstCol) {
     // Guarded like InsertGridRow: from a header row the move would overwrite the headers.
     const int current = grid.CurrentRow();
     if (!IsDataRow(grid, current)) return;
+    grid.CountRowChange();
     firstCol = std::max(firstCol, 0);
     for (int row = current; row < grid.RowCount() - 1; ++row) {
         for (int col = firstCol; col < grid.ColCount(); ++col) {

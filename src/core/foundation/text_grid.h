@@ -29,12 +29,18 @@ class TextGrid {
     const GridSelection& Selection() const { return selection_; }
     void SetSelection(const GridSelection& s) { selection_ = s; }
 
+    // Counts the operations that move or replace whole rows (insert, delete, paste,
+    // duplicate), so that whatever remembers rows by number can tell it no longer matches.
+    unsigned RowChanges() const { return rowChanges_; }
+    void CountRowChange() { ++rowChanges_; }
+
   private:
     int rows_;
     int cols_;
     std::vector<std::string> cells_;
     int currentRow_ = 1;
     GridSelection selection_;
+    unsigned rowChanges_ = 0;
 };
 
 void InsertGridRow(TextGrid& grid, int firstCol);

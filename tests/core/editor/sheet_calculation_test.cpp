@@ -197,6 +197,54 @@ TEST(SheetCalculation, FiguresTooWideForTheColumnAreNeverShownAsZero) {
     EXPECT_EQ(CleanNumber(g.Cell(1, 8)), "9999999000") << "stable on recalculation";
 }
 
+// Figures past the fixed-point range (922,337,203,685,477.5807) are capped by the arithmetic;
+// the calculation names the first row where that happened, so nothing capped is saved.
+TEST(SheetCalculation, NamesTheFirstRowWhoseFiguresRunPastTheRange) {
+    const std::string big = "99,999,999,999,999";  // the widest amount a summary cell takes
+    struct Case {
+        const char* what;
+        SheetKind sheet;
+        std::vector<Row> rows;
+        int overflowRow;
+    };
+    std::vector<Row> manyBig(10, Row{"", "", "x", "", "", "", big});
+    std::vector<Row> manyBigThenTotal = manyBig;
+    manyBigThenTotal.insert(manyBigThenTotal.begin(), Row{"", "", "fine", "", "1", "1"});
+    const std::vector<Case> cases = {
+        {"quantity x unit price",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "1", "1"},
+          {"000001", "", "b", "", "", "9999999", "999999999999"}},
+         2},
+        {"cost",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "9999999", "", "", "999999999999"}},
+         1},
+        {"labour",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "9999999", "", "", "", "", "", "9999999999"}},
+         1},
+        {"running sum", SheetKind::Summary, manyBig, 10},
+        {"the sum before the first row that overflows", SheetKind::Summary, manyBigThenTotal, 11},
+        {"every figure in range",
+         SheetKind::Summary,
+         {{"", "", "x", "", "", "", big}, {"/"}, {"%"}, {"\\"}},
+         0},
+    };
+    for (const Case& c : cases) {
+        TextGrid g = SheetOf(c.sheet, c.rows);
+        EXPECT_EQ(CalculateSheet(g, c.sheet, Settings()).overflowRow, c.overflowRow) << c.what;
+    }
+
+    // A tax in range that pushes the estimate amount past it.
+    std::vector<Row> rows(9, Row{"", "", "x", "", "", "", big});
+    rows.push_back({"/"});
+    rows.push_back({"%"});
+    rows.push_back({"\\"});
+    TextGrid g = SheetOf(SheetKind::Summary, rows);
+    EXPECT_EQ(CalculateSheet(g, SheetKind::Summary, Settings(0, 0, "99")).overflowRow, 11);
+}
+
 // A reference model of the running sums, independent of the grid code: it sees each line
 // as (kind, amount, cost) and must agree with the calculation on every generated sheet.
 struct ModelLine {
