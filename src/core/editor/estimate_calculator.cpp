@@ -59,10 +59,22 @@ SheetTotals EstimateCalculator::CalculateSummary(EstimateDocument& document) {
 }
 
 SheetTotals EstimateCalculator::CalculateDetail(EstimateDocument& document) {
-    const SheetTotals totals =
-        CalculateSheet(document.Grid(SheetKind::Detail), SheetKind::Detail, WithTaxRate(document));
-    detailFigures_ = DetailFiguresOf(totals);
-    return totals;
+    // A detail sheet is calculated when it is loaded and again before it is stored. When
+    // nothing was written in between and the first calculation left the sheet settled, the
+    // second would change nothing: its totals are the first one's.
+    TextGrid& grid = document.Grid(SheetKind::Detail);
+    CalculationSettings settings = WithTaxRate(document);
+    const bool unchanged =
+        settledDetail_.totals.settled && settledDetail_.gridIdentity == grid.Identity() &&
+        settledDetail_.gridVersion == grid.Version() && settledDetail_.settings == settings;
+    if (!unchanged) {
+        settledDetail_.totals = CalculateSheet(grid, SheetKind::Detail, settings);
+        settledDetail_.gridIdentity = grid.Identity();
+        settledDetail_.gridVersion = grid.Version();
+        settledDetail_.settings = std::move(settings);
+    }
+    detailFigures_ = DetailFiguresOf(settledDetail_.totals);
+    return settledDetail_.totals;
 }
 
 void EstimateCalculator::CalculateSelectedSheet(EstimateDocument& document) {

@@ -5,6 +5,7 @@
 // supplies the header figures. It is what the editor window calls on every cell move and
 // what loading and saving call through the document's calculation steps.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -72,6 +73,13 @@ class EstimateCalculator : public EstimateCalculations {
 
     CalculationSettings settings_;
     DetailFigures detailFigures_;
+    // The last detail calculation, for telling that the grid has not changed since.
+    struct {
+        std::uint64_t gridIdentity = 0;
+        std::uint64_t gridVersion = 0;
+        CalculationSettings settings;
+        SheetTotals totals;
+    } settledDetail_;
 };
 
 }  // namespace quilto

@@ -24,6 +24,8 @@ struct CalculationSettings {
     std::string taxCaption;
     std::string grandTotalCaption;
     std::string taxRateText;  // the cover's ZRitu, whole percent as typed
+
+    friend bool operator==(const CalculationSettings&, const CalculationSettings&) = default;
 };
 
 struct SheetTotals {
@@ -35,6 +37,9 @@ struct SheetTotals {
     // fixed-point range (+/-922,337,203,685,477.5807); 0 when every figure is exact. From
     // that row on the sheet shows capped figures, which must never be saved.
     int overflowRow = 0;
+    // Every figure the calculation read from a cell reads back from what it now shows, and
+    // nothing was wiped: calculating the sheet again would change no cell and no total.
+    bool settled = false;
 };
 
 SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSettings& settings);

@@ -20,5 +20,8 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
 // it shows the value unpadded, so a figure is never lost from view or from the next
 // calculation.
 std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped);
+// DisplayNumber written over text, reusing its storage: a recalculation rewrites every
+// number cell of a sheet.
+void AssignDisplayNumber(std::string& text, Fixed4 value, int width, int decimals, bool grouped);
 
 }  // namespace quilto

@@ -119,6 +119,27 @@ TEST(EstimateCalculator, RecalculateAllNamesWhereAFigureRanPastTheRange) {
     EXPECT_FALSE(e.calculator.RecalculateAll(e.document).has_value());
 }
 
+// The detail calculation is skipped only while the sheet and the settings are as they were.
+TEST(EstimateCalculator, AnUnchangedSettledDetailSheetIsNotCalculatedAgain) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"", "", "work", "", "1"});
+    e.document.LoadDetailSheet(1);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "333"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833));
+
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "400"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(1000));
+
+    CalculationSettings truncate = e.calculator.Settings();
+    truncate.amountRounding = 1;
+    e.calculator.SetSettings(truncate);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "333"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833 - 1));
+    truncate.amountRounding = 0;
+    e.calculator.SetSettings(truncate);
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833));
+}
+
 TEST(UnitPriceMultiplier, SummaryApplyTwiceAndUndoOnce) {
     OpenEstimate e;
     e.Row(SheetKind::Summary, 1, {"", "", "a", "", "2", "333"});
