@@ -212,4 +212,73 @@ FilledEstimate FillSampleEstimate(Workbook& book, const TableDefinitions& defs, 
     return out;
 }
 
+FilledEstimate FillSampleInvoice(Workbook& book, const TableDefinitions& defs, char part) {
+    FilledEstimate out;
+    QString error;
+    const std::string p = std::string("S") + part;
+    struct InvoiceLine {
+        std::string number, name, spec, quantity, price, amount, remarks;
+    };
+    std::vector<InvoiceLine> lines;
+    if (part == 'A') {
+        lines = {{"1", "仮設工事", "", "1", "", "675,000", "足場 320㎡"},
+                 {"2", "外壁改修工事", "", "1", "", "2,071,350", "シリコン系 3回塗り"},
+                 {"3", "屋根改修工事", "", "1", "", "1,254,400", "カバー工法"}};
+    } else {
+        for (const Construction& c : SampleConstructions()) {
+            lines.push_back({"", std::string("【") + c.name + "】", "", "", "", "", ""});
+            int n = 0;
+            for (const DetailLine& d : c.lines)
+                lines.push_back(
+                    {std::to_string(++n), d.name, d.spec, d.quantity, d.price, Amount(d), ""});
+            lines.push_back({});
+        }
+    }
+    const int first = defs.Count((p + "1LinP1").c_str());
+    const int following = defs.Count((p + "2LinP1").c_str());
+    const int count = static_cast<int>(lines.size());
+    out.pages = count <= first ? 1 : 1 + (count - first + following - 1) / following;
+    for (int i = 1; i <= out.pages - 2; ++i)
+        EXPECT_TRUE(book.CopySheetAfter(2, 1 + i, &error)) << error.toStdString();
+    if (out.pages == 1) {
+        EXPECT_TRUE(book.SetSheetVisible(2, false, &error));
+    }
+
+    Writer w(book, defs, out);
+    w.Activate(1);
+    const auto field = [&](const char* suffix) { return p + suffix; };
+    w.Fixed(field("1HMno").c_str(), "'2025-0412");
+    w.Fixed(field("1HYMD1").c_str(), "令和7年12月10日");
+    w.Fixed(field("1HName1").c_str(), "山田 太郎");
+    w.Fixed(field("1HGoukeiU").c_str(), "3960000");
+    w.Fixed(field("1Hadd1").c_str(), "（消費税込み）");
+    w.Fixed(field("1HSkei").c_str(), "4000750");
+    w.Fixed(field("1HNebiki").c_str(), "-400750");
+    w.Fixed(field("1HNakakei").c_str(), "3600000");
+    w.Fixed(field("1HZei").c_str(), "360000");
+    w.Fixed(field("1HGoukei").c_str(), "3960000");
+    int sheet = 1, line = 0, page = 1;
+    for (const InvoiceLine& l : lines) {
+        ++line;
+        if (line > (page == 1 ? first : following)) {
+            w.Activate(++sheet);
+            ++page;
+            line = 1;
+        }
+        const std::string onPage = p + (page == 1 ? "1" : "2");
+        if (line == 1) {
+            w.Fixed((onPage + "add2").c_str(), "SAKURA KENSOU");
+            w.Fixed((onPage + "Page1").c_str(), std::to_string(page));
+        }
+        w.Line((onPage + "GBan").c_str(), line, l.number);
+        w.Line((onPage + "Name").c_str(), line, l.name);
+        w.Line((onPage + "Kikaku").c_str(), line, l.spec);
+        w.Line((onPage + "Suu").c_str(), line, l.quantity);
+        w.Line((onPage + "Utanka").c_str(), line, l.price);
+        w.Line((onPage + "Ugou").c_str(), line, l.amount);
+        w.Line((onPage + "Tekiyo").c_str(), line, l.remarks);
+    }
+    return out;
+}
+
 }  // namespace quilto::test

@@ -31,4 +31,9 @@ struct FilledEstimate {
 FilledEstimate FillSampleEstimate(Workbook& book, const TableDefinitions& defs, bool cost,
                                   bool withCover);
 
+// Fills book (a copy of 書式FnnA or 書式FnnB) as a free-form invoice: part 'A' with the
+// breakdown's three lines on one page (sheet 2 hidden), part 'B' with every detail line
+// under 【construction】 headings over two pages.
+FilledEstimate FillSampleInvoice(Workbook& book, const TableDefinitions& defs, char part);
+
 }  // namespace quilto::test

@@ -214,7 +214,7 @@ TEST(WorkbookIntegration, PdfPagesHoldTheTextsAndPrintOnARealQueue) {
     }
 }
 
-// Every shipped quotation template filled with the sample estimate renders one page per
+// Every shipped template filled with the sample estimate renders one page per
 // sheet (set QUILTO_TEMPLATE_SHOTS to a folder to keep the PDFs for looking at them).
 TEST(ShippedTemplates, RenderFilledWithTheSampleEstimate) {
     NEED(!FindOffice().isEmpty(), "LibreOffice");
@@ -233,6 +233,21 @@ TEST(ShippedTemplates, RenderFilledWithTheSampleEstimate) {
             ASSERT_TRUE(out.book->Save(xlsx, &out.error));
             ASSERT_TRUE(ConvertWithOffice(xlsx, pdf, &out.error)) << out.error.toStdString();
             EXPECT_EQ(PageCount(pdf), filled.pages) << "one page per sheet, nothing spills over";
+        }
+    for (const char* code : {"00", "01", "02"})
+        for (const char part : {'A', 'B'}) {
+            const QString stem = QString::fromUtf8("書式F") + code + QLatin1Char(part);
+            SCOPED_TRACE(stem.toStdString());
+            Output out(stem, code);
+            ASSERT_TRUE(out.book);
+            const test::FilledEstimate filled = test::FillSampleInvoice(*out.book, out.defs, part);
+            const QString xlsx = out.dir.filePath(stem + ".xlsx");
+            const QString pdf = shots.isEmpty() ? out.dir.filePath(stem + ".pdf")
+                                                : QDir(shots).filePath(stem + ".pdf");
+            ASSERT_TRUE(out.book->Save(xlsx, &out.error));
+            ASSERT_TRUE(ConvertWithOffice(xlsx, pdf, &out.error)) << out.error.toStdString();
+            EXPECT_EQ(PageCount(pdf), filled.pages);
+            EXPECT_TRUE(PageText(pdf, 1).contains(QStringLiteral("3,960,000")));
         }
 }
 

@@ -60,6 +60,7 @@ struct Style {
     bool shrink = false;
     bool italic = false;
     bool underline = false;
+    int indent = 0;
 
     Style& Size(double s) {
         size = s;
@@ -129,6 +130,10 @@ struct Style {
         underline = true;
         return *this;
     }
+    Style& Indent(int level) {
+        indent = level;
+        return *this;
+    }
 };
 
 class Book {
@@ -142,9 +147,9 @@ class Book {
 
     lxw_format* Format(const Style& s) {
         char key[256];
-        std::snprintf(key, sizeof key, "%g|%d%d%d|%d|%d%d%d%d|%s|%x|%x|%d%d", s.size, s.bold,
+        std::snprintf(key, sizeof key, "%g|%d%d%d|%d|%d%d%d%d|%s|%x|%x|%d%d%d", s.size, s.bold,
                       s.title, s.italic, s.align, s.top, s.bottom, s.left, s.right,
-                      s.number ? s.number : "", s.fill, s.color, s.shrink, s.underline);
+                      s.number ? s.number : "", s.fill, s.color, s.shrink, s.underline, s.indent);
         auto found = formats_.find(key);
         if (found != formats_.end()) return found->second;
         lxw_format* f = workbook_add_format(book_);
@@ -166,6 +171,7 @@ class Book {
             format_set_bg_color(f, s.fill);
         }
         if (s.shrink) format_set_shrink(f);
+        if (s.indent) format_set_indent(f, static_cast<uint8_t>(s.indent));
         formats_.emplace(key, f);
         return f;
     }
@@ -248,8 +254,9 @@ class Definitions {
 };
 
 const char kYen[] = "\"￥\"#,##0\"-\"";
-const char kAmount[] = "#,##0;\"-\"#,##0";
-const char kQuantity[] = "General";
+const char kAmount[] = "#,##0_ ;\"-\"#,##0_ ";
+const char kQuantity[] = "General_ ";
+const char kPage[] = "0\" 頁\"";
 
 // libxlsxwriter's workbooks keep Calibri as the font of the Normal style, which sets the
 // unit of column widths and the default row height. Machines without Calibri measure it
@@ -278,15 +285,15 @@ void Cover(Book& book, const Definitions& d, bool cost) {
     Page p(book, book.Sheet("表紙"));
     const int lastColumn = 32;  // AF
     p.Columns(1, lastColumn, look.landscape ? 4.6 : 3.3);
-    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 17 : 21);
-    p.Height(2, 42);
-    p.Height(5, 30);
-    p.Height(10, 36);
+    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 22 : 39);
+    p.Height(2, look.landscape ? 48 : 70);
+    p.Height(5, look.landscape ? 40 : 50);
+    p.Height(10, look.landscape ? 50 : 60);
 
-    const Style body = Style().Color(0);
+    const Style body = Style().Size(12).Color(0);
     const Style label = Style(body).Color(look.ink);
     p.Merge(2, 10, 2, 23, cost ? "原　価　表" : "御　見　積　書",
-            Style().Title().Size(24).Bold().Center().Color(look.ink).Bottom(LXW_BORDER_DOUBLE));
+            Style().Title().Size(28).Bold().Center().Color(look.ink).Bottom(LXW_BORDER_DOUBLE));
 
     const Cell number = d.At("HMBango");
     const Cell date = d.At("HYMD1");
@@ -301,19 +308,19 @@ void Cover(Book& book, const Definitions& d, bool cost) {
 
     const Cell customer = d.At("HName1");
     p.Merge(customer.row, customer.column, customer.row, customer.column + 12, "",
-            Style(body).Title().Size(16).Shrink().Bottom(LXW_BORDER_THIN));
+            Style(body).Title().Size(19).Shrink().Bottom(LXW_BORDER_THIN));
     p.Text(customer.row, customer.column + 13, "様",
-           Style(body).Title().Size(16).Bottom(LXW_BORDER_THIN));
+           Style(body).Title().Size(19).Bottom(LXW_BORDER_THIN));
     p.Merge(customer.row + 2, customer.column - 2, customer.row + 2, customer.column + 12,
             "下記の通り御見積申し上げます。", body);
 
     const Cell total = d.At("HGoukei");
     const Cell taxNote = d.At("Hadd1");
     p.Merge(total.row, 3, total.row, total.column - 2, "御見積金額",
-            Style(label).Title().Size(14).Bold().Center().Bottom(LXW_BORDER_DOUBLE));
+            Style(label).Title().Size(16).Bold().Center().Bottom(LXW_BORDER_DOUBLE));
     p.Blank(total.row, total.column - 1, Style().Bottom(LXW_BORDER_DOUBLE));
     p.Merge(total.row, total.column, total.row, total.column + 8, "",
-            Style(body).Title().Size(20).Bold().Right().Number(kYen).Shrink().Bottom(
+            Style(body).Title().Size(24).Bold().Right().Number(kYen).Shrink().Bottom(
                 LXW_BORDER_DOUBLE));
     p.Merge(taxNote.row, taxNote.column, taxNote.row, taxNote.column + 9, "",
             Style(body).Size(9.5).Right());
@@ -382,6 +389,27 @@ struct Column {
     enum Kind { kCode, kText, kQuantity, kUnit, kAmount } kind;
 };
 
+// Alignment and number format of a line cell by what it holds.
+void ApplyKind(Style& s, Column::Kind kind) {
+    switch (kind) {
+        case Column::kCode:
+            s.Center();
+            break;
+        case Column::kText:
+            s.Indent(1);
+            break;
+        case Column::kUnit:
+            s.Center();
+            break;
+        case Column::kQuantity:
+            s.Right().Number(kQuantity);
+            break;
+        case Column::kAmount:
+            s.Right().Number(kAmount);
+            break;
+    }
+}
+
 void LineSheet(Book& book, const Definitions& d, const char* sheetName, const char* title,
                const char* rowsField, const std::vector<Column>& columns, const char* logoField,
                const char* headingField) {
@@ -401,7 +429,7 @@ void LineSheet(Book& book, const Definitions& d, const char* sheetName, const ch
         p.Columns(cell.column, cell.column, c.width * widen);
         lastColumn = std::max(lastColumn, cell.column);
     }
-    const double lineHeight = look.landscape ? 22 : 33;
+    const double lineHeight = look.landscape ? 25 : 42;
     p.Height(1, 30);
     p.Height(firstRow - 1, 22);
     for (int row = firstRow; row < firstRow + rows; ++row) p.Height(row, lineHeight);
@@ -438,28 +466,12 @@ void LineSheet(Book& book, const Definitions& d, const char* sheetName, const ch
         for (int line = 0; line < rows; ++line) {
             const int row = firstRow + line;
             Style s = Style()
-                          .Size(columns[i].kind == Column::kText ? 10.5 : 10)
+                          .Size(columns[i].kind == Column::kText ? 11 : 10.5)
                           .Left(first ? frame : inner)
                           .RightRule(last ? frame : inner)
                           .Bottom(line + 1 == rows ? frame : hair);
             if (look.zebra != kNone && line % 2 == 1) s.Fill(look.zebra);
-            switch (columns[i].kind) {
-                case Column::kCode:
-                    s.Center();
-                    break;
-                case Column::kText:
-                    s.Shrink();
-                    break;
-                case Column::kUnit:
-                    s.Center().Shrink();
-                    break;
-                case Column::kQuantity:
-                    s.Right().Number(kQuantity);
-                    break;
-                case Column::kAmount:
-                    s.Right().Number(kAmount).Shrink();
-                    break;
-            }
+            ApplyKind(s, columns[i].kind);
             p.Blank(row, cell.column, s);
         }
     }
@@ -526,7 +538,7 @@ std::string Twin(const std::string& field) {  // SA1Name -> SA2Name
 }
 
 void FreeLines(Page& p, const Look& look, const Definitions& d, const std::vector<Span>& spans,
-               bool followingPage, int lines, int lastColumn) {
+               bool followingPage, int lines, int lastColumn, double lineHeight) {
     std::vector<Cell> starts;
     for (const Span& s : spans) starts.push_back(d.At(followingPage ? Twin(s.field) : s.field));
     const int firstRow = starts.front().row;
@@ -556,27 +568,11 @@ void FreeLines(Page& p, const Look& look, const Definitions& d, const std::vecto
                           .RightRule(right ? frame : inner)
                           .Bottom(line + 1 == lines ? frame : hair);
             if (look.zebra != kNone && line % 2 == 1) s.Fill(look.zebra);
-            switch (spans[i].kind) {
-                case Column::kCode:
-                    s.Center();
-                    break;
-                case Column::kText:
-                    s.Shrink();
-                    break;
-                case Column::kUnit:
-                    s.Center();
-                    break;
-                case Column::kQuantity:
-                    s.Right().Number(kQuantity);
-                    break;
-                case Column::kAmount:
-                    s.Right().Number(kAmount).Shrink();
-                    break;
-            }
+            ApplyKind(s, spans[i].kind);
             p.Merge(firstRow + line, first, firstRow + line, last, "", s);
         }
     }
-    for (int line = 0; line < lines; ++line) p.Height(firstRow + line, 19);
+    for (int line = 0; line < lines; ++line) p.Height(firstRow + line, lineHeight);
 }
 
 bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitions& d, char part) {
@@ -604,12 +600,10 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
         Page p(book, book.Sheet("1頁"));
         p.Columns(1, lastColumn - 1, look.landscape ? 5.2 : 4.4);
         p.Columns(lastColumn, lastColumn, 11);
-        for (int row = 1; row <= 41; ++row) p.Height(row, 18);
+        for (int row = 1; row <= 41; ++row) p.Height(row, 23);
         const Cell page = d.At(f("1Page1"));
         const Cell number = d.At(f("1HMno"));
-        p.Merge(page.row, page.column - 2, page.row, page.column - 1, "頁",
-                Style(label).Size(9).Right());
-        p.Blank(page.row, page.column, Style(body).Size(9).Right().Number("0"));
+        p.Blank(page.row, page.column, Style(body).Size(9.5).Right().Number(kPage));
         p.Merge(number.row, number.column - 3, number.row, number.column - 1, "請求番号",
                 Style(label).Size(9).Right());
         p.Blank(number.row, number.column,
@@ -644,7 +638,7 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
         p.Merge(tax.row, tax.column, tax.row, tax.column + 8, "", Style(body).Size(9).Right());
 
         const int lines = d.Count(f("1LinP1")) > 0 ? d.Count(f("1LinP1")) : kDefaultRowsPerPage;
-        FreeLines(p, look, d, spans, false, lines, lastColumn);
+        FreeLines(p, look, d, spans, false, lines, lastColumn, 23);
 
         // Totals block under the lines.
         const std::pair<const char*, const char*> totals[] = {{"1HSkei", "小　　計"},
@@ -691,11 +685,9 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
         p.Height(1, 26);
         p.Merge(1, 1, 1, 12, part == 'A' ? "御請求書（明細）" : "御請求明細書（続き）",
                 Style().Title().Size(14).Bold().Color(look.ink));
-        p.Merge(page.row, page.column - 2, page.row, page.column - 1, "頁",
-                Style(label).Size(9).Right());
-        p.Blank(page.row, page.column, Style(body).Size(9).Right().Number("0"));
+        p.Blank(page.row, page.column, Style(body).Size(9.5).Right().Number(kPage));
         const int lines = d.Count(f("2LinP1")) > 0 ? d.Count(f("2LinP1")) : kDefaultRowsPerPage;
-        FreeLines(p, look, d, spans, true, lines, lastColumn);
+        FreeLines(p, look, d, spans, true, lines, lastColumn, 20);
         const Cell logo = d.At(f("2add2"));
         p.Height(logo.row, 22);
         p.Merge(logo.row, logo.column, logo.row, lastColumn, "",

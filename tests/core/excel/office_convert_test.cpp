@@ -141,7 +141,10 @@ TEST(CupsPrint, NoPrinterGivesAMessageNotAHang) {
         0);
     EXPECT_TRUE(error.contains(QStringLiteral("NoSuchQueue"))) << error.toStdString();
     EXPECT_EQ(PrintPdf(dir.filePath("missing.pdf"), QString(), QStringLiteral("t"), &error), 0);
-    qputenv("CUPS_SERVER", server);
+    if (server.isNull())
+        qunsetenv("CUPS_SERVER");
+    else
+        qputenv("CUPS_SERVER", server);
 }
 
 }  // namespace
