@@ -377,8 +377,7 @@ struct Workbook::Impl {
 bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
     if (!ReadXlsxPackage(bytes, &package, error)) return false;
     const auto missing = [&](std::string_view part) {
-        *error = QStringLiteral("The workbook is damaged: its part %1 is missing or unreadable.")
-                     .arg(Utf8(part));
+        *error = QStringLiteral("ブックが壊れています: %1 がないか読めません。").arg(Utf8(part));
         return false;
     };
     if (!package.Has(kContentTypesPart) ||
@@ -413,14 +412,13 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         const auto relation = relations.find(id);
         if (relation == relations.end() ||
             !EndsWith(relation->second.first.c_str(), "/worksheet")) {
-            *error =
-                QStringLiteral("The workbook's sheet %1 is not a worksheet this program can fill.")
-                    .arg(Utf8(node.attribute("name").value()));
+            *error = QStringLiteral("ブックのシート %1 はワークシートではないため出力できません。")
+                         .arg(Utf8(node.attribute("name").value()));
             return false;
         }
         const std::string& part = relation->second.second;
         if (sheetParts.count(part) != 0) {
-            *error = QStringLiteral("The workbook is damaged: two sheets share one part.");
+            *error = QStringLiteral("ブックが壊れています: 二つのシートが同じ部品を指しています。");
             return false;
         }
         if (!package.Has(part) || !ParseXml(package.parts[part], &sheetParts[part].doc))
@@ -428,7 +426,7 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         sheets.push_back({node, part});
     }
     if (sheets.empty()) {
-        *error = QStringLiteral("The workbook has no sheets.");
+        *error = QStringLiteral("ブックにシートがありません。");
         return false;
     }
     const pugi::xml_node view = workbook.document_element()
@@ -480,7 +478,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
         pugi::xml_document rels;
         if (!ParseXml(package.parts[sourceRels], &rels)) {
             *error =
-                QStringLiteral("The workbook is damaged: %1 cannot be read.").arg(Utf8(sourceRels));
+                QStringLiteral("ブックが壊れています: %1 が読めません。").arg(Utf8(sourceRels));
             return false;
         }
         std::vector<std::pair<pugi::xml_node, std::string>> duplicates;
@@ -488,7 +486,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
             if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
             const char* type = rel.attribute("Type").value();
             if (EndsWith(type, "/table") || EndsWith(type, "/pivotTable")) {
-                *error = QStringLiteral("The sheet %1 holds a table and cannot be copied.")
+                *error = QStringLiteral("シート %1 にはテーブルがあるためコピーできません。")
                              .arg(Utf8(source.node.attribute("name").value()));
                 return false;
             }
@@ -560,7 +558,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     node.attribute("sheetId").set_value(maxSheetId + 1);
     node.attribute(idAttribute.c_str()).set_value(relId.c_str());
     if (!ParseXml(sourceXml, &sheetParts[copyPart].doc)) {
-        *error = QStringLiteral("The sheet could not be copied.");
+        *error = QStringLiteral("シートをコピーできませんでした。");
         return false;
     }
     sheets.insert(sheets.begin() + after, Sheet{node, copyPart});
@@ -677,7 +675,7 @@ Workbook::~Workbook() = default;
 std::unique_ptr<Workbook> Workbook::Open(const QString& xlsxPath, QString* error) {
     const std::optional<std::string> bytes = ReadWholeFile(xlsxPath, kMaxPackageBytes);
     if (!bytes) {
-        *error = QStringLiteral("The workbook %1 cannot be read.").arg(xlsxPath);
+        *error = QStringLiteral("ブック %1 を読めません。").arg(xlsxPath);
         return nullptr;
     }
     return OpenBytes(*bytes, error);
@@ -697,7 +695,7 @@ QString Workbook::SheetName(int sheet) const {
 }
 
 static bool NoSuchSheet(int sheet, QString* error) {
-    *error = QStringLiteral("The workbook has no sheet %1.").arg(sheet);
+    *error = QStringLiteral("ブックにシート %1 がありません。").arg(sheet);
     return false;
 }
 
@@ -717,7 +715,7 @@ bool Workbook::SetSheetVisible(int sheet, bool visible, QString* error) {
     int visibleSheets = 0;
     for (int i = 1; i <= SheetCount(); ++i) visibleSheets += impl_->Visible(i) ? 1 : 0;
     if (impl_->Visible(sheet) && visibleSheets == 1) {
-        *error = QStringLiteral("The last visible sheet of a workbook cannot be hidden.");
+        *error = QStringLiteral("表示されている最後のシートは非表示にできません。");
         return false;
     }
     if (!node.attribute("state")) node.append_attribute("state");
@@ -756,7 +754,7 @@ bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, Q
     int column = 0;
     if (!ParseAddress(address, &row, &column)) {
         *error =
-            QStringLiteral("The cell address %1 is not valid.").arg(Cp932ToQStringLossy(address));
+            QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
         return false;
     }
     return WriteCell(row, column, cp932Text, error);
@@ -764,9 +762,7 @@ bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, Q
 
 bool Workbook::WriteCell(int row, int column, std::string_view cp932Text, QString* error) {
     if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
-        *error = QStringLiteral("The cell at row %1, column %2 lies outside the sheet.")
-                     .arg(row)
-                     .arg(column);
+        *error = QStringLiteral("行 %1、列 %2 のセルはシートの範囲外です。").arg(row).arg(column);
         return false;
     }
     CellWrite write;
@@ -789,7 +785,7 @@ bool Workbook::Save(const QString& xlsxPath, QString* error) {
     std::string bytes;
     if (!SaveBytes(&bytes, error)) return false;
     if (!SaveFileAtomically(xlsxPath, bytes)) {
-        *error = QStringLiteral("The workbook could not be saved to %1.").arg(xlsxPath);
+        *error = QStringLiteral("ブックを %1 に保存できませんでした。").arg(xlsxPath);
         return false;
     }
     return true;
