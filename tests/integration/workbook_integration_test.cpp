@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -212,6 +213,41 @@ TEST(WorkbookIntegration, PdfPagesHoldTheTextsAndPrintOnARealQueue) {
             QThread::msleep(300);
         EXPECT_EQ(pages, filled.pages);
     }
+}
+
+// A legacy .Xls template (made here from a shipped one) is converted by LibreOffice into a
+// workbook this layer fills, once, and again when the .Xls changes.
+TEST(LegacyTemplates, AreConvertedOnceByLibreOfficeAndThenFilled) {
+    NEED(!FindOffice().isEmpty(), "LibreOffice");
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("XlsBase"));
+    QDir().mkpath(base);
+    // The old binary format, written by LibreOffice itself from a shipped template.
+    QFile::copy(QStringLiteral(QUILTO_XLSBASE_DIR "/見積書00.xlsx"), dir.filePath("legacy.xlsx"));
+    int code = 0;
+    RunProgram(FindOffice(),
+               {QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                QStringLiteral("-env:UserInstallation=file://") + dir.filePath("profile"),
+                QStringLiteral("--convert-to"), QStringLiteral("xls"), QStringLiteral("--outdir"),
+                dir.path(), dir.filePath("legacy.xlsx")},
+               &code);
+    ASSERT_TRUE(QFile::rename(dir.filePath("legacy.xls"), base + "/見積書00.XLS"));
+
+    QString path, note, error;
+    ASSERT_TRUE(ResolveTemplate(base, QStringLiteral("見積書00"), &path, &note, &error))
+        << error.toStdString();
+    EXPECT_FALSE(note.isEmpty());
+    const QDateTime converted = QFileInfo(path).lastModified();
+    auto book = Workbook::Open(path, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    ASSERT_EQ(book->SheetCount(), 4);
+    EXPECT_EQ(book->SheetName(4), QStringLiteral("明細書"));
+    ASSERT_TRUE(book->CopySheetAfter(4, 4, &error)) << error.toStdString();
+    ASSERT_TRUE(book->WriteCell("C3", test::Sjis("高圧洗浄"), &error));
+    ASSERT_TRUE(book->Save(dir.filePath("filled.xlsx"), &error)) << error.toStdString();
+    // The cached conversion serves the next run.
+    ASSERT_TRUE(ResolveTemplate(base, QStringLiteral("見積書00"), &path, &note, &error));
+    EXPECT_EQ(QFileInfo(path).lastModified(), converted);
 }
 
 // Every shipped template filled with the sample estimate renders one page per

@@ -3,8 +3,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "excel/typed_cell_value.h"
@@ -56,6 +56,9 @@ struct Names {
     std::string operator()(const char* local) const { return prefix + local; }
 };
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
 bool IsTrue(pugi::xml_attribute attribute) {
     const std::string_view value = attribute.value();
     return value == "1" || value == "true";
@@ -65,14 +68,14 @@ bool IsTrue(pugi::xml_attribute attribute) {
 bool ParseAddress(std::string_view address, int* row, int* column) {
     std::size_t i = 0;
     long long col = 0;
-    while (i < address.size() && i < 3 && std::isalpha(static_cast<unsigned char>(address[i]))) {
-        col = col * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
+    while (i < address.size() && i < 3 && IsAsciiLetter(address[i])) {
+        col = col * 26 + ((address[i] & ~0x20) - 'A' + 1);
         ++i;
     }
     if (i == 0 || i == address.size() || address[i] == '0') return false;
     long long r = 0;
     for (; i < address.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(address[i])) || r > kMaxRow) return false;
+        if (!IsAsciiDigit(address[i]) || r > kMaxRow) return false;
         r = r * 10 + (address[i] - '0');
     }
     if (col > kMaxColumn || r < 1 || r > kMaxRow) return false;
@@ -110,7 +113,7 @@ std::string RenameSheetInFormula(std::string_view formula, std::string_view from
     std::string out;
     std::size_t i = 0;
     const auto isNameChar = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' ||
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '.' ||
                (static_cast<unsigned char>(c) & 0x80);
     };
     while (i < formula.size()) {
@@ -326,22 +329,6 @@ void ApplyWrites(SheetPart& sheet) {
     }
 }
 
-// A free name beside `part` in its folder: "xl/drawings/drawing1.xml" ->
-// "xl/drawings/drawing2.xml".
-std::string FreePartName(const XlsxPackage& package, const std::string& part) {
-    const std::size_t slash = part.rfind('/') + 1;  // npos + 1 == 0
-    const std::size_t dot = part.find('.', slash);
-    const std::string extension = dot == std::string::npos ? "" : part.substr(dot);
-    std::string stem = part.substr(0, dot == std::string::npos ? part.size() : dot);
-    while (!stem.empty() && stem.size() > slash &&
-           std::isdigit(static_cast<unsigned char>(stem.back())))
-        stem.pop_back();
-    for (int n = 1;; ++n) {
-        const std::string candidate = stem + std::to_string(n) + extension;
-        if (!package.Has(candidate)) return candidate;
-    }
-}
-
 }  // namespace
 
 struct Workbook::Impl {
@@ -358,6 +345,9 @@ struct Workbook::Impl {
     std::vector<Sheet> sheets;
     std::map<std::string, SheetPart> sheetParts;
     int active = 1;
+    // The next number to try for a new part name, by name without its number
+    // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
+    std::map<std::string, int> nextPartNumber;
 
     bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
     bool Visible(int sheet) const {
@@ -367,6 +357,7 @@ struct Workbook::Impl {
     Names WorkbookNames() const { return Names(workbook.document_element()); }
 
     bool Load(std::string_view bytes, QString* error);
+    std::string FreePartName(const std::string& part);
     std::string ContentTypeOverride(const std::string& part) const;
     void AddContentTypeOverride(const std::string& part, const std::string& type);
     std::string DuplicatePart(const std::string& part);
@@ -437,6 +428,20 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
     return true;
 }
 
+// A free name beside part in its folder: "xl/drawings/drawing1.xml" -> ".../drawing2.xml".
+std::string Workbook::Impl::FreePartName(const std::string& part) {
+    const std::size_t slash = part.rfind('/') + 1;  // npos + 1 == 0
+    const std::size_t dot = part.find('.', slash);
+    const std::string extension = dot == std::string::npos ? "" : part.substr(dot);
+    std::string stem = part.substr(0, dot == std::string::npos ? part.size() : dot);
+    while (stem.size() > slash && IsAsciiDigit(stem.back())) stem.pop_back();
+    int& n = nextPartNumber.try_emplace(stem + extension, 1).first->second;
+    for (;; ++n) {
+        std::string candidate = stem + std::to_string(n) + extension;
+        if (!package.Has(candidate)) return candidate;
+    }
+}
+
 std::string Workbook::Impl::ContentTypeOverride(const std::string& part) const {
     const std::string name = "/" + part;
     for (pugi::xml_node node : contentTypes.document_element().children())
@@ -455,7 +460,7 @@ void Workbook::Impl::AddContentTypeOverride(const std::string& part, const std::
 
 // A copy of a part (and of its relationships, whose targets stay shared) under a free name.
 std::string Workbook::Impl::DuplicatePart(const std::string& part) {
-    const std::string copy = FreePartName(package, part);
+    const std::string copy = FreePartName(part);
     package.Put(copy, package.parts[part]);
     const std::string rels = RelationshipsPartFor(part);
     if (package.Has(rels)) package.Put(RelationshipsPartFor(copy), package.parts[rels]);
@@ -471,7 +476,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
 
     // The sheet's own parts: drawings, comments and printer settings are copied; tables
     // would need new names and ids and are refused; anything else stays shared.
-    const std::string copyPart = FreePartName(package, source.part);
+    const std::string copyPart = FreePartName(source.part);
     const std::string sourceRels = RelationshipsPartFor(source.part);
     std::string copyRelsXml;
     if (package.Has(sourceRels)) {
@@ -512,25 +517,25 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     pugi::xml_node root = workbook.document_element();
     // The new sheet's name, id and relationship.
     const QString base = Utf8(source.node.attribute("name").value());
+    std::set<QString> taken;  // names compare without regard to case
+    for (const Sheet& s : sheets)
+        taken.insert(Utf8(s.node.attribute("name").value()).toCaseFolded());
     QString name;
     for (int n = 2;; ++n) {
         const QString suffix = QStringLiteral(" (%1)").arg(n);
         name = base.left(31 - suffix.size()) + suffix;
-        bool taken = false;
-        for (const Sheet& s : sheets)
-            taken |= name.compare(Utf8(s.node.attribute("name").value()), Qt::CaseInsensitive) == 0;
-        if (!taken) break;
+        if (taken.count(name.toCaseFolded()) == 0) break;
     }
     unsigned maxSheetId = 0;
     for (const Sheet& s : sheets)
         maxSheetId = std::max(maxSheetId, s.node.attribute("sheetId").as_uint());
+    std::set<std::string> relIds;
+    for (pugi::xml_node rel : workbookRels.document_element().children())
+        relIds.insert(rel.attribute("Id").value());
     std::string relId;
-    for (int n = 1;; ++n) {
+    for (std::size_t n = relIds.size() + 1;; ++n) {
         relId = "rId" + std::to_string(n);
-        bool taken = false;
-        for (pugi::xml_node rel : workbookRels.document_element().children())
-            taken |= relId == rel.attribute("Id").value();
-        if (!taken) break;
+        if (relIds.count(relId) == 0) break;
     }
     std::string sourceRelType;
     std::string idAttribute = "r:id";

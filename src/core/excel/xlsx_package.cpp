@@ -173,10 +173,12 @@ bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString
             ok = false;
             break;
         }
+        // The fastest deflate level: a filled workbook is saved once per run and opened
+        // soon after, so speed counts for more than the last few kilobytes.
         if (CompressedAlready(name))
             zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
         else
-            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 6);
+            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
     }
     if (!ok || zip_close(archive) != 0) {
         zip_discard(archive);  // after a failed close the archive is still ours
