@@ -38,7 +38,9 @@ class Workbook {
     // Copies sheet to the position directly after sheet `after` (which may be the copy's
     // own source). The copy takes the source's cells, styles, column widths, print
     // settings, page breaks, merged cells, drawings and images, and its sheet-local defined
-    // names (print area, print titles). Its name is the source's name with " (2)", " (3)"...
+    // names (print area, print titles); it keeps the source's visibility. Its name is the
+    // source's name with " (2)", " (3)"... As in a spreadsheet program, the copy becomes the
+    // active sheet. A sheet holding tables cannot be copied.
     bool CopySheetAfter(int sheet, int after, QString* error);
 
     // A workbook always keeps at least one visible sheet: hiding the last is refused.
