@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QProcess>
 #include <nlohmann/json.hpp>
 
 #include "core/output/output_templates.h"
+#include "excel/office_convert.h"
 #include "excel/workbook.h"
 #include "support/cli_runner.h"
 #include "support/working_folder.h"
@@ -54,6 +56,23 @@ TEST(CliExport, WritesTheFilledWorkbook) {
     const auto free = RunCli({"export", "000001", "--xlsx", "free.xlsx", "--free", "details"});
     ASSERT_EQ(free.exitCode, 0) << free.err;
     EXPECT_TRUE(QFileInfo::exists("free.xlsx"));
+}
+
+// The PDF holds the visible sheets only: the hidden summary page prints nothing.
+TEST(CliExport, PdfHoldsThePrintedSheets) {
+    if (FindOffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    WorkingFolder folder;
+    MakeEstimate();
+    const auto run = RunCli({"export", "000001", "--pdf", "out.pdf"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, folder.FilePath("out.pdf").toStdString() + "\n");
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"out.pdf", "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(60000));
+    const std::string text = pdftotext.readAllStandardOutput().toStdString();
+    for (const char* shown : {"表紙", "山田建設", "内訳書", "配管", "明細書"})
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+    EXPECT_EQ(text.find("総括書"), std::string::npos) << text;
 }
 
 TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {

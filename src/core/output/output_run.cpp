@@ -1,14 +1,18 @@
 #include "output/output_run.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <memory>
 
 #include "editor/estimate_io.h"
+#include "excel/cups_print.h"
+#include "excel/office_convert.h"
 #include "excel/table_definition.h"
 #include "excel/workbook.h"
 #include "foundation/file_helpers.h"
 #include "output/free_form_output.h"
+#include "output/printable_copy.h"
 #include "output/standard_output.h"
 
 namespace quilto {
@@ -106,7 +110,15 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     const QString stem = OutputTemplateStem(job.choices);
     OutputResult result;
     result.templatePath = OutputTemplatePath(stem);
-    if (!QFileInfo(result.templatePath).isFile()) {
+    QString error;
+    QString xlsxTemplate;
+    // A legacy .Xls template is converted here (once, then cached).
+    if (!ResolveTemplate(QDir::current().absoluteFilePath("XlsBase"), stem, &xlsxTemplate,
+                         &result.note, &error)) {
+        const bool legacy = QFileInfo(ResolveCaseInsensitive(QDir::current().absoluteFilePath(
+                                          "XlsBase/" + stem + ".Xls")))
+                                .isFile();
+        if (legacy) return Failed(error);
         result.status = OutputStatus::kNoTemplate;
         return result;
     }
@@ -134,8 +146,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         return result;
     }
 
-    QString error;
-    std::unique_ptr<Workbook> workbook = Workbook::Open(result.templatePath, &error);
+    std::unique_ptr<Workbook> workbook = Workbook::Open(xlsxTemplate, &error);
     if (!workbook) return Failed(error);
     WorkbookBook book(*workbook);
     const bool written =
@@ -148,11 +159,30 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         job.choices.target == OutputTarget::kWorkbook && !job.choices.outputPath.isEmpty();
     result.workbookPath = elsewhere ? job.choices.outputPath : OutputWorkbookPath(stem);
     if (!workbook->Save(result.workbookPath, &error)) return Failed(error);
+    workbook.reset();
+
+    if (job.choices.target != OutputTarget::kWorkbook) {
+        // Printing goes through a PDF beside the workbook; hidden sheets are not in it.
+        result.pdfPath = job.choices.target == OutputTarget::kPdf
+                             ? job.choices.outputPath
+                             : QDir::current().absoluteFilePath("Xls/" + stem + ".pdf");
+        progress.Status("PDF に変換中…");
+        const QString printable = QDir::current().absoluteFilePath("Xls/" + stem + ".print.xlsx");
+        const bool converted = WritePrintableCopy(result.workbookPath, printable, &error) &&
+                               ConvertWithOffice(printable, result.pdfPath, &error);
+        QFile::remove(printable);
+        if (!converted) return Failed(error);
+    }
+    if (job.choices.target == OutputTarget::kPrint) {
+        progress.Status("印刷中…");
+        if (PrintPdf(result.pdfPath, job.choices.printer, stem, &error) == 0) return Failed(error);
+    }
     result.status = OutputStatus::kDone;
     return result;
 }
 
 void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress) {
+    if (!result.note.isEmpty()) questions.Inform(result.note.toStdString());
     switch (result.status) {
         case OutputStatus::kDone:
             questions.Inform("*  完 了  *");

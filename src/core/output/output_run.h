@@ -29,7 +29,8 @@ std::string OutputPatternCode(int pattern);
 // (cost print), 書式FnnA or 書式FnnB (free-form summary/breakdown or details); nn is 00,
 // 01 or 02.
 QString OutputTemplateStem(const OutputChoices& choices);
-// XlsBase/<stem>.xlsx of the working folder (found in any letter case).
+// XlsBase/<stem>.xlsx of the working folder (found in any letter case). Where there is only
+// a legacy XlsBase/<stem>.Xls, the output converts it with LibreOffice and uses that.
 QString OutputTemplatePath(const QString& stem);
 // Xls/<stem>.xlsx of the working folder: the filled workbook.
 QString OutputWorkbookPath(const QString& stem);
@@ -57,6 +58,7 @@ struct OutputResult {
     QString templatePath;
     QString workbookPath;  // the filled workbook (kDone)
     QString pdfPath;       // the PDF, when one was made
+    QString note;          // the template was converted from a legacy .Xls: what that means
     QString error;
 };
 
