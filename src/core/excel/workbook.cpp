@@ -725,6 +725,20 @@ bool Workbook::SetSheetVisible(int sheet, bool visible, QString* error) {
     return true;
 }
 
+void Workbook::DropPrintRangesOfHiddenSheets() {
+    const Names names = impl_->WorkbookNames();
+    pugi::xml_node list = impl_->workbook.document_element().child(names("definedNames").c_str());
+    for (pugi::xml_node name = list.first_child(); name;) {
+        const pugi::xml_node next = name.next_sibling();
+        const pugi::xml_attribute local = name.attribute("localSheetId");
+        const int sheet = local.as_int(-1) + 1;
+        if (local && impl_->Valid(sheet) && !impl_->Visible(sheet) &&
+            std::string_view(name.attribute("name").value()).starts_with("_xlnm.Print_"))
+            list.remove_child(name);
+        name = next;
+    }
+}
+
 bool Workbook::IsSheetVisible(int sheet) const {
     return impl_->Valid(sheet) && impl_->Visible(sheet);
 }
