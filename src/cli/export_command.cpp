@@ -233,7 +233,8 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
     const QString written =
         choices.target == OutputTarget::kWorkbook ? result.workbookPath : result.pdfPath;
     if (!written.isEmpty()) std::printf("%s\n", written.toStdString().c_str());
-    std::fprintf(stderr, "%s%d pages\n", prefix.c_str(), result.pages);
+    std::fprintf(stderr, "%s%d page%s\n", prefix.c_str(), result.pages,
+                 result.pages == 1 ? "" : "s");
     return kExitDone;
 }
 
