@@ -8,10 +8,10 @@
 #include "cli/cli_support.h"
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {

@@ -24,7 +24,8 @@ const std::vector<CliCommand>& Commands() {
         {"export",
          "export NNNNNN --xlsx|--pdf FILE [--pattern 0|1|2] [--sheets LIST] [--cost]\n"
          "                       [--constructions all|1,3,...] [--free summary|breakdown|details]\n"
-         "                       [--lines-totals]  fill the estimate's workbook template",
+         "                       [--lines-totals] [--doc-number TEXT] [--print-date TEXT]\n"
+         "                       fill the estimate's workbook template",
          &RunExport},
         {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
          &RunPrint},

@@ -20,10 +20,10 @@
 #include "cli/cli_support.h"
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "editor/line_kind.h"
 #include "editor/sheet_layout.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 
 namespace quilto::cli {
 

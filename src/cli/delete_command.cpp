@@ -7,9 +7,9 @@
 
 #include "cli/cli_support.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "foundation/file_helpers.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {
