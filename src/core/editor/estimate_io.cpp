@@ -13,11 +13,11 @@
 #include <climits>
 #include <set>
 
-#include "foundation/atomic_file.h"
 #include "foundation/era_date.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
+#include "foundation/atomic_file.h"
 
 namespace quilto {
 
