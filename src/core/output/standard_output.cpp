@@ -109,10 +109,10 @@ class StandardWriter {
         out_.Activate(sheet_);
     }
 
-    // Lines 1..count on pages of `rows` lines; each page begins with header(). False when
-    // the user cancelled.
+    // Lines 1..count on pages of `rows` lines; each page begins with header(). A cancel
+    // ends the section and, through cancelled_, the run.
     template <typename Header, typename WriteLine>
-    bool Section(int count, int rows, Header header, WriteLine writeLine) {
+    void Section(int count, int rows, Header header, WriteLine writeLine) {
         rows = EffectiveRowsPerPage(rows);
         StartPage();
         page_ = 1;
@@ -121,7 +121,7 @@ class StandardWriter {
         for (int i = 1; i <= count; ++i) {
             if (progress_.Cancelled()) {
                 cancelled_ = true;
-                return false;
+                return;
             }
             if (++line > rows) {
                 StartPage();
@@ -131,7 +131,6 @@ class StandardWriter {
             }
             writeLine(i, line);
         }
-        return true;
     }
 
     void Fixed(std::string_view field, std::string_view value) { out_.Fixed(defs_, field, value); }
