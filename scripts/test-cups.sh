@@ -3,7 +3,9 @@
 # CUPS_SERVER and QUILTO_CUPS_PDF_OUT for the tests; stop_test_cups ends it by its PID.
 # Needs root (cupsd, and cups-pdf's per-queue file in /etc/cups).
 
-quilto_cups_queue=QuiltoTestPDF
+# One queue name per run: cups-pdf reads its output folder from a file named after the
+# queue in /etc/cups, which two runs at once must not share.
+quilto_cups_queue=QuiltoTestPDF$$
 
 start_test_cups() {
     [[ $(id -u) -eq 0 ]] || { echo "test.sh: not root, the printing tests are skipped" >&2; return 1; }
