@@ -285,8 +285,8 @@ void Cover(Book& book, const Definitions& d, bool cost) {
     Page p(book, book.Sheet("表紙"));
     const int lastColumn = 32;  // AF
     p.Columns(1, lastColumn, look.landscape ? 4.6 : 3.3);
-    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 22 : 39);
-    p.Height(2, look.landscape ? 48 : 70);
+    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 27 : 39);
+    p.Height(2, look.landscape ? 56 : 70);
     p.Height(5, look.landscape ? 40 : 50);
     p.Height(10, look.landscape ? 50 : 60);
 
