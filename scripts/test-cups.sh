@@ -64,7 +64,10 @@ stop_test_cups() {
         while kill -0 "$quilto_cups_pid" 2>/dev/null; do sleep 0.2; done
         quilto_cups_pid=
     fi
-    rm -f "/etc/cups/cups-pdf-$quilto_cups_queue.conf"
-    [[ -n "${quilto_cups_dir:-}" ]] && rm -rf "$quilto_cups_dir"
+    if [[ -n "${quilto_cups_dir:-}" ]]; then
+        rm -f "/etc/cups/cups-pdf-$quilto_cups_queue.conf"
+        rm -rf "$quilto_cups_dir"
+        quilto_cups_dir=
+    fi
     unset CUPS_SERVER QUILTO_CUPS_PDF_OUT
 }
