@@ -184,7 +184,8 @@ bool DetailRecordShown(const LineRecord& r) {
 void ClearDataCells(TextGrid& grid) {
     for (int row = 1; row < grid.RowCount(); ++row) {
         for (int col = 1; col < grid.ColCount(); ++col)
-            if (!grid.Cell(row, col).empty()) grid.SetCell(row, col, {});
+            if (!grid.Cell(row, col).empty())
+                grid.RewriteCell(row, col, [](std::string& text) { text.clear(); });
     }
 }
 
@@ -327,6 +328,14 @@ void EstimateDocument::BeginSession(int entryMode) {
 
 void EstimateDocument::SetCalculations(EstimateCalculations* calculations) {
     calculations_ = calculations ? calculations : &NoCalculations();
+}
+
+bool HasDetailLines(const EstimateStores& stores, int row) {
+    if (!stores.details.HasSheet(row)) return false;
+    for (int line = 1; line <= kDetailLines; ++line) {
+        if (DetailRecordShown(stores.details.Line(row, line))) return true;
+    }
+    return false;
 }
 
 void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int row) {
