@@ -1,0 +1,85 @@
+#include "support/cups_sandbox.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStringList>
+
+namespace quilto::test {
+
+namespace {
+
+constexpr const char* kSandboxedVariables[] = {"HOME", "CUPS_SERVERROOT", "LPDEST", "PRINTER"};
+
+QString Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000)) process.kill();
+    if (exitCode != nullptr) {
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    return QString::fromLocal8Bit(process.readAll());
+}
+
+}  // namespace
+
+bool CupsSchedulerRunning() {
+    return Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains("is running");
+}
+
+CupsClientSandbox::CupsClientSandbox() {
+    for (const char* name : kSandboxedVariables) {
+        saved_[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
+    }
+    qputenv("HOME", QFile::encodeName(dir_.path()));
+    qputenv("CUPS_SERVERROOT", QFile::encodeName(dir_.path()));
+    qunsetenv("LPDEST");
+    qunsetenv("PRINTER");
+}
+
+CupsClientSandbox::~CupsClientSandbox() {
+    for (const auto& [name, value] : saved_) {
+        if (value.first) {
+            qputenv(name.constData(), value.second);
+        } else {
+            qunsetenv(name.constData());
+        }
+    }
+}
+
+QString CupsClientSandbox::LpOptionsPath() const {
+    return QDir(dir_.path()).filePath(QStringLiteral(".cups/lpoptions"));
+}
+
+std::string CupsClientSandbox::LpstatDefault() const {
+    // "system default destination: NAME"
+    const QString out = Run(QStringLiteral("lpstat"), {QStringLiteral("-d")}).trimmed();
+    const int colon = out.lastIndexOf(QLatin1Char(':'));
+    if (!out.startsWith(QStringLiteral("system default destination")) || colon < 0) return {};
+    return out.mid(colon + 1).trimmed().toStdString();
+}
+
+CupsPdfQueues::CupsPdfQueues(std::vector<std::string> names) : names_(std::move(names)) {
+    for (const std::string& name : names_) {
+        int exitCode = 0;
+        const QString out =
+            Run(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), QString::fromStdString(name), QStringLiteral("-v"),
+                 QStringLiteral("cups-pdf:/"), QStringLiteral("-m"),
+                 QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E"),
+                 QStringLiteral("-o"), QStringLiteral("printer-is-shared=false")},
+                &exitCode);
+        if (exitCode != 0) {
+            ready_ = false;
+            qWarning("lpadmin -p %s failed: %s", name.c_str(), qPrintable(out));
+        }
+    }
+}
+
+CupsPdfQueues::~CupsPdfQueues() {
+    for (const std::string& name : names_) {
+        Run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QString::fromStdString(name)});
+    }
+}
+
+}  // namespace quilto::test
