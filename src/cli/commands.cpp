@@ -8,6 +8,8 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunPrint(const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
@@ -19,6 +21,13 @@ const std::vector<CliCommand>& Commands() {
         {"list", "list                 the estimate list of the data folder, one line each",
          &RunList},
         {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", &RunCalc},
+        {"export",
+         "export NNNNNN --xlsx|--pdf FILE [--pattern 0|1|2] [--sheets LIST] [--cost]\n"
+         "                       [--constructions all|1,3,...] [--free summary|breakdown|details]\n"
+         "                       [--lines-totals]  fill the estimate's workbook template",
+         &RunExport},
+        {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
+         &RunPrint},
     };
     return commands;
 }
