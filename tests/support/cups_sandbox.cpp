@@ -28,11 +28,14 @@ bool CupsSchedulerRunning() {
 }
 
 CupsClientSandbox::CupsClientSandbox() {
+    static QTemporaryDir folder;
+    dir_ = folder.path();
+    QFile::remove(LpOptionsPath());
     for (const char* name : kSandboxedVariables) {
         saved_[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
     }
-    qputenv("HOME", QFile::encodeName(dir_.path()));
-    qputenv("CUPS_SERVERROOT", QFile::encodeName(dir_.path()));
+    qputenv("HOME", QFile::encodeName(dir_));
+    qputenv("CUPS_SERVERROOT", QFile::encodeName(dir_));
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");
 }
@@ -48,7 +51,7 @@ CupsClientSandbox::~CupsClientSandbox() {
 }
 
 QString CupsClientSandbox::LpOptionsPath() const {
-    return QDir(dir_.path()).filePath(QStringLiteral(".cups/lpoptions"));
+    return QDir(dir_).filePath(QStringLiteral(".cups/lpoptions"));
 }
 
 std::string CupsClientSandbox::LpstatDefault() const {

@@ -16,8 +16,9 @@ namespace quilto::test {
 bool CupsSchedulerRunning();
 
 // While alive, the CUPS client keeps its settings (the lpoptions files that say the user's
-// default printer) in a temporary folder: HOME and CUPS_SERVERROOT point there, LPDEST and
-// PRINTER are unset. Everything is restored afterwards.
+// default printer) in a temporary folder, emptied first: HOME and CUPS_SERVERROOT point
+// there, LPDEST and PRINTER are unset. Everything is restored afterwards. The folder is the
+// same for the whole test program, since libcups reads these variables once per thread.
 class CupsClientSandbox {
   public:
     CupsClientSandbox();
@@ -31,7 +32,7 @@ class CupsClientSandbox {
     std::string LpstatDefault() const;
 
   private:
-    QTemporaryDir dir_;
+    QString dir_;
     std::map<QByteArray, std::pair<bool, QByteArray>> saved_;
 };
 

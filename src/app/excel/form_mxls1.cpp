@@ -21,6 +21,7 @@
 #include <span>
 
 #include "excel/pattern_choice.h"
+#include "excel/pattern_combo.h"
 #include "excel/table_definition_pages.h"
 #include "foundation/cp932.h"
 #include "shell/program_state.h"
@@ -31,7 +32,6 @@ namespace {
 constexpr int kCoverTab = 0;
 // F12 walks the first four tabs; the free-form tabs are reached by mouse.
 constexpr int kF12Tabs = 4;
-constexpr int kPatternTypedLength = 2;
 constexpr int kAddressWidth = 64;
 constexpr int kShortWidth = 40;
 
@@ -42,10 +42,6 @@ QPushButton* MakeButton(const char* name, const char* caption, const char* hint,
     button->setAutoDefault(false);
     button->setMinimumSize(104, 30);
     return button;
-}
-
-std::array<std::string, 3> PatternNames(const Environment& environment) {
-    return {environment.PatternName(0), environment.PatternName(1), environment.PatternName(2)};
 }
 
 }  // namespace
@@ -76,12 +72,7 @@ TFormMXls1::TFormMXls1(ProgramState& program, QWidget* parent)
 
     auto* choice = new QGroupBox(QStringLiteral("< 表選択 >"), this);
     choice->setObjectName("GroupBox1");
-    cbListMS_ = new QComboBox(choice);
-    cbListMS_->setObjectName("CBListMS");
-    cbListMS_->setToolTip(QStringLiteral("見積/請求書のファイル選択"));
-    cbListMS_->setEditable(true);
-    cbListMS_->setInsertPolicy(QComboBox::NoInsert);
-    cbListMS_->setMinimumWidth(220);
+    cbListMS_ = new PatternCombo(choice);
     (new QHBoxLayout(choice))->addWidget(cbListMS_);
     connect(cbListMS_, &QComboBox::activated, this, [this] { LoadChosenPattern(); });
 
@@ -183,21 +174,14 @@ QLineEdit* TFormMXls1::Field(const char* name) const {
 void TFormMXls1::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
-    FillPatternChoice();
-    cbListMS_->setCurrentIndex(0);
+    cbListMS_->Fill(program_.environment);
+    cbListMS_->SelectPattern(0);
     loadedPattern_ = 0;
     session_.Load(0);
     ShowFields();
     findChild<QWidget*>(QStringLiteral("TaxPanel"))->setVisible(true);
     freePages_->setCurrentIndex(0);
     ShowCoverFirst();
-}
-
-void TFormMXls1::FillPatternChoice() {
-    cbListMS_->clear();
-    for (const std::string& item : PatternChoiceItems(PatternNames(program_.environment))) {
-        cbListMS_->addItem(Cp932ToQStringLossy(item));
-    }
 }
 
 void TFormMXls1::ShowFields() {
@@ -210,14 +194,9 @@ void TFormMXls1::ShowCoverFirst() {
     Field("HName1")->setFocus();
 }
 
-int TFormMXls1::ChosenPattern() const {
-    return PatternIndexOfText(cbListMS_->currentText(), cbListMS_->count());
-}
-
 void TFormMXls1::LoadChosenPattern() {
-    const int pattern = ChosenPattern();
-    cbListMS_->setCurrentIndex(pattern);
-    cbListMS_->setEditText(cbListMS_->itemText(pattern));
+    const int pattern = cbListMS_->ChosenPattern();
+    cbListMS_->SelectPattern(pattern);
     loadedPattern_ = pattern;
     session_.Load(pattern);
     ShowFields();
@@ -227,11 +206,11 @@ void TFormMXls1::LoadChosenPattern() {
 // Leaving the combo loads the pattern typed there; passing through it on the same pattern
 // keeps what the fields hold.
 void TFormMXls1::PatternLeft() {
-    if (ChosenPattern() != loadedPattern_) {
+    if (cbListMS_->ChosenPattern() != loadedPattern_) {
         LoadChosenPattern();
         return;
     }
-    cbListMS_->setEditText(cbListMS_->itemText(loadedPattern_));
+    cbListMS_->SelectPattern(loadedPattern_);
 }
 
 void TFormMXls1::Save() {
@@ -255,7 +234,7 @@ void TFormMXls1::Save() {
         field->setFocus();
         return;
     }
-    const int pattern = ChosenPattern();
+    const int pattern = cbListMS_->ChosenPattern();
     loadedPattern_ = pattern;
     if (session_.Save(pattern, *fields) != 0) {
         // Nothing may fail in silence: the user learns which files were not written.
@@ -354,12 +333,6 @@ bool TFormMXls1::HandleKey(QObject* watched, QKeyEvent* event) {
             return true;
         default:
             break;
-    }
-    // At most two characters can be typed into the combo (its items are longer).
-    if ((watched == cbListMS_ || watched == cbListMS_->lineEdit()) && !event->text().isEmpty() &&
-        event->text().front().isPrint()) {
-        const QLineEdit* edit = cbListMS_->lineEdit();
-        return edit->text().size() - edit->selectedText().size() + 1 > kPatternTypedLength;
     }
     const std::size_t index = IndexOf(watched);
     if (index < fields_.size() && InputKindOf(TableFields()[index]) == TableInputKind::kLines &&

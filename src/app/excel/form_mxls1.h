@@ -13,7 +13,6 @@
 
 #include "excel/table_definition_editor.h"
 
-class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -21,6 +20,7 @@ class QUrl;
 
 namespace quilto {
 
+class PatternCombo;
 class ProgramState;
 
 class TFormMXls1 : public QDialog {
@@ -45,11 +45,9 @@ class TFormMXls1 : public QDialog {
   private:
     void BuildFields();
     QLineEdit* MakeField(std::size_t index, QWidget* parent);
-    void FillPatternChoice();
     void ShowFields();
     void LoadChosenPattern();
     void PatternLeft();
-    int ChosenPattern() const;
     void Save();
     void PutStandardValues();
     void RestorePrevious();
@@ -68,7 +66,7 @@ class TFormMXls1 : public QDialog {
     int loadedPattern_ = 0;
 
     std::vector<QLineEdit*> fields_;  // one per field of TableFields(), same order
-    QComboBox* cbListMS_ = nullptr;
+    PatternCombo* cbListMS_ = nullptr;
     QLineEdit* edit1_ = nullptr;
     QTabWidget* pageControl1_ = nullptr;
     QTabWidget* freePages_ = nullptr;

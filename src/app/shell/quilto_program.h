@@ -14,7 +14,10 @@ class Questions;
 class TFormAbout;
 class TFormMenu1;
 class TFormMenu2;
+class PrinterSource;
 class TFormMXls1;
+class TFormMXls2;
+class TFormPrtSetup;
 
 class QuiltoProgram {
   public:
@@ -29,14 +32,20 @@ class QuiltoProgram {
     TFormAbout& FormAbout() { return *formAbout_; }
     TFormMenu2& FormMenu2() { return *formMenu2_; }
     TFormMXls1& FormMXls1() { return *formMXls1_; }
+    TFormMXls2& FormMXls2() { return *formMXls2_; }
+    TFormPrtSetup& FormPrtSetup() { return *formPrtSetup_; }
 
   private:
     ProgramState state_;
+    // The printers of the machine, for the printer setup and the output dialog.
+    std::unique_ptr<PrinterSource> printers_;
     // In the order they are made; the later ones are used only once the start-up has run.
     std::unique_ptr<TFormMenu1> formMenu1_;
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormMenu2> formMenu2_;
     std::unique_ptr<TFormMXls1> formMXls1_;
+    std::unique_ptr<TFormMXls2> formMXls2_;
+    std::unique_ptr<TFormPrtSetup> formPrtSetup_;
 };
 
 }  // namespace quilto

@@ -9,34 +9,15 @@
 #include "excel/form_prt_setup.h"
 #include "excel/printers.h"
 #include "support/cups_sandbox.h"
+#include "support/fake_printers.h"
 #include "support/scripted_questions.h"
 
 namespace quilto {
 namespace {
 
 using test::Child;
+using test::FakePrinters;
 using test::ScriptedQuestions;
-
-// Printers as a test says, remembering what was made the default.
-class FakePrinters : public PrinterSource {
-  public:
-    std::vector<std::string> Printers() override { return names; }
-    std::string DefaultPrinter() override { return current; }
-    bool MakeDefault(const std::string& name, std::string* error) override {
-        made.push_back(name);
-        if (!refusal.empty()) {
-            *error = refusal;
-            return false;
-        }
-        current = name;
-        return true;
-    }
-
-    std::vector<std::string> names;
-    std::string current;
-    std::string refusal;
-    std::vector<std::string> made;
-};
 
 class PrinterSetupForm : public ::testing::Test {
   protected:
