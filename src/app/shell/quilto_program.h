@@ -15,6 +15,7 @@ class TFormAbout;
 class TFormMenu1;
 class TFormMenu2;
 class PrinterSource;
+class TFormMVell1;
 class TFormMXls1;
 class TFormMXls2;
 class TFormPrtSetup;
@@ -34,6 +35,7 @@ class QuiltoProgram {
     TFormMXls1& FormMXls1() { return *formMXls1_; }
     TFormMXls2& FormMXls2() { return *formMXls2_; }
     TFormPrtSetup& FormPrtSetup() { return *formPrtSetup_; }
+    TFormMVell1& FormMVell1() { return *formMVell1_; }
 
   private:
     ProgramState state_;
@@ -46,6 +48,7 @@ class QuiltoProgram {
     std::unique_ptr<TFormMXls1> formMXls1_;
     std::unique_ptr<TFormMXls2> formMXls2_;
     std::unique_ptr<TFormPrtSetup> formPrtSetup_;
+    std::unique_ptr<TFormMVell1> formMVell1_;
 };
 
 }  // namespace quilto
