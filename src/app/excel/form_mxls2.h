@@ -51,11 +51,14 @@ class TFormMXls2 : public QDialog {
     // Whether an output is running.
     bool Running() const;
 
+  public slots:
+    // Closing is refused while an output runs.
+    void reject() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
