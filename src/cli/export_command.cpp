@@ -13,6 +13,7 @@
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
 #include "editor/estimate_io.h"
+#include "foundation/text_bytes.h"
 #include "foundation/typed_text.h"
 #include "output/output_run.h"
 #include "output/output_source.h"
@@ -164,7 +165,12 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
             if (!text)
                 return bad(
                     TypedTextRefusalMessage(refusal, QString::fromStdString(arg)).toStdString());
-            (arg == "--doc-number" ? choices.documentNumber : choices.printDate) = *text;
+            // As long as the dialog's fields take: 運用番号 15 bytes, 印刷日 22.
+            if (arg == "--doc-number") {
+                choices.documentNumber = CutToBytes(*text, 15);
+            } else {
+                choices.printDate = CutToBytes(*text, 22);
+            }
         } else if (options.number.empty() && !arg.starts_with("--")) {
             options.number = arg;
         } else {
@@ -215,6 +221,7 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
     TerminalProgress progress(command);
     const OutputResult result =
         ProduceOutput(MakeOutputJob(document, environment, choices), progress);
+    if (!result.note.isEmpty()) PrintError(prefix + result.note.toStdString());
     switch (result.status) {
         case OutputStatus::kDone:
             break;
@@ -233,7 +240,8 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
     const QString written =
         choices.target == OutputTarget::kWorkbook ? result.workbookPath : result.pdfPath;
     if (!written.isEmpty()) std::printf("%s\n", written.toStdString().c_str());
-    std::fprintf(stderr, "%s%d pages\n", prefix.c_str(), result.pages);
+    std::fprintf(stderr, "%s%d page%s\n", prefix.c_str(), result.pages,
+                 result.pages == 1 ? "" : "s");
     return kExitDone;
 }
 

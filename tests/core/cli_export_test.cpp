@@ -73,6 +73,11 @@ TEST(CliExport, PdfHoldsThePrintedSheets) {
     for (const char* shown : {"表紙", "山田建設", "内訳書", "配管", "明細書"})
         EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
     EXPECT_EQ(text.find("総括書"), std::string::npos) << text;
+
+    // A printer that does not exist is a clear failure, not a hang.
+    const auto print = RunCli({"print", "000001", "--printer", "NoSuchQueue"});
+    EXPECT_EQ(print.exitCode, 1);
+    EXPECT_NE(print.err.find("print: "), std::string::npos) << print.err;
 }
 
 TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "excel/workbook.h"
 #include "foundation/atomic_file.h"
 #include "foundation/file_helpers.h"
 
@@ -62,9 +63,19 @@ bool ConvertWithOffice(const QString& input, const QString& output, QString* err
         *error = QStringLiteral("%1 を変換できません。").arg(QFileInfo(input).fileName());
         return false;
     }
-    // The input under a plain name, so that the converted file's name is known.
+    // The input under a plain name, so that the converted file's name is known. A workbook
+    // to be printed loses the print areas of its hidden sheets, or LibreOffice prints them.
     const QString source = work.filePath(QStringLiteral("source.") + QFileInfo(input).suffix());
-    if (!QFile::copy(input, source)) {
+    bool copied = false;
+    if (suffix == QLatin1String("pdf") &&
+        QFileInfo(input).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
+        QString ignored;
+        if (std::unique_ptr<Workbook> book = Workbook::Open(input, &ignored)) {
+            book->DropPrintRangesOfHiddenSheets();
+            copied = book->Save(source, &ignored);
+        }
+    }
+    if (!copied && !QFile::copy(input, source)) {
         *error = QStringLiteral("%1 を読み込めません。").arg(QFileInfo(input).fileName());
         return false;
     }

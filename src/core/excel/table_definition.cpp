@@ -6,11 +6,11 @@
 #include <limits>
 #include <optional>
 
-#include "foundation/atomic_file.h"
-#include "foundation/binary_record.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
+#include "foundation/atomic_file.h"
+#include "foundation/binary_record.h"
 
 namespace quilto {
 

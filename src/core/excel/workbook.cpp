@@ -3,8 +3,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "excel/typed_cell_value.h"
@@ -56,6 +56,9 @@ struct Names {
     std::string operator()(const char* local) const { return prefix + local; }
 };
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
 bool IsTrue(pugi::xml_attribute attribute) {
     const std::string_view value = attribute.value();
     return value == "1" || value == "true";
@@ -65,14 +68,14 @@ bool IsTrue(pugi::xml_attribute attribute) {
 bool ParseAddress(std::string_view address, int* row, int* column) {
     std::size_t i = 0;
     long long col = 0;
-    while (i < address.size() && i < 3 && std::isalpha(static_cast<unsigned char>(address[i]))) {
-        col = col * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
+    while (i < address.size() && i < 3 && IsAsciiLetter(address[i])) {
+        col = col * 26 + ((address[i] & ~0x20) - 'A' + 1);
         ++i;
     }
     if (i == 0 || i == address.size() || address[i] == '0') return false;
     long long r = 0;
     for (; i < address.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(address[i])) || r > kMaxRow) return false;
+        if (!IsAsciiDigit(address[i]) || r > kMaxRow) return false;
         r = r * 10 + (address[i] - '0');
     }
     if (col > kMaxColumn || r < 1 || r > kMaxRow) return false;
@@ -110,7 +113,7 @@ std::string RenameSheetInFormula(std::string_view formula, std::string_view from
     std::string out;
     std::size_t i = 0;
     const auto isNameChar = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' ||
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '.' ||
                (static_cast<unsigned char>(c) & 0x80);
     };
     while (i < formula.size()) {
@@ -326,22 +329,6 @@ void ApplyWrites(SheetPart& sheet) {
     }
 }
 
-// A free name beside `part` in its folder: "xl/drawings/drawing1.xml" ->
-// "xl/drawings/drawing2.xml".
-std::string FreePartName(const XlsxPackage& package, const std::string& part) {
-    const std::size_t slash = part.rfind('/') + 1;  // npos + 1 == 0
-    const std::size_t dot = part.find('.', slash);
-    const std::string extension = dot == std::string::npos ? "" : part.substr(dot);
-    std::string stem = part.substr(0, dot == std::string::npos ? part.size() : dot);
-    while (!stem.empty() && stem.size() > slash &&
-           std::isdigit(static_cast<unsigned char>(stem.back())))
-        stem.pop_back();
-    for (int n = 1;; ++n) {
-        const std::string candidate = stem + std::to_string(n) + extension;
-        if (!package.Has(candidate)) return candidate;
-    }
-}
-
 }  // namespace
 
 struct Workbook::Impl {
@@ -358,6 +345,9 @@ struct Workbook::Impl {
     std::vector<Sheet> sheets;
     std::map<std::string, SheetPart> sheetParts;
     int active = 1;
+    // The next number to try for a new part name, by name without its number
+    // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
+    std::map<std::string, int> nextPartNumber;
 
     bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
     bool Visible(int sheet) const {
@@ -367,6 +357,7 @@ struct Workbook::Impl {
     Names WorkbookNames() const { return Names(workbook.document_element()); }
 
     bool Load(std::string_view bytes, QString* error);
+    std::string FreePartName(const std::string& part);
     std::string ContentTypeOverride(const std::string& part) const;
     void AddContentTypeOverride(const std::string& part, const std::string& type);
     std::string DuplicatePart(const std::string& part);
@@ -377,8 +368,7 @@ struct Workbook::Impl {
 bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
     if (!ReadXlsxPackage(bytes, &package, error)) return false;
     const auto missing = [&](std::string_view part) {
-        *error = QStringLiteral("The workbook is damaged: its part %1 is missing or unreadable.")
-                     .arg(Utf8(part));
+        *error = QStringLiteral("ブックが壊れています: %1 がないか読めません。").arg(Utf8(part));
         return false;
     };
     if (!package.Has(kContentTypesPart) ||
@@ -413,14 +403,13 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         const auto relation = relations.find(id);
         if (relation == relations.end() ||
             !EndsWith(relation->second.first.c_str(), "/worksheet")) {
-            *error =
-                QStringLiteral("The workbook's sheet %1 is not a worksheet this program can fill.")
-                    .arg(Utf8(node.attribute("name").value()));
+            *error = QStringLiteral("ブックのシート %1 はワークシートではないため出力できません。")
+                         .arg(Utf8(node.attribute("name").value()));
             return false;
         }
         const std::string& part = relation->second.second;
         if (sheetParts.count(part) != 0) {
-            *error = QStringLiteral("The workbook is damaged: two sheets share one part.");
+            *error = QStringLiteral("ブックが壊れています: 二つのシートが同じ部品を指しています。");
             return false;
         }
         if (!package.Has(part) || !ParseXml(package.parts[part], &sheetParts[part].doc))
@@ -428,7 +417,7 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         sheets.push_back({node, part});
     }
     if (sheets.empty()) {
-        *error = QStringLiteral("The workbook has no sheets.");
+        *error = QStringLiteral("ブックにシートがありません。");
         return false;
     }
     const pugi::xml_node view = workbook.document_element()
@@ -437,6 +426,20 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
     active =
         std::clamp(view.attribute("activeTab").as_int(0) + 1, 1, static_cast<int>(sheets.size()));
     return true;
+}
+
+// A free name beside part in its folder: "xl/drawings/drawing1.xml" -> ".../drawing2.xml".
+std::string Workbook::Impl::FreePartName(const std::string& part) {
+    const std::size_t slash = part.rfind('/') + 1;  // npos + 1 == 0
+    const std::size_t dot = part.find('.', slash);
+    const std::string extension = dot == std::string::npos ? "" : part.substr(dot);
+    std::string stem = part.substr(0, dot == std::string::npos ? part.size() : dot);
+    while (stem.size() > slash && IsAsciiDigit(stem.back())) stem.pop_back();
+    int& n = nextPartNumber.try_emplace(stem + extension, 1).first->second;
+    for (;; ++n) {
+        std::string candidate = stem + std::to_string(n) + extension;
+        if (!package.Has(candidate)) return candidate;
+    }
 }
 
 std::string Workbook::Impl::ContentTypeOverride(const std::string& part) const {
@@ -457,7 +460,7 @@ void Workbook::Impl::AddContentTypeOverride(const std::string& part, const std::
 
 // A copy of a part (and of its relationships, whose targets stay shared) under a free name.
 std::string Workbook::Impl::DuplicatePart(const std::string& part) {
-    const std::string copy = FreePartName(package, part);
+    const std::string copy = FreePartName(part);
     package.Put(copy, package.parts[part]);
     const std::string rels = RelationshipsPartFor(part);
     if (package.Has(rels)) package.Put(RelationshipsPartFor(copy), package.parts[rels]);
@@ -473,14 +476,14 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
 
     // The sheet's own parts: drawings, comments and printer settings are copied; tables
     // would need new names and ids and are refused; anything else stays shared.
-    const std::string copyPart = FreePartName(package, source.part);
+    const std::string copyPart = FreePartName(source.part);
     const std::string sourceRels = RelationshipsPartFor(source.part);
     std::string copyRelsXml;
     if (package.Has(sourceRels)) {
         pugi::xml_document rels;
         if (!ParseXml(package.parts[sourceRels], &rels)) {
             *error =
-                QStringLiteral("The workbook is damaged: %1 cannot be read.").arg(Utf8(sourceRels));
+                QStringLiteral("ブックが壊れています: %1 が読めません。").arg(Utf8(sourceRels));
             return false;
         }
         std::vector<std::pair<pugi::xml_node, std::string>> duplicates;
@@ -488,7 +491,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
             if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
             const char* type = rel.attribute("Type").value();
             if (EndsWith(type, "/table") || EndsWith(type, "/pivotTable")) {
-                *error = QStringLiteral("The sheet %1 holds a table and cannot be copied.")
+                *error = QStringLiteral("シート %1 にはテーブルがあるためコピーできません。")
                              .arg(Utf8(source.node.attribute("name").value()));
                 return false;
             }
@@ -514,25 +517,25 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     pugi::xml_node root = workbook.document_element();
     // The new sheet's name, id and relationship.
     const QString base = Utf8(source.node.attribute("name").value());
+    std::set<QString> taken;  // names compare without regard to case
+    for (const Sheet& s : sheets)
+        taken.insert(Utf8(s.node.attribute("name").value()).toCaseFolded());
     QString name;
     for (int n = 2;; ++n) {
         const QString suffix = QStringLiteral(" (%1)").arg(n);
         name = base.left(31 - suffix.size()) + suffix;
-        bool taken = false;
-        for (const Sheet& s : sheets)
-            taken |= name.compare(Utf8(s.node.attribute("name").value()), Qt::CaseInsensitive) == 0;
-        if (!taken) break;
+        if (taken.count(name.toCaseFolded()) == 0) break;
     }
     unsigned maxSheetId = 0;
     for (const Sheet& s : sheets)
         maxSheetId = std::max(maxSheetId, s.node.attribute("sheetId").as_uint());
+    std::set<std::string> relIds;
+    for (pugi::xml_node rel : workbookRels.document_element().children())
+        relIds.insert(rel.attribute("Id").value());
     std::string relId;
-    for (int n = 1;; ++n) {
+    for (std::size_t n = relIds.size() + 1;; ++n) {
         relId = "rId" + std::to_string(n);
-        bool taken = false;
-        for (pugi::xml_node rel : workbookRels.document_element().children())
-            taken |= relId == rel.attribute("Id").value();
-        if (!taken) break;
+        if (relIds.count(relId) == 0) break;
     }
     std::string sourceRelType;
     std::string idAttribute = "r:id";
@@ -560,7 +563,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     node.attribute("sheetId").set_value(maxSheetId + 1);
     node.attribute(idAttribute.c_str()).set_value(relId.c_str());
     if (!ParseXml(sourceXml, &sheetParts[copyPart].doc)) {
-        *error = QStringLiteral("The sheet could not be copied.");
+        *error = QStringLiteral("シートをコピーできませんでした。");
         return false;
     }
     sheets.insert(sheets.begin() + after, Sheet{node, copyPart});
@@ -677,7 +680,7 @@ Workbook::~Workbook() = default;
 std::unique_ptr<Workbook> Workbook::Open(const QString& xlsxPath, QString* error) {
     const std::optional<std::string> bytes = ReadWholeFile(xlsxPath, kMaxPackageBytes);
     if (!bytes) {
-        *error = QStringLiteral("The workbook %1 cannot be read.").arg(xlsxPath);
+        *error = QStringLiteral("ブック %1 を読めません。").arg(xlsxPath);
         return nullptr;
     }
     return OpenBytes(*bytes, error);
@@ -697,7 +700,7 @@ QString Workbook::SheetName(int sheet) const {
 }
 
 static bool NoSuchSheet(int sheet, QString* error) {
-    *error = QStringLiteral("The workbook has no sheet %1.").arg(sheet);
+    *error = QStringLiteral("ブックにシート %1 がありません。").arg(sheet);
     return false;
 }
 
@@ -717,12 +720,26 @@ bool Workbook::SetSheetVisible(int sheet, bool visible, QString* error) {
     int visibleSheets = 0;
     for (int i = 1; i <= SheetCount(); ++i) visibleSheets += impl_->Visible(i) ? 1 : 0;
     if (impl_->Visible(sheet) && visibleSheets == 1) {
-        *error = QStringLiteral("The last visible sheet of a workbook cannot be hidden.");
+        *error = QStringLiteral("表示されている最後のシートは非表示にできません。");
         return false;
     }
     if (!node.attribute("state")) node.append_attribute("state");
     node.attribute("state").set_value("hidden");
     return true;
+}
+
+void Workbook::DropPrintRangesOfHiddenSheets() {
+    const Names names = impl_->WorkbookNames();
+    pugi::xml_node list = impl_->workbook.document_element().child(names("definedNames").c_str());
+    for (pugi::xml_node name = list.first_child(); name;) {
+        const pugi::xml_node next = name.next_sibling();
+        const pugi::xml_attribute local = name.attribute("localSheetId");
+        const int sheet = local.as_int(-1) + 1;
+        if (local && impl_->Valid(sheet) && !impl_->Visible(sheet) &&
+            std::string_view(name.attribute("name").value()).starts_with("_xlnm.Print_"))
+            list.remove_child(name);
+        name = next;
+    }
 }
 
 bool Workbook::IsSheetVisible(int sheet) const {
@@ -742,7 +759,7 @@ bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, Q
     int column = 0;
     if (!ParseAddress(address, &row, &column)) {
         *error =
-            QStringLiteral("The cell address %1 is not valid.").arg(Cp932ToQStringLossy(address));
+            QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
         return false;
     }
     return WriteCell(row, column, cp932Text, error);
@@ -750,9 +767,7 @@ bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, Q
 
 bool Workbook::WriteCell(int row, int column, std::string_view cp932Text, QString* error) {
     if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
-        *error = QStringLiteral("The cell at row %1, column %2 lies outside the sheet.")
-                     .arg(row)
-                     .arg(column);
+        *error = QStringLiteral("行 %1、列 %2 のセルはシートの範囲外です。").arg(row).arg(column);
         return false;
     }
     CellWrite write;
@@ -775,7 +790,7 @@ bool Workbook::Save(const QString& xlsxPath, QString* error) {
     std::string bytes;
     if (!SaveBytes(&bytes, error)) return false;
     if (!SaveFileAtomically(xlsxPath, bytes)) {
-        *error = QStringLiteral("The workbook could not be saved to %1.").arg(xlsxPath);
+        *error = QStringLiteral("ブックを %1 に保存できませんでした。").arg(xlsxPath);
         return false;
     }
     return true;

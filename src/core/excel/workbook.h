@@ -47,6 +47,11 @@ class Workbook {
     bool SetSheetVisible(int sheet, bool visible, QString* error);
     bool IsSheetVisible(int sheet) const;
 
+    // For a copy that is to be printed: removes the print areas and print titles of the
+    // hidden sheets. LibreOffice prints a hidden sheet that has a print area (a spreadsheet
+    // program prints no hidden sheet), so the PDF conversion works on such a copy.
+    void DropPrintRangesOfHiddenSheets();
+
     // Later writes go to the active sheet.
     bool ActivateSheet(int sheet, QString* error);
     int ActiveSheet() const;

@@ -65,14 +65,14 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
     zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &zipError);
     if (source == nullptr) {
         zip_error_fini(&zipError);
-        *error = QStringLiteral("The workbook cannot be read.");
+        *error = QStringLiteral("ブックを読めません。");
         return false;
     }
     std::unique_ptr<zip_t, ZipCloser> archive(
         zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &zipError));
     if (!archive) {
         zip_source_free(source);
-        *error = QStringLiteral("The file is not a workbook (not a zip package: %1).")
+        *error = QStringLiteral("ブック (.xlsx) ではありません (%1)。")
                      .arg(QString::fromUtf8(zip_error_strerror(&zipError)));
         zip_error_fini(&zipError);
         return false;
@@ -81,7 +81,7 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
 
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0 || static_cast<std::size_t>(count) > kMaxPackageEntries) {
-        *error = QStringLiteral("The workbook has too many parts.");
+        *error = QStringLiteral("ブックの部品が多すぎます。");
         return false;
     }
     std::set<std::string> seenLower;
@@ -91,23 +91,23 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
         zip_stat_init(&stat);
         if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
             !(stat.valid & ZIP_STAT_NAME) || !(stat.valid & ZIP_STAT_SIZE)) {
-            *error = QStringLiteral("The workbook's zip directory is damaged.");
+            *error = QStringLiteral("ブックの zip 目録が壊れています。");
             return false;
         }
         const std::string name(stat.name);
         if (!name.empty() && name.back() == '/') continue;  // a folder entry
         if (!IsSafeEntryName(name)) {
-            *error = QStringLiteral("The workbook holds a part with an unsafe name: %1")
+            *error = QStringLiteral("ブックに危険な名前の部品があります: %1")
                          .arg(QString::fromUtf8(name.c_str()));
             return false;
         }
         if (!seenLower.insert(Lower(name)).second) {
-            *error = QStringLiteral("The workbook holds the part %1 twice.")
+            *error = QStringLiteral("ブックに部品 %1 が二つあります。")
                          .arg(QString::fromUtf8(name.c_str()));
             return false;
         }
         if (stat.size > kMaxPartBytes || total + stat.size > kMaxPackageBytes) {
-            *error = QStringLiteral("The workbook's part %1 is too large.")
+            *error = QStringLiteral("ブックの部品 %1 が大きすぎます。")
                          .arg(QString::fromUtf8(name.c_str()));
             return false;
         }
@@ -115,7 +115,7 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
         std::unique_ptr<zip_file_t, ZipFileCloser> file(
             zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
         if (!file) {
-            *error = QStringLiteral("The workbook's part %1 cannot be read.")
+            *error = QStringLiteral("ブックの部品 %1 を読めません。")
                          .arg(QString::fromUtf8(name.c_str()));
             return false;
         }
@@ -128,7 +128,7 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
         }
         char extra;
         if (done != stat.size || zip_fread(file.get(), &extra, 1) != 0) {
-            *error = QStringLiteral("The workbook's part %1 is damaged.")
+            *error = QStringLiteral("ブックの部品 %1 が壊れています。")
                          .arg(QString::fromUtf8(name.c_str()));
             return false;
         }
@@ -144,7 +144,7 @@ bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zipError);
     if (buffer == nullptr) {
         zip_error_fini(&zipError);
-        *error = QStringLiteral("Out of memory while saving the workbook.");
+        *error = QStringLiteral("ブックの保存中にメモリが足りなくなりました。");
         return false;
     }
     zip_source_keep(buffer);
@@ -152,7 +152,7 @@ bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString
     zip_error_fini(&zipError);
     if (archive == nullptr) {
         zip_source_free(buffer);
-        *error = QStringLiteral("Out of memory while saving the workbook.");
+        *error = QStringLiteral("ブックの保存中にメモリが足りなくなりました。");
         return false;
     }
     std::vector<std::string> names;
@@ -173,22 +173,24 @@ bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString
             ok = false;
             break;
         }
+        // The fastest deflate level: a filled workbook is saved once per run and opened
+        // soon after, so speed counts for more than the last few kilobytes.
         if (CompressedAlready(name))
             zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
         else
-            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 6);
+            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
     }
     if (!ok || zip_close(archive) != 0) {
         zip_discard(archive);  // after a failed close the archive is still ours
         zip_source_free(buffer);
-        *error = QStringLiteral("The workbook could not be packed.");
+        *error = QStringLiteral("ブックを書き出せませんでした。");
         return false;
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_source_stat(buffer, &stat) != 0 || zip_source_open(buffer) != 0) {
         zip_source_free(buffer);
-        *error = QStringLiteral("The workbook could not be packed.");
+        *error = QStringLiteral("ブックを書き出せませんでした。");
         return false;
     }
     zipBytes->assign(stat.size, '\0');
@@ -196,7 +198,7 @@ bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString
     zip_source_close(buffer);
     zip_source_free(buffer);
     if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
-        *error = QStringLiteral("The workbook could not be packed.");
+        *error = QStringLiteral("ブックを書き出せませんでした。");
         return false;
     }
     return true;

@@ -209,18 +209,7 @@ class FreeFormWriter {
             Fixed("1HZei", CleanNumber(lines.tax));
             Fixed("1HGoukei", CleanNumber(lines.grandTotal));
         }
-        static constexpr std::pair<const char*, CompanyField> kCompany[] = {
-            {"1HJName1", CompanyField::Name1},
-            {"1HJName2", CompanyField::Name2},
-            {"1HJUbin", CompanyField::PostalCode},
-            {"1HJJyu1", CompanyField::Address1},
-            {"1HJJyu2", CompanyField::Address2},
-            {"1HJTel", CompanyField::Tel},
-            {"1HJFax", CompanyField::Fax},
-            {"1HJDaihyo", CompanyField::Representative},
-            {"1HJTanto", CompanyField::PersonInCharge},
-        };
-        for (const auto& [field, company] : kCompany) Fixed(field, env.Company(0, company));
+        out_.Company(source_.definitions, Field(source_.choices, "1"), env);
     }
 
     void WriteLines(const std::vector<Line>& lines) {

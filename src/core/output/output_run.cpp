@@ -1,7 +1,6 @@
 #include "output/output_run.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <memory>
 
@@ -12,7 +11,6 @@
 #include "excel/workbook.h"
 #include "foundation/file_helpers.h"
 #include "output/free_form_output.h"
-#include "output/printable_copy.h"
 #include "output/standard_output.h"
 
 namespace quilto {
@@ -167,11 +165,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
                              ? job.choices.outputPath
                              : QDir::current().absoluteFilePath("Xls/" + stem + ".pdf");
         progress.Status("PDF に変換中…");
-        const QString printable = QDir::current().absoluteFilePath("Xls/" + stem + ".print.xlsx");
-        const bool converted = WritePrintableCopy(result.workbookPath, printable, &error) &&
-                               ConvertWithOffice(printable, result.pdfPath, &error);
-        QFile::remove(printable);
-        if (!converted) return Failed(error);
+        if (!ConvertWithOffice(result.workbookPath, result.pdfPath, &error)) return Failed(error);
     }
     if (job.choices.target == OutputTarget::kPrint) {
         progress.Status("印刷中…");

@@ -5,11 +5,14 @@
 // per run.
 
 #include <QString>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "excel/cell_address.h"
 #include "excel/table_definition.h"
 #include "output/output_book.h"
+#include "store/environment.h"
 
 namespace quilto::output_detail {
 
@@ -27,6 +30,20 @@ struct LineCell {
 inline LineCell LineCellOf(const TableDefinitions& definitions, std::string_view field) {
     return {definitions.Cell(field)};
 }
+
+// The company block: a definition field (after its page prefix) for each company field of
+// the environment.
+inline constexpr std::pair<const char*, CompanyField> kCompanyCells[] = {
+    {"HJName1", CompanyField::Name1},
+    {"HJName2", CompanyField::Name2},
+    {"HJUbin", CompanyField::PostalCode},
+    {"HJJyu1", CompanyField::Address1},
+    {"HJJyu2", CompanyField::Address2},
+    {"HJTel", CompanyField::Tel},
+    {"HJFax", CompanyField::Fax},
+    {"HJDaihyo", CompanyField::Representative},
+    {"HJTanto", CompanyField::PersonInCharge},
+};
 
 class SheetWriter {
   public:
@@ -46,6 +63,13 @@ class SheetWriter {
     void Line(const LineCell& cell, int line, std::string_view value) {
         if (cell.Defined())
             Check(book_.WriteCell(cell.at.row + line - 1, cell.at.column, value, &error_));
+    }
+
+    // The company block of the environment, each field named prefix + its name.
+    void Company(const TableDefinitions& definitions, std::string_view prefix,
+                 const Environment& environment) {
+        for (const auto& [field, company] : kCompanyCells)
+            Fixed(definitions, std::string(prefix) + field, environment.Company(0, company));
     }
 
     // Leaves the first visible sheet active, so the workbook opens on a page that prints.

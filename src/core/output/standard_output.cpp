@@ -165,18 +165,7 @@ class StandardWriter {
         Fixed("HGoukei1", beforeTax);
         Fixed("HGoukei2", Fixed4ToText(TextToFixed4(total) - TextToFixed4(beforeTax)));
         Fixed("Hadd1", doc.CheckBox2() ? env.TaxIncludedMessage() : env.TaxExcludedMessage());
-        static constexpr std::pair<const char*, CompanyField> kCompany[] = {
-            {"HJName1", CompanyField::Name1},
-            {"HJName2", CompanyField::Name2},
-            {"HJUbin", CompanyField::PostalCode},
-            {"HJJyu1", CompanyField::Address1},
-            {"HJJyu2", CompanyField::Address2},
-            {"HJTel", CompanyField::Tel},
-            {"HJFax", CompanyField::Fax},
-            {"HJDaihyo", CompanyField::Representative},
-            {"HJTanto", CompanyField::PersonInCharge},
-        };
-        for (const auto& [field, company] : kCompany) Fixed(field, env.Company(0, company));
+        out_.Company(defs_, "", env);
         Fixed("Hadd2", logo_);
     }
 

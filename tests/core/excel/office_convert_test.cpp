@@ -128,6 +128,7 @@ TEST(OfficeConvert, LegacyTemplatesAreConvertedOnceAndAgainWhenNewer) {
 TEST(CupsPrint, NoPrinterGivesAMessageNotAHang) {
     QTemporaryDir dir;
     test::WriteAll(dir.filePath("a.pdf"), "%PDF-1.4\n");
+    const QByteArray server = qgetenv("CUPS_SERVER");
     qputenv("CUPS_SERVER", dir.filePath("no-cups.sock").toLocal8Bit());
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");
@@ -140,7 +141,10 @@ TEST(CupsPrint, NoPrinterGivesAMessageNotAHang) {
         0);
     EXPECT_TRUE(error.contains(QStringLiteral("NoSuchQueue"))) << error.toStdString();
     EXPECT_EQ(PrintPdf(dir.filePath("missing.pdf"), QString(), QStringLiteral("t"), &error), 0);
-    qunsetenv("CUPS_SERVER");
+    if (server.isNull())
+        qunsetenv("CUPS_SERVER");
+    else
+        qputenv("CUPS_SERVER", server);
 }
 
 }  // namespace

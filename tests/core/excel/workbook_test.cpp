@@ -360,6 +360,13 @@ TEST_F(WorkbookTest, HiddenSheetsStayHiddenAndTheSavedBookOpensOnAVisibleOne) {
                     .as_bool());
     EXPECT_EQ(saved.At(2, "A5").value, "hidden page");
 
+    // A copy for printing keeps no print area on a hidden sheet (LibreOffice would print it).
+    reopened->DropPrintRangesOfHiddenSheets();
+    SavedBook printCopy(SaveBytes(*reopened));
+    EXPECT_EQ(printCopy.DefinedName("_xlnm.Print_Area", 1), "<none>");
+    EXPECT_EQ(printCopy.DefinedName("_xlnm.Print_Titles", 1), "<none>");
+    EXPECT_EQ(printCopy.DefinedName("_xlnm.Print_Area", 2), "'予備'!$A$1:$D$10");
+
     // The last visible sheet cannot be hidden.
     ASSERT_TRUE(reopened->SetSheetVisible(3, false, &error_));
     EXPECT_FALSE(reopened->SetSheetVisible(1, false, &error_));

@@ -54,8 +54,10 @@ void FillBreakdownWithTotals(OutputFixture& f) {
 TEST(FreeFormOutputTest, SpecialLinesLeaveGapsAndFillTheTotalsBlock) {
     OutputFixture f = FreeForm(FreeFormSource::kBreakdown);
     FillBreakdownWithTotals(f);
+    f.Define("SA1HJName1", "K3");
     const MemoryBook book = Output(f);
     EXPECT_EQ(book.Visible(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(book.Cell(1, "K3"), "株式会社 山田工務店");
     EXPECT_EQ(book.Cell(1, "T2"), "'0042");
     EXPECT_EQ(book.Cell(1, "C6"), "山田 太郎");
     EXPECT_EQ(book.Cell(1, "C3"), "令和 8年12月10日");

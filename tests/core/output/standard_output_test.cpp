@@ -272,6 +272,27 @@ TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutp
     for (const auto& [cell, text] : full.At(3).cells) EXPECT_NE(text, "工事");
 }
 
+// The dialog lists a construction by marker, name or amount; the detail pages also count a
+// row with only a unit. Neither takes a special line or a line without detail lines.
+TEST(StandardOutputTest, ConstructionsWithDetailSheets) {
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "基礎工事");
+    f.Breakdown(2, "", "2", "名前だけ");
+    f.Breakdown(3, "=", "", "小計", "100");
+    f.Breakdown(4, "", "", "", "0");
+    f.SetCell(SheetKind::Breakdown, 4, 4, "式");
+    f.Breakdown(5, "", "", "", "1,000");
+    for (int row : {1, 3, 4, 5}) f.AddDetails(row, 1);
+    std::vector<int> listed;
+    for (const ConstructionEntry& entry : ListConstructions(f.document))
+        listed.push_back(entry.row);
+    EXPECT_EQ(listed, (std::vector<int>{1, 5}));
+    std::vector<int> printed;
+    for (int row = 1; row <= 5; ++row)
+        if (HasPrintableDetailSheet(f.document, row)) printed.push_back(row);
+    EXPECT_EQ(printed, (std::vector<int>{1, 4, 5}));
+}
+
 TEST(OutputValuesTest, PageCountAndMarginRate) {
     EXPECT_EQ(PageCount(-3, 20, 20), 1);
     EXPECT_EQ(PageCount(21, 21, 35), 1);
