@@ -1,6 +1,7 @@
 #include "support/cups_sandbox.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 
@@ -62,14 +63,36 @@ std::string CupsClientSandbox::LpstatDefault() const {
     return out.mid(colon + 1).trimmed().toStdString();
 }
 
+namespace {
+
+// cups-pdf reads the settings of a queue whose device is cups-pdf:/NAME from here.
+QString CupsPdfSettings(const std::string& name) {
+    return QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(QString::fromStdString(name));
+}
+
+}  // namespace
+
 CupsPdfQueues::CupsPdfQueues(std::vector<std::string> names) : names_(std::move(names)) {
+    QFile::setPermissions(out_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
     for (const std::string& name : names_) {
+        const QString folder = OutputFolder(name);
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::permissions(out_.path()));
+        QFile settings(CupsPdfSettings(name));
+        if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            settings.write(QStringLiteral("Out %1\n").arg(folder).toLocal8Bit()) < 0) {
+            ready_ = false;
+            qWarning("cannot write %s", qPrintable(CupsPdfSettings(name)));
+            continue;
+        }
+        settings.close();
         int exitCode = 0;
         const QString out =
             Run(QStringLiteral("lpadmin"),
                 {QStringLiteral("-p"), QString::fromStdString(name), QStringLiteral("-v"),
-                 QStringLiteral("cups-pdf:/"), QStringLiteral("-m"),
-                 QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E"),
+                 QStringLiteral("cups-pdf:/") + QString::fromStdString(name), QStringLiteral("-P"),
+                 QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"), QStringLiteral("-E"),
                  QStringLiteral("-o"), QStringLiteral("printer-is-shared=false")},
                 &exitCode);
         if (exitCode != 0) {
@@ -82,7 +105,12 @@ CupsPdfQueues::CupsPdfQueues(std::vector<std::string> names) : names_(std::move(
 CupsPdfQueues::~CupsPdfQueues() {
     for (const std::string& name : names_) {
         Run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QString::fromStdString(name)});
+        QFile::remove(CupsPdfSettings(name));
     }
+}
+
+QString CupsPdfQueues::OutputFolder(const std::string& name) const {
+    return QDir(out_.path()).filePath(QString::fromStdString(name));
 }
 
 }  // namespace quilto::test

@@ -37,9 +37,13 @@ class CupsClientSandbox {
 };
 
 // PDF printer queues (cups-pdf) added to the running scheduler, deleted again afterwards.
+// Each writes its PDFs into a folder of its own (a cups-pdf setting per queue in /etc/cups,
+// so this needs root).
 class CupsPdfQueues {
   public:
     explicit CupsPdfQueues(std::vector<std::string> names);
+    // Where the queue's PDFs go.
+    QString OutputFolder(const std::string& name) const;
     ~CupsPdfQueues();
     CupsPdfQueues(const CupsPdfQueues&) = delete;
     CupsPdfQueues& operator=(const CupsPdfQueues&) = delete;
@@ -49,6 +53,7 @@ class CupsPdfQueues {
 
   private:
     std::vector<std::string> names_;
+    QTemporaryDir out_;
     bool ready_ = true;
 };
 
