@@ -17,13 +17,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
 #include <span>
 
 #include "excel/pattern_choice.h"
 #include "excel/pattern_combo.h"
 #include "excel/table_definition_pages.h"
-#include "foundation/cp932.h"
 #include "shell/program_state.h"
 
 namespace quilto {
