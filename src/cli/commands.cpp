@@ -8,6 +8,8 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunPrint(const std::vector<std::string>& args);
 
 namespace {
 
@@ -139,6 +141,49 @@ figure runs past the largest amount the program can hold (the message names the 
 the JSON is printed, nothing is saved); 2 for wrong arguments.
 )";
 
+constexpr const char* kExportHelp =
+    R"(Fills the workbook template of the estimate's print pattern (XlsBase/見積書NN.xlsx, or
+原価表NN with --cost, 書式FNNA/B for free-form output) as the output dialog does, and
+saves it as a workbook or converts it to PDF with LibreOffice. Prints the path written
+and, on stderr, a progress line and the number of pages.
+
+Arguments:
+  NNNNNN                the management number (six digits)
+  --xlsx FILE | --pdf FILE
+                        what to write (one of them is required)
+  --pattern 0|1|2       the print pattern (default 0)
+  --sheets LIST         which sheets, a comma list of cover, summary, breakdown, detail
+                        (default: cover, breakdown, detail, and summary when the estimate
+                        totals on it)
+  --cost                the cost sheet (原価表) instead of the estimate
+  --constructions all|1,3,...
+                        the breakdown lines whose detail sheets are output (default all)
+  --free summary|breakdown|details
+                        free-form output from the summary, the breakdown or every detail
+                        sheet, on the 書式F templates
+  --lines-totals        free-form output: a totals block from the special lines
+  --doc-number TEXT     free-form output: the document number (15 bytes)
+  --print-date TEXT     free-form output: the print date (22 bytes)
+
+Exit status: 0 when written; 1 when the estimate cannot be read, the template is
+missing or the output fails (the message says why); 2 for wrong arguments; 3 when there
+is nothing to print.
+)";
+
+constexpr const char* kPrintHelp =
+    R"(Fills the workbook as export does, converts it to PDF with LibreOffice (hidden sheets
+are not printed) and sends the PDF to a CUPS printer.
+
+Arguments:
+  NNNNNN            the management number (six digits)
+  --printer NAME    the CUPS queue (default: the user's default printer)
+  and every choice of export except --xlsx/--pdf.
+
+Exit status: 0 when the job was sent; 1 when the estimate cannot be read, no printer is
+set up, LibreOffice is missing or the job fails (the message says why); 2 for wrong
+arguments; 3 when there is nothing to print.
+)";
+
 }  // namespace
 
 const std::vector<CliCommand>& Commands() {
@@ -155,6 +200,14 @@ const std::vector<CliCommand>& Commands() {
          &RunCalc},
         {"delete", "delete NNNNNN        delete an estimate unless it is in use", kDeleteHelp,
          &RunDelete},
+        {"export",
+         "export NNNNNN --xlsx|--pdf FILE [--pattern 0|1|2] [--sheets LIST] [--cost]\n"
+         "                       [--constructions all|1,3,...] [--free summary|breakdown|details]\n"
+         "                       [--lines-totals] [--doc-number TEXT] [--print-date TEXT]\n"
+         "                       fill the estimate's workbook template",
+         kExportHelp, &RunExport},
+        {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
+         kPrintHelp, &RunPrint},
     };
     return commands;
 }

@@ -1,5 +1,6 @@
 #include "shell/quilto_program.h"
 
+#include "editor/form_mvell1.h"
 #include "shell/form_about.h"
 #include "shell/form_menu1.h"
 #include "shell/form_menu2.h"
@@ -10,8 +11,10 @@ QuiltoProgram::QuiltoProgram(Questions& questions)
     : state_(questions),
       formMenu1_(std::make_unique<TFormMenu1>(state_)),
       formAbout_(std::make_unique<TFormAbout>(formMenu1_.get())),
-      formMenu2_(std::make_unique<TFormMenu2>(state_, formMenu1_.get())) {
+      formMenu2_(std::make_unique<TFormMenu2>(state_, formMenu1_.get())),
+      formMVell1_(std::make_unique<TFormMVell1>(state_, formMenu1_.get())) {
     formMenu1_->SetForms(formAbout_.get(), formMenu2_.get());
+    formMenu1_->SetEditorOpener([this] { formMVell1_->Open(); });
 }
 
 // The dialogs are children of the main menu; as members made after it they are destroyed
