@@ -151,7 +151,7 @@ Arguments:
   NNNNNN                the management number (six digits)
   --xlsx FILE | --pdf FILE
                         what to write (one of them is required)
-  --pattern 0|1|2       the print pattern (default 0)
+  --pattern 0|1|2       the print pattern (default: the estimate's own)
   --sheets LIST         which sheets, a comma list of cover, summary, breakdown, detail
                         (default: cover, breakdown, detail, and summary when the estimate
                         totals on it)

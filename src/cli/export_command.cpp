@@ -13,8 +13,10 @@
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
 #include "editor/estimate_io.h"
+#include "excel/pattern_choice.h"
 #include "foundation/text_bytes.h"
 #include "foundation/typed_text.h"
+#include "output/output_dialog.h"
 #include "output/output_run.h"
 #include "output/output_source.h"
 #include "store/environment.h"
@@ -59,6 +61,7 @@ struct Options {
     OutputChoices choices;
     bool targetGiven = false;
     bool sheetsGiven = false;
+    bool patternGiven = false;
 };
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -135,6 +138,7 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
             if (!(v = value()) || (*v != "0" && *v != "1" && *v != "2"))
                 return bad("--pattern takes 0, 1 or 2");
             choices.pattern = std::stoi(*v);
+            options.patternGiven = true;
         } else if (arg == "--sheets") {
             if (!(v = value()) || !TakeSheets(*v, choices, details))
                 return bad("--sheets takes a list of cover, summary, breakdown, detail");
@@ -211,7 +215,10 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
         return kExitFailed;
     }
     document.SetCalculations(nullptr);
-    // The summary is printed by default when the estimate totals on it, as in the dialog.
+    // As in the dialog: the estimate's own pattern unless another is chosen, and the
+    // summary printed by default when the estimate totals on it.
+    if (!options.patternGiven)
+        options.choices.pattern = InitialOutputPattern(document, kChoosablePatterns);
     if (!options.sheetsGiven && document.CheckBox1()) options.choices.summary = true;
     // A free-form output heads its first page with these; the estimate itself is left as
     // it is.

@@ -108,5 +108,18 @@ TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {
     }
 }
 
+// Without --pattern the estimate's own pattern is used, as the dialog starts with it.
+TEST(CliExport, TheEstimatesPatternIsTheDefault) {
+    WorkingFolder folder;
+    MakeEstimate();
+    const json description = {{"cover", {{"MName1", "a"}, {"MTitle1", "b"}, {"pattern", 1}}}};
+    test::WriteAll("pattern1.json", description.dump());
+    ASSERT_EQ(RunCli({"create", "--json", "pattern1.json"}).out, "000002\n");
+    const auto run = RunCli({"export", "000002", "--xlsx", "a"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("見積書01.xlsx is missing"), std::string::npos) << run.err;
+    EXPECT_EQ(RunCli({"export", "000002", "--xlsx", "a", "--pattern", "0"}).exitCode, 0);
+}
+
 }  // namespace
 }  // namespace quilto
