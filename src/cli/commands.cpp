@@ -8,6 +8,8 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunBackupCommand(const std::vector<std::string>& args);
+int RunRestoreCommand(const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
@@ -19,6 +21,10 @@ const std::vector<CliCommand>& Commands() {
         {"list", "list                 the estimate list of the data folder, one line each",
          &RunList},
         {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", &RunCalc},
+        {"backup", "backup DIR           copy estimates, masters and templates into DIR",
+         &RunBackupCommand},
+        {"restore", "restore DIR --yes    copy a backup in DIR back (refused while in use)",
+         &RunRestoreCommand},
     };
     return commands;
 }

@@ -1,0 +1,271 @@
+#include "settings/backup.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "foundation/file_helpers.h"
+#include "foundation/questions.h"
+#include "settings/file_failure.h"
+#include "store/environment.h"
+#include "store/markers.h"
+
+namespace quilto {
+namespace {
+
+const QString kDataSet = QStringLiteral("DAT");
+const QString kMasterSet = QStringLiteral("MST");
+const QString kTemplateSet = QStringLiteral("XlsBase");
+const QString kEnvironmentName = QString::fromLatin1(kEnvironmentFileName);
+
+// A failure message lists this many failures and counts the rest.
+constexpr std::size_t kFailuresShown = 20;
+
+bool HasSuffix(const QString& name, const char* suffix) {
+    return QFileInfo(name).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
+}
+
+// The plain files of a folder that a run copies: no folders, no hidden files, no devices or
+// FIFOs, never a marker; only the estimates ("*.dat") when datOnly.
+QStringList FilesToCopy(const QString& folder, bool datOnly) {
+    QStringList files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+        if (HasSuffix(name, "tmp")) continue;
+        if (datOnly && !HasSuffix(name, "dat")) continue;
+        files.append(name);
+    }
+    return files;
+}
+
+// A path as the user reads it; folders with their trailing separator.
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString ShownFolder(const QString& folder) { return Shown(QDir::cleanPath(folder) + u'/'); }
+
+// Two folders are the same when they resolve to the same place (a missing one by its
+// cleaned absolute path).
+QString Place(const QString& folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+bool SamePlace(const QString& a, const QString& b) { return Place(a) == Place(b); }
+
+// A file of folder named name, or the file there whose name differs only in letter case
+// (files migrated from Windows), so that it is replaced instead of doubled.
+QString TargetIn(const QString& folder, const QString& name) {
+    return ResolveCaseInsensitive(QDir(folder).filePath(name));
+}
+
+class Copier {
+  public:
+    Copier(const CopyObserver& observer, int total) : observer_(observer), total_(total) {}
+
+    void Count() {
+        if (observer_.count) observer_.count(done_, total_);
+    }
+
+    void Copy(const QString& source, const QString& target) {
+        if (observer_.info) observer_.info(Shown(source) + QStringLiteral(" ≫ ") + Shown(target));
+        if (CopyFileOver(source, target) == 0) {
+            ++run_.copied;
+        } else {
+            run_.failures.push_back(CopyFailureText(source, target));
+        }
+        ++done_;
+        Count();
+    }
+
+    // Every file of a set into its target folder.
+    void CopySet(const QString& from, const QStringList& names, const QString& to) {
+        for (const QString& name : names) Copy(QDir(from).filePath(name), TargetIn(to, name));
+    }
+
+    void Fail(const QString& folder, const char* reason) {
+        run_.failures.push_back(FolderFailureText(folder, reason));
+    }
+
+    CopyRun Finish() {
+        run_.result = run_.failures.empty() ? CopyRunResult::kDone : CopyRunResult::kFailed;
+        return run_;
+    }
+
+  private:
+    const CopyObserver& observer_;
+    int total_;
+    int done_ = 0;
+    CopyRun run_;
+};
+
+// The closing message: done, or the failure message followed by what failed.
+void Tell(Questions& questions, const CopyRun& run, const char* done, const char* failed) {
+    if (run.result == CopyRunResult::kDone) {
+        questions.Inform(done);
+        return;
+    }
+    std::string message = std::string(failed) + "\n\nコピーできなかったもの:";
+    for (std::size_t i = 0; i < run.failures.size() && i < kFailuresShown; ++i) {
+        message += "\n" + run.failures[i];
+    }
+    if (run.failures.size() > kFailuresShown) {
+        message += "\nほか " + std::to_string(run.failures.size() - kFailuresShown) + " 件";
+    }
+    questions.Inform(message);
+}
+
+bool Confirmed(Questions& questions, const char* question) {
+    return questions.AskButtons(question, "", kRunButton, kCancelButton, "") == 1;
+}
+
+CopyRun Refused(CopyRunResult result = CopyRunResult::kRefused) {
+    CopyRun run;
+    run.result = result;
+    return run;
+}
+
+}  // namespace
+
+LiveFolders LiveFoldersOf(Environment& environment, const QString& programFolder) {
+    const QDir program(programFolder);
+    return {QDir::cleanPath(program.absolutePath()),
+            QDir::cleanPath(program.absoluteFilePath(NativePath(DataFolder(environment)))),
+            QDir::cleanPath(program.absoluteFilePath(NativePath(MasterFolder(environment)))),
+            QDir::cleanPath(program.absoluteFilePath(kTemplateSet))};
+}
+
+std::vector<QString> HeldMarkers(const LiveFolders& live) {
+    std::vector<QString> held;
+    for (const QString& folder : {live.data, live.master}) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+            if (HasSuffix(name, "tmp") && MarkerHeld(dir.filePath(name))) {
+                held.push_back(dir.filePath(name));
+            }
+        }
+    }
+    return held;
+}
+
+CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& chosen,
+                  const CopyObserver& observer, bool ask) {
+    const QDir target(chosen);
+    if (observer.info) {
+        observer.info(ShownFolder(live.program) + QStringLiteral(" ≫ ") + ShownFolder(chosen));
+    }
+    if (SamePlace(live.program, chosen) || SamePlace(live.data, target.filePath(kDataSet)) ||
+        SamePlace(live.master, target.filePath(kMasterSet)) ||
+        SamePlace(live.templates, target.filePath(kTemplateSet))) {
+        questions.Inform(kSameFolderMessage);
+        return Refused();
+    }
+    if (ask && !Confirmed(questions, kBackupQuestion)) return Refused(CopyRunResult::kCancelled);
+
+    const QStringList estimates = FilesToCopy(live.data, true);
+    const QString environmentFile =
+        ResolveCaseInsensitive(QDir(live.program).filePath(kEnvironmentName));
+    const QString environmentCopy = TargetIn(live.master, kEnvironmentName);
+    const QStringList mastersBefore = FilesToCopy(live.master, false);
+    const bool environmentInMasters = mastersBefore.contains(QFileInfo(environmentCopy).fileName());
+    const QStringList templates = FilesToCopy(live.templates, false);
+    Copier copier(observer, static_cast<int>(estimates.size() + 1 + mastersBefore.size() +
+                                             (environmentInMasters ? 0 : 1) + templates.size()));
+    copier.Count();
+
+    // A set whose live folder is missing, or whose folder in the backup cannot be made, is
+    // reported; the other sets still go.
+    auto folderFor = [&](const QString& from, const QString& set) {
+        if (!QFileInfo(from).isDir()) {
+            copier.Fail(from, "フォルダーがありません");
+            return QString();
+        }
+        const QString to = target.filePath(set);
+        if (!QDir().mkpath(to)) {
+            copier.Fail(to, "フォルダーを作成できません");
+            return QString();
+        }
+        return to;
+    };
+
+    if (const QString to = folderFor(live.data, kDataSet); !to.isEmpty()) {
+        copier.CopySet(live.data, estimates, to);
+    }
+    // The environment travels in the master set.
+    if (QFileInfo(live.master).isDir()) copier.Copy(environmentFile, environmentCopy);
+    if (const QString to = folderFor(live.master, kMasterSet); !to.isEmpty()) {
+        copier.CopySet(live.master, FilesToCopy(live.master, false), to);
+    }
+    if (const QString to = folderFor(live.templates, kTemplateSet); !to.isEmpty()) {
+        copier.CopySet(live.templates, templates, to);
+    }
+    const CopyRun run = copier.Finish();
+    Tell(questions, run, kBackupDoneMessage, kBackupFailedMessage);
+    return run;
+}
+
+CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString& chosen,
+                   const CopyObserver& observer, bool ask) {
+    const QDir source(chosen);
+    if (observer.info) {
+        observer.info(ShownFolder(chosen) + QStringLiteral(" ≫ ") + ShownFolder(live.program));
+    }
+    if (SamePlace(live.program, chosen) || SamePlace(live.data, source.filePath(kDataSet)) ||
+        SamePlace(live.master, source.filePath(kMasterSet)) ||
+        SamePlace(live.templates, source.filePath(kTemplateSet))) {
+        questions.Inform(kSameFolderMessage);
+        return Refused();
+    }
+    const QString dataSource = source.filePath(kDataSet);
+    const QString masterSource = source.filePath(kMasterSet);
+    const QString templateSource = source.filePath(kTemplateSet);
+    if (!QFileInfo(dataSource).isDir() && !QFileInfo(masterSource).isDir() &&
+        !QFileInfo(templateSource).isDir()) {
+        questions.Inform(kNoBackupMessage);
+        return Refused();
+    }
+    // Restoring over data that another copy has open would change it under that copy.
+    if (const std::vector<QString> held = HeldMarkers(live); !held.empty()) {
+        std::string message = std::string(kRestoreInUseMessage) + "\n";
+        for (const QString& marker : held) message += "\n" + Shown(marker).toStdString();
+        questions.Inform(message);
+        return Refused();
+    }
+    if (ask && !Confirmed(questions, kRestoreQuestion)) return Refused(CopyRunResult::kCancelled);
+
+    struct Set {
+        QString from;
+        QStringList names;
+        QString to;
+    };
+    const Set sets[] = {
+        {dataSource, FilesToCopy(dataSource, true), live.data},
+        {masterSource, FilesToCopy(masterSource, false), live.master},
+        {templateSource, FilesToCopy(templateSource, false), live.templates},
+    };
+    const QString environmentBackup =
+        ResolveCaseInsensitive(QDir(masterSource).filePath(kEnvironmentName));
+    const bool hasEnvironment = QFileInfo(environmentBackup).isFile();
+    int total = hasEnvironment ? 1 : 0;
+    for (const Set& set : sets) total += static_cast<int>(set.names.size());
+    Copier copier(observer, total);
+    copier.Count();
+
+    if (observer.status)
+        observer.status(QStringLiteral(" ") + Shown(QDir(dataSource).filePath("*.dat")));
+    // A restore makes no folder: a set whose live folder is missing is reported.
+    for (const Set& set : sets) {
+        if (!QFileInfo(set.from).isDir()) {
+            copier.Fail(set.from, "バックアップにフォルダーがありません");
+        } else if (!QFileInfo(set.to).isDir()) {
+            copier.Fail(set.to, "フォルダーがありません");
+        } else {
+            copier.CopySet(set.from, set.names, set.to);
+        }
+    }
+    // The environment goes back where the program reads it, not only into the masters.
+    if (hasEnvironment) {
+        copier.Copy(environmentBackup, TargetIn(live.program, kEnvironmentName));
+    }
+    const CopyRun run = copier.Finish();
+    Tell(questions, run, kRestoreDoneMessage, kRestoreFailedMessage);
+    return run;
+}
+
+}  // namespace quilto
