@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -145,6 +146,8 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
             [this] { ShowEstimateList(delBtn_, kEntryDelete); });
     connect(exlBtn1_, &QPushButton::clicked, this,
             [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
+    connect(setBtn2_, &QPushButton::clicked, this, [this] { ShowTool(formMConf_); });
+    connect(bupBtn3_, &QPushButton::clicked, this, [this] { ShowTool(formMBup1_); });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
         program_.shell.entryMode = kEntryExit;
         close();
@@ -232,6 +235,13 @@ void TFormMenu1::SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2) {
     formMenu2_ = formMenu2;
 }
 
+void TFormMenu1::SetSettingsForms(QDialog* formMConf, QDialog* formMBup1) {
+    formMConf_ = formMConf;
+    formMBup1_ = formMBup1;
+    setBtn2_->setEnabled(formMConf_ != nullptr);
+    bupBtn3_->setEnabled(formMBup1_ != nullptr);
+}
+
 void TFormMenu1::SetEditorOpener(std::function<void()> openEditor) {
     openEditor_ = std::move(openEditor);
     newBtn_->setEnabled(static_cast<bool>(openEditor_));
@@ -294,6 +304,13 @@ void TFormMenu1::ShowEstimateList(QPushButton* button, int entryMode) {
     shape1_->SetBrushColor(FromBgr(kLogoColor));
     if (entryMode == kEntryDelete) return;
     if (!Trimmed(program_.shell.selectedNumber).empty()) OpenEditor();
+}
+
+void TFormMenu1::ShowTool(QDialog* form) {
+    if (!form) return;
+    shape1_->SetBrushColor(FromBgr(kLogoBusyColor));
+    form->exec();
+    shape1_->SetBrushColor(FromBgr(kLogoColor));
 }
 
 void TFormMenu1::OpenEditor() {

@@ -12,6 +12,8 @@ namespace quilto {
 
 class Questions;
 class TFormAbout;
+class TFormMBup1;
+class TFormMConf;
 class TFormMenu1;
 class TFormMenu2;
 
@@ -27,12 +29,14 @@ class QuiltoProgram {
     TFormMenu1& FormMenu1() { return *formMenu1_; }
     TFormAbout& FormAbout() { return *formAbout_; }
     TFormMenu2& FormMenu2() { return *formMenu2_; }
+    TFormMConf& FormMConf() { return *formMConf_; }
 
   private:
     ProgramState state_;
     // In the order they are made; the later ones are used only once the start-up has run.
     std::unique_ptr<TFormMenu1> formMenu1_;
     std::unique_ptr<TFormAbout> formAbout_;
+    std::unique_ptr<TFormMConf> formMConf_;
     std::unique_ptr<TFormMenu2> formMenu2_;
 };
 
