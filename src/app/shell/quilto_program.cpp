@@ -1,5 +1,6 @@
 #include "shell/quilto_program.h"
 
+#include "settings/form_mbup1.h"
 #include "settings/form_mconf.h"
 #include "shell/form_about.h"
 #include "shell/form_menu1.h"
@@ -12,9 +13,10 @@ QuiltoProgram::QuiltoProgram(Questions& questions)
       formMenu1_(std::make_unique<TFormMenu1>(state_)),
       formAbout_(std::make_unique<TFormAbout>(formMenu1_.get())),
       formMConf_(std::make_unique<TFormMConf>(state_, formMenu1_.get())),
-      formMenu2_(std::make_unique<TFormMenu2>(state_, formMenu1_.get())) {
+      formMenu2_(std::make_unique<TFormMenu2>(state_, formMenu1_.get())),
+      formMBup1_(std::make_unique<TFormMBup1>(state_, formMenu1_.get())) {
     formMenu1_->SetForms(formAbout_.get(), formMenu2_.get());
-    formMenu1_->SetSettingsForms(formMConf_.get(), nullptr);
+    formMenu1_->SetSettingsForms(formMConf_.get(), formMBup1_.get());
 }
 
 // The dialogs are children of the main menu; as members made after it they are destroyed

@@ -30,6 +30,7 @@ class QuiltoProgram {
     TFormAbout& FormAbout() { return *formAbout_; }
     TFormMenu2& FormMenu2() { return *formMenu2_; }
     TFormMConf& FormMConf() { return *formMConf_; }
+    TFormMBup1& FormMBup1() { return *formMBup1_; }
 
   private:
     ProgramState state_;
@@ -38,6 +39,7 @@ class QuiltoProgram {
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormMConf> formMConf_;
     std::unique_ptr<TFormMenu2> formMenu2_;
+    std::unique_ptr<TFormMBup1> formMBup1_;
 };
 
 }  // namespace quilto

@@ -76,7 +76,7 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
         {"ExlBtn2", "エクセル表定義/編集", "表定義及びエクセル表の編集を行います。", false},
         {"SetBtn2", "環境設定", "会社情報・その他 を設定します。", true},
         {"SyoBtn1", "名称登録", "工事・商品・単位名を登録します。", false},
-        {"BupBtn3", "バックアップ", "データの退避・復元をします。", false},
+        {"BupBtn3", "バックアップ", "データの退避・復元をします。", true},
     };
     int previousTop = -1;
     for (const Button& b : buttons) {
