@@ -1,7 +1,15 @@
 #include "settings/backup.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <cerrno>
 
 #include "foundation/file_helpers.h"
 #include "foundation/questions.h"
@@ -49,10 +57,75 @@ QString Place(const QString& folder) {
 }
 bool SamePlace(const QString& a, const QString& b) { return Place(a) == Place(b); }
 
-// A file of folder named name, or the file there whose name differs only in letter case
-// (files migrated from Windows), so that it is replaced instead of doubled.
-QString TargetIn(const QString& folder, const QString& name) {
-    return ResolveCaseInsensitive(QDir(folder).filePath(name));
+// The names in a folder by their upper-case form, so that a file whose name differs only
+// in letter case (files migrated from Windows) is replaced instead of doubled. Sorted, so
+// that of two such names the same one is always taken.
+class FolderNames {
+  public:
+    explicit FolderNames(const QString& folder) : folder_(folder) {
+        for (const QString& name : QDir(folder).entryList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                 QDir::Name | QDir::Reversed)) {
+            names_.insert(name.toUpper(), name);
+        }
+    }
+    QString Target(const QString& name) const {
+        return QDir(folder_).filePath(names_.value(name.toUpper(), name));
+    }
+
+  private:
+    QString folder_;
+    QHash<QString, QString> names_;
+};
+
+// Copies source over target through a hidden file beside it that is renamed over the target
+// once complete, so a failure leaves the old target as it was. Unlike CopyFileOver it does
+// not flush every file to disk on its own: a run of thousands of files would wait for the
+// disk thousands of times. The run syncs each folder it wrote once, at the end.
+int CopyThroughHiddenFile(const QString& source, const QString& target) {
+    QFile in(source);
+    if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly)) return -1;
+    const QFileInfo targetInfo(target);
+    if (targetInfo.isDir()) return -1;
+    const QByteArray finalName = QFile::encodeName(target);
+    const QByteArray partName = QFile::encodeName(targetInfo.dir().filePath(
+        QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".copying")));
+    ::unlink(partName.constData());  // left by a run that was killed
+    // New files get the usual permissions (umask applies); a replaced one keeps its own.
+    const int fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    struct stat old {};
+    bool ok = ::stat(finalName.constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+    constexpr qint64 kChunk = 1 << 16;
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(kChunk);
+        if (chunk.isEmpty()) {
+            ok = in.error() == QFileDevice::NoError;
+            break;
+        }
+        qsizetype written = 0;
+        while (ok && written < chunk.size()) {
+            const ssize_t n = ::write(fd, chunk.constData() + written,
+                                      static_cast<std::size_t>(chunk.size() - written));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) written += n;
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = ::rename(partName.constData(), finalName.constData()) == 0;
+    if (!ok) ::unlink(partName.constData());
+    return ok ? 0 : -1;
+}
+
+// Makes what was written into folder durable; false when the disk reports a failure.
+bool SyncFolder(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 class Copier {
@@ -65,18 +138,20 @@ class Copier {
 
     void Copy(const QString& source, const QString& target) {
         if (observer_.info) observer_.info(Shown(source) + QStringLiteral(" ≫ ") + Shown(target));
-        if (CopyFileOver(source, target) == 0) {
+        if (CopyThroughHiddenFile(source, target) == 0) {
             ++run_.copied;
         } else {
             run_.failures.push_back(CopyFailureText(source, target));
         }
+        written_.insert(QFileInfo(target).absolutePath());
         ++done_;
         Count();
     }
 
     // Every file of a set into its target folder.
     void CopySet(const QString& from, const QStringList& names, const QString& to) {
-        for (const QString& name : names) Copy(QDir(from).filePath(name), TargetIn(to, name));
+        const FolderNames existing(to);
+        for (const QString& name : names) Copy(QDir(from).filePath(name), existing.Target(name));
     }
 
     void Fail(const QString& folder, const char* reason) {
@@ -84,6 +159,9 @@ class Copier {
     }
 
     CopyRun Finish() {
+        for (const QString& folder : written_) {
+            if (!SyncFolder(folder)) Fail(folder, "ディスクへの書き込みを確認できません");
+        }
         run_.result = run_.failures.empty() ? CopyRunResult::kDone : CopyRunResult::kFailed;
         return run_;
     }
@@ -93,6 +171,7 @@ class Copier {
     int total_;
     int done_ = 0;
     CopyRun run_;
+    QSet<QString> written_;
 };
 
 // The closing message: done, or the failure message followed by what failed.
@@ -161,7 +240,7 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     const QStringList estimates = FilesToCopy(live.data, true);
     const QString environmentFile =
         ResolveCaseInsensitive(QDir(live.program).filePath(kEnvironmentName));
-    const QString environmentCopy = TargetIn(live.master, kEnvironmentName);
+    const QString environmentCopy = FolderNames(live.master).Target(kEnvironmentName);
     const QStringList mastersBefore = FilesToCopy(live.master, false);
     const bool environmentInMasters = mastersBefore.contains(QFileInfo(environmentCopy).fileName());
     const QStringList templates = FilesToCopy(live.templates, false);
@@ -261,7 +340,7 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
     }
     // The environment goes back where the program reads it, not only into the masters.
     if (hasEnvironment) {
-        copier.Copy(environmentBackup, TargetIn(live.program, kEnvironmentName));
+        copier.Copy(environmentBackup, FolderNames(live.program).Target(kEnvironmentName));
     }
     const CopyRun run = copier.Finish();
     Tell(questions, run, kRestoreDoneMessage, kRestoreFailedMessage);
