@@ -57,6 +57,15 @@ QString Place(const QString& folder) {
 }
 bool SamePlace(const QString& a, const QString& b) { return Place(a) == Place(b); }
 
+// The chosen folder is the program folder, or one of its sets is a live folder (the data
+// folder set elsewhere as <chosen>/DAT): copying would go onto the files themselves.
+bool IsSameFolder(const LiveFolders& live, const QString& chosen) {
+    const QDir backup(chosen);
+    return SamePlace(live.program, chosen) || SamePlace(live.data, backup.filePath(kDataSet)) ||
+           SamePlace(live.master, backup.filePath(kMasterSet)) ||
+           SamePlace(live.templates, backup.filePath(kTemplateSet));
+}
+
 // The names in a folder by their upper-case form, so that a file whose name differs only
 // in letter case (files migrated from Windows) is replaced instead of doubled. Sorted, so
 // that of two such names the same one is always taken.
@@ -229,9 +238,7 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     if (observer.info) {
         observer.info(ShownFolder(live.program) + QStringLiteral(" ≫ ") + ShownFolder(chosen));
     }
-    if (SamePlace(live.program, chosen) || SamePlace(live.data, target.filePath(kDataSet)) ||
-        SamePlace(live.master, target.filePath(kMasterSet)) ||
-        SamePlace(live.templates, target.filePath(kTemplateSet))) {
+    if (IsSameFolder(live, chosen)) {
         questions.Inform(kSameFolderMessage);
         return Refused();
     }
@@ -241,11 +248,14 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     const QString environmentFile =
         ResolveCaseInsensitive(QDir(live.program).filePath(kEnvironmentName));
     const QString environmentCopy = FolderNames(live.master).Target(kEnvironmentName);
+    const bool hasMasters = QFileInfo(live.master).isDir();
     const QStringList mastersBefore = FilesToCopy(live.master, false);
     const bool environmentInMasters = mastersBefore.contains(QFileInfo(environmentCopy).fileName());
     const QStringList templates = FilesToCopy(live.templates, false);
-    Copier copier(observer, static_cast<int>(estimates.size() + 1 + mastersBefore.size() +
-                                             (environmentInMasters ? 0 : 1) + templates.size()));
+    // The environment is copied into the masters and then with them.
+    const qsizetype masterFiles =
+        hasMasters ? 1 + mastersBefore.size() + (environmentInMasters ? 0 : 1) : 0;
+    Copier copier(observer, static_cast<int>(estimates.size() + masterFiles + templates.size()));
     copier.Count();
 
     // A set whose live folder is missing, or whose folder in the backup cannot be made, is
@@ -267,7 +277,7 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
         copier.CopySet(live.data, estimates, to);
     }
     // The environment travels in the master set.
-    if (QFileInfo(live.master).isDir()) copier.Copy(environmentFile, environmentCopy);
+    if (hasMasters) copier.Copy(environmentFile, environmentCopy);
     if (const QString to = folderFor(live.master, kMasterSet); !to.isEmpty()) {
         copier.CopySet(live.master, FilesToCopy(live.master, false), to);
     }
@@ -285,9 +295,7 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
     if (observer.info) {
         observer.info(ShownFolder(chosen) + QStringLiteral(" ≫ ") + ShownFolder(live.program));
     }
-    if (SamePlace(live.program, chosen) || SamePlace(live.data, source.filePath(kDataSet)) ||
-        SamePlace(live.master, source.filePath(kMasterSet)) ||
-        SamePlace(live.templates, source.filePath(kTemplateSet))) {
+    if (IsSameFolder(live, chosen)) {
         questions.Inform(kSameFolderMessage);
         return Refused();
     }
