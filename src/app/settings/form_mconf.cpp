@@ -346,18 +346,12 @@ void TFormMConf::showEvent(QShowEvent* event) {
 }
 
 void TFormMConf::done(int result) {
-    if (!closing_) {
-        closing_ = true;
-        std::string message;
-        if (SaveEnvironmentSettings(program_.environment, &message) != 0) {
-            program_.questions.Inform(message);
-        }
-        closing_ = false;
-        QDialog::done(result);
-        emit SettingsClosed();
-        return;
+    std::string message;
+    if (SaveEnvironmentSettings(program_.environment, &message) != 0) {
+        program_.questions.Inform(message);
     }
     QDialog::done(result);
+    emit SettingsClosed();
 }
 
 bool TFormMConf::eventFilter(QObject* watched, QEvent* event) {

@@ -63,7 +63,6 @@ class TFormMConf : public QDialog {
     QTabWidget* pageControl1_ = nullptr;
     QTabWidget* pageControl2_ = nullptr;
     bool filling_ = false;
-    bool closing_ = false;
 };
 
 }  // namespace quilto
