@@ -146,8 +146,12 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
             [this] { ShowEstimateList(delBtn_, kEntryDelete); });
     connect(exlBtn1_, &QPushButton::clicked, this,
             [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
-    connect(setBtn2_, &QPushButton::clicked, this, [this] { ShowTool(formMConf_); });
-    connect(bupBtn3_, &QPushButton::clicked, this, [this] { ShowTool(formMBup1_); });
+    connect(setBtn2_, &QPushButton::clicked, this, [this] { ShowTool(runSettings_); });
+    connect(bupBtn3_, &QPushButton::clicked, this, [this] {
+        ShowTool([this] {
+            if (formMBup1_) formMBup1_->exec();
+        });
+    });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
         program_.shell.entryMode = kEntryExit;
         close();
@@ -235,10 +239,10 @@ void TFormMenu1::SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2) {
     formMenu2_ = formMenu2;
 }
 
-void TFormMenu1::SetSettingsForms(QDialog* formMConf, QDialog* formMBup1) {
-    formMConf_ = formMConf;
+void TFormMenu1::SetSettingsForms(std::function<void()> runSettings, QDialog* formMBup1) {
+    runSettings_ = std::move(runSettings);
     formMBup1_ = formMBup1;
-    setBtn2_->setEnabled(formMConf_ != nullptr);
+    setBtn2_->setEnabled(static_cast<bool>(runSettings_));
     bupBtn3_->setEnabled(formMBup1_ != nullptr);
 }
 
@@ -306,10 +310,10 @@ void TFormMenu1::ShowEstimateList(QPushButton* button, int entryMode) {
     if (!Trimmed(program_.shell.selectedNumber).empty()) OpenEditor();
 }
 
-void TFormMenu1::ShowTool(QDialog* form) {
-    if (!form) return;
+void TFormMenu1::ShowTool(const std::function<void()>& show) {
+    if (!show) return;
     shape1_->SetBrushColor(FromBgr(kLogoBusyColor));
-    form->exec();
+    show();
     shape1_->SetBrushColor(FromBgr(kLogoColor));
 }
 

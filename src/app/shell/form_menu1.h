@@ -32,9 +32,9 @@ class TFormMenu1 : public QMainWindow {
 
     // The forms made after this one, used only once the start-up has run.
     void SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2);
-    // The settings dialog (環境設定) and the backup window (バックアップ); their buttons stay
-    // disabled until they are set.
-    void SetSettingsForms(QDialog* formMConf, QDialog* formMBup1);
+    // The settings command (環境設定: the settings dialog, then the editor's recalculation) and
+    // the backup window (バックアップ); their buttons stay disabled until they are set.
+    void SetSettingsForms(std::function<void()> runSettings, QDialog* formMBup1);
     // Opens the estimate editor for the entry mode and selected number of the shell; until an
     // editor is installed the buttons that need it stay disabled.
     void SetEditorOpener(std::function<void()> openEditor);
@@ -65,8 +65,8 @@ class TFormMenu1 : public QMainWindow {
     QWidget* BuildLogo();
     void RunStartUpOnce();
     void ShowEstimateList(QPushButton* button, int entryMode);
-    // Shows a window of the second panel modally with the logo greyed meanwhile.
-    void ShowTool(QDialog* form);
+    // Runs a window of the second panel with the logo greyed meanwhile.
+    void ShowTool(const std::function<void()>& show);
     void OpenEditor();
     void DeleteLeftovers();
     void OpenManual();
@@ -74,7 +74,7 @@ class TFormMenu1 : public QMainWindow {
     ProgramState& program_;
     QPointer<TFormAbout> formAbout_;
     QPointer<TFormMenu2> formMenu2_;
-    QPointer<QDialog> formMConf_;
+    std::function<void()> runSettings_;
     QPointer<QDialog> formMBup1_;
     std::function<void()> openEditor_;
     std::function<bool(const QUrl&)> openUrl_;

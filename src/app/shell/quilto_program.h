@@ -16,6 +16,7 @@ class TFormMBup1;
 class TFormMConf;
 class TFormMenu1;
 class TFormMenu2;
+class TFormMVell1;
 
 class QuiltoProgram {
   public:
@@ -31,6 +32,7 @@ class QuiltoProgram {
     TFormMenu2& FormMenu2() { return *formMenu2_; }
     TFormMConf& FormMConf() { return *formMConf_; }
     TFormMBup1& FormMBup1() { return *formMBup1_; }
+    TFormMVell1& FormMVell1() { return *formMVell1_; }
 
   private:
     ProgramState state_;
@@ -40,6 +42,7 @@ class QuiltoProgram {
     std::unique_ptr<TFormMConf> formMConf_;
     std::unique_ptr<TFormMenu2> formMenu2_;
     std::unique_ptr<TFormMBup1> formMBup1_;
+    std::unique_ptr<TFormMVell1> formMVell1_;
 };
 
 }  // namespace quilto
