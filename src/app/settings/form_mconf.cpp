@@ -300,9 +300,13 @@ QComboBox* TFormMConf::AddRounding(const std::string& name, const QString& field
     for (int code = 0; code <= 2; ++code) combo->addItem(Shown(RoundingChoiceText(code)));
     combo->setMinimumWidth(
         combo->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")));
+    // Its own items are taken whole when chosen from the list; what is typed counts bytes.
+    QStringList choices;
+    for (int i = 0; i < combo->count(); ++i) choices.append(combo->itemText(i));
     ByteLimitValidator::Attach(
         combo->lineEdit(), InputLimit(name), field,
-        [this](const QString& message) { program_.questions.Inform(message.toStdString()); });
+        [this](const QString& message) { program_.questions.Inform(message.toStdString()); },
+        choices);
     connect(combo, &QComboBox::currentTextChanged, this, [this, name](const QString& text) {
         if (filling_) return;
         if (auto bytes = TypedTextToCp932(text))

@@ -155,6 +155,14 @@ TEST_F(SettingsDialog, TaxRateAndRoundingChoicesAreStoredAsTheirRulesSay) {
         EXPECT_EQ(stored.TaxRate(), Fixed4::FromInt(c.stored)) << c.rate;
         EXPECT_EQ(stored.TaxRounding(), c.code) << c.rounding;
     }
+    // An item chosen from the list is taken whole, longer than what can be typed.
+    Open();
+    Combo("Hasu2")->setFocus(Qt::MouseFocusReason);
+    Combo("Hasu2")->setCurrentIndex(1);
+    EXPECT_EQ(Combo("Hasu2")->currentText(), " 1 切捨て");
+    EXPECT_EQ(state.environment.Settings().Text("Hasu2"), Sjis(" 1 切捨て"));
+    Close();
+    EXPECT_EQ(Stored().AmountRounding(), 1);
     // The rate field takes two characters at most.
     Open();
     TypeOver(Edit("Zratio1"), "123");
