@@ -8,6 +8,8 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunBackupCommand(const std::vector<std::string>& args);
+int RunRestoreCommand(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunPrint(const std::vector<std::string>& args);
 
@@ -185,6 +187,38 @@ set up, LibreOffice is missing or the job fails (the message says why); 2 for wr
 arguments; 3 when there is nothing to print.
 )";
 
+constexpr const char* kBackupHelp =
+    R"(Backs up the working folder's data into DIR as the backup window does: the estimates
+("*.dat" of the data folder) into DIR/DAT, the master files with a copy of the
+environment file sp_jis.dat into DIR/MST, the templates and table definitions into
+DIR/XlsBase. Files of the same name are replaced, others in DIR are kept; marker files
+("*.tmp") are never copied. Asks nothing, so that it can run from cron or a systemd
+timer. Prints {"copied":N,"failed":M}; messages go to stderr, every file that could not
+be copied named with the reason.
+
+Arguments:
+  DIR   the backup folder (made when missing); not the working folder itself
+
+Exit status: 0 when every file was copied; 1 when a file or folder could not be copied
+or DIR is the working folder; 2 for wrong arguments.
+)";
+
+constexpr const char* kRestoreHelp =
+    R"(Copies a backup in DIR back into the working folder as the backup window's restore
+does: DIR/DAT into the data folder, DIR/MST into the master folder, DIR/XlsBase into
+XlsBase, and the backed-up environment file into the working folder. Files not in the
+backup are left in place; no folder is made. Refused while another running copy of the
+program has an estimate or the master lists open (their markers are held), and when DIR
+holds no backup. Prints {"copied":N,"failed":M}.
+
+Options:
+  --yes   confirm the restore (without it the question is answered no)
+  --no    decline it
+
+Exit status: 0 when every file was restored; 1 when it was declined, refused, or a file
+could not be copied (named on stderr); 2 for wrong arguments.
+)";
+
 }  // namespace
 
 const std::vector<CliCommand>& Commands() {
@@ -209,6 +243,10 @@ const std::vector<CliCommand>& Commands() {
          kExportHelp, &RunExport},
         {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
          kPrintHelp, &RunPrint},
+        {"backup", "backup DIR           copy estimates, masters and templates into DIR",
+         kBackupHelp, &RunBackupCommand},
+        {"restore", "restore DIR --yes    copy a backup in DIR back (refused while in use)",
+         kRestoreHelp, &RunRestoreCommand},
     };
     return commands;
 }

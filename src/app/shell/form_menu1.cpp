@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -150,7 +151,15 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
     connect(exlBtn1_, &QPushButton::clicked, this,
             [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
     connect(exlBtn2_, &QPushButton::clicked, this, [this] {
-        if (formMXls1_) formMXls1_->exec();
+        ShowTool([this] {
+            if (formMXls1_) formMXls1_->exec();
+        });
+    });
+    connect(setBtn2_, &QPushButton::clicked, this, [this] { ShowTool(runSettings_); });
+    connect(bupBtn3_, &QPushButton::clicked, this, [this] {
+        ShowTool([this] {
+            if (formMBup1_) formMBup1_->exec();
+        });
     });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
         program_.shell.entryMode = kEntryExit;
@@ -244,6 +253,13 @@ void TFormMenu1::SetTableDefinitionForm(TFormMXls1* formMXls1) {
     exlBtn2_->setEnabled(formMXls1 != nullptr);
 }
 
+void TFormMenu1::SetSettingsForms(std::function<void()> runSettings, QDialog* formMBup1) {
+    runSettings_ = std::move(runSettings);
+    formMBup1_ = formMBup1;
+    setBtn2_->setEnabled(static_cast<bool>(runSettings_));
+    bupBtn3_->setEnabled(formMBup1_ != nullptr);
+}
+
 void TFormMenu1::SetEditorOpener(std::function<void()> openEditor) {
     openEditor_ = std::move(openEditor);
     newBtn_->setEnabled(static_cast<bool>(openEditor_));
@@ -306,6 +322,13 @@ void TFormMenu1::ShowEstimateList(QPushButton* button, int entryMode) {
     shape1_->SetBrushColor(FromBgr(kLogoColor));
     if (entryMode == kEntryDelete) return;
     if (!Trimmed(program_.shell.selectedNumber).empty()) OpenEditor();
+}
+
+void TFormMenu1::ShowTool(const std::function<void()>& show) {
+    if (!show) return;
+    shape1_->SetBrushColor(FromBgr(kLogoBusyColor));
+    show();
+    shape1_->SetBrushColor(FromBgr(kLogoColor));
 }
 
 void TFormMenu1::OpenEditor() {

@@ -12,6 +12,7 @@
 #include <functional>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -35,6 +36,9 @@ class TFormMenu1 : public QMainWindow {
     void SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2);
     // The table-definition editor behind エクセル表定義/編集; the button waits for it.
     void SetTableDefinitionForm(TFormMXls1* formMXls1);
+    // The settings command (環境設定: the settings dialog, then the editor's recalculation) and
+    // the backup window (バックアップ); their buttons stay disabled until they are set.
+    void SetSettingsForms(std::function<void()> runSettings, QDialog* formMBup1);
     // Opens the estimate editor for the entry mode and selected number of the shell; until an
     // editor is installed the buttons that need it stay disabled.
     void SetEditorOpener(std::function<void()> openEditor);
@@ -68,6 +72,8 @@ class TFormMenu1 : public QMainWindow {
     QWidget* BuildLogo();
     void RunStartUpOnce();
     void ShowEstimateList(QPushButton* button, int entryMode);
+    // Runs a window of the second panel with the logo greyed meanwhile.
+    void ShowTool(const std::function<void()>& show);
     void OpenEditor();
     void DeleteLeftovers();
     void OpenManual();
@@ -76,6 +82,8 @@ class TFormMenu1 : public QMainWindow {
     QPointer<TFormAbout> formAbout_;
     QPointer<TFormMenu2> formMenu2_;
     QPointer<TFormMXls1> formMXls1_;
+    std::function<void()> runSettings_;
+    QPointer<QDialog> formMBup1_;
     std::function<void()> openEditor_;
     std::function<bool(const QUrl&)> openUrl_;
     QString programFolder_;

@@ -12,6 +12,8 @@ namespace quilto {
 
 class Questions;
 class TFormAbout;
+class TFormMBup1;
+class TFormMConf;
 class TFormMenu1;
 class TFormMenu2;
 class PrinterSource;
@@ -35,6 +37,8 @@ class QuiltoProgram {
     TFormMXls1& FormMXls1() { return *formMXls1_; }
     TFormMXls2& FormMXls2() { return *formMXls2_; }
     TFormPrtSetup& FormPrtSetup() { return *formPrtSetup_; }
+    TFormMConf& FormMConf() { return *formMConf_; }
+    TFormMBup1& FormMBup1() { return *formMBup1_; }
     TFormMVell1& FormMVell1() { return *formMVell1_; }
 
   private:
@@ -44,10 +48,12 @@ class QuiltoProgram {
     // In the order they are made; the later ones are used only once the start-up has run.
     std::unique_ptr<TFormMenu1> formMenu1_;
     std::unique_ptr<TFormAbout> formAbout_;
+    std::unique_ptr<TFormMConf> formMConf_;
     std::unique_ptr<TFormMenu2> formMenu2_;
     std::unique_ptr<TFormMXls1> formMXls1_;
     std::unique_ptr<TFormMXls2> formMXls2_;
     std::unique_ptr<TFormPrtSetup> formPrtSetup_;
+    std::unique_ptr<TFormMBup1> formMBup1_;
     std::unique_ptr<TFormMVell1> formMVell1_;
 };
 

@@ -53,6 +53,22 @@ bool IsBlank(std::string_view text) { return Trimmed(text).empty(); }
 
 }  // namespace
 
+bool MarkerHeld(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do {
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool held =
+        IsRegularFile(fd) && ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
 FreeDeletion DeleteIfFree(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = OpenForLock(name, 0);

@@ -112,6 +112,10 @@ class Markers {
     Slot master_;
 };
 
+// True when a running copy of the program, this one included, holds the marker at path
+// (its lock is taken). Only looks: it never takes the lock itself.
+bool MarkerHeld(const QString& path);
+
 enum class FreeDeletion { kDeleted, kHeld, kFailed };
 // Deletes path only when its lock can be taken, i.e. no running copy holds it.
 FreeDeletion DeleteIfFree(const QString& path);

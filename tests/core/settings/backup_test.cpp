@@ -1,0 +1,224 @@
+#include "settings/backup.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <map>
+#include <string>
+
+#include "foundation/cp932.h"
+#include "store/environment.h"
+#include "support/marker_holder.h"
+#include "support/scripted_questions.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedQuestions;
+using test::WorkingFolder;
+using test::WriteAll;
+
+// Every file under folder by its path relative to it, with its bytes.
+std::map<QString, std::string> Snapshot(const QString& folder) {
+    std::map<QString, std::string> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[QDir(folder).relativeFilePath(path)] = ReadAll(path);
+    }
+    return files;
+}
+
+// A working folder in use: an environment, estimates with their markers, masters with the
+// master marker, table definitions and a template.
+class Backup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(backup.isValid());
+        ASSERT_EQ(CreateEnvironmentFile(environment), 0);
+        environment.Settings().SetText("Edit1", "Yamada Kensetsu");
+        ASSERT_EQ(WriteEnvironment(environment), 0);
+        WriteAll("DAT/m_000001.dat", std::string(1392, '\x01'));
+        WriteAll("DAT/m_000002.dat", std::string(1584, '\x02'));
+        WriteAll("DAT/m_000001.tmp", "");
+        WriteAll("DAT/notes.txt", "not an estimate");
+        WriteAll("MST/sp_syo.dat", "product lines\r\n");
+        WriteAll("MST/sp_Koji.dat", "001 koji\r\n");
+        WriteAll("MST/sp_unit.dat", "m2\r\n");
+        WriteAll("MST/Master.tmp", "");
+        WriteAll("XlsBase/XKP00.Dat", std::string(1096, '\x03'));
+        WriteAll("XlsBase/見積書00.xlsx", "PK template");
+    }
+
+    LiveFolders Live() { return LiveFoldersOf(environment, QDir::currentPath()); }
+
+    CopyRun BackUp(const QString& into) { return RunBackup(questions, Live(), into, observer); }
+    CopyRun Restore(const QString& from) { return RunRestore(questions, Live(), from, observer); }
+
+    WorkingFolder folder;
+    QTemporaryDir backup;
+    Environment environment;
+    ScriptedQuestions questions;
+    std::vector<QString> lines;
+    CopyObserver observer{[this](const QString& line) { lines.push_back(line); }, {}, {}};
+};
+
+TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
+    std::map<QString, std::string> before = Snapshot(folder.Path());
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    CopyRun run = BackUp(backup.path());
+    questions.Done();
+    EXPECT_EQ(run.result, CopyRunResult::kDone);
+    EXPECT_TRUE(run.failures.empty());
+
+    const std::map<QString, std::string> saved = Snapshot(backup.path());
+    const std::map<QString, std::string> expected = {
+        {"DAT/m_000001.dat", before["DAT/m_000001.dat"]},
+        {"DAT/m_000002.dat", before["DAT/m_000002.dat"]},
+        {"MST/sp_syo.dat", before["MST/sp_syo.dat"]},
+        {"MST/sp_Koji.dat", before["MST/sp_Koji.dat"]},
+        {"MST/sp_unit.dat", before["MST/sp_unit.dat"]},
+        {"MST/sp_jis.dat", before["sp_jis.dat"]},
+        {"XlsBase/XKP00.Dat", before["XlsBase/XKP00.Dat"]},
+        {"XlsBase/見積書00.xlsx", before["XlsBase/見積書00.xlsx"]},
+    };
+    EXPECT_EQ(saved, expected);
+    // The live master folder now carries the environment too.
+    EXPECT_EQ(ReadAll("MST/sp_jis.dat"), ReadAll("sp_jis.dat"));
+    EXPECT_EQ(run.copied, 9);  // the environment twice: into the masters, then with them
+    EXPECT_EQ(lines.front(),
+              QDir::toNativeSeparators(folder.Path() + "/ ≫ " + backup.path() + "/"));
+    before = Snapshot(folder.Path());
+
+    // Damage the live data: changed, shortened and lost files, an environment of another
+    // firm. Files the backup does not hold stay.
+    WriteAll("DAT/m_000001.dat", "broken");
+    QFile::remove("DAT/m_000002.dat");
+    WriteAll("MST/sp_syo.dat", "");
+    QFile::remove("XlsBase/XKP00.Dat");
+    WriteAll("sp_jis.dat", std::string(6088, '\0'));
+    WriteAll("DAT/m_000003.dat", "made after the backup");
+
+    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    run = Restore(backup.path());
+    questions.Done();
+    EXPECT_EQ(run.result, CopyRunResult::kDone);
+    std::map<QString, std::string> after = Snapshot(folder.Path());
+    EXPECT_EQ(after["DAT/m_000003.dat"], "made after the backup");
+    after.erase("DAT/m_000003.dat");
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(Backup, AnOlderBackupKeepsItsOtherFilesAndGetsTheNewOnesOfTheSameName) {
+    QDir(backup.path()).mkpath("DAT");
+    WriteAll(backup.filePath("DAT/m_000001.dat"), "older");
+    WriteAll(backup.filePath("DAT/m_000099.dat"), "only in the older backup");
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    BackUp(backup.path());
+    EXPECT_EQ(ReadAll(backup.filePath("DAT/m_000001.dat")), ReadAll("DAT/m_000001.dat"));
+    EXPECT_EQ(ReadAll(backup.filePath("DAT/m_000099.dat")), "only in the older backup");
+}
+
+TEST_F(Backup, ADataFolderElsewhereIsBackedUpFromAndRestoredToThere) {
+    QTemporaryDir elsewhere;
+    const QString data = elsewhere.filePath("見積");
+    QDir().mkpath(data);
+    WriteAll(data + "/m_000007.dat", "estimate elsewhere");
+    environment.SetDataFolderSetting(*Utf8ToCp932(data.toStdString()));
+    ASSERT_EQ(WriteEnvironment(environment), 0);
+
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    BackUp(backup.path());
+    EXPECT_EQ(ReadAll(backup.filePath("DAT/m_000007.dat")), "estimate elsewhere");
+    EXPECT_FALSE(QFileInfo::exists(backup.filePath("DAT/m_000001.dat")));
+
+    WriteAll(data + "/m_000007.dat", "changed");
+    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    Restore(backup.path());
+    EXPECT_EQ(ReadAll(data + "/m_000007.dat"), "estimate elsewhere");
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), std::string(1392, '\x01'));
+}
+
+TEST_F(Backup, TheSameFolderIsRefusedBeforeAnythingIsAsked) {
+    QTemporaryDir elsewhere;
+    const QString data = elsewhere.filePath("DAT");
+    QDir().mkpath(data);
+    // The working folder itself, and a folder whose DAT is the live data folder.
+    for (const bool dataElsewhere : {false, true}) {
+        if (dataElsewhere) environment.SetDataFolderSetting(data.toStdString());
+        const QString chosen = dataElsewhere ? elsewhere.path() : folder.Path() + "/./";
+        questions.ExpectInform(kSameFolderMessage).ExpectInform(kSameFolderMessage);
+        EXPECT_EQ(BackUp(chosen).result, CopyRunResult::kRefused);
+        EXPECT_EQ(Restore(chosen).result, CopyRunResult::kRefused);
+        questions.Done();
+    }
+    EXPECT_EQ(Snapshot(elsewhere.path()).size(), 0U);
+}
+
+TEST_F(Backup, CancellingCopiesNothing) {
+    questions.ExpectButtons(kBackupQuestion, 2);
+    EXPECT_EQ(BackUp(backup.path()).result, CopyRunResult::kCancelled);
+    EXPECT_TRUE(Snapshot(backup.path()).empty());
+    EXPECT_EQ(questions.History().at(0).buttons[0], kRunButton);
+    EXPECT_EQ(questions.History().at(0).buttons[1], kCancelButton);
+}
+
+TEST_F(Backup, AFileThatCannotBeCopiedIsNamedAtTheEndAndTheOthersStillGo) {
+    // The older backup holds a folder where the new estimate file would go.
+    QDir(backup.path()).mkpath("DAT/m_000002.dat");
+    const QString source = QDir::current().absoluteFilePath("DAT/m_000002.dat");
+    const QString target = backup.filePath("DAT/m_000002.dat");
+    questions.ExpectButtons(kBackupQuestion, 1)
+        .ExpectInform(std::string(kBackupFailedMessage) + "\n\nコピーできなかったもの:\n" +
+                      source.toStdString() + " ≫ " + target.toStdString() +
+                      " (同じ名前のフォルダーがあります)");
+    const CopyRun run = BackUp(backup.path());
+    questions.Done();
+    EXPECT_EQ(run.result, CopyRunResult::kFailed);
+    EXPECT_EQ(run.failures.size(), 1U);
+    EXPECT_EQ(ReadAll(backup.filePath("DAT/m_000001.dat")), ReadAll("DAT/m_000001.dat"));
+    EXPECT_EQ(ReadAll(backup.filePath("XlsBase/XKP00.Dat")), ReadAll("XlsBase/XKP00.Dat"));
+}
+
+TEST_F(Backup, AMissingLiveFolderIsReportedInsteadOfBackingUpNothing) {
+    environment.SetDataFolderSetting("/nonexistent/share/DAT");
+    questions.ExpectButtons(kBackupQuestion, 1)
+        .ExpectInform(
+            std::string(kBackupFailedMessage) +
+            "\n\nコピーできなかったもの:\n/nonexistent/share/DAT (フォルダーがありません)");
+    EXPECT_EQ(BackUp(backup.path()).result, CopyRunResult::kFailed);
+    EXPECT_EQ(ReadAll(backup.filePath("MST/sp_syo.dat")), ReadAll("MST/sp_syo.dat"));
+}
+
+TEST_F(Backup, RestoreIsRefusedWhileAnotherCopyHoldsAnEstimateOrTheMasters) {
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    BackUp(backup.path());
+    questions.Done();
+    WriteAll("DAT/m_000001.dat", "being edited elsewhere");
+
+    // A leftover marker (nobody holds it) does not stand in the way ...
+    EXPECT_TRUE(HeldMarkers(Live()).empty());
+    for (const char* marker : {"DAT/m_000001.tmp", "MST/Master.tmp"}) {
+        test::MarkerHolder other(marker);
+        ASSERT_TRUE(other.Held());
+        // ... one that a running copy holds does.
+        questions.ExpectInform(std::string(kRestoreInUseMessage) + "\n\n" +
+                               QDir::current().absoluteFilePath(marker).toStdString());
+        EXPECT_EQ(Restore(backup.path()).result, CopyRunResult::kRefused);
+        questions.Done();
+        EXPECT_EQ(ReadAll("DAT/m_000001.dat"), "being edited elsewhere");
+    }
+}
+
+TEST_F(Backup, RestoreFromAFolderWithoutABackupIsRefused) {
+    questions.ExpectInform(kNoBackupMessage);
+    EXPECT_EQ(Restore(backup.path()).result, CopyRunResult::kRefused);
+}
+
+}  // namespace
+}  // namespace quilto
