@@ -119,6 +119,8 @@ bool EstimateSession::FormShow() {
         if (c_.hooks.outputDialog) {
             c_.timer1->start(kOutputDelayMs);
         } else {
+            // Until there is an output dialog the estimate is simply open for change.
+            c_.document.BeginSession(kEntryCallUp);
             c_.program.questions.Inform(kOutputMissingMessage);
         }
     }

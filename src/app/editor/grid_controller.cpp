@@ -225,6 +225,12 @@ void GridController::TabEntered(int tab) {
             break;
         }
         case kDetailTab: {
+            // The focus may already have moved into the detail grid when the page changed.
+            const int line = c_.View(SheetKind::Breakdown)->CurrentGridRow();
+            if (IsSpecialKind(c_.document.Grid(SheetKind::Breakdown), line)) {
+                LoadDetail(line);
+                break;
+            }
             SheetGridView* detail = c_.View(SheetKind::Detail);
             detail->SetGreyed(false);
             detail->setFocus();
@@ -626,7 +632,8 @@ void GridController::OpenUnitList(SheetKind sheet) {
 }
 
 void GridController::ChooseUnit() {
-    QListWidgetItem* item = c_.lbUnit->currentItem();
+    const QList<QListWidgetItem*> chosen = c_.lbUnit->selectedItems();
+    QListWidgetItem* item = chosen.isEmpty() ? nullptr : chosen.first();
     const SheetKind sheet = VisibleSheet();
     if (item && c_.lbUnit->isVisible() && c_.VisibleTab() != kCoverTab) {
         const std::string unit = QStringToCp932(item->text()).value_or(std::string());
