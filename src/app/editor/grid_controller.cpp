@@ -58,25 +58,28 @@ GridController::GridController(EditorContext& context, QObject* parent)
 
 // --- Calculations ------------------------------------------------------------------------
 
-void GridController::CalculateBreakdown() {
-    c_.calculator.CalculateBreakdown(c_.document);
+SheetTotals GridController::CalculateBreakdown() {
+    const SheetTotals totals = c_.calculator.CalculateBreakdown(c_.document);
     c_.Model(SheetKind::Breakdown)->Refresh();
     RefreshStatus(SheetKind::Breakdown);
     ShowFigures();
+    return totals;
 }
 
-void GridController::CalculateSummary() {
-    c_.calculator.CalculateSummary(c_.document);
+SheetTotals GridController::CalculateSummary() {
+    const SheetTotals totals = c_.calculator.CalculateSummary(c_.document);
     c_.Model(SheetKind::Summary)->Refresh();
     RefreshStatus(SheetKind::Summary);
     ShowFigures();
+    return totals;
 }
 
-void GridController::CalculateDetail() {
-    c_.calculator.CalculateDetail(c_.document);
+SheetTotals GridController::CalculateDetail() {
+    const SheetTotals totals = c_.calculator.CalculateDetail(c_.document);
     c_.Model(SheetKind::Detail)->Refresh();
     RefreshStatus(SheetKind::Detail);
     ShowFigures();
+    return totals;
 }
 
 void GridController::CalculateSelected() {

@@ -70,6 +70,23 @@ TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
     EXPECT_FALSE(Editor().isVisible());
 }
 
+TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
+    Open(kEntryNew);
+    Type(QStringLiteral("お客様"));
+    Key(Qt::Key_Return);
+    Type(QStringLiteral("工事"));
+    TextGrid& summary = Document().Grid(SheetKind::Summary);
+    summary.SetCell(1, 3, "huge");
+    summary.SetCell(1, 5, "9999999");
+    summary.SetCell(1, 6, "999999999999");
+    questions.ExpectInform(CalculationOverflowMessage({SheetKind::Summary, 0, 1}));
+    Trigger("Save1");
+    questions.Done();
+    EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_FALSE(QFile::exists("m_BackUp.dat"));
+    EXPECT_TRUE(Editor().isVisible());
+}
+
 TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
     SaveEstimate("元のお客様", "元の工事");
     const std::string source = ReadAll("DAT/m_000001.dat");
