@@ -65,7 +65,7 @@ std::string PaintedCellText(const TextGrid& grid, SheetKind sheet, int row, int 
     std::string text = Formatted(cell, value, MoneyWidth(sheet, col), 0, true);
     if (settings.discountSign && kind == LineKind::Nebiki && sheet != SheetKind::Detail && !zero &&
         (col == ColumnsOf(sheet).amount || col == ColumnsOf(sheet).cost)) {
-        text.insert(0, "-");
+        text = std::string("-") + text;
     }
     return text;
 }
