@@ -26,8 +26,10 @@
 #include <vector>
 
 #include "app_setup.h"
+#include "editor/cover_panel.h"
 #include "editor/editor_context.h"
 #include "editor/form_mvell1.h"
+#include "editor/grid_controller.h"
 #include "foundation/cp932.h"
 #include "foundation/qt_questions.h"
 #include "foundation/text_bytes.h"
@@ -279,21 +281,20 @@ int Screens(const QString& out) {
     program.State().shell.entryMode = kEntryNew;
     editor.Begin();
     editor.move(0, 0);
+    editor.activateWindow();
     EstimateDocument& d = program.State().document;
     RealisticEstimate(d);
-    editor.Context().document.SetTaxRateText("10");
-    c.pageControl1->setCurrentIndex(kSummaryTab);
+    d.SetTaxRateText("10");
+    c.cover->ShowDocument();
     c.pageControl1->setCurrentIndex(kBreakdownTab);
     c.View(SheetKind::Breakdown)->SetCurrentCell(2, 3);
     c.pageControl1->setCurrentIndex(kDetailTab);
     RealisticDetail(d);
+    editor.Grids().StoreDetail();
+    editor.Grids().LoadDetail(2);
     c.View(SheetKind::Detail)->SetCurrentCell(3, 3);
-    c.pageControl1->setCurrentIndex(kBreakdownTab);
-    c.View(SheetKind::Breakdown)->SetCurrentCell(3, 6);
     c.pageControl1->setCurrentIndex(kCoverTab);
-    c.pageControl1->setCurrentIndex(kSummaryTab);
     c.View(SheetKind::Summary)->SetCurrentCell(2, 6);
-    c.pageControl1->setCurrentIndex(kCoverTab);
     Settle();
     struct Shot {
         int tab;
@@ -302,7 +303,6 @@ int Screens(const QString& out) {
     for (const Shot& shot :
          {Shot{kCoverTab, "editor_cover.png"}, Shot{kSummaryTab, "editor_summary.png"},
           Shot{kBreakdownTab, "editor_breakdown.png"}, Shot{kDetailTab, "editor_detail.png"}}) {
-        if (shot.tab == kBreakdownTab) c.View(SheetKind::Breakdown)->SetCurrentCell(2, 3);
         c.pageControl1->setCurrentIndex(shot.tab);
         QElapsedTimer t;
         t.start();

@@ -236,6 +236,8 @@ void GridController::TabEntered(int tab) {
             }
             SheetGridView* detail = c_.View(SheetKind::Detail);
             detail->SetGreyed(false);
+            // The tab shows the line's sheet even before the grid has the focus.
+            if (c_.document.DetailSheetRow() != line) LoadDetail(line);
             detail->setFocus();
             break;
         }
