@@ -91,14 +91,14 @@ void SheetGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 QWidget* SheetGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const {
-    const CellInputRule rule = CellInputOf(sheet_, index.column());
-    const bool numeric = rule.input != CellInput::Text;
+    const CellTyping rule = CellTypingOf(sheet_, index.column());
+    const bool numeric = rule.kind != CellTypingKind::Text;
     auto* editor = new TypedLineEdit(parent);
     editor->setObjectName(QStringLiteral("InplaceEdit"));
     editor->setFrame(false);
     editor->SetMaxBytes(rule.maxBytes);
-    editor->SetNumeric(numeric, rule.input == CellInput::DecimalNumber ? QStringLiteral("-.")
-                                                                       : QStringLiteral("-"));
+    editor->SetNumeric(numeric, rule.kind == CellTypingKind::DecimalNumber ? QStringLiteral("-.")
+                                                                           : QStringLiteral("-"));
     if (!numeric && !IsTextColumn(sheet_, index.column())) {
         editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     }

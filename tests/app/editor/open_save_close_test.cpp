@@ -138,6 +138,7 @@ TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
 
 TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     SaveEstimate("お客様", "工事");
+    Editor().SetOutputDialog({});
     questions.ExpectInform(kOutputMissingMessage);
     Open(kEntryOutput, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "お客様");
