@@ -119,6 +119,8 @@ bool EstimateSession::FormShow() {
         if (c_.hooks.outputDialog) {
             c_.timer1->start(kOutputDelayMs);
         } else {
+            // Until there is an output dialog the estimate is simply open for change.
+            c_.document.BeginSession(kEntryCallUp);
             c_.program.questions.Inform(kOutputMissingMessage);
         }
     }
@@ -223,13 +225,14 @@ bool EstimateSession::RequiredFields() {
 bool EstimateSession::Save() {
     const bool onDetail = c_.VisibleTab() == kDetailTab;
     const int detailRow = c_.document.DetailSheetRow();
+    int detailOverflow = 0;
     if (onDetail) {
         grids_.StoreDetail();
-        grids_.CalculateDetail();
+        detailOverflow = grids_.CalculateDetail().overflowRow;
     }
     c_.document.PrepareForSave();
-    grids_.CalculateBreakdown();
-    grids_.CalculateSummary();
+    const int breakdownOverflow = grids_.CalculateBreakdown().overflowRow;
+    const int summaryOverflow = grids_.CalculateSummary().overflowRow;
     c_.saveFailed = false;
     if (!HasText(c_.document.Text(HeaderText::MNo))) {
         c_.program.questions.Inform(kNoNumberMessage);
@@ -239,6 +242,18 @@ bool EstimateSession::Save() {
     if (!c_.document.HasRequiredFields()) {
         c_.program.questions.Inform(kNoDataMessage);
         ShowCover();
+        return false;
+    }
+    // A figure past the fixed-point range would be saved capped: the user is told where.
+    std::optional<CalculationOverflow> overflow;
+    if (detailOverflow > 0) overflow = {SheetKind::Detail, detailRow, detailOverflow};
+    if (!overflow && breakdownOverflow > 0) overflow = {SheetKind::Breakdown, 0, breakdownOverflow};
+    if (!overflow && summaryOverflow > 0) overflow = {SheetKind::Summary, 0, summaryOverflow};
+    if (overflow && !c_.ReadOnly()) {
+        c_.program.questions.Inform(CalculationOverflowMessage(*overflow));
+        c_.saveFailed = true;
+        if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);
+        FocusVisibleTab();
         return false;
     }
     bool written = false;

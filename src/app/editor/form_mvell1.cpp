@@ -267,16 +267,23 @@ void TFormMVell1::SConf1Click() {
 }
 
 void TFormMVell1::Open() {
-    if (Begin()) exec();
+    if (!Prepare()) return;
+    QTimer::singleShot(0, this, [this] { context_->cover->MName1()->setFocus(); });
+    exec();
 }
 
 bool TFormMVell1::Begin() {
-    closing_ = false;
-    if (!session_->FormShow()) return false;
-    qApp->installEventFilter(this);
+    if (!Prepare()) return false;
     show();
     activateWindow();
     context_->cover->MName1()->setFocus();
+    return true;
+}
+
+bool TFormMVell1::Prepare() {
+    closing_ = false;
+    if (!session_->FormShow()) return false;
+    qApp->installEventFilter(this);
     return true;
 }
 

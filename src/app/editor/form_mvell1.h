@@ -64,6 +64,8 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The entry mode run and the keys watched; false in entry mode 5.
+    bool Prepare();
     QWidget* BuildTabs();
     void Connect();
     // FormKeyDown: true when the key went no further.

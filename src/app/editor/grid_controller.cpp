@@ -58,25 +58,28 @@ GridController::GridController(EditorContext& context, QObject* parent)
 
 // --- Calculations ------------------------------------------------------------------------
 
-void GridController::CalculateBreakdown() {
-    c_.calculator.CalculateBreakdown(c_.document);
+SheetTotals GridController::CalculateBreakdown() {
+    const SheetTotals totals = c_.calculator.CalculateBreakdown(c_.document);
     c_.Model(SheetKind::Breakdown)->Refresh();
     RefreshStatus(SheetKind::Breakdown);
     ShowFigures();
+    return totals;
 }
 
-void GridController::CalculateSummary() {
-    c_.calculator.CalculateSummary(c_.document);
+SheetTotals GridController::CalculateSummary() {
+    const SheetTotals totals = c_.calculator.CalculateSummary(c_.document);
     c_.Model(SheetKind::Summary)->Refresh();
     RefreshStatus(SheetKind::Summary);
     ShowFigures();
+    return totals;
 }
 
-void GridController::CalculateDetail() {
-    c_.calculator.CalculateDetail(c_.document);
+SheetTotals GridController::CalculateDetail() {
+    const SheetTotals totals = c_.calculator.CalculateDetail(c_.document);
     c_.Model(SheetKind::Detail)->Refresh();
     RefreshStatus(SheetKind::Detail);
     ShowFigures();
+    return totals;
 }
 
 void GridController::CalculateSelected() {
@@ -225,8 +228,16 @@ void GridController::TabEntered(int tab) {
             break;
         }
         case kDetailTab: {
+            // The focus may already have moved into the detail grid when the page changed.
+            const int line = c_.View(SheetKind::Breakdown)->CurrentGridRow();
+            if (IsSpecialKind(c_.document.Grid(SheetKind::Breakdown), line)) {
+                LoadDetail(line);
+                break;
+            }
             SheetGridView* detail = c_.View(SheetKind::Detail);
             detail->SetGreyed(false);
+            // The tab shows the line's sheet even before the grid has the focus.
+            if (c_.document.DetailSheetRow() != line) LoadDetail(line);
             detail->setFocus();
             break;
         }
@@ -626,7 +637,8 @@ void GridController::OpenUnitList(SheetKind sheet) {
 }
 
 void GridController::ChooseUnit() {
-    QListWidgetItem* item = c_.lbUnit->currentItem();
+    const QList<QListWidgetItem*> chosen = c_.lbUnit->selectedItems();
+    QListWidgetItem* item = chosen.isEmpty() ? nullptr : chosen.first();
     const SheetKind sheet = VisibleSheet();
     if (item && c_.lbUnit->isVisible() && c_.VisibleTab() != kCoverTab) {
         const std::string unit = QStringToCp932(item->text()).value_or(std::string());

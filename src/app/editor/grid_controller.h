@@ -21,9 +21,9 @@ class GridController : public QObject {
     explicit GridController(EditorContext& context, QObject* parent = nullptr);
 
     // --- Calculations and what shows them ---
-    void CalculateBreakdown();
-    void CalculateSummary();
-    void CalculateDetail();
+    SheetTotals CalculateBreakdown();
+    SheetTotals CalculateSummary();
+    SheetTotals CalculateDetail();
     void CalculateSelected();  // the sheet CheckBox1 selects
     void ShowFigures();
     void RefreshStatus(SheetKind sheet);

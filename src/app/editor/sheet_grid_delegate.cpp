@@ -12,8 +12,6 @@ namespace quilto {
 namespace {
 
 constexpr int kTextInset = 2;
-// The detail sheet's hidden labour rate: ten places in the file, six typed.
-constexpr int kLabourRateTyped = 6;
 
 std::string CellBytes(const QModelIndex& index) {
     const QByteArray bytes = index.data(SheetGridModel::kCp932Role).toByteArray();
@@ -21,28 +19,6 @@ std::string CellBytes(const QModelIndex& index) {
 }
 
 }  // namespace
-
-ColumnTypingRule InputRuleOf(SheetKind sheet, int col) {
-    const auto& specs = ColumnSpecsOf(sheet);
-    if (col < 2 || col >= static_cast<int>(specs.size())) return {};
-    ColumnTypingRule rule;
-    rule.maxBytes = specs[static_cast<std::size_t>(col)].maxBytes;
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            if (col >= 5 && col <= 7) rule = {rule.maxBytes, true, QStringLiteral("-")};
-            break;
-        case SheetKind::Summary:
-            if (col == 5) rule = {rule.maxBytes, true, QStringLiteral("-.")};
-            if (col >= 6 && col <= 9) rule = {rule.maxBytes, true, QStringLiteral("-")};
-            break;
-        case SheetKind::Detail:
-            if (col >= 6 && col <= 10) rule = {rule.maxBytes, true, QStringLiteral("-.")};
-            if (col == 12) rule.maxBytes = kLabourRateTyped;
-            if (col == 13) rule.maxBytes = 0;
-            break;
-    }
-    return rule;
-}
 
 bool IsTextColumn(SheetKind sheet, int col) {
     switch (sheet) {
@@ -115,19 +91,21 @@ void SheetGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 QWidget* SheetGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const {
-    const ColumnTypingRule rule = InputRuleOf(sheet_, index.column());
+    const CellTyping rule = CellTypingOf(sheet_, index.column());
+    const bool numeric = rule.kind != CellTypingKind::Text;
     auto* editor = new TypedLineEdit(parent);
     editor->setObjectName(QStringLiteral("InplaceEdit"));
     editor->setFrame(false);
     editor->SetMaxBytes(rule.maxBytes);
-    editor->SetNumeric(rule.numeric, rule.extra);
-    if (!rule.numeric && !IsTextColumn(sheet_, index.column())) {
+    editor->SetNumeric(numeric, rule.kind == CellTypingKind::DecimalNumber ? QStringLiteral("-.")
+                                                                           : QStringLiteral("-"));
+    if (!numeric && !IsTextColumn(sheet_, index.column())) {
         editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
     editor->SetFieldName(
         index.model()->headerData(index.column(), Qt::Horizontal).toString().simplified());
     editor->SetRefusalHandler(refuse_);
-    if (rule.numeric) editor->setAlignment(Qt::AlignRight);
+    if (numeric) editor->setAlignment(Qt::AlignRight);
     editor_ = editor;
     return editor;
 }

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethod>
-#include <QInputMethodEvent>
 #include <QMouseEvent>
 
 #include "editor/sheet_grid_delegate.h"
@@ -124,11 +123,6 @@ void SheetGridView::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
     if (index.isValid())
         emit MouseDown(SheetGridModel::GridRow(index), index.column(), event->button());
-}
-
-void SheetGridView::inputMethodEvent(QInputMethodEvent* event) {
-    // Composition starts the in-place editor, which receives the whole composition.
-    QTableView::inputMethodEvent(event);
 }
 
 }  // namespace quilto

@@ -50,7 +50,6 @@ class SheetGridView : public QTableView {
   protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
 
   private:
     SheetKind sheet_;

@@ -8,8 +8,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 #include <string>
 

@@ -1,0 +1,356 @@
+// The estimate editor timed on the real form with the largest estimate it can hold (1000
+// summary lines, 300 breakdown lines each with 300 detail lines): opening it, a keystroke in
+// a summary cell until the grid has repainted, Enter (the cell taken, the summary sheet
+// calculated, the next cell painted), switching to the detail tab on a full sheet, and the
+// resident memory with the estimate open. Runs offscreen unless a display is given.
+//
+//   editor_bench [--runs R]
+//   editor_bench --screens DIR   (a realistic estimate: the four tabs, the close question
+//                                 and read-only mode as PNG)
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app_setup.h"
+#include "editor/cover_panel.h"
+#include "editor/editor_context.h"
+#include "editor/form_mvell1.h"
+#include "editor/grid_controller.h"
+#include "foundation/cp932.h"
+#include "foundation/qt_questions.h"
+#include "foundation/text_bytes.h"
+#include "shell/form_menu1.h"
+#include "shell/quilto_program.h"
+#include "store/estimate_file.h"
+#include "store/markers.h"
+
+namespace {
+
+using namespace quilto;
+
+std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8).value_or("?"); }
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size())) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+void MakeInstallation(const QString& root) {
+    QDir dir(root);
+    for (const char* folder : {"DAT", "MST", "XlsBase", "Xls"}) dir.mkdir(folder);
+    QDir::setCurrent(root);
+}
+
+void Line(LineRecord& r, const std::string& code, const std::string& name, const std::string& spec,
+          const std::string& unit, std::int64_t quantity, std::int64_t price, std::int64_t cost) {
+    r.SetCode(code);
+    r.SetName(name);
+    r.SetSpec(spec);
+    r.SetUnit(unit);
+    r.SetQuantity(Fixed4::FromInt(quantity));
+    r.SetUnitPrice(Fixed4::FromInt(price));
+    r.SetAmount(Fixed4::FromInt(quantity * price));
+    r.SetCostUnitPrice(Fixed4::FromInt(cost));
+    r.SetCost(Fixed4::FromInt(quantity * cost));
+}
+
+// The largest estimate: every summary line, every breakdown line, every detail line used.
+void WriteMaximalEstimate() {
+    EstimateHeader header;
+    EstimateStores stores;
+    header.SetText(HeaderText::MName1, Cp932("株式会社 山田建設"));
+    header.SetText(HeaderText::MTitle1, Cp932("大規模改修工事"));
+    header.SetTaxRate(10);
+    const std::string name = Cp932("外壁塗装 シリコン系");
+    const std::string spec = Cp932("3回塗り");
+    const std::string unit = Cp932("㎡");
+    for (int i = 1; i <= kSummaryLines; ++i)
+        Line(stores.summary[static_cast<std::size_t>(i)], "", name, "", unit, 12, 3500, 2100);
+    for (int i = 1; i <= kBreakdownLines; ++i) {
+        Line(stores.breakdown[static_cast<std::size_t>(i)], "001", name, "", unit, 1, 0, 0);
+        for (int j = 1; j <= kDetailLines; ++j)
+            Line(stores.details.MutableLine(i, j), "000001", name, spec, unit, 3, 1200, 800);
+    }
+    WriteFile("DAT/m_000001.dat", SerializeEstimate(header, stores));
+}
+
+void Settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+double Ms(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
+
+struct Stats {
+    double median, best, worst;
+};
+Stats StatsOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.front(), v.back()};
+}
+
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+void SendKey(int key, const QString& text) {
+    QWidget* target = QApplication::focusWidget();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(QApplication::focusWidget(), &release);
+}
+
+bool WaitForStart(TFormMenu1& menu) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!menu.StartedUp() && waited.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return menu.StartedUp() && menu.StartUpResult() == 0;
+}
+
+int Bench(int runs) {
+    QTemporaryDir root;
+    MakeInstallation(root.path());
+    WriteMaximalEstimate();
+    QtQuestions questions;
+    QuiltoProgram program(questions);
+    program.FormMenu1().show();
+    if (!WaitForStart(program.FormMenu1())) return 1;
+    TFormMVell1& editor = program.FormMVell1();
+    EditorContext& c = editor.Context();
+    const long before = ResidentKiB();
+
+    std::vector<double> open, key, enter, detail;
+    for (int run = 0; run < runs; ++run) {
+        program.State().shell.entryMode = kEntryCallUp;
+        program.State().shell.selectedNumber = "000001";
+        QElapsedTimer clock;
+        clock.start();
+        editor.Begin();
+        Settle();
+        open.push_back(Ms(clock));
+
+        c.pageControl1->setCurrentIndex(kSummaryTab);
+        Settle();
+        SheetGridView* summary = c.View(SheetKind::Summary);
+        for (int k = 0; k < 20; ++k) {
+            summary->setFocus();
+            summary->SetCurrentCell(500 + k, 5);
+            Settle();
+            clock.restart();
+            SendKey(Qt::Key_7, QStringLiteral("7"));  // opens the cell and types
+            summary->viewport()->repaint();
+            key.push_back(Ms(clock));
+            clock.restart();
+            SendKey(Qt::Key_Return, QStringLiteral("\r"));
+            summary->viewport()->repaint();
+            enter.push_back(Ms(clock));
+        }
+        c.pageControl1->setCurrentIndex(kBreakdownTab);
+        c.View(SheetKind::Breakdown)->SetCurrentCell(150, 3);
+        Settle();
+        clock.restart();
+        c.pageControl1->setCurrentIndex(kDetailTab);
+        c.View(SheetKind::Detail)->viewport()->repaint();
+        detail.push_back(Ms(clock));
+        Settle();
+        c.pageControl1->setCurrentIndex(kCoverTab);
+        Settle();
+        if (run == 0) {
+            std::printf("resident memory: %.1f MB before opening, %.1f MB with the estimate open\n",
+                        before / 1024.0, ResidentKiB() / 1024.0);
+        }
+        editor.done(0);
+        program.State().markers.ReleaseEstimateMarker("000001");
+        Settle();
+    }
+    auto print = [](const char* what, const std::vector<double>& v) {
+        const Stats s = StatsOf(v);
+        std::printf("%-58s median %7.1f ms, best %7.1f ms, worst %7.1f ms (%zu)\n", what, s.median,
+                    s.best, s.worst, v.size());
+    };
+    std::printf("platform %s, runs %d\n", qPrintable(QGuiApplication::platformName()), runs);
+    print("open the maximal estimate (load, calculate, show)", open);
+    print("keystroke in a summary cell -> repainted (1000 lines)", key);
+    print("Enter: cell taken, summary calculated, repainted", enter);
+    print("switch to the detail tab, full 300-line sheet", detail);
+    return 0;
+}
+
+// --- Screenshots -------------------------------------------------------------------------
+
+void Save(const QPixmap& pixmap, const QString& path) {
+    if (!pixmap.save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+    std::printf("saved %s (%dx%d)\n", qPrintable(path), pixmap.width(), pixmap.height());
+}
+
+void Cell(TextGrid& grid, int row, const std::vector<const char*>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) grid.SetCell(row, int(i) + 1, Cp932(cells[i]));
+}
+
+void RealisticEstimate(EstimateDocument& d) {
+    d.SetText(HeaderText::MName1, Cp932("株式会社 ﾔﾏﾀﾞ建設 東日本支店 御中"));
+    d.SetText(HeaderText::MTitle1, Cp932("都立第三中学校 体育館 屋根・外壁改修工事（第Ⅱ期）"));
+    d.SetText(HeaderText::MBasyo1, Cp932("東京都八王子市南大沢四丁目１番地"));
+    d.SetText(HeaderText::MYMD1, Cp932("令和 6年11月20日"));
+    d.SetText(HeaderText::MYMD2, Cp932("令和 7年 1月 6日"));
+    d.SetText(HeaderText::MYMD3, Cp932("令和 7年 3月31日"));
+    d.SetText(HeaderText::MKigen1, Cp932("御見積後 ３ヶ月"));
+    d.SetText(HeaderText::MTanto1, Cp932("鈴木 一郎"));
+    d.SetText(HeaderText::MBango, Cp932("R6-1120-003"));
+    d.SetText(HeaderText::MBiko1, Cp932("※ 足場は枠組足場（W=900）を想定しています。"));
+    d.SetText(HeaderText::MBiko2, Cp932("※ 産業廃棄物処分費を含みます。"));
+    TextGrid& s = d.Grid(SheetKind::Summary);
+    Cell(s, 1, {"", "1", "仮設工事", "式", "1", "", "48,500,000", "", "39,200,000", "枠組足場"});
+    Cell(s, 2,
+         {"", "2", "屋根改修工事（ｶﾊﾞｰ工法）", "㎡", "2450.5", "38,000", "", "29,500", "", ""});
+    Cell(s, 3, {"", "3", "外壁改修工事", "㎡", "3820", "24,500", "", "25,800", "", "原価割れ"});
+    Cell(s, 4, {"", "4", "鉄部塗装工事", "式", "1", "", "12,800,000", "", "9,100,000", ""});
+    Cell(s, 5, {"="});
+    Cell(s, 6, {"-", "", "", "", "", "", "1,500,000"});
+    Cell(s, 7, {"/"});
+    Cell(s, 8, {"%"});
+    Cell(s, 9, {"\\"});
+    TextGrid& b = d.Grid(SheetKind::Breakdown);
+    Cell(b, 1, {"001", "1", "仮設工事", "式", "1", "48,500,000", "39,200,000", "枠組足場 W=900"});
+    Cell(b, 2, {"002", "2", "屋根改修工事（ｶﾊﾞｰ工法）", "式", "1", "93,119,000", "72,289,750", ""});
+    Cell(b, 3, {"003", "3", "外壁改修工事", "式", "1", "93,590,000", "98,556,000", ""});
+    Cell(b, 4, {"=", "", "", "", "", "", "", ""});
+    Cell(b, 5, {"-", "", "", "", "", "1,500,000"});
+    Cell(b, 6, {"/"});
+    Cell(b, 7, {"%"});
+    Cell(b, 8, {"\\"});
+}
+
+void RealisticDetail(EstimateDocument& d) {
+    TextGrid& g = d.Grid(SheetKind::Detail);
+    Cell(g, 1,
+         {"000101", "1", "既存屋根 高圧洗浄", "15MPa ｹﾚﾝ共", "㎡", "2450.5", "450", "", "320"});
+    Cell(g, 2,
+         {"000102", "2", "ガルバリウム鋼板 立平葺", "t=0.4 ｶﾗｰGL", "㎡", "2450.5", "28,500", "",
+          "22,000"});
+    Cell(g, 3,
+         {"000103", "3", "改質アスファルトルーフィング", "ｺﾞﾑｱｽ 22kg", "㎡", "2450.5", "1,850", "",
+          "1,400"});
+    Cell(g, 4,
+         {"000104", "4", "棟包み・ケラバ役物", "GL t=0.4", "ｍ", "612", "6,800", "", "7,200"});
+    Cell(g, 5, {"000105", "5", "雨樋交換（角型）", "PVC 105", "ｍ", "240", "5,600", "", "4,300"});
+    Cell(g, 6, {"=", "", "", "", "", "", "", "", "", "", ""});
+    Cell(g, 7, {"-", "", "", "", "", "", "", "1,200,000"});
+    Cell(g, 8, {"/"});
+}
+
+int Screens(const QString& out) {
+    QDir().mkpath(out);
+    const QString target = QDir(out).absolutePath();
+    QTemporaryDir root;
+    MakeInstallation(root.path());
+    QtQuestions questions;
+    QuiltoProgram program(questions);
+    TFormMenu1& menu = program.FormMenu1();
+    questions.SetMainWindow(&menu);
+    menu.show();
+    if (!WaitForStart(menu)) return 1;
+    TFormMVell1& editor = program.FormMVell1();
+    EditorContext& c = editor.Context();
+    program.State().shell.entryMode = kEntryNew;
+    editor.Begin();
+    editor.move(0, 0);
+    editor.activateWindow();
+    EstimateDocument& d = program.State().document;
+    RealisticEstimate(d);
+    d.SetTaxRateText("10");
+    c.cover->ShowDocument();
+    c.pageControl1->setCurrentIndex(kBreakdownTab);
+    c.View(SheetKind::Breakdown)->SetCurrentCell(2, 3);
+    c.pageControl1->setCurrentIndex(kDetailTab);
+    RealisticDetail(d);
+    editor.Grids().StoreDetail();
+    editor.Grids().LoadDetail(2);
+    c.View(SheetKind::Detail)->SetCurrentCell(3, 3);
+    c.pageControl1->setCurrentIndex(kCoverTab);
+    c.View(SheetKind::Summary)->SetCurrentCell(2, 6);
+    Settle();
+    struct Shot {
+        int tab;
+        const char* file;
+    };
+    for (const Shot& shot :
+         {Shot{kCoverTab, "editor_cover.png"}, Shot{kSummaryTab, "editor_summary.png"},
+          Shot{kBreakdownTab, "editor_breakdown.png"}, Shot{kDetailTab, "editor_detail.png"}}) {
+        c.pageControl1->setCurrentIndex(shot.tab);
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 300) QApplication::processEvents();
+        Save(editor.grab(), target + "/" + shot.file);
+    }
+    c.pageControl1->setCurrentIndex(kCoverTab);
+    // The close question over the editor.
+    QTimer::singleShot(600, &editor, [&] {
+        Save(QGuiApplication::primaryScreen()->grabWindow(0),
+             target + "/editor_close_question.png");
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            if (auto* third = question->findChild<QPushButton*>("BitBtn3")) third->click();
+        }
+    });
+    editor.findChild<QAction*>("Exit1")->trigger();
+    // Read-only: the estimate saved, then held by another copy.
+    d.SetText(HeaderText::MNo, "000001");
+    editor.findChild<QAction*>("Save1")->trigger();
+    editor.done(0);
+    const std::string number = Trimmed(d.Text(HeaderText::MNo));
+    program.State().markers.ReleaseEstimateMarker(number);
+    Markers other(questions, MarkerFoldersOf(program.State().environment));
+    other.HoldEstimateMarker(number);
+    program.State().markers.CheckEstimateMarker(number);
+    program.State().shell.entryMode = kEntryCallUp;
+    program.State().shell.selectedNumber = number;
+    editor.Begin();
+    editor.move(0, 0);
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300) QApplication::processEvents();
+    Save(editor.grab(), target + "/editor_read_only.png");
+    editor.done(0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    quilto::SetUpApplication(app);
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::atoi(argv[++i]);
+        if (std::strcmp(argv[i], "--screens") == 0 && i + 1 < argc)
+            return Screens(QString::fromLocal8Bit(argv[++i]));
+    }
+    return Bench(std::max(runs, 1));
+}

@@ -1,0 +1,194 @@
+// Opening an estimate in each entry mode, saving it and closing the editor.
+
+#include <QFile>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/editor/editor_fixture.h"
+#include "editor/estimate_session.h"
+#include "shell/shape_widget.h"
+#include "store/markers.h"
+
+namespace quilto {
+namespace {
+
+using test::Child;
+using test::EditorRun;
+using test::ModalDriver;
+using test::ReadAll;
+using test::Sjis;
+using test::Utf8;
+
+class OpenSaveClose : public EditorRun {
+  protected:
+    // An estimate saved through the editor itself.
+    void SaveEstimate(const char* customer, const char* title) {
+        Open(kEntryNew);
+        Type(QString::fromUtf8(customer));
+        Key(Qt::Key_Return);
+        Type(QString::fromUtf8(title));
+        Document().Grid(SheetKind::Summary).SetCell(1, 3, "line");
+        Document().Grid(SheetKind::Summary).SetCell(1, 7, "1000");
+        questions.ExpectButtons(kCloseQuestion, 1);
+        Trigger("Exit1");
+        ASSERT_FALSE(Editor().isVisible());
+    }
+};
+
+TEST_F(OpenSaveClose, ANewEstimateTakesTheNumberAfterTheHighest) {
+    for (const char* name : {"DAT/m_000001.dat", "DAT/m_000002.dat", "DAT/m_000010.dat"})
+        test::WriteAll(name, "x");
+    Open(kEntryNew);
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000011");
+    EXPECT_EQ(Editor().findChild<QLineEdit*>("MNo")->text(), "000011");
+    EXPECT_FALSE(Editor().findChild<QLineEdit*>("MNo")->isEnabled());
+    EXPECT_TRUE(
+        Editor().findChild<QComboBox*>("MName1")->hasFocus() ||
+        Editor().findChild<QComboBox*>("MName1")->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(Utf8(Document().TaxRateText()), "10");
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(Editor().isVisible()) << "Esc alone does not close";
+    Key(Qt::Key_Escape, Qt::ShiftModifier);
+    EXPECT_FALSE(Editor().isVisible());
+}
+
+TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
+    Open(kEntryNew);
+    Key(Qt::Key_Return);
+    Type(QStringLiteral("題名"));
+    questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);
+    Trigger("Exit1");
+    EXPECT_TRUE(Editor().isVisible());
+    EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_FALSE(QFile::exists("m_BackUp.dat"));
+    questions.ExpectButtons(kCloseQuestion, 3);
+    Trigger("Cancel");
+    EXPECT_TRUE(Editor().isVisible()) << "再入力";
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Trigger("Cancel");
+    EXPECT_FALSE(Editor().isVisible());
+}
+
+TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
+    Open(kEntryNew);
+    Type(QStringLiteral("お客様"));
+    Key(Qt::Key_Return);
+    Type(QStringLiteral("工事"));
+    TextGrid& summary = Document().Grid(SheetKind::Summary);
+    summary.SetCell(1, 3, "huge");
+    summary.SetCell(1, 5, "9999999");
+    summary.SetCell(1, 6, "999999999999");
+    questions.ExpectInform(CalculationOverflowMessage({SheetKind::Summary, 0, 1}));
+    Trigger("Save1");
+    questions.Done();
+    EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_FALSE(QFile::exists("m_BackUp.dat"));
+    EXPECT_TRUE(Editor().isVisible());
+}
+
+TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
+    SaveEstimate("元のお客様", "元の工事");
+    const std::string source = ReadAll("DAT/m_000001.dat");
+    Open(kEntryCopy, "000001");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000002");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元のお客様");
+    EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "1,000");
+    EXPECT_EQ(State().markers.EstimateState(), kMarkerNone) << "a copy claims no marker";
+    questions.ExpectButtons(kCloseQuestion, 1);
+    Click("CancelBTN");
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), source);
+    ASSERT_TRUE(QFile::exists("DAT/m_000002.dat"));
+}
+
+TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
+    SaveEstimate("お客様", "工事");
+    const std::string before = ReadAll("DAT/m_000001.dat");
+    const std::string backup = ReadAll("m_BackUp.dat");
+    Markers other(questions, MarkerFoldersOf(State().environment));
+    ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
+    ASSERT_EQ(State().markers.CheckEstimateMarker("000001"), 0);  // as the list does
+
+    Open(kEntryCallUp, "000001");
+    EXPECT_TRUE(Editor().windowTitle().endsWith(" < 書込み不可 >"));
+    EXPECT_FALSE(Editor().findChild<QToolButton*>("SaveBTN")->isEnabled());
+    Document().Grid(SheetKind::Summary).SetCell(1, 7, "2000");
+    Trigger("Save1");
+    Trigger("Exit1");  // no question in read-only mode
+    EXPECT_FALSE(Editor().isVisible());
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), before);
+    EXPECT_EQ(ReadAll("m_BackUp.dat"), backup);
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.tmp")) << "the other copy's marker stays";
+}
+
+TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
+    SaveEstimate("お客様", "工事");
+    Open(kEntryCallUp, "000001");
+    EXPECT_FALSE(Editor().windowTitle().contains("書込み不可"));
+    EXPECT_EQ(State().markers.EstimateState(), kMarkerHeld);
+    Document().SetText(HeaderText::MName1, "");
+    Editor().findChild<QComboBox*>("MName1")->setEditText("");
+    questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);
+    Trigger("Exit1");
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.tmp")) << "still held while it stays open";
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Trigger("Exit1");
+    EXPECT_FALSE(QFile::exists("DAT/m_000001.tmp"));
+}
+
+TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
+    SaveEstimate("お客様", "工事");
+    Editor().SetOutputDialog({});
+    questions.ExpectInform(kOutputMissingMessage);
+    Open(kEntryOutput, "000001");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "お客様");
+    EXPECT_FALSE(Editor().findChild<QAction*>("XlsPrint1")->isEnabled());
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Trigger("Exit1");
+
+    // With the dialog installed it shows half a second after opening, then the editor closes.
+    int shown = 0;
+    Editor().SetOutputDialog([&] { ++shown; });
+    Open(kEntryOutput, "000001");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Editor().isVisible(); }, 3000));
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(OpenSaveClose, TheMainMenuOpensTheEditorModallyAndTheListOpensTheChosenEstimate) {
+    SaveEstimate("お客様", "工事");
+    TFormMenu1& menu = program->FormMenu1();
+    QColor logo;
+    std::string number;
+    {
+        ModalDriver driver([&](QWidget* editor) {
+            logo = Child<ShapeWidget>(&menu, "Shape1")->BrushColor();
+            number = Utf8(Document().Text(HeaderText::MNo));
+            EXPECT_EQ(editor->objectName(), "FormMVell1");
+            questions.ExpectButtons(kCloseQuestion, 2);
+            Editor().findChild<QAction*>("Exit1")->trigger();
+        });
+        Child<QPushButton>(&menu, "NewBtn")->click();
+    }
+    EXPECT_EQ(number, "000002");
+    EXPECT_EQ(logo, QColor(0, 0, 0xE3)) << "the logo stays blue while the editor is up";
+    std::string customer;
+    std::unique_ptr<ModalDriver> editorDriver;
+    {
+        ModalDriver list([&](QWidget* form) {
+            Child<QListWidget>(form, "ListBox1")->setCurrentRow(0);
+            // The editor opens as the list closes.
+            editorDriver = std::make_unique<ModalDriver>([&](QWidget*) {
+                customer = Utf8(Document().Text(HeaderText::MName1));
+                questions.ExpectButtons(kCloseQuestion, 2);
+                Editor().findChild<QAction*>("Exit1")->trigger();
+            });
+            Child<QPushButton>(form, "MlistEnt")->click();
+        });
+        Child<QPushButton>(&menu, "ChgBtn")->click();
+    }
+    editorDriver.reset();
+    EXPECT_EQ(customer, "お客様");
+}
+
+}  // namespace
+}  // namespace quilto
