@@ -1,0 +1,70 @@
+#include "masters/product_guide.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+namespace {
+
+constexpr int kGuideItemNameBytes = 24;
+constexpr int kChoiceNameBytes = 40;
+
+}  // namespace
+
+std::string GuideCaption(std::string_view word) { return "検索 ( " + std::string(word) + "選択 )"; }
+
+std::string GuidePanelCaption(std::string_view word) { return std::string(word) + "選択"; }
+
+ListItems GuideConstructionItems(const MasterLists& lists) { return ConstructionListItems(lists); }
+
+ListItems GuideProductItems(const MasterLists& lists, std::string_view constructionCode,
+                            bool sorted) {
+    ListItems list;
+    const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
+    for (std::size_t i = 0; i < lists.products.size(); ++i) {
+        const std::string_view line = lists.products[i];
+        if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
+        std::string item =
+            PadRightBytes(ProductFieldOf(line, ProductField::Name), kGuideItemNameBytes);
+        item +=
+            PadRightBytes(ProductFieldOf(line, ProductField::Specification), kSpecificationWidth);
+        item += PadRightBytes(ProductFieldOf(line, ProductField::ProductCode), kProductCodeWidth);
+        list.items.push_back(std::move(item));
+        list.entries.push_back(static_cast<int>(i));
+    }
+    if (!sorted) return list;
+
+    std::vector<std::size_t> order(list.items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&list](std::size_t a, std::size_t b) {
+        return list.items[a] < list.items[b];
+    });
+    ListItems byName;
+    byName.items.reserve(order.size());
+    byName.entries.reserve(order.size());
+    for (const std::size_t i : order) {
+        byName.items.push_back(std::move(list.items[i]));
+        byName.entries.push_back(list.entries[i]);
+    }
+    return byName;
+}
+
+std::vector<std::string> GuideConstructionNames(const MasterLists& lists) {
+    std::vector<std::string> names;
+    names.reserve(lists.constructionNames.size());
+    for (const std::string& line : lists.constructionNames) {
+        names.push_back(TrimmedRight(ConstructionNameOf(line)));
+    }
+    return names;
+}
+
+ConstructionChoice ConstructionChoiceOf(std::string_view constructionLine) {
+    return {ConstructionCodeOf(constructionLine),
+            TrimmedRight(PadRightBytes(ConstructionNameOf(constructionLine), kChoiceNameBytes))};
+}
+
+int RowAfterChoice(int row, int rowCount) { return row < rowCount - 2 ? row + 1 : row; }
+
+}  // namespace quilto
