@@ -145,6 +145,9 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
             [this] { ShowEstimateList(delBtn_, kEntryDelete); });
     connect(exlBtn1_, &QPushButton::clicked, this,
             [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
+    connect(syoBtn1_, &QPushButton::clicked, this, [this] {
+        if (openRegistration_) openRegistration_();
+    });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
         program_.shell.entryMode = kEntryExit;
         close();
@@ -235,6 +238,11 @@ void TFormMenu1::SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2) {
 void TFormMenu1::SetEditorOpener(std::function<void()> openEditor) {
     openEditor_ = std::move(openEditor);
     newBtn_->setEnabled(static_cast<bool>(openEditor_));
+}
+
+void TFormMenu1::SetRegistrationOpener(std::function<void()> openRegistration) {
+    openRegistration_ = std::move(openRegistration);
+    syoBtn1_->setEnabled(static_cast<bool>(openRegistration_));
 }
 
 void TFormMenu1::SetUrlOpener(std::function<bool(const QUrl&)> openUrl) {

@@ -14,6 +14,8 @@ class Questions;
 class TFormAbout;
 class TFormMenu1;
 class TFormMenu2;
+class TFormMSyo;
+class TFormRef1;
 
 class QuiltoProgram {
   public:
@@ -27,6 +29,8 @@ class QuiltoProgram {
     TFormMenu1& FormMenu1() { return *formMenu1_; }
     TFormAbout& FormAbout() { return *formAbout_; }
     TFormMenu2& FormMenu2() { return *formMenu2_; }
+    TFormMSyo& FormMSyo() { return *formMSyo_; }
+    TFormRef1& FormRef1() { return *formRef1_; }
 
   private:
     ProgramState state_;
@@ -34,6 +38,8 @@ class QuiltoProgram {
     std::unique_ptr<TFormMenu1> formMenu1_;
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormMenu2> formMenu2_;
+    std::unique_ptr<TFormMSyo> formMSyo_;
+    std::unique_ptr<TFormRef1> formRef1_;
 };
 
 }  // namespace quilto

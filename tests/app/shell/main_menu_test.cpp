@@ -21,12 +21,14 @@
 #include "shell/main_menu_actions.h"
 #include "shell/shape_widget.h"
 #include "shell/startup.h"
+#include "support/marker_holder.h"
 #include "support/sjis.h"
 
 namespace quilto {
 namespace {
 
 using test::Child;
+using test::MarkerHolder;
 using test::ModalDriver;
 using test::ReadAll;
 using test::ShellRun;
@@ -78,7 +80,7 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
         {"ExlBtn1", "エクセル/印刷", "エクセルの表に出力します。", true},
         {"ExlBtn2", "エクセル表定義/編集", "表定義及びエクセル表の編集を行います。", false},
         {"SetBtn2", "環境設定", "会社情報・その他 を設定します。", false},
-        {"SyoBtn1", "名称登録", "工事・商品・単位名を登録します。", false},
+        {"SyoBtn1", "名称登録", "工事・商品・単位名を登録します。", true},
         {"BupBtn3", "バックアップ", "データの退避・復元をします。", false},
     };
     int previousTop = -1;
@@ -202,44 +204,6 @@ TEST_F(MainMenu, OnlyAPickInTheListOpensTheEditorAndDeletionNever) {
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(State().shell.entryMode, kEntryDelete);
 }
-
-// Another running copy of the program holding a marker: a forked child that takes the
-// marker's lock as the program does and keeps it until it is killed. Only plain system
-// calls run in the child.
-class MarkerHolder {
-  public:
-    explicit MarkerHolder(const char* path) {
-        int ready[2];
-        if (::pipe(ready) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            const int fd = ::open(path, O_RDWR | O_CREAT, 0666);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char held = (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) ? 1 : 0;
-            (void)::write(ready[1], &held, 1);
-            for (;;) ::pause();
-        }
-        ::close(ready[1]);
-        char held = 0;
-        held_ = ::read(ready[0], &held, 1) == 1 && held == 1;
-        ::close(ready[0]);
-    }
-    ~MarkerHolder() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    MarkerHolder(const MarkerHolder&) = delete;
-    MarkerHolder& operator=(const MarkerHolder&) = delete;
-    bool Held() const { return held_; }
-
-  private:
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
 
 TEST_F(MainMenu, LeftoverDeletionAsksAndKeepsMarkersARunningCopyHolds) {
     Start();
