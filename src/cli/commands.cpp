@@ -8,6 +8,7 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunMasters(const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
@@ -19,6 +20,9 @@ const std::vector<CliCommand>& Commands() {
         {"list", "list                 the estimate list of the data folder, one line each",
          &RunList},
         {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", &RunCalc},
+        {"masters",
+         "masters list [CODE] [--json] | import CODE FILE.csv | export CODE   the master lists",
+         &RunMasters},
     };
     return commands;
 }

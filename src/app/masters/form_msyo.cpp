@@ -109,11 +109,16 @@ TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
         statusPanels_[i] = MakePanel("", this);
         statusPanels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        statusPanels_[i]->setFixedWidth(kStatusWidths[i]);
         statusPanels_[i]->setAlignment(i == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        status->addWidget(statusPanels_[i]);
+        // The last panel takes the rest of the bar, as a status bar's last panel does.
+        const bool last = i + 1 == statusPanels_.size();
+        if (last) {
+            statusPanels_[i]->setMinimumWidth(kStatusWidths[i]);
+        } else {
+            statusPanels_[i]->setFixedWidth(kStatusWidths[i]);
+        }
+        status->addWidget(statusPanels_[i], last ? 1 : 0);
     }
-    status->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);

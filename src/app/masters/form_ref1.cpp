@@ -15,7 +15,7 @@
 
 #include "foundation/cp932.h"
 #include "foundation/text_bytes.h"
-#include "masters/guide_target.h"
+#include "masters/guide_editor.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
 #include "masters/product_guide.h"
@@ -166,8 +166,8 @@ void TFormRef1::SetUp() {
         kojiListBox_->addItem(Cp932ToQStringLossy(name));
     }
     constructionCode_ = PadRightBytes(constructionCode_, kConstructionCodeWidth);
-    const GuideTarget::Grid grid = target_ ? target_->ActiveGrid() : GuideTarget::Grid::kNone;
-    productMode_ = grid == GuideTarget::Grid::kDetail;
+    const GuideEditor::Grid grid = target_ ? target_->ActiveGrid() : GuideEditor::Grid::kNone;
+    productMode_ = grid == GuideEditor::Grid::kDetail;
     headerModel_->setColumnCount(0);
     if (productMode_) {
         headerModel_->setHorizontalHeaderLabels({QString::fromUtf8(kGuideProductNameHeader),

@@ -21,7 +21,7 @@ class QStandardItemModel;
 
 namespace quilto {
 
-class GuideTarget;
+class GuideEditor;
 class MasterListView;
 class ProgramState;
 
@@ -31,7 +31,7 @@ class TFormRef1 : public QWidget {
   public:
     explicit TFormRef1(ProgramState& program, QWidget* parent = nullptr);
 
-    void SetTarget(GuideTarget* target) { target_ = target; }
+    void SetTarget(GuideEditor* target) { target_ = target; }
     // Opens the name registration modally ("名称登録").
     void SetRegistrationOpener(std::function<void()> open) { openRegistration_ = std::move(open); }
 
@@ -62,7 +62,7 @@ class TFormRef1 : public QWidget {
     void OpenRegistration();
 
     ProgramState& program_;
-    GuideTarget* target_ = nullptr;
+    GuideEditor* target_ = nullptr;
     std::function<void()> openRegistration_;
     std::string constructionCode_;
     bool setUpDone_ = false;

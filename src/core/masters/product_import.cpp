@@ -203,6 +203,34 @@ std::string ImportClosingMessage(const ProductImportReport& report) {
     return message;
 }
 
+namespace {
+
+std::string CsvField(std::string_view cp932) {
+    std::string text = Cp932ToQStringLossy(TrimmedRight(cp932)).toStdString();
+    if (text.find_first_of(",\"") == std::string::npos) return text;
+    std::string field = "\"";
+    for (const char c : text) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + "\"";
+}
+
+}  // namespace
+
+std::string ExportProductCsv(const MasterLists& lists, std::string_view constructionCode) {
+    std::string csv(kUtf8Bom);
+    const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
+    for (const std::string& line : lists.products) {
+        if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
+        const ProductFields fields = ProductFieldsOf(line);
+        csv += CsvField(fields.name) + "," + CsvField(fields.specification) + "," +
+               CsvField(fields.unit) + "," + CsvField(fields.cost) + "," + CsvField(fields.price) +
+               "\r\n";
+    }
+    return csv;
+}
+
 ProductImportFileResult ImportProductFile(MasterLists& lists, Environment& environment,
                                           std::string_view constructionCode, const QString& path) {
     ProductImportFileResult result;

@@ -61,6 +61,11 @@ std::string ImportConfirmMessage(const QString& path);
 // The closing message: done, how many products came in and which lines were left out.
 std::string ImportClosingMessage(const ProductImportReport& report);
 
+// The products of one construction code as a CSV file the import reads back the same: the
+// import's five columns, UTF-8 with a byte-order mark, CR LF line ends, a field in double
+// quotes where it holds a comma or a quote.
+std::string ExportProductCsv(const MasterLists& lists, std::string_view constructionCode);
+
 struct ProductImportFileResult {
     int status = 0;       // 0, or -1 when the file could not be read (nothing imported)
     int writeResult = 0;  // result of writing the product file afterwards

@@ -327,6 +327,47 @@ TEST_F(Registration, ClosingWithTypedTextAsksFirst) {
     questions.Done();
 }
 
+TEST_F(Registration, KeysMoveThroughTheFieldsAsTheWindowSeesThemFirst) {
+    MasterLists lists;
+    PutConstructionName(lists, "001", Sjis("基礎工事"));
+    WriteMasters(lists);
+    Open();
+    ClickRow(W(), "K_LB1", 0);
+    const struct {
+        const char* from;
+        Qt::Key key;
+        const char* to;
+    } moves[] = {
+        {"K_LB1", Qt::Key_Return, "K_NM1"},       {"Edit2", Qt::Key_Return, "Edit3"},
+        {"Edit3", Qt::Key_Down, "CBUnit"},        {"CBUnit", Qt::Key_Return, "MaskEdit1"},
+        {"MaskEdit1", Qt::Key_Tab, "MaskEdit2"},  {"MaskEdit2", Qt::Key_Up, "MaskEdit1"},
+        {"Edit3", Qt::Key_Up, "Edit2"},           {"Edit2", Qt::Key_Up, "Edit2"},
+        {"EditBiko1", Qt::Key_Down, "EditBiko1"}, {"EditBiko1", Qt::Key_Tab, "EditBiko1"},
+        {"S_LB1", Qt::Key_Return, "Edit2"},
+    };
+    for (const auto& move : moves) {
+        auto* from = Child<QWidget>(W(), move.from);
+        from->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), move.key);
+        const QWidget* now = QApplication::focusWidget();
+        const QString name = now && now->parentWidget() && now->objectName().isEmpty()
+                                 ? now->parentWidget()->objectName()  // the drop-down's edit
+                                 : (now ? now->objectName() : QString());
+        EXPECT_EQ(name.toStdString(), move.to) << move.from << " key " << move.key;
+    }
+    // Entering a price field shows the bare number; leaving it shows it grouped again.
+    auto* price = Child<QLineEdit>(W(), "MaskEdit2");
+    price->setText("12,345");
+    price->setFocus();
+    EXPECT_EQ(price->text(), "12345");
+    Child<QWidget>(W(), "Edit2")->setFocus();
+    EXPECT_EQ(price->text(), "12,345");
+    questions.ExpectButtons("終了します。", 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+    questions.Done();
+}
+
 using MainMenuRegistration = test::ShellRun;
 
 TEST_F(MainMenuRegistration, TheNameRegistrationButtonOpensTheWindow) {

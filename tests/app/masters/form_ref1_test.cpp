@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "app/masters/masters_fixture.h"
-#include "masters/guide_target.h"
+#include "masters/guide_editor.h"
 
 namespace quilto {
 namespace {
@@ -19,7 +19,7 @@ using test::Sjis;
 using test::Utf8;
 
 // The editor as the guide sees it: one grid of rows × cells, and a record of the calls.
-class FakeEditor : public GuideTarget {
+class FakeEditor : public GuideEditor {
   public:
     Grid grid = Grid::kBreakdown;
     int row = 1;
@@ -110,7 +110,7 @@ TEST_F(Guide, ConstructionNamesGoIntoAnEmptyBreakdownLineAndTheCursorMovesDown) 
 }
 
 TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
-    editor.grid = GuideTarget::Grid::kDetail;
+    editor.grid = GuideEditor::Grid::kDetail;
     guide->ShowProductGuide("001");
     EXPECT_EQ(guide->windowTitle(), "検索 ( 商品選択 )");
     EXPECT_EQ(Child<QLabel>(W(), "Panel2")->text(), "商品選択");
@@ -154,7 +154,7 @@ TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
 }
 
 TEST_F(Guide, NameRegistrationHidesTheGuideAndSetsItUpAgainAfterwards) {
-    editor.grid = GuideTarget::Grid::kDetail;
+    editor.grid = GuideEditor::Grid::kDetail;
     bool hiddenMeanwhile = false;
     guide->SetRegistrationOpener([&] {
         hiddenMeanwhile = !guide->isVisible();

@@ -142,6 +142,31 @@ TEST(ProductImportTest, AFullProductListStopsTheImport) {
     EXPECT_EQ(lists.products.size(), static_cast<std::size_t>(kProductCapacity) + 1);
 }
 
+TEST(ProductImportTest, AnExportedConstructionNameImportsBackTheSame) {
+    MasterLists lists;
+    const std::vector<ProductFields> products = {
+        {"004", "000001", Sjis("手すり, 木製"), Sjis("φ35 \"特注\""), Sjis("ｍ"), "3000", "4500",
+         ""},
+        {"004", "000002", Sjis("  字下げ"), "", "", "0", "-12.5", ""},
+        {"004", "000003", Sjis("平板"), Sjis("～300角"), Sjis("㎡"), "1", "2", ""},
+        {"005", "000001", "other", "", "", "", "", ""},
+    };
+    for (const ProductFields& product : products) PutProduct(lists, product);
+    const std::string csv = ExportProductCsv(lists, "004");
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
+
+    MasterLists imported;
+    const ProductImportReport report = ImportProductCsv(imported, "004", csv);
+    EXPECT_TRUE(report.utf8);
+    EXPECT_TRUE(report.refusedLines.empty());
+    ASSERT_EQ(imported.products.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        ProductFields expected = products[i];
+        expected.name = Trimmed(expected.name);  // a field is trimmed on reading
+        EXPECT_EQ(imported.products[i], BuildProductLine(expected)) << i;
+    }
+}
+
 TEST(ProductImportTest, TheFileIsReadImportedAndTheProductFileWritten) {
     WorkingFolder folder;
     Environment environment;

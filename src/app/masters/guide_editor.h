@@ -8,11 +8,11 @@
 
 namespace quilto {
 
-class GuideTarget {
+class GuideEditor {
   public:
     enum class Grid { kNone, kBreakdown, kDetail, kSummary };
 
-    virtual ~GuideTarget() = default;
+    virtual ~GuideEditor() = default;
 
     // The editor's focused (or, while the guide has the focus, last focused) grid.
     virtual Grid ActiveGrid() const = 0;
