@@ -5,14 +5,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -23,6 +22,7 @@
 #include "masters/cp932_field.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
+#include "masters/master_widgets.h"
 #include "masters/product_import.h"
 #include "shell/program_state.h"
 #include "shell/shell_state.h"
@@ -33,27 +33,15 @@ namespace {
 const QColor kGreen(0, 128, 0);
 const QColor kGrey(128, 128, 128);
 const QColor kNavy(0, 0, 128);
-constexpr int kHeaderHeight = 22;
 constexpr std::array<int, 3> kStatusWidths = {250, 250, 50};
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(Text(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
+    auto* button = MakeMasterButton(name, caption, parent);
     button->setMinimumHeight(28);
     return button;
-}
-
-QLabel* MakePanel(const char* name, QWidget* parent) {
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAlignment(Qt::AlignCenter);
-    return panel;
 }
 
 QLineEdit* MakeEdit(const char* name, QWidget* parent) {
@@ -87,7 +75,7 @@ TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     };
 
     auto* top = new QHBoxLayout;
-    titlePanel_ = MakePanel("TitlePanel", this);
+    titlePanel_ = MakeMasterPanel("TitlePanel", this);
     QFont bold = titlePanel_->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
@@ -107,7 +95,7 @@ TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     auto* status = new QHBoxLayout;
     status->setSpacing(2);
     for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
-        statusPanels_[i] = MakePanel("", this);
+        statusPanels_[i] = MakeMasterPanel("", this);
         statusPanels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
         statusPanels_[i]->setAlignment(i == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         // The last panel takes the rest of the bar, as a status bar's last panel does.
@@ -168,7 +156,7 @@ QWidget* TFormMSyo::BuildConstructionGroup() {
     auto* layout = new QVBoxLayout(group);
     kGroupCaption_ = new QLabel(group);
     kGroupCaption_->setObjectName("KojiGroupCaption");
-    kListHeading_ = MakePanel("KojiListHeading", group);
+    kListHeading_ = MakeMasterPanel("KojiListHeading", group);
     kLb1_ = new MasterListView("K_LB1", kGrey, kNavy, group);
     kLb1_->setMinimumWidth(2 * MasterListDelegate::kMargin +
                            kConstructionNameWidth * MasterListDelegate::kCellWidth + 24);
@@ -212,7 +200,7 @@ QWidget* TFormMSyo::BuildProductGroup() {
     auto* layout = new QVBoxLayout(group);
     auto* caption = new QLabel(QStringLiteral("< 商 品 >"), group);
     caption->setObjectName("SyoGroupCaption");
-    hintPanel_ = MakePanel("HintPanel", group);
+    hintPanel_ = MakeMasterPanel("HintPanel", group);
     QPalette hint = hintPanel_->palette();
     hint.setColor(QPalette::WindowText, QColor(Qt::red));
     hintPanel_->setPalette(hint);
@@ -221,15 +209,7 @@ QWidget* TFormMSyo::BuildProductGroup() {
     captionRow->addStretch(1);
     captionRow->addWidget(hintPanel_);
 
-    headerModel_ = new QStandardItemModel(0, 2, this);
-    header_ = new QHeaderView(Qt::Horizontal, group);
-    header_->setObjectName("HeaderControl1");
-    header_->setModel(headerModel_);
-    header_->setSectionsClickable(false);
-    header_->setHighlightSections(false);
-    header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header_->setStretchLastSection(false);
-    header_->setFixedHeight(kHeaderHeight);
+    header_ = MakeListHeader(group);
     sLb1_ = new MasterListView("S_LB1", kGreen, kGrey, group);
     sLb1_->setMinimumWidth(2 * MasterListDelegate::kMargin + 63 * MasterListDelegate::kCellWidth +
                            24);
@@ -257,7 +237,7 @@ QWidget* TFormMSyo::BuildProductGroup() {
     }
     editBiko1_ = MakeEdit("EditBiko1", group);
     new Cp932Field(editBiko1_, kRemarksFieldBytes, QStringLiteral("備考"), program_.questions);
-    auto* required = MakePanel("RequiredPanel", group);
+    auto* required = MakeMasterPanel("RequiredPanel", group);
     required->setText(QStringLiteral("必須入力"));
     QPalette red = required->palette();
     red.setColor(QPalette::WindowText, QColor(Qt::red));
@@ -305,7 +285,7 @@ QWidget* TFormMSyo::BuildUnitGroup() {
     auto* layout = new QHBoxLayout(group);
     layout->setContentsMargins(4, 2, 4, 2);
     auto* caption = new QLabel(QStringLiteral("< 単位 >"), group);
-    unitEbl_ = MakePanel("UnitEBL", group);
+    unitEbl_ = MakeMasterPanel("UnitEBL", group);
     unitEbl_->setText(QStringLiteral("単  位"));
     unitEbl_->setFrameShadow(QFrame::Raised);
     unitEbl_->setToolTip(QStringLiteral("ここをクリックしたら単位登録ができます。"));
@@ -393,10 +373,8 @@ void TFormMSyo::Open() {
     currentCode_.clear();
     for (auto& panel : statusPanels_) panel->clear();
     ShowCounters();
-    headerModel_->setHorizontalHeaderLabels(
-        {QStringLiteral("商  品  名"), QStringLiteral("規   格")});
-    header_->resizeSection(0, 215);
-    header_->resizeSection(1, 300);
+    SetHeaderSections(header_,
+                      {{QStringLiteral("商  品  名"), 215}, {QStringLiteral("規   格"), 300}});
     kNm1_->setFocus();
 }
 
@@ -478,17 +456,21 @@ void TFormMSyo::SelectConstruction(int row) {
     NewProduct();
 }
 
+void TFormMSyo::ForgetConstruction() {
+    currentCode_.clear();
+    statusPanels_[0]->setText(Text(texts_.statusPrefix));
+    sLb1_->Model().SetItems({});
+    ClearProductFields();
+    SetProductEditMode(false);
+    kDel_->setEnabled(false);
+    ShowCounters();
+}
+
 void TFormMSyo::NewConstruction() {
     if (Ask(texts_.newQuestion)) {
-        currentCode_.clear();
         kNm1_->clear();
-        statusPanels_[0]->setText(Text(texts_.statusPrefix));
-        ClearProductFields();
-        SetProductEditMode(false);
-        kDel_->setEnabled(false);
-        sLb1_->Model().SetItems({});
         kLb1_->SelectRow(-1);
-        ShowCounters();
+        ForgetConstruction();
     }
     kNm1_->setFocus();
 }
@@ -517,12 +499,7 @@ void TFormMSyo::SaveConstruction() {
     ReportWrite(result, kConstructionFileName);
     if (result == 0 && !ReadOnly()) kNm1_->clear();
     FillConstructionList();
-    currentCode_.clear();
-    sLb1_->Model().SetItems({});
-    ClearProductFields();
-    SetProductEditMode(false);
-    kDel_->setEnabled(false);
-    ShowCounters();
+    ForgetConstruction();
     kNm1_->setFocus();
 }
 
@@ -531,14 +508,8 @@ void TFormMSyo::DeleteConstruction() {
     if (Ask(texts_.deleteQuestion)) {
         ReportWrite(registration_.DeleteConstructionName(currentCode_), kConstructionFileName);
         FillConstructionList();
-        currentCode_.clear();
         kNm1_->clear();
-        sLb1_->Model().SetItems({});
-        ClearProductFields();
-        SetProductEditMode(false);
-        kDel_->setEnabled(false);
-        statusPanels_[0]->setText(Text(texts_.statusPrefix));
-        ShowCounters();
+        ForgetConstruction();
     }
     kNm1_->setFocus();
 }

@@ -18,7 +18,6 @@ class QHeaderView;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
 class QWidget;
 
 namespace quilto {
@@ -57,6 +56,8 @@ class TFormMSyo : public QDialog {
     void Open();
 
     void SelectConstruction(int row);
+    // No construction name is current: its products, the product fields and K_del go.
+    void ForgetConstruction();
     void NewConstruction();
     void ChangeConstruction();
     void SaveConstruction();
@@ -104,7 +105,6 @@ class TFormMSyo : public QDialog {
     QPushButton* kSav_ = nullptr;
     QPushButton* kDel_ = nullptr;
 
-    QStandardItemModel* headerModel_ = nullptr;
     QHeaderView* header_ = nullptr;
     MasterListView* sLb1_ = nullptr;
     QLabel* sKensu_ = nullptr;

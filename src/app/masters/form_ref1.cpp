@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include "foundation/cp932.h"
@@ -18,6 +17,7 @@
 #include "masters/guide_editor.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
+#include "masters/master_widgets.h"
 #include "masters/product_guide.h"
 #include "shell/program_state.h"
 #include "shell/shell_state.h"
@@ -27,19 +27,9 @@ namespace {
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLabel* MakePanel(const char* name, QWidget* parent) {
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::Panel);
+    auto* panel = MakeMasterPanel(name, parent);
     panel->setFrameShadow(QFrame::Raised);
-    panel->setAlignment(Qt::AlignCenter);
     panel->setMinimumWidth(70);
     return panel;
 }
@@ -60,9 +50,9 @@ TFormRef1::TFormRef1(ProgramState& program, QWidget* parent)
     chkJyun_->setObjectName("ChkJyun");
     chkJyun_->setToolTip(QStringLiteral("商品の表示順(コード/名称)"));
     connect(chkJyun_, &QCheckBox::clicked, this, &TFormRef1::FillList);
-    button2_ = MakeButton("Button2", "名称登録", this);
+    button2_ = MakeMasterButton("Button2", "名称登録", this);
     connect(button2_, &QPushButton::clicked, this, &TFormRef1::OpenRegistration);
-    button1_ = MakeButton("Button1", "閉じる (ESC)", this);
+    button1_ = MakeMasterButton("Button1", "閉じる (ESC)", this);
     connect(button1_, &QPushButton::clicked, this, &TFormRef1::CloseGuide);
     auto* bar = new QHBoxLayout;
     bar->setSpacing(4);
@@ -82,15 +72,7 @@ TFormRef1::TFormRef1(ProgramState& program, QWidget* parent)
     second->addWidget(kojiPanel_);
     second->addWidget(kojiListBox_, 1);
 
-    headerModel_ = new QStandardItemModel(0, 1, this);
-    header_ = new QHeaderView(Qt::Horizontal, this);
-    header_->setObjectName("HeaderControl1");
-    header_->setModel(headerModel_);
-    header_->setSectionsClickable(false);
-    header_->setHighlightSections(false);
-    header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header_->setStretchLastSection(false);
-    header_->setFixedHeight(22);
+    header_ = MakeListHeader(this);
     listBox1_ = new MasterListView("ListBox1", QColor(0, 0, 128), QColor(128, 128, 128), this);
     connect(listBox1_, &MasterListView::Clicked, this, &TFormRef1::Choose);
     // The header scrolls with the lines.
@@ -168,17 +150,12 @@ void TFormRef1::SetUp() {
     constructionCode_ = PadRightBytes(constructionCode_, kConstructionCodeWidth);
     const GuideEditor::Grid grid = target_ ? target_->ActiveGrid() : GuideEditor::Grid::kNone;
     productMode_ = grid == GuideEditor::Grid::kDetail;
-    headerModel_->setColumnCount(0);
     if (productMode_) {
-        headerModel_->setHorizontalHeaderLabels({QString::fromUtf8(kGuideProductNameHeader),
-                                                 QString::fromUtf8(kGuideSpecificationHeader)});
-        header_->resizeSection(0, 197);
-        header_->resizeSection(1, 240);
-        const int index = FindConstructionName(program_.masters, constructionCode_);
-        kojiListBox_->setCurrentIndex(index);
+        SetHeaderSections(header_, {{QString::fromUtf8(kGuideProductNameHeader), 197},
+                                    {QString::fromUtf8(kGuideSpecificationHeader), 240}});
+        kojiListBox_->setCurrentIndex(FindConstructionName(program_.masters, constructionCode_));
     } else {
-        headerModel_->setHorizontalHeaderLabels({QString::fromUtf8(kKojiGridHeader)});
-        header_->resizeSection(0, 1000);
+        SetHeaderSections(header_, {{QString::fromUtf8(kKojiGridHeader), 1000}});
     }
     kojiPanel_->setVisible(productMode_);
     kojiListBox_->setVisible(productMode_);

@@ -17,7 +17,6 @@ class QComboBox;
 class QHeaderView;
 class QLabel;
 class QPushButton;
-class QStandardItemModel;
 
 namespace quilto {
 
@@ -75,7 +74,6 @@ class TFormRef1 : public QWidget {
     QPushButton* button1_ = nullptr;
     QLabel* kojiPanel_ = nullptr;
     QComboBox* kojiListBox_ = nullptr;
-    QStandardItemModel* headerModel_ = nullptr;
     QHeaderView* header_ = nullptr;
     MasterListView* listBox1_ = nullptr;
 };

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <string_view>
 
+#include "foundation/byte_columns.h"
 #include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
 
 namespace quilto {
 
@@ -43,19 +43,7 @@ void MasterListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(selected ? QColor(Qt::white) : option.palette.color(QPalette::Text));
     const QByteArray stored = index.data(MasterListModel::kBytesRole).toByteArray();
     const std::string_view bytes(stored.constData(), static_cast<std::size_t>(stored.size()));
-    // One byte, one cell: a double-byte character takes two cells whatever the font does.
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t width =
-            (IsLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < bytes.size()) ? 2 : 1;
-        if (bytes[at] != ' ') {
-            const QRect cell(area.left() + kMargin + static_cast<int>(at) * kCellWidth, area.top(),
-                             static_cast<int>(width) * kCellWidth, area.height());
-            painter->drawText(cell, Qt::AlignCenter | Qt::TextDontClip,
-                              Cp932ToQStringLossy(bytes.substr(at, width)));
-        }
-        at += width;
-    }
+    DrawByteColumns(painter, area, bytes, kCellWidth, kMargin);
     painter->restore();
 }
 

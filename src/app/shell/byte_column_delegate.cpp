@@ -4,8 +4,7 @@
 #include <QPainter>
 #include <string_view>
 
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "foundation/byte_columns.h"
 
 namespace quilto {
 
@@ -27,19 +26,7 @@ void ByteColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setFont(option.font);
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect area = option.rect;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t width =
-            (IsLeadByte(static_cast<unsigned char>(bytes[at])) && at + 1 < bytes.size()) ? 2 : 1;
-        if (bytes[at] != ' ') {
-            const QRect cell(area.left() + kMargin + static_cast<int>(at) * cellWidth_, area.top(),
-                             static_cast<int>(width) * cellWidth_, area.height());
-            painter->drawText(cell, Qt::AlignCenter | Qt::TextDontClip,
-                              Cp932ToQStringLossy(bytes.substr(at, width)));
-        }
-        at += width;
-    }
+    DrawByteColumns(painter, option.rect, bytes, cellWidth_, kMargin);
     painter->restore();
 }
 

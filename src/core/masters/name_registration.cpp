@@ -46,15 +46,15 @@ ListItems ConstructionListItems(const MasterLists& lists) {
     return list;
 }
 
-ListItems ProductListItems(const MasterLists& lists, std::string_view constructionCode) {
+ListItems ProductItems(const MasterLists& lists, std::string_view constructionCode, int nameBytes,
+                       std::string_view gap) {
     ListItems list;
     const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
     for (std::size_t i = 0; i < lists.products.size(); ++i) {
         const std::string_view line = lists.products[i];
         if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
-        std::string item =
-            PadRightBytes(ProductFieldOf(line, ProductField::Name), kProductItemNameBytes);
-        item += ' ';
+        std::string item = PadRightBytes(ProductFieldOf(line, ProductField::Name), nameBytes);
+        item += gap;
         item +=
             PadRightBytes(ProductFieldOf(line, ProductField::Specification), kSpecificationWidth);
         item += PadRightBytes(ProductFieldOf(line, ProductField::ProductCode), kProductCodeWidth);
@@ -62,6 +62,10 @@ ListItems ProductListItems(const MasterLists& lists, std::string_view constructi
         list.entries.push_back(static_cast<int>(i));
     }
     return list;
+}
+
+ListItems ProductListItems(const MasterLists& lists, std::string_view constructionCode) {
+    return ProductItems(lists, constructionCode, kProductItemNameBytes, " ");
 }
 
 std::string ProductCodeOfItem(std::string_view item) {

@@ -67,6 +67,10 @@ ListItems ConstructionListItems(const MasterLists& lists);
 // The products of one construction code in list order: the name cut or padded to 26 bytes,
 // a blank, the 30-byte specification and the 6-byte code.
 ListItems ProductListItems(const MasterLists& lists, std::string_view constructionCode);
+// The products of one construction code in list order, each as its name cut or padded to
+// nameBytes, gap, the 30-byte specification and the 6-byte code.
+ListItems ProductItems(const MasterLists& lists, std::string_view constructionCode, int nameBytes,
+                       std::string_view gap);
 // The code of a list item: its last 6 bytes.
 std::string ProductCodeOfItem(std::string_view item);
 // A code taken from an item that can name no product: its first character sorts before "0"

@@ -21,19 +21,9 @@ ListItems GuideConstructionItems(const MasterLists& lists) { return Construction
 
 ListItems GuideProductItems(const MasterLists& lists, std::string_view constructionCode,
                             bool sorted) {
-    ListItems list;
-    const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
-    for (std::size_t i = 0; i < lists.products.size(); ++i) {
-        const std::string_view line = lists.products[i];
-        if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
-        std::string item =
-            PadRightBytes(ProductFieldOf(line, ProductField::Name), kGuideItemNameBytes);
-        item +=
-            PadRightBytes(ProductFieldOf(line, ProductField::Specification), kSpecificationWidth);
-        item += PadRightBytes(ProductFieldOf(line, ProductField::ProductCode), kProductCodeWidth);
-        list.items.push_back(std::move(item));
-        list.entries.push_back(static_cast<int>(i));
-    }
+    // No construction name chosen: nothing to offer.
+    if (Trimmed(constructionCode).empty()) return {};
+    ListItems list = ProductItems(lists, constructionCode, kGuideItemNameBytes, "");
     if (!sorted) return list;
 
     std::vector<std::size_t> order(list.items.size());
