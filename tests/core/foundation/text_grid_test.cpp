@@ -14,8 +14,8 @@ TextGrid NumberedGrid() {
     TextGrid grid(5, 3);
     for (int row = 0; row < 5; ++row) {
         grid.SetCell(row, 0, std::to_string(row));
-        grid.SetCell(row, 1, "a" + std::to_string(row));
-        grid.SetCell(row, 2, "b" + std::to_string(row));
+        grid.SetCell(row, 1, std::string("a").append(std::to_string(row)));
+        grid.SetCell(row, 2, std::string("b").append(std::to_string(row)));
     }
     return grid;
 }

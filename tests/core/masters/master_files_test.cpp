@@ -56,7 +56,7 @@ TEST(MasterFilesTest, LoadingTakesLinesAsTheyStand) {
     // a lone LF, a lone CR and a last line without an ending.
     const std::string orphan = ProductLine("009", "000001", "orphan");
     WriteAll("MST/sp_syo.dat", orphan + "\r\n0010000\r\n\r\nA\nB\rC");
-    WriteAll("MST/sp_unit.dat", " " + Sjis("ｍ") + " \r\n12345678\r\n");
+    WriteAll("MST/sp_unit.dat", std::string(" ").append(Sjis("ｍ")).append(" \r\n12345678\r\n"));
     WriteAll("MST/sp_Koji.dat", "");
 
     MasterLists lists;

@@ -84,7 +84,7 @@ TEST(MasterLinesTest, UnitLinesAreCutToSixBytesAndTrimmed) {
         std::string line;
         std::string unit;
     } cases[] = {
-        {" " + Sjis("ｍ") + "  ", Sjis("ｍ")},
+        {std::string(" ").append(Sjis("ｍ")).append("  "), Sjis("ｍ")},
         {"12345678", "123456"},
         {"12345" + Sjis("本"), "12345"},  // the character would straddle byte 6
         {"", ""},
