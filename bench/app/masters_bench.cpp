@@ -29,7 +29,6 @@
 #include "foundation/qt_questions.h"
 #include "masters/form_msyo.h"
 #include "masters/form_ref1.h"
-#include "masters/guide_editor.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
 #include "masters/product_import.h"
@@ -152,16 +151,15 @@ int Bench(int products, int runs) {
 }
 
 // The editor as far as the guide needs it, for the pictures.
-class PictureEditor : public quilto::GuideEditor {
+class PictureEditor : public quilto::GuideTarget {
   public:
-    Grid grid = Grid::kBreakdown;
-    Grid ActiveGrid() const override { return grid; }
-    int CurrentRow() const override { return 1; }
-    int RowCount() const override { return 20; }
-    std::string Cell(int) const override { return {}; }
-    void SetCell(int, const std::string&) override {}
-    void SetCurrentRow(int) override {}
+    std::optional<quilto::SheetKind> sheet = quilto::SheetKind::Breakdown;
+    std::optional<quilto::SheetKind> FocusedSheet() const override { return sheet; }
+    int CurrentRow(quilto::SheetKind) const override { return 1; }
+    std::string Cell(quilto::SheetKind, int, int) const override { return {}; }
+    void SetCell(quilto::SheetKind, int, int, const std::string&) override {}
     void FillProduct(const std::string&, const std::string&) override {}
+    void MoveCurrentRowDown(quilto::SheetKind) override {}
     void FocusActiveGrid() override {}
     void GuideClosed() override {}
 };
@@ -242,11 +240,11 @@ int Screens(const QString& out) {
     PictureEditor editor;
     quilto::TFormRef1 guide(state);
     guide.SetTarget(&editor);
-    guide.ShowConstructionGuide();
+    guide.ShowConstructionGuide(Cp932("検索 ( 工事選択 )"), Cp932("工事選択"));
     Save(&guide, target + "/form_ref1_construction.png");
     guide.HideGuide();
-    editor.grid = quilto::GuideEditor::Grid::kDetail;
-    guide.ShowProductGuide("005");
+    editor.sheet = quilto::SheetKind::Detail;
+    guide.ShowProductGuide(Cp932("検索 ( 商品選択 )"), Cp932("商品選択"), "005");
     Save(&guide, target + "/form_ref1_products.png");
     guide.findChild<QCheckBox*>("ChkJyun")->click();
     Save(&guide, target + "/form_ref1_products_by_name.png");

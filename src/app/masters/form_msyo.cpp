@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,7 +379,7 @@ void TFormMSyo::Open() {
 }
 
 void TFormMSyo::done(int result) {
-    if (!(IsBlank(kNm1_) && IsBlank(edit2_)) && !Ask(kCloseQuestion)) return;
+    if (!(IsBlank(kNm1_) && IsBlank(edit2_)) && !Ask(kRegistrationCloseQuestion)) return;
     registration_.Close();
     QDialog::done(result);
 }

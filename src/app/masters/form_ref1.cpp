@@ -14,7 +14,6 @@
 
 #include "foundation/cp932.h"
 #include "foundation/text_bytes.h"
-#include "masters/guide_editor.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
 #include "masters/master_widgets.h"
@@ -96,16 +95,19 @@ TFormRef1::TFormRef1(ProgramState& program, QWidget* parent)
     resize(400, 420);
 }
 
-void TFormRef1::ShowConstructionGuide() { ShowGuide(kKojiLabel); }
-
-void TFormRef1::ShowProductGuide(const std::string& constructionCode) {
-    constructionCode_ = constructionCode;
-    ShowGuide(kGuideProductWord);
+void TFormRef1::ShowConstructionGuide(const std::string& caption, const std::string& panel) {
+    ShowGuide(caption, panel);
 }
 
-void TFormRef1::ShowGuide(const std::string& word) {
-    setWindowTitle(Text(GuideCaption(word)));
-    panel2_->setText(Text(GuidePanelCaption(word)));
+void TFormRef1::ShowProductGuide(const std::string& caption, const std::string& panel,
+                                 const std::string& constructionCode) {
+    constructionCode_ = constructionCode;
+    ShowGuide(caption, panel);
+}
+
+void TFormRef1::ShowGuide(const std::string& caption, const std::string& panel) {
+    setWindowTitle(Cp932ToQStringLossy(caption));
+    panel2_->setText(Cp932ToQStringLossy(panel));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     show();
     raise();
@@ -148,8 +150,8 @@ void TFormRef1::SetUp() {
         kojiListBox_->addItem(Cp932ToQStringLossy(name));
     }
     constructionCode_ = PadRightBytes(constructionCode_, kConstructionCodeWidth);
-    const GuideEditor::Grid grid = target_ ? target_->ActiveGrid() : GuideEditor::Grid::kNone;
-    productMode_ = grid == GuideEditor::Grid::kDetail;
+    sheet_ = target_ ? target_->FocusedSheet() : std::nullopt;
+    productMode_ = sheet_ == SheetKind::Detail;
     if (productMode_) {
         SetHeaderSections(header_, {{QString::fromUtf8(kGuideProductNameHeader), 197},
                                     {QString::fromUtf8(kGuideSpecificationHeader), 240}});
@@ -182,8 +184,12 @@ void TFormRef1::ConstructionChosen(int index) {
 }
 
 void TFormRef1::Choose(int row) {
-    if (target_ == nullptr || row < 0 || row >= static_cast<int>(items_.items.size())) return;
-    if (!Trimmed(target_->Cell(3)).empty()) return;
+    if (target_ == nullptr || !sheet_ || row < 0 || row >= static_cast<int>(items_.items.size())) {
+        return;
+    }
+    const SheetKind sheet = *sheet_;
+    const int line = target_->CurrentRow(sheet);
+    if (!Trimmed(target_->Cell(sheet, line, 3)).empty()) return;
     if (productMode_) {
         target_->FillProduct(constructionCode_,
                              ProductCodeOfItem(items_.items[static_cast<std::size_t>(row)]));
@@ -191,12 +197,12 @@ void TFormRef1::Choose(int row) {
         const int entry = items_.entries[static_cast<std::size_t>(row)];
         const ConstructionChoice choice = ConstructionChoiceOf(
             program_.masters.constructionNames[static_cast<std::size_t>(entry)]);
-        target_->SetCell(1, choice.code);
-        target_->SetCell(3, choice.name);
-        target_->SetCell(5, kChoiceQuantity);
-        target_->SetCell(4, kChoiceUnit);
+        target_->SetCell(sheet, line, 1, choice.code);
+        target_->SetCell(sheet, line, 3, choice.name);
+        target_->SetCell(sheet, line, 5, kChoiceQuantity);
+        target_->SetCell(sheet, line, 4, kChoiceUnit);
     }
-    target_->SetCurrentRow(RowAfterChoice(target_->CurrentRow(), target_->RowCount()));
+    target_->MoveCurrentRowDown(sheet);
 }
 
 void TFormRef1::OpenRegistration() {

@@ -8,8 +8,10 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "editor/lookup_guide_link.h"
 #include "masters/name_registration.h"
 
 class QCheckBox;
@@ -20,27 +22,28 @@ class QPushButton;
 
 namespace quilto {
 
-class GuideEditor;
 class MasterListView;
 class ProgramState;
 
-class TFormRef1 : public QWidget {
+class TFormRef1 : public QWidget, public LookupGuide {
     Q_OBJECT
 
   public:
     explicit TFormRef1(ProgramState& program, QWidget* parent = nullptr);
 
-    void SetTarget(GuideEditor* target) { target_ = target; }
+    void SetTarget(GuideTarget* target) { target_ = target; }
     // Opens the name registration modally ("名称登録").
     void SetRegistrationOpener(std::function<void()> open) { openRegistration_ = std::move(open); }
 
-    // What the editor does to show the guide: captions, the construction code whose
-    // products are listed (product guide), on top, shown without waiting.
-    void ShowConstructionGuide();
-    void ShowProductGuide(const std::string& constructionCode);
-    // Hiding (not closing) when the editor's grid loses the focus or the guide button is
-    // pressed again.
-    void HideGuide();
+    // LookupGuide: what the editor does to show, hide and toggle the guide. Captions are
+    // CP932.
+    bool IsGuideVisible() const override { return isVisible(); }
+    void ShowConstructionGuide(const std::string& caption, const std::string& panel) override;
+    void ShowProductGuide(const std::string& caption, const std::string& panel,
+                          const std::string& constructionCode) override;
+    // Hiding (not closing) when the editor's grid loses the focus or the guide key is pressed
+    // again.
+    void HideGuide() override;
     // Button1 and Esc: hides the guide, gives the focus back to the editor and tells it.
     void CloseGuide();
 
@@ -53,7 +56,7 @@ class TFormRef1 : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void ShowGuide(const std::string& word);
+    void ShowGuide(const std::string& caption, const std::string& panel);
     void SetUp();
     void FillList();
     void ConstructionChosen(int index);
@@ -61,7 +64,9 @@ class TFormRef1 : public QWidget {
     void OpenRegistration();
 
     ProgramState& program_;
-    GuideEditor* target_ = nullptr;
+    GuideTarget* target_ = nullptr;
+    // The editor's grid the guide was set up for.
+    std::optional<SheetKind> sheet_;
     std::function<void()> openRegistration_;
     std::string constructionCode_;
     bool setUpDone_ = false;

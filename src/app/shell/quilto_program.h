@@ -14,6 +14,7 @@ class Questions;
 class TFormAbout;
 class TFormMenu1;
 class TFormMenu2;
+class TFormMVell1;
 class TFormMSyo;
 class TFormRef1;
 
@@ -29,6 +30,7 @@ class QuiltoProgram {
     TFormMenu1& FormMenu1() { return *formMenu1_; }
     TFormAbout& FormAbout() { return *formAbout_; }
     TFormMenu2& FormMenu2() { return *formMenu2_; }
+    TFormMVell1& FormMVell1() { return *formMVell1_; }
     TFormMSyo& FormMSyo() { return *formMSyo_; }
     TFormRef1& FormRef1() { return *formRef1_; }
 
@@ -38,6 +40,7 @@ class QuiltoProgram {
     std::unique_ptr<TFormMenu1> formMenu1_;
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormMenu2> formMenu2_;
+    std::unique_ptr<TFormMVell1> formMVell1_;
     std::unique_ptr<TFormMSyo> formMSyo_;
     std::unique_ptr<TFormRef1> formRef1_;
 };

@@ -78,10 +78,11 @@ void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
     document.StoreDetailSheet();
     TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
     for (int row = 1; row <= kBreakdownLines; ++row) {
-        // Special lines own no detail sheet; a line without data and without details has
-        // nothing to recalculate.
+        // Special lines own no detail sheet. A line without detail lines keeps the amount and
+        // cost typed on it (estimates carried over from the old program have many): storing
+        // its empty sheet would wipe them.
         if (IsSpecialLine(LineKindOf(breakdown, row))) continue;
-        if (GridRowUsed(breakdown, row) == 0 && !document.Stores().details.HasSheet(row)) continue;
+        if (!HasDetailLines(document.Stores(), row)) continue;
         document.LoadDetailSheet(row);
         document.StoreDetailSheet();
     }

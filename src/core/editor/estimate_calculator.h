@@ -31,10 +31,11 @@ class EstimateCalculator : public EstimateCalculations {
     // The calculation of the sheet CheckBox1 selects (CheckBox1 click, opening an estimate).
     void CalculateSelectedSheet(EstimateDocument& document);
 
-    // What the editor runs on a whole estimate when it opens and before it saves: every
-    // breakdown line's detail sheet loaded, calculated and stored, then the breakdown and
-    // summary calculations. The detail sheet on screen is stored first and loaded again
-    // afterwards.
+    // A whole estimate brought up to date, as the command-line tools save it: every
+    // breakdown line that has detail lines gets its sheet loaded, calculated and stored,
+    // then the breakdown and summary calculations run. A line without detail lines keeps
+    // its typed amount and cost. The detail sheet on screen is stored first and loaded
+    // again afterwards.
     void RecalculateAll(EstimateDocument& document);
 
     const DetailFigures& LastDetailFigures() const { return detailFigures_; }

@@ -329,6 +329,14 @@ void EstimateDocument::SetCalculations(EstimateCalculations* calculations) {
     calculations_ = calculations ? calculations : &NoCalculations();
 }
 
+bool HasDetailLines(const EstimateStores& stores, int row) {
+    if (!stores.details.HasSheet(row)) return false;
+    for (int line = 1; line <= kDetailLines; ++line) {
+        if (DetailRecordShown(stores.details.Line(row, line))) return true;
+    }
+    return false;
+}
+
 void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int row) {
     const ColumnFields& fields = FieldsOf(sheet);
     for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {

@@ -144,6 +144,10 @@ class EstimateDocument {
     EstimateCalculations* calculations_;
 };
 
+// Whether breakdown line `row` has detail lines in the store: a record with a code, name,
+// specification or unit, or a non-zero amount.
+bool HasDetailLines(const EstimateStores& stores, int row);
+
 // A line record into grid row `row` of a sheet: texts without trailing blanks, numbers in
 // shortest decimal form ("0" for zero).
 void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int row);

@@ -35,7 +35,7 @@ struct RegistrationTexts {
 
 inline constexpr char kRegistrationCaption[] = "名称登録（マスター） ";
 inline constexpr char kReadOnlyCaptionSuffix[] = " < 書込み不可 >";
-inline constexpr char kCloseQuestion[] = "終了します。";
+inline constexpr char kRegistrationCloseQuestion[] = "終了します。";
 inline constexpr char kOkButton[] = "Ｏ Ｋ";
 inline constexpr char kCancelButton[] = "キャンセル";
 inline constexpr char kProductCapacityMessage[] = "商品件数オーバー";

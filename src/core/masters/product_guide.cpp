@@ -13,10 +13,6 @@ constexpr int kChoiceNameBytes = 40;
 
 }  // namespace
 
-std::string GuideCaption(std::string_view word) { return "検索 ( " + std::string(word) + "選択 )"; }
-
-std::string GuidePanelCaption(std::string_view word) { return std::string(word) + "選択"; }
-
 ListItems GuideConstructionItems(const MasterLists& lists) { return ConstructionListItems(lists); }
 
 ListItems GuideProductItems(const MasterLists& lists, std::string_view constructionCode,
@@ -54,7 +50,5 @@ ConstructionChoice ConstructionChoiceOf(std::string_view constructionLine) {
     return {ConstructionCodeOf(constructionLine),
             TrimmedRight(PadRightBytes(ConstructionNameOf(constructionLine), kChoiceNameBytes))};
 }
-
-int RowAfterChoice(int row, int rowCount) { return row < rowCount - 2 ? row + 1 : row; }
 
 }  // namespace quilto

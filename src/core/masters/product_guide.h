@@ -1,8 +1,7 @@
 #pragma once
 
 // The rules of the lookup guide that offers construction names and products to the
-// estimate editor: what its lists hold, what a choice writes back and where the editor's
-// cursor goes afterwards.
+// estimate editor: what its lists hold and what a choice writes back.
 
 #include <string>
 #include <string_view>
@@ -11,10 +10,6 @@
 
 namespace quilto {
 
-// The guide's captions (UTF-8), composed from the label word for a construction item.
-std::string GuideCaption(std::string_view word);       // "検索 ( 工事選択 )"
-std::string GuidePanelCaption(std::string_view word);  // "工事選択"
-inline constexpr char kGuideProductWord[] = "商品";
 inline constexpr char kGuideProductNameHeader[] = "  商   品   名";
 inline constexpr char kGuideSpecificationHeader[] = "  規     格";
 
@@ -37,9 +32,5 @@ ConstructionChoice ConstructionChoiceOf(std::string_view constructionLine);
 inline constexpr char kChoiceQuantity[] = "1";
 // "式" in CP932.
 inline constexpr char kChoiceUnit[] = "\x8E\xAE";
-
-// The editor's row after a choice: one down while the row is above the last but one row of
-// a grid of rowCount rows.
-int RowAfterChoice(int row, int rowCount);
 
 }  // namespace quilto

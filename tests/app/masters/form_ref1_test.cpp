@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "app/masters/masters_fixture.h"
-#include "masters/guide_editor.h"
 
 namespace quilto {
 namespace {
@@ -19,32 +18,35 @@ using test::Sjis;
 using test::Utf8;
 
 // The editor as the guide sees it: one grid of rows × cells, and a record of the calls.
-class FakeEditor : public GuideEditor {
+class FakeEditor : public GuideTarget {
   public:
-    Grid grid = Grid::kBreakdown;
+    std::optional<SheetKind> sheet = SheetKind::Breakdown;
     int row = 1;
-    int rows = 10;
     std::map<std::pair<int, int>, std::string> cells;  // (row, column) -> CP932
+    std::vector<SheetKind> written;                    // the sheet of every SetCell
     std::vector<std::string> fills;                    // "category/code" per product fill
+    int moves = 0;
     int focused = 0;
     int closed = 0;
 
-    Grid ActiveGrid() const override { return grid; }
-    int CurrentRow() const override { return row; }
-    int RowCount() const override { return rows; }
-    std::string Cell(int column) const override {
-        const auto found = cells.find({row, column});
-        return found == cells.end() ? std::string() : found->second;
-    }
-    void SetCell(int column, const std::string& text) override { cells[{row, column}] = text; }
     std::string At(int atRow, int column) const {
         const auto found = cells.find({atRow, column});
         return found == cells.end() ? std::string() : found->second;
     }
-    void SetCurrentRow(int to) override { row = to; }
+    std::optional<SheetKind> FocusedSheet() const override { return sheet; }
+    int CurrentRow(SheetKind) const override { return row; }
+    std::string Cell(SheetKind, int atRow, int column) const override { return At(atRow, column); }
+    void SetCell(SheetKind of, int atRow, int column, const std::string& text) override {
+        written.push_back(of);
+        cells[{atRow, column}] = text;
+    }
     void FillProduct(const std::string& category, const std::string& code) override {
         fills.push_back(category + "/" + code);
         cells[{row, 3}] = "filled";
+    }
+    void MoveCurrentRowDown(SheetKind) override {
+        ++moves;
+        ++row;
     }
     void FocusActiveGrid() override { ++focused; }
     void GuideClosed() override { ++closed; }
@@ -73,8 +75,9 @@ class Guide : public test::MastersRun {
     std::unique_ptr<TFormRef1> guide;
 };
 
-TEST_F(Guide, ConstructionNamesGoIntoAnEmptyBreakdownLineAndTheCursorMovesDown) {
-    guide->ShowConstructionGuide();
+TEST_F(Guide, ConstructionNamesGoIntoAnEmptyLineOfTheFocusedGridAndTheCursorMovesDown) {
+    editor.sheet = SheetKind::Summary;
+    guide->ShowConstructionGuide(Sjis("検索 ( 工事選択 )"), Sjis("工事選択"));
     EXPECT_EQ(guide->windowTitle(), "検索 ( 工事選択 )");
     EXPECT_EQ(Child<QLabel>(W(), "Panel2")->text(), "工事選択");
     EXPECT_TRUE(guide->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -89,19 +92,20 @@ TEST_F(Guide, ConstructionNamesGoIntoAnEmptyBreakdownLineAndTheCursorMovesDown) 
     EXPECT_EQ(Utf8(editor.At(1, 3)), "内装工事");
     EXPECT_EQ(editor.At(1, 5), "1");
     EXPECT_EQ(Utf8(editor.At(1, 4)), "式");
-    EXPECT_EQ(editor.row, 2);
+    EXPECT_EQ(editor.written, std::vector<SheetKind>(4, SheetKind::Summary));
+    EXPECT_EQ(editor.moves, 1);
 
     // A line that already has a name is left alone and the cursor stays.
     editor.cells[{2, 3}] = "x";
     ClickRow(W(), "ListBox1", 0);
     EXPECT_EQ(editor.At(2, 1), "");
-    EXPECT_EQ(editor.row, 2);
+    EXPECT_EQ(editor.moves, 1);
 
-    // On the last but one row the choice is written and the cursor stays.
+    // Enter chooses too.
     editor.row = 8;
     PressInList(Qt::Key_Return);
     EXPECT_EQ(editor.At(8, 1), "001");
-    EXPECT_EQ(editor.row, 8);
+    EXPECT_EQ(editor.moves, 2);
 
     PressInList(Qt::Key_Escape);
     EXPECT_FALSE(guide->isVisible());
@@ -110,8 +114,8 @@ TEST_F(Guide, ConstructionNamesGoIntoAnEmptyBreakdownLineAndTheCursorMovesDown) 
 }
 
 TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
-    editor.grid = GuideEditor::Grid::kDetail;
-    guide->ShowProductGuide("001");
+    editor.sheet = SheetKind::Detail;
+    guide->ShowProductGuide(Sjis("検索 ( 商品選択 )"), Sjis("商品選択"), "001");
     EXPECT_EQ(guide->windowTitle(), "検索 ( 商品選択 )");
     EXPECT_EQ(Child<QLabel>(W(), "Panel2")->text(), "商品選択");
     EXPECT_EQ(Child<QLabel>(W(), "KojiPanel")->text(), "工事名");
@@ -127,12 +131,12 @@ TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
     QTest::mouseClick(Child<QCheckBox>(W(), "ChkJyun"), Qt::LeftButton);
     ClickRow(W(), "ListBox1", 0);
     EXPECT_EQ(editor.fills, std::vector<std::string>{"001/000002"});
-    EXPECT_EQ(editor.row, 2);
+    EXPECT_EQ(editor.moves, 1);
     // A detail line with a name already: nothing happens.
     editor.cells[{2, 3}] = "x";
     ClickRow(W(), "ListBox1", 1);
     EXPECT_EQ(editor.fills.size(), 1u);
-    EXPECT_EQ(editor.row, 2);
+    EXPECT_EQ(editor.moves, 1);
 
     // Another construction name from the drop-down lists its products.
     auto* koji = Child<QComboBox>(W(), "KojiListBox");
@@ -149,12 +153,12 @@ TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
     EXPECT_EQ(editor.closed, 1);
 
     // With no construction code the product list is empty.
-    guide->ShowProductGuide("");
+    guide->ShowProductGuide({}, {}, "");
     EXPECT_TRUE(Items(W(), "ListBox1").empty());
 }
 
 TEST_F(Guide, NameRegistrationHidesTheGuideAndSetsItUpAgainAfterwards) {
-    editor.grid = GuideEditor::Grid::kDetail;
+    editor.sheet = SheetKind::Detail;
     bool hiddenMeanwhile = false;
     guide->SetRegistrationOpener([&] {
         hiddenMeanwhile = !guide->isVisible();
@@ -163,7 +167,7 @@ TEST_F(Guide, NameRegistrationHidesTheGuideAndSetsItUpAgainAfterwards) {
         lists.products.push_back(BuildProductLine({"001", "000004", "new", "", "", "", "", ""}));
         WriteProducts(lists, state.environment);
     });
-    guide->ShowProductGuide("001");
+    guide->ShowProductGuide({}, {}, "001");
     EXPECT_EQ(Items(W(), "ListBox1").size(), 3u);
     Child<QPushButton>(W(), "Button2")->click();
     EXPECT_TRUE(hiddenMeanwhile);

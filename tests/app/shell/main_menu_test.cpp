@@ -72,7 +72,7 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
         bool enabled;  // the forms behind the others come later
     };
     const Button buttons[] = {
-        {"NewBtn", "新規作成", "新規に見積書を作成します。", false},
+        {"NewBtn", "新規作成", "新規に見積書を作成します。", true},
         {"CustBtn", "既存参照作成", "既存見積の内容を元に新規に作成します。", true},
         {"ChgBtn", "呼び出し", "既存見積の内容を変更します。", true},
         {"DelBtn", "削    除", "既存見積を削除します。", true},

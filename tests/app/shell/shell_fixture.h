@@ -23,6 +23,8 @@ class ShellRun : public ::testing::Test {
     void Start() {
         program = std::make_unique<QuiltoProgram>(questions);
         QObject::connect(&Menu(), &TFormMenu1::ProgramEnded, [this] { ++ended; });
+        // The list's tests stop where the editor would open.
+        Menu().SetEditorOpener([this] { ++editorOpened; });
         Menu().show();
         ASSERT_TRUE(QTest::qWaitFor([this] { return Menu().StartedUp(); }, 10000));
     }
@@ -46,6 +48,7 @@ class ShellRun : public ::testing::Test {
     ScriptedQuestions questions;
     std::unique_ptr<QuiltoProgram> program;
     int ended = 0;
+    int editorOpened = 0;
 };
 
 }  // namespace quilto::test

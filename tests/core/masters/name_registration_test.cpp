@@ -82,25 +82,14 @@ TEST(NameRegistrationTest, CountersCodesAndPricesShowAsTheWindowWantsThem) {
     RegistrationTexts texts("工事");
     EXPECT_EQ(texts.titlePanel, "名称登録 （工事・商品・単位）");
     EXPECT_EQ(texts.statusPrefix, " 工事 = ");
-    EXPECT_EQ(GuideCaption("工事"), "検索 ( 工事選択 )");
-    EXPECT_EQ(GuidePanelCaption(kGuideProductWord), "商品選択");
 }
 
-TEST(NameRegistrationTest, GuideChoicesAndTheCursorRule) {
+TEST(NameRegistrationTest, AChosenConstructionNameIsCutTo40Bytes) {
     const std::string line = BuildConstructionLine("007", std::string(39, 'a') + Sjis("壁"));
     const ConstructionChoice choice = ConstructionChoiceOf(line);
     EXPECT_EQ(choice.code, "007");
     // The name is cut to 40 bytes without splitting 壁, then trailing blanks go.
     EXPECT_EQ(choice.name, std::string(39, 'a'));
-
-    const struct {
-        int row;
-        int rowCount;
-        int after;
-    } moves[] = {{1, 10, 2}, {7, 10, 8}, {8, 10, 8}, {9, 10, 9}};
-    for (const auto& move : moves) {
-        EXPECT_EQ(RowAfterChoice(move.row, move.rowCount), move.after) << move.row;
-    }
 }
 
 class RegistrationFiles : public ::testing::Test {

@@ -1,0 +1,130 @@
+#pragma once
+
+// What the parts of the estimate editor share: the document with its calculations, the
+// editing state, and the widgets the handlers act on. The form owns it and builds the
+// widgets; the grid controller and the estimate session work through it.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTabWidget>
+#include <array>
+#include <functional>
+
+#include "editor/estimate_calculator.h"
+#include "editor/grid_operations.h"
+#include "editor/header_bars.h"
+#include "editor/sheet_grid_model.h"
+#include "editor/sheet_grid_view.h"
+#include "editor/unit_price_multiplier.h"
+#include "shell/program_state.h"
+
+class QAction;
+class QPushButton;
+class QToolButton;
+class QTimer;
+
+namespace quilto {
+
+class CoverPanel;
+class LookupGuide;
+
+enum EditorTab : int { kCoverTab = 0, kSummaryTab = 1, kBreakdownTab = 2, kDetailTab = 3 };
+
+// The hooks through which forms of other parts of the program are opened from the editor.
+// A command whose hook is not set stays disabled.
+struct EditorHooks {
+    std::function<void()> outputDialog;      // FormMXls2: XlsPrint1, SB_xls, entry mode 6
+    std::function<void()> settingsDialog;    // FormMConf: SConf1
+    std::function<void()> nameRegistration;  // FormMSyo: SSyo1
+    std::function<void()> tableSetup;        // FormMXls1: XlsSetup1, a click on GroupMS
+    std::function<void()> versionWindow;     // FormAbout: About1
+};
+
+struct EditorActions {
+    QAction* save1 = nullptr;
+    QAction* new1 = nullptr;
+    QAction* cancel = nullptr;
+    QAction* exit1 = nullptr;
+    QAction* xlsPrint1 = nullptr;
+    QAction* xlsSetup1 = nullptr;
+    QAction* sConf1 = nullptr;
+    QAction* sSyo1 = nullptr;
+    QAction* about1 = nullptr;
+    QAction* lins = nullptr;
+    QAction* ldel = nullptr;
+    QAction* lCopy = nullptr;
+    QAction* lPast = nullptr;
+    QAction* lDup = nullptr;
+    QAction* syokei = nullptr;
+    QAction* nebiki = nullptr;
+    QAction* nakakei = nullptr;
+    QAction* zei = nullptr;
+    QAction* goukei = nullptr;
+    QAction* guid1 = nullptr;
+    QAction* hyousi1 = nullptr;
+    QAction* meisai1 = nullptr;
+    QAction* mx = nullptr;
+    QAction* kakeSet = nullptr;
+    QAction* kakeRet = nullptr;
+    QAction* kakeSetS = nullptr;
+    QAction* kakeRetS = nullptr;
+    // The speed buttons.
+    QToolButton* saveBtn = nullptr;
+    QToolButton* cancelBtn = nullptr;
+    QToolButton* sbIns = nullptr;
+    QToolButton* sbDel = nullptr;
+    QToolButton* sbSyokei = nullptr;
+    QToolButton* sbNebiki = nullptr;
+    QToolButton* sbNakakei = nullptr;
+    QToolButton* sbZei = nullptr;
+    QToolButton* sbGoukei = nullptr;
+    QToolButton* meisyoBtn1 = nullptr;
+    QToolButton* mxBtn = nullptr;
+    QToolButton* sbXls = nullptr;
+    QToolButton* subMenu1 = nullptr;
+    QMenu* popupMenu1 = nullptr;
+};
+
+struct EditorContext {
+    explicit EditorContext(ProgramState& state) : program(state), document(state.document) {}
+
+    ProgramState& program;
+    EstimateDocument& document;
+    EstimateCalculator calculator;
+    UnitPriceMultiplier multiplier;
+    LineClipboard clipboard;
+    EditorHooks hooks;
+    LookupGuide* guide = nullptr;
+
+    // Rows per page of the chosen print pattern: summary, breakdown, detail.
+    int rowsPerPage[3] = {20, 20, 20};
+    int guideOpenMarker = 0;  // 1 breakdown, 2 detail, 3 summary opened the guide
+    bool unitListInUse = false;
+    bool saveFailed = false;
+    bool breakdownEdited = false;
+    bool summaryEdited = false;
+
+    // Widgets (owned by the form).
+    QWidget* form = nullptr;
+    QTabWidget* pageControl1 = nullptr;
+    CoverPanel* cover = nullptr;
+    HeaderFigureBar* panelB1 = nullptr;
+    DetailBar* panelB6 = nullptr;
+    std::array<QLabel*, 3> statusPanels{};
+    QListWidget* lbUnit = nullptr;
+    QTimer* timer1 = nullptr;
+    EditorActions actions;
+    SheetGridView* views[3] = {};  // by SheetKind: breakdown, detail, summary
+
+    SheetGridView* View(SheetKind sheet) const { return views[static_cast<int>(sheet)]; }
+    SheetGridModel* Model(SheetKind sheet) const { return View(sheet)->Model(); }
+    int RowsPerPage(SheetKind sheet) const {
+        return sheet == SheetKind::Summary     ? rowsPerPage[0]
+               : sheet == SheetKind::Breakdown ? rowsPerPage[1]
+                                               : rowsPerPage[2];
+    }
+    int VisibleTab() const { return pageControl1->currentIndex(); }
+    bool ReadOnly() const { return document.ReadOnly(); }
+};
+
+}  // namespace quilto

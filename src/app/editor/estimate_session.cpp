@@ -1,0 +1,352 @@
+#include "editor/estimate_session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include "editor/cover_panel.h"
+#include "editor/estimate_io.h"
+#include "editor/grid_controller.h"
+#include "editor/lookup_guide_link.h"
+#include "editor/typed_line_edit.h"
+#include "foundation/cp932.h"
+#include "foundation/file_helpers.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+#include "shell/shell_state.h"
+
+namespace quilto {
+
+namespace {
+
+constexpr int kOutputDelayMs = 500;
+const char* const kReadOnlySuffix = " < 書込み不可 >";
+const char* const kLoadError = "見積読込エラー  ";
+
+// A number the list hands over: blank, not numeric or with "." opens a new estimate.
+bool IsUsableNumber(const std::string& number) {
+    const std::string trimmed = Trimmed(number);
+    return !trimmed.empty() && trimmed.find('.') == std::string::npos &&
+           IsInvalidNumber(trimmed) == 0;
+}
+
+std::string SixDigits(const std::string& number) {
+    const std::string trimmed = Trimmed(number);
+    return trimmed.size() >= 6 ? trimmed : std::string(6 - trimmed.size(), '0') + trimmed;
+}
+
+// Whether the workbook templates of a pattern exist (any of the names it may carry).
+bool PatternTemplatesExist(int pattern) {
+    const QString stem = QStringLiteral("見積書0%1").arg(pattern);
+    for (const QString& name : {stem + ".xlsx", stem + ".Xls", stem + ".xls"}) {
+        if (QFileInfo::exists(ResolveCaseInsensitive(QStringLiteral("XlsBase/") + name)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+EstimateSession::EstimateSession(EditorContext& context, GridController& grids, QObject* parent)
+    : QObject(parent), c_(context), grids_(grids) {}
+
+QString EstimateSession::Caption() const {
+    const std::string folder = c_.program.environment.DataFolderSetting();
+    QString caption =
+        QString::fromUtf8(kProgramName) + QStringLiteral(" (FormMVell1)    ") +
+        QDir::currentPath() + QLatin1Char('/') +
+        (HasText(folder) ? Cp932ToQStringLossy(Trimmed(folder)) : QStringLiteral("DAT/"));
+    if (c_.ReadOnly()) caption += QString::fromUtf8(kReadOnlySuffix);
+    return caption;
+}
+
+std::string EstimateSession::NewNumber() { return NextManagementNumber(c_.program.environment); }
+
+void EstimateSession::ShowDocument() {
+    c_.cover->ShowDocument();
+    c_.cover->ShowTaxMessage(c_.program.environment);
+    grids_.RefreshGrids();
+}
+
+void EstimateSession::ShowCover() {
+    c_.pageControl1->setCurrentIndex(kCoverTab);
+    c_.cover->MName1()->setFocus();
+}
+
+bool EstimateSession::FormShow() {
+    c_.clipboard.Clear();
+    c_.actions.subMenu1->hide();
+    c_.multiplier.Reset();
+    c_.cover->SetHistories(c_.program.shell.customerHistory, c_.program.shell.titleHistory);
+    c_.saveFailed = false;
+    c_.calculator.SetSettings(CalculationSettingsFrom(c_.program.environment));
+    c_.document.SetCalculations(&c_.calculator);
+    c_.pageControl1->setCurrentIndex(kCoverTab);
+
+    const int mode = c_.program.shell.entryMode;
+    const std::string selected = c_.program.shell.selectedNumber;
+    c_.document.BeginSession(mode);
+    c_.document.SetReadOnly(false);
+    switch (mode) {
+        case kEntryExit:
+            return false;
+        case kEntryCopy: {
+            const std::string fresh = NewNumber();
+            LoadByNumber(selected, true);
+            c_.document.SetReadOnly(false);
+            c_.document.SetText(HeaderText::MNo, fresh);
+            break;
+        }
+        case kEntryCallUp:
+        case kEntryOutput:
+            LoadByNumber(selected, false);
+            break;
+        default:
+            c_.document.BeginSession(kEntryNew);
+            ClearDocument();
+            c_.document.SetText(HeaderText::MNo, NewNumber());
+            break;
+    }
+    ShowDocument();
+    FormActivate();
+    grids_.CalculateSummary();
+    grids_.CalculateSelected();
+    ShowCover();
+    if (mode == kEntryOutput) {
+        if (c_.hooks.outputDialog) {
+            c_.timer1->start(kOutputDelayMs);
+        } else {
+            c_.program.questions.Inform(kOutputMissingMessage);
+        }
+    }
+    return true;
+}
+
+void EstimateSession::FormActivate() {
+    c_.form->setWindowTitle(Caption());
+    const bool writable = !c_.ReadOnly();
+    c_.actions.saveBtn->setEnabled(writable);
+    c_.actions.save1->setEnabled(writable);
+    EditorActions& a = c_.actions;
+    for (QToolButton* b : {a.sbIns, a.sbDel, a.sbNebiki, a.sbGoukei}) b->setEnabled(false);
+    c_.cover->ShowTaxMessage(c_.program.environment);
+    c_.cover->ShowCompany(c_.program.environment);
+
+    QStringList choices;
+    for (int pattern = 0; pattern < 3; ++pattern) {
+        if (pattern > 0 && !PatternTemplatesExist(pattern)) break;
+        choices << QStringLiteral(" %1 ").arg(pattern) +
+                       Cp932ToQStringLossy(Trimmed(c_.program.environment.PatternName(pattern)));
+    }
+    const int stored = c_.document.PatternIndex();
+    c_.cover->SetPatternChoices(choices, stored < choices.size() ? stored : 0);
+    const int index = c_.cover->CBListMS()->currentIndex();
+    c_.program.tables.Load(TablePatternCode("0" + std::to_string(std::max(index, 0))));
+    const RowsPerPage rows = c_.program.tables.Rows();
+    c_.rowsPerPage[0] = EffectiveRowsPerPage(rows.summary);
+    c_.rowsPerPage[1] = EffectiveRowsPerPage(rows.breakdown);
+    c_.rowsPerPage[2] = EffectiveRowsPerPage(rows.detail);
+    grids_.SetUpGrids();
+}
+
+void EstimateSession::PatternChosen(int index) {
+    c_.document.SetPatternIndex(std::max(index, 0));
+    const int keepTab = c_.VisibleTab();
+    FormActivate();
+    c_.pageControl1->setCurrentIndex(keepTab);
+}
+
+void EstimateSession::ClearDocument() {
+    c_.guideOpenMarker = 0;
+    c_.unitListInUse = false;
+    NewEstimate(c_.document, c_.program.environment);
+    c_.document.SetReadOnly(false);
+    ShowDocument();
+    grids_.CalculateBreakdown();
+    c_.cover->ShowCompany(c_.program.environment);
+    c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
+    c_.pageControl1->setCurrentIndex(kCoverTab);
+}
+
+void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
+    c_.cover->ShowCompany(c_.program.environment);
+    const std::string fresh = NewNumber();
+    NewEstimate(c_.document, c_.program.environment);
+    if (!copy && !IsUsableNumber(number)) {
+        // Nothing to open: the editor goes on with a new estimate.
+        c_.document.BeginSession(kEntryNew);
+        grids_.CalculateBreakdown();
+        c_.document.SetText(HeaderText::MNo, fresh);
+        return;
+    }
+    const std::string name = IsUsableNumber(number) ? SixDigits(number) : Trimmed(number);
+    c_.document.SetText(HeaderText::MNo, name);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int loaded = LoadEstimate(c_.document, c_.program.environment);
+    if (!copy) {
+        Markers& markers = c_.program.markers;
+        if (markers.HoldEstimateMarker(name) == 0 && markers.EstimateState() == kMarkerHeld) {
+            heldNumber_ = name;
+        }
+        c_.document.SetReadOnly(markers.EstimateState() == kMarkerInUse);
+    }
+    QApplication::restoreOverrideCursor();
+    if (loaded != kEstimateOk) {
+        c_.program.questions.Inform(kLoadError + std::to_string(loaded) + " (" +
+                                    EstimateFilePath(c_.program.environment, name).toStdString() +
+                                    ")");
+    }
+    ShowDocument();
+    c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
+    grids_.CalculateSelected();
+}
+
+bool EstimateSession::RequiredFields() {
+    if (c_.ReadOnly()) return true;
+    if (!HasText(c_.document.Text(HeaderText::MNo))) {
+        c_.program.questions.Inform(kNoNumberMessage);
+        ShowCover();
+        c_.cover->Field("MNo")->setFocus();
+        return false;
+    }
+    if (!c_.document.HasRequiredFields()) {
+        c_.program.questions.Inform(kNoDataMessage);
+        ShowCover();
+        return false;
+    }
+    return true;
+}
+
+bool EstimateSession::Save() {
+    const bool onDetail = c_.VisibleTab() == kDetailTab;
+    const int detailRow = c_.document.DetailSheetRow();
+    if (onDetail) {
+        grids_.StoreDetail();
+        grids_.CalculateDetail();
+    }
+    c_.document.PrepareForSave();
+    grids_.CalculateBreakdown();
+    grids_.CalculateSummary();
+    c_.saveFailed = false;
+    if (!HasText(c_.document.Text(HeaderText::MNo))) {
+        c_.program.questions.Inform(kNoNumberMessage);
+        ShowCover();
+        return false;
+    }
+    if (!c_.document.HasRequiredFields()) {
+        c_.program.questions.Inform(kNoDataMessage);
+        ShowCover();
+        return false;
+    }
+    bool written = false;
+    if (!c_.ReadOnly()) {
+        const bool wasNew = heldNumber_.empty();
+        const int result =
+            SaveEstimateWithBackup(c_.document, c_.program.environment, c_.program.questions);
+        c_.saveFailed = result != kEstimateOk;
+        written = !c_.saveFailed;
+        // A new estimate got its number with its first save: it is held from now on like
+        // one opened for change.
+        if (written && wasNew && c_.document.NumberAssigned()) {
+            const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
+            if (c_.program.markers.HoldEstimateMarker(number) == 0 &&
+                c_.program.markers.EstimateState() == kMarkerHeld) {
+                heldNumber_ = number;
+            }
+        }
+        c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
+    }
+    // The sheet on screen stays the one being edited.
+    if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);
+    FocusVisibleTab();
+    return written;
+}
+
+void EstimateSession::FocusVisibleTab() {
+    switch (c_.VisibleTab()) {
+        case kSummaryTab:
+            c_.View(SheetKind::Summary)->setFocus();
+            break;
+        case kBreakdownTab:
+            c_.View(SheetKind::Breakdown)->setFocus();
+            break;
+        case kDetailTab:
+            c_.View(SheetKind::Detail)->setFocus();
+            break;
+        default:
+            c_.cover->MName1()->setFocus();
+            break;
+    }
+}
+
+void EstimateSession::Output() {
+    if (!c_.hooks.outputDialog) return;
+    if (c_.VisibleTab() == kDetailTab) grids_.StoreDetail();
+    ShowCover();
+    if (!c_.ReadOnly()) {
+        if (!RequiredFields()) return;
+        Save();
+        if (c_.saveFailed) return;
+    }
+    c_.hooks.outputDialog();
+}
+
+void EstimateSession::RunOutputMode() {
+    c_.timer1->stop();
+    if (c_.hooks.outputDialog) c_.hooks.outputDialog();
+}
+
+void EstimateSession::NewEstimateCommand() {
+    ReleaseMarker();
+    c_.document.BeginSession(kEntryNew);
+    ClearDocument();
+    c_.document.SetText(HeaderText::MNo, NewNumber());
+    ShowDocument();
+    FormActivate();
+    ShowCover();
+}
+
+void EstimateSession::ReleaseMarker() {
+    Markers& markers = c_.program.markers;
+    if (!heldNumber_.empty()) markers.ReleaseEstimateMarker(heldNumber_);
+    heldNumber_.clear();
+    markers.ClearEstimateInUse();
+}
+
+bool EstimateSession::Close() {
+    bool closing = false;
+    const int mode = c_.document.EntryMode();
+    if (mode == kEntryOutput || c_.ReadOnly()) {
+        ShowCover();
+        closing = true;
+    } else {
+        ShowCover();
+        const int answer = c_.program.questions.AskButtons(kCloseQuestion, "", kSaveAndReturn,
+                                                           kDiscardAndReturn, kReenter);
+        if (answer == 1) {
+            // The marker stays held until the editor really closes.
+            if (RequiredFields() && Save()) {
+                closing = true;
+            }
+        } else if (answer == 2) {
+            closing = true;
+        }
+    }
+    grids_.HideUnitList(false);
+    c_.unitListInUse = false;
+    c_.saveFailed = false;
+    if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();
+    if (closing) {
+        ReleaseMarker();
+        c_.document.DropDetailSheet();
+        NewEstimate(c_.document, c_.program.environment);
+        c_.document.SetReadOnly(false);
+        ShowDocument();
+    }
+    return closing;
+}
+
+}  // namespace quilto

@@ -1,0 +1,68 @@
+#pragma once
+
+// Opening, saving and closing an estimate in the editor: the entry modes, the next
+// management number, loading by number, clearing the document, the required fields, the
+// save with its backup estimate first, the output command and the close question. The
+// marker of an estimate opened for change is held until the editor really closes.
+
+#include <QObject>
+#include <string>
+
+#include "editor/editor_context.h"
+
+namespace quilto {
+
+class GridController;
+
+inline constexpr char kCloseQuestion[] = "見積作成を終了してメニューに戻ります。";
+inline constexpr char kSaveAndReturn[] = "保存戻る";
+inline constexpr char kDiscardAndReturn[] = "破棄戻る";
+inline constexpr char kReenter[] = "再入力";
+inline constexpr char kNoNumberMessage[] = "見積番号が設定されていません。";
+inline constexpr char kNoDataMessage[] = "見積データが設定されていません。";
+inline constexpr char kOutputMissingMessage[] = "エクセル出力はまだ使えません。見積を開きます。";
+
+class EstimateSession : public QObject {
+    Q_OBJECT
+
+  public:
+    EstimateSession(EditorContext& context, GridController& grids, QObject* parent = nullptr);
+
+    // When the editor is shown: the entry mode of the shell, then the set-up of the pattern.
+    // False in entry mode 5 (the editor closes again at once).
+    bool FormShow();
+    // Caption, SaveBTN, pattern choice and rows per page.
+    void FormActivate();
+    // The print pattern was chosen (CBListMS) or its definitions edited: grids set up again.
+    void PatternChosen(int index);
+
+    // Save1Click. True when the estimate was written.
+    bool Save();
+    // XlsPrint1Click.
+    void Output();
+    // New1Click.
+    void NewEstimateCommand();
+    // FormClose: true when the editor may close.
+    bool Close();
+    // The end of entry mode 6: the output dialog, then closing without a question.
+    void RunOutputMode();
+
+    // The caption of the window.
+    QString Caption() const;
+
+  private:
+    std::string NewNumber();
+    void ClearDocument();
+    void LoadByNumber(const std::string& number, bool copy);
+    bool RequiredFields();
+    void ReleaseMarker();
+    void FocusVisibleTab();
+    void ShowCover();
+    void ShowDocument();
+
+    EditorContext& c_;
+    GridController& grids_;
+    std::string heldNumber_;  // the estimate whose marker this editor holds
+};
+
+}  // namespace quilto

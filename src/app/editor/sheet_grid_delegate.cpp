@@ -1,0 +1,154 @@
+#include "editor/sheet_grid_delegate.h"
+
+#include <QPainter>
+
+#include "editor/sheet_grid_model.h"
+#include "editor/typed_line_edit.h"
+#include "foundation/cp932.h"
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+
+namespace {
+
+constexpr int kTextInset = 2;
+// The detail sheet's hidden labour rate: ten places in the file, six typed.
+constexpr int kLabourRateTyped = 6;
+
+std::string CellBytes(const QModelIndex& index) {
+    const QByteArray bytes = index.data(SheetGridModel::kCp932Role).toByteArray();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+CellInputRule InputRuleOf(SheetKind sheet, int col) {
+    const auto& specs = ColumnSpecsOf(sheet);
+    if (col < 2 || col >= static_cast<int>(specs.size())) return {};
+    CellInputRule rule;
+    rule.maxBytes = specs[static_cast<std::size_t>(col)].maxBytes;
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            if (col >= 5 && col <= 7) rule = {rule.maxBytes, true, QStringLiteral("-")};
+            break;
+        case SheetKind::Summary:
+            if (col == 5) rule = {rule.maxBytes, true, QStringLiteral("-.")};
+            if (col >= 6 && col <= 9) rule = {rule.maxBytes, true, QStringLiteral("-")};
+            break;
+        case SheetKind::Detail:
+            if (col >= 6 && col <= 10) rule = {rule.maxBytes, true, QStringLiteral("-.")};
+            if (col == 12) rule.maxBytes = kLabourRateTyped;
+            if (col == 13) rule.maxBytes = 0;
+            break;
+    }
+    return rule;
+}
+
+bool IsTextColumn(SheetKind sheet, int col) {
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return col == 2 || col == 3 || col == 4 || col == 8;
+        case SheetKind::Summary:
+            return col == 2 || col == 3 || col == 4 || col == 10;
+        case SheetKind::Detail:
+            return col == 2 || col == 3 || col == 4 || col == 5 || col == 11;
+    }
+    return false;
+}
+
+SheetGridDelegate::SheetGridDelegate(SheetKind sheet, std::function<PaintSettings()> settings,
+                                     QObject* parent)
+    : QStyledItemDelegate(parent), sheet_(sheet), settings_(std::move(settings)) {}
+
+TypedLineEdit* SheetGridDelegate::OpenEditor() const { return editor_.data(); }
+
+void SheetGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    const auto* model = static_cast<const SheetGridModel*>(index.model());
+    const TextGrid& grid = model->Grid();
+    const int row = SheetGridModel::GridRow(index);
+    const int col = index.column();
+    const QRect rect = option.rect;
+    painter->save();
+
+    if (col == 0) {
+        // The fixed row-number column.
+        painter->fillRect(rect, option.palette.button());
+        painter->setPen(option.palette.color(QPalette::ButtonText));
+        painter->drawText(rect.adjusted(kTextInset, 0, -kTextInset, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter, index.data().toString());
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->restore();
+        return;
+    }
+
+    const bool focused = option.state.testFlag(QStyle::State_HasFocus);
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    QColor background = option.palette.color(QPalette::Base);
+    QColor text = option.palette.color(QPalette::Text);
+    if (IsPageRow(grid, row)) {
+        background = kAqua;
+        text = Qt::black;
+    }
+    if (selected && !focused) background = background.darker(112);
+    if (focused) {
+        background = kLime;
+        text = Qt::black;
+    }
+    painter->fillRect(rect, background);
+
+    const PaintSettings settings = settings_ ? settings_() : PaintSettings{};
+    const QRect inner = rect.adjusted(kTextInset, 0, -kTextInset, 0);
+    if (IsPaintedNumberColumn(sheet_, col)) {
+        if (IsBelowCost(grid, sheet_, row)) text = kRed;
+        painter->setPen(text);
+        painter->drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                          Cp932ToQStringLossy(PaintedCellText(grid, sheet_, row, col, settings)));
+    } else {
+        painter->setPen(text);
+        painter->drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          Cp932ToQStringLossy(grid.Cell(row, col)));
+    }
+    painter->restore();
+}
+
+QWidget* SheetGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                         const QModelIndex& index) const {
+    const CellInputRule rule = InputRuleOf(sheet_, index.column());
+    auto* editor = new TypedLineEdit(parent);
+    editor->setObjectName(QStringLiteral("InplaceEdit"));
+    editor->setFrame(false);
+    editor->SetMaxBytes(rule.maxBytes);
+    editor->SetNumeric(rule.numeric, rule.extra);
+    if (!rule.numeric && !IsTextColumn(sheet_, index.column())) {
+        editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+    editor->SetFieldName(
+        index.model()->headerData(index.column(), Qt::Horizontal).toString().simplified());
+    editor->SetRefusalHandler(refuse_);
+    if (rule.numeric) editor->setAlignment(Qt::AlignRight);
+    editor_ = editor;
+    return editor;
+}
+
+void SheetGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    // The padding of a number in display form is not part of what the user edits.
+    static_cast<TypedLineEdit*>(editor)->SetCp932Text(Trimmed(CellBytes(index)));
+}
+
+void SheetGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                     const QModelIndex& index) const {
+    const std::string text = static_cast<TypedLineEdit*>(editor)->Cp932Text();
+    // Unchanged text keeps the cell as it was, its padding included.
+    if (text == Trimmed(CellBytes(index))) return;
+    model->setData(index, QByteArray(text.data(), static_cast<qsizetype>(text.size())),
+                   SheetGridModel::kCp932Role);
+}
+
+void SheetGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                             const QModelIndex&) const {
+    editor->setGeometry(option.rect);
+}
+
+}  // namespace quilto

@@ -1,0 +1,84 @@
+#include "editor/cell_painting.h"
+
+#include "editor/line_kind.h"
+#include "foundation/fixed4.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+
+namespace quilto {
+
+namespace {
+
+bool IsQuantity(SheetKind sheet, int col) { return col == ColumnsOf(sheet).quantity; }
+
+// Money columns and the width their figures are formatted to.
+int MoneyWidth(SheetKind sheet, int col) {
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return col == 6 || col == 7 ? 15 : 0;
+        case SheetKind::Summary:
+            return col >= 6 && col <= 9 ? 15 : 0;
+        case SheetKind::Detail:
+            return col >= 7 && col <= 10 ? 9 : 0;
+    }
+    return 0;
+}
+
+Fixed4 CellValue(const TextGrid& grid, int row, int col) {
+    return TextToFixed4(CleanNumber(grid.Cell(row, col)));
+}
+
+// A number formatted for show; text that does not fit is shown as it stands.
+std::string Formatted(const std::string& cell, Fixed4 value, int width, int decimals,
+                      bool grouped) {
+    const FormattedNumber f = FormatNumber(width, decimals, Fixed4ToText(value), grouped);
+    return Trimmed(f.status == 0 ? f.text : cell);
+}
+
+}  // namespace
+
+bool IsPaintedNumberColumn(SheetKind sheet, int col) {
+    return IsQuantity(sheet, col) || MoneyWidth(sheet, col) > 0;
+}
+
+std::string PaintedCellText(const TextGrid& grid, SheetKind sheet, int row, int col,
+                            const PaintSettings& settings) {
+    const std::string& cell = grid.Cell(row, col);
+    if (!IsPaintedNumberColumn(sheet, col)) return cell;
+    const LineKind kind = LineKindOf(grid, row);
+    const bool special = IsSpecialLine(kind);
+    const Fixed4 value = CellValue(grid, row, col);
+    const bool zero = value.raw == 0;
+    const bool nameBlank = HasText(grid.Cell(row, 3)) == 0;
+
+    if (IsQuantity(sheet, col)) {
+        if (special || zero) return {};
+        const int decimals = sheet == SheetKind::Breakdown ? 0 : settings.quantityDecimals;
+        return Formatted(cell, value, ColumnSpecsOf(sheet)[col].maxBytes + 8, decimals, false);
+    }
+    if (zero) {
+        const bool blank = sheet == SheetKind::Detail ||
+                           (nameBlank && sheet != SheetKind::Summary) ||
+                           (sheet == SheetKind::Summary && (nameBlank || special));
+        if (blank) return {};
+    }
+    std::string text = Formatted(cell, value, MoneyWidth(sheet, col), 0, true);
+    if (settings.discountSign && kind == LineKind::Nebiki && sheet != SheetKind::Detail && !zero &&
+        (col == ColumnsOf(sheet).amount || col == ColumnsOf(sheet).cost)) {
+        text.insert(0, "-");
+    }
+    return text;
+}
+
+bool IsPageRow(const TextGrid& grid, int row) {
+    const std::string_view number = TrimmedRightView(grid.Cell(row, 0));
+    return !number.empty() && number.back() == '*';
+}
+
+bool IsBelowCost(const TextGrid& grid, SheetKind sheet, int row) {
+    if (sheet == SheetKind::Breakdown) return false;
+    const SheetColumns& c = ColumnsOf(sheet);
+    return CellValue(grid, row, c.amount) < CellValue(grid, row, c.cost);
+}
+
+}  // namespace quilto
