@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -25,6 +26,10 @@
 #include <vector>
 
 #include "app_setup.h"
+#include "editor/editor_context.h"
+#include "editor/form_mvell1.h"
+#include "editor/grid_controller.h"
+#include "editor/sheet_grid_view.h"
 #include "foundation/cp932.h"
 #include "foundation/qt_questions.h"
 #include "masters/form_msyo.h"
@@ -32,7 +37,10 @@
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
 #include "masters/product_import.h"
+#include "shell/form_menu1.h"
 #include "shell/program_state.h"
+#include "shell/quilto_program.h"
+#include "shell/shell_state.h"
 
 namespace {
 
@@ -171,6 +179,58 @@ void Save(QWidget* window, const QString& path) {
     std::printf("saved %s (%dx%d)\n", qPrintable(path), pixmap.width(), pixmap.height());
 }
 
+void SaveScreen(const QString& path) {
+    QApplication::processEvents();
+    const QPixmap pixmap = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (!pixmap.save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+    std::printf("saved %s (%dx%d)\n", qPrintable(path), pixmap.width(), pixmap.height());
+}
+
+// The guide over a new estimate in the editor, from the breakdown and from the detail sheet.
+// The masters written by Screens are still in the working folder.
+int ScreensOverTheEditor(const QString& target) {
+    quilto::QtQuestions questions;
+    quilto::QuiltoProgram program(questions);
+    program.FormMenu1().show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!program.FormMenu1().StartedUp() && waited.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    quilto::TFormMVell1& editor = program.FormMVell1();
+    program.State().shell.entryMode = quilto::kEntryNew;
+    if (!editor.Begin()) return 1;
+    quilto::EditorContext& context = editor.Context();
+    QApplication::processEvents();
+
+    const auto showGuideFrom = [&](quilto::SheetKind sheet, int tab, int column) {
+        context.pageControl1->setCurrentIndex(tab);
+        editor.activateWindow();
+        QApplication::processEvents();
+        context.View(sheet)->setFocus();
+        context.View(sheet)->SetCurrentCell(1, column);
+        QApplication::processEvents();
+        editor.Grids().Guide();
+        QApplication::processEvents();
+    };
+    showGuideFrom(quilto::SheetKind::Breakdown, quilto::kBreakdownTab, 3);
+    auto* list = program.FormRef1().findChild<quilto::MasterListView*>("ListBox1");
+    ClickLine(list, 4);
+    QApplication::processEvents();
+    SaveScreen(target + "/guide_over_editor_construction.png");
+    program.FormRef1().HideGuide();
+
+    // The detail sheet of breakdown line 1, which now holds construction code 005.
+    context.View(quilto::SheetKind::Breakdown)->SetCurrentCell(1, 3);
+    showGuideFrom(quilto::SheetKind::Detail, quilto::kDetailTab, 3);
+    ClickLine(list, 0);
+    ClickLine(list, 2);
+    SaveScreen(target + "/guide_over_editor_products.png");
+    program.FormRef1().CloseGuide();
+    editor.done(0);
+    return 0;
+}
+
 int Screens(const QString& out) {
     QDir().mkpath(out);
     const QString target = QDir(out).absolutePath();
@@ -249,7 +309,7 @@ int Screens(const QString& out) {
     guide.findChild<QCheckBox*>("ChkJyun")->click();
     Save(&guide, target + "/form_ref1_products_by_name.png");
     guide.CloseGuide();
-    return 0;
+    return ScreensOverTheEditor(target);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "foundation/cp932.h"
 #include "foundation/text_bytes.h"
@@ -109,6 +110,13 @@ void TFormRef1::ShowGuide(const std::string& caption, const std::string& panel) 
     setWindowTitle(Cp932ToQStringLossy(caption));
     panel2_->setText(Cp932ToQStringLossy(panel));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // First shown at the right of the editor, clear of its cover fields; where the user
+    // moves it, it stays.
+    if (!placed_ && parentWidget() != nullptr) {
+        const QRect editor = parentWidget()->frameGeometry();
+        move(std::max(editor.left(), editor.right() - width() - 24), editor.top() + 120);
+        placed_ = true;
+    }
     show();
     raise();
 }

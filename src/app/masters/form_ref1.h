@@ -70,6 +70,7 @@ class TFormRef1 : public QWidget, public LookupGuide {
     std::function<void()> openRegistration_;
     std::string constructionCode_;
     bool setUpDone_ = false;
+    bool placed_ = false;
     bool productMode_ = false;
     ListItems items_;
 
