@@ -119,6 +119,47 @@ void BM_SaveMaximal(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveMaximal)->Unit(benchmark::kMillisecond);
 
+// A small estimate (a cover and three lines), as most saves are: here the flushes to disk,
+// of the file and of its folder, are most of the cost.
+void FillSmall(EstimateDocument& doc) {
+    doc.SetText(HeaderText::MNo, "000001");
+    doc.SetText(HeaderText::MName1, "customer");
+    doc.SetText(HeaderText::MTitle1, "title");
+    TextGrid& summary = doc.Grid(SheetKind::Summary);
+    for (int row = 1; row <= 3; ++row) {
+        summary.SetCell(row, 3, "summary line");
+        summary.SetCell(row, 7, "12,500");
+    }
+}
+
+void BM_SaveSmall(benchmark::State& state) {
+    Folder folder;
+    Environment env;
+    Quiet quiet;
+    EstimateDocument doc;
+    FillSmall(doc);
+    doc.BeginSession(3);
+    for (auto _ : state) {
+        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveSmall)->Unit(benchmark::kMillisecond);
+
+// The first save of a new estimate: the next number, the file claimed through a hard link.
+void BM_FirstSaveSmall(benchmark::State& state) {
+    Folder folder;
+    Environment env;
+    Quiet quiet;
+    EstimateDocument doc;
+    FillSmall(doc);
+    doc.BeginSession(1);
+    for (auto _ : state) {
+        doc.SetNumberAssigned(false);
+        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_FirstSaveSmall)->Unit(benchmark::kMillisecond)->Iterations(300);
+
 // Loading fills the cover, the breakdown and summary grids and the detail store.
 void BM_LoadMaximal(benchmark::State& state) {
     Folder folder;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quilto needs, skipping those already installed.
-# Usage: scripts/install-deps.sh [build|test]   (test adds what the tests need)
+# Usage: scripts/install-deps.sh [build|run|test]   (run adds what a user needs to open and
+# print the filled workbooks, test what the tests need)
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,14 @@ packages=(
     libzip-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
+if [[ "${1:-build}" == run ]]; then
+    # The filled workbooks open in LibreOffice Calc, and printing converts them with it. A
+    # LibreOffice that is already installed (another build, or the headless one the tests
+    # use, which conflicts with this package) is kept.
+    if ! command -v soffice >/dev/null && ! command -v libreoffice >/dev/null; then
+        packages+=(libreoffice-calc)
+    fi
+fi
 if [[ "${1:-build}" == test ]]; then
     packages+=(
         googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -8,10 +8,10 @@
 #include "cli/cli_support.h"
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {
@@ -89,7 +89,13 @@ int RunCalc(const std::vector<std::string>& args) {
         PrintError("calc: " + number + " is not an estimate file");
         return 1;
     }
-    calculator.RecalculateAll(document);
+    // Figures past the fixed-point range are shown capped; such an estimate is never saved.
+    if (const auto overflow = calculator.RecalculateAll(document)) {
+        PrintError("calc: " + CalculationOverflowMessage(*overflow) +
+                   (save ? " Nothing was saved." : ""));
+        std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
+        return 1;
+    }
     if (save) {
         Markers markers(questions, MarkerFoldersOf(environment));
         if (number != kBackupNumber && markers.CheckEstimateMarker(number) == 0) {

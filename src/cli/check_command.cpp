@@ -8,8 +8,8 @@
 #include "cli/cli_support.h"
 #include "excel/table_definition.h"
 #include "masters/master_lists.h"
-#include "store/environment.h"
 #include "shell/startup_check.h"
+#include "store/environment.h"
 
 namespace quilto::cli {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "foundation/cp932.h"
+#include "foundation/typed_text.h"
 #include "store/environment.h"
 
 namespace quilto::cli {
@@ -62,11 +63,10 @@ std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_vi
         error = std::string(field) + ": not a text";
         return std::nullopt;
     }
-    const auto& utf8 = value.get_ref<const std::string&>();
-    Cp932Error where;
-    if (auto bytes = Utf8ToCp932(utf8, &where)) return bytes;
-    error = std::string(field) + ": a character at byte " + std::to_string(where.offset) +
-            " has no Shift-JIS (CP932) form";
+    TypedTextRefusal refusal;
+    if (auto bytes = TypedUtf8ToCp932(value.get_ref<const std::string&>(), &refusal)) return bytes;
+    const QString name = QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
+    error = TypedTextRefusalMessage(refusal, name).toStdString();
     return std::nullopt;
 }
 

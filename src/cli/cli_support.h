@@ -52,8 +52,10 @@ int LoadEnvironment(Environment& environment);
 
 // A stored CP932 text for JSON; bytes that start no CP932 character become U+FFFD.
 std::string JsonText(std::string_view cp932);
-// A JSON text as CP932. nullopt, with error naming the field, when the value is not a
-// string or holds a character CP932 cannot store.
+// A JSON text as CP932, taken as typed text: the code points input methods type for
+// CP932's characters are mapped to them. nullopt, with error naming the field and the
+// character, when the value is not a string, holds a control character (tab, newline, ...)
+// or a character CP932 cannot store.
 std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_view field,
                                      std::string& error);
 

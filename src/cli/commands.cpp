@@ -8,21 +8,230 @@ int RunCreate(const std::vector<std::string>& args);
 int RunDelete(const std::vector<std::string>& args);
 int RunList(const std::vector<std::string>& args);
 int RunCalc(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunPrint(const std::vector<std::string>& args);
 int RunMasters(const std::vector<std::string>& args);
+
+namespace {
+
+// Each help text: what the command does, its arguments and options, what it prints, and
+// when it exits with a status other than 0.
+
+constexpr const char* kCheckHelp =
+    R"(Runs the start-up check of the program on the working folder: creates the folders
+and every missing data file (environment file, master lists, table definitions) and,
+when an outdated environment file or table definition is found, asks whether to
+re-create it.
+
+Options:
+  --yes   answer the check's questions with yes (re-create what is outdated)
+  --no    answer them with no
+With neither, a question is answered no and said so on stderr.
+
+Exit status: 0 when every file is in place, 1 when the check failed (the message names
+the code), 2 for wrong arguments.
+)";
+
+constexpr const char* kListHelp =
+    R"(Prints the estimate list of the data folder, one line per estimate file, sorted as the
+program's list shows it: number (6), two blanks, customer (30), title (30), date (25),
+amount including tax (15), three blanks, print date (25), widths in Shift-JIS bytes,
+printed as UTF-8. A file whose header cannot be read shows only its number; a file that
+is not an estimate shows "<見積データではありません>".
+
+Exit status: 0, or 1 when the data folder does not exist.
+)";
+
+constexpr const char* kShowHelp =
+    R"(Prints one estimate file as JSON: "signature", "header" (every cover field by the name
+of its control, e.g. "MName1", "ZRitu", "pattern", "CheckBox1", the figures "MGoukei01"
+...), "summary" and "breakdown" (the line records as stored, each breakdown line with its
+"details"). Fixed-point values are decimal strings in shortest form ("1500", "0.5").
+
+Arguments:
+  NNNNNN   the management number (six digits), or BackUp for the backup estimate
+  --json   required: the output format
+
+Exit status: 0; 1 when the file cannot be read or is not an estimate file; 2 for wrong
+arguments.
+)";
+
+constexpr const char* kCreateHelp =
+    R"(Creates a new estimate from a JSON description, calculates it as the editor does and
+saves it as the editor saves a new estimate (the backup estimate m_BackUp.dat first,
+then the next free management number). Prints the new number.
+
+Arguments:
+  --json FILE   the description (UTF-8)
+
+The description is an object with up to three entries:
+  "cover"      the cover fields by control name, texts unless said otherwise:
+               MName1 customer (40 bytes, required), MTitle1 title (50, required),
+               MBango (15), MYMD1 date (22), MBasyo1 place (60), MYMD2/MYMD3 period
+               (22 each), MKigen1 validity (50), MTanto1 person in charge (20),
+               MBiko1 ... MBiko8 notes (80 each), MBiko9 heading (30), MBiko10 (80),
+               MName2 (30), MCode1 (6);
+               ZRitu tax rate: a text of at most two digits ("10");
+               CheckBox1 (true: the summary supplies the totals), CheckBox2 (true: the
+               printed amount includes tax): true or false;
+               pattern: the print pattern, the number 0, 1 or 2.
+               MNo and the figures MGoukei01 ... are not given: they are worked out.
+  "summary"    a list of rows, row 1 first; a row is a list of cell texts from
+               column 1 on, as a user types them; null is a blank row:
+               marker or code (3), number (4), name (40), unit (4), quantity (7,
+               decimals allowed), unit price (12), amount (14), cost unit price (12),
+               cost (14), remarks (28)
+  "breakdown"  a list of lines, line 1 first, each null or an object with
+               "cells": marker or code (3), number (4), name (40), unit (4),
+               quantity (4), amount (14), cost (14), remarks (28), and
+               "details": the rows of the line's detail sheet: product code (6),
+               number (4), name (40), specification (40), unit (4), quantity (7),
+               unit price (9), amount (11), cost unit price (9), cost (11), remarks (28),
+               labour rate (6); quantities and prices may have decimals.
+The marker of a special line is "=" subtotal, "-" discount, "/" total, "%" tax,
+"\" grand total (written "\\" in JSON); a special line has no details.
+
+Sizes are the most a user can type into the field, in Shift-JIS bytes. Number cells
+take an optional "-", digits (thousands separators only between groups of three) and,
+where allowed, "." and decimals; their size counts the digits, "-" and ".". Texts are
+converted to Shift-JIS: the characters Linux input methods type for Japanese ones are
+taken as those (〜 U+301C as ～, − U+2212 as －, ‖ U+2016 as ∥, — U+2014 as ―, ¢ £ ¬,
+and ¥ U+00A5 as the yen sign); control characters (tab, newline, ...) and characters
+Shift-JIS cannot hold are refused.
+
+Example:
+  {"cover": {"MName1": "山田工務店", "MTitle1": "外壁塗装工事", "ZRitu": "10",
+             "CheckBox2": true, "pattern": 0},
+   "summary": [["", "1", "仮設工事", "式", "1", "150,000"], null, ["="]],
+   "breakdown": [
+     {"cells": ["", "1", "足場", "式", "1"],
+      "details": [["000123", "", "単管足場", "H=10m", "㎡", "150", "1,000"]]},
+     {"cells": ["/"]}]}
+
+Exit status: 0 with the number printed; 1 when the description is refused (the message
+names the field, e.g. "summary[0][4]", and nothing is written), when a figure runs past
+the largest amount the program can hold (the message names the line) or when the save
+fails; 2 for wrong arguments.
+)";
+
+constexpr const char* kDeleteHelp =
+    R"(Deletes an estimate file as the estimate list does; refused while the estimate is in
+use (another copy of the program holds its marker).
+
+Arguments:
+  NNNNNN   the management number (six digits)
+
+Exit status: 0 when deleted; 1 when it is in use or could not be deleted (the message
+says why); 2 for wrong arguments.
+)";
+
+constexpr const char* kCalcHelp =
+    R"(Loads an estimate, calculates every detail sheet, the breakdown and the summary as the
+editor does, and prints the result as JSON: "header" (MGoukei01 estimate amount,
+MGoukei11 total excluding tax, MGoukei12 cost, MGoukei13 gross profit), "summary" and
+"breakdown" (the grid rows in display form, cells from column 1 on) and "details" (the
+detail sheets by breakdown line number).
+
+Arguments:
+  NNNNNN   the management number (six digits), or BackUp
+  --json   required: the output format
+  --save   also save the calculated estimate (refused while it is in use)
+
+Exit status: 0; 1 when the estimate cannot be read, is in use (with --save), or a
+figure runs past the largest amount the program can hold (the message names the line;
+the JSON is printed, nothing is saved); 2 for wrong arguments.
+)";
+
+constexpr const char* kExportHelp =
+    R"(Fills the workbook template of the estimate's print pattern (XlsBase/見積書NN.xlsx, or
+原価表NN with --cost, 書式FNNA/B for free-form output) as the output dialog does, and
+saves it as a workbook or converts it to PDF with LibreOffice. Prints the path written
+and, on stderr, a progress line and the number of pages.
+
+Arguments:
+  NNNNNN                the management number (six digits)
+  --xlsx FILE | --pdf FILE
+                        what to write (one of them is required)
+  --pattern 0|1|2       the print pattern (default 0)
+  --sheets LIST         which sheets, a comma list of cover, summary, breakdown, detail
+                        (default: cover, breakdown, detail, and summary when the estimate
+                        totals on it)
+  --cost                the cost sheet (原価表) instead of the estimate
+  --constructions all|1,3,...
+                        the breakdown lines whose detail sheets are output (default all)
+  --free summary|breakdown|details
+                        free-form output from the summary, the breakdown or every detail
+                        sheet, on the 書式F templates
+  --lines-totals        free-form output: a totals block from the special lines
+  --doc-number TEXT     free-form output: the document number (15 bytes)
+  --print-date TEXT     free-form output: the print date (22 bytes)
+
+Exit status: 0 when written; 1 when the estimate cannot be read, the template is
+missing or the output fails (the message says why); 2 for wrong arguments; 3 when there
+is nothing to print.
+)";
+
+constexpr const char* kPrintHelp =
+    R"(Fills the workbook as export does, converts it to PDF with LibreOffice (hidden sheets
+are not printed) and sends the PDF to a CUPS printer.
+
+Arguments:
+  NNNNNN            the management number (six digits)
+  --printer NAME    the CUPS queue (default: the user's default printer)
+  and every choice of export except --xlsx/--pdf.
+
+Exit status: 0 when the job was sent; 1 when the estimate cannot be read, no printer is
+set up, LibreOffice is missing or the job fails (the message says why); 2 for wrong
+arguments; 3 when there is nothing to print.
+)";
+
+constexpr const char* kMastersHelp =
+    R"(The master lists of the master folder: construction names, their products, the CSV
+import of products.
+
+  masters list [--json]          every construction name: code, name, number of products
+  masters list CODE [--json]     the products of one construction name: code, name,
+                                 specification, unit, cost, price, remarks (tab-separated)
+  masters import CODE FILE.csv   imports products into a construction name as the name
+                                 registration does (name, specification, unit, cost,
+                                 price; CP932 or UTF-8; a line with a character Shift-JIS
+                                 cannot hold is left out and named); prints the closing
+                                 message
+  masters export CODE            the products of one construction name as CSV in the
+                                 import's columns (UTF-8 with BOM), which imports back
+                                 the same
+
+Exit status: 0; 1 when the construction code or the file is not there, the masters are
+in use by another running copy (import), or the product file cannot be written; 2 for
+wrong arguments.
+)";
+
+}  // namespace
 
 const std::vector<CliCommand>& Commands() {
     static const std::vector<CliCommand> commands = {
         {"check", "check [--yes|--no]   create missing data files, re-create outdated ones",
-         &RunCheck},
-        {"show", "show NNNNNN --json   an estimate file (NNNNNN or BackUp) as JSON", &RunShow},
-        {"create", "create --json FILE   a new estimate from JSON; prints its number", &RunCreate},
-        {"delete", "delete NNNNNN        delete an estimate unless it is in use", &RunDelete},
+         kCheckHelp, &RunCheck},
         {"list", "list                 the estimate list of the data folder, one line each",
-         &RunList},
-        {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", &RunCalc},
-        {"masters",
-         "masters list [CODE] [--json] | import CODE FILE.csv | export CODE   the master lists",
-         &RunMasters},
+         kListHelp, &RunList},
+        {"show", "show NNNNNN --json   an estimate file (NNNNNN or BackUp) as JSON", kShowHelp,
+         &RunShow},
+        {"create", "create --json FILE   a new estimate from JSON; prints its number", kCreateHelp,
+         &RunCreate},
+        {"calc", "calc NNNNNN --json [--save]  the estimate as the editor calculates it", kCalcHelp,
+         &RunCalc},
+        {"delete", "delete NNNNNN        delete an estimate unless it is in use", kDeleteHelp,
+         &RunDelete},
+        {"export",
+         "export NNNNNN --xlsx|--pdf FILE [--pattern 0|1|2] [--sheets LIST] [--cost]\n"
+         "                       [--constructions all|1,3,...] [--free summary|breakdown|details]\n"
+         "                       [--lines-totals] [--doc-number TEXT] [--print-date TEXT]\n"
+         "                       fill the estimate's workbook template",
+         kExportHelp, &RunExport},
+        {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
+         kPrintHelp, &RunPrint},
+        {"masters", "masters list [CODE] [--json] | import CODE FILE.csv | export CODE",
+         kMastersHelp, &RunMasters},
     };
     return commands;
 }

@@ -12,7 +12,10 @@
 // lets a user type into that field, and must have a Shift-JIS form.
 
 #include <QFile>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -20,10 +23,12 @@
 #include "cli/cli_support.h"
 #include "editor/estimate_calculator.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "editor/line_kind.h"
 #include "editor/sheet_layout.h"
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 
 namespace quilto::cli {
 
@@ -45,6 +50,54 @@ std::string Cp932OrThrow(const json& value, const std::string& field, int maxByt
                       " bytes the field takes"};
     }
     return *bytes;
+}
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A number as a user writes it: an optional "-", digits (thousands separators only between
+// groups of three) and, where decimals are allowed, "." and more digits. Blanks around it
+// are allowed, since the editor shows numbers right-aligned.
+bool IsWrittenNumber(std::string_view text, bool decimals) {
+    text = TrimmedView(text);
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == '-') ++i;
+    std::size_t digits = 0;  // since the start or the last separator
+    std::size_t whole = 0;
+    bool grouped = false;
+    for (; i < text.size() && (IsAsciiDigit(text[i]) || text[i] == ','); ++i) {
+        if (text[i] != ',') {
+            ++digits;
+            ++whole;
+            continue;
+        }
+        if (digits == 0 || digits > 3 || (grouped && digits != 3)) return false;
+        grouped = true;
+        digits = 0;
+    }
+    if (grouped && digits != 3) return false;
+    std::size_t fraction = 0;
+    if (decimals && i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsAsciiDigit(text[i]); ++i) ++fraction;
+        if (fraction == 0) return false;
+    }
+    return i == text.size() && whole + fraction > 0;
+}
+
+// A number cell of a grid, refused as the editor's typing filter would refuse it.
+std::string NumberCellOrThrow(const json& value, const std::string& field,
+                              const CellInputRule& rule) {
+    std::string text = Cp932OrThrow(value, field, std::numeric_limits<int>::max());
+    if (!HasText(text)) return text;
+    const bool decimals = rule.input == CellInput::DecimalNumber;
+    if (!IsWrittenNumber(text, decimals)) {
+        throw Problem{field + ": \"" + JsonText(text) + "\" is not " +
+                      (decimals ? "a number" : "a whole number")};
+    }
+    if (static_cast<int>(CleanNumber(text).size()) > rule.maxBytes) {
+        throw Problem{field + ": longer than the " + std::to_string(rule.maxBytes) +
+                      " characters the column takes"};
+    }
+    return text;
 }
 
 void CheckKeys(const json& object, const std::vector<std::string>& allowed,
@@ -70,12 +123,24 @@ void ApplyCover(const json& cover, EstimateDocument& doc) {
                 doc.SetCheckBox2(value.get<bool>());
             }
         } else if (name == "pattern") {
-            if (!value.is_number_integer() || value.get<int>() < 0 || value.get<int>() > 2) {
-                throw Problem{field + ": not 0, 1 or 2"};
-            }
-            doc.SetPatternIndex(value.get<int>());
+            // Checked before narrowing: 4294967297 is no pattern, whatever an int makes of it.
+            const bool inRange = value.is_number_unsigned() ? value.get<std::uint64_t>() <= 2
+                                                            : value.is_number_integer() &&
+                                                                  value.get<std::int64_t>() >= 0 &&
+                                                                  value.get<std::int64_t>() <= 2;
+            if (!inRange) throw Problem{field + ": not 0, 1 or 2"};
+            doc.SetPatternIndex(static_cast<int>(value.get<std::int64_t>()));
         } else if (name == "MNo") {
             throw Problem{field + ": the management number is given when the estimate is saved"};
+        } else if (name.starts_with("MGoukei")) {
+            throw Problem{field + ": this figure is calculated, not typed"};
+        } else if (name == "ZRitu") {
+            // The tax rate box takes two digits and nothing else.
+            const std::string rate = Cp932OrThrow(value, field, 2);
+            if (!std::all_of(rate.begin(), rate.end(), [](char c) { return IsAsciiDigit(c); })) {
+                throw Problem{field + ": the tax rate is a whole percent of at most two digits"};
+            }
+            doc.SetCoverText(name, rate);
         } else if (doc.CoverText(name)) {
             doc.SetCoverText(name,
                              Cp932OrThrow(value, field, EstimateDocument::CoverMaxBytes(name)));
@@ -97,12 +162,14 @@ void ApplyRow(const json& row, SheetKind sheet, TextGrid& grid, int gridRow,
         const int col = static_cast<int>(i) + 1;
         const std::string field = where + "[" + std::to_string(i) + "]";
         if (row[i].is_null()) continue;
-        const int maxBytes = columns[static_cast<std::size_t>(col)].maxBytes;
-        if (maxBytes == 0 &&
+        const CellInputRule rule = CellInputOf(sheet, col);
+        if (rule.maxBytes == 0 &&
             !(row[i].is_string() && row[i].get_ref<const std::string&>().empty())) {
             throw Problem{field + ": this column is calculated, not typed"};
         }
-        grid.SetCell(gridRow, col, Cp932OrThrow(row[i], field, maxBytes));
+        grid.SetCell(gridRow, col,
+                     rule.input == CellInput::Text ? Cp932OrThrow(row[i], field, rule.maxBytes)
+                                                   : NumberCellOrThrow(row[i], field, rule));
     }
 }
 
@@ -197,7 +264,10 @@ int RunCreate(const std::vector<std::string>& args) {
 
     // Saved with the figures the editor would show: every detail sheet, the breakdown and
     // the summary calculated.
-    calculator.RecalculateAll(doc);
+    if (const auto overflow = calculator.RecalculateAll(doc)) {
+        PrintError("create: " + CalculationOverflowMessage(*overflow) + " Nothing was saved.");
+        return 1;
+    }
     doc.PrepareForSave();
     CliQuestions questions(Answer::kUnset);
     if (!doc.HasRequiredFields()) {

@@ -1,5 +1,6 @@
-// quilto-cli delete NNNNNN: deletes an estimate as the estimate list does, refused while
-// the estimate is in use (its marker exists).
+// quilto-cli delete NNNNNN: deletes an estimate as the estimate list does (into the trash,
+// or the data folder's 削除済み folder), refused while the estimate is in use (its marker
+// exists).
 
 #include <algorithm>
 #include <string>
@@ -7,9 +8,9 @@
 
 #include "cli/cli_support.h"
 #include "editor/estimate_document.h"
+#include "editor/estimate_io.h"
 #include "foundation/file_helpers.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 #include "store/markers.h"
 
 namespace quilto::cli {
@@ -37,7 +38,7 @@ int RunDelete(const std::vector<std::string>& args) {
     doc.SetText(HeaderText::MNo, number);
     if (DeleteEstimate(doc, environment) != kEstimateOk) {
         PrintError("delete: estimate " + number + " could not be deleted (" +
-                   EstimateFilePath(environment, number).toStdString() + ")");
+                   LastFileFailure().toStdString() + ")");
         return 1;
     }
     return 0;

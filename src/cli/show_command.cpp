@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "editor/estimate_io.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
-#include "editor/estimate_io.h"
 
 namespace quilto::cli {
 

@@ -114,6 +114,32 @@ TEST(EstimateCli, CreateRefusesWhatTheEditorWouldNotTake) {
              "breakdown": [{"details": [["", "", "", "", "", "", "", "", "", "", "", "", "5"]]}]})",
          "breakdown[0].details[0][12]"},
         {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "sumary": []})", "sumary"},
+        {R"({"cover": {"MName1": "a\tb", "MTitle1": "t"}})",
+         "制御文字 (U+0009) は使えません (cover.MName1)"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "x\ny"]]})",
+         "制御文字 (U+000A) は使えません (summary[0][2])"},
+        {R"({"cover": {"MName1": "a😀", "MTitle1": "t"}})",
+         "「😀」は使えない文字です (cover.MName1)"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "", "", "abc"]]})",
+         "summary[0][4]: \"abc\" is not a number"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "", "", "1", "1,0,0,0"]]})",
+         "summary[0][5]: \"1,0,0,0\" is not a whole number"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "", "", "1", "1.5"]]})",
+         "summary[0][5]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "breakdown": [{"cells": ["", "", "", "", "-"]}]})",
+         "breakdown[0].cells[4]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"},
+             "breakdown": [{"details": [["", "", "", "", "", "1.2.3"]]}]})",
+         "breakdown[0].details[0][5]"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t"}, "summary": [["", "", "", "", "", "1,234,567,890,123"]]})",
+         "summary[0][5]: longer than the 12 characters"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "ZRitu": "-5"}})", "cover.ZRitu"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "ZRitu": "100"}})", "cover.ZRitu"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "pattern": 4294967297}})", "cover.pattern"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "pattern": 18446744073709551615}})",
+         "cover.pattern"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "pattern": -1}})", "cover.pattern"},
+        {R"({"cover": {"MName1": "a", "MTitle1": "t", "MGoukei01": "5"}})", "cover.MGoukei01"},
         {R"({"cover": {"MName1": "a"}})", "見積データが設定されていません。"},
         {R"({"cover": )", "not valid JSON"},
     };
@@ -125,6 +151,32 @@ TEST(EstimateCli, CreateRefusesWhatTheEditorWouldNotTake) {
         EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+    EXPECT_TRUE(QDir(folder.FilePath("DAT")).isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.FilePath("m_BackUp.dat")));
+}
+
+// What Linux input methods and keyboards type for CP932's characters is stored as the
+// character meant; numbers may carry thousands separators and blanks around them.
+TEST(EstimateCli, CreateTakesWhatAnInputMethodTypes) {
+    WorkingFolder folder;
+    const CliRun run = Create(folder, R"({"cover": {"MName1": "1\u301c3 \u2212 \u00a5 \u2014",
+                                                    "MTitle1": "t", "ZRitu": "8"},
+        "summary": [["", "", "x", "", " .5 ", "  1,234 "]]})");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const json shown = json::parse(Cli(folder, {"show", "000001", "--json"}).out);
+    EXPECT_EQ(shown["header"]["MName1"], "1～3 － \\ ―");
+    EXPECT_EQ(shown["header"]["ZRitu"], 8);
+    EXPECT_EQ(shown["summary"][0]["amount"], "617");
+}
+
+TEST(EstimateCli, CreateRefusesFiguresPastTheRangeNamingTheLine) {
+    WorkingFolder folder;
+    const CliRun run = Create(folder, R"({"cover": {"MName1": "a", "MTitle1": "t"},
+        "breakdown": [null, {"cells": ["", "", "huge"],
+                             "details": [["000001", "", "x", "", "", "9999999", "999999999"]]}]})");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("内訳書 2 行目の明細 1 行目"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
     EXPECT_TRUE(QDir(folder.FilePath("DAT")).isEmpty());
     EXPECT_FALSE(QFile::exists(folder.FilePath("m_BackUp.dat")));
 }

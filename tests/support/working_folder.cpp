@@ -7,7 +7,12 @@
 namespace quilto::test {
 
 WorkingFolder::WorkingFolder(bool withInstallFolders) : previous_(QDir::currentPath()) {
-    if (!dir_.isValid()) throw std::runtime_error("cannot make a temporary folder");
+    if (!dir_.isValid() || !dataHome_.isValid()) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    previousDataHome_ = qgetenv("XDG_DATA_HOME");
+    SetDataHome(dataHome_.path());
     if (withInstallFolders) {
         QDir d(dir_.path());
         for (const char* sub : {"DAT", "MST", "XlsBase"}) d.mkdir(sub);
@@ -15,7 +20,18 @@ WorkingFolder::WorkingFolder(bool withInstallFolders) : previous_(QDir::currentP
     QDir::setCurrent(dir_.path());
 }
 
-WorkingFolder::~WorkingFolder() { QDir::setCurrent(previous_); }
+WorkingFolder::~WorkingFolder() {
+    QDir::setCurrent(previous_);
+    if (hadDataHome_) {
+        qputenv("XDG_DATA_HOME", previousDataHome_);
+    } else {
+        qunsetenv("XDG_DATA_HOME");
+    }
+}
+
+void WorkingFolder::SetDataHome(const QString& path) {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path));
+}
 
 std::string ReadAll(const QString& path) {
     QFile f(path);

@@ -22,10 +22,10 @@ std::string CellBytes(const QModelIndex& index) {
 
 }  // namespace
 
-CellInputRule InputRuleOf(SheetKind sheet, int col) {
+ColumnTypingRule InputRuleOf(SheetKind sheet, int col) {
     const auto& specs = ColumnSpecsOf(sheet);
     if (col < 2 || col >= static_cast<int>(specs.size())) return {};
-    CellInputRule rule;
+    ColumnTypingRule rule;
     rule.maxBytes = specs[static_cast<std::size_t>(col)].maxBytes;
     switch (sheet) {
         case SheetKind::Breakdown:
@@ -115,7 +115,7 @@ void SheetGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 QWidget* SheetGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const {
-    const CellInputRule rule = InputRuleOf(sheet_, index.column());
+    const ColumnTypingRule rule = InputRuleOf(sheet_, index.column());
     auto* editor = new TypedLineEdit(parent);
     editor->setObjectName(QStringLiteral("InplaceEdit"));
     editor->setFrame(false);

@@ -23,12 +23,12 @@ inline const QColor kRed(255, 0, 0);
 inline const QColor kSilver(192, 192, 192);
 
 // The typing rules of one grid column.
-struct CellInputRule {
+struct ColumnTypingRule {
     int maxBytes = 0;  // 0: not typed into
     bool numeric = false;
     QString extra;  // characters a number column accepts besides digits
 };
-CellInputRule InputRuleOf(SheetKind sheet, int col);
+ColumnTypingRule InputRuleOf(SheetKind sheet, int col);
 // Text columns have the input method on; everything else has it off.
 bool IsTextColumn(SheetKind sheet, int col);
 

@@ -1,11 +1,14 @@
 #pragma once
 
 // Draws a line of CP932 text in byte columns: every byte is one half-width cell, so a
-// double-byte character takes exactly two cells whatever the font's own widths are, and
-// the columns of the estimate list line up under their headers. Each item holds its CP932
-// bytes in kBytesRole; what shows is drawn from them.
+// double-byte character takes exactly two cells whatever the font's own widths are. The
+// line is split into fields, each drawn from the left edge of its header section and
+// clipped to it, so the fields line up under their headers and a full field never runs
+// into the next one. Each item holds its CP932 bytes in kBytesRole; what shows is drawn
+// from them.
 
 #include <QStyledItemDelegate>
+#include <vector>
 
 namespace quilto {
 
@@ -18,6 +21,15 @@ class ByteColumnDelegate : public QStyledItemDelegate {
     ByteColumnDelegate(int cellWidth, int rowHeight, QObject* parent = nullptr);
 
     int CellWidth() const { return cellWidth_; }
+
+    // A field: the bytes from firstByte up to the next field's first byte, drawn in the
+    // pixels [left, left + width) of the line. Without fields the line is one field.
+    struct Field {
+        int firstByte;
+        int left;
+        int width;
+    };
+    void SetFields(std::vector<Field> fields);
     // Space before the first cell.
     static constexpr int kMargin = 2;
 
@@ -28,6 +40,7 @@ class ByteColumnDelegate : public QStyledItemDelegate {
   private:
     int cellWidth_;
     int rowHeight_;
+    std::vector<Field> fields_;
 };
 
 }  // namespace quilto

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "foundation/screen_fit.h"
 #include "foundation/text_bytes.h"
 #include "shell/form_about.h"
 #include "shell/form_menu2.h"
@@ -165,7 +168,7 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
     setFixedWidth(kWidth);
     adjustSize();
     setFixedHeight(sizeHint().height());
-    move(kLeft, kTop);
+    PlaceOnScreen(this, {kLeft, kTop});
 }
 
 QWidget* TFormMenu1::BuildLogo() {
@@ -186,7 +189,7 @@ QWidget* TFormMenu1::BuildLogo() {
     big.setBold(true);
     big.setItalic(true);
     title1->setFont(big);
-    auto* title2 = new QLabel(QStringLiteral("for Windows "), logo);
+    auto* title2 = new QLabel(QStringLiteral("for Linux "), logo);
     title2->setObjectName("MenTitle2");
     for (QLabel* title : {title1, title2}) {
         title->setAlignment(Qt::AlignCenter);
@@ -312,10 +315,13 @@ void TFormMenu1::OpenEditor() {
 
 void TFormMenu1::DeleteLeftovers() { DeleteLeftoverMarkersAsked(program_); }
 
+void TFormMenu1::SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+
 void TFormMenu1::OpenManual() {
-    const QString manual = ManualPath();
-    if (manual.isEmpty() || !openUrl_(QUrl::fromLocalFile(manual))) {
-        program_.questions.Inform(kManualErrorMessage);
+    const QString manual = ManualPath(
+        programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
+    if (!QFileInfo(manual).isFile() || !openUrl_(QUrl::fromLocalFile(manual))) {
+        program_.questions.Inform(ManualErrorMessage(manual));
     }
 }
 

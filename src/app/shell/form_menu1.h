@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 class QAction;
@@ -38,6 +39,9 @@ class TFormMenu1 : public QMainWindow {
     void SetRegistrationOpener(std::function<void()> openRegistration);
     // How the manual is opened; the desktop's handler unless a test replaces it.
     void SetUrlOpener(std::function<bool(const QUrl&)> openUrl);
+    // Where the manual is looked for (ManualPath); the program's own folder unless a test
+    // names another.
+    void SetProgramFolder(const QString& folder);
 
     // True once the start-up has run; StartUpResult() is its result (0 or negative).
     bool StartedUp() const { return startedUp_; }
@@ -73,6 +77,7 @@ class TFormMenu1 : public QMainWindow {
     std::function<void()> openEditor_;
     std::function<void()> openRegistration_;
     std::function<bool(const QUrl&)> openUrl_;
+    QString programFolder_;
 
     ShapeWidget* shape1_ = nullptr;
     QLabel* menTitle10_ = nullptr;

@@ -9,8 +9,10 @@
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "foundation/cp932.h"
+#include "foundation/screen_fit.h"
 #include "shell/byte_column_delegate.h"
 #include "shell/program_state.h"
 #include "shell/shape_widget.h"
@@ -131,7 +133,8 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     listBox1_->setObjectName("ListBox1");
     listBox1_->setToolTip(QStringLiteral("ダブルクリックで実行。"));
     listBox1_->setFont(ListFont());
-    listBox1_->setItemDelegate(new ByteColumnDelegate(kCellWidth, kItemHeight, listBox1_));
+    delegate_ = new ByteColumnDelegate(kCellWidth, kItemHeight, listBox1_);
+    listBox1_->setItemDelegate(delegate_);
     listBox1_->setUniformItemSizes(true);
     listBox1_->setSelectionMode(QAbstractItemView::SingleSelection);
     listBox1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -164,7 +167,7 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     layout->addWidget(statusBar1_);
 
     resize(kWidth, kHeight);
-    move(kLeft, kTop);
+    PlaceOnScreen(this, {kLeft, kTop});
 }
 
 int TFormMenu2::CellWidth() const { return kCellWidth; }
@@ -179,6 +182,7 @@ void TFormMenu2::showEvent(QShowEvent* event) {
     RebuildHeader();
     BuildList();
     PaintModePanel();
+    PlaceOnScreen(this, pos());
     listBox1_->setFocus();
 }
 
@@ -191,6 +195,21 @@ void TFormMenu2::RebuildHeader() {
         headerControl1_->setSectionResizeMode(i, QHeaderView::Fixed);
         headerControl1_->resizeSection(i, section.width);
     }
+    // Each field of a line is drawn in its own section; the heading's section is hidden and
+    // its field empty. The number's section also holds the two blanks after it.
+    constexpr int kCustomerByte = kListNumberBytes + 2;
+    constexpr int kTitleByte = kCustomerByte + kListCustomerBytes;
+    constexpr int kDateByte = kTitleByte + kListTitleBytes;
+    constexpr int kAmountByte = kDateByte + kListDateBytes;
+    const std::array<std::pair<int, int>, 5> fieldSections = {
+        {{0, 0}, {1, kCustomerByte}, {2, kTitleByte}, {3, kDateByte}, {5, kAmountByte}}};
+    std::vector<ByteColumnDelegate::Field> fields;
+    for (const auto& [section, firstByte] : fieldSections) {
+        const int margin = section == 0 ? ByteColumnDelegate::kMargin : 0;
+        fields.push_back({firstByte, headerControl1_->sectionPosition(section) + margin,
+                          headerControl1_->sectionSize(section) - margin});
+    }
+    delegate_->SetFields(std::move(fields));
 }
 
 void TFormMenu2::BuildList() {

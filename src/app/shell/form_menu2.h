@@ -20,6 +20,7 @@ class QStatusBar;
 
 namespace quilto {
 
+class ByteColumnDelegate;
 class ProgramState;
 class ShapeWidget;
 
@@ -75,6 +76,7 @@ class TFormMenu2 : public QDialog {
     QStandardItemModel* headerModel_ = nullptr;
     QHeaderView* headerControl1_ = nullptr;
     QListWidget* listBox1_ = nullptr;
+    ByteColumnDelegate* delegate_ = nullptr;
     QStatusBar* statusBar1_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
 };

@@ -59,10 +59,22 @@ SheetTotals EstimateCalculator::CalculateSummary(EstimateDocument& document) {
 }
 
 SheetTotals EstimateCalculator::CalculateDetail(EstimateDocument& document) {
-    const SheetTotals totals =
-        CalculateSheet(document.Grid(SheetKind::Detail), SheetKind::Detail, WithTaxRate(document));
-    detailFigures_ = DetailFiguresOf(totals);
-    return totals;
+    // A detail sheet is calculated when it is loaded and again before it is stored. When
+    // nothing was written in between and the first calculation left the sheet settled, the
+    // second would change nothing: its totals are the first one's.
+    TextGrid& grid = document.Grid(SheetKind::Detail);
+    CalculationSettings settings = WithTaxRate(document);
+    const bool unchanged =
+        settledDetail_.totals.settled && settledDetail_.gridIdentity == grid.Identity() &&
+        settledDetail_.gridVersion == grid.Version() && settledDetail_.settings == settings;
+    if (!unchanged) {
+        settledDetail_.totals = CalculateSheet(grid, SheetKind::Detail, settings);
+        settledDetail_.gridIdentity = grid.Identity();
+        settledDetail_.gridVersion = grid.Version();
+        settledDetail_.settings = std::move(settings);
+    }
+    detailFigures_ = DetailFiguresOf(settledDetail_.totals);
+    return settledDetail_.totals;
 }
 
 void EstimateCalculator::CalculateSelectedSheet(EstimateDocument& document) {
@@ -73,7 +85,28 @@ void EstimateCalculator::CalculateSelectedSheet(EstimateDocument& document) {
     }
 }
 
-void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
+std::string CalculationOverflowMessage(const CalculationOverflow& overflow) {
+    std::string where;
+    switch (overflow.sheet) {
+        case SheetKind::Detail:
+            where = "内訳書 " + std::to_string(overflow.breakdownRow) + " 行目の明細 " +
+                    std::to_string(overflow.row) + " 行目";
+            break;
+        case SheetKind::Breakdown:
+            where = "内訳書 " + std::to_string(overflow.row) + " 行目";
+            break;
+        case SheetKind::Summary:
+            where = "総括書 " + std::to_string(overflow.row) + " 行目";
+            break;
+    }
+    return "金額が計算できる範囲を超えています (" + where + ")。";
+}
+
+std::optional<CalculationOverflow> EstimateCalculator::RecalculateAll(EstimateDocument& document) {
+    std::optional<CalculationOverflow> overflow;
+    auto note = [&overflow](SheetKind sheet, int breakdownRow, int row) {
+        if (!overflow && row > 0) overflow = CalculationOverflow{sheet, breakdownRow, row};
+    };
     const int shown = document.DetailSheetRow();
     document.StoreDetailSheet();
     TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
@@ -85,14 +118,16 @@ void EstimateCalculator::RecalculateAll(EstimateDocument& document) {
         if (!HasDetailLines(document.Stores(), row)) continue;
         document.LoadDetailSheet(row);
         document.StoreDetailSheet();
+        note(SheetKind::Detail, row, detailFigures_.overflowRow);
     }
-    CalculateBreakdown(document);
-    CalculateSummary(document);
+    note(SheetKind::Breakdown, 0, CalculateBreakdown(document).overflowRow);
+    note(SheetKind::Summary, 0, CalculateSummary(document).overflowRow);
     if (shown > 0) {
         document.LoadDetailSheet(shown);
     } else {
         document.DropDetailSheet();
     }
+    return overflow;
 }
 
 void EstimateCalculator::FormatRowForDisplay(EstimateDocument& document, SheetKind sheet, int row) {

@@ -5,12 +5,29 @@
 // supplies the header figures. It is what the editor window calls on every cell move and
 // what loading and saving call through the document's calculation steps.
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "editor/estimate_document.h"
 #include "editor/sheet_calculation.h"
 
 namespace quilto {
 
 class Environment;
+
+// Where a whole-estimate calculation first ran past the fixed-point range. Detail sheets
+// are looked at first (in breakdown line order), then the breakdown, then the summary, so
+// the line named is where the too-large figure arose rather than where it was carried to.
+struct CalculationOverflow {
+    SheetKind sheet = SheetKind::Summary;
+    int breakdownRow = 0;  // the breakdown line that owns the detail sheet; 0 otherwise
+    int row = 0;           // the grid row, from 1
+};
+
+// The message that tells the user which line it is, in UTF-8:
+// "金額が計算できる範囲を超えています (内訳書 3 行目の明細 12 行目)。"
+std::string CalculationOverflowMessage(const CalculationOverflow& overflow);
 
 // Rounding modes, quantity decimals and captions as the environment holds them.
 CalculationSettings CalculationSettingsFrom(const Environment& environment);
@@ -35,8 +52,9 @@ class EstimateCalculator : public EstimateCalculations {
     // breakdown line that has detail lines gets its sheet loaded, calculated and stored,
     // then the breakdown and summary calculations run. A line without detail lines keeps
     // its typed amount and cost. The detail sheet on screen is stored first and loaded
-    // again afterwards.
-    void RecalculateAll(EstimateDocument& document);
+    // again afterwards. Returns where a figure first ran past the fixed-point range, if one
+    // did: such an estimate must not be saved.
+    std::optional<CalculationOverflow> RecalculateAll(EstimateDocument& document);
 
     const DetailFigures& LastDetailFigures() const { return detailFigures_; }
     // "総括書で\r\n合計計算" or "内訳書で\r\n合計計算" (CP932): which sheet supplies the totals.
@@ -56,6 +74,13 @@ class EstimateCalculator : public EstimateCalculations {
 
     CalculationSettings settings_;
     DetailFigures detailFigures_;
+    // The last detail calculation, for telling that the grid has not changed since.
+    struct {
+        std::uint64_t gridIdentity = 0;
+        std::uint64_t gridVersion = 0;
+        CalculationSettings settings;
+        SheetTotals totals;
+    } settledDetail_;
 };
 
 }  // namespace quilto

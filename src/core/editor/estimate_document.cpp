@@ -184,7 +184,8 @@ bool DetailRecordShown(const LineRecord& r) {
 void ClearDataCells(TextGrid& grid) {
     for (int row = 1; row < grid.RowCount(); ++row) {
         for (int col = 1; col < grid.ColCount(); ++col)
-            if (!grid.Cell(row, col).empty()) grid.SetCell(row, col, {});
+            if (!grid.Cell(row, col).empty())
+                grid.RewriteCell(row, col, [](std::string& text) { text.clear(); });
     }
 }
 

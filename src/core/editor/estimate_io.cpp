@@ -13,11 +13,12 @@
 #include <climits>
 #include <set>
 
+#include "foundation/atomic_file.h"
 #include "foundation/era_date.h"
 #include "foundation/file_helpers.h"
+#include "foundation/file_lock.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
-#include "foundation/atomic_file.h"
 
 namespace quilto {
 
@@ -123,6 +124,29 @@ bool WriteAllTo(int fd, std::string_view bytes) {
     return true;
 }
 
+// Creates a fresh m_new.*.part file in folder and takes its lock, so that leftover
+// deletion in any copy of the program leaves it alone while it is being written; once the
+// writer ends, in whatever way, the lock is gone and a part file left behind is a leftover.
+// -1 when no such file can be made.
+int CreateHeldPartFile(const QString& folder, QByteArray& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString part =
+            QStringLiteral("m_new.%1.part")
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        name = QFile::encodeName(QDir(folder).filePath(part));
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            NoteFileFailureErrno(QFile::decodeName(name), errno);
+            return -1;
+        }
+        // A leftover deletion may have taken the new file away before the lock was ours.
+        if (TryWriteLock(fd) == LockResult::kTaken && NameRefersTo(fd, name)) return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
 // Creates target holding bytes, only if no file of that name exists. The content is
 // written and flushed under a temporary name first and then linked to the target name,
 // which fails when the name is taken: the file appears complete or not at all, and two
@@ -130,34 +154,36 @@ bool WriteAllTo(int fd, std::string_view bytes) {
 // the name is taken with an exclusive create and then filled crash-safely.
 Claim ClaimNewFile(const QString& folder, const QString& target, std::string_view bytes) {
     QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        const QString name =
-            QStringLiteral("m_new.%1.part")
-                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-        temp = QFile::encodeName(QDir(folder).filePath(name));
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return Claim::CreateFailed;
-    }
+    const int fd = CreateHeldPartFile(folder, temp);
     if (fd < 0) return Claim::CreateFailed;
     const bool written = WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
+    if (!written) {
+        NoteFileFailureErrno(QFile::decodeName(temp), errno);
         ::unlink(temp.constData());
+        ::close(fd);
         return Claim::WriteFailed;
     }
     const QByteArray targetName = QFile::encodeName(target);
     const int linked = ::link(temp.constData(), targetName.constData());
     const int linkError = errno;
+    // Removed while still held: nobody else can have removed or reused the name meanwhile.
     ::unlink(temp.constData());
-    if (linked == 0) return Claim::Done;
+    // The content was flushed above; closing only drops the lock.
+    ::close(fd);
+    if (linked == 0) {
+        // The new name survives a power cut only once the folder is on disk.
+        SyncFolderOf(target);
+        return Claim::Done;
+    }
     if (linkError == EEXIST) return Claim::Taken;
     if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP &&
         linkError != ENOSYS && linkError != EXDEV && linkError != EMLINK) {
+        NoteFileFailureErrno(target, linkError);
         return Claim::WriteFailed;
     }
     QFile claimed(target);
     if (!claimed.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        NoteFileFailure(target, claimed.errorString());
         return QFileInfo::exists(target) ? Claim::Taken : Claim::CreateFailed;
     }
     claimed.close();
@@ -325,7 +351,9 @@ int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
 
 int DeleteEstimate(EstimateDocument& document, Environment& environment) {
     const QString path = EstimateFilePath(environment, NumberOf(document));
-    if (!QFileInfo(path).isFile() || !QFile::remove(path)) return kEstimateIoError;
+    const QString keep =
+        QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kDeletedFolderName));
+    if (RemoveRecoverably(path, keep).result != 0) return kEstimateIoError;
     ClearCover(document, environment);
     return kEstimateOk;
 }

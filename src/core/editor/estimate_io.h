@@ -66,8 +66,13 @@ int SaveEstimate(EstimateDocument& document, Environment& environment, Questions
 int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
                            Questions& questions);
 
-// Deletes the file named by MNo; on success the cover and grids are cleared. 0 or -1, no
-// message.
+// Where a deleted estimate goes when its file system has no desktop trash: this folder of
+// the data folder.
+inline constexpr char kDeletedFolderName[] = "削除済み";
+
+// Deletes the file named by MNo without destroying it: it goes to the desktop's trash or,
+// where there is none, into the data folder's 削除済み folder. On success the cover and
+// grids are cleared. 0, or -1 with LastFileFailure() saying why; no message.
 int DeleteEstimate(EstimateDocument& document, Environment& environment);
 
 // The header of file `fileName` of the data folder: 0, or -1 when it cannot be read. The

@@ -36,6 +36,7 @@ bool LineClipboard::Paste(TextGrid& grid, SheetKind sheet, bool editing) const {
     const int row = grid.CurrentRow();
     for (int col = 1; col < grid.ColCount() && col < kSlots; ++col)
         grid.SetCell(row, col, slots_[static_cast<std::size_t>(col)]);
+    grid.CountRowChange();
     return true;
 }
 
@@ -45,6 +46,7 @@ int DuplicateLineAbove(TextGrid& grid, SheetKind sheet, bool editing) {
     if (row > 1 && sheet != SheetKind::Breakdown && GridRowUsed(grid, row - 1) != 0) {
         for (int col = 1; col < grid.ColCount(); ++col)
             grid.SetCell(row, col, grid.Cell(row - 1, col));
+        grid.CountRowChange();
     }
     return row < grid.RowCount() - 1 ? row + 1 : row;
 }

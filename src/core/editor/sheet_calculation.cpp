@@ -53,20 +53,32 @@ const std::string& CaptionFor(LineKind kind, const CalculationSettings& s) {
     }
 }
 
-// Step 1: a numeric cell holding only "-" counts as empty.
-void ClearDashCells(TextGrid& grid, SheetKind sheet, int row) {
+// Step 1: a numeric cell holding only "-" counts as empty. True when one was emptied.
+bool ClearDashCells(TextGrid& grid, SheetKind sheet, int row) {
     const SheetColumns& c = ColumnsOf(sheet);
+    bool cleared = false;
     auto clearDash = [&](int col) {
-        if (col != kNoColumn && TrimmedView(grid.Cell(row, col)) == "-") grid.SetCell(row, col, {});
+        if (col != kNoColumn && TrimmedView(grid.Cell(row, col)) == "-") {
+            grid.SetCell(row, col, {});
+            cleared = true;
+        }
     };
     clearDash(c.quantity);
-    if (sheet == SheetKind::Breakdown) return;
+    if (sheet == SheetKind::Breakdown) return cleared;
     clearDash(c.amount);
     clearDash(c.costUnitPrice);
     if (sheet == SheetKind::Detail) {
         clearDash(c.unitPrice);
         clearDash(c.cost);
     }
+    return cleared;
+}
+
+// True when a value shown with this many decimals reads back as the same value.
+bool ShowsExactly(Fixed4 value, int decimals) {
+    std::int64_t unit = 1;
+    for (int i = decimals; i < 4; ++i) unit *= 10;
+    return value.raw % unit == 0;
 }
 
 struct RunningSums {
@@ -74,11 +86,35 @@ struct RunningSums {
     Fixed4 subtotalCost, costTotal;
     Fixed4 taxBase, tax;
     Fixed4 labourSubtotal, labourTotal;
+    Fixed4 grandTotalShown;  // the last grand-total line's figure: grand total plus the tax
+    bool settled = true;     // see SheetTotals
+
+    bool AnySaturated() const {
+        for (Fixed4 v : {subtotal, section, grandTotal, estimate, subtotalCost, costTotal, taxBase,
+                         tax, labourSubtotal, labourTotal, grandTotalShown}) {
+            if (IsSaturated(v)) return true;
+        }
+        return false;
+    }
 };
 
 // The figures of an ordinary line as its cells read, the amount and cost as worked out.
 struct RowFigures {
-    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate;
+    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate, labour;
+
+    // Every figure that is read back from its cell reads back as it is: the quantity to
+    // its decimals, money in whole units, the labour rate to three decimals.
+    bool ShownExactly(int quantityDecimals) const {
+        return ShowsExactly(quantity, quantityDecimals) && ShowsExactly(unitPrice, 0) &&
+               ShowsExactly(amount, 0) && ShowsExactly(costUnitPrice, 0) && ShowsExactly(cost, 0) &&
+               ShowsExactly(labourRate, kLabourDecimals);
+    }
+    bool AnySaturated() const {
+        for (Fixed4 v : {quantity, unitPrice, amount, costUnitPrice, cost, labourRate, labour}) {
+            if (IsSaturated(v)) return true;
+        }
+        return false;
+    }
 };
 
 RowFigures FiguresAsTyped(const TextGrid& grid, SheetKind sheet, int row) {
@@ -119,9 +155,9 @@ RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
         }
         if (sheet == SheetKind::Detail) {
             f.labourRate = ValueAt(grid, row, c.labourRate);
-            const Fixed4 labour = Multiply(f.labourRate, f.quantity);
-            sums.labourSubtotal += labour;
-            sums.labourTotal += labour;
+            f.labour = Multiply(f.labourRate, f.quantity);
+            sums.labourSubtotal += f.labour;
+            sums.labourTotal += f.labour;
         }
     }
     sums.subtotal += f.amount;
@@ -155,7 +191,8 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
             break;
         case LineKind::Goukei:
             ClearColumns(grid, row, 4, c.remarks);
-            SetPlain(grid, row, c.amount, sums.grandTotal + sums.tax);
+            sums.grandTotalShown = sums.grandTotal + sums.tax;
+            SetPlain(grid, row, c.amount, sums.grandTotalShown);
             sums.grandTotal = sums.section = sums.subtotal = Fixed4{};
             break;
         case LineKind::Nebiki: {
@@ -168,6 +205,7 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
                 grid.SetCell(row, c.quantity, "1");
             }
             const Fixed4 discount = ValueAt(grid, row, c.amount);
+            sums.settled = sums.settled && ShowsExactly(discount, 0);
             sums.subtotal -= discount;
             sums.section -= discount;
             sums.grandTotal -= discount;
@@ -190,44 +228,36 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
 
 }  // namespace
 
-std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
-    if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
-    const std::string text = Fixed4ToText(value);
-    FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
-    if (formatted.status == 0) return formatted.text;
-    if (grouped) {
-        formatted = FormatNumber(width, decimals, text, false);
-        if (formatted.status == 0) return formatted.text;
-    }
-    constexpr int kWideEnough = 40;
-    formatted = FormatNumber(kWideEnough, decimals, text, false);
-    return formatted.status == 0 ? Trimmed(formatted.text) : text;
-}
-
 namespace {
+
+// A number cell rewritten in display form, or blank.
+void ShowNumber(TextGrid& grid, int row, int col, Fixed4 v, bool blank, int width, int decimals,
+                bool grouped) {
+    grid.RewriteCell(row, col, [&](std::string& text) {
+        if (blank) {
+            text.clear();
+        } else {
+            AssignDisplayNumber(text, v, width, decimals, grouped);
+        }
+    });
+}
 
 void SetMoney(TextGrid& grid, SheetKind sheet, int row, int col, Fixed4 v, bool blankWhenZero) {
     if (col == kNoColumn) return;
-    grid.SetCell(row, col,
-                 blankWhenZero && v.raw == 0 ? std::string()
-                                             : DisplayNumber(v, MaxBytesOf(sheet, col), 0, true));
+    ShowNumber(grid, row, col, v, blankWhenZero && v.raw == 0, MaxBytesOf(sheet, col), 0, true);
 }
 
 void SetQuantity(TextGrid& grid, SheetKind sheet, int row, Fixed4 v, int decimals,
                  bool blankWhenZero) {
     const int col = ColumnsOf(sheet).quantity;
-    grid.SetCell(row, col,
-                 blankWhenZero && v.raw == 0
-                     ? std::string()
-                     : DisplayNumber(v, MaxBytesOf(sheet, col), decimals, false));
+    ShowNumber(grid, row, col, v, blankWhenZero && v.raw == 0, MaxBytesOf(sheet, col), decimals,
+               false);
 }
 
 void SetLabour(TextGrid& grid, SheetKind sheet, int row, int col, Fixed4 v, bool blankWhenZero) {
     const int width =
         col == ColumnsOf(sheet).labourRate ? MaxBytesOf(sheet, col) : kLabourAmountWidth;
-    grid.SetCell(row, col,
-                 blankWhenZero && v.raw == 0 ? std::string()
-                                             : DisplayNumber(v, width, kLabourDecimals, false));
+    ShowNumber(grid, row, col, v, blankWhenZero && v.raw == 0, width, kLabourDecimals, false);
 }
 
 int QuantityDecimals(SheetKind sheet, const CalculationSettings& s) {
@@ -307,24 +337,31 @@ SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSet
     const SheetColumns& c = ColumnsOf(sheet);
     RunningSums sums;
     const int lastRow = LastUsedGridRow(grid);
+    int overflowRow = 0;
     for (int row = 1; row <= lastRow; ++row) {
-        ClearDashCells(grid, sheet, row);
+        if (ClearDashCells(grid, sheet, row)) sums.settled = false;
         LineKind kind = LineKindOf(grid, row);
         if (sheet == SheetKind::Detail && kind == LineKind::Zei) {
             // A detail sheet has no tax line: one found here is wiped.
             grid.SetCell(row, 1, {});
             ClearColumns(grid, row, kNameColumn, c.remarks);
             kind = LineKind::Empty;
+            sums.settled = false;
         }
+        bool saturated = false;
         if (IsSpecialLine(kind)) {
             WorkOutSpecialLine(grid, sheet, row, kind, s, sums);
             FormatRowForDisplay(grid, sheet, row, s);
         } else {
-            FormatOrdinaryRow(grid, sheet, row, kind,
-                              WorkOutOrdinaryLine(grid, sheet, row, s, sums), s);
+            const RowFigures figures = WorkOutOrdinaryLine(grid, sheet, row, s, sums);
+            FormatOrdinaryRow(grid, sheet, row, kind, figures, s);
+            saturated = figures.AnySaturated();
+            sums.settled = sums.settled && figures.ShownExactly(QuantityDecimals(sheet, s));
         }
+        if (overflowRow == 0 && (saturated || sums.AnySaturated())) overflowRow = row;
     }
-    return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal, lastRow};
+    return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal,
+                       lastRow,       overflowRow,  sums.settled && overflowRow == 0};
 }
 
 HeaderFigures HeaderFiguresOf(const SheetTotals& t) {
@@ -345,7 +382,7 @@ DetailFigures DetailFiguresOf(const SheetTotals& t) {
     constexpr int kWidth = 14;
     return DetailFigures{t.estimateAmount, t.costTotal,
                          DisplayNumber(t.estimateAmount, kWidth, 0, true),
-                         DisplayNumber(t.costTotal, kWidth, 0, true)};
+                         DisplayNumber(t.costTotal, kWidth, 0, true), t.overflowRow};
 }
 
 }  // namespace quilto

@@ -8,6 +8,7 @@
 
 #include "editor/sheet_layout.h"
 #include "foundation/fixed4.h"
+#include "foundation/fixed4_format.h"  // DisplayNumber
 #include "foundation/text_grid.h"
 
 namespace quilto {
@@ -23,6 +24,8 @@ struct CalculationSettings {
     std::string taxCaption;
     std::string grandTotalCaption;
     std::string taxRateText;  // the cover's ZRitu, whole percent as typed
+
+    friend bool operator==(const CalculationSettings&, const CalculationSettings&) = default;
 };
 
 struct SheetTotals {
@@ -30,6 +33,13 @@ struct SheetTotals {
     Fixed4 taxBase;         // the total line's amount (0 without a total line)
     Fixed4 costTotal;       // every ordinary cost
     int lastUsedRow = 0;
+    // The first row at which a figure (the row's own or a running sum) ran past the
+    // fixed-point range (+/-922,337,203,685,477.5807); 0 when every figure is exact. From
+    // that row on the sheet shows capped figures, which must never be saved.
+    int overflowRow = 0;
+    // Every figure the calculation read from a cell reads back from what it now shows, and
+    // nothing was wiped: calculating the sheet again would change no cell and no total.
+    bool settled = false;
 };
 
 SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSettings& settings);
@@ -51,13 +61,8 @@ HeaderFigures HeaderFiguresOf(const SheetTotals& totals);
 struct DetailFigures {
     Fixed4 amount, cost;
     std::string MGoukei21, MGoukei22;
+    int overflowRow = 0;  // as in SheetTotals
 };
 DetailFigures DetailFiguresOf(const SheetTotals& totals);
-
-// A number right-aligned in width bytes. Unlike the plain formatter it never replaces a
-// value that does not fit by "0": it drops the separators, and if that is still too wide
-// it shows the value unpadded, so a figure is never lost from view or from the next
-// calculation.
-std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped);
 
 }  // namespace quilto

@@ -48,4 +48,27 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
     return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
+CellInputRule CellInputOf(SheetKind sheet, int col) {
+    const std::vector<ColumnSpec>& specs = ColumnSpecsOf(sheet);
+    const int maxBytes = col >= 0 && col < static_cast<int>(specs.size())
+                             ? specs[static_cast<std::size_t>(col)].maxBytes
+                             : 0;
+    const SheetColumns& c = ColumnsOf(sheet);
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            if (col >= c.quantity && col <= c.cost) return {CellInput::WholeNumber, maxBytes};
+            break;
+        case SheetKind::Summary:
+            if (col == c.quantity) return {CellInput::DecimalNumber, maxBytes};
+            if (col > c.quantity && col <= c.cost) return {CellInput::WholeNumber, maxBytes};
+            break;
+        case SheetKind::Detail:
+            if (col >= c.quantity && col <= c.cost) return {CellInput::DecimalNumber, maxBytes};
+            // The labour rate column is hidden; what reaches it is held to six characters.
+            if (col == c.labourRate) return {CellInput::DecimalNumber, 6};
+            break;
+    }
+    return {CellInput::Text, maxBytes};
+}
+
 }  // namespace quilto

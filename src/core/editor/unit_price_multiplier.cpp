@@ -20,6 +20,12 @@ std::size_t DetailIndex(int sheet, int line) {
 
 bool TakesPart(std::string_view marker) { return !IsSpecialLine(LineKindOfMarker(marker)); }
 
+unsigned RowChangesOf(const EstimateDocument& document) {
+    return document.Grid(SheetKind::Breakdown).RowChanges() +
+           document.Grid(SheetKind::Detail).RowChanges() +
+           document.Grid(SheetKind::Summary).RowChanges();
+}
+
 }  // namespace
 
 UnitPriceMultiplier::UnitPriceMultiplier() { Reset(); }
@@ -50,6 +56,18 @@ int UnitPriceMultiplier::AskRate(Questions& questions, const char* title) {
     return static_cast<int>(rate);
 }
 
+void UnitPriceMultiplier::MarkApplied(const EstimateDocument& document) {
+    applied_ = true;
+    rowChangesWhenApplied_ = RowChangesOf(document);
+}
+
+bool UnitPriceMultiplier::CanUndo(const EstimateDocument& document, Questions& questions) {
+    if (applied_ && RowChangesOf(document) == rowChangesWhenApplied_) return true;
+    applied_ = false;
+    questions.Inform("単価処理はされてません。");
+    return false;
+}
+
 void UnitPriceMultiplier::RecalculateEveryDetailSheet(EstimateDocument& document,
                                                       EstimateCalculator& calculator) {
     const TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
@@ -78,17 +96,14 @@ bool UnitPriceMultiplier::ApplyToBreakdown(EstimateDocument& document,
             record.SetUnitPrice(PercentOf(price, Fixed4::FromInt(rate)));
         }
     }
-    applied_ = true;
+    MarkApplied(document);
     RecalculateEveryDetailSheet(document, calculator);
     return true;
 }
 
 bool UnitPriceMultiplier::UndoBreakdown(EstimateDocument& document, EstimateCalculator& calculator,
                                         Questions& questions) {
-    if (!applied_) {
-        questions.Inform("単価処理はされてません。");
-        return false;
-    }
+    if (!CanUndo(document, questions)) return false;
     if (!questions.AskOkCancel("単価処理を元に戻します。", "確 認")) return false;
     document.StoreDetailSheet();
     DetailStore& details = document.Stores().details;
@@ -119,17 +134,14 @@ bool UnitPriceMultiplier::ApplyToSummary(EstimateDocument& document, EstimateCal
             summary.SetCell(row, priceColumn,
                             Fixed4ToText(PercentOf(price, Fixed4::FromInt(rate))));
     }
-    applied_ = true;
+    MarkApplied(document);
     calculator.CalculateSummary(document);
     return true;
 }
 
 bool UnitPriceMultiplier::UndoSummary(EstimateDocument& document, EstimateCalculator& calculator,
                                       Questions& questions) {
-    if (!applied_) {
-        questions.Inform("単価処理はされてません。");
-        return false;
-    }
+    if (!CanUndo(document, questions)) return false;
     if (!questions.AskOkCancel("単価処理を元に戻します。", "確 認")) return false;
     TextGrid& summary = document.Grid(SheetKind::Summary);
     const int priceColumn = ColumnsOf(SheetKind::Summary).unitPrice;

@@ -28,7 +28,10 @@ class UnitPriceMultiplier {
     bool UndoSummary(EstimateDocument& document, EstimateCalculator& calculator,
                      Questions& questions);
 
-    // The breakdown or summary grid lost the focus: an undo is no longer possible.
+    // The breakdown or summary grid lost the focus: an undo is no longer possible. An undo
+    // is not possible either once a line was inserted, deleted, pasted or duplicated in any
+    // grid since the multiplier was applied: its saved prices belong to rows by number, and
+    // restoring them would put prices on other lines.
     void Forget() { applied_ = false; }
     // The editor is shown: the undo stores are emptied as well.
     void Reset();
@@ -38,10 +41,14 @@ class UnitPriceMultiplier {
     // The rate the user typed (1-200), or 0 after a message or Cancel.
     int AskRate(Questions& questions, const char* title);
     void RecalculateEveryDetailSheet(EstimateDocument& document, EstimateCalculator& calculator);
+    void MarkApplied(const EstimateDocument& document);
+    // Applied, with the rows still where they were; otherwise says so and forgets.
+    bool CanUndo(const EstimateDocument& document, Questions& questions);
 
     std::vector<Fixed4> detailPrices_;   // [breakdown line][detail line]
     std::vector<Fixed4> summaryPrices_;  // [summary row]
     bool applied_ = false;
+    unsigned rowChangesWhenApplied_ = 0;  // of all three grids
 };
 
 }  // namespace quilto

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "foundation/file_helpers.h"
+
 namespace quilto {
 
 bool SaveFileAtomically(const QString& path, std::string_view bytes) {
@@ -10,13 +12,24 @@ bool SaveFileAtomically(const QString& path, std::string_view bytes) {
     // a short write (full disk, file-size limit) shows in write()'s count: a buffered
     // QSaveFile (Qt 6.4) loses the failure of its final flush and commits a cut file.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        NoteFileFailure(path, file.errorString());
+        return false;
+    }
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size) {
+        NoteFileFailure(path, file.errorString());
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        NoteFileFailure(path, file.errorString());
+        return false;
+    }
+    // The rename is only durable once the folder itself is on disk. Should that flush fail,
+    // the new content is in place all the same; the save is reported as done.
+    SyncFolderOf(path);
+    return true;
 }
 
 std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes) {

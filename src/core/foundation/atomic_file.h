@@ -3,6 +3,7 @@
 // Every rewrite of a data file goes through here: the new content is written to a
 // temporary file in the same folder, flushed to disk and renamed over the old file, so a
 // crash or a full disk at any moment leaves either the old file or the new one, complete.
+// After the rename the folder is flushed too, so that the new name survives a power cut.
 
 #include <QString>
 #include <optional>
@@ -11,7 +12,8 @@
 
 namespace quilto {
 
-// true when the file now holds exactly bytes. On failure the old file is untouched.
+// true when the file now holds exactly bytes. On failure the old file is untouched and
+// LastFileFailure() says why.
 bool SaveFileAtomically(const QString& path, std::string_view bytes);
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.

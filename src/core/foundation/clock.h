@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 
 namespace quilto {
 
@@ -17,6 +18,21 @@ class FixedToday {
 
   private:
     QDate previous_;
+};
+
+// The local date and time, for names of kept copies; fixed with FixedNow in tests.
+QDateTime Now();
+
+// While alive, Now() answers the given moment.
+class FixedNow {
+  public:
+    explicit FixedNow(QDateTime moment);
+    ~FixedNow();
+    FixedNow(const FixedNow&) = delete;
+    FixedNow& operator=(const FixedNow&) = delete;
+
+  private:
+    QDateTime previous_;
 };
 
 }  // namespace quilto

@@ -1,10 +1,20 @@
 #include "foundation/file_helpers.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
+#include <QUrl>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
+#include "foundation/clock.h"
 #include "foundation/cp932.h"
 #include "foundation/text_bytes.h"
 
@@ -26,7 +36,171 @@ QString UpperExtension(const QString& fileName) {
     return dot < 0 ? QString() : fileName.mid(dot).toUpper();
 }
 
+thread_local QString lastFileFailure;
+
 }  // namespace
+
+QString LastFileFailure() { return lastFileFailure; }
+
+void ClearFileFailure() { lastFileFailure.clear(); }
+
+void NoteFileFailure(const QString& path, const QString& reason) {
+    lastFileFailure = QFileInfo(path).absoluteFilePath() + QStringLiteral(": ") + reason;
+}
+
+void NoteFileFailureErrno(const QString& path, int error) {
+    NoteFileFailure(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+bool SyncFolderOf(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const QByteArray name = QFile::encodeName(folder);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        NoteFileFailureErrno(folder, errno);
+        return false;
+    }
+    int synced = ::fsync(fd);
+    // Some file systems cannot flush a folder at all; what they hold is as safe as it gets.
+    if (synced != 0 && (errno == EINVAL || errno == EROFS || errno == ENOTSUP)) synced = 0;
+    if (synced != 0) NoteFileFailureErrno(folder, errno);
+    ::close(fd);
+    return synced == 0;
+}
+
+namespace {
+
+bool SameDevice(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+// The nearest folder of path (itself or above it) that exists.
+QString ExistingAncestor(QString path) {
+    while (!QFileInfo(path).isDir()) {
+        const QString up = QFileInfo(path).absolutePath();
+        if (up == path) break;
+        path = up;
+    }
+    return path;
+}
+
+// The freedesktop trash for a file: the user's own ($XDG_DATA_HOME/Trash) when the file is
+// on the same file system, otherwise $topdir/.Trash-$uid of the file's file system. Empty
+// when none can be made: a file is never moved across file systems into a trash.
+QString TrashFolderFor(const QString& file) {
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome)) {
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString home = dataHome + QStringLiteral("/Trash");
+    if (SameDevice(folder, ExistingAncestor(home))) return home;
+    const QString top = QStorageInfo(folder).rootPath();
+    if (top.isEmpty()) return {};
+    const QString shared = QDir(top).filePath(QStringLiteral(".Trash-%1").arg(::getuid()));
+    return SameDevice(folder, ExistingAncestor(shared)) ? shared : QString();
+}
+
+bool MakePrivateFolder(const QString& path) {
+    if (QFileInfo(path).isDir()) return true;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || QFileInfo(path).isDir();
+}
+
+// Moves file into the trash as the desktop's file managers do: the name is reserved by
+// creating its .trashinfo (which records where the file came from and when) and the file
+// is then renamed into files/. False, with the file where it was, when there is no usable
+// trash.
+bool MoveToTrash(const QString& file, QString& inTrash) {
+    const QString trash = TrashFolderFor(file);
+    if (trash.isEmpty()) return false;
+    const QString files = trash + QStringLiteral("/files");
+    const QString info = trash + QStringLiteral("/info");
+    if (!MakePrivateFolder(trash) || !MakePrivateFolder(files) || !MakePrivateFolder(info)) {
+        return false;
+    }
+    const QFileInfo source(file);
+    const QString absolute = source.absoluteFilePath();
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            n == 1
+                ? source.fileName()
+                : source.completeBaseName() + QStringLiteral(".%1").arg(n) +
+                      (source.suffix().isEmpty() ? QString() : QLatin1Char('.') + source.suffix());
+        const QString infoPath = info + QLatin1Char('/') + name + QStringLiteral(".trashinfo");
+        QFile record(infoPath);
+        if (!record.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(infoPath)) continue;
+            return false;
+        }
+        const QString target = files + QLatin1Char('/') + name;
+        if (QFileInfo::exists(target)) {
+            record.remove();
+            continue;
+        }
+        const QByteArray text = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") +
+                                "\nDeletionDate=" + Now().toString(Qt::ISODate).left(19).toUtf8() +
+                                "\n";
+        const bool recorded = record.write(text) == text.size() && record.flush();
+        record.close();
+        if (!recorded || std::rename(QFile::encodeName(absolute).constData(),
+                                     QFile::encodeName(target).constData()) != 0) {
+            QFile::remove(infoPath);
+            return false;
+        }
+        SyncFolderOf(absolute);
+        SyncFolderOf(target);
+        inTrash = target;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
+    Removal removal;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        NoteFileFailureErrno(path, ENOENT);
+        return removal;
+    }
+    QString inTrash;
+    if (MoveToTrash(path, inTrash)) {
+        removal.result = 0;
+        removal.movedTo = inTrash;
+        removal.toTrash = true;
+        return removal;
+    }
+    // No trash for this file system (or none that can be written): the file goes into the
+    // keep folder beside it instead, never away for good.
+    const QDir keep(keepFolder);
+    if (!keep.exists() && ::mkdir(QFile::encodeName(keepFolder).constData(), 0777) != 0) {
+        NoteFileFailureErrno(keepFolder, errno);
+        return removal;
+    }
+    QString target = keep.filePath(info.fileName());
+    if (QFileInfo::exists(target)) {
+        const QString stamp = Now().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
+        target =
+            keep.filePath(info.completeBaseName() + QLatin1Char('.') + stamp +
+                          (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix()));
+    }
+    const QByteArray from = QFile::encodeName(path);
+    const QByteArray to = QFile::encodeName(target);
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        NoteFileFailureErrno(path, errno);
+        return removal;
+    }
+    SyncFolderOf(path);
+    SyncFolderOf(target);
+    removal.result = 0;
+    removal.movedTo = target;
+    return removal;
+}
 
 void StripSeparator(std::string& path, char separator) {
     if (EndsWithSeparator(path, separator)) path.pop_back();
@@ -79,7 +253,9 @@ int CreateEmptyFile(const QString& path) {
     // Never creates the folder: a missing folder means the installation is not as expected,
     // and the caller reports it.
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) ? 0 : -1;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    NoteFileFailure(path, file.errorString());
+    return -1;
 }
 
 int DeleteFilesWithExt(const QString& folder, std::string_view extension) {
@@ -97,27 +273,43 @@ int DeleteFilesWithExt(const QString& folder, std::string_view extension) {
 }
 
 int CopyFileOver(const QString& source, const QString& target) {
-    if (QFileInfo(source).isDir()) return -1;
+    if (QFileInfo(source).isDir()) {
+        NoteFileFailureErrno(source, EISDIR);
+        return -1;
+    }
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return -1;
+    if (!in.open(QIODevice::ReadOnly)) {
+        NoteFileFailure(source, in.errorString());
+        return -1;
+    }
     // Written beside the target and renamed over it: a failed copy leaves the old target
     // as it was instead of a truncated file.
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return -1;
+    if (!out.open(QIODevice::WriteOnly)) {
+        NoteFileFailure(target, out.errorString());
+        return -1;
+    }
     constexpr qint64 kChunk = 1 << 16;
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(kChunk);
         if (chunk.isEmpty()) {
             if (in.error() == QFileDevice::NoError) break;
+            NoteFileFailure(source, in.errorString());
             out.cancelWriting();
             return -1;
         }
         if (out.write(chunk) != chunk.size()) {
+            NoteFileFailure(target, out.errorString());
             out.cancelWriting();
             return -1;
         }
     }
-    return out.commit() ? 0 : -1;
+    if (!out.commit()) {
+        NoteFileFailure(target, out.errorString());
+        return -1;
+    }
+    SyncFolderOf(target);
+    return 0;
 }
 
 }  // namespace quilto

@@ -37,4 +37,28 @@ int DeleteFilesWithExt(const QString& folder, std::string_view extension);
 // 0 when done, -1 when the copy failed and target is as it was.
 int CopyFileOver(const QString& source, const QString& target);
 
+// Flushes the folder that holds path to disk, so that a name just renamed or linked into it
+// survives a power cut (the file's own data is flushed by its writer). False when the
+// folder cannot be opened or flushed.
+bool SyncFolderOf(const QString& path);
+
+// The file operations here and the atomic save note why they last failed in this thread:
+// "<path>: <the system's reason>", for the message of the operation the user started.
+QString LastFileFailure();
+void ClearFileFailure();
+void NoteFileFailure(const QString& path, const QString& reason);
+// As NoteFileFailure with the reason errno gives.
+void NoteFileFailureErrno(const QString& path, int error);
+
+// Where RemoveRecoverably put a file.
+struct Removal {
+    int result = -1;  // 0 moved, -1 the file is still where it was (LastFileFailure says why)
+    QString movedTo;  // the file's new path
+    bool toTrash = false;
+};
+// Takes path away without destroying it: into the desktop's trash (the freedesktop trash of
+// its file system), or where there is no trash for it, into keepFolder (made when missing)
+// under its own name, with a date and time added when that name is taken there.
+Removal RemoveRecoverably(const QString& path, const QString& keepFolder);
+
 }  // namespace quilto

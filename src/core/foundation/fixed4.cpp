@@ -83,9 +83,51 @@ std::optional<Fixed4> QuickTextToFixed4(std::string_view text) {
     return Fixed4::FromRaw(minus ? -raw : raw);
 }
 
+// The shape almost every cell has, as the editor shows or a user types it: blanks, an
+// optional "-", digits (with thousands separators), optionally "." and digits. Anything
+// else, or more digits than the quick path takes, goes to the paths above.
+std::optional<Fixed4> PlainTextToFixed4(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end && *p == ' ') ++p;
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    std::int64_t integer = 0;
+    int digits = 0;
+    for (; p != end; ++p) {
+        const auto d = static_cast<unsigned>(*p - '0');
+        if (d < 10) {
+            if (++digits > 14) return std::nullopt;
+            integer = integer * 10 + d;
+        } else if (*p != ',') {
+            break;
+        }
+    }
+    std::int64_t fraction = 0;
+    int fractionDigits = 0;
+    bool roundUp = false;
+    if (p != end && *p == '.') {
+        for (++p; p != end; ++p) {
+            const auto d = static_cast<unsigned>(*p - '0');
+            if (d >= 10) break;
+            if (fractionDigits < 4) {
+                fraction = fraction * 10 + d;
+            } else if (fractionDigits == 4) {
+                roundUp = d >= 5;
+            }
+            ++fractionDigits;
+        }
+    }
+    if (p != end || digits == 0) return std::nullopt;
+    for (int i = std::min(fractionDigits, 4); i < 4; ++i) fraction *= 10;
+    const std::int64_t raw = integer * Fixed4::kScale + fraction + (roundUp ? 1 : 0);
+    return Fixed4::FromRaw(negative ? -raw : raw);
+}
+
 }  // namespace
 
 Fixed4 TextToFixed4(std::string_view text) {
+    if (const auto plain = PlainTextToFixed4(text)) return *plain;
     if (const auto quick = QuickTextToFixed4(text)) return *quick;
     return detail::ExactTextToFixed4(text);
 }

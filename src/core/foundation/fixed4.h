@@ -39,6 +39,13 @@ struct Fixed4 {
     friend constexpr Fixed4 operator-(Fixed4 a) { return Fixed4{} - a; }
 };
 
+// True for a value at the edge of the range, which is where sums, products and conversions
+// that ran past it stop: such a figure is not the true result.
+constexpr bool IsSaturated(Fixed4 value) {
+    constexpr std::int64_t kMax = 0x7fffffffffffffff;
+    return value.raw >= kMax || value.raw <= -kMax;
+}
+
 // The value in shortest decimal form: 80000 -> "8", 12345 -> "1.2345", -5000 -> "-0.5".
 std::string Fixed4ToText(Fixed4 value);
 

@@ -3,12 +3,22 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+
 namespace quilto {
 
-std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped) {
-    if (decimals < 0 || decimals > 4 || width > 255) return std::nullopt;
+namespace {
+
+constexpr int kBufferSize = 256;
+
+// The formatted text at the end of buffer, padding included; nullptr when FormatNumber
+// would not give status 0.
+const char* FormatInto(char (&buffer)[kBufferSize], Fixed4 value, int width, int decimals,
+                       bool grouped) {
+    if (decimals < 0 || decimals > 4 || width > 255) return nullptr;
     const int integerWidth = decimals > 0 ? width - decimals - 1 : width;
-    if (integerWidth <= 0 || integerWidth < decimals) return std::nullopt;
+    if (integerWidth <= 0 || integerWidth < decimals) return nullptr;
 
     const bool negative = value.raw < 0;
     std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw)
@@ -24,8 +34,7 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
     std::uint64_t fraction = magnitude % places;
 
     // Built right to left, padding included, so that the text is made in one go.
-    char buffer[256];
-    int pos = sizeof buffer;
+    int pos = kBufferSize;
     for (int i = 0; i < decimals; ++i) {
         buffer[--pos] = static_cast<char>('0' + fraction % 10);
         fraction /= 10;
@@ -43,10 +52,42 @@ std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, b
     } while (integer != 0);
     if (negative && magnitude != 0) buffer[--pos] = '-';
 
-    const int length = static_cast<int>(sizeof buffer) - pos;
-    if (length > width) return std::nullopt;
+    const int length = kBufferSize - pos;
+    if (length > width) return nullptr;
     std::fill(buffer + pos - (width - length), buffer + pos, ' ');
-    return std::string(buffer + pos - (width - length), static_cast<std::size_t>(width));
+    return buffer + pos - (width - length);
+}
+
+}  // namespace
+
+std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped) {
+    char buffer[kBufferSize];
+    const char* text = FormatInto(buffer, value, width, decimals, grouped);
+    if (text == nullptr) return std::nullopt;
+    return std::string(text, static_cast<std::size_t>(width));
+}
+
+std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
+    if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
+    const std::string text = Fixed4ToText(value);
+    FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
+    if (formatted.status == 0) return formatted.text;
+    if (grouped) {
+        formatted = FormatNumber(width, decimals, text, false);
+        if (formatted.status == 0) return formatted.text;
+    }
+    constexpr int kWideEnough = 40;
+    formatted = FormatNumber(kWideEnough, decimals, text, false);
+    return formatted.status == 0 ? Trimmed(formatted.text) : text;
+}
+
+void AssignDisplayNumber(std::string& text, Fixed4 value, int width, int decimals, bool grouped) {
+    char buffer[kBufferSize];
+    if (const char* quick = FormatInto(buffer, value, width, decimals, grouped)) {
+        text.assign(quick, static_cast<std::size_t>(width));
+    } else {
+        text = DisplayNumber(value, width, decimals, grouped);
+    }
 }
 
 }  // namespace quilto

@@ -15,4 +15,13 @@ namespace quilto {
 // right-aligned in width bytes); nullopt when FormatNumber would not give status 0.
 std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped);
 
+// A number right-aligned in width bytes. Unlike the plain formatter it never replaces a
+// value that does not fit by "0": it drops the separators, and if that is still too wide
+// it shows the value unpadded, so a figure is never lost from view or from the next
+// calculation.
+std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped);
+// DisplayNumber written over text, reusing its storage: a recalculation rewrites every
+// number cell of a sheet.
+void AssignDisplayNumber(std::string& text, Fixed4 value, int width, int decimals, bool grouped);
+
 }  // namespace quilto

@@ -1,6 +1,7 @@
 #include "foundation/text_grid.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "foundation/text_bytes.h"
 
@@ -11,22 +12,41 @@ const std::string kEmptyCell;
 
 bool IsDataRow(const TextGrid& grid, int row) { return row >= 1 && row < grid.RowCount(); }
 
+std::uint64_t NewIdentity() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 TextGrid::TextGrid(int rowCount, int colCount)
     : rows_(std::max(rowCount, 0)),
       cols_(std::max(colCount, 0)),
-      cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)) {}
+      cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)),
+      identity_(NewIdentity()) {}
 
-const std::string& TextGrid::Cell(int row, int col) const {
-    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return kEmptyCell;
-    return cells_[static_cast<std::size_t>(row) * cols_ + col];
+TextGrid::TextGrid(const TextGrid& other)
+    : rows_(other.rows_),
+      cols_(other.cols_),
+      cells_(other.cells_),
+      currentRow_(other.currentRow_),
+      selection_(other.selection_),
+      rowChanges_(other.rowChanges_),
+      identity_(NewIdentity()) {}
+
+TextGrid& TextGrid::operator=(const TextGrid& other) {
+    if (this == &other) return *this;
+    rows_ = other.rows_;
+    cols_ = other.cols_;
+    cells_ = other.cells_;
+    currentRow_ = other.currentRow_;
+    selection_ = other.selection_;
+    rowChanges_ = other.rowChanges_;
+    ++version_;
+    return *this;
 }
 
-void TextGrid::SetCell(int row, int col, std::string text) {
-    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
-    cells_[static_cast<std::size_t>(row) * cols_ + col] = std::move(text);
-}
+const std::string& TextGrid::EmptyCell() { return kEmptyCell; }
 
 void TextGrid::ClearRow(int row) {
     for (int col = 0; col < cols_; ++col) SetCell(row, col, {});
@@ -35,6 +55,7 @@ void TextGrid::ClearRow(int row) {
 void InsertGridRow(TextGrid& grid, int firstCol) {
     const int current = grid.CurrentRow();
     if (!IsDataRow(grid, current)) return;
+    grid.CountRowChange();
     firstCol = std::max(firstCol, 0);
     for (int row = grid.RowCount() - 1; row > current; --row) {
         for (int col = firstCol; col < grid.ColCount(); ++col) {
@@ -48,6 +69,7 @@ void DeleteGridRow(TextGrid& grid, int firstCol) {
     // Guarded like InsertGridRow: from a header row the move would overwrite the headers.
     const int current = grid.CurrentRow();
     if (!IsDataRow(grid, current)) return;
+    grid.CountRowChange();
     firstCol = std::max(firstCol, 0);
     for (int row = current; row < grid.RowCount() - 1; ++row) {
         for (int col = firstCol; col < grid.ColCount(); ++col) {

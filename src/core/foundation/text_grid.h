@@ -4,7 +4,9 @@
 // column 0 are headers. It has a current row and a selection like the grid a user sees,
 // because the row operations act on them.
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quilto {
@@ -16,12 +18,29 @@ struct GridSelection {
 class TextGrid {
   public:
     TextGrid(int rowCount, int colCount);
+    // A copy is a grid of its own: it gets an identity of its own.
+    TextGrid(const TextGrid& other);
+    TextGrid& operator=(const TextGrid& other);
 
     int RowCount() const { return rows_; }
     int ColCount() const { return cols_; }
     // Cells outside the grid read as empty and ignore writes.
-    const std::string& Cell(int row, int col) const;
-    void SetCell(int row, int col, std::string text);
+    const std::string& Cell(int row, int col) const {
+        if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return EmptyCell();
+        return cells_[static_cast<std::size_t>(row) * cols_ + col];
+    }
+    void SetCell(int row, int col, std::string text) {
+        if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+        ++version_;
+        cells_[static_cast<std::size_t>(row) * cols_ + col] = std::move(text);
+    }
+    // Rewrites a cell's text in place through write(std::string&), reusing its storage.
+    template <typename Write>
+    void RewriteCell(int row, int col, Write&& write) {
+        if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+        ++version_;
+        write(cells_[static_cast<std::size_t>(row) * cols_ + col]);
+    }
     void ClearRow(int row);  // every column, the header column included
 
     int CurrentRow() const { return currentRow_; }
@@ -29,12 +48,28 @@ class TextGrid {
     const GridSelection& Selection() const { return selection_; }
     void SetSelection(const GridSelection& s) { selection_ = s; }
 
+    // Counts the operations that move or replace whole rows (insert, delete, paste,
+    // duplicate), so that whatever remembers rows by number can tell it no longer matches.
+    unsigned RowChanges() const { return rowChanges_; }
+    void CountRowChange() { ++rowChanges_; }
+
+    // Together they tell whether a grid still holds what it held when they were taken: the
+    // identity is unique to this grid (copies get their own), the version grows with every
+    // write of a cell.
+    std::uint64_t Identity() const { return identity_; }
+    std::uint64_t Version() const { return version_; }
+
   private:
+    static const std::string& EmptyCell();
+
     int rows_;
     int cols_;
     std::vector<std::string> cells_;
     int currentRow_ = 1;
     GridSelection selection_;
+    unsigned rowChanges_ = 0;
+    std::uint64_t identity_;
+    std::uint64_t version_ = 0;
 };
 
 void InsertGridRow(TextGrid& grid, int firstCol);

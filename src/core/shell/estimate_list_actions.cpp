@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "editor/estimate_io.h"
 #include "foundation/cp932.h"
 #include "foundation/file_helpers.h"
 #include "foundation/text_bytes.h"
 #include "shell/program_state.h"
-#include "editor/estimate_io.h"
 
 namespace quilto {
 namespace {
@@ -16,15 +16,32 @@ void TakeNumber(ProgramState& program, const EstimateListEntry& selected) {
     program.shell.selectedNumber = NumberOfListItem(selected.item);
 }
 
+QString ListedFilePath(Environment& environment, const QString& fileName) {
+    return QDir(NativePath(DataFolder(environment))).filePath(fileName);
+}
+
 // True when the estimate file of `number` is the file the line was built from.
 bool NumberNamesFile(Environment& environment, const std::string& number, const QString& fileName) {
     const QString numbered = QFileInfo(EstimateFilePath(environment, number)).canonicalFilePath();
-    const QString listed =
-        QFileInfo(QDir(NativePath(DataFolder(environment))).filePath(fileName)).canonicalFilePath();
+    const QString listed = QFileInfo(ListedFilePath(environment, fileName)).canonicalFilePath();
     return !numbered.isEmpty() && numbered == listed;
 }
 
 }  // namespace
+
+std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry& entry) {
+    std::string question =
+        std::string(kDeleteEstimateQuestion) + "\n\n管理No : " + NumberOfListItem(entry.item);
+    EstimateHeader header;
+    if (ReadHeaderAt(ListedFilePath(environment, entry.fileName), header) == 0 &&
+        header.SignatureKind() != EstimateSignature::Foreign) {
+        question +=
+            "\nお客様名 : " + Cp932ToQStringLossy(header.Text(HeaderText::MName1)).toStdString();
+        question +=
+            "\n工事名称 : " + Cp932ToQStringLossy(header.Text(HeaderText::MTitle1)).toStdString();
+    }
+    return question;
+}
 
 std::string ModePanelText(int entryMode) {
     switch (entryMode) {
@@ -87,11 +104,14 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
         program.markers.ClearEstimateInUse();
         return ListOutcome::kStay;
     }
-    const int answer = program.questions.AskButtons(kDeleteEstimateQuestion, {},
-                                                    kDeleteButtonCaption, kCancelButtonCaption, {});
+    const int answer =
+        program.questions.AskButtons(DeleteQuestionFor(program.environment, *selected), {},
+                                     kDeleteButtonCaption, kCancelButtonCaption, {});
     if (answer != 1) return ListOutcome::kStay;
-    if (NumberNamesFile(program.environment, number, selected->fileName)) {
-        DeleteEstimate(program.document, program.environment);
+    if (NumberNamesFile(program.environment, number, selected->fileName) &&
+        DeleteEstimate(program.document, program.environment) != 0) {
+        program.questions.Inform(std::string(kDeleteFailedMessage) + "\n" +
+                                 LastFileFailure().toStdString());
     }
     return ListOutcome::kRebuild;
 }
@@ -104,7 +124,7 @@ ListOutcome ModePanelDoubleClicked(ProgramState& program) {
 
 QString DataFolderPanelText(Environment& environment) {
     const std::string setting = environment.DataFolderSetting();
-    if (Trimmed(setting).empty()) {
+    if (Trimmed(setting).empty() || IsWindowsFolderSetting(setting)) {
         return QStringLiteral(" ") + QDir::currentPath() + QStringLiteral("/DAT/");
     }
     return QStringLiteral(" ") + Cp932ToQStringLossy(setting);

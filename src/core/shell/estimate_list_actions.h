@@ -18,6 +18,7 @@ class ProgramState;
 inline constexpr char kNothingSelectedMessage[] = "見積書が選択されていません。";
 inline constexpr char kEstimateInUseMessage[] = "この見積は使用中です。";
 inline constexpr char kDeleteEstimateQuestion[] = "指定の見積書を削除します。";
+inline constexpr char kDeleteFailedMessage[] = "見積書を削除できませんでした。";
 inline constexpr char kDeleteButtonCaption[] = "削 除";
 inline constexpr char kCancelButtonCaption[] = "キャンセル";
 inline constexpr char kReferenceModeQuestion[] = "参照モードで入ります。";
@@ -45,17 +46,23 @@ std::vector<EstimateListEntry> ShowEstimateList(ProgramState& program);
 ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* selected);
 
 // Deletes the selected estimate once the user agrees; refused with a message when nothing
-// is selected or the estimate is in use. Only the file the line was built from is ever
-// deleted: a line whose number part names another file (m_abc.dat reads as "000000")
-// deletes nothing. A failed deletion is silent; the list is built again either way.
+// is selected or the estimate is in use. The question names the estimate (its number, and
+// the customer and title when the file is an estimate). The file goes to the trash (or the
+// data folder's 削除済み folder), never away for good; a deletion that fails is told with
+// the file and the reason. Only the file the line was built from is ever deleted: a line
+// whose number part names another file (m_abc.dat reads as "000000") deletes nothing. The
+// list is built again either way.
 ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* selected);
+// The question asked before deleting entry (UTF-8).
+std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry& entry);
 
 // A double click on the mode panel: in mode 2 the backup estimate is picked ("BackUp") and
 // the list closes; in any other mode nothing happens.
 ListOutcome ModePanelDoubleClicked(ProgramState& program);
 
 // The data folder as the status bar shows it: a blank, then the folder setting as stored,
-// or, when it is blank, the working folder followed by "DAT/".
+// or, when it is blank (or a Windows folder, which is not used here), the working folder
+// followed by "DAT/".
 QString DataFolderPanelText(Environment& environment);
 
 }  // namespace quilto

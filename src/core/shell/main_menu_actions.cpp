@@ -5,12 +5,24 @@
 
 #include "foundation/file_helpers.h"
 #include "shell/program_state.h"
+#include "store/markers.h"
 
 namespace quilto {
 
+std::string LeftoverReport(const LeftoverDeletion& done) {
+    std::string report = "不要ファイルを " + std::to_string(done.deleted) + " 件削除しました。";
+    if (done.held > 0) {
+        report += "\n使用中のため " + std::to_string(done.held) + " 件残しました。";
+    }
+    if (done.failed > 0) {
+        report += "\n削除できなかったファイルが " + std::to_string(done.failed) + " 件あります。";
+    }
+    return report;
+}
+
 bool DeleteLeftoverMarkersAsked(ProgramState& program) {
     if (!program.questions.AskOkCancel(kLeftoverQuestion, kLeftoverCaption)) return false;
-    program.markers.DeleteLeftoverMarkers();
+    program.questions.Inform(LeftoverReport(program.markers.DeleteLeftoverMarkers()));
     return true;
 }
 
@@ -19,10 +31,16 @@ int VersionWindowInterval(int requestedMilliseconds) {
     return requestedMilliseconds;
 }
 
-QString ManualPath() {
-    const QFileInfo manual(ResolveCaseInsensitive(QString::fromUtf8(kManualFileName)));
-    if (!manual.isFile()) return {};
-    return manual.absoluteFilePath();
+QString ManualPath(const QString& programFolder) {
+    const QDir folder(programFolder);
+    const QString built = folder.absoluteFilePath(QStringLiteral("manual/index.html"));
+    const QString installed = QDir::cleanPath(
+        folder.absoluteFilePath(QStringLiteral("../share/quilto/manual/index.html")));
+    return QFileInfo(built).isFile() ? built : installed;
+}
+
+std::string ManualErrorMessage(const QString& manualPath) {
+    return "＊ ファイル読取エラー発生。 ( " + manualPath.toStdString() + " )";
 }
 
 }  // namespace quilto

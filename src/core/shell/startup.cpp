@@ -1,16 +1,43 @@
 #include "shell/startup.h"
 
+#include <string>
+#include <string_view>
+
+#include "foundation/cp932.h"
 #include "foundation/era_date.h"
 #include "masters/master_files.h"
 #include "shell/program_state.h"
-#include "store/estimate_history.h"
 #include "shell/startup_check.h"
+#include "store/estimate_history.h"
 
 namespace quilto {
+namespace {
+
+std::string WindowsFolderMessage(const char* setting, std::string_view folder,
+                                 const char* fallback) {
+    return std::string("環境設定の") + setting + "「" + Cp932ToQStringLossy(folder).toStdString() +
+           "」は Windows のフォルダです。このコンピュータにはありません。\n" + "代わりに " +
+           fallback + " を使います。環境設定で" + setting + "を変更してください。";
+}
+
+void TellWindowsFolders(ProgramState& program) {
+    const std::string data = program.environment.DataFolderSetting();
+    if (IsWindowsFolderSetting(data)) {
+        program.questions.Inform(WindowsFolderMessage("データフォルダ", data, "DAT/"));
+    }
+    const std::string master = program.environment.MasterFolderSetting();
+    if (IsWindowsFolderSetting(master)) {
+        program.questions.Inform(WindowsFolderMessage("マスタフォルダ", master, "MST/"));
+    }
+}
+
+}  // namespace
 
 int RunStartUp(ProgramState& program) {
     // A missing or short file is the check's to deal with.
     ReadEnvironment(program.environment);
+    // A settings file brought over from Windows may name folders that are not here.
+    TellWindowsFolders(program);
 
     EstimateHistories histories = BuildEstimateHistories(program.environment);
     program.shell.customerHistory = histories.customers.Entries();

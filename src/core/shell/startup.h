@@ -12,9 +12,10 @@ class ProgramState;
 inline constexpr char kEnvironmentBrokenMessage[] = "*** 環境が正しくありません。 ***";
 
 // In this order: read sp_jis.dat (a missing or short file leaves the record cleared, said
-// nowhere); build the customer-name and title histories; run the start-up check. When the
-// check fails, kEnvironmentBrokenMessage is told and its (negative) result returned: the
-// caller ends the program. Otherwise read the environment again, the product,
+// nowhere); tell the user about a data or master folder setting that names a Windows folder
+// (the default folder is used instead); build the customer-name and title histories; run the
+// start-up check. When the check fails, kEnvironmentBrokenMessage is told and its (negative) result
+// returned: the caller ends the program. Otherwise read the environment again, the product,
 // construction-name and unit masters and the table definitions of pattern "00", fill the
 // era table and return 0.
 int RunStartUp(ProgramState& program);

@@ -1,11 +1,14 @@
 #include "shell/startup_check.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
 #include "excel/table_definition.h"
 #include "excel/table_definition_fields.h"
+#include "foundation/clock.h"
 #include "foundation/file_helpers.h"
 #include "foundation/questions.h"
 #include "masters/master_files.h"
@@ -23,34 +26,62 @@ enum class FileState { kPresent, kMissing, kUnreadable };
 
 FileState StateOf(const QString& path) {
     if (CanOpenFile(path) == 0) return FileState::kPresent;
-    return QFileInfo::exists(path) ? FileState::kUnreadable : FileState::kMissing;
+    if (!QFileInfo::exists(path)) return FileState::kMissing;
+    // Noted for the message: why the file that is there cannot be read.
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        NoteFileFailureErrno(path, EISDIR);
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        NoteFileFailure(path, file.errorString());
+    }
+    return FileState::kUnreadable;
 }
 
-// Shows "<text>=<code>" and hands back the check's result.
-int Fail(Questions& questions, const char* text, int ioResult, int checkResult) {
-    questions.Inform(std::string(text) + std::to_string(ioResult));
+// Shows "<text>=<code>" and, on a line of its own, the file and the system's reason, and
+// hands back the check's result. A step clears the noted failure before it starts, so what
+// is shown is this step's.
+int Fail(Questions& questions, const char* text, int ioResult, int checkResult,
+         const QString& path) {
+    const QString why = LastFileFailure();
+    questions.Inform(std::string(text) + std::to_string(ioResult) + "\n" +
+                     (why.isEmpty() ? QFileInfo(path).absoluteFilePath() : why).toStdString());
     return checkResult;
+}
+
+// sp_jis.dat.<date-time>.bak beside the environment file: where an outdated file is kept
+// before it is made again.
+QString EnvironmentBackupPath(const QString& path) {
+    return path + QLatin1Char('.') + Now().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
+           QStringLiteral(".bak");
 }
 
 int CheckEnvironmentFile(Environment& environment, Questions& questions) {
     constexpr const char* kCreateError = "環境作成エラー =";
     const QString path = EnvironmentFilePath();
+    ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kUnreadable:
-            return Fail(questions, kCreateError, -1, -1);
+            return Fail(questions, kCreateError, -1, -1, path);
         case FileState::kMissing:
             break;
-        case FileState::kPresent:
+        case FileState::kPresent: {
             if (FileSizeOf(path) == static_cast<std::int64_t>(kEnvironmentRecordSize)) return 0;
-            if (!questions.AskOkCancel("古い環境ファイルです、再作成します。", kConfirmCaption)) {
-                return -1;
-            }
+            // Whatever the file holds, it is kept: a damaged copy may still hold the
+            // company's data.
+            const QString backup = EnvironmentBackupPath(path);
+            const std::string question = "古い環境ファイルです、再作成します。\n元のファイルは " +
+                                         QFileInfo(backup).fileName().toStdString() +
+                                         " として残します。";
+            if (!questions.AskOkCancel(question, kConfirmCaption)) return -1;
+            if (CopyFileOver(path, backup) != 0)
+                return Fail(questions, kCreateError, -1, -1, backup);
             break;
+        }
     }
     // One crash-safe replace stands for "create empty, then write": should it fail, the old
     // file is still there and the failure is told, never a truncated file left behind.
     const int result = CreateEnvironmentFile(environment);
-    return result == 0 ? 0 : Fail(questions, kCreateError, result, -1);
+    return result == 0 ? 0 : Fail(questions, kCreateError, result, -1, path);
 }
 
 struct MasterStep {
@@ -62,16 +93,18 @@ struct MasterStep {
 
 int CheckMasterFile(const MasterStep& step, Environment& environment, MasterLists& masters,
                     Questions& questions) {
-    switch (StateOf(MasterFilePath(environment, step.fileName))) {
+    const QString path = MasterFilePath(environment, step.fileName);
+    ClearFileFailure();
+    switch (StateOf(path)) {
         case FileState::kPresent:
             return 0;
         case FileState::kUnreadable:
-            return Fail(questions, step.createError, -1, step.checkResult);
+            return Fail(questions, step.createError, -1, step.checkResult, path);
         case FileState::kMissing:
             break;
     }
     const int result = step.create(masters, environment);
-    return result == 0 ? 0 : Fail(questions, step.createError, result, step.checkResult);
+    return result == 0 ? 0 : Fail(questions, step.createError, result, step.checkResult, path);
 }
 
 struct TableStep {
@@ -95,14 +128,19 @@ int WritePatternZero(const TableStep& step, TableDefinitions& tables) {
 
 int CheckTableFile(const TableStep& step, TableDefinitions& tables, Questions& questions) {
     const QString path = TableDefinitionPath(step.file, "00");
+    ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kUnreadable:
-            return Fail(questions, step.createError, -1, -6);
+            return Fail(questions, step.createError, -1, -6, path);
         case FileState::kMissing: {
             const int created = CreateEmptyFile(path);
-            if (created != 0) return Fail(questions, step.createError, created, -6);
+            if (created != 0) return Fail(questions, step.createError, created, -6, path);
             const int written = WritePatternZero(step, tables);
-            return written == 0 ? 0 : Fail(questions, step.createError, written, -6);
+            if (written == 0) return 0;
+            // No empty file is left behind to pass for an outdated one at the next start.
+            const int failed = Fail(questions, step.createError, written, -6, path);
+            QFile::remove(path);
+            return failed;
         }
         case FileState::kPresent:
             if (FileSizeOf(path) == step.size) return 0;
@@ -110,13 +148,20 @@ int CheckTableFile(const TableStep& step, TableDefinitions& tables, Questions& q
     }
     if (!questions.AskOkCancel(step.question, kConfirmCaption)) return -1;
     DeleteFilesWithExt(QString::fromLatin1(kTableFolder), ".dat");
-    const int created = CreateEmptyFile(TableDefinitionFileName(step.file, "00"));
-    if (created != 0) return Fail(questions, step.recreateError, created, -1);
+    const QString fileName = TableDefinitionFileName(step.file, "00");
+    const int created = CreateEmptyFile(fileName);
+    if (created != 0) return Fail(questions, step.recreateError, created, -1, fileName);
     // The removal took the other file of pattern 00 too; it is made again with this one, so
     // that no run goes on without pattern 00.
-    CreateEmptyFile(TableDefinitionFileName(OtherFile(step.file), "00"));
+    const QString otherName = TableDefinitionFileName(OtherFile(step.file), "00");
+    CreateEmptyFile(otherName);
     const int written = WritePatternZero(step, tables);
-    return written == 0 ? 0 : Fail(questions, step.recreateError, written, -1);
+    if (written == 0) return 0;
+    const int failed = Fail(questions, step.recreateError, written, -1, fileName);
+    for (const QString& made : {fileName, otherName}) {
+        if (FileSizeOf(made) == 0) QFile::remove(made);
+    }
+    return failed;
 }
 
 // Patterns 01 and 02 are optional: what cannot be made here is simply not there.

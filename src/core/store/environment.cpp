@@ -5,11 +5,11 @@
 #include <array>
 #include <cmath>
 
+#include "foundation/atomic_file.h"
+#include "foundation/binary_record.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
-#include "foundation/atomic_file.h"
-#include "foundation/binary_record.h"
 
 namespace quilto {
 
@@ -173,10 +173,22 @@ Fixed4 TaxRateFromText(std::string_view text) {
     return Fixed4::FromRaw(static_cast<std::int64_t>(raw));
 }
 
+// A setting written on Windows separates its folders with "\\": read here with "/". The
+// second byte of a double-byte character (表 is 0x95 0x5C) is part of that character.
+std::string WithSlashes(std::string_view setting) {
+    std::string folder(setting);
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (folder[i] == '\\' && ByteClass(folder, static_cast<int>(i) + 1) != 2) folder[i] = '/';
+    }
+    return folder;
+}
+
 std::string FolderOf(Environment& environment, std::size_t at, std::string_view fallback) {
     const std::string setting = RecordReader(environment.Record()).Text(at, kFolderCapacity);
-    if (Trimmed(setting).empty()) return std::string(fallback);
-    std::string folder = AppendSeparator(setting);
+    // A Windows folder (a drive or a network share) is nowhere here: the setting stays as
+    // it is, for the user to change, and the default folder is used meanwhile.
+    if (Trimmed(setting).empty() || IsWindowsFolderSetting(setting)) return std::string(fallback);
+    std::string folder = AppendSeparator(WithSlashes(setting));
     // The setting keeps its separator from now on; the path uses the whole folder even when
     // the stored setting had to be cut to its field.
     if (at == kDataFolderAt) {
@@ -421,6 +433,13 @@ int CreateEnvironmentFile(Environment& environment) {
 }
 
 // --- The folder rule ----------------------------------------------------------------------
+
+bool IsWindowsFolderSetting(std::string_view setting) {
+    const std::string trimmed = Trimmed(setting);
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (trimmed.size() >= 2 && isLetter(trimmed[0]) && trimmed[1] == ':') return true;
+    return trimmed.rfind("\\\\", 0) == 0;
+}
 
 std::string DataFolder(Environment& environment) {
     return FolderOf(environment, kDataFolderAt, "DAT/");

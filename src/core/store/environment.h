@@ -145,8 +145,12 @@ int WriteEnvironment(Environment& environment);
 int CreateEnvironmentFile(Environment& environment);
 
 // The folder rule. A blank setting gives "DAT/" or "MST/" relative to the working folder; a
-// set folder gets its separator, and the setting is stored back in the record (cut to its
-// 200 bytes). The results are CP932 folder texts ending in the separator.
+// set folder is read with "/" for the Windows separator "\", gets its separator, and is
+// stored back in the record (cut to its 200 bytes). A Windows folder (drive letter or
+// network share, IsWindowsFolderSetting) names nothing on this computer: it is left as it
+// is and the default folder is used. The results are CP932 folder texts ending in the
+// separator.
+bool IsWindowsFolderSetting(std::string_view setting);
 std::string DataFolder(Environment& environment);
 std::string MasterFolder(Environment& environment);
 // A file of either folder as a file-system path; the name is resolved case-insensitively

@@ -13,6 +13,7 @@
 #include "foundation/cp932.h"
 #include "foundation/file_helpers.h"
 #include "foundation/fixed4.h"
+#include "foundation/fixed4_format.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
@@ -97,8 +98,11 @@ std::string EstimateListItem(std::string_view fileName, const EstimateHeader* he
     item += PadRightBytes(header->Text(HeaderText::MYMD1), kListDateBytes);
     // The heading (note line 9) had a column of its own once; the column is kept hidden and
     // empty, so the heading adds nothing to the line.
-    const std::string amount = Fixed4ToText(header->Figure(HeaderFigure::MGoukei01));
-    item += PadRightBytes(FormatGrouped(kListAmountWidth, 0, amount), kListAmountBytes);
+    // As the editor shows it: a figure too wide for its separators loses them, and one too
+    // wide even then takes the room it needs rather than showing as 0.
+    const std::string amount =
+        DisplayNumber(header->Figure(HeaderFigure::MGoukei01), kListAmountWidth, 0, true);
+    item += PadRightBytes(amount, std::max<int>(kListAmountBytes, static_cast<int>(amount.size())));
     item += kBeforePrintDate;
     item += PadRightBytes(header->Text(HeaderText::MYMD4), kListPrintDateBytes);
     return item;
@@ -111,6 +115,11 @@ std::string NumberOfListItem(std::string_view item) {
 }
 
 std::string PrintDateOfListItem(std::string_view item) {
+    // The short forms of unreadable and foreign files carry no print date.
+    constexpr std::size_t kFullLine = kListNumberBytes + kAfterNumber.size() + kListCustomerBytes +
+                                      kListTitleBytes + kListDateBytes + kListAmountBytes +
+                                      kBeforePrintDate.size() + kListPrintDateBytes;
+    if (item.size() < kFullLine) return {};
     const std::size_t tail = static_cast<std::size_t>(kListPrintDateTailBytes);
     std::size_t start = item.size() > tail ? item.size() - tail : 0;
     // A line is CP932 text: a tail starting on a second byte begins with the next character.

@@ -7,9 +7,10 @@
 //   number 6 | 2 blanks | customer 30 | title 30 | date 25 | amount 15 | 3 blanks | print date 25
 //
 // The amount is the estimate amount including tax, grouped and right-aligned in 14 bytes
-// and followed by one blank. A file whose header cannot be read shows only its number and
-// the separators; a file that carries neither estimate signature is marked as not being an
-// estimate. Such files are listed rather than skipped so that the user sees them.
+// and followed by one blank; a figure too wide for that is shown as the editor shows it
+// (without separators, or unpadded), never as 0. A file whose header cannot be read shows only its
+// number and the separators; a file that carries neither estimate signature is marked as not being
+// an estimate. Such files are listed rather than skipped so that the user sees them.
 //
 // Only the 1392-byte header of each file is read, never the whole file: a data folder of
 // ten thousand estimates lists quickly.
@@ -51,7 +52,7 @@ std::string EstimateListItem(std::string_view fileName, const EstimateHeader* he
 // number.
 std::string NumberOfListItem(std::string_view item);
 // The print date part of a line: its last 26 bytes (never starting inside a double-byte
-// character), trimmed.
+// character), trimmed; empty for the short form of an unreadable or foreign file.
 std::string PrintDateOfListItem(std::string_view item);
 
 // The order of the list and of the histories: byte order, except that ASCII letters count

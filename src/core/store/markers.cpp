@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "foundation/file_helpers.h"
+#include "foundation/file_lock.h"
 #include "foundation/text_bytes.h"
 #include "store/environment.h"
 
@@ -33,34 +34,9 @@ constexpr const char* kMasterOpenFailed = "マスタファイル処理エラ－ 
 // this many tries rather than spinning.
 constexpr int kHoldAttempts = 8;
 
-enum class LockResult { kTaken, kHeldElsewhere, kError };
-
-LockResult TryWriteLock(int fd) {
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0;
-    lock.l_len = 0;  // the whole file, however long
-    lock.l_pid = 0;  // required for open-file-description locks
-    for (;;) {
-        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return LockResult::kTaken;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EACCES) return LockResult::kHeldElsewhere;
-        return LockResult::kError;
-    }
-}
-
 bool IsRegularFile(int fd) {
     struct stat info {};
     return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// True when name still refers to the file open as fd.
-bool NameRefersTo(int fd, const QByteArray& name) {
-    struct stat opened {};
-    struct stat named {};
-    if (::fstat(fd, &opened) != 0 || ::lstat(name.constData(), &named) != 0) return false;
-    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // Opens without following a symbolic link and without blocking on a FIFO that happens to
@@ -77,14 +53,19 @@ bool IsBlank(std::string_view text) { return Trimmed(text).empty(); }
 
 }  // namespace
 
-int DeleteMarkerIfFree(const QString& path) {
+FreeDeletion DeleteIfFree(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = OpenForLock(name, 0);
-    if (fd < 0) return -1;
-    int result = -1;
-    if (IsRegularFile(fd) && TryWriteLock(fd) == LockResult::kTaken && NameRefersTo(fd, name) &&
-        ::unlink(name.constData()) == 0) {
-        result = 0;
+    if (fd < 0) return FreeDeletion::kFailed;
+    FreeDeletion result = FreeDeletion::kFailed;
+    if (IsRegularFile(fd)) {
+        const LockResult lock = TryWriteLock(fd);
+        if (lock == LockResult::kHeldElsewhere) {
+            result = FreeDeletion::kHeld;
+        } else if (lock == LockResult::kTaken && NameRefersTo(fd, name) &&
+                   ::unlink(name.constData()) == 0) {
+            result = FreeDeletion::kDeleted;
+        }
     }
     ::close(fd);  // drops the lock
     return result;
@@ -219,7 +200,7 @@ int Markers::Release(Slot& slot, const QString& path) {
         result = LetGo(slot);
     } else if (slot.state != kMarkerInUse) {
         // Not ours to hold: it may still be deleted when nobody holds it (a leftover).
-        result = DeleteMarkerIfFree(path);
+        result = DeleteIfFree(path) == FreeDeletion::kDeleted ? 0 : -1;
     }
     slot.state = kMarkerNone;
     return result;
@@ -235,8 +216,23 @@ int Markers::LetGo(Slot& slot) {
     return result;
 }
 
-int Markers::DeleteLeftoverMarkers() {
-    for (const QString& folder : {folders_.dataFolder(), folders_.masterFolder()}) {
+LeftoverDeletion Markers::DeleteLeftoverMarkers() {
+    LeftoverDeletion done;
+    const auto remove = [&done](const QString& path) {
+        switch (DeleteIfFree(path)) {
+            case FreeDeletion::kDeleted:
+                ++done.deleted;
+                break;
+            case FreeDeletion::kHeld:
+                ++done.held;
+                break;
+            case FreeDeletion::kFailed:
+                ++done.failed;
+                break;
+        }
+    };
+    const QString dataFolder = folders_.dataFolder();
+    for (const QString& folder : {dataFolder, folders_.masterFolder()}) {
         const QDir dir(folder);
         // Plain files only: hidden files, folders, links, FIFOs and devices are skipped.
         const QStringList names = dir.entryList(QDir::Files | QDir::NoSymLinks);
@@ -245,10 +241,16 @@ int Markers::DeleteLeftoverMarkers() {
                 0) {
                 continue;
             }
-            DeleteMarkerIfFree(dir.filePath(entry));
+            remove(dir.filePath(entry));
         }
     }
-    return 0;
+    // What a first save that never finished left behind; a save in progress holds its file.
+    const QDir data(dataFolder);
+    for (const QString& entry :
+         data.entryList({QStringLiteral("m_new.*.part")}, QDir::Files | QDir::NoSymLinks)) {
+        remove(data.filePath(entry));
+    }
+    return done;
 }
 
 }  // namespace quilto

@@ -36,6 +36,14 @@ struct MarkerFolders {
     std::function<QString()> masterFolder;
 };
 
+// What the leftover deletion did.
+struct LeftoverDeletion {
+    int deleted = 0;
+    int held = 0;    // kept: a running copy holds them
+    int failed = 0;  // kept: they could not be deleted (permissions, say)
+    bool operator==(const LeftoverDeletion&) const = default;
+};
+
 class Environment;
 // The folders of the environment's folder rule, formed anew at every use.
 MarkerFolders MarkerFoldersOf(Environment& environment);
@@ -72,9 +80,10 @@ class Markers {
     int ReleaseMasterMarker();
 
     // Deletes every "*.tmp" file (extension in any letter case) of the data folder and
-    // then of the master folder whose lock can be taken: markers held by a running copy,
-    // this one included, are skipped silently. Returns 0.
-    int DeleteLeftoverMarkers();
+    // then of the master folder, and every "m_new.*.part" of the data folder (left by a
+    // first save that never finished), whose lock can be taken: files held by a running
+    // copy, this one included, are kept. Says how many went and how many stayed.
+    LeftoverDeletion DeleteLeftoverMarkers();
 
     static QString EstimateMarkerName(std::string_view number);
     static QString MasterMarkerName();
@@ -103,8 +112,8 @@ class Markers {
     Slot master_;
 };
 
-// Deletes path only when its lock can be taken, i.e. no running copy holds it; 0 when the
-// file was deleted, -1 otherwise.
-int DeleteMarkerIfFree(const QString& path);
+enum class FreeDeletion { kDeleted, kHeld, kFailed };
+// Deletes path only when its lock can be taken, i.e. no running copy holds it.
+FreeDeletion DeleteIfFree(const QString& path);
 
 }  // namespace quilto

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +18,7 @@
 #include "shell/byte_column_delegate.h"
 #include "shell/estimate_list_actions.h"
 #include "store/estimate_list.h"
+#include "support/read_only_folder.h"
 #include "support/sjis.h"
 
 namespace quilto {
@@ -194,8 +199,10 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
 
     questions.ExpectInform("見積書が選択されていません。");
     questions.ExpectInform("この見積は使用中です。");
-    questions.ExpectButtons("指定の見積書を削除します。", 0);  // Esc
-    questions.ExpectButtons("指定の見積書を削除します。", 1);
+    const std::string question =
+        "指定の見積書を削除します。\n\n管理No : 000002\nお客様名 : b\n工事名称 : t";
+    questions.ExpectButtons(question, 0);  // Esc
+    questions.ExpectButtons(question, 1);
     int linesBefore = 0;
     int linesAfter = 0;
     QString mode;
@@ -218,11 +225,41 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
     EXPECT_EQ(linesAfter, 1);
     EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
     EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
+    EXPECT_TRUE(QFile::exists(folder.TrashFiles() + "/m_000002.dat"));
     EXPECT_EQ(State().markers.EstimateState(), kMarkerNone);
     EXPECT_EQ(State().shell.selectedNumber, "");
     const auto& asked = questions.History();
     ASSERT_EQ(asked.size(), 4u);
     EXPECT_EQ(asked[3].buttons, (std::array<std::string, 3>{"削 除", "キャンセル", ""}));
+}
+
+// In a folder that takes no changes the deletion cannot happen: the list says so, with the
+// file and the reason, and still shows the estimate.
+TEST_F(EstimateListForm, AFailedDeletionIsToldAndTheEstimateStaysListed) {
+    WriteEstimate("000001", "a", "t");
+    WriteAll("not-a-folder", "");
+    folder.SetDataHome(folder.FilePath("not-a-folder/share"));  // no trash either
+    Start();
+    test::ReadOnlyFolder readOnly(folder.FilePath("DAT"));
+    if (!readOnly.Usable()) GTEST_SKIP() << "the folder cannot be made read-only here";
+
+    // The reason is the system's own, whatever it says for this folder.
+    const QByteArray keep = QFile::encodeName(folder.FilePath("DAT/削除済み"));
+    ASSERT_NE(::mkdir(keep.constData(), 0777), 0);
+    const std::string reason = std::strerror(errno);
+
+    questions.ExpectButtons(
+        "指定の見積書を削除します。\n\n管理No : 000001\nお客様名 : a\n工事名称 : t", 1);
+    questions.ExpectInform("見積書を削除できませんでした。\n" + keep.toStdString() + ": " + reason);
+    int linesAfter = 0;
+    WithList("DelBtn", [&](QWidget* list) {
+        DoubleClickLine(list, 0);
+        linesAfter = Lines(list)->count();
+        PressKey(Qt::Key_Escape);
+    });
+    questions.Done();
+    EXPECT_EQ(linesAfter, 1);
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
 }
 
 }  // namespace

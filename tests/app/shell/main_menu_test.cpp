@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
+#include "foundation/clock.h"
 #include "shell/form_about.h"
 #include "shell/main_menu_actions.h"
 #include "shell/shape_widget.h"
@@ -61,7 +63,7 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
     EXPECT_FALSE(Menu().windowFlags().testFlag(Qt::WindowSystemMenuHint));
     EXPECT_EQ(LogoColor(&Menu()), QColor(0, 0, 0xE3));
     EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle1")->text(), "QuiltoⅡ ");
-    EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle2")->text(), "for Windows ");
+    EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle2")->text(), "for Linux ");
     EXPECT_EQ(Child<QLabel>(&Menu(), "MenTitle10")->toolTip(),
               "(問合せ) クリックで情報表示します。");
 
@@ -112,7 +114,11 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
 TEST_F(MainMenu, DecliningToReCreateAnOutdatedEnvironmentEndsTheProgram) {
     const std::string outdated(6087, '\x01');
     WriteAll("sp_jis.dat", outdated);
-    questions.ExpectOkCancel("古い環境ファイルです、再作成します。", false, "確 認");
+    FixedNow now(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    questions.ExpectOkCancel(
+        "古い環境ファイルです、再作成します。\n元のファイルは sp_jis.dat.20260102-030405.bak "
+        "として残します。",
+        false, "確 認");
     questions.ExpectInform(kEnvironmentBrokenMessage);
     Start();
     questions.Done();
@@ -193,7 +199,8 @@ TEST_F(MainMenu, OnlyAPickInTheListOpensTheEditorAndDeletionNever) {
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(openedWith, "000001");
     {
-        questions.ExpectButtons("指定の見積書を削除します。", 2);
+        questions.ExpectButtons(
+            "指定の見積書を削除します。\n\n管理No : 000001\nお客様名 : c\n工事名称 : t", 2);
         ModalDriver driver([&](QWidget* list) {
             pickFirstLine(list);
             Child<QPushButton>(list, "MlistRet")->click();
@@ -221,6 +228,7 @@ TEST_F(MainMenu, LeftoverDeletionAsksAndKeepsMarkersARunningCopyHolds) {
     EXPECT_TRUE(QFile::exists("MST/Master.tmp"));
 
     questions.ExpectOkCancel("不要ファイルを削除します。", true, "確 認 (*.tmp)");
+    questions.ExpectInform("不要ファイルを 3 件削除しました。\n使用中のため 1 件残しました。");
     fidDel1->trigger();
     questions.Done();
     EXPECT_TRUE(QFile::exists("DAT/m_000001.tmp"));  // held by the other copy
@@ -261,19 +269,30 @@ TEST_F(MainMenu, ManualOpensThroughTheDesktopOrSaysItCannot) {
         return opens;
     });
     QAction* manual = Menu().findChild<QAction*>("MManual1");
+    // The program's folder: the manual is looked for beside it.
+    ASSERT_TRUE(QDir().mkpath("prefix/bin"));
+    Menu().SetProgramFolder(folder.FilePath("prefix/bin"));
+    const std::string installed =
+        folder.FilePath("prefix/share/quilto/manual/index.html").toStdString();
 
-    questions.ExpectInform(kManualErrorMessage);
-    manual->trigger();  // no manual in the working folder
+    questions.ExpectInform("＊ ファイル読取エラー発生。 ( " + installed + " )");
+    manual->trigger();  // no manual anywhere
     EXPECT_TRUE(opened.empty());
 
-    WriteAll(QString::fromUtf8("マニュアル.exe"), "manual");
+    ASSERT_TRUE(QDir().mkpath("prefix/share/quilto/manual"));
+    WriteAll("prefix/share/quilto/manual/index.html", "<html></html>");
     manual->trigger();
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].toLocalFile(), folder.FilePath(QString::fromUtf8("マニュアル.exe")));
+    EXPECT_EQ(opened[0].toLocalFile().toStdString(), installed);
 
+    // Where the program was built, the manual beside it comes first.
+    ASSERT_TRUE(QDir().mkpath("prefix/bin/manual"));
+    WriteAll("prefix/bin/manual/index.html", "<html></html>");
     opens = false;
-    questions.ExpectInform("＊ ファイル読取エラー発生。 ( マニュアル.exe )");
+    questions.ExpectInform("＊ ファイル読取エラー発生。 ( " +
+                           folder.FilePath("prefix/bin/manual/index.html").toStdString() + " )");
     manual->trigger();
+    EXPECT_EQ(opened.size(), 2u);
     questions.Done();
     EXPECT_TRUE(Menu().isVisible());
 }

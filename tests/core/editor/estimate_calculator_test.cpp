@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
+#include "editor/breakdown_lines.h"
+#include "editor/grid_operations.h"
 #include "editor/unit_price_multiplier.h"
 #include "foundation/text_bytes.h"
 #include "support/scripted_questions.h"
@@ -87,6 +92,52 @@ TEST(EstimateCalculator, CheckBox1ChoosesTheSheetThatSuppliesTheTotals) {
     e.calculator.CalculateSelectedSheet(e.document);
     EXPECT_EQ(Trimmed(e.document.Figure(HeaderFigure::MGoukei01)), "6,000");
     EXPECT_EQ(Utf8(EstimateCalculator::TotalsSourceText(true)), "総括書で\r\n合計計算");
+}
+
+TEST(EstimateCalculator, RecalculateAllNamesWhereAFigureRanPastTheRange) {
+    OpenEstimate e;
+    e.Row(SheetKind::Summary, 3, {"", "", "fine", "", "1", "1,000"});
+    e.Row(SheetKind::Breakdown, 1, {"", "", "fine"});
+    e.Row(SheetKind::Breakdown, 2, {"", "", "huge"});
+    e.document.LoadDetailSheet(2);
+    e.Row(SheetKind::Detail, 4, {"000001", "", "pipe", "", "", "9999999", "999999999999"});
+    e.document.StoreDetailSheet();
+
+    const std::optional<CalculationOverflow> overflow = e.calculator.RecalculateAll(e.document);
+    ASSERT_TRUE(overflow.has_value());
+    EXPECT_EQ(overflow->sheet, SheetKind::Detail);
+    EXPECT_EQ(overflow->breakdownRow, 2);
+    EXPECT_EQ(overflow->row, 4);
+    EXPECT_EQ(CalculationOverflowMessage(*overflow),
+              "金額が計算できる範囲を超えています (内訳書 2 行目の明細 4 行目)。");
+    EXPECT_EQ(CalculationOverflowMessage({SheetKind::Summary, 0, 7}),
+              "金額が計算できる範囲を超えています (総括書 7 行目)。");
+
+    e.document.LoadDetailSheet(2);
+    e.Row(SheetKind::Detail, 4, {"000001", "", "pipe", "", "", "9999999", "99"});
+    e.document.StoreDetailSheet();
+    EXPECT_FALSE(e.calculator.RecalculateAll(e.document).has_value());
+}
+
+// The detail calculation is skipped only while the sheet and the settings are as they were.
+TEST(EstimateCalculator, AnUnchangedSettledDetailSheetIsNotCalculatedAgain) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"", "", "work", "", "1"});
+    e.document.LoadDetailSheet(1);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "333"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833));
+
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "400"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(1000));
+
+    CalculationSettings truncate = e.calculator.Settings();
+    truncate.amountRounding = 1;
+    e.calculator.SetSettings(truncate);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "", "2.5", "333"});
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833 - 1));
+    truncate.amountRounding = 0;
+    e.calculator.SetSettings(truncate);
+    EXPECT_EQ(e.calculator.CalculateDetail(e.document).estimateAmount, Fixed4::FromInt(833));
 }
 
 TEST(UnitPriceMultiplier, SummaryApplyTwiceAndUndoOnce) {
@@ -180,6 +231,96 @@ TEST(UnitPriceMultiplier, BreakdownScalesEveryDetailSheet) {
     ASSERT_TRUE(multiplier.UndoBreakdown(e.document, e.calculator, q));
     EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "566");
     q.Done();
+}
+
+// The saved prices belong to rows by number: after a row moved or was replaced, an undo
+// would put them on other lines, so it is refused instead and every price stays.
+TEST(UnitPriceMultiplier, NoUndoOnceARowWasInsertedDeletedPastedOrDuplicated) {
+    struct Case {
+        const char* operation;
+        SheetKind sheet;
+        std::function<void(EstimateDocument&)> change;
+    };
+    const std::vector<Case> cases = {
+        {"insert", SheetKind::Summary,
+         [](EstimateDocument& d) {
+             d.Grid(SheetKind::Summary).SetCurrentRow(1);
+             InsertLine(d.Grid(SheetKind::Summary));
+         }},
+        {"delete", SheetKind::Summary,
+         [](EstimateDocument& d) {
+             d.Grid(SheetKind::Summary).SetCurrentRow(1);
+             DeleteLine(d.Grid(SheetKind::Summary));
+         }},
+        {"paste", SheetKind::Summary,
+         [](EstimateDocument& d) {
+             TextGrid& g = d.Grid(SheetKind::Summary);
+             LineClipboard clipboard;
+             g.SetCurrentRow(2);
+             clipboard.Copy(g);
+             g.SetCurrentRow(1);
+             clipboard.Paste(g, SheetKind::Summary, false);
+         }},
+        {"duplicate", SheetKind::Summary,
+         [](EstimateDocument& d) {
+             d.Grid(SheetKind::Summary).SetCurrentRow(2);
+             DuplicateLineAbove(d.Grid(SheetKind::Summary), SheetKind::Summary, false);
+         }},
+        {"insert a breakdown line", SheetKind::Breakdown,
+         [](EstimateDocument& d) {
+             d.Grid(SheetKind::Breakdown).SetCurrentRow(1);
+             InsertBreakdownLine(d);
+         }},
+        {"insert a detail line", SheetKind::Breakdown,
+         [](EstimateDocument& d) {
+             d.LoadDetailSheet(1);
+             d.Grid(SheetKind::Detail).SetCurrentRow(1);
+             InsertLine(d.Grid(SheetKind::Detail));
+             d.StoreDetailSheet();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.operation);
+        OpenEstimate e;
+        const bool summary = c.sheet == SheetKind::Summary;
+        if (summary) {
+            e.Row(SheetKind::Summary, 1, {"", "", "a", "", "1", "100"});
+            e.Row(SheetKind::Summary, 2, {"", "", "b", "", "1", "200"});
+        } else {
+            e.Row(SheetKind::Breakdown, 1, {"", "", "work", "", "1"});
+            e.document.LoadDetailSheet(1);
+            e.Row(SheetKind::Detail, 1, {"000001", "", "a", "", "", "1", "100"});
+            e.Row(SheetKind::Detail, 2, {"000002", "", "b", "", "", "1", "200"});
+            e.document.StoreDetailSheet();
+        }
+        UnitPriceMultiplier multiplier;
+        ScriptedQuestions q;
+        q.ExpectText("掛率を入力して下さい。(1-200%)", "110")
+            .ExpectOkCancel("単価掛率計算を行います。( 掛率: 110% )", true);
+        ASSERT_TRUE(summary ? multiplier.ApplyToSummary(e.document, e.calculator, q)
+                            : multiplier.ApplyToBreakdown(e.document, e.calculator, q));
+        c.change(e.document);
+        auto prices = [&e, summary] {
+            std::vector<Fixed4> result;
+            if (summary) {
+                for (int row = 1; row <= 3; ++row)
+                    result.push_back(
+                        TextToFixed4(e.document.Grid(SheetKind::Summary).Cell(row, 6)));
+            } else {
+                for (int sheet = 1; sheet <= 2; ++sheet)
+                    for (int line = 1; line <= 3; ++line)
+                        result.push_back(e.document.Stores().details.Line(sheet, line).UnitPrice());
+            }
+            return result;
+        };
+        const std::vector<Fixed4> before = prices();
+
+        q.ExpectInform("単価処理はされてません。");
+        EXPECT_FALSE(summary ? multiplier.UndoSummary(e.document, e.calculator, q)
+                             : multiplier.UndoBreakdown(e.document, e.calculator, q));
+        EXPECT_EQ(prices(), before);
+        q.Done();
+    }
 }
 
 }  // namespace

@@ -197,6 +197,108 @@ TEST(SheetCalculation, FiguresTooWideForTheColumnAreNeverShownAsZero) {
     EXPECT_EQ(CleanNumber(g.Cell(1, 8)), "9999999000") << "stable on recalculation";
 }
 
+// Figures past the fixed-point range (922,337,203,685,477.5807) are capped by the arithmetic;
+// the calculation names the first row where that happened, so nothing capped is saved.
+TEST(SheetCalculation, NamesTheFirstRowWhoseFiguresRunPastTheRange) {
+    const std::string big = "99,999,999,999,999";  // the widest amount a summary cell takes
+    struct Case {
+        const char* what;
+        SheetKind sheet;
+        std::vector<Row> rows;
+        int overflowRow;
+    };
+    std::vector<Row> manyBig(10, Row{"", "", "x", "", "", "", big});
+    std::vector<Row> manyBigThenTotal = manyBig;
+    manyBigThenTotal.insert(manyBigThenTotal.begin(), Row{"", "", "fine", "", "1", "1"});
+    const std::vector<Case> cases = {
+        {"quantity x unit price",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "1", "1"},
+          {"000001", "", "b", "", "", "9999999", "999999999999"}},
+         2},
+        {"cost",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "9999999", "", "", "999999999999"}},
+         1},
+        {"labour",
+         SheetKind::Detail,
+         {{"000001", "", "a", "", "", "9999999", "", "", "", "", "", "9999999999"}},
+         1},
+        {"running sum", SheetKind::Summary, manyBig, 10},
+        {"the sum before the first row that overflows", SheetKind::Summary, manyBigThenTotal, 11},
+        {"every figure in range",
+         SheetKind::Summary,
+         {{"", "", "x", "", "", "", big}, {"/"}, {"%"}, {"\\"}},
+         0},
+    };
+    for (const Case& c : cases) {
+        TextGrid g = SheetOf(c.sheet, c.rows);
+        EXPECT_EQ(CalculateSheet(g, c.sheet, Settings()).overflowRow, c.overflowRow) << c.what;
+    }
+
+    // A tax in range that pushes the estimate amount past it.
+    std::vector<Row> rows(9, Row{"", "", "x", "", "", "", big});
+    rows.push_back({"/"});
+    rows.push_back({"%"});
+    rows.push_back({"\\"});
+    TextGrid g = SheetOf(SheetKind::Summary, rows);
+    EXPECT_EQ(CalculateSheet(g, SheetKind::Summary, Settings(0, 0, "99")).overflowRow, 11);
+}
+
+// A sheet the calculation calls settled is a fixed point: calculating it again changes no
+// cell and no total (the editor then skips the second calculation). Random detail and
+// summary sheets, with figures that do and do not survive their display form.
+TEST(SheetCalculation, ASettledSheetIsLeftAsItIsByTheNextCalculation) {
+    std::mt19937 random(777);
+    const char* const markers[] = {"", "000001", "*", "=", "/", "\\", "-", "%"};
+    const char* const quantities[] = {"", "1", "2.5", "1.25", "-3", "-", "0"};
+    const char* const prices[] = {"", "100", "1,250", "333.3", "0", "-"};
+    const char* const labour[] = {"", "0.125", "0.1255"};
+    int settled = 0, unsettled = 0;
+    for (int sheetNo = 0; sheetNo < 2000; ++sheetNo) {
+        const SheetKind sheet = sheetNo % 2 ? SheetKind::Summary : SheetKind::Detail;
+        const SheetColumns& c = ColumnsOf(sheet);
+        TextGrid g(c.rowCount, c.colCount);
+        const int lineCount = 1 + static_cast<int>(random() % 8);
+        for (int row = 1; row <= lineCount; ++row) {
+            auto pick = [&random](const auto& list) { return list[random() % std::size(list)]; };
+            g.SetCell(row, 1, pick(markers));
+            if (random() % 3 != 0) g.SetCell(row, 3, "name");
+            g.SetCell(row, c.quantity, pick(quantities));
+            g.SetCell(row, c.unitPrice, pick(prices));
+            g.SetCell(row, c.amount, pick(prices));
+            g.SetCell(row, c.costUnitPrice, pick(prices));
+            g.SetCell(row, c.cost, pick(prices));
+            if (sheet == SheetKind::Detail) g.SetCell(row, c.labourRate, pick(labour));
+        }
+        const CalculationSettings settings = Settings(static_cast<int>(random() % 3));
+        const SheetTotals first = CalculateSheet(g, sheet, settings);
+        if (!first.settled) {
+            ++unsettled;
+            continue;
+        }
+        ++settled;
+        TextGrid again = g;
+        const SheetTotals second = CalculateSheet(again, sheet, settings);
+        ASSERT_EQ(second.estimateAmount, first.estimateAmount) << "sheet " << sheetNo;
+        ASSERT_EQ(second.taxBase, first.taxBase) << "sheet " << sheetNo;
+        ASSERT_EQ(second.costTotal, first.costTotal) << "sheet " << sheetNo;
+        ASSERT_EQ(second.lastUsedRow, first.lastUsedRow) << "sheet " << sheetNo;
+        for (int row = 1; row <= lineCount; ++row)
+            for (int col = 1; col < c.colCount; ++col)
+                ASSERT_EQ(again.Cell(row, col), g.Cell(row, col))
+                    << "sheet " << sheetNo << " row " << row << " col " << col;
+    }
+    // Both kinds occur, so the property is tested, not assumed.
+    EXPECT_GT(settled, 100);
+    EXPECT_GT(unsettled, 100);
+
+    // 1.25 is shown as 1.3: the next calculation works from 1.3, so the sheet is not settled.
+    TextGrid g = SheetOf(SheetKind::Detail, {{"000001", "", "x", "", "", "1.25", "100"}});
+    EXPECT_FALSE(CalculateSheet(g, SheetKind::Detail, Settings()).settled);
+    EXPECT_TRUE(CalculateSheet(g, SheetKind::Detail, Settings()).settled);
+}
+
 // A reference model of the running sums, independent of the grid code: it sees each line
 // as (kind, amount, cost) and must agree with the calculation on every generated sheet.
 struct ModelLine {

@@ -1,13 +1,19 @@
 #include "shell/estimate_list_actions.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <string>
 #include <vector>
 
 #include "shell/program_state.h"
+#include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
 
@@ -18,11 +24,18 @@ using test::ScriptedQuestions;
 using test::WorkingFolder;
 using test::WriteAll;
 
-void WriteEstimate(const QString& path) {
+void WriteEstimate(const QString& path, const std::string& title = {}) {
     EstimateHeader header;
     header.SetSignature(kEstimateSignature);
     header.SetText(HeaderText::MName1, "customer");
+    header.SetText(HeaderText::MTitle1, title);
     WriteAll(path, header.Bytes() + std::string(2 * kLineRecordSize, '\0'));
+}
+
+// The question before deleting names the estimate.
+std::string DeleteQuestion(const std::string& number, const std::string& title = {}) {
+    return std::string(kDeleteEstimateQuestion) + "\n\n管理No : " + number +
+           "\nお客様名 : customer\n工事名称 : " + title;
 }
 
 // The list as shown in an entry mode, over estimates 000001 and 000002.
@@ -94,11 +107,11 @@ TEST(EstimateListActions, DeletesOnlyWhenAskedAndNotInUse) {
 
     // "キャンセル" and Esc keep the file.
     for (int answer : {2, 0}) {
-        list.questions.ExpectButtons(kDeleteEstimateQuestion, answer);
+        list.questions.ExpectButtons(DeleteQuestion("000002"), answer);
         EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
         EXPECT_TRUE(QFile::exists("DAT/m_000002.dat"));
     }
-    list.questions.ExpectButtons(kDeleteEstimateQuestion, 1);
+    list.questions.ExpectButtons(DeleteQuestion("000002"), 1);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kRebuild);
     EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
     EXPECT_EQ(list.program.shell.selectedNumber, "");
@@ -120,11 +133,67 @@ TEST(EstimateListActions, ALineWhoseNumberNamesAnotherFileDeletesNothing) {
     ASSERT_EQ(entries.size(), 2u);
     ASSERT_EQ(entries[1].fileName, "m_abc.dat");
 
-    questions.ExpectButtons(kDeleteEstimateQuestion, 1);
+    questions.ExpectButtons(DeleteQuestion("000000"), 1);
     EXPECT_EQ(DeleteListEntry(program, &entries[1]), ListOutcome::kRebuild);
     EXPECT_TRUE(QFile::exists("DAT/m_abc.dat"));
     EXPECT_TRUE(QFile::exists("DAT/m_000000.dat"));
     questions.Done();
+}
+
+// A deleted estimate can always be had back: from the desktop's trash, or, where no trash
+// can be made, from the data folder's 削除済み folder (a second deletion of the same name
+// there keeps both). A deletion that fails says so with the file and the reason.
+TEST(EstimateListActions, DeletedEstimatesGoToTheTrashOrTheKeepFolderAndFailuresAreTold) {
+    ListFixture list(kEntryDelete);
+    list.questions.ExpectButtons(DeleteQuestion("000001"), 1);
+    EXPECT_EQ(DeleteListEntry(list.program, list.Line(0)), ListOutcome::kRebuild);
+    EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_EQ(test::ReadAll(list.folder.TrashFiles() + "/m_000001.dat").size(),
+              kEstimateHeaderSize + 2 * kLineRecordSize);
+    // The trash knows where it came from, so the desktop can put it back.
+    const std::string info =
+        test::ReadAll(list.folder.TrashFiles() + "/../info/m_000001.dat.trashinfo");
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" +
+                             QUrl::toPercentEncoding(list.folder.FilePath("DAT/m_000001.dat"), "/")
+                                 .toStdString() +
+                             "\nDeletionDate=",
+                         0),
+              0u)
+        << info;
+
+    // No trash can be made under a plain file.
+    WriteAll("not-a-folder", "");
+    list.folder.SetDataHome(list.folder.FilePath("not-a-folder/share"));
+    ASSERT_TRUE(QDir().mkdir("DAT/削除済み"));
+    WriteEstimate("DAT/削除済み/m_000002.dat", "older");
+    list.questions.ExpectButtons(DeleteQuestion("000002"), 1);
+    EXPECT_EQ(DeleteListEntry(list.program, list.Line(1)), ListOutcome::kRebuild);
+    EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
+    const QStringList kept = QDir("DAT/削除済み").entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept[1], "m_000002.dat");
+    EXPECT_TRUE(kept[0].startsWith("m_000002.") && kept[0].endsWith(".dat"))
+        << kept[0].toStdString();
+    // Nothing went anywhere else.
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name).join(' '),
+              "DAT MST XlsBase not-a-folder");
+    list.questions.Done();
+}
+
+TEST(EstimateListActions, AFailedDeletionIsToldWithTheFileAndTheReason) {
+    ListFixture list(kEntryDelete);
+    test::ReadOnlyFolder readOnly(list.folder.FilePath("DAT"));
+    if (!readOnly.Usable()) GTEST_SKIP() << "the folder cannot be made read-only here";
+    // The reason is the system's own, whatever it says for this folder.
+    const QByteArray keep = QFile::encodeName(list.folder.FilePath("DAT/削除済み"));
+    ASSERT_NE(::mkdir(keep.constData(), 0777), 0);
+    const std::string reason = std::strerror(errno);
+    list.questions.ExpectButtons(DeleteQuestion("000001"), 1);
+    list.questions.ExpectInform(std::string(kDeleteFailedMessage) + "\n" + keep.toStdString() +
+                                ": " + reason);
+    EXPECT_EQ(DeleteListEntry(list.program, list.Line(0)), ListOutcome::kRebuild);
+    EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
+    list.questions.Done();
 }
 
 TEST(EstimateListActions, OnlyModeTwoPicksTheBackupFromTheModePanel) {

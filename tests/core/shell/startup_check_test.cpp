@@ -1,14 +1,18 @@
 #include "shell/startup_check.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "excel/table_definition.h"
+#include "foundation/clock.h"
 #include "masters/master_lists.h"
 #include "store/environment.h"
 #include "support/read_only_folder.h"
@@ -27,6 +31,18 @@ using test::WorkingFolder;
 using test::WriteAll;
 
 constexpr const char* kConfirm = "確 認";
+// An outdated environment file is kept under this name when the check runs at kNow.
+const QDateTime kNow(QDate(2026, 12, 10), QTime(9, 5, 7));
+constexpr const char* kKeptEnvironment = "sp_jis.dat.20261210-090507.bak";
+const std::string kOutdatedEnvironment =
+    "古い環境ファイルです、再作成します。\n元のファイルは sp_jis.dat.20261210-090507.bak "
+    "として残します。";
+
+// A failure message: the fixed text and code, then the file and the system's reason.
+std::string FailureMessage(const std::string& text, const QString& path, int error) {
+    return text + "\n" + QFileInfo(path).absoluteFilePath().toStdString() + ": " +
+           std::strerror(error);
+}
 
 // The check as the program runs it at start: the environment read first.
 int RunCheck(ScriptedQuestions& questions) {
@@ -121,33 +137,40 @@ TEST(StartupCheck, AnEnvironmentFileOfAnotherSizeIsMadeAgainOnlyWhenAccepted) {
             old.replace(20, 4, "Firm");
             old[19] = 4;
             WriteAll("sp_jis.dat", old);
+            FixedNow now(kNow);
             ScriptedQuestions questions;
-            questions.ExpectOkCancel("古い環境ファイルです、再作成します。", accept, kConfirm);
+            questions.ExpectOkCancel(kOutdatedEnvironment, accept, kConfirm);
             if (!accept) {
                 EXPECT_EQ(RunCheck(questions), -1);
                 EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+                EXPECT_FALSE(QFile::exists(kKeptEnvironment));
                 EXPECT_FALSE(QFile::exists("MST/sp_syo.dat"));  // the check stopped there
                 continue;
             }
             EXPECT_EQ(RunCheck(questions), 0);
             ExpectNewEnvironmentFile();
+            // The old file is kept whole beside the new one.
+            EXPECT_EQ(ReadAll(kKeptEnvironment), old);
         }
     }
 }
 
-TEST(StartupCheck, AFailedCreationIsToldWithItsCode) {
+TEST(StartupCheck, AFailedCreationIsToldWithItsCodeTheFileAndTheReason) {
     const struct {
         const char* blocked;  // a folder where the file should be, or a missing folder
         bool missingFolder;
         const char* message;
+        const char* file;
+        int error;
         int code;
     } cases[] = {
-        {"MST", true, "商品作成エラー =-1", -3},
-        {"MST/sp_syo.dat", false, "商品作成エラー =-1", -3},
-        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", -4},
-        {"MST/sp_unit.dat", false, "単位作成エラー =-1", -5},
-        {"XlsBase", true, "XlsDat作成エラー =-1", -6},
-        {"XlsBase/XKPSei00.Dat", false, "XlsDat 作成エラー =-1", -6},
+        {"MST", true, "商品作成エラー =-1", "MST/sp_syo.dat", ENOENT, -3},
+        {"MST/sp_syo.dat", false, "商品作成エラー =-1", "MST/sp_syo.dat", EISDIR, -3},
+        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", "MST/sp_Koji.dat", EISDIR, -4},
+        {"MST/sp_unit.dat", false, "単位作成エラー =-1", "MST/sp_unit.dat", EISDIR, -5},
+        {"XlsBase", true, "XlsDat作成エラー =-1", "XlsBase/XKP00.Dat", ENOENT, -6},
+        {"XlsBase/XKPSei00.Dat", false, "XlsDat 作成エラー =-1", "XlsBase/XKPSei00.Dat", EISDIR,
+         -6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.blocked);
@@ -158,12 +181,18 @@ TEST(StartupCheck, AFailedCreationIsToldWithItsCode) {
             ASSERT_TRUE(QDir().mkdir(c.blocked));  // exists, but cannot be read as a file
         }
         ScriptedQuestions questions;
-        questions.ExpectInform(c.message);
+        questions.ExpectInform(FailureMessage(c.message, c.file, c.error));
         EXPECT_EQ(RunCheck(questions), c.code);
         EXPECT_EQ(SizeOf("sp_jis.dat"), 6088);
         // What could not be read is not replaced.
         if (!c.missingFolder) {
             EXPECT_TRUE(QFileInfo(c.blocked).isDir());
+        }
+        // Nothing half-made is left behind: only what the steps before completed.
+        EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Hidden).join(' ').toStdString(),
+                  "sp_jis.dat");
+        if (!c.missingFolder && std::string(c.blocked).rfind("XlsBase", 0) == 0) {
+            EXPECT_EQ(QDir("XlsBase").entryList(QDir::Files).join(' ').toStdString(), "XKP00.Dat");
         }
     }
 }
@@ -174,11 +203,19 @@ TEST(StartupCheck, AnUnwritableFolderKeepsTheOldEnvironmentFile) {
     WriteAll("sp_jis.dat", old);
     test::ReadOnlyFolder readOnly(folder.Path());
     if (!readOnly.Usable()) GTEST_SKIP() << "cannot make a folder read-only here";
+    // Not even the copy of the old file can be made: nothing is replaced.
+    // The reason is the system's own, whatever it says for this folder.
+    ASSERT_LT(::open("probe", O_WRONLY | O_CREAT, 0666), 0);
+    const std::string reason = std::strerror(errno);
+    FixedNow now(kNow);
     ScriptedQuestions questions;
-    questions.ExpectOkCancel("古い環境ファイルです、再作成します。", true, kConfirm)
-        .ExpectInform("環境作成エラー =-1");
+    questions.ExpectOkCancel(kOutdatedEnvironment, true, kConfirm);
+    questions.ExpectInform("環境作成エラー =-1\n" +
+                           folder.FilePath(kKeptEnvironment).toStdString() + ": " + reason);
     EXPECT_EQ(RunCheck(questions), -1);
+    questions.Done();
     EXPECT_EQ(ReadAll("sp_jis.dat"), old);
+    EXPECT_FALSE(QFile::exists(kKeptEnvironment));
 }
 
 // Sets up a complete installation whose pattern 02 holds a definition of its own.

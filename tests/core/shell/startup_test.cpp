@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <string>
 
+#include "foundation/clock.h"
 #include "foundation/era_date.h"
 #include "shell/program_state.h"
 #include "support/scripted_questions.h"
+#include "support/sjis.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -51,14 +54,43 @@ TEST(StartUp, ADeclinedReCreationEndsTheRunWithTheEnvironmentMessage) {
     const std::string outdated(6087, 'x');
     WriteAll("sp_jis.dat", outdated);
 
+    FixedNow now(QDateTime(QDate(2026, 12, 10), QTime(23, 59, 1)));
     ScriptedQuestions questions;
-    questions.ExpectOkCancel("古い環境ファイルです、再作成します。", false, "確 認");
+    questions.ExpectOkCancel(
+        "古い環境ファイルです、再作成します。\n元のファイルは sp_jis.dat.20261210-235901.bak "
+        "として残します。",
+        false, "確 認");
     questions.ExpectInform(kEnvironmentBrokenMessage);
     ProgramState program(questions);
     EXPECT_LT(RunStartUp(program), 0);
     questions.Done();
     EXPECT_EQ(ReadAll("sp_jis.dat"), outdated);
     EXPECT_FALSE(QFile::exists("MST/sp_unit.dat"));
+}
+
+// Folder settings brought over from Windows are named at start and the default folders
+// serve meanwhile, so the program still starts and the settings can be changed.
+TEST(StartUp, WindowsFolderSettingsAreToldAndTheDefaultFoldersServe) {
+    WorkingFolder folder;
+    {
+        Environment environment;
+        ASSERT_EQ(CreateEnvironmentFile(environment), 0);
+        environment.SetDataFolderSetting(test::Sjis("D:\\見積\\"));
+        environment.SetMasterFolderSetting("\\\\server\\share\\");
+        WriteAll("sp_jis.dat", environment.Record());
+    }
+    ScriptedQuestions questions;
+    questions.ExpectInform(
+        "環境設定のデータフォルダ「D:\\見積\\」は Windows のフォルダです。このコンピュータには"
+        "ありません。\n代わりに DAT/ を使います。環境設定でデータフォルダを変更してください。");
+    questions.ExpectInform(
+        "環境設定のマスタフォルダ「\\\\server\\share\\」は Windows のフォルダです。このコンピュータ"
+        "にはありません。\n代わりに MST/ を使います。環境設定でマスタフォルダを変更してください。");
+    ProgramState program(questions);
+    EXPECT_EQ(RunStartUp(program), 0);
+    questions.Done();
+    EXPECT_TRUE(QFile::exists("MST/sp_syo.dat"));
+    EXPECT_EQ(QDir().entryList(QDir::Files).join(' ').toStdString(), "sp_jis.dat");
 }
 
 }  // namespace

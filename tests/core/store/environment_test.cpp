@@ -372,6 +372,32 @@ TEST(EnvironmentFolders, ASetFolderGetsItsSeparatorStoredBack) {
     EXPECT_EQ(env.DataFolderSetting(), full);
 }
 
+// Settings brought over from Windows: "\\" separators read as "/" (never the second byte of
+// a double-byte character), and a drive or share, which names nothing here, left in the
+// record as it is while the default folder is used.
+TEST(EnvironmentFolders, WindowsSettingsAreReadForThisComputer) {
+    const struct {
+        std::string setting;
+        std::string data;    // DataFolder
+        std::string stored;  // the setting afterwards
+    } cases[] = {
+        {"DAT2\\", "DAT2/", "DAT2/"},
+        {"sub\\dir", "sub/dir/", "sub/dir/"},
+        {Sjis("表\\"), Sjis("表/"), Sjis("表/")},  // 表 is 0x95 0x5C
+        {Sjis("表"), Sjis("表/"), Sjis("表/")},
+        {Sjis("D:\\見積\\"), "DAT/", Sjis("D:\\見積\\")},
+        {"d:/est", "DAT/", "d:/est"},
+        {"\\\\server\\share\\", "DAT/", "\\\\server\\share\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        Environment env;
+        env.SetDataFolderSetting(c.setting);
+        EXPECT_EQ(DataFolder(env), c.data);
+        EXPECT_EQ(env.DataFolderSetting(), c.stored);
+    }
+}
+
 TEST(EnvironmentFolders, AFileMigratedInAnotherLetterCaseIsFound) {
     WorkingFolder folder;
     WriteAll("MST/SP_SYO.DAT", "x");

@@ -62,7 +62,9 @@ TEST(EstimateListItem, AmountColumnIsFourteenBytesGroupedThenOneBlank) {
         {12345675000, Blanks(5) + "1,234,568 "},  // 1234567.5 rounds away from zero
         {-15000000, Blanks(8) + "-1,500 "},
         {999999999990000, "99,999,999,999 "},
-        {1000000000000000000, Blanks(13) + "0 "},  // too wide for 14 bytes
+        // Too wide with separators: shown without them, as the editor does, never as 0.
+        {1000000000000000, Blanks(2) + "100000000000 "},
+        {1000000000000000000, "100000000000000"},
     };
     for (const Case& c : cases) {
         EstimateHeader header = Header("a", "b", "c", 0, "d");
@@ -113,13 +115,25 @@ TEST(EstimateListItem, NumberAndPrintDateAreTakenBackFromALine) {
 
     EXPECT_EQ(NumberOfListItem(EstimateListItem("m_abc.dat", nullptr)), "000000");
     EXPECT_EQ(NumberOfListItem(""), "000000");
-    EXPECT_EQ(PrintDateOfListItem("000002" + Blanks(5)), "000002");
+
+    // The short forms carry no print date: neither the number nor "**********" shows as one.
+    EXPECT_EQ(PrintDateOfListItem(EstimateListItem("m_000002.dat", nullptr)), "");
+    const EstimateHeader foreign = Header("x", "y", "z", 5, "w", "NOT AN ESTIMATE");
+    EXPECT_EQ(PrintDateOfListItem(EstimateListItem("m_000003.dat", &foreign)), "");
 
     // A tail starting on a second byte starts with the next whole character.
-    std::string odd;
+    std::string odd(109, 'x');
     for (int i = 0; i < 13; ++i) odd += Sjis("あ");
     odd += "a";
-    EXPECT_EQ(PrintDateOfListItem(odd), odd.substr(2));
+    EXPECT_EQ(PrintDateOfListItem(odd), odd.substr(111));
+}
+
+TEST(EstimateListItem, AFigureWiderThanItsColumnPushesThePrintDateAlong) {
+    EstimateHeader header = Header("a", "b", "c", 0, Sjis("令和06年06月01日"));
+    header.SetFigure(HeaderFigure::MGoukei01, Fixed4::FromRaw(-9223372036854775807));
+    const std::string item = EstimateListItem("m_000001.dat", &header);
+    EXPECT_EQ(item.substr(93, 16), "-922337203685478");
+    EXPECT_EQ(PrintDateOfListItem(item), Sjis("令和06年06月01日"));
 }
 
 TEST(EstimateListItem, ComparesAsciiLettersWithoutCaseButNeverSecondBytes) {

@@ -1,5 +1,6 @@
 #include "store/markers.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,12 +11,18 @@
 #include <QFileInfo>
 #include <string>
 
+#include "foundation/file_lock.h"
 #include "store/environment.h"
 #include "support/scripted_questions.h"
 #include "support/silent_questions.h"
 #include "support/working_folder.h"
 
 namespace quilto {
+
+void PrintTo(const LeftoverDeletion& d, std::ostream* os) {
+    *os << "{deleted " << d.deleted << ", held " << d.held << ", failed " << d.failed << "}";
+}
+
 namespace {
 
 using test::ScriptedQuestions;
@@ -30,6 +37,25 @@ bool Exists(const QString& path) { return QFileInfo::exists(path); }
 void Touch(const QString& path, const std::string& content = {}) { test::WriteAll(path, content); }
 
 using test::SilentQuestions;
+
+// A file of the data folder held as a first save in progress holds its part file.
+class HeldFile {
+  public:
+    explicit HeldFile(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        held_ = fd_ >= 0 && TryWriteLock(fd_) == LockResult::kTaken;
+    }
+    ~HeldFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Held() const { return held_; }
+
+  private:
+    int fd_;
+    bool held_ = false;
+};
 
 // Another running copy of the program sharing the working folder: a forked child that holds
 // a marker until it is told to release it or is killed.
@@ -269,7 +295,7 @@ TEST(MarkersTest, ASecondCopyGetsReadOnlyAndCannotRemoveTheHeldMarker) {
     EXPECT_EQ(third.EstimateState(), kMarkerHeld);
 }
 
-TEST(MarkersTest, LeftoverDeletionSkipsHeldMarkersAndOtherExtensions) {
+TEST(MarkersTest, LeftoverDeletionSkipsHeldFilesAndOtherExtensions) {
     WorkingFolder folder;
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
@@ -277,18 +303,24 @@ TEST(MarkersTest, LeftoverDeletionSkipsHeldMarkersAndOtherExtensions) {
     ASSERT_EQ(markers.HoldMasterMarker(), 0);
     for (const char* name :
          {"DAT/m_000021.tmp", "DAT/m_000022.TMP", "DAT/old.Tmp", "MST/x.tmp", "DAT/m_000023.dat",
-          "DAT/m_000024.tmpx", "DAT/tmp", "DAT/.hidden.tmp"}) {
+          "DAT/m_000024.tmpx", "DAT/tmp", "DAT/.hidden.tmp", "DAT/m_new.0123456789abcdef.part",
+          "MST/m_new.0123456789abcdef.part"}) {
         Touch(name);
     }
+    // A first save in progress elsewhere holds its part file.
+    HeldFile saving("DAT/m_new.fedcba9876543210.part");
+    ASSERT_TRUE(saving.Held());
     QDir().mkdir("DAT/folder.tmp");
 
-    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{5, 3, 0}));
 
     QStringList data =
         QDir("DAT").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     EXPECT_EQ(data.join(' ').toStdString(),
-              ".hidden.tmp folder.tmp m_000020.tmp m_000023.dat m_000024.tmpx tmp");
-    EXPECT_EQ(QDir("MST").entryList(QDir::Files).join(' ').toStdString(), "Master.tmp");
+              ".hidden.tmp folder.tmp m_000020.tmp m_000023.dat m_000024.tmpx "
+              "m_new.fedcba9876543210.part tmp");
+    EXPECT_EQ(QDir("MST").entryList(QDir::Files, QDir::Name).join(' ').toStdString(),
+              "Master.tmp m_new.0123456789abcdef.part");
     // Our own holds survive it intact.
     EXPECT_EQ(markers.ReleaseEstimateMarker("000020"), 0);
     EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
@@ -327,7 +359,7 @@ TEST(MarkersTest, AnotherProcessHoldingAnEstimateMakesItReadOnlyHere) {
 
     // Leftover deletion here skips the marker the other process holds.
     Touch("DAT/m_000041.tmp");
-    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{1, 1, 0}));
     EXPECT_TRUE(Exists("DAT/m_000040.tmp"));
     EXPECT_FALSE(Exists("DAT/m_000041.tmp"));
 
@@ -348,7 +380,7 @@ TEST(MarkersTest, AfterAProcessDiesItsMarkerCountsUntilLeftoversAreDeleted) {
     EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
     EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
 
-    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{1, 0, 0}));
     EXPECT_FALSE(Exists("DAT/m_000050.tmp"));
     EXPECT_EQ(markers.CheckEstimateMarker("000050"), -1);
 }
@@ -362,7 +394,7 @@ TEST(MarkersTest, AnotherProcessHoldingTheMastersMakesThemReadOnlyHere) {
     Markers markers(questions, DefaultFolders());
     EXPECT_EQ(markers.HoldMasterMarker(), 0);
     EXPECT_EQ(markers.MasterState(), kMarkerInUse);
-    EXPECT_EQ(markers.DeleteLeftoverMarkers(), 0);
+    EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{0, 1, 0}));
     EXPECT_TRUE(Exists("MST/Master.tmp"));
 
     other.Crash();

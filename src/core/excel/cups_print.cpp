@@ -1,0 +1,37 @@
+#include "excel/cups_print.h"
+
+#include <cups/cups.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace quilto {
+
+int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title, QString* error) {
+    if (!QFileInfo(pdfPath).isFile()) {
+        *error = QStringLiteral("印刷するファイル %1 がありません。").arg(pdfPath);
+        return 0;
+    }
+    const QByteArray name = printer.toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT,
+                                         printer.isEmpty() ? nullptr : name.constData(), nullptr);
+    if (dest == nullptr) {
+        if (printer.isEmpty())
+            *error = QStringLiteral(
+                "通常使うプリンタが設定されていません。プリンタの設定でプリンタを選んでください。");
+        else
+            *error = QStringLiteral("プリンタ %1 が見つかりません。").arg(printer);
+        return 0;
+    }
+    const QByteArray file = QFile::encodeName(pdfPath);
+    const QByteArray jobTitle = title.toUtf8();
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, file.constData(),
+                                   jobTitle.constData(), dest->num_options, dest->options);
+    if (job == 0)
+        *error = QStringLiteral("プリンタ %1 に印刷できませんでした: %2")
+                     .arg(QString::fromUtf8(dest->name), QString::fromUtf8(cupsLastErrorString()));
+    cupsFreeDests(1, dest);
+    return job;
+}
+
+}  // namespace quilto

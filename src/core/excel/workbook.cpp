@@ -1,0 +1,803 @@
+#include "excel/workbook.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "excel/typed_cell_value.h"
+#include "excel/xlsx_package.h"
+#include "foundation/atomic_file.h"
+#include "foundation/cp932.h"
+
+namespace quilto {
+namespace {
+
+constexpr int kMaxRow = 1048576;
+constexpr int kMaxColumn = 16384;
+constexpr unsigned kParseOptions =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata;
+const char kContentTypesPart[] = "[Content_Types].xml";
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool EndsWith(const char* text, std::string_view suffix) {
+    return std::string_view(text).ends_with(suffix);
+}
+
+bool ParseXml(const std::string& bytes, pugi::xml_document* doc) {
+    return doc->load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_utf8) &&
+           doc->document_element();
+}
+
+std::string SerializeXml(const pugi::xml_document& doc) {
+    struct Writer : pugi::xml_writer {
+        std::string out;
+        void write(const void* data, size_t size) override {
+            out.append(static_cast<const char*>(data), size);
+        }
+    } writer;
+    doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return std::move(writer.out);
+}
+
+// Element names of a part carry the prefix its root element uses ("x:" or none).
+struct Names {
+    std::string prefix;
+    explicit Names(pugi::xml_node root) {
+        const std::string_view name = root.name();
+        const std::size_t colon = name.find(':');
+        if (colon != std::string_view::npos) prefix = std::string(name.substr(0, colon + 1));
+    }
+    std::string operator()(const char* local) const { return prefix + local; }
+};
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsTrue(pugi::xml_attribute attribute) {
+    const std::string_view value = attribute.value();
+    return value == "1" || value == "true";
+}
+
+// "AB12" -> column 28, row 12; false for anything else or beyond the sheet's size.
+bool ParseAddress(std::string_view address, int* row, int* column) {
+    std::size_t i = 0;
+    long long col = 0;
+    while (i < address.size() && i < 3 && IsAsciiLetter(address[i])) {
+        col = col * 26 + ((address[i] & ~0x20) - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == address.size() || address[i] == '0') return false;
+    long long r = 0;
+    for (; i < address.size(); ++i) {
+        if (!IsAsciiDigit(address[i]) || r > kMaxRow) return false;
+        r = r * 10 + (address[i] - '0');
+    }
+    if (col > kMaxColumn || r < 1 || r > kMaxRow) return false;
+    *row = static_cast<int>(r);
+    *column = static_cast<int>(col);
+    return true;
+}
+
+// The column of a cell reference ("AB12" -> 28), 0 when there is none.
+int ColumnOf(std::string_view reference) {
+    int row = 0;
+    int column = 0;
+    return ParseAddress(reference, &row, &column) ? column : 0;
+}
+
+std::string Address(int row, int column) {
+    std::string letters;
+    for (int c = column; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters + std::to_string(row);
+}
+
+std::string QuotedSheetName(std::string_view name) {
+    std::string quoted = "'";
+    for (char c : name) {
+        quoted += c;
+        if (c == '\'') quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+// References to sheet `from` in a defined name's formula, turned into references to `to`.
+std::string RenameSheetInFormula(std::string_view formula, std::string_view from,
+                                 std::string_view to) {
+    std::string out;
+    std::size_t i = 0;
+    const auto isNameChar = [](char c) {
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '.' ||
+               (static_cast<unsigned char>(c) & 0x80);
+    };
+    while (i < formula.size()) {
+        const char c = formula[i];
+        if (c == '"') {  // a string literal stays as it is
+            std::size_t end = i + 1;
+            while (end < formula.size() && formula[end] != '"') ++end;
+            end = std::min(end + 1, formula.size());
+            out.append(formula.substr(i, end - i));
+            i = end;
+        } else if (c == '\'') {
+            std::string name;
+            std::size_t j = i + 1;
+            while (j < formula.size()) {
+                if (formula[j] == '\'') {
+                    if (j + 1 < formula.size() && formula[j + 1] == '\'') {
+                        name += '\'';
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                name += formula[j++];
+            }
+            const std::size_t end = std::min(j + 1, formula.size());
+            if (end < formula.size() && formula[end] == '!' && name == from)
+                out += QuotedSheetName(to);
+            else
+                out.append(formula.substr(i, end - i));
+            i = end;
+        } else if (isNameChar(c)) {
+            std::size_t j = i;
+            while (j < formula.size() && isNameChar(formula[j])) ++j;
+            const std::string_view name = formula.substr(i, j - i);
+            if (j < formula.size() && formula[j] == '!' && name == from)
+                out += QuotedSheetName(to);
+            else
+                out.append(name);
+            i = j;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+// The text a cell shows, as UTF-8 fit for XML: bytes with no CP932 meaning become U+FFFD,
+// control characters that XML cannot hold are dropped.
+std::string CellTextUtf8(std::string_view cp932) {
+    std::optional<std::string> utf8 = Cp932ToUtf8(cp932);
+    std::string text = utf8 ? std::move(*utf8) : Cp932ToQStringLossy(cp932).toStdString();
+    std::erase_if(text, [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+    return text;
+}
+
+struct CellWrite {
+    enum Kind { kClear, kNumber, kText } kind = kClear;
+    std::string value;  // the number in plain decimal form, or the text as UTF-8
+};
+
+struct SheetPart {
+    pugi::xml_document doc;
+    bool dirty = false;
+    std::map<std::pair<int, int>, CellWrite> writes;  // (row, column) -> value
+};
+
+int RowNumberOf(pugi::xml_node row, int previous) {
+    const int number = row.attribute("r").as_int(0);
+    if (number >= 1 && number <= kMaxRow) return number;
+    row.remove_attribute("r");
+    row.append_attribute("r").set_value(previous + 1);
+    return previous + 1;
+}
+
+int ColumnNumberOf(pugi::xml_node cell, int row, int previous) {
+    const int column = ColumnOf(cell.attribute("r").value());
+    if (column > 0) return column;
+    cell.remove_attribute("r");
+    cell.prepend_attribute("r").set_value(Address(row, previous + 1).c_str());
+    return previous + 1;
+}
+
+void SetCellValue(pugi::xml_node cell, const CellWrite& write, const Names& names) {
+    for (const char* attribute : {"t", "cm", "vm"}) cell.remove_attribute(attribute);
+    for (const char* child : {"f", "v", "is"})
+        while (pugi::xml_node node = cell.child(names(child).c_str())) cell.remove_child(node);
+    if (write.kind == CellWrite::kNumber) {
+        cell.prepend_child(names("v").c_str()).text().set(write.value.c_str());
+    } else if (write.kind == CellWrite::kText) {
+        cell.append_attribute("t").set_value("inlineStr");
+        pugi::xml_node text =
+            cell.prepend_child(names("is").c_str()).append_child(names("t").c_str());
+        const std::string& value = write.value;
+        if (!value.empty() && (value.front() == ' ' || value.back() == ' ' ||
+                               value.find_first_of("\t\n\r") != std::string::npos ||
+                               value.find("  ") != std::string::npos))
+            text.append_attribute("xml:space").set_value("preserve");
+        text.text().set(value.c_str());
+    }
+}
+
+// Creates a direct child in the place the schema wants it: after the last existing child
+// named in `before`, else first.
+pugi::xml_node InsertChildAfterAny(pugi::xml_node parent, const std::string& name,
+                                   std::initializer_list<const char*> before, const Names& names) {
+    pugi::xml_node anchor;
+    for (pugi::xml_node child : parent.children())
+        for (const char* local : before)
+            if (names(local) == child.name()) anchor = child;
+    return anchor ? parent.insert_child_after(name.c_str(), anchor)
+                  : parent.prepend_child(name.c_str());
+}
+
+void ApplyWrites(SheetPart& sheet) {
+    if (sheet.writes.empty()) return;
+    pugi::xml_node worksheet = sheet.doc.document_element();
+    const Names names(worksheet);
+    const std::string rowName = names("row");
+    const std::string cellName = names("c");
+    pugi::xml_node data = worksheet.child(names("sheetData").c_str());
+    if (!data)
+        data = InsertChildAfterAny(worksheet, names("sheetData"),
+                                   {"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols"},
+                                   names);
+
+    // Styles of new cells come from their row or column, as a spreadsheet would give them.
+    struct ColumnStyle {
+        int min, max;
+        std::string style;
+    };
+    std::vector<ColumnStyle> columnStyles;
+    const std::string colsName = names("cols");
+    const std::string colName = names("col");
+    for (pugi::xml_node cols : worksheet.children(colsName.c_str()))
+        for (pugi::xml_node col : cols.children(colName.c_str()))
+            if (col.attribute("style"))
+                columnStyles.push_back({col.attribute("min").as_int(),
+                                        col.attribute("max").as_int(),
+                                        col.attribute("style").value()});
+
+    int minRow = kMaxRow, maxRow = 0, minColumn = kMaxColumn, maxColumn = 0;
+    pugi::xml_node row = data.child(rowName.c_str());
+    int rowNumber = row ? RowNumberOf(row, 0) : 0;
+    auto it = sheet.writes.begin();
+    while (it != sheet.writes.end()) {
+        const int r = it->first.first;
+        while (row && rowNumber < r) {
+            row = row.next_sibling(rowName.c_str());
+            if (row) rowNumber = RowNumberOf(row, rowNumber);
+        }
+        if (!row || rowNumber != r) {
+            row = row ? data.insert_child_before(rowName.c_str(), row)
+                      : data.append_child(rowName.c_str());
+            row.append_attribute("r").set_value(r);
+            rowNumber = r;
+        }
+        row.remove_attribute("spans");
+        const char* rowStyle =
+            IsTrue(row.attribute("customFormat")) ? row.attribute("s").value() : "";
+        pugi::xml_node cell = row.child(cellName.c_str());
+        int columnNumber = cell ? ColumnNumberOf(cell, r, 0) : 0;
+        for (; it != sheet.writes.end() && it->first.first == r; ++it) {
+            const int c = it->first.second;
+            while (cell && columnNumber < c) {
+                cell = cell.next_sibling(cellName.c_str());
+                if (cell) columnNumber = ColumnNumberOf(cell, r, columnNumber);
+            }
+            if (!cell || columnNumber != c) {
+                cell = cell ? row.insert_child_before(cellName.c_str(), cell)
+                            : row.append_child(cellName.c_str());
+                cell.append_attribute("r").set_value(Address(r, c).c_str());
+                std::string style = rowStyle;
+                if (style.empty())
+                    for (const ColumnStyle& column : columnStyles)
+                        if (c >= column.min && c <= column.max) style = column.style;
+                if (!style.empty() && style != "0")
+                    cell.append_attribute("s").set_value(style.c_str());
+                columnNumber = c;
+            }
+            SetCellValue(cell, it->second, names);
+            minRow = std::min(minRow, r);
+            maxRow = std::max(maxRow, r);
+            minColumn = std::min(minColumn, c);
+            maxColumn = std::max(maxColumn, c);
+        }
+    }
+    sheet.writes.clear();
+    sheet.dirty = true;
+
+    // The used range grows to hold what was written.
+    if (pugi::xml_node dimension = worksheet.child(names("dimension").c_str())) {
+        std::string_view ref = dimension.attribute("ref").value();
+        const std::size_t colon = ref.find(':');
+        int r1, c1, r2, c2;
+        if (ParseAddress(ref.substr(0, colon), &r1, &c1)) {
+            r2 = r1;
+            c2 = c1;
+            if (colon != std::string_view::npos && !ParseAddress(ref.substr(colon + 1), &r2, &c2)) {
+                r2 = r1;
+                c2 = c1;
+            }
+            minRow = std::min(minRow, r1);
+            minColumn = std::min(minColumn, c1);
+            maxRow = std::max(maxRow, r2);
+            maxColumn = std::max(maxColumn, c2);
+        }
+        const std::string range = Address(minRow, minColumn) + ":" + Address(maxRow, maxColumn);
+        if (!dimension.attribute("ref")) dimension.append_attribute("ref");
+        dimension.attribute("ref").set_value(range.c_str());
+    }
+}
+
+}  // namespace
+
+struct Workbook::Impl {
+    XlsxPackage package;
+    std::string workbookPart;
+    std::string workbookRelsPart;
+    pugi::xml_document workbook;
+    pugi::xml_document workbookRels;
+    pugi::xml_document contentTypes;
+    struct Sheet {
+        pugi::xml_node node;  // <sheet> in the workbook
+        std::string part;
+    };
+    std::vector<Sheet> sheets;
+    std::map<std::string, SheetPart> sheetParts;
+    int active = 1;
+    // The next number to try for a new part name, by name without its number
+    // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
+    std::map<std::string, int> nextPartNumber;
+
+    bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
+    bool Visible(int sheet) const {
+        const std::string_view state = sheets[sheet - 1].node.attribute("state").value();
+        return state != "hidden" && state != "veryHidden";
+    }
+    Names WorkbookNames() const { return Names(workbook.document_element()); }
+
+    bool Load(std::string_view bytes, QString* error);
+    std::string FreePartName(const std::string& part);
+    std::string ContentTypeOverride(const std::string& part) const;
+    void AddContentTypeOverride(const std::string& part, const std::string& type);
+    std::string DuplicatePart(const std::string& part);
+    bool CopySheet(int sheet, int after, QString* error);
+    bool Serialize(std::string* bytes, QString* error);
+};
+
+bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
+    if (!ReadXlsxPackage(bytes, &package, error)) return false;
+    const auto missing = [&](std::string_view part) {
+        *error = QStringLiteral("ブックが壊れています: %1 がないか読めません。").arg(Utf8(part));
+        return false;
+    };
+    if (!package.Has(kContentTypesPart) ||
+        !ParseXml(package.parts[kContentTypesPart], &contentTypes))
+        return missing(kContentTypesPart);
+    pugi::xml_document rootRels;
+    if (!package.Has("_rels/.rels") || !ParseXml(package.parts["_rels/.rels"], &rootRels))
+        return missing("_rels/.rels");
+    for (pugi::xml_node rel : rootRels.document_element().children())
+        if (EndsWith(rel.attribute("Type").value(), "/officeDocument"))
+            workbookPart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+    if (workbookPart.empty() || !package.Has(workbookPart) ||
+        !ParseXml(package.parts[workbookPart], &workbook))
+        return missing(workbookPart.empty() ? std::string("xl/workbook.xml") : workbookPart);
+    workbookRelsPart = RelationshipsPartFor(workbookPart);
+    if (!package.Has(workbookRelsPart) || !ParseXml(package.parts[workbookRelsPart], &workbookRels))
+        return missing(workbookRelsPart);
+
+    std::map<std::string, std::pair<std::string, std::string>> relations;  // id -> type, part
+    for (pugi::xml_node rel : workbookRels.document_element().children())
+        relations[rel.attribute("Id").value()] = {
+            rel.attribute("Type").value(),
+            ResolveRelationshipTarget(workbookPart, rel.attribute("Target").value())};
+
+    const Names names = WorkbookNames();
+    pugi::xml_node sheetList = workbook.document_element().child(names("sheets").c_str());
+    const std::string sheetName = names("sheet");
+    for (pugi::xml_node node : sheetList.children(sheetName.c_str())) {
+        std::string id;
+        for (pugi::xml_attribute attribute : node.attributes())
+            if (std::string_view(attribute.name()).ends_with(":id")) id = attribute.value();
+        const auto relation = relations.find(id);
+        if (relation == relations.end() ||
+            !EndsWith(relation->second.first.c_str(), "/worksheet")) {
+            *error = QStringLiteral("ブックのシート %1 はワークシートではないため出力できません。")
+                         .arg(Utf8(node.attribute("name").value()));
+            return false;
+        }
+        const std::string& part = relation->second.second;
+        if (sheetParts.count(part) != 0) {
+            *error = QStringLiteral("ブックが壊れています: 二つのシートが同じ部品を指しています。");
+            return false;
+        }
+        if (!package.Has(part) || !ParseXml(package.parts[part], &sheetParts[part].doc))
+            return missing(part);
+        sheets.push_back({node, part});
+    }
+    if (sheets.empty()) {
+        *error = QStringLiteral("ブックにシートがありません。");
+        return false;
+    }
+    const pugi::xml_node view = workbook.document_element()
+                                    .child(names("bookViews").c_str())
+                                    .child(names("workbookView").c_str());
+    active =
+        std::clamp(view.attribute("activeTab").as_int(0) + 1, 1, static_cast<int>(sheets.size()));
+    return true;
+}
+
+// A free name beside part in its folder: "xl/drawings/drawing1.xml" -> ".../drawing2.xml".
+std::string Workbook::Impl::FreePartName(const std::string& part) {
+    const std::size_t slash = part.rfind('/') + 1;  // npos + 1 == 0
+    const std::size_t dot = part.find('.', slash);
+    const std::string extension = dot == std::string::npos ? "" : part.substr(dot);
+    std::string stem = part.substr(0, dot == std::string::npos ? part.size() : dot);
+    while (stem.size() > slash && IsAsciiDigit(stem.back())) stem.pop_back();
+    int& n = nextPartNumber.try_emplace(stem + extension, 1).first->second;
+    for (;; ++n) {
+        std::string candidate = stem + std::to_string(n) + extension;
+        if (!package.Has(candidate)) return candidate;
+    }
+}
+
+std::string Workbook::Impl::ContentTypeOverride(const std::string& part) const {
+    const std::string name = "/" + part;
+    for (pugi::xml_node node : contentTypes.document_element().children())
+        if (name == node.attribute("PartName").value())
+            return node.attribute("ContentType").value();
+    return {};
+}
+
+void Workbook::Impl::AddContentTypeOverride(const std::string& part, const std::string& type) {
+    if (type.empty()) return;
+    const Names names(contentTypes.document_element());
+    pugi::xml_node node = contentTypes.document_element().append_child(names("Override").c_str());
+    node.append_attribute("PartName").set_value(("/" + part).c_str());
+    node.append_attribute("ContentType").set_value(type.c_str());
+}
+
+// A copy of a part (and of its relationships, whose targets stay shared) under a free name.
+std::string Workbook::Impl::DuplicatePart(const std::string& part) {
+    const std::string copy = FreePartName(part);
+    package.Put(copy, package.parts[part]);
+    const std::string rels = RelationshipsPartFor(part);
+    if (package.Has(rels)) package.Put(RelationshipsPartFor(copy), package.parts[rels]);
+    AddContentTypeOverride(copy, ContentTypeOverride(part));
+    return copy;
+}
+
+bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
+    const Sheet source = sheets[sheet - 1];
+    SheetPart& sourcePart = sheetParts[source.part];
+    ApplyWrites(sourcePart);
+    const std::string sourceXml = SerializeXml(sourcePart.doc);
+
+    // The sheet's own parts: drawings, comments and printer settings are copied; tables
+    // would need new names and ids and are refused; anything else stays shared.
+    const std::string copyPart = FreePartName(source.part);
+    const std::string sourceRels = RelationshipsPartFor(source.part);
+    std::string copyRelsXml;
+    if (package.Has(sourceRels)) {
+        pugi::xml_document rels;
+        if (!ParseXml(package.parts[sourceRels], &rels)) {
+            *error =
+                QStringLiteral("ブックが壊れています: %1 が読めません。").arg(Utf8(sourceRels));
+            return false;
+        }
+        std::vector<std::pair<pugi::xml_node, std::string>> duplicates;
+        for (pugi::xml_node rel : rels.document_element().children()) {
+            if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
+            const char* type = rel.attribute("Type").value();
+            if (EndsWith(type, "/table") || EndsWith(type, "/pivotTable")) {
+                *error = QStringLiteral("シート %1 にはテーブルがあるためコピーできません。")
+                             .arg(Utf8(source.node.attribute("name").value()));
+                return false;
+            }
+            if (!(EndsWith(type, "/drawing") || EndsWith(type, "/vmlDrawing") ||
+                  EndsWith(type, "/comments") || EndsWith(type, "/printerSettings")))
+                continue;
+            const std::string target =
+                ResolveRelationshipTarget(source.part, rel.attribute("Target").value());
+            if (target.empty() || !package.Has(target)) continue;
+            duplicates.emplace_back(rel, target);
+        }
+        for (auto& [rel, target] : duplicates) {
+            const std::string copy = DuplicatePart(target);
+            // Same folder as the original, so only the file name of the target changes.
+            std::string value = rel.attribute("Target").value();
+            value = value.substr(0, value.rfind('/') + 1) + copy.substr(copy.rfind('/') + 1);
+            rel.attribute("Target").set_value(value.c_str());
+        }
+        copyRelsXml = SerializeXml(rels);
+    }
+
+    const Names names = WorkbookNames();
+    pugi::xml_node root = workbook.document_element();
+    // The new sheet's name, id and relationship.
+    const QString base = Utf8(source.node.attribute("name").value());
+    std::set<QString> taken;  // names compare without regard to case
+    for (const Sheet& s : sheets)
+        taken.insert(Utf8(s.node.attribute("name").value()).toCaseFolded());
+    QString name;
+    for (int n = 2;; ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        name = base.left(31 - suffix.size()) + suffix;
+        if (taken.count(name.toCaseFolded()) == 0) break;
+    }
+    unsigned maxSheetId = 0;
+    for (const Sheet& s : sheets)
+        maxSheetId = std::max(maxSheetId, s.node.attribute("sheetId").as_uint());
+    std::set<std::string> relIds;
+    for (pugi::xml_node rel : workbookRels.document_element().children())
+        relIds.insert(rel.attribute("Id").value());
+    std::string relId;
+    for (std::size_t n = relIds.size() + 1;; ++n) {
+        relId = "rId" + std::to_string(n);
+        if (relIds.count(relId) == 0) break;
+    }
+    std::string sourceRelType;
+    std::string idAttribute = "r:id";
+    for (pugi::xml_attribute attribute : source.node.attributes())
+        if (std::string_view(attribute.name()).ends_with(":id")) {
+            idAttribute = attribute.name();
+            for (pugi::xml_node rel : workbookRels.document_element().children())
+                if (std::string_view(attribute.value()) == rel.attribute("Id").value())
+                    sourceRelType = rel.attribute("Type").value();
+        }
+
+    package.Put(copyPart, sourceXml);
+    if (!copyRelsXml.empty()) package.Put(RelationshipsPartFor(copyPart), copyRelsXml);
+    AddContentTypeOverride(copyPart, ContentTypeOverride(source.part));
+    const Names relNames(workbookRels.document_element());
+    pugi::xml_node rel =
+        workbookRels.document_element().append_child(relNames("Relationship").c_str());
+    rel.append_attribute("Id").set_value(relId.c_str());
+    rel.append_attribute("Type").set_value(sourceRelType.c_str());
+    rel.append_attribute("Target").set_value(RelativeTarget(workbookPart, copyPart).c_str());
+
+    pugi::xml_node node =
+        source.node.parent().insert_copy_after(source.node, sheets[after - 1].node);
+    node.attribute("name").set_value(name.toStdString().c_str());
+    node.attribute("sheetId").set_value(maxSheetId + 1);
+    node.attribute(idAttribute.c_str()).set_value(relId.c_str());
+    if (!ParseXml(sourceXml, &sheetParts[copyPart].doc)) {
+        *error = QStringLiteral("シートをコピーできませんでした。");
+        return false;
+    }
+    sheets.insert(sheets.begin() + after, Sheet{node, copyPart});
+
+    // Sheet-local names (print area, print titles) follow the sheets they belong to; the
+    // copy gets its own, pointing at itself.
+    const int sourceIndex = sheet - 1;  // 0-based positions, before the insertion
+    const int copyIndex = after;        // 0-based position of the copy
+    std::vector<pugi::xml_node> localNames;
+    const std::string definedNameName = names("definedName");
+    for (pugi::xml_node definedName :
+         root.child(names("definedNames").c_str()).children(definedNameName.c_str())) {
+        pugi::xml_attribute local = definedName.attribute("localSheetId");
+        if (!local) continue;
+        const int index = local.as_int(-1);
+        if (index == sourceIndex) localNames.push_back(definedName);
+        if (index >= copyIndex) local.set_value(index + 1);
+    }
+    const std::string from = source.node.attribute("name").value();
+    for (pugi::xml_node original : localNames) {
+        pugi::xml_node copy = original.parent().insert_copy_after(original, original);
+        copy.attribute("localSheetId").set_value(copyIndex);
+        const std::string formula =
+            RenameSheetInFormula(copy.text().get(), from, name.toStdString());
+        copy.text().set(formula.c_str());
+    }
+    active = after + 1;  // a copy becomes the active sheet
+    return true;
+}
+
+bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
+    if (!Visible(active))
+        for (int i = 1; i <= static_cast<int>(sheets.size()); ++i)
+            if (Visible(i)) {
+                active = i;
+                break;
+            }
+    for (int i = 1; i <= static_cast<int>(sheets.size()); ++i) {
+        SheetPart& sheet = sheetParts[sheets[i - 1].part];
+        ApplyWrites(sheet);
+        // Only the active tab is selected; several selected tabs would group the sheets.
+        pugi::xml_node worksheet = sheet.doc.document_element();
+        const Names names(worksheet);
+        pugi::xml_node views = worksheet.child(names("sheetViews").c_str());
+        pugi::xml_node view = views.child(names("sheetView").c_str());
+        const bool select = i == active;
+        if (IsTrue(view.attribute("tabSelected")) != select) {
+            if (!view && select) {
+                if (!views)
+                    views = InsertChildAfterAny(worksheet, names("sheetViews"),
+                                                {"sheetPr", "dimension"}, names);
+                view = views.append_child(names("sheetView").c_str());
+                view.append_attribute("workbookViewId").set_value(0);
+            }
+            if (view) {
+                view.remove_attribute("tabSelected");
+                if (select) view.prepend_attribute("tabSelected").set_value(1);
+            }
+            sheet.dirty = true;
+        }
+        if (sheet.dirty) {
+            package.Put(sheets[i - 1].part, SerializeXml(sheet.doc));
+            sheet.dirty = false;
+        }
+    }
+
+    const Names names = WorkbookNames();
+    pugi::xml_node root = workbook.document_element();
+    pugi::xml_node bookViews = root.child(names("bookViews").c_str());
+    if (!bookViews)
+        bookViews = InsertChildAfterAny(
+            root, names("bookViews"),
+            {"fileVersion", "fileSharing", "workbookPr", "workbookProtection"}, names);
+    pugi::xml_node view = bookViews.child(names("workbookView").c_str());
+    if (!view) view = bookViews.append_child(names("workbookView").c_str());
+    if (!view.attribute("activeTab")) view.append_attribute("activeTab");
+    view.attribute("activeTab").set_value(active - 1);
+    if (view.attribute("firstSheet").as_int(0) > active - 1) view.remove_attribute("firstSheet");
+
+    // Values written over formulas make the calculation chain stale: the spreadsheet
+    // program rebuilds it, and recalculates the template's own formulas on opening.
+    pugi::xml_node calc = root.child(names("calcPr").c_str());
+    if (!calc)
+        calc = InsertChildAfterAny(
+            root, names("calcPr"),
+            {"sheets", "functionGroups", "externalReferences", "definedNames"}, names);
+    if (!calc.attribute("fullCalcOnLoad")) calc.append_attribute("fullCalcOnLoad");
+    calc.attribute("fullCalcOnLoad").set_value(1);
+    for (pugi::xml_node rel = workbookRels.document_element().first_child(); rel;) {
+        pugi::xml_node next = rel.next_sibling();
+        if (EndsWith(rel.attribute("Type").value(), "/calcChain")) {
+            const std::string part =
+                ResolveRelationshipTarget(workbookPart, rel.attribute("Target").value());
+            package.Remove(part);
+            for (pugi::xml_node type = contentTypes.document_element().first_child(); type;) {
+                pugi::xml_node nextType = type.next_sibling();
+                if ("/" + part == type.attribute("PartName").value())
+                    contentTypes.document_element().remove_child(type);
+                type = nextType;
+            }
+            rel.parent().remove_child(rel);
+        }
+        rel = next;
+    }
+    package.Put(workbookPart, SerializeXml(workbook));
+    package.Put(workbookRelsPart, SerializeXml(workbookRels));
+    package.Put(kContentTypesPart, SerializeXml(contentTypes));
+    return WriteXlsxPackage(package, bytes, error);
+}
+
+Workbook::Workbook(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Workbook::~Workbook() = default;
+
+std::unique_ptr<Workbook> Workbook::Open(const QString& xlsxPath, QString* error) {
+    const std::optional<std::string> bytes = ReadWholeFile(xlsxPath, kMaxPackageBytes);
+    if (!bytes) {
+        *error = QStringLiteral("ブック %1 を読めません。").arg(xlsxPath);
+        return nullptr;
+    }
+    return OpenBytes(*bytes, error);
+}
+
+std::unique_ptr<Workbook> Workbook::OpenBytes(std::string_view bytes, QString* error) {
+    auto impl = std::make_unique<Impl>();
+    if (!impl->Load(bytes, error)) return nullptr;
+    return std::unique_ptr<Workbook>(new Workbook(std::move(impl)));
+}
+
+int Workbook::SheetCount() const { return static_cast<int>(impl_->sheets.size()); }
+
+QString Workbook::SheetName(int sheet) const {
+    if (!impl_->Valid(sheet)) return {};
+    return Utf8(impl_->sheets[sheet - 1].node.attribute("name").value());
+}
+
+static bool NoSuchSheet(int sheet, QString* error) {
+    *error = QStringLiteral("ブックにシート %1 がありません。").arg(sheet);
+    return false;
+}
+
+bool Workbook::CopySheetAfter(int sheet, int after, QString* error) {
+    if (!impl_->Valid(sheet)) return NoSuchSheet(sheet, error);
+    if (!impl_->Valid(after)) return NoSuchSheet(after, error);
+    return impl_->CopySheet(sheet, after, error);
+}
+
+bool Workbook::SetSheetVisible(int sheet, bool visible, QString* error) {
+    if (!impl_->Valid(sheet)) return NoSuchSheet(sheet, error);
+    pugi::xml_node node = impl_->sheets[sheet - 1].node;
+    if (visible) {
+        node.remove_attribute("state");
+        return true;
+    }
+    int visibleSheets = 0;
+    for (int i = 1; i <= SheetCount(); ++i) visibleSheets += impl_->Visible(i) ? 1 : 0;
+    if (impl_->Visible(sheet) && visibleSheets == 1) {
+        *error = QStringLiteral("表示されている最後のシートは非表示にできません。");
+        return false;
+    }
+    if (!node.attribute("state")) node.append_attribute("state");
+    node.attribute("state").set_value("hidden");
+    return true;
+}
+
+void Workbook::DropPrintRangesOfHiddenSheets() {
+    const Names names = impl_->WorkbookNames();
+    pugi::xml_node list = impl_->workbook.document_element().child(names("definedNames").c_str());
+    for (pugi::xml_node name = list.first_child(); name;) {
+        const pugi::xml_node next = name.next_sibling();
+        const pugi::xml_attribute local = name.attribute("localSheetId");
+        const int sheet = local.as_int(-1) + 1;
+        if (local && impl_->Valid(sheet) && !impl_->Visible(sheet) &&
+            std::string_view(name.attribute("name").value()).starts_with("_xlnm.Print_"))
+            list.remove_child(name);
+        name = next;
+    }
+}
+
+bool Workbook::IsSheetVisible(int sheet) const {
+    return impl_->Valid(sheet) && impl_->Visible(sheet);
+}
+
+bool Workbook::ActivateSheet(int sheet, QString* error) {
+    if (!impl_->Valid(sheet)) return NoSuchSheet(sheet, error);
+    impl_->active = sheet;
+    return true;
+}
+
+int Workbook::ActiveSheet() const { return impl_->active; }
+
+bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, QString* error) {
+    int row = 0;
+    int column = 0;
+    if (!ParseAddress(address, &row, &column)) {
+        *error =
+            QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
+        return false;
+    }
+    return WriteCell(row, column, cp932Text, error);
+}
+
+bool Workbook::WriteCell(int row, int column, std::string_view cp932Text, QString* error) {
+    if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+        *error = QStringLiteral("行 %1、列 %2 のセルはシートの範囲外です。").arg(row).arg(column);
+        return false;
+    }
+    CellWrite write;
+    if (!cp932Text.empty() && cp932Text.front() == '\'') {
+        write.kind = CellWrite::kText;
+        write.value = CellTextUtf8(cp932Text.substr(1));
+    } else if (std::optional<std::string> number = TypedNumber(cp932Text)) {
+        write.kind = CellWrite::kNumber;
+        write.value = std::move(*number);
+    } else if (!cp932Text.empty()) {
+        write.kind = CellWrite::kText;
+        write.value = CellTextUtf8(cp932Text);
+    }
+    impl_->sheetParts[impl_->sheets[impl_->active - 1].part].writes[{row, column}] =
+        std::move(write);
+    return true;
+}
+
+bool Workbook::Save(const QString& xlsxPath, QString* error) {
+    std::string bytes;
+    if (!SaveBytes(&bytes, error)) return false;
+    if (!SaveFileAtomically(xlsxPath, bytes)) {
+        *error = QStringLiteral("ブックを %1 に保存できませんでした。").arg(xlsxPath);
+        return false;
+    }
+    return true;
+}
+
+bool Workbook::SaveBytes(std::string* bytes, QString* error) {
+    return impl_->Serialize(bytes, error);
+}
+
+}  // namespace quilto

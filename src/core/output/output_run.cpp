@@ -1,0 +1,211 @@
+#include "output/output_run.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+#include "editor/estimate_io.h"
+#include "excel/cups_print.h"
+#include "excel/office_convert.h"
+#include "excel/table_definition.h"
+#include "excel/workbook.h"
+#include "foundation/file_helpers.h"
+#include "output/free_form_output.h"
+#include "output/standard_output.h"
+
+namespace quilto {
+
+namespace {
+
+// The workbook layer behind the engine's calls.
+class WorkbookBook : public OutputBook {
+  public:
+    explicit WorkbookBook(Workbook& workbook) : workbook_(workbook) {}
+
+    int SheetCount() const override { return workbook_.SheetCount(); }
+    bool CopySheetAfter(int sheet, int after, QString* error) override {
+        return workbook_.CopySheetAfter(sheet, after, error);
+    }
+    bool SetSheetVisible(int sheet, bool visible, QString* error) override {
+        return workbook_.SetSheetVisible(sheet, visible, error);
+    }
+    bool IsSheetVisible(int sheet) const override { return workbook_.IsSheetVisible(sheet); }
+    bool ActivateSheet(int sheet, QString* error) override {
+        return workbook_.ActivateSheet(sheet, error);
+    }
+    bool WriteCell(std::string_view address, std::string_view text, QString* error) override {
+        return workbook_.WriteCell(address, text, error);
+    }
+    bool WriteCell(int row, int column, std::string_view text, QString* error) override {
+        return workbook_.WriteCell(row, column, text, error);
+    }
+
+  private:
+    Workbook& workbook_;
+};
+
+OutputResult Failed(QString error) {
+    OutputResult result;
+    result.status = OutputStatus::kFailed;
+    result.error = std::move(error);
+    return result;
+}
+
+}  // namespace
+
+std::string OutputPatternCode(int pattern) {
+    switch (pattern) {
+        case 1:
+            return "01";
+        case 2:
+            return "02";
+        default:
+            return "";
+    }
+}
+
+QString OutputTemplateStem(const OutputChoices& choices) {
+    const std::string code = OutputPatternCode(choices.pattern);
+    const QString nn = QString::fromStdString(code.empty() ? "00" : code);
+    if (choices.freeForm) {
+        return QStringLiteral("書式F") + nn +
+               (choices.freeFormSource == FreeFormSource::kDetails ? "B" : "A");
+    }
+    return (choices.cost ? QStringLiteral("原価表") : QStringLiteral("見積書")) + nn;
+}
+
+QString OutputTemplatePath(const QString& stem) {
+    return ResolveCaseInsensitive(QDir::current().absoluteFilePath("XlsBase/" + stem + ".xlsx"));
+}
+
+QString OutputWorkbookPath(const QString& stem) {
+    return QDir::current().absoluteFilePath("Xls/" + stem + ".xlsx");
+}
+
+OutputJob MakeOutputJob(const EstimateDocument& document, const Environment& environment,
+                        const OutputChoices& choices) {
+    return OutputJob{document, environment, choices};
+}
+
+bool ConfirmOutput(Questions& questions, OutputTarget target) {
+    const std::string what =
+        target == OutputTarget::kPrint ? "現在設定されているプリンターに印刷" : "エクセルに出力";
+    return questions.AskOkCancel(what + "していいですか ？ ", "");
+}
+
+bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
+                          const OutputChoices& choices, Questions& questions) {
+    if (!choices.freeForm || document.ReadOnly()) return true;
+    document.SetText(HeaderText::MBiko10, choices.documentNumber);
+    document.SetText(HeaderText::MYMD4, choices.printDate);
+    document.PrepareForSave();
+    if (SaveEstimateWithBackup(document, environment, questions) == kEstimateOk) return true;
+    questions.Inform("** 見積保存エラー（請求処理） !! ");
+    return false;
+}
+
+OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
+    const QString stem = OutputTemplateStem(job.choices);
+    OutputResult result;
+    result.templatePath = OutputTemplatePath(stem);
+    QString error;
+    QString xlsxTemplate;
+    // A legacy .Xls template is converted here (once, then cached).
+    if (!ResolveTemplate(QDir::current().absoluteFilePath("XlsBase"), stem, &xlsxTemplate,
+                         &result.note, &error)) {
+        const bool legacy = QFileInfo(ResolveCaseInsensitive(QDir::current().absoluteFilePath(
+                                          "XlsBase/" + stem + ".Xls")))
+                                .isFile();
+        if (legacy) return Failed(error);
+        result.status = OutputStatus::kNoTemplate;
+        return result;
+    }
+    QDir::current().mkpath("Xls");
+    progress.Status("出力処理中！ << マウス・キーボードの操作は 注意して下さい。>>");
+
+    TableDefinitions definitions;
+    definitions.Load(OutputPatternCode(job.choices.pattern));
+    const OutputSource source{job.document, job.environment, job.choices, definitions};
+    FreeFormLines lines;
+    StandardPages standard;
+    if (job.choices.freeForm) {
+        lines = GatherFreeFormLines(source);
+        result.pages = CountFreeFormPages(source, lines);
+        const bool details = job.choices.freeFormSource == FreeFormSource::kDetails;
+        progress.Begin(result.pages, details ? static_cast<int>(lines.lines.size()) : -1);
+    } else {
+        standard = CountStandardPages(source);
+        result.pages = standard.Total();
+        progress.Begin(result.pages, -1);
+    }
+    if (result.pages == 0) {
+        progress.Status("印刷データがありません。");
+        result.status = OutputStatus::kNoData;
+        return result;
+    }
+
+    std::unique_ptr<Workbook> workbook = Workbook::Open(xlsxTemplate, &error);
+    if (!workbook) return Failed(error);
+    WorkbookBook book(*workbook);
+    const bool written =
+        job.choices.freeForm
+            ? WriteFreeFormOutput(book, source, lines, result.pages, progress, &error)
+            : WriteStandardOutput(book, source, standard, progress, &error);
+    if (!written) return Failed(error);
+
+    const bool elsewhere =
+        job.choices.target == OutputTarget::kWorkbook && !job.choices.outputPath.isEmpty();
+    result.workbookPath = elsewhere ? job.choices.outputPath : OutputWorkbookPath(stem);
+    if (!workbook->Save(result.workbookPath, &error)) return Failed(error);
+    workbook.reset();
+
+    if (job.choices.target != OutputTarget::kWorkbook) {
+        // Printing goes through a PDF beside the workbook; hidden sheets are not in it.
+        result.pdfPath = job.choices.target == OutputTarget::kPdf
+                             ? job.choices.outputPath
+                             : QDir::current().absoluteFilePath("Xls/" + stem + ".pdf");
+        progress.Status("PDF に変換中…");
+        if (!ConvertWithOffice(result.workbookPath, result.pdfPath, &error)) return Failed(error);
+    }
+    if (job.choices.target == OutputTarget::kPrint) {
+        progress.Status("印刷中…");
+        if (PrintPdf(result.pdfPath, job.choices.printer, stem, &error) == 0) return Failed(error);
+    }
+    result.status = OutputStatus::kDone;
+    return result;
+}
+
+void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress) {
+    if (!result.note.isEmpty()) questions.Inform(result.note.toStdString());
+    switch (result.status) {
+        case OutputStatus::kDone:
+            questions.Inform("*  完 了  *");
+            break;
+        case OutputStatus::kNoData:
+            questions.Inform("* 印刷データがありません。 *");
+            break;
+        case OutputStatus::kNoTemplate:
+            questions.Inform("*  エクセルの表がありません。  *");
+            progress.Status("必要なEXCEL表 ( " + result.templatePath.toStdString() + " )");
+            break;
+        case OutputStatus::kFailed:
+            questions.Inform(result.error.toStdString());
+            break;
+        case OutputStatus::kDeclined:
+            break;
+    }
+}
+
+OutputResult RunOutput(EstimateDocument& document, Environment& environment,
+                       const OutputChoices& choices, Questions& questions,
+                       OutputProgress& progress) {
+    OutputResult result;
+    result.status = OutputStatus::kDeclined;
+    if (!ConfirmOutput(questions, choices.target)) return result;
+    if (!StoreFreeFormNumbers(document, environment, choices, questions)) return result;
+    result = ProduceOutput(MakeOutputJob(document, environment, choices), progress);
+    ReportOutput(result, questions, progress);
+    return result;
+}
+
+}  // namespace quilto

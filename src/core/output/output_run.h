@@ -1,0 +1,90 @@
+#pragma once
+
+// One output run, from the user's choices to a saved, printed or converted workbook.
+//
+// The output dialog runs it in three steps, so the long middle one can run off the GUI
+// thread while a progress bar and キャンセル stay live:
+//
+//   1. on the GUI thread: ConfirmOutput, then (free-form output only) StoreFreeFormNumbers,
+//      then MakeOutputJob to take a copy of everything the output reads;
+//   2. on any thread: ProduceOutput(job, progress), which asks nothing;
+//   3. on the GUI thread: ReportOutput(result, questions, progress).
+//
+// RunOutput does all three in a row (the command line).
+
+#include <QString>
+#include <string>
+
+#include "editor/estimate_document.h"
+#include "foundation/questions.h"
+#include "output/output_choices.h"
+#include "output/output_progress.h"
+#include "store/environment.h"
+
+namespace quilto {
+
+// The pattern code of the dialog's pattern choice: "01", "02", or "" (pattern 00).
+std::string OutputPatternCode(int pattern);
+// The template the choices call for, without folder and extension: 見積書nn, 原価表nn
+// (cost print), 書式FnnA or 書式FnnB (free-form summary/breakdown or details); nn is 00,
+// 01 or 02.
+QString OutputTemplateStem(const OutputChoices& choices);
+// XlsBase/<stem>.xlsx of the working folder (found in any letter case). Where there is only
+// a legacy XlsBase/<stem>.Xls, the output converts it with LibreOffice and uses that.
+QString OutputTemplatePath(const QString& stem);
+// Xls/<stem>.xlsx of the working folder: the filled workbook.
+QString OutputWorkbookPath(const QString& stem);
+
+// Everything the output reads, copied, so that it can run while the editor stays as it is.
+struct OutputJob {
+    EstimateDocument document;
+    Environment environment;
+    OutputChoices choices;
+};
+OutputJob MakeOutputJob(const EstimateDocument& document, const Environment& environment,
+                        const OutputChoices& choices);
+
+enum class OutputStatus {
+    kDone,        // written (and saved, printed or converted)
+    kNoData,      // nothing to print: no workbook was written
+    kNoTemplate,  // the template is missing: templatePath names it
+    kFailed,      // the workbook, LibreOffice or the printer failed: error says why
+    kDeclined,    // the user did not confirm, or the estimate could not be saved first
+};
+
+struct OutputResult {
+    OutputStatus status = OutputStatus::kFailed;
+    int pages = 0;
+    QString templatePath;
+    QString workbookPath;  // the filled workbook (kDone)
+    QString pdfPath;       // the PDF, when one was made
+    QString note;          // the template was converted from a legacy .Xls: what that means
+    QString error;
+};
+
+// "エクセルに出力していいですか ？ " / "現在設定されているプリンターに印刷していいですか ？ ":
+// true for OK.
+bool ConfirmOutput(Questions& questions, OutputTarget target);
+
+// Before a free-form output: the document number and print date chosen in the dialog go
+// into the estimate (MBiko10, MYMD4) and it is saved, unless it is read-only. False after
+// "** 見積保存エラー（請求処理） !! " when the save failed. Nothing for a standard output.
+bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
+                          const OutputChoices& choices, Questions& questions);
+
+// Template, pages, sheets, cells, then the workbook saved as Xls/<stem>.xlsx (or
+// choices.outputPath) and, for print or PDF, converted and printed. Works in the current
+// directory (the working folder); asks nothing.
+OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
+
+// What the user is told at the end: "*  完 了  *", "* 印刷データがありません。 *", the
+// missing template ("*  エクセルの表がありません。  *" and the template in the message
+// panel), or the failure's reason.
+void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress);
+
+// The three steps in a row.
+OutputResult RunOutput(EstimateDocument& document, Environment& environment,
+                       const OutputChoices& choices, Questions& questions,
+                       OutputProgress& progress);
+
+}  // namespace quilto

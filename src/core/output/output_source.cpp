@@ -1,0 +1,42 @@
+#include "output/output_source.h"
+
+#include <algorithm>
+
+#include "editor/line_kind.h"
+#include "foundation/text_bytes.h"
+#include "output/output_values.h"
+
+namespace quilto {
+
+bool OwnsDetailSheet(const EstimateDocument& document, int row) {
+    const auto& lines = document.Stores().breakdown;
+    return row >= 1 && row < static_cast<int>(lines.size()) && lines[row].DetailCount() > 0;
+}
+
+bool HasPrintableDetailSheet(const EstimateDocument& document, int row) {
+    const TextGrid& grid = document.Grid(SheetKind::Breakdown);
+    const bool there = HasText(grid.Cell(row, 1)) || HasText(grid.Cell(row, 3)) ||
+                       HasText(grid.Cell(row, 4)) || !IsNoAmount(grid.Cell(row, 6));
+    return there && OwnsDetailSheet(document, row) &&
+           !IsSpecialLine(LineKindOfMarker(grid.Cell(row, 1)));
+}
+
+int DetailLineCount(const EstimateDocument& document, int row) {
+    return std::min(DetailCount(document.Stores(), row), kDetailLines);
+}
+
+std::vector<ConstructionEntry> ListConstructions(const EstimateDocument& document) {
+    const TextGrid& grid = document.Grid(SheetKind::Breakdown);
+    std::vector<ConstructionEntry> entries;
+    const int last = LastUsedGridRow(grid);
+    for (int row = 1; row <= last; ++row) {
+        const std::string& marker = grid.Cell(row, 1);
+        const std::string& name = grid.Cell(row, 3);
+        if (!HasText(marker) && !HasText(name) && IsNoAmount(grid.Cell(row, 6))) continue;
+        if (!OwnsDetailSheet(document, row) || IsSpecialLine(LineKindOfMarker(marker))) continue;
+        entries.push_back({row, name});
+    }
+    return entries;
+}
+
+}  // namespace quilto

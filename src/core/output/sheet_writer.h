@@ -1,0 +1,91 @@
+#pragma once
+
+// Internal to the outputs: the book's calls with their failures turned into one exception
+// that the output catches at its top, and the cells of the table definitions resolved once
+// per run.
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "excel/cell_address.h"
+#include "excel/table_definition.h"
+#include "output/output_book.h"
+#include "store/environment.h"
+
+namespace quilto::output_detail {
+
+struct BookFailure {
+    QString message;
+};
+
+// A line cell of a definition: written when its address is valid (an invalid or empty
+// address prints nothing for that item).
+struct LineCell {
+    CellPosition at;
+    bool Defined() const { return at.IsValid(); }
+};
+
+inline LineCell LineCellOf(const TableDefinitions& definitions, std::string_view field) {
+    return {definitions.Cell(field)};
+}
+
+// The company block: a definition field (after its page prefix) for each company field of
+// the environment.
+inline constexpr std::pair<const char*, CompanyField> kCompanyCells[] = {
+    {"HJName1", CompanyField::Name1},
+    {"HJName2", CompanyField::Name2},
+    {"HJUbin", CompanyField::PostalCode},
+    {"HJJyu1", CompanyField::Address1},
+    {"HJJyu2", CompanyField::Address2},
+    {"HJTel", CompanyField::Tel},
+    {"HJFax", CompanyField::Fax},
+    {"HJDaihyo", CompanyField::Representative},
+    {"HJTanto", CompanyField::PersonInCharge},
+};
+
+class SheetWriter {
+  public:
+    explicit SheetWriter(OutputBook& book) : book_(book) {}
+
+    void Copy(int sheet, int after) { Check(book_.CopySheetAfter(sheet, after, &error_)); }
+    void Hide(int sheet) { Check(book_.SetSheetVisible(sheet, false, &error_)); }
+    void Activate(int sheet) { Check(book_.ActivateSheet(sheet, &error_)); }
+
+    // A fixed cell: the definition's address as stored; nothing when the field is empty.
+    void Fixed(const TableDefinitions& definitions, std::string_view field,
+               std::string_view value) {
+        const std::string address = definitions.Text(field);
+        if (!address.empty()) Check(book_.WriteCell(address, value, &error_));
+    }
+    // A line cell: `line` (1-based) lines below the defined row.
+    void Line(const LineCell& cell, int line, std::string_view value) {
+        if (cell.Defined())
+            Check(book_.WriteCell(cell.at.row + line - 1, cell.at.column, value, &error_));
+    }
+
+    // The company block of the environment, each field named prefix + its name.
+    void Company(const TableDefinitions& definitions, std::string_view prefix,
+                 const Environment& environment) {
+        for (const auto& [field, company] : kCompanyCells)
+            Fixed(definitions, std::string(prefix) + field, environment.Company(0, company));
+    }
+
+    // Leaves the first visible sheet active, so the workbook opens on a page that prints.
+    void ActivateFirstVisible() {
+        for (int sheet = 1; sheet <= book_.SheetCount(); ++sheet) {
+            if (book_.IsSheetVisible(sheet)) return Activate(sheet);
+        }
+    }
+
+  private:
+    void Check(bool ok) {
+        if (!ok) throw BookFailure{error_};
+    }
+
+    OutputBook& book_;
+    QString error_;
+};
+
+}  // namespace quilto::output_detail

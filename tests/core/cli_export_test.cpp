@@ -1,0 +1,112 @@
+// quilto-cli export and print: an estimate made with create is filled into its template,
+// and every refusal has its message and exit status.
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <nlohmann/json.hpp>
+
+#include "core/output/output_templates.h"
+#include "excel/office_convert.h"
+#include "excel/workbook.h"
+#include "support/cli_runner.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using nlohmann::json;
+using test::RunCli;
+using test::WorkingFolder;
+
+// An installation with templates and one estimate (000001): two constructions with
+// detail sheets and the special lines.
+void MakeEstimate() {
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    test::InstallOutputFiles();
+    const json description = {
+        {"cover", {{"MName1", "山田建設"}, {"MTitle1", "改修工事"}}},
+        {"breakdown", json::array({
+                          {{"cells", {"", "1", "設備"}},
+                           {"details", {{"000001", "", "配管", "20A", "m", "4", "250"}}}},
+                          {{"cells", {"", "2", "電気"}},
+                           {"details", {{"", "", "配線", "", "式", "1", "2,000"}}}},
+                          {{"cells", {"="}}},
+                          {{"cells", {"%"}}},
+                          {{"cells", {"\\"}}},
+                      })}};
+    test::WriteAll("estimate.json", description.dump());
+    ASSERT_EQ(RunCli({"create", "--json", "estimate.json"}).out, "000001\n");
+}
+
+TEST(CliExport, WritesTheFilledWorkbook) {
+    WorkingFolder folder;
+    MakeEstimate();
+    const auto run = RunCli({"export", "000001", "--xlsx", "out.xlsx", "--constructions", "2"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, folder.FilePath("out.xlsx").toStdString() + "\n");
+    EXPECT_EQ(run.err, "export: 3 pages\n");  // cover, breakdown, one detail
+    QString error;
+    const auto book = Workbook::Open(folder.FilePath("out.xlsx"), &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    EXPECT_EQ(book->SheetCount(), 4);
+    EXPECT_FALSE(book->IsSheetVisible(2));
+
+    const auto free = RunCli({"export", "000001", "--xlsx", "free.xlsx", "--free", "details"});
+    ASSERT_EQ(free.exitCode, 0) << free.err;
+    EXPECT_TRUE(QFileInfo::exists("free.xlsx"));
+}
+
+// The PDF holds the visible sheets only: the hidden summary page prints nothing.
+TEST(CliExport, PdfHoldsThePrintedSheets) {
+    if (FindOffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    WorkingFolder folder;
+    MakeEstimate();
+    const auto run = RunCli({"export", "000001", "--pdf", "out.pdf"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, folder.FilePath("out.pdf").toStdString() + "\n");
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"out.pdf", "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(60000));
+    const std::string text = pdftotext.readAllStandardOutput().toStdString();
+    for (const char* shown : {"表紙", "山田建設", "内訳書", "配管", "明細書"})
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+    EXPECT_EQ(text.find("総括書"), std::string::npos) << text;
+
+    // A printer that does not exist is a clear failure, not a hang.
+    const auto print = RunCli({"print", "000001", "--printer", "NoSuchQueue"});
+    EXPECT_EQ(print.exitCode, 1);
+    EXPECT_NE(print.err.find("print: "), std::string::npos) << print.err;
+}
+
+TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {
+    WorkingFolder folder;
+    MakeEstimate();
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"export", "000001"}, 2, "give --xlsx FILE or --pdf FILE"},
+        {{"export", "000001", "--xlsx", "a", "--pdf", "b"}, 2, "give one of --xlsx and --pdf"},
+        {{"export", "000001", "--xlsx", "a", "--pattern", "3"}, 2, "--pattern takes 0, 1 or 2"},
+        {{"export", "000001", "--xlsx", "a", "--sheets", "cover,back"}, 2, "--sheets takes"},
+        {{"export", "000001", "--xlsx", "a", "--constructions", "0"}, 2, "--constructions takes"},
+        {{"export", "000001", "--xlsx", "a", "--free", "all"}, 2, "--free takes"},
+        {{"print", "000001", "--xlsx", "a"}, 2, "unexpected argument '--xlsx'"},
+        {{"export", "000009", "--xlsx", "a"}, 1, "estimate 000009 cannot be read"},
+        {{"export", "000001", "--xlsx", "a", "--pattern", "1"}, 1, "見積書01.xlsx is missing"},
+        {{"export", "000001", "--xlsx", "a", "--sheets", "summary"}, 3, "nothing to print"},
+    };
+    for (const Case& c : cases) {
+        const auto run = RunCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.join(' ').toStdString() << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(QFileInfo::exists("a"));
+    }
+}
+
+}  // namespace
+}  // namespace quilto

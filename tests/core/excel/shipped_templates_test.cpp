@@ -1,0 +1,177 @@
+// The templates and table definitions generated for the installation's XlsBase folder:
+// every cell a standard definition names is a formatted cell of the right sheet, inside its
+// print area, and never hidden inside a merged range (a value written there would not show).
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <QDir>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "excel/table_definition.h"
+#include "excel/xlsx_package.h"
+#include "foundation/atomic_file.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+struct Range {
+    int row1, column1, row2, column2;
+    bool Holds(int row, int column) const {
+        return row >= row1 && row <= row2 && column >= column1 && column <= column2;
+    }
+};
+
+Range ParseRange(std::string text) {  // "$A$1:$H$23" or "A2:D2"
+    std::erase(text, '$');
+    const std::size_t colon = text.find(':');
+    const CellPosition a = ParseCellAddress(text.substr(0, colon));
+    const CellPosition b =
+        colon == std::string::npos ? a : ParseCellAddress(text.substr(colon + 1));
+    return {a.row, a.column, b.row, b.column};
+}
+
+struct TemplateSheet {
+    Range printArea{0, 0, 0, 0};
+    std::vector<Range> merges;
+    std::map<std::pair<int, int>, bool> styled;  // (row, column) -> has a style
+};
+
+std::vector<TemplateSheet> ReadTemplate(const QString& path) {
+    std::vector<TemplateSheet> sheets;
+    const std::optional<std::string> bytes = ReadWholeFile(path, 64 << 20);
+    XlsxPackage package;
+    QString error;
+    if (!bytes || !ReadXlsxPackage(*bytes, &package, &error)) {
+        ADD_FAILURE() << path.toStdString() << " cannot be read";
+        return sheets;
+    }
+    pugi::xml_document workbook, rels;
+    workbook.load_string(package.parts["xl/workbook.xml"].c_str());
+    rels.load_string(package.parts["xl/_rels/workbook.xml.rels"].c_str());
+    for (pugi::xml_node sheet : workbook.child("workbook").child("sheets").children("sheet")) {
+        TemplateSheet t;
+        std::string part;
+        for (pugi::xml_node rel : rels.child("Relationships").children())
+            if (std::string(rel.attribute("Id").value()) == sheet.attribute("r:id").value())
+                part =
+                    ResolveRelationshipTarget("xl/workbook.xml", rel.attribute("Target").value());
+        pugi::xml_document doc;
+        doc.load_string(package.parts[part].c_str());
+        pugi::xml_node ws = doc.child("worksheet");
+        for (pugi::xml_node m : ws.child("mergeCells").children("mergeCell"))
+            t.merges.push_back(ParseRange(m.attribute("ref").value()));
+        for (pugi::xml_node row : ws.child("sheetData").children("row"))
+            for (pugi::xml_node c : row.children("c")) {
+                const CellPosition p = ParseCellAddress(c.attribute("r").value());
+                t.styled[{p.row, p.column}] = c.attribute("s").as_int() > 0;
+            }
+        sheets.push_back(t);
+    }
+    for (pugi::xml_node n : workbook.child("workbook").child("definedNames").children()) {
+        const int local = n.attribute("localSheetId").as_int(-1);
+        if (std::string(n.attribute("name").value()) == "_xlnm.Print_Area" && local >= 0 &&
+            local < static_cast<int>(sheets.size())) {
+            const std::string text = n.text().get();
+            sheets[local].printArea = ParseRange(text.substr(text.find('!') + 1));
+        }
+    }
+    return sheets;
+}
+
+// The sheet (1-based) a field is written to, and whether it is a line field; 0 for fields
+// that no sheet of this template holds.
+struct Placement {
+    int sheet = 0;
+    bool line = false;
+};
+
+// Printed only by the cost print (原価表) or only by the normal print (見積書).
+bool CostOnly(std::string_view name) {
+    for (const char* cost : {"FStanka", "FSGou", "FTekiyo1", "FRes02", "DStanka", "DTekiyo1",
+                             "DRes02", "EStanka", "ESgou", "ETekiyo1", "EKTan", "EKake", "ERes02"})
+        if (name == cost) return true;
+    return false;
+}
+
+Placement PlaceStandard(std::string_view name, bool cost) {
+    if (name == "DSGou" || name == "HBKsep" || name.starts_with("Gyo")) return {};
+    if (CostOnly(name) != cost && (CostOnly(name) || name.ends_with("Tekiyo2"))) return {};
+    const char kind = name[0];
+    const std::string_view rest = name.substr(1);
+    if (kind == 'H') return {1, false};
+    const int sheet = kind == 'F' ? 2 : kind == 'D' ? 3 : kind == 'E' ? 4 : 0;
+    const bool fixed = rest == "add1" || rest == "add2" || rest == "Page1";
+    return {sheet, !fixed};
+}
+
+Placement PlaceFreeForm(std::string_view name, char part) {
+    if (name.size() < 4 || name[1] != part || name.ends_with("LinP1")) return {};
+    const int sheet = name[2] == '1' ? 1 : 2;
+    const std::string_view rest = name.substr(3);
+    const bool fixed = rest.starts_with("H") || rest == "add2" || rest == "Page1";
+    return {sheet, !fixed};
+}
+
+void CheckTemplate(const QString& path, const TableDefinitions& defs, bool freeForm, char part,
+                   bool cost = false) {
+    SCOPED_TRACE(path.toStdString());
+    const std::vector<TemplateSheet> sheets = ReadTemplate(path);
+    ASSERT_EQ(sheets.size(), freeForm ? 2u : 4u);
+    int checked = 0;
+    for (const TableField& field : TableFields()) {
+        if (field.kind != TableFieldKind::kCell) continue;
+        if ((field.file == TableFile::kFreeForm) != freeForm) continue;
+        const Placement place =
+            freeForm ? PlaceFreeForm(field.name, part) : PlaceStandard(field.name, cost);
+        const CellPosition cell = defs.Cell(field.name);
+        if (place.sheet == 0 || !cell.IsValid()) continue;
+        // Never-printed fields of the standard (SA1Hadd2 shares K41 with the logo) pass too.
+        const TemplateSheet& sheet = sheets[place.sheet - 1];
+        int lines = 1;
+        if (place.line) {
+            const std::string count = freeForm ? std::string("S") + part + field.name[2] + "LinP1"
+                                      : field.name[0] == 'F' ? "GyoF1"
+                                      : field.name[0] == 'D' ? "GyoD1"
+                                                             : "GyoE1";
+            lines = EffectiveRowsPerPage(defs.Count(count));
+        }
+        for (int line = 0; line < lines; ++line) {
+            const int row = cell.row + line;
+            EXPECT_TRUE(sheet.printArea.Holds(row, cell.column)) << field.name << " line " << line;
+            auto styled = sheet.styled.find({row, cell.column});
+            EXPECT_TRUE(styled != sheet.styled.end() && styled->second)
+                << field.name << " line " << line << " has no formatted cell";
+            for (const Range& m : sheet.merges)
+                EXPECT_FALSE(m.Holds(row, cell.column) &&
+                             (m.row1 != row || m.column1 != cell.column))
+                    << field.name << " line " << line << " lies inside a merged range";
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST(ShippedTemplates, EveryStandardCellIsAFormattedVisibleCellOfItsSheet) {
+    test::WorkingFolder folder;
+    const QDir shipped(QStringLiteral(QUILTO_XLSBASE_DIR));
+    for (const QString& name : shipped.entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(shipped.filePath(name), folder.FilePath("XlsBase/" + name)));
+    for (const char* code : {"00", "01", "02"}) {
+        TableDefinitions defs;
+        ASSERT_EQ(defs.Load(code), 0) << code;
+        // The shipped definitions hold the standard values.
+        EXPECT_EQ(defs.Fields(), StandardTableDefaults(defs.Fields())) << code;
+        const QString base = folder.FilePath(QStringLiteral("XlsBase/"));
+        CheckTemplate(base + "見積書" + code + ".xlsx", defs, false, 0);
+        CheckTemplate(base + "原価表" + code + ".xlsx", defs, false, 0, true);
+        CheckTemplate(base + "書式F" + code + "A.xlsx", defs, true, 'A');
+        CheckTemplate(base + "書式F" + code + "B.xlsx", defs, true, 'B');
+    }
+}
+
+}  // namespace
+}  // namespace quilto

@@ -1,0 +1,115 @@
+// A whole output run in a working folder: template found or missing, nothing to print,
+// the filled workbook saved where it belongs, and what the user is told.
+
+#include "output/output_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+#include "core/output/output_templates.h"
+#include "excel/workbook.h"
+#include "excel/xlsx_package.h"
+#include "support/output_fixture.h"
+#include "support/scripted_questions.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::OutputFixture;
+using test::RecordingProgress;
+using test::ScriptedQuestions;
+using test::Sjis;
+using test::WorkingFolder;
+
+// The texts of every worksheet part of a saved workbook, joined.
+std::string WorksheetTexts(const QString& path) {
+    XlsxPackage package;
+    QString error;
+    EXPECT_TRUE(ReadXlsxPackage(test::ReadAll(path), &package, &error)) << error.toStdString();
+    std::string texts;
+    for (const auto& [name, bytes] : package.parts)
+        if (name.starts_with("xl/worksheets/sheet")) texts += bytes;
+    return texts;
+}
+
+TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
+    WorkingFolder folder;
+    test::InstallOutputFiles();
+    OutputFixture f;
+    f.document.SetText(HeaderText::MName1, Sjis("山田 太郎"));
+    for (int row = 1; row <= 21; ++row) f.Breakdown(row, "", "", "工事", "1,234,567");
+    f.AddDetails(1, 3);
+    f.choices.constructions.fill(false);
+    f.choices.constructions[1] = true;
+
+    ScriptedQuestions questions;
+    questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
+    questions.ExpectInform("*  完 了  *");
+    RecordingProgress progress;
+    const OutputResult result =
+        RunOutput(f.document, f.environment, f.choices, questions, progress);
+    questions.Done();
+
+    ASSERT_EQ(result.status, OutputStatus::kDone) << result.error.toStdString();
+    EXPECT_EQ(result.pages, 4);
+    EXPECT_EQ(progress.pages_, 4);
+    EXPECT_EQ(result.workbookPath, folder.FilePath("Xls/見積書00.xlsx"));
+    QString error;
+    const auto saved = Workbook::Open(result.workbookPath, &error);
+    ASSERT_TRUE(saved) << error.toStdString();
+    ASSERT_EQ(saved->SheetCount(), 5);
+    EXPECT_FALSE(saved->IsSheetVisible(2));
+    EXPECT_TRUE(saved->IsSheetVisible(4));
+    const std::string texts = WorksheetTexts(result.workbookPath);
+    EXPECT_NE(texts.find("山田 太郎"), std::string::npos);
+    EXPECT_NE(texts.find("<v>1234567</v>"), std::string::npos);  // amounts as numbers
+}
+
+TEST(OutputRunTest, MissingTemplateAndNothingToPrintWriteNoWorkbook) {
+    WorkingFolder folder;
+    test::InstallOutputFiles();
+    OutputFixture f;
+    f.choices.cover = false;
+
+    ScriptedQuestions questions;
+    questions.ExpectOkCancel("現在設定されているプリンターに印刷していいですか ？ ", true);
+    questions.ExpectInform("* 印刷データがありません。 *");
+    RecordingProgress progress;
+    f.choices.target = OutputTarget::kPrint;
+    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
+              OutputStatus::kNoData);
+    EXPECT_EQ(progress.status_, "印刷データがありません。");
+    EXPECT_FALSE(QFileInfo::exists("Xls/見積書00.xlsx"));
+
+    f.choices.pattern = 2;  // no templates of pattern 02
+    questions.ExpectOkCancel("現在設定されているプリンターに印刷していいですか ？ ", true);
+    questions.ExpectInform("*  エクセルの表がありません。  *");
+    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
+              OutputStatus::kNoTemplate);
+    EXPECT_EQ(progress.status_,
+              "必要なEXCEL表 ( " + folder.FilePath("XlsBase/見積書02.xlsx").toStdString() + " )");
+
+    questions.ExpectOkCancel("現在設定されているプリンターに印刷していいですか ？ ", false);
+    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
+              OutputStatus::kDeclined);
+    questions.Done();
+}
+
+TEST(OutputRunTest, TemplateFollowsTheChoices) {
+    OutputChoices choices;
+    EXPECT_EQ(OutputTemplateStem(choices), "見積書00");
+    choices.pattern = 1;
+    choices.cost = true;
+    EXPECT_EQ(OutputTemplateStem(choices), "原価表01");
+    choices.pattern = 7;
+    choices.freeForm = true;
+    EXPECT_EQ(OutputTemplateStem(choices), "書式F00A");
+    choices.pattern = 2;
+    choices.freeFormSource = FreeFormSource::kDetails;
+    EXPECT_EQ(OutputTemplateStem(choices), "書式F02B");
+}
+
+}  // namespace
+}  // namespace quilto

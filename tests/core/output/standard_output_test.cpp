@@ -1,0 +1,310 @@
+#include "output/standard_output.h"
+
+#include <gtest/gtest.h>
+
+#include "output/output_values.h"
+#include "support/memory_book.h"
+#include "support/output_fixture.h"
+
+namespace quilto {
+namespace {
+
+using test::MemoryBook;
+using test::OutputFixture;
+using test::RecordingProgress;
+using test::Sjis;
+
+MemoryBook Template() { return MemoryBook({"cover", "summary", "breakdown", "detail"}); }
+
+// Runs the standard output of the fixture into a fresh template.
+MemoryBook Output(const OutputFixture& f, RecordingProgress& progress) {
+    MemoryBook book = Template();
+    QString error;
+    const StandardPages pages = CountStandardPages(f.Source());
+    EXPECT_TRUE(WriteStandardOutput(book, f.Source(), pages, progress, &error))
+        << error.toStdString();
+    return book;
+}
+MemoryBook Output(const OutputFixture& f) {
+    RecordingProgress progress;
+    return Output(f, progress);
+}
+
+TEST(StandardOutputTest, CoverOnlyHidesTheOtherSheetsAndFillsTheCover) {
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "基礎工事", "1,000");
+    f.AddDetails(1, 3);
+    f.choices.breakdown = false;
+    f.choices.constructions.fill(false);
+    f.document.SetText(HeaderText::MName1, Sjis("山田 太郎"));
+    f.document.SetText(HeaderText::MBango, "007");
+    f.document.SetFigure(HeaderFigure::MGoukei01, "  1,100,000");
+    f.document.SetFigure(HeaderFigure::MGoukei11, "1,000,000");
+    f.document.SetCheckBox2(true);
+
+    const StandardPages pages = CountStandardPages(f.Source());
+    EXPECT_EQ(pages.Total(), 1);
+    const MemoryBook book = Output(f);
+    EXPECT_EQ(book.Visible(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(book.Cell(1, "E5"), "山田 太郎");
+    EXPECT_EQ(book.Cell(1, "AB4"), "'007");  // the apostrophe keeps leading zeros as text
+    EXPECT_EQ(book.Cell(1, "L10"), "1100000");
+    EXPECT_EQ(book.Cell(1, "K11"), "消費税を含みます");
+    EXPECT_EQ(book.Cell(1, "X17"), "株式会社 山田工務店");
+    EXPECT_EQ(book.Cell(1, "U33"), "ロゴ");
+    EXPECT_EQ(book.Cell(1, "B3"), "<none>");
+}
+
+TEST(StandardOutputTest, TaxOfTheCoverIsTheDifferenceOfTheTwoTotals) {
+    OutputFixture f;
+    f.choices.breakdown = false;
+    f.Define("HGoukei1", "L12");
+    f.Define("HGoukei2", "L13");
+    f.document.SetFigure(HeaderFigure::MGoukei01, "1,100,000.5");
+    f.document.SetFigure(HeaderFigure::MGoukei11, "1,000,000");
+    const MemoryBook book = Output(f);
+    EXPECT_EQ(book.Cell(1, "L12"), "1000000");
+    EXPECT_EQ(book.Cell(1, "L13"), "100000.5");
+    EXPECT_EQ(book.Cell(1, "K11"), "消費税は含みません");
+}
+
+TEST(StandardOutputTest, PageCountsFollowRowsPerPage) {
+    struct Case {
+        int breakdownRows;
+        const char* gyoD1;
+        int expectedBreakdownPages;
+    };
+    for (const Case& c :
+         {Case{20, "20", 1}, Case{21, "20", 2}, Case{41, "20", 3}, Case{5, "0", 0}}) {
+        OutputFixture f;
+        f.Define("GyoD1", c.gyoD1);
+        for (int row = 1; row <= c.breakdownRows; ++row) f.Breakdown(row, "", "", "工事");
+        const StandardPages pages = CountStandardPages(f.Source());
+        EXPECT_EQ(pages.breakdown, c.expectedBreakdownPages) << c.breakdownRows;
+        EXPECT_EQ(pages.cover, 1);
+    }
+}
+
+TEST(StandardOutputTest, TheTwentyFirstBreakdownRowStartsTheNextSheetAtTheFirstRow) {
+    OutputFixture f;
+    for (int row = 1; row <= 21; ++row)
+        f.Breakdown(row, "", std::to_string(row), "工事" + std::to_string(row));
+    const MemoryBook book = Output(f);
+    EXPECT_EQ(book.Names(),
+              (std::vector<std::string>{"cover", "summary", "breakdown", "breakdown", "detail"}));
+    EXPECT_EQ(book.Visible(), (std::vector<bool>{true, false, true, true, false}));
+    EXPECT_EQ(book.Cell(3, "C22"), "工事20");
+    EXPECT_EQ(book.Cell(4, "C3"), "工事21");
+    EXPECT_EQ(book.Cell(4, "B3"), "21");
+    EXPECT_EQ(book.Cell(4, "C4"), "<none>");
+    EXPECT_EQ(book.Cell(4, "F23"), "ロゴ");
+}
+
+TEST(StandardOutputTest, DetailPagesAreNumberedPerConstruction) {
+    OutputFixture f;
+    f.Define("EPage1", "J1");
+    f.Define("HBKsep", " - ");
+    f.Breakdown(1, "", "1", "基礎工事", "4,500");
+    f.Breakdown(2, "", "2", "内装工事  ", "300");
+    f.Breakdown(3, "", "", "雑工事", "100");
+    f.AddDetails(1, 45);
+    f.AddDetails(2, 3);
+    f.AddDetails(3, 1);
+    f.choices.constructions[2] = false;  // not chosen: no pages
+
+    RecordingProgress progress;
+    const MemoryBook book = Output(f, progress);
+    EXPECT_EQ(book.Names(), (std::vector<std::string>{"cover", "summary", "breakdown", "detail",
+                                                      "detail", "detail", "detail"}));
+    // The summary is not printed: its hidden sheet still counts, so the breakdown is sheet 3.
+    EXPECT_EQ(book.Cell(3, "C3"), "基礎工事");
+    EXPECT_EQ(book.Cell(3, "C5"), "雑工事");
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_EQ(book.Cell(3 + page, "J1"), std::to_string(page));
+        EXPECT_EQ(book.Cell(3 + page, "C1"), "1 - 基礎工事");
+    }
+    EXPECT_EQ(book.Cell(4, "C22"), "品20");
+    EXPECT_EQ(book.Cell(6, "C3"), "品41");
+    EXPECT_EQ(book.Cell(6, "C7"), "品45");
+    EXPECT_EQ(book.Cell(6, "C8"), "<none>");
+    // The next chosen construction starts a sheet of its own at page 1; without a number
+    // its heading has no separator.
+    EXPECT_EQ(book.Cell(7, "J1"), "1");
+    EXPECT_EQ(book.Cell(7, "C1"), "雑工事");
+    EXPECT_EQ(book.Cell(7, "C3"), "品1");
+    EXPECT_EQ(progress.lastPage_, 6);
+    EXPECT_EQ(book.Active(), 1);  // the workbook opens on its first page
+}
+
+TEST(StandardOutputTest, SectionsLandOnTheirSheetsWithoutACover) {
+    OutputFixture f;
+    f.choices.cover = false;
+    f.choices.summary = true;
+    for (int row = 1; row <= 25; ++row) f.Summary(row, "", "総括" + std::to_string(row));
+    for (int row = 1; row <= 22; ++row) f.Breakdown(row, "", "", "内訳" + std::to_string(row));
+    const MemoryBook book = Output(f);
+    EXPECT_EQ(book.Names(), (std::vector<std::string>{"cover", "summary", "summary", "breakdown",
+                                                      "breakdown", "detail"}));
+    EXPECT_EQ(book.Visible(), (std::vector<bool>{false, true, true, true, true, false}));
+    EXPECT_EQ(book.Cell(3, "C7"), "総括25");
+    EXPECT_EQ(book.Cell(4, "C3"), "内訳1");
+    EXPECT_EQ(book.Cell(5, "C4"), "内訳22");
+    EXPECT_EQ(book.Active(), 2);
+}
+
+TEST(StandardOutputTest, DiscountSignAndRemarks) {
+    struct Case {
+        bool sign;
+        const char* marker;
+        const char* amount;
+        const char* remarks;
+        const char* expectedAmount;
+        const char* expectedRemarks;
+    };
+    for (const Case& c : {
+             Case{true, "-", "  1,000", "/値引", "-1,000", "/値引"},
+             Case{false, "-", "  1,000", "//社内メモ", "  1,000", "<none>"},
+             Case{true, "", "1,000", "備考  ", "1,000", "備考"},
+             Case{true, "-", "", "", "", ""},
+         }) {
+        OutputFixture f;
+        f.SetDiscountSign(c.sign);
+        f.Breakdown(1, c.marker, "", "値引", c.amount, "", c.remarks);
+        const MemoryBook book = Output(f);
+        EXPECT_EQ(book.Cell(3, "F3"), c.expectedAmount) << c.amount << c.sign;
+        EXPECT_EQ(book.Cell(3, "G3"), c.expectedRemarks) << c.remarks;
+    }
+}
+
+TEST(StandardOutputTest, CostPrintWritesCostsAndMarginRates) {
+    OutputFixture f;
+    f.choices.cost = true;
+    f.choices.summary = true;
+    f.Define("FRes02", "J3");
+    f.Summary(1, "", "A", "1,000", "750", "原価");
+    f.Summary(2, "", "B", "300", "200");
+    f.Summary(3, "", "C", "500", "");
+    f.Summary(4, "", "D", "0", "10");
+    const MemoryBook book = Output(f);
+    EXPECT_EQ(book.Cell(2, "J3"), "25");
+    EXPECT_EQ(book.Cell(2, "J4"), "33.33");
+    EXPECT_EQ(book.Cell(2, "J5"), "<none>");
+    EXPECT_EQ(book.Cell(2, "J6"), "0");
+    EXPECT_EQ(book.Cell(2, "G3"), "750");   // FSGou
+    EXPECT_EQ(book.Cell(2, "H3"), "原価");  // FTekiyo1 in cost print
+}
+
+TEST(StandardOutputTest, DetailLinesBlankTheirZeroFigures) {
+    OutputFixture f;
+    f.choices.cost = true;
+    f.Define("EKTan", "K3");
+    f.Define("EKake", "L3");
+    f.Define("ERes02", "M3");
+    f.Breakdown(1, "", "1", "工事", "1");
+    f.AddDetail(1, 1, {"000001", "木材", "2x4", "本", "2", "100", "200", "150"});
+    f.AddDetail(1, 2, {"000002", "釘", "", "箱", "0", "100", "0"});
+    f.AddDetail(1, 3, {"000003", "運搬", "", "式", "", "", "500", "0"});
+    f.AddDetail(1, 4, {"=", "小計", "", "", "3", "9", "700"});
+    f.AddDetail(1, 5, {"", "", "", "", "1", "1", "999"});
+    f.AddDetail(1, 6, {"000004", "手間", "", "人", "2", "", "", "", "//内部"});
+    f.document.Stores().details.MutableLine(1, 1).SetLabourRate(TextToFixed4("1.5"));
+    f.document.Stores().details.MutableLine(1, 2).SetLabourRate(TextToFixed4("1.5"));
+    const MemoryBook book = Output(f);
+    const int s = 4;
+    // quantity E, unit price G, amount H, cost I, labour K and L, margin M
+    EXPECT_EQ(book.Cell(s, "E3"), "2");
+    EXPECT_EQ(book.Cell(s, "G3"), "100");
+    EXPECT_EQ(book.Cell(s, "H3"), "200");
+    EXPECT_EQ(book.Cell(s, "I3"), "150");
+    EXPECT_EQ(book.Cell(s, "K3"), "1.500");
+    EXPECT_EQ(book.Cell(s, "L3"), "3.000");
+    EXPECT_EQ(book.Cell(s, "M3"), "25");
+    EXPECT_EQ(book.Cell(s, "D3"), "2x4");
+    EXPECT_EQ(book.Cell(s, "E4"), "");
+    EXPECT_EQ(book.Cell(s, "G4"), "");
+    EXPECT_EQ(book.Cell(s, "H4"), "");
+    EXPECT_EQ(book.Cell(s, "K4"), "");
+    EXPECT_EQ(book.Cell(s, "L4"), "1.500");
+    EXPECT_EQ(book.Cell(s, "H5"), "500");  // an amount without a quantity still prints
+    EXPECT_EQ(book.Cell(s, "I5"), "");
+    EXPECT_EQ(book.Cell(s, "E6"), "");  // a special line shows no quantity or price
+    EXPECT_EQ(book.Cell(s, "G6"), "");
+    EXPECT_EQ(book.Cell(s, "H6"), "700");
+    EXPECT_EQ(book.Cell(s, "C7"), "");  // a free line keeps its row and nothing else
+    EXPECT_EQ(book.Cell(s, "H7"), "<none>");
+    EXPECT_EQ(book.Cell(s, "E8"), "2");
+    EXPECT_EQ(book.Cell(s, "J8"), "<none>");
+}
+
+TEST(StandardOutputTest, CancelDuringTheSummaryLeavesTheLaterSectionsUnwritten) {
+    OutputFixture f;
+    f.choices.summary = true;
+    for (int row = 1; row <= 30; ++row) f.Summary(row, "", "総括" + std::to_string(row));
+    for (int row = 1; row <= 5; ++row) f.Breakdown(row, "", "", "内訳" + std::to_string(row));
+    f.AddDetails(1, 3);
+    RecordingProgress progress(25);
+    const MemoryBook book = Output(f, progress);
+    EXPECT_EQ(book.Names(),
+              (std::vector<std::string>{"cover", "summary", "summary", "breakdown", "detail"}));
+    EXPECT_NE(book.Cell(1, "E5"), "<none>");
+    EXPECT_EQ(book.Cell(3, "C7"), "総括25");
+    EXPECT_EQ(book.Cell(3, "C8"), "<none>");
+    EXPECT_TRUE(book.At(4).cells.empty());
+    EXPECT_TRUE(book.At(5).cells.empty());
+}
+
+TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutput) {
+    OutputFixture f;
+    f.Define("DName", "A0");
+    f.Breakdown(1, "", "1", "工事", "1", "", "");
+    f.AddDetails(1, 1);
+    MemoryBook book({"cover", "summary", "breakdown"});  // no detail page in the template
+    RecordingProgress progress;
+    QString error;
+    EXPECT_FALSE(
+        WriteStandardOutput(book, f.Source(), CountStandardPages(f.Source()), progress, &error));
+    EXPECT_EQ(error.toStdString(), "no sheet 4");
+
+    MemoryBook full = Template();
+    ASSERT_TRUE(
+        WriteStandardOutput(full, f.Source(), CountStandardPages(f.Source()), progress, &error));
+    EXPECT_EQ(full.Cell(3, "B3"), "1");
+    for (const auto& [cell, text] : full.At(3).cells) EXPECT_NE(text, "工事");
+}
+
+// The dialog lists a construction by marker, name or amount; the detail pages also count a
+// row with only a unit. Neither takes a special line or a line without detail lines.
+TEST(StandardOutputTest, ConstructionsWithDetailSheets) {
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "基礎工事");
+    f.Breakdown(2, "", "2", "名前だけ");
+    f.Breakdown(3, "=", "", "小計", "100");
+    f.Breakdown(4, "", "", "", "0");
+    f.SetCell(SheetKind::Breakdown, 4, 4, "式");
+    f.Breakdown(5, "", "", "", "1,000");
+    for (int row : {1, 3, 4, 5}) f.AddDetails(row, 1);
+    std::vector<int> listed;
+    for (const ConstructionEntry& entry : ListConstructions(f.document))
+        listed.push_back(entry.row);
+    EXPECT_EQ(listed, (std::vector<int>{1, 5}));
+    std::vector<int> printed;
+    for (int row = 1; row <= 5; ++row)
+        if (HasPrintableDetailSheet(f.document, row)) printed.push_back(row);
+    EXPECT_EQ(printed, (std::vector<int>{1, 4, 5}));
+}
+
+TEST(OutputValuesTest, PageCountAndMarginRate) {
+    EXPECT_EQ(PageCount(-3, 20, 20), 1);
+    EXPECT_EQ(PageCount(21, 21, 35), 1);
+    EXPECT_EQ(PageCount(22, 21, 35), 2);
+    EXPECT_EQ(PageCount(57, 21, 35), 3);
+    EXPECT_EQ(PageCount(21, 0, 0), 2);  // 0 counts as 20
+    EXPECT_EQ(MarginRate("1,000", "750"), "25");
+    EXPECT_EQ(MarginRate("300", "200"), "33.33");
+    EXPECT_EQ(MarginRate("3", "1.9999"), "33.34");  // the first dropped digit decides
+    EXPECT_EQ(MarginRate("100", "250"), "-150");
+    EXPECT_EQ(MarginRate("0", "5"), "0");
+}
+
+}  // namespace
+}  // namespace quilto

@@ -1,0 +1,129 @@
+// The output engine end to end on the shipped templates, through quilto-cli: openpyxl
+// reads back the values and sheet states of the filled workbook, and `print` goes through
+// LibreOffice and CUPS to the PDF queue that scripts/test.sh starts. Under
+// QUILTO_INTEGRATION=1 a missing program fails the test instead of skipping it.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+
+#include "excel/office_convert.h"
+#include "support/cli_runner.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::RunCli;
+
+#define REQUIRE_PROGRAM(condition, what)                                 \
+    do {                                                                 \
+        if (!(condition)) {                                              \
+            if (qEnvironmentVariableIntValue("QUILTO_INTEGRATION") == 1) \
+                FAIL() << what << " is not available";                   \
+            GTEST_SKIP() << what << " is not available";                 \
+        }                                                                \
+    } while (0)
+
+QString Output(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// An installation with the shipped XlsBase and one estimate, 000001: three constructions
+// with detail sheets, the special lines and a discount.
+void Install() {
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    for (const QString& name : QDir(QUILTO_XLSBASE_DIR).entryList(QDir::Files)) {
+        QFile::remove("XlsBase/" + name);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUILTO_XLSBASE_DIR "/") + name, "XlsBase/" + name));
+    }
+    test::WriteAll("estimate.json", R"({
+ "cover": {"MName1": "株式会社 山田商事", "MTitle1": "本社ビル3階 事務所改装工事", "ZRitu": "10"},
+ "breakdown": [
+  {"cells": ["", "1", "仮設工事", "式", "1"],
+   "details": [["000001", "", "養生シート", "1.8×3.6m", "枚", "20", "850"]]},
+  {"cells": ["", "2", "内装工事", "式", "1"],
+   "details": [["000003", "", "石膏ボード張り", "t=12.5", "㎡", "120", "1,850"]]},
+  {"cells": ["", "3", "電気設備工事", "式", "1"],
+   "details": [["000006", "", "LED照明器具", "埋込型", "台", "24", "18,500"]]},
+  {"cells": ["="]}, {"cells": ["-", "", "", "", "", "50,000"]}, {"cells": ["/"]},
+  {"cells": ["%"]}, {"cells": ["\\"]}
+ ]})");
+    ASSERT_EQ(RunCli({"create", "--json", "estimate.json"}).out, "000001\n");
+}
+
+TEST(OutputIntegration, AnIndependentReaderSeesTheFilledEstimate) {
+    int code = 0;
+    Output("/usr/bin/python3", {"-c", "import openpyxl"}, &code);
+    REQUIRE_PROGRAM(code == 0, "python3-openpyxl");
+    test::WorkingFolder folder;
+    Install();
+    const auto run = RunCli({"export", "000001", "--xlsx", "out.xlsx"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const QString json =
+        Output("/usr/bin/python3", {QUILTO_INTEGRATION_DIR "/read_xlsx.py", "out.xlsx"}, &code);
+    ASSERT_EQ(code, 0) << json.toStdString();
+    const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonArray sheets = root["sheets"].toArray();
+    ASSERT_EQ(sheets.size(), 6);  // cover, summary (hidden), breakdown, three detail sheets
+    EXPECT_EQ(root["active"].toString(), "表紙");
+    EXPECT_EQ(sheets[1].toObject()["state"].toString(), "hidden");
+    const auto cell = [&](int sheet, const char* address) {
+        return sheets[sheet - 1].toObject()["cells"].toObject()[address].toVariant();
+    };
+    EXPECT_EQ(cell(1, "E5").toString(), "株式会社 山田商事");
+    EXPECT_EQ(cell(1, "H17").toString(), "本社ビル3階 事務所改装工事");
+    EXPECT_EQ(cell(1, "L10").toDouble(), 696300);  // (17,000 + 222,000 + 444,000 - 50,000) x 1.1
+    EXPECT_EQ(cell(3, "C3").toString(), "仮設工事");
+    EXPECT_EQ(cell(3, "F3").toDouble(), 17000);  // a number, not text
+    EXPECT_EQ(cell(3, "F7").toDouble(), 50000);
+    EXPECT_EQ(cell(5, "C3").toString(), "石膏ボード張り");
+    EXPECT_EQ(cell(5, "D3").toString(), "t=12.5");
+    EXPECT_EQ(cell(5, "E3").toDouble(), 120);
+    EXPECT_EQ(cell(6, "H3").toDouble(), 444000);
+}
+
+TEST(OutputIntegration, PrintGoesToTheDefaultQueue) {
+    REQUIRE_PROGRAM(!FindOffice().isEmpty(), "LibreOffice");
+    const QString cupsOut = qEnvironmentVariable("QUILTO_CUPS_PDF_OUT");
+    REQUIRE_PROGRAM(!cupsOut.isEmpty(), "a CUPS PDF queue (QUILTO_CUPS_PDF_OUT)");
+    test::WorkingFolder folder;
+    Install();
+    const QStringList before = QDir(cupsOut).entryList(QDir::Files);
+    const auto run = RunCli({"print", "000001", "--sheets", "cover,breakdown,detail"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    QString printed;
+    int pages = -1;
+    QElapsedTimer timer;
+    timer.start();
+    while (pages != 5 && timer.elapsed() < 90000) {
+        for (const QString& name : QDir(cupsOut).entryList(QDir::Files))
+            if (!before.contains(name) && name.endsWith(".pdf"))
+                printed = QDir(cupsOut).filePath(name);
+        if (!printed.isEmpty()) {
+            int code = 0;
+            const QString info = Output("pdfinfo", {printed}, &code);
+            for (const QString& line : info.split('\n'))
+                if (line.startsWith("Pages:")) pages = line.mid(6).trimmed().toInt();
+        }
+        QThread::msleep(300);
+    }
+    ASSERT_FALSE(printed.isEmpty()) << "cups-pdf wrote nothing in " << cupsOut.toStdString();
+    EXPECT_EQ(pages, 5);  // cover, breakdown and three detail pages; the summary is hidden
+}
+
+}  // namespace
+}  // namespace quilto
