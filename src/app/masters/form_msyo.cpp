@@ -15,11 +15,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "editor/typed_line_edit.h"
 #include "foundation/cp932.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
 #include "foundation/text_bytes.h"
-#include "masters/cp932_field.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
 #include "masters/master_widgets.h"
@@ -59,6 +59,17 @@ QLabel* FieldLabel(const char* caption, QWidget* parent) {
 bool IsBlank(const QLineEdit* edit) { return edit->text().trimmed().isEmpty(); }
 
 }  // namespace
+
+TypedLineEdit* TFormMSyo::MakeTextEdit(const char* name, int maxBytes, const QString& field,
+                                       QWidget* parent) {
+    auto* edit = new TypedLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->SetMaxBytes(maxBytes);
+    edit->SetFieldName(field);
+    edit->SetRefusalHandler(
+        [this](const QString& message) { program_.questions.Inform(message.toStdString()); });
+    return edit;
+}
 
 TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -167,8 +178,7 @@ QWidget* TFormMSyo::BuildConstructionGroup() {
     kKensu_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     kNameLabel_ = new QLabel(group);
-    kNm1_ = MakeEdit("K_NM1", group);
-    new Cp932Field(kNm1_, kConstructionNameFieldBytes, Text(texts_.nameLabel), program_.questions);
+    kNm1_ = MakeTextEdit("K_NM1", kConstructionNameFieldBytes, Text(texts_.nameLabel), group);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(kNameLabel_);
     nameRow->addWidget(kNm1_, 1);
@@ -224,10 +234,8 @@ QWidget* TFormMSyo::BuildProductGroup() {
     edit1_->setMaxLength(kProductCodeWidth);
     edit1_->setToolTip(QStringLiteral("コードは自動設定です。"));
     edit1_->hide();
-    edit2_ = MakeEdit("Edit2", group);
-    new Cp932Field(edit2_, kProductNameFieldBytes, QStringLiteral("商品名"), program_.questions);
-    edit3_ = MakeEdit("Edit3", group);
-    new Cp932Field(edit3_, kSpecificationFieldBytes, QStringLiteral("規格"), program_.questions);
+    edit2_ = MakeTextEdit("Edit2", kProductNameFieldBytes, QStringLiteral("商品名"), group);
+    edit3_ = MakeTextEdit("Edit3", kSpecificationFieldBytes, QStringLiteral("規格"), group);
     maskEdit1_ = MakeEdit("MaskEdit1", group);
     maskEdit2_ = MakeEdit("MaskEdit2", group);
     for (QLineEdit* price : {maskEdit1_, maskEdit2_}) {
@@ -235,8 +243,7 @@ QWidget* TFormMSyo::BuildProductGroup() {
         price->setAlignment(Qt::AlignRight);
         price->setMaximumWidth(140);
     }
-    editBiko1_ = MakeEdit("EditBiko1", group);
-    new Cp932Field(editBiko1_, kRemarksFieldBytes, QStringLiteral("備考"), program_.questions);
+    editBiko1_ = MakeTextEdit("EditBiko1", kRemarksFieldBytes, QStringLiteral("備考"), group);
     auto* required = MakeMasterPanel("RequiredPanel", group);
     required->setText(QStringLiteral("必須入力"));
     QPalette red = required->palette();
@@ -296,8 +303,8 @@ QWidget* TFormMSyo::BuildUnitGroup() {
     cbUnit_->setEditable(true);
     cbUnit_->setInsertPolicy(QComboBox::NoInsert);
     cbUnit_->setMinimumWidth(90);
-    new Cp932Field(cbUnit_->lineEdit(), kUnitFieldBytes, QStringLiteral("単位"),
-                   program_.questions);
+    unitEdit_ = MakeTextEdit("", kUnitFieldBytes, QStringLiteral("単位"), cbUnit_);
+    cbUnit_->setLineEdit(unitEdit_);
     uKensu_ = new QLabel(group);
     uKensu_->setObjectName("U_Kensu");
     unitMemo_ = new QLabel(group);
@@ -421,7 +428,8 @@ void TFormMSyo::ShowCounters() {
 }
 
 void TFormMSyo::ClearProductFields() {
-    for (QLineEdit* edit : {edit1_, edit2_, edit3_, editBiko1_}) edit->clear();
+    edit1_->clear();
+    for (QLineEdit* edit : {edit2_, edit3_, editBiko1_}) edit->clear();
     cbUnit_->setEditText({});
     maskEdit1_->setText(Text(PriceDisplayText("0")));
     maskEdit2_->setText(Text(PriceDisplayText("0")));
@@ -446,7 +454,7 @@ void TFormMSyo::SelectConstruction(int row) {
     }
     const std::string& line = names[static_cast<std::size_t>(row)];
     currentCode_ = ConstructionCodeOf(line);
-    Cp932Field::SetBytes(kNm1_, TrimmedRight(ConstructionNameOf(line)));
+    kNm1_->SetCp932Text(TrimmedRight(ConstructionNameOf(line)));
     ClearProductFields();
     kDel_->setEnabled(!ReadOnly());
     FillProductList();
@@ -491,7 +499,7 @@ void TFormMSyo::SaveConstruction() {
         kNm1_->setFocus();
         return;
     }
-    const int result = registration_.SaveConstructionName(currentCode_, Cp932Field::Bytes(kNm1_));
+    const int result = registration_.SaveConstructionName(currentCode_, kNm1_->Cp932Text());
     if (result == kListFull) {
         program_.questions.Inform(texts_.capacityMessage);
         return;
@@ -518,7 +526,7 @@ void TFormMSyo::SelectProduct(int row) {
     const std::vector<std::string>& items = sLb1_->Model().Items();
     if (row < 0 || row >= static_cast<int>(items.size())) return;
     const std::string code = ProductCodeOfItem(items[static_cast<std::size_t>(row)]);
-    Cp932Field::SetBytes(edit1_, code);
+    edit1_->setText(QString::fromStdString(code));
     if (IsBadProductCode(code)) {
         program_.questions.Inform(kProductCodeError);
         edit1_->clear();
@@ -528,16 +536,16 @@ void TFormMSyo::SelectProduct(int row) {
     const int index = FindProduct(program_.masters, currentCode_, code);
     if (index < 0) {
         ClearProductFields();
-        Cp932Field::SetBytes(edit1_, code);
+        edit1_->setText(QString::fromStdString(code));
     } else {
         const ProductFields fields =
             ProductFieldsOf(program_.masters.products[static_cast<std::size_t>(index)]);
-        Cp932Field::SetBytes(edit2_, TrimmedRight(fields.name));
-        Cp932Field::SetBytes(edit3_, TrimmedRight(fields.specification));
+        edit2_->SetCp932Text(TrimmedRight(fields.name));
+        edit3_->SetCp932Text(TrimmedRight(fields.specification));
         cbUnit_->setEditText(Cp932ToQStringLossy(TrimmedRight(fields.unit)));
         maskEdit1_->setText(Text(PriceDisplayText(fields.cost)));
         maskEdit2_->setText(Text(PriceDisplayText(fields.price)));
-        Cp932Field::SetBytes(editBiko1_, TrimmedRight(fields.remarks));
+        editBiko1_->SetCp932Text(TrimmedRight(fields.remarks));
     }
     SetProductEditMode(true);
     statusPanels_[2]->setText(Text(kProductStatusPrefix) + edit1_->text());
@@ -550,14 +558,14 @@ void TFormMSyo::NewProduct() {
     if (currentCode_.empty()) return;
     SetProductEditMode(false);
     sSav_->setEnabled(!ReadOnly());
-    Cp932Field::SetBytes(edit1_, NextProductCode(program_.masters, currentCode_).code);
+    edit1_->setText(QString::fromStdString(NextProductCode(program_.masters, currentCode_).code));
     statusPanels_[2]->setText(Text(kProductStatusPrefix) + edit1_->text());
 }
 
 void TFormMSyo::StartProductIfBlank() {
     if (!IsBlank(edit1_) || currentCode_.empty()) return;
     sSav_->setEnabled(!ReadOnly());
-    Cp932Field::SetBytes(edit1_, NextProductCode(program_.masters, currentCode_).code);
+    edit1_->setText(QString::fromStdString(NextProductCode(program_.masters, currentCode_).code));
     statusPanels_[2]->setText(Text(kProductStatusPrefix) + edit1_->text());
 }
 
@@ -575,13 +583,13 @@ void TFormMSyo::SaveProduct() {
     const int selected = sLb1_->SelectedRow();
     ProductFields fields;
     fields.constructionCode = currentCode_;
-    fields.productCode = Cp932Field::Bytes(edit1_);
-    fields.name = Cp932Field::Bytes(edit2_);
-    fields.specification = Cp932Field::Bytes(edit3_);
-    fields.unit = Cp932Field::Bytes(cbUnit_->lineEdit());
-    fields.cost = MasterNumberText(Cp932Field::Bytes(maskEdit1_));
-    fields.price = MasterNumberText(Cp932Field::Bytes(maskEdit2_));
-    fields.remarks = Cp932Field::Bytes(editBiko1_);
+    fields.productCode = edit1_->text().toStdString();
+    fields.name = edit2_->Cp932Text();
+    fields.specification = edit3_->Cp932Text();
+    fields.unit = unitEdit_->Cp932Text();
+    fields.cost = MasterNumberText(maskEdit1_->text().toStdString());
+    fields.price = MasterNumberText(maskEdit2_->text().toStdString());
+    fields.remarks = editBiko1_->Cp932Text();
     ReportWrite(registration_.SaveProduct(fields), kProductFileName);
     SetProductEditMode(false);
     FillProductList();
@@ -609,7 +617,7 @@ void TFormMSyo::EnterInRemarks() {
 void TFormMSyo::DeleteProduct() {
     const int selected = sLb1_->SelectedRow();
     if (Ask(kDeleteProductQuestion)) {
-        ReportWrite(registration_.DeleteProduct(currentCode_, Cp932Field::Bytes(edit1_)),
+        ReportWrite(registration_.DeleteProduct(currentCode_, edit1_->text().toStdString()),
                     kProductFileName);
         SetProductEditMode(false);
         ShowCounters();
@@ -629,7 +637,7 @@ void TFormMSyo::OpenUnitEditing() {
 void TFormMSyo::SaveUnit() {
     SetProductEditMode(false);
     cbUnit_->setFocus();
-    const int result = registration_.AddUnit(Cp932Field::Bytes(cbUnit_->lineEdit()));
+    const int result = registration_.AddUnit(unitEdit_->Cp932Text());
     if (result == 1) return;
     if (result == kListFull) {
         program_.questions.Inform(kUnitCapacityMessage);
@@ -644,7 +652,7 @@ void TFormMSyo::SaveUnit() {
 void TFormMSyo::DeleteUnit() {
     SetProductEditMode(false);
     cbUnit_->setFocus();
-    const std::string unit = Trimmed(Cp932Field::Bytes(cbUnit_->lineEdit()));
+    const std::string unit = Trimmed(unitEdit_->Cp932Text());
     if (FindUnit(program_.masters, unit) < 0 || !Ask(kDeleteUnitQuestion)) return;
     ReportWrite(registration_.DeleteUnit(unit), kUnitFileName);
     FillUnits();

@@ -23,6 +23,7 @@ class QWidget;
 namespace quilto {
 
 class MasterListView;
+class TypedLineEdit;
 class ProgramState;
 
 class TFormMSyo : public QDialog {
@@ -84,6 +85,10 @@ class TFormMSyo : public QDialog {
     void ReportWrite(int result, const char* fileName);
     bool Ask(const std::string& question);
     void FocusNext(bool forward);
+    // A text field of at most maxBytes CP932 bytes; field names it when a character is
+    // refused.
+    TypedLineEdit* MakeTextEdit(const char* name, int maxBytes, const QString& field,
+                                QWidget* parent);
 
     ProgramState& program_;
     NameRegistration registration_;
@@ -99,7 +104,7 @@ class TFormMSyo : public QDialog {
     QLabel* hintPanel_ = nullptr;
     MasterListView* kLb1_ = nullptr;
     QLabel* kKensu_ = nullptr;
-    QLineEdit* kNm1_ = nullptr;
+    TypedLineEdit* kNm1_ = nullptr;
     QPushButton* kNew_ = nullptr;
     QPushButton* kChg_ = nullptr;
     QPushButton* kSav_ = nullptr;
@@ -109,11 +114,11 @@ class TFormMSyo : public QDialog {
     MasterListView* sLb1_ = nullptr;
     QLabel* sKensu_ = nullptr;
     QLineEdit* edit1_ = nullptr;
-    QLineEdit* edit2_ = nullptr;
-    QLineEdit* edit3_ = nullptr;
+    TypedLineEdit* edit2_ = nullptr;
+    TypedLineEdit* edit3_ = nullptr;
     QLineEdit* maskEdit1_ = nullptr;
     QLineEdit* maskEdit2_ = nullptr;
-    QLineEdit* editBiko1_ = nullptr;
+    TypedLineEdit* editBiko1_ = nullptr;
     QPushButton* sNew_ = nullptr;
     QPushButton* sChg_ = nullptr;
     QPushButton* sSav_ = nullptr;
@@ -121,6 +126,7 @@ class TFormMSyo : public QDialog {
 
     QLabel* unitEbl_ = nullptr;
     QComboBox* cbUnit_ = nullptr;
+    TypedLineEdit* unitEdit_ = nullptr;
     QLabel* uKensu_ = nullptr;
     QLabel* unitMemo_ = nullptr;
     QWidget* unitBtn_ = nullptr;
