@@ -3,7 +3,9 @@
 # CUPS_SERVER and QUILTO_CUPS_PDF_OUT for the tests; stop_test_cups ends it by its PID.
 # Needs root (cupsd, and cups-pdf's per-queue file in /etc/cups).
 
-quilto_cups_queue=QuiltoTestPDF
+# One queue name per run: cups-pdf reads its output folder from a file named after the
+# queue in /etc/cups, which two runs at once must not share.
+quilto_cups_queue=QuiltoTestPDF$$
 
 start_test_cups() {
     [[ $(id -u) -eq 0 ]] || { echo "test.sh: not root, the printing tests are skipped" >&2; return 1; }
@@ -62,7 +64,10 @@ stop_test_cups() {
         while kill -0 "$quilto_cups_pid" 2>/dev/null; do sleep 0.2; done
         quilto_cups_pid=
     fi
-    rm -f "/etc/cups/cups-pdf-$quilto_cups_queue.conf"
-    [[ -n "${quilto_cups_dir:-}" ]] && rm -rf "$quilto_cups_dir"
+    if [[ -n "${quilto_cups_dir:-}" ]]; then
+        rm -f "/etc/cups/cups-pdf-$quilto_cups_queue.conf"
+        rm -rf "$quilto_cups_dir"
+        quilto_cups_dir=
+    fi
     unset CUPS_SERVER QUILTO_CUPS_PDF_OUT
 }

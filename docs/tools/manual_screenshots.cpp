@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "app_setup.h"
+#include "foundation/form_msg1.h"
 #include "shell/form_about.h"
 #include "shell/form_menu1.h"
 #include "shell/form_menu2.h"
@@ -91,6 +92,17 @@ int main(int argc, char** argv) {
         list.reject();
     });
     menu.findChild<QPushButton*>(QStringLiteral("ChgBtn"))->click();
+
+    // The question before a deletion, as the three-button form shows it.
+    quilto::TFormMsg1 question;
+    QTimer::singleShot(500, [&] {
+        ok = Save(question.grab(), out, "delete_question.png") && ok;
+        question.reject();
+    });
+    question.AskButtons(
+        "指定の見積書を削除します。\n\n管理No : 000002\nお客様名 : 株式会社 佐藤建設\n"
+        "工事名称 : ＡＢＣマンション大規模修繕工事（第二期）",
+        "確 認", "削 除", "キャンセル", "");
 
     if (argc == 3) {
         QTextBrowser page;

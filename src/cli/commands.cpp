@@ -166,7 +166,8 @@ Arguments:
   --doc-number TEXT     free-form output: the document number (15 bytes)
   --print-date TEXT     free-form output: the print date (22 bytes)
 
-Exit status: 0 when written; 1 when the estimate cannot be read, the template is
+Exit status: 0 when written; 1 when the estimate cannot be read, a figure runs past the
+largest amount the program can hold (the message names the line), the template is
 missing or the output fails (the message says why); 2 for wrong arguments; 3 when there
 is nothing to print.
 )";

@@ -84,11 +84,10 @@ bool IsWrittenNumber(std::string_view text, bool decimals) {
 }
 
 // A number cell of a grid, refused as the editor's typing filter would refuse it.
-std::string NumberCellOrThrow(const json& value, const std::string& field,
-                              const CellInputRule& rule) {
+std::string NumberCellOrThrow(const json& value, const std::string& field, const CellTyping& rule) {
     std::string text = Cp932OrThrow(value, field, std::numeric_limits<int>::max());
     if (!HasText(text)) return text;
-    const bool decimals = rule.input == CellInput::DecimalNumber;
+    const bool decimals = rule.kind == CellTypingKind::DecimalNumber;
     if (!IsWrittenNumber(text, decimals)) {
         throw Problem{field + ": \"" + JsonText(text) + "\" is not " +
                       (decimals ? "a number" : "a whole number")};
@@ -162,14 +161,14 @@ void ApplyRow(const json& row, SheetKind sheet, TextGrid& grid, int gridRow,
         const int col = static_cast<int>(i) + 1;
         const std::string field = where + "[" + std::to_string(i) + "]";
         if (row[i].is_null()) continue;
-        const CellInputRule rule = CellInputOf(sheet, col);
+        const CellTyping rule = CellTypingOf(sheet, col);
         if (rule.maxBytes == 0 &&
             !(row[i].is_string() && row[i].get_ref<const std::string&>().empty())) {
             throw Problem{field + ": this column is calculated, not typed"};
         }
         grid.SetCell(gridRow, col,
-                     rule.input == CellInput::Text ? Cp932OrThrow(row[i], field, rule.maxBytes)
-                                                   : NumberCellOrThrow(row[i], field, rule));
+                     rule.kind == CellTypingKind::Text ? Cp932OrThrow(row[i], field, rule.maxBytes)
+                                                       : NumberCellOrThrow(row[i], field, rule));
     }
 }
 

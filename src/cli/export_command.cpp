@@ -205,7 +205,11 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
         PrintError(prefix + options.number + " is not an estimate file");
         return kExitFailed;
     }
-    calculator.RecalculateAll(document);
+    // A capped figure is never written into a workbook.
+    if (const auto overflow = calculator.RecalculateAll(document)) {
+        PrintError(prefix + CalculationOverflowMessage(*overflow) + " Nothing was written.");
+        return kExitFailed;
+    }
     document.SetCalculations(nullptr);
     // The summary is printed by default when the estimate totals on it, as in the dialog.
     if (!options.sheetsGiven && document.CheckBox1()) options.choices.summary = true;

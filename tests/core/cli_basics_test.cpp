@@ -32,7 +32,8 @@ namespace {
 TEST(Cli, HelpDescribesEveryCommandAndItsExampleWorks) {
     const test::CliRun all = test::RunCli({"--help"});
     ASSERT_EQ(all.exitCode, 0);
-    for (const char* name : {"check", "list", "show", "create", "calc", "delete"}) {
+    for (const char* name :
+         {"check", "list", "show", "create", "calc", "delete", "export", "print"}) {
         const test::CliRun one = test::RunCli({"help", name});
         ASSERT_EQ(one.exitCode, 0) << name;
         EXPECT_TRUE(one.out.starts_with(std::string("quilto-cli ") + name)) << one.out;

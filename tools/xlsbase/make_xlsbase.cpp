@@ -285,8 +285,8 @@ void Cover(Book& book, const Definitions& d, bool cost) {
     Page p(book, book.Sheet("表紙"));
     const int lastColumn = 32;  // AF
     p.Columns(1, lastColumn, look.landscape ? 4.6 : 3.3);
-    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 22 : 39);
-    p.Height(2, look.landscape ? 48 : 70);
+    for (int row = 1; row <= 34; ++row) p.Height(row, look.landscape ? 27 : 39);
+    p.Height(2, look.landscape ? 56 : 70);
     p.Height(5, look.landscape ? 40 : 50);
     p.Height(10, look.landscape ? 50 : 60);
 
@@ -638,7 +638,7 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
         p.Merge(tax.row, tax.column, tax.row, tax.column + 8, "", Style(body).Size(9).Right());
 
         const int lines = d.Count(f("1LinP1")) > 0 ? d.Count(f("1LinP1")) : kDefaultRowsPerPage;
-        FreeLines(p, look, d, spans, false, lines, lastColumn, 23);
+        FreeLines(p, look, d, spans, false, lines, lastColumn, 25);
 
         // Totals block under the lines.
         const std::pair<const char*, const char*> totals[] = {{"1HSkei", "小　　計"},
@@ -687,7 +687,7 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
                 Style().Title().Size(14).Bold().Color(look.ink));
         p.Blank(page.row, page.column, Style(body).Size(9.5).Right().Number(kPage));
         const int lines = d.Count(f("2LinP1")) > 0 ? d.Count(f("2LinP1")) : kDefaultRowsPerPage;
-        FreeLines(p, look, d, spans, true, lines, lastColumn, 20);
+        FreeLines(p, look, d, spans, true, lines, lastColumn, 24);
         const Cell logo = d.At(f("2add2"));
         p.Height(logo.row, 22);
         p.Merge(logo.row, logo.column, logo.row, lastColumn, "",

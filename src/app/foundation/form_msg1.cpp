@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace quilto {
 namespace {
@@ -26,7 +27,9 @@ TFormMsg1::TFormMsg1(QWidget* parent)
     msg1_->setObjectName("Msg1");
     msg1_->setAlignment(Qt::AlignCenter);
     msg1_->setTextFormat(Qt::PlainText);
-    msg1_->setWordWrap(false);
+    // A message of several lines (an estimate named under the question) makes the form
+    // taller; a line too long for the width wraps.
+    msg1_->setWordWrap(true);
 
     for (int i = 0; i < ButtonQuestion::kButtons; ++i) {
         auto* button = new QPushButton(this);
@@ -57,12 +60,16 @@ void TFormMsg1::ShowTexts() {
     msg1_->setText(QString::fromStdString(question_.Message()));
 
     const ButtonQuestion::Layout layout = question_.FormLayout();
-    setFixedSize(layout.width, kFormHeight);
+    const QRect needed =
+        msg1_->fontMetrics().boundingRect(QRect(0, 0, ButtonQuestion::kMessageWidth, 10000),
+                                          Qt::AlignCenter | Qt::TextWordWrap, msg1_->text());
+    const int extra = std::max(0, needed.height() - kMessageHeight);
+    setFixedSize(layout.width, kFormHeight + extra);
     msg1_->setGeometry((layout.width - ButtonQuestion::kMessageWidth) / 2, kMessageTop,
-                       ButtonQuestion::kMessageWidth, kMessageHeight);
+                       ButtonQuestion::kMessageWidth, kMessageHeight + extra);
     for (int i = 0; i < ButtonQuestion::kButtons; ++i) {
         buttons_[i]->setText(QString::fromStdString(question_.ButtonCaption(i + 1)));
-        buttons_[i]->move(layout.buttonLeft[i], kButtonTop);
+        buttons_[i]->move(layout.buttonLeft[i], kButtonTop + extra);
         buttons_[i]->setVisible(question_.ButtonShown(i + 1));
     }
 }

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "excel/form_mxls1.h"
 #include "foundation/screen_fit.h"
 #include "foundation/text_bytes.h"
 #include "shell/form_about.h"
@@ -148,6 +149,9 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
             [this] { ShowEstimateList(delBtn_, kEntryDelete); });
     connect(exlBtn1_, &QPushButton::clicked, this,
             [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
+    connect(exlBtn2_, &QPushButton::clicked, this, [this] {
+        if (formMXls1_) formMXls1_->exec();
+    });
     connect(syoBtn1_, &QPushButton::clicked, this, [this] {
         if (openRegistration_) openRegistration_();
     });
@@ -236,6 +240,11 @@ void TFormMenu1::BuildMenuBar() {
 void TFormMenu1::SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2) {
     formAbout_ = formAbout;
     formMenu2_ = formMenu2;
+}
+
+void TFormMenu1::SetTableDefinitionForm(TFormMXls1* formMXls1) {
+    formMXls1_ = formMXls1;
+    exlBtn2_->setEnabled(formMXls1 != nullptr);
 }
 
 void TFormMenu1::SetEditorOpener(std::function<void()> openEditor) {

@@ -23,6 +23,7 @@ class ProgramState;
 class ShapeWidget;
 class TFormAbout;
 class TFormMenu2;
+class TFormMXls1;
 
 class TFormMenu1 : public QMainWindow {
     Q_OBJECT
@@ -32,6 +33,8 @@ class TFormMenu1 : public QMainWindow {
 
     // The forms made after this one, used only once the start-up has run.
     void SetForms(TFormAbout* formAbout, TFormMenu2* formMenu2);
+    // The table-definition editor behind エクセル表定義/編集; the button waits for it.
+    void SetTableDefinitionForm(TFormMXls1* formMXls1);
     // Opens the estimate editor for the entry mode and selected number of the shell; until an
     // editor is installed the buttons that need it stay disabled.
     void SetEditorOpener(std::function<void()> openEditor);
@@ -74,6 +77,7 @@ class TFormMenu1 : public QMainWindow {
     ProgramState& program_;
     QPointer<TFormAbout> formAbout_;
     QPointer<TFormMenu2> formMenu2_;
+    QPointer<TFormMXls1> formMXls1_;
     std::function<void()> openEditor_;
     std::function<void()> openRegistration_;
     std::function<bool(const QUrl&)> openUrl_;

@@ -1,6 +1,11 @@
 #include "shell/quilto_program.h"
 
+#include "editor/estimate_session.h"
 #include "editor/form_mvell1.h"
+#include "excel/form_mxls1.h"
+#include "excel/form_mxls2.h"
+#include "excel/form_prt_setup.h"
+#include "excel/printers.h"
 #include "masters/form_msyo.h"
 #include "masters/form_ref1.h"
 #include "shell/form_about.h"
@@ -11,15 +16,27 @@ namespace quilto {
 
 QuiltoProgram::QuiltoProgram(Questions& questions)
     : state_(questions),
+      printers_(CupsPrinters()),
       formMenu1_(std::make_unique<TFormMenu1>(state_)),
       formAbout_(std::make_unique<TFormAbout>(formMenu1_.get())),
       formMenu2_(std::make_unique<TFormMenu2>(state_, formMenu1_.get())),
+      formMXls1_(std::make_unique<TFormMXls1>(state_, formMenu1_.get())),
+      formMXls2_(std::make_unique<TFormMXls2>(state_, *printers_, formMenu1_.get())),
+      formPrtSetup_(std::make_unique<TFormPrtSetup>(*printers_, questions, formMenu1_.get())),
       formMVell1_(std::make_unique<TFormMVell1>(state_, formMenu1_.get())),
       formMSyo_(std::make_unique<TFormMSyo>(state_, formMenu1_.get())),
       // A child of the editor: the modal editor leaves its own windows open to the user.
       formRef1_(std::make_unique<TFormRef1>(state_, formMVell1_.get())) {
     formMenu1_->SetForms(formAbout_.get(), formMenu2_.get());
     formMenu1_->SetEditorOpener([this] { formMVell1_->Open(); });
+    formMenu1_->SetTableDefinitionForm(formMXls1_.get());
+    formMXls2_->SetDialogs(formMXls1_.get(), formPrtSetup_.get());
+    // The editor's output command and entry mode 6 open the dialog; edited definitions
+    // change the editor's pages.
+    formMVell1_->SetOutputDialog([this] { formMXls2_->exec(); });
+    formMVell1_->SetTableSetup([this] { formMXls1_->exec(); });
+    formMXls2_->SetDefinitionsChanged(
+        [this] { formMVell1_->Session().PatternChosen(state_.document.PatternIndex()); });
     const auto openRegistration = [this] { formMSyo_->exec(); };
     formMenu1_->SetRegistrationOpener(openRegistration);
     formMVell1_->SetNameRegistration(openRegistration);

@@ -1,5 +1,7 @@
 #include "editor/estimate_document.h"
 
+#include <optional>
+
 #include "editor/line_kind.h"
 #include "foundation/text_bytes.h"
 
@@ -79,6 +81,48 @@ std::string FieldText(const LineRecord& r, Field f) {
     return {};
 }
 
+// The value of a numeric field; nothing for a text field.
+std::optional<Fixed4> FieldNumber(const LineRecord& r, Field f) {
+    switch (f) {
+        case Field::Quantity:
+            return r.Quantity();
+        case Field::UnitPrice:
+            return r.UnitPrice();
+        case Field::Amount:
+            return r.Amount();
+        case Field::CostUnitPrice:
+            return r.CostUnitPrice();
+        case Field::Cost:
+            return r.Cost();
+        case Field::LabourRate:
+            return r.LabourRate();
+        default:
+            return std::nullopt;
+    }
+}
+
+bool IsNumberField(Field f) { return f >= Field::Quantity && f <= Field::LabourRate; }
+
+// A numeric field set from a cell's value.
+void SetFieldNumber(LineRecord& r, Field f, Fixed4 value) {
+    switch (f) {
+        case Field::Quantity:
+            return r.SetQuantity(value);
+        case Field::UnitPrice:
+            return r.SetUnitPrice(value);
+        case Field::Amount:
+            return r.SetAmount(value);
+        case Field::CostUnitPrice:
+            return r.SetCostUnitPrice(value);
+        case Field::Cost:
+            return r.SetCost(value);
+        case Field::LabourRate:
+            return r.SetLabourRate(value);
+        default:
+            return;
+    }
+}
+
 void SetField(LineRecord& r, Field f, const std::string& text) {
     switch (f) {
         case Field::None:
@@ -95,18 +139,8 @@ void SetField(LineRecord& r, Field f, const std::string& text) {
             return r.SetUnit(text);
         case Field::Remarks:
             return r.SetRemarks(text);
-        case Field::Quantity:
-            return r.SetQuantity(TextToFixed4(text));
-        case Field::UnitPrice:
-            return r.SetUnitPrice(TextToFixed4(text));
-        case Field::Amount:
-            return r.SetAmount(TextToFixed4(text));
-        case Field::CostUnitPrice:
-            return r.SetCostUnitPrice(TextToFixed4(text));
-        case Field::Cost:
-            return r.SetCost(TextToFixed4(text));
-        case Field::LabourRate:
-            return r.SetLabourRate(TextToFixed4(text));
+        default:
+            return SetFieldNumber(r, f, TextToFixed4(text));
     }
 }
 
@@ -173,7 +207,7 @@ bool DetailRowWorthKeeping(const TextGrid& grid, int row) {
     for (int col : {1, 3, 4, 5}) {
         if (HasText(grid.Cell(row, col))) return true;
     }
-    return TextToFixed4(grid.Cell(row, 8)).raw != 0;
+    return grid.NumberAt(row, 8).raw != 0;
 }
 
 bool DetailRecordShown(const LineRecord& r) {
@@ -342,14 +376,25 @@ void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int 
     const ColumnFields& fields = FieldsOf(sheet);
     for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
         const Field f = fields[static_cast<std::size_t>(col)];
-        if (f != Field::None) grid.SetCell(row, col, FieldText(record, f));
+        if (const auto value = FieldNumber(record, f)) {
+            // The calculation and the store read the value back without parsing the text.
+            grid.RewriteNumberCell(row, col, *value,
+                                   [&](std::string& text) { text = Fixed4ToText(*value); });
+        } else if (f != Field::None) {
+            grid.SetCell(row, col, FieldText(record, f));
+        }
     }
 }
 
 void RowToRecord(const TextGrid& grid, int row, SheetKind sheet, LineRecord& record) {
     const ColumnFields& fields = FieldsOf(sheet);
     for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
-        SetField(record, fields[static_cast<std::size_t>(col)], grid.Cell(row, col));
+        const Field f = fields[static_cast<std::size_t>(col)];
+        if (IsNumberField(f)) {
+            SetFieldNumber(record, f, grid.NumberAt(row, col));
+        } else {
+            SetField(record, f, grid.Cell(row, col));
+        }
     }
     if (sheet == SheetKind::Breakdown) record.SetCost(Fixed4{});
 }

@@ -1,6 +1,8 @@
 #include "editor/sheet_calculation.h"
 
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 #include "editor/line_kind.h"
 #include "foundation/fixed4_arithmetic.h"
@@ -18,11 +20,13 @@ constexpr int kLabourDecimals = 3;
 constexpr int kLabourAmountWidth = 12;
 
 Fixed4 ValueAt(const TextGrid& grid, int row, int col) {
-    return col == kNoColumn ? Fixed4{} : TextToFixed4(grid.Cell(row, col));
+    return col == kNoColumn ? Fixed4{} : grid.NumberAt(row, col);
 }
 
 void SetPlain(TextGrid& grid, int row, int col, Fixed4 value) {
-    if (col != kNoColumn) grid.SetCell(row, col, Fixed4ToText(value));
+    if (col == kNoColumn) return;
+    grid.RewriteNumberCell(row, col, value,
+                           [value](std::string& text) { text = Fixed4ToText(value); });
 }
 
 void ClearColumns(TextGrid& grid, int row, int from, int to) {
@@ -148,7 +152,7 @@ RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
         }
         const std::string_view costUnitPrice = TrimmedView(grid.Cell(row, c.costUnitPrice));
         if (!costUnitPrice.empty() && costUnitPrice != "0") {
-            f.costUnitPrice = TextToFixed4(costUnitPrice);
+            f.costUnitPrice = grid.NumberAt(row, c.costUnitPrice);
             f.cost = Multiply(f.quantity, f.costUnitPrice);
         } else {
             f.cost = ValueAt(grid, row, c.cost);
@@ -231,15 +235,35 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
 namespace {
 
 // A number cell rewritten in display form, or blank.
+// What a value shown with this many decimals reads back as: rounded half away from zero,
+// as the formatter rounds. Nothing for values so near the limit that rounding could run
+// past it.
+std::optional<Fixed4> ShownValue(Fixed4 v, int decimals) {
+    constexpr std::int64_t kFar = 900'000'000'000'000'000;
+    if (v.raw > kFar || v.raw < -kFar) return std::nullopt;
+    std::int64_t unit = 1;
+    for (int i = decimals; i < 4; ++i) unit *= 10;
+    const std::int64_t magnitude = v.raw < 0 ? -v.raw : v.raw;
+    const std::int64_t dropped = magnitude % unit;
+    const std::int64_t rounded = magnitude - dropped + (dropped * 2 >= unit ? unit : 0);
+    return Fixed4::FromRaw(v.raw < 0 ? -rounded : rounded);
+}
+
+// A number cell rewritten in display form, or blank; what it now reads as is kept with it.
 void ShowNumber(TextGrid& grid, int row, int col, Fixed4 v, bool blank, int width, int decimals,
                 bool grouped) {
-    grid.RewriteCell(row, col, [&](std::string& text) {
+    auto write = [&](std::string& text) {
         if (blank) {
             text.clear();
         } else {
             AssignDisplayNumber(text, v, width, decimals, grouped);
         }
-    });
+    };
+    if (const auto shown = blank ? Fixed4{} : ShownValue(v, decimals)) {
+        grid.RewriteNumberCell(row, col, *shown, write);
+    } else {
+        grid.RewriteCell(row, col, write);
+    }
 }
 
 void SetMoney(TextGrid& grid, SheetKind sheet, int row, int col, Fixed4 v, bool blankWhenZero) {

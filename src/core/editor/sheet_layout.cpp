@@ -48,7 +48,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
     return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
-CellInputRule CellInputOf(SheetKind sheet, int col) {
+CellTyping CellTypingOf(SheetKind sheet, int col) {
     const std::vector<ColumnSpec>& specs = ColumnSpecsOf(sheet);
     const int maxBytes = col >= 0 && col < static_cast<int>(specs.size())
                              ? specs[static_cast<std::size_t>(col)].maxBytes
@@ -56,19 +56,20 @@ CellInputRule CellInputOf(SheetKind sheet, int col) {
     const SheetColumns& c = ColumnsOf(sheet);
     switch (sheet) {
         case SheetKind::Breakdown:
-            if (col >= c.quantity && col <= c.cost) return {CellInput::WholeNumber, maxBytes};
+            if (col >= c.quantity && col <= c.cost) return {CellTypingKind::WholeNumber, maxBytes};
             break;
         case SheetKind::Summary:
-            if (col == c.quantity) return {CellInput::DecimalNumber, maxBytes};
-            if (col > c.quantity && col <= c.cost) return {CellInput::WholeNumber, maxBytes};
+            if (col == c.quantity) return {CellTypingKind::DecimalNumber, maxBytes};
+            if (col > c.quantity && col <= c.cost) return {CellTypingKind::WholeNumber, maxBytes};
             break;
         case SheetKind::Detail:
-            if (col >= c.quantity && col <= c.cost) return {CellInput::DecimalNumber, maxBytes};
+            if (col >= c.quantity && col <= c.cost)
+                return {CellTypingKind::DecimalNumber, maxBytes};
             // The labour rate column is hidden; what reaches it is held to six characters.
-            if (col == c.labourRate) return {CellInput::DecimalNumber, 6};
+            if (col == c.labourRate) return {CellTypingKind::DecimalNumber, 6};
             break;
     }
-    return {CellInput::Text, maxBytes};
+    return {CellTypingKind::Text, maxBytes};
 }
 
 }  // namespace quilto

@@ -55,11 +55,11 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet);
 // What a user can type into a cell. Number cells take digits and "-", and "." where
 // decimals are allowed; their length is counted after the numeric clean-up. maxBytes is
 // the most a user can type (0 for a cell that is calculated, never typed).
-enum class CellInput { Text, WholeNumber, DecimalNumber };
-struct CellInputRule {
-    CellInput input;
+enum class CellTypingKind { Text, WholeNumber, DecimalNumber };
+struct CellTyping {
+    CellTypingKind kind;
     int maxBytes;
 };
-CellInputRule CellInputOf(SheetKind sheet, int col);
+CellTyping CellTypingOf(SheetKind sheet, int col);
 
 }  // namespace quilto

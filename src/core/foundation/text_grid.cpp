@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include "foundation/text_bytes.h"
 
@@ -23,12 +24,14 @@ TextGrid::TextGrid(int rowCount, int colCount)
     : rows_(std::max(rowCount, 0)),
       cols_(std::max(colCount, 0)),
       cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)),
+      numbers_(cells_.size(), kNoNumber),
       identity_(NewIdentity()) {}
 
 TextGrid::TextGrid(const TextGrid& other)
     : rows_(other.rows_),
       cols_(other.cols_),
       cells_(other.cells_),
+      numbers_(other.numbers_),
       currentRow_(other.currentRow_),
       selection_(other.selection_),
       rowChanges_(other.rowChanges_),
@@ -39,6 +42,7 @@ TextGrid& TextGrid::operator=(const TextGrid& other) {
     rows_ = other.rows_;
     cols_ = other.cols_;
     cells_ = other.cells_;
+    numbers_ = other.numbers_;
     currentRow_ = other.currentRow_;
     selection_ = other.selection_;
     rowChanges_ = other.rowChanges_;
@@ -47,6 +51,14 @@ TextGrid& TextGrid::operator=(const TextGrid& other) {
 }
 
 const std::string& TextGrid::EmptyCell() { return kEmptyCell; }
+
+Fixed4 TextGrid::NumberAt(int row, int col) const {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return Fixed4{};
+    const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
+    if (numbers_[i] == kNoNumber) return TextToFixed4(cells_[i]);
+    assert(TextToFixed4(cells_[i]).raw == numbers_[i]);
+    return Fixed4::FromRaw(numbers_[i]);
+}
 
 void TextGrid::ClearRow(int row) {
     for (int col = 0; col < cols_; ++col) SetCell(row, col, {});

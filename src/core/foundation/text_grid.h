@@ -4,10 +4,13 @@
 // column 0 are headers. It has a current row and a selection like the grid a user sees,
 // because the row operations act on them.
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "foundation/fixed4.h"
 
 namespace quilto {
 
@@ -31,16 +34,28 @@ class TextGrid {
     }
     void SetCell(int row, int col, std::string text) {
         if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+        const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
         ++version_;
-        cells_[static_cast<std::size_t>(row) * cols_ + col] = std::move(text);
+        cells_[i] = std::move(text);
+        numbers_[i] = kNoNumber;
     }
     // Rewrites a cell's text in place through write(std::string&), reusing its storage.
     template <typename Write>
     void RewriteCell(int row, int col, Write&& write) {
-        if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
-        ++version_;
-        write(cells_[static_cast<std::size_t>(row) * cols_ + col]);
+        RewriteNumberCell(row, col, Fixed4::FromRaw(kNoNumber), write);
     }
+    // The same for a number cell whose text reads as value (TextToFixed4(text) == value,
+    // checked in debug builds): NumberAt then gives the value without reading the text.
+    template <typename Write>
+    void RewriteNumberCell(int row, int col, Fixed4 value, Write&& write) {
+        if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+        const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
+        ++version_;
+        write(cells_[i]);
+        numbers_[i] = value.raw;
+    }
+    // TextToFixed4 of the cell.
+    Fixed4 NumberAt(int row, int col) const;
     void ClearRow(int row);  // every column, the header column included
 
     int CurrentRow() const { return currentRow_; }
@@ -64,7 +79,9 @@ class TextGrid {
 
     int rows_;
     int cols_;
+    static constexpr std::int64_t kNoNumber = INT64_MIN;  // never a converted cell text
     std::vector<std::string> cells_;
+    std::vector<std::int64_t> numbers_;  // per cell: its value as a number, or kNoNumber
     int currentRow_ = 1;
     GridSelection selection_;
     unsigned rowChanges_ = 0;

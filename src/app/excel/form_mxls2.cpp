@@ -1,0 +1,485 @@
+#include "excel/form_mxls2.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "excel/output_runner.h"
+#include "excel/pattern_combo.h"
+#include "excel/printers.h"
+#include "foundation/cp932.h"
+#include "foundation/era_date.h"
+#include "foundation/typed_text.h"
+#include "output/output_dialog.h"
+#include "output/output_run.h"
+#include "shell/program_state.h"
+
+namespace quilto {
+namespace {
+
+constexpr int kPrintDateLength = 22;
+constexpr int kDocumentNumberLength = 15;
+constexpr int kStatusPanels = 3;
+
+QPushButton* MakeButton(const char* name, const char* caption, const char* hint, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    if (hint != nullptr) button->setToolTip(QString::fromUtf8(hint));
+    button->setAutoDefault(false);
+    button->setMinimumSize(120, 34);
+    return button;
+}
+
+QCheckBox* MakeCheck(const char* name, const char* caption, QWidget* parent) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+void SetListColour(QListWidget* list, const QColor& colour) {
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Base, colour);
+    list->setPalette(palette);
+}
+
+}  // namespace
+
+TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      program_(program),
+      printers_(printers),
+      runner_(new OutputRunner(this)),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    setObjectName("FormMXls2");
+    setWindowTitle(QStringLiteral("EXCEL出力"));
+    setModal(true);
+
+    pTitle1_ = new QLabel(QStringLiteral("EXCEL帳票出力"), this);
+    pTitle1_->setObjectName("PTitle1");
+    pTitle1_->setAlignment(Qt::AlignCenter);
+    pTitle1_->setFrameShape(QFrame::Panel);
+    pTitle1_->setFrameShadow(QFrame::Raised);
+    pTitle1_->setMinimumSize(220, 40);
+    QFont titleFont = pTitle1_->font();
+    titleFont.setPointSize(titleFont.pointSize() + 4);
+    titleFont.setBold(true);
+    pTitle1_->setFont(titleFont);
+
+    auto* patternGroup = new QGroupBox(QStringLiteral("< 表選択 >"), this);
+    cbListMS_ = new PatternCombo(patternGroup);
+    (new QHBoxLayout(patternGroup))->addWidget(cbListMS_);
+    cbListMS_->installEventFilter(this);
+
+    prnInfo_ = new QLabel(this);
+    prnInfo_->setObjectName("Prn_info");
+
+    // The button panel, hidden while an output runs.
+    panelB1_ = new QWidget(this);
+    panelB1_->setObjectName("PanelB1");
+    xOutBtn_ = MakeButton("XOutBTN", "表出力", "エクセル表に見積書を出力します。", panelB1_);
+    xPrnBtn_ = MakeButton("XPrnBtn", "印 刷", "見積書を通常使うプリンターに印刷します。", panelB1_);
+    auto* pSetupBtn =
+        MakeButton("PSetupBTN", "プリンタ設定", "印刷用（通常使うプリンタの設定）", panelB1_);
+    xSetBtn_ = MakeButton("XSetBTN", "表定義", "エクセル表設定", panelB1_);
+    auto* escBtn = MakeButton("EscBTN", "閉じる", nullptr, panelB1_);
+    auto* buttons = new QVBoxLayout(panelB1_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* button : {xOutBtn_, xPrnBtn_, pSetupBtn, xSetBtn_})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addWidget(escBtn);
+    connect(xOutBtn_, &QPushButton::clicked, this, [this] { Run(OutputTarget::kWorkbook); });
+    connect(xPrnBtn_, &QPushButton::clicked, this, [this] { Run(OutputTarget::kPrint); });
+    connect(pSetupBtn, &QPushButton::clicked, this, &TFormMXls2::SetUpPrinter);
+    connect(xSetBtn_, &QPushButton::clicked, this, &TFormMXls2::EditTableDefinitions);
+    connect(escBtn, &QPushButton::clicked, this, &TFormMXls2::reject);
+
+    hyoji_ = new QLabel(this);
+    hyoji_->setObjectName("Hyoji");
+    hyoji_->setFrameShape(QFrame::Panel);
+    hyoji_->setFrameShadow(QFrame::Sunken);
+    hyoji_->setMinimumHeight(28);
+    hyoji_->setWordWrap(true);
+
+    auto* statusBar1 = new QStatusBar(this);
+    statusBar1->setObjectName("StatusBar1");
+    statusBar1->setSizeGripEnabled(false);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* panel = new QLabel(statusBar1);
+        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        panel->setMinimumWidth(180);
+        statusBar1->addWidget(panel);
+        statusPanels_.push_back(panel);
+    }
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(pTitle1_);
+    top->addWidget(patternGroup);
+    top->addStretch(1);
+    auto* middle = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(BuildChoices(), 1);
+    left->addWidget(BuildProgress());
+    left->addWidget(hyoji_);
+    middle->addLayout(left, 1);
+    middle->addWidget(panelB1_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 0);
+    layout->addLayout(top);
+    layout->addWidget(prnInfo_);
+    layout->addLayout(middle, 1);
+    layout->addWidget(statusBar1);
+
+    connect(runner_, &OutputRunner::Began, this, [this](int pages, int lines) {
+        progressBar1_->setRange(0, pages);
+        progressBar1_->setValue(0);
+        statusPanels_[0]->setText(QStringLiteral(" 総頁数 = %1").arg(pages));
+        if (lines >= 0) statusPanels_[1]->setText(QStringLiteral(" 総行数 = %1").arg(lines));
+    });
+    connect(runner_, &OutputRunner::PageReached, progressBar1_, &QProgressBar::setValue);
+    connect(runner_, &OutputRunner::StatusChanged, hyoji_, &QLabel::setText);
+    resize(900, 640);
+}
+
+QWidget* TFormMXls2::BuildChoices() {
+    groupBox2_ = new QGroupBox(this);
+    groupBox2_->setObjectName("GroupBox2");
+
+    auto* sheets = new QGroupBox(QStringLiteral("< 見積書印刷 >"), groupBox2_);
+    checkH_ = MakeCheck("Check_H", "表  紙", sheets);
+    check3_ = MakeCheck("Check_3", "総括書", sheets);
+    check1_ = MakeCheck("Check_1", "内訳書", sheets);
+    checkGen_ = MakeCheck("Check_gen", "原価印刷", sheets);
+    auto* sheetsLayout = new QVBoxLayout(sheets);
+    for (QCheckBox* box : {checkH_, check3_, check1_}) {
+        sheetsLayout->addWidget(box);
+        connect(box, &QCheckBox::clicked, this, [this] { ApplyRule(StandardBoxReleased); });
+    }
+    sheetsLayout->addSpacing(12);
+    sheetsLayout->addWidget(checkGen_);
+    sheetsLayout->addStretch(1);
+
+    auto* details = new QGroupBox(QStringLiteral("< 見積明細書 >"), groupBox2_);
+    auto* header = new QLabel(QStringLiteral("工  事  選  択"), details);
+    header->setAlignment(Qt::AlignCenter);
+    header->setFrameShape(QFrame::Panel);
+    header->setFrameShadow(QFrame::Raised);
+    listBox1_ = new QListWidget(details);
+    listBox1_->setObjectName("ListBox1");
+    listBox1_->setSelectionMode(QAbstractItemView::MultiSelection);
+    auto* allOn = MakeButton("AllOn", "全選択", nullptr, details);
+    auto* allOff = MakeButton("AllOff", "全解除", nullptr, details);
+    allOn->setMinimumSize(90, 28);
+    allOff->setMinimumSize(90, 28);
+    connect(allOn, &QPushButton::clicked, listBox1_, &QListWidget::selectAll);
+    connect(allOff, &QPushButton::clicked, listBox1_, &QListWidget::clearSelection);
+    auto* detailsLayout = new QGridLayout(details);
+    detailsLayout->addWidget(header, 0, 0, 1, 2);
+    detailsLayout->addWidget(listBox1_, 1, 0, 1, 2);
+    detailsLayout->addWidget(allOn, 2, 0);
+    detailsLayout->addWidget(allOff, 2, 1);
+
+    freeFormGroup_ =
+        new QGroupBox(QStringLiteral("< かがみ付フリー印刷 > (請求書等用)"), groupBox2_);
+    freeFormGroup_->setObjectName("GroupBox4");
+    checkSei_ = MakeCheck("Check_sei", "かがみ付フリー印刷", freeFormGroup_);
+    sources_ = new QButtonGroup(freeFormGroup_);
+    const struct {
+        const char* name;
+        const char* caption;
+        FreeFormSource source;
+    } radios[] = {{"RadioButton1", "総括書", FreeFormSource::kSummary},
+                  {"RadioButton2", "内訳書", FreeFormSource::kBreakdown},
+                  {"RadioButton3", "明細書（一括印刷）", FreeFormSource::kDetails}};
+    auto* freeLayout = new QVBoxLayout(freeFormGroup_);
+    freeLayout->addWidget(checkSei_);
+    for (const auto& radio : radios) {
+        auto* button = new QRadioButton(QString::fromUtf8(radio.caption), freeFormGroup_);
+        button->setObjectName(QString::fromLatin1(radio.name));
+        sources_->addButton(button, static_cast<int>(radio.source));
+        radioButtons_.push_back(button);
+        freeLayout->addWidget(button);
+        const FreeFormSource source = radio.source;
+        connect(button, &QRadioButton::clicked, this, [this, source] {
+            ApplyRule(
+                [source](OutputDialogChecks& checks) { FreeFormSourceReleased(checks, source); });
+        });
+    }
+    chkKtype_ = MakeCheck("Chk_ktype", "データ行内の～計を\n優先使用する。", freeFormGroup_);
+    freeLayout->addWidget(chkKtype_);
+    for (QCheckBox* box : {checkSei_, chkKtype_}) {
+        connect(box, &QCheckBox::clicked, this, [this] { ApplyRule(FreeFormBoxReleased); });
+    }
+
+    // 印 刷 日 and 運用番号: the values of the last free-form run of this estimate.
+    numbersGroup_ = new QWidget(freeFormGroup_);
+    numbersGroup_->setObjectName("Panel2");
+    panel3_ = new QLabel(QStringLiteral("印 刷 日"), numbersGroup_);
+    panel3_->setObjectName("Panel3");
+    panel3_->setToolTip(QStringLiteral("ここをクリックすると本日が設定されます。(請求日等用)"));
+    panel3_->setFrameShape(QFrame::Panel);
+    panel3_->setFrameShadow(QFrame::Raised);
+    panel3_->setCursor(Qt::PointingHandCursor);
+    panel3_->installEventFilter(this);
+    eYMD4_ = new QLineEdit(numbersGroup_);
+    eYMD4_->setObjectName("EYMD4");
+    eYMD4_->setMaxLength(kPrintDateLength);
+    auto* numberLabel = new QLabel(QStringLiteral("運用番号"), numbersGroup_);
+    eSeiNo_ = new QLineEdit(numbersGroup_);
+    eSeiNo_->setObjectName("ESeiNo");
+    eSeiNo_->setMaxLength(kDocumentNumberLength);
+    eSeiNo_->setToolTip(QStringLiteral("請求番号等に使用。"));
+    auto* numbersLayout = new QGridLayout(numbersGroup_);
+    numbersLayout->setContentsMargins(0, 8, 0, 0);
+    numbersLayout->addWidget(panel3_, 0, 0);
+    numbersLayout->addWidget(eYMD4_, 0, 1);
+    numbersLayout->addWidget(numberLabel, 1, 0);
+    numbersLayout->addWidget(eSeiNo_, 1, 1);
+    freeLayout->addWidget(numbersGroup_);
+    freeLayout->addStretch(1);
+
+    auto* layout = new QHBoxLayout(groupBox2_);
+    layout->addWidget(sheets);
+    layout->addWidget(details, 1);
+    layout->addWidget(freeFormGroup_);
+    return groupBox2_;
+}
+
+QWidget* TFormMXls2::BuildProgress() {
+    stepInfo_ = new QGroupBox(QStringLiteral("< 進行状況 >"), this);
+    stepInfo_->setObjectName("StepInfo");
+    progressBar1_ = new QProgressBar(stepInfo_);
+    progressBar1_->setObjectName("ProgressBar1");
+    progressBar1_->setRange(0, 0);
+    progressBar1_->setValue(0);
+    canBtn_ = MakeButton("CanBtn", "キャンセル", nullptr, stepInfo_);
+    connect(canBtn_, &QPushButton::clicked, runner_, &OutputRunner::Cancel);
+    auto* layout = new QHBoxLayout(stepInfo_);
+    layout->addWidget(progressBar1_, 1);
+    layout->addWidget(canBtn_);
+    return stepInfo_;
+}
+
+void TFormMXls2::SetDialogs(QDialog* tableDefinitions, QDialog* printerSetup) {
+    tableDefinitions_ = tableDefinitions;
+    printerSetup_ = printerSetup;
+}
+
+void TFormMXls2::SetDefinitionsChanged(std::function<void()> changed) {
+    definitionsChanged_ = std::move(changed);
+}
+
+void TFormMXls2::SetUrlOpener(std::function<bool(const QUrl&)> openUrl) {
+    openUrl_ = std::move(openUrl);
+}
+
+bool TFormMXls2::Running() const { return runner_->Running(); }
+
+void TFormMXls2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    runner_->ClearCancel();
+    for (QLabel* panel : statusPanels_) panel->clear();
+    ReadEnvironment(program_.environment);
+    program_.tables.Load("00");
+    ShowPrinter();
+    cbListMS_->Fill(program_.environment);
+    cbListMS_->SelectPattern(InitialOutputPattern(program_.document, cbListMS_->count()));
+    eSeiNo_->setText(Cp932ToQStringLossy(program_.document.Text(HeaderText::MBiko10)));
+    eYMD4_->setText(Cp932ToQStringLossy(program_.document.Text(HeaderText::MYMD4)));
+    pTitle1_->setText(QString::fromStdString(OutputDialogTitle(lastTarget_)));
+    pTitle1_->setToolTip(QString());
+    if (lastTarget_ == OutputTarget::kPrint) xPrnBtn_->setText(QStringLiteral("印  刷"));
+    xSetBtn_->setVisible(true);
+    canBtn_->setVisible(true);
+    ShowFreeFormAvailability();
+    Activate();
+}
+
+// The construction list, the default ticks and an empty message panel, each time the
+// dialog is shown.
+void TFormMXls2::Activate() {
+    constructions_ = ListConstructions(program_.document);
+    listBox1_->clear();
+    for (const ConstructionEntry& entry : constructions_) {
+        listBox1_->addItem(Cp932ToQStringLossy(entry.name));
+    }
+    ShowChecks(DefaultOutputChecks(program_.document));
+    hyoji_->clear();
+    if (!activated_) {
+        activated_ = true;
+        stepInfo_->setVisible(false);
+        progressBar1_->setRange(0, 0);
+        progressBar1_->setValue(0);
+    }
+    xOutBtn_->setFocus();
+}
+
+void TFormMXls2::ShowPrinter() {
+    prnInfo_->setText(QString::fromStdString(PrinterInfoText(printers_.DefaultPrinter())));
+}
+
+void TFormMXls2::ShowFreeFormAvailability() {
+    const bool available = FreeFormAvailable();
+    freeFormGroup_->setEnabled(available);
+    checkSei_->setEnabled(available);
+    for (QRadioButton* button : radioButtons_) button->setEnabled(available);
+    numbersGroup_->setVisible(available);
+}
+
+OutputDialogChecks TFormMXls2::ReadChecks() const {
+    OutputDialogChecks checks;
+    checks.cover = checkH_->isChecked();
+    checks.summary = check3_->isChecked();
+    checks.breakdown = check1_->isChecked();
+    checks.cost = checkGen_->isChecked();
+    checks.freeForm = checkSei_->isChecked();
+    checks.linesTotals = chkKtype_->isChecked();
+    checks.source = static_cast<FreeFormSource>(std::max(0, sources_->checkedId()));
+    return checks;
+}
+
+void TFormMXls2::ShowChecks(const OutputDialogChecks& checks) {
+    checkH_->setChecked(checks.cover);
+    check3_->setChecked(checks.summary);
+    check1_->setChecked(checks.breakdown);
+    checkGen_->setChecked(checks.cost);
+    checkSei_->setChecked(checks.freeForm);
+    chkKtype_->setChecked(checks.linesTotals);
+    sources_->button(static_cast<int>(checks.source))->setChecked(true);
+}
+
+void TFormMXls2::ApplyRule(const std::function<void(OutputDialogChecks&)>& rule) {
+    OutputDialogChecks checks = ReadChecks();
+    rule(checks);
+    ShowChecks(checks);
+}
+
+void TFormMXls2::Run(OutputTarget target) {
+    if (Running()) return;
+    lastTarget_ = target;
+    Questions& questions = program_.questions;
+    // The free-form output's number and date are typed text on their way into the estimate.
+    TypedTextRefusal refusal;
+    const std::optional<std::string> number = TypedTextToCp932(eSeiNo_->text(), &refusal);
+    if (!number) {
+        questions.Inform(
+            TypedTextRefusalMessage(refusal, QStringLiteral("運用番号")).toStdString());
+        return;
+    }
+    const std::optional<std::string> date = TypedTextToCp932(eYMD4_->text(), &refusal);
+    if (!date) {
+        questions.Inform(
+            TypedTextRefusalMessage(refusal, QStringLiteral("印 刷 日")).toStdString());
+        return;
+    }
+    if (!ConfirmOutput(questions, target)) return;
+
+    const OutputDialogChecks checks = ReadChecks();
+    const int pattern = cbListMS_->ChosenPattern();
+    if (checks.freeForm) listBox1_->setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
+    std::vector<bool> selected;
+    for (int i = 0; i < listBox1_->count(); ++i)
+        selected.push_back(listBox1_->item(i)->isSelected());
+    const OutputChoices choices =
+        OutputChoicesOf(checks, target, pattern, SelectedConstructionRows(constructions_, selected),
+                        *number, *date);
+    if (!StoreFreeFormNumbers(program_.document, program_.environment, choices, questions)) return;
+
+    // A cancel from an earlier run of this showing does not stop this one.
+    runner_->ClearCancel();
+    SetRunning(true);
+    cbListMS_->SelectPattern(pattern);
+    const OutputResult result =
+        runner_->Run(MakeOutputJob(program_.document, program_.environment, choices));
+    SetRunning(false);
+    cbListMS_->SelectPattern(pattern);
+    ReportOutput(result, questions, *runner_);
+    if (result.status == OutputStatus::kDone && target == OutputTarget::kWorkbook &&
+        !openUrl_(QUrl::fromLocalFile(result.workbookPath))) {
+        questions.Inform(
+            (QStringLiteral("エクセル表を開けませんでした。 (") + result.workbookPath + ")")
+                .toStdString());
+    }
+}
+
+void TFormMXls2::SetRunning(bool running) {
+    panelB1_->setVisible(!running);
+    stepInfo_->setVisible(running);
+    groupBox2_->setEnabled(!running);
+    cbListMS_->setEnabled(!running);
+    // The table definitions stay out of reach until the dialog is shown again.
+    if (running) xSetBtn_->setVisible(false);
+    SetListColour(listBox1_, running ? QColor(192, 192, 192) : QColor(Qt::white));
+    if (running) canBtn_->setFocus();
+}
+
+void TFormMXls2::EditTableDefinitions() {
+    progressBar1_->setValue(0);
+    hyoji_->clear();
+    if (tableDefinitions_ == nullptr) return;
+    tableDefinitions_->exec();
+    program_.tables.Load("00");
+    if (definitionsChanged_) definitionsChanged_();
+}
+
+void TFormMXls2::SetUpPrinter() {
+    if (printerSetup_ != nullptr) printerSetup_->exec();
+    ShowPrinter();
+}
+
+void TFormMXls2::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+F1 and Ctrl+F2, with no other modifier.
+    if (event->modifiers() == Qt::ControlModifier && !Running()) {
+        if (event->key() == Qt::Key_F1) {
+            Run(OutputTarget::kWorkbook);
+            return;
+        }
+        if (event->key() == Qt::Key_F2) {
+            Run(OutputTarget::kPrint);
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormMXls2::reject() {
+    // Not while an output runs: its window must stay until the run has finished.
+    if (!Running()) QDialog::reject();
+}
+
+void TFormMXls2::closeEvent(QCloseEvent* event) {
+    if (Running()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+bool TFormMXls2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panel3_ && event->type() == QEvent::MouseButtonRelease) {
+        eYMD4_->setText(Cp932ToQStringLossy(TodayEraText()));
+        return true;
+    }
+    if (watched == cbListMS_ && event->type() == QEvent::FocusOut) {
+        cbListMS_->SelectPattern(cbListMS_->ChosenPattern());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace quilto
