@@ -12,6 +12,7 @@ int RunBackupCommand(const std::vector<std::string>& args);
 int RunRestoreCommand(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunPrint(const std::vector<std::string>& args);
+int RunMasters(const std::vector<std::string>& args);
 
 namespace {
 
@@ -219,6 +220,27 @@ Exit status: 0 when every file was restored; 1 when it was declined, refused, or
 could not be copied (named on stderr); 2 for wrong arguments.
 )";
 
+constexpr const char* kMastersHelp =
+    R"(The master lists of the master folder: construction names, their products, the CSV
+import of products.
+
+  masters list [--json]          every construction name: code, name, number of products
+  masters list CODE [--json]     the products of one construction name: code, name,
+                                 specification, unit, cost, price, remarks (tab-separated)
+  masters import CODE FILE.csv   imports products into a construction name as the name
+                                 registration does (name, specification, unit, cost,
+                                 price; CP932 or UTF-8; a line with a character Shift-JIS
+                                 cannot hold is left out and named); prints the closing
+                                 message
+  masters export CODE            the products of one construction name as CSV in the
+                                 import's columns (UTF-8 with BOM), which imports back
+                                 the same
+
+Exit status: 0; 1 when the construction code or the file is not there, the masters are
+in use by another running copy (import), or the product file cannot be written; 2 for
+wrong arguments.
+)";
+
 }  // namespace
 
 const std::vector<CliCommand>& Commands() {
@@ -247,6 +269,8 @@ const std::vector<CliCommand>& Commands() {
          kBackupHelp, &RunBackupCommand},
         {"restore", "restore DIR --yes    copy a backup in DIR back (refused while in use)",
          kRestoreHelp, &RunRestoreCommand},
+        {"masters", "masters list [CODE] [--json] | import CODE FILE.csv | export CODE",
+         kMastersHelp, &RunMasters},
     };
     return commands;
 }

@@ -161,6 +161,9 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
             if (formMBup1_) formMBup1_->exec();
         });
     });
+    connect(syoBtn1_, &QPushButton::clicked, this, [this] {
+        if (openRegistration_) openRegistration_();
+    });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
         program_.shell.entryMode = kEntryExit;
         close();
@@ -263,6 +266,11 @@ void TFormMenu1::SetSettingsForms(std::function<void()> runSettings, QDialog* fo
 void TFormMenu1::SetEditorOpener(std::function<void()> openEditor) {
     openEditor_ = std::move(openEditor);
     newBtn_->setEnabled(static_cast<bool>(openEditor_));
+}
+
+void TFormMenu1::SetRegistrationOpener(std::function<void()> openRegistration) {
+    openRegistration_ = std::move(openRegistration);
+    syoBtn1_->setEnabled(static_cast<bool>(openRegistration_));
 }
 
 void TFormMenu1::SetUrlOpener(std::function<bool(const QUrl&)> openUrl) {

@@ -42,6 +42,8 @@ class TFormMenu1 : public QMainWindow {
     // Opens the estimate editor for the entry mode and selected number of the shell; until an
     // editor is installed the buttons that need it stay disabled.
     void SetEditorOpener(std::function<void()> openEditor);
+    // Opens the name registration; SyoBtn1 stays disabled until it is set.
+    void SetRegistrationOpener(std::function<void()> openRegistration);
     // How the manual is opened; the desktop's handler unless a test replaces it.
     void SetUrlOpener(std::function<bool(const QUrl&)> openUrl);
     // Where the manual is looked for (ManualPath); the program's own folder unless a test
@@ -85,6 +87,7 @@ class TFormMenu1 : public QMainWindow {
     std::function<void()> runSettings_;
     QPointer<QDialog> formMBup1_;
     std::function<void()> openEditor_;
+    std::function<void()> openRegistration_;
     std::function<bool(const QUrl&)> openUrl_;
     QString programFolder_;
 

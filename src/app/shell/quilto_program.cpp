@@ -6,6 +6,8 @@
 #include "excel/form_mxls2.h"
 #include "excel/form_prt_setup.h"
 #include "excel/printers.h"
+#include "masters/form_msyo.h"
+#include "masters/form_ref1.h"
 #include "settings/form_mbup1.h"
 #include "settings/form_mconf.h"
 #include "shell/form_about.h"
@@ -25,7 +27,10 @@ QuiltoProgram::QuiltoProgram(Questions& questions)
       formMXls2_(std::make_unique<TFormMXls2>(state_, *printers_, formMenu1_.get())),
       formPrtSetup_(std::make_unique<TFormPrtSetup>(*printers_, questions, formMenu1_.get())),
       formMBup1_(std::make_unique<TFormMBup1>(state_, formMenu1_.get())),
-      formMVell1_(std::make_unique<TFormMVell1>(state_, formMenu1_.get())) {
+      formMVell1_(std::make_unique<TFormMVell1>(state_, formMenu1_.get())),
+      formMSyo_(std::make_unique<TFormMSyo>(state_, formMenu1_.get())),
+      // A child of the editor: the modal editor leaves its own windows open to the user.
+      formRef1_(std::make_unique<TFormRef1>(state_, formMVell1_.get())) {
     formMenu1_->SetForms(formAbout_.get(), formMenu2_.get());
     formMenu1_->SetEditorOpener([this] { formMVell1_->Open(); });
     formMenu1_->SetTableDefinitionForm(formMXls1_.get());
@@ -40,10 +45,16 @@ QuiltoProgram::QuiltoProgram(Questions& questions)
     // what it now holds. The main menu's button runs the same.
     formMVell1_->SetSettingsDialog([this] { formMConf_->exec(); });
     formMenu1_->SetSettingsForms([this] { formMVell1_->SConf1Click(); }, formMBup1_.get());
+    const auto openRegistration = [this] { formMSyo_->exec(); };
+    formMenu1_->SetRegistrationOpener(openRegistration);
+    formMVell1_->SetNameRegistration(openRegistration);
+    formMVell1_->SetLookupGuide(formRef1_.get());
+    formRef1_->SetTarget(formMVell1_.get());
+    formRef1_->SetRegistrationOpener(openRegistration);
 }
 
 // The dialogs are children of the main menu; as members made after it they are destroyed
-// before it.
-QuiltoProgram::~QuiltoProgram() = default;
+// before it. The editor forgets the guide first, which goes before it.
+QuiltoProgram::~QuiltoProgram() { formMVell1_->SetLookupGuide(nullptr); }
 
 }  // namespace quilto

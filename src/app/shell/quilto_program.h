@@ -21,6 +21,8 @@ class TFormMVell1;
 class TFormMXls1;
 class TFormMXls2;
 class TFormPrtSetup;
+class TFormMSyo;
+class TFormRef1;
 
 class QuiltoProgram {
   public:
@@ -40,6 +42,8 @@ class QuiltoProgram {
     TFormMConf& FormMConf() { return *formMConf_; }
     TFormMBup1& FormMBup1() { return *formMBup1_; }
     TFormMVell1& FormMVell1() { return *formMVell1_; }
+    TFormMSyo& FormMSyo() { return *formMSyo_; }
+    TFormRef1& FormRef1() { return *formRef1_; }
 
   private:
     ProgramState state_;
@@ -55,6 +59,8 @@ class QuiltoProgram {
     std::unique_ptr<TFormPrtSetup> formPrtSetup_;
     std::unique_ptr<TFormMBup1> formMBup1_;
     std::unique_ptr<TFormMVell1> formMVell1_;
+    std::unique_ptr<TFormMSyo> formMSyo_;
+    std::unique_ptr<TFormRef1> formRef1_;
 };
 
 }  // namespace quilto

@@ -1,7 +1,7 @@
 #include "masters/master_files.h"
 
-#include "foundation/text_bytes.h"
 #include "foundation/atomic_file.h"
+#include "foundation/text_bytes.h"
 #include "store/environment.h"
 
 namespace quilto {

@@ -22,29 +22,6 @@ std::string CodeText(long long number, int width) {
         std::string(static_cast<std::size_t>(width) + 2, '0') + std::to_string(number), width);
 }
 
-// The next code after the greatest one in use, or the lowest free one when that would pass
-// last or collide. codes are the code fields of the entries that share the numbering.
-NextCode NextCodeAmong(const std::vector<std::string>& codes, int width, int last) {
-    std::string greatest(static_cast<std::size_t>(width), '0');
-    // Codes in their canonical form (exactly width digits) are the ones a new code could
-    // collide with.
-    std::vector<bool> used(static_cast<std::size_t>(last) + 1, false);
-    for (const std::string& code : codes) {
-        if (code > greatest) greatest = code;  // byte-wise, as the codes are text
-        if (code.size() == static_cast<std::size_t>(width) && IsAllDigits(code)) {
-            used[static_cast<std::size_t>(std::stoll(code))] = true;
-        }
-    }
-    const long long next = ToInt(greatest) + 1;
-    if (next >= 1 && next <= last && !used[static_cast<std::size_t>(next)]) {
-        return {0, CodeText(next, width)};
-    }
-    for (int number = 1; number <= last; ++number) {
-        if (!used[static_cast<std::size_t>(number)]) return {0, CodeText(number, width)};
-    }
-    return {kMasterCodesExhausted, {}};
-}
-
 }  // namespace
 
 bool HasRoomForConstructionName(const MasterLists& lists) {
@@ -139,16 +116,44 @@ std::vector<std::string> DefaultUnits() {
 
 void SetDefaultUnits(MasterLists& lists) { lists.units = DefaultUnits(); }
 
+CodeSequence::CodeSequence(const std::vector<std::string>& codes, int width, int last)
+    : width_(width),
+      last_(last),
+      greatest_(static_cast<std::size_t>(width), '0'),
+      used_(static_cast<std::size_t>(last) + 1, false) {
+    for (const std::string& code : codes) Take(code);
+}
+
+void CodeSequence::Take(const std::string& code) {
+    if (code > greatest_) greatest_ = code;  // byte-wise, as the codes are text
+    if (code.size() != static_cast<std::size_t>(width_) || !IsAllDigits(code)) return;
+    used_[static_cast<std::size_t>(std::stoll(code))] = true;
+    while (lowestFree_ <= last_ && used_[static_cast<std::size_t>(lowestFree_)]) ++lowestFree_;
+}
+
+NextCode CodeSequence::Next() const {
+    const long long next = ToInt(greatest_) + 1;
+    if (next >= 1 && next <= last_ && !used_[static_cast<std::size_t>(next)]) {
+        return {0, CodeText(next, width_)};
+    }
+    if (lowestFree_ <= last_) return {0, CodeText(lowestFree_, width_)};
+    return {kMasterCodesExhausted, {}};
+}
+
 NextCode NextConstructionCode(const MasterLists& lists) {
     std::vector<std::string> codes;
     codes.reserve(lists.constructionNames.size());
     for (const std::string& line : lists.constructionNames) {
         codes.push_back(ConstructionCodeOf(line));
     }
-    return NextCodeAmong(codes, kConstructionCodeWidth, kLastConstructionCode);
+    return CodeSequence(codes, kConstructionCodeWidth, kLastConstructionCode).Next();
 }
 
 NextCode NextProductCode(const MasterLists& lists, std::string_view constructionCode) {
+    return ProductCodeSequence(lists, constructionCode).Next();
+}
+
+CodeSequence ProductCodeSequence(const MasterLists& lists, std::string_view constructionCode) {
     const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
     std::vector<std::string> codes;
     for (const std::string& line : lists.products) {
@@ -156,7 +161,7 @@ NextCode NextProductCode(const MasterLists& lists, std::string_view construction
             codes.push_back(ProductFieldOf(line, ProductField::ProductCode));
         }
     }
-    return NextCodeAmong(codes, kProductCodeWidth, kLastProductCode);
+    return CodeSequence(codes, kProductCodeWidth, kLastProductCode);
 }
 
 }  // namespace quilto

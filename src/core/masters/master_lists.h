@@ -63,6 +63,28 @@ struct NextCode {
     std::string code;
 };
 
+// Hands out codes one after another as if each code handed out had been added to the list:
+// one more than the greatest code in use, or the lowest free code once that would pass the
+// last code or give one already in use. An import numbers thousands of products with it
+// without scanning the whole list for each.
+class CodeSequence {
+  public:
+    // codes: the code fields of the entries that share the numbering, as stored.
+    CodeSequence(const std::vector<std::string>& codes, int width, int last);
+    NextCode Next() const;
+    // The code handed out by Next() is now in use.
+    void Take(const std::string& code);
+
+  private:
+    int width_;
+    int last_;
+    std::string greatest_;
+    // Codes in their canonical form (exactly width digits) are the ones a new code could
+    // collide with.
+    std::vector<bool> used_;
+    int lowestFree_ = 1;
+};
+
 // One more than the greatest code in use ("001" for an empty list), so the codes of
 // deleted entries below it are not handed out again. Once that would pass 999, or would
 // give a code already in use, the lowest free code is used instead: a new entry never
@@ -71,5 +93,6 @@ NextCode NextConstructionCode(const MasterLists& lists);
 // The same for the products of one construction code, six digits up to 999999; numbering
 // is per construction code, starting at "000001".
 NextCode NextProductCode(const MasterLists& lists, std::string_view constructionCode);
+CodeSequence ProductCodeSequence(const MasterLists& lists, std::string_view constructionCode);
 
 }  // namespace quilto

@@ -223,6 +223,16 @@ TEST(MasterListsTest, NextProductCodeCountsPerConstructionCode) {
     const NextCode next = NextProductCode(lists, "001");
     EXPECT_EQ(next.status, 0);
     EXPECT_EQ(next.code, "000002");
+
+    // A sequence hands out what NextProductCode would give after each code was added.
+    CodeSequence sequence = ProductCodeSequence(lists, "001");
+    for (const char* expected : {"000002", "000003", "000004"}) {
+        const NextCode code = sequence.Next();
+        EXPECT_EQ(code.code, expected);
+        EXPECT_EQ(code.code, NextProductCode(lists, "001").code);
+        sequence.Take(code.code);
+        lists.products.push_back(Product("001", code.code));
+    }
 }
 
 }  // namespace

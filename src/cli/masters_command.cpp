@@ -1,0 +1,163 @@
+// quilto-cli masters: the master lists of the working folder's master folder.
+//   masters list [--json]            construction names with their codes and product counts
+//   masters list CODE [--json]       the products of one construction name
+//   masters import CODE FILE.csv     products from a CSV file, as the name registration does
+//   masters export CODE              the products of one construction name as CSV
+// Texts are printed in UTF-8.
+
+#include <QFileInfo>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "foundation/text_bytes.h"
+#include "masters/master_files.h"
+#include "masters/product_import.h"
+#include "store/environment.h"
+#include "store/markers.h"
+
+namespace quilto::cli {
+namespace {
+
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+bool TakeFlag(std::vector<std::string>& args, const char* flag) {
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        if (*it == flag) {
+            args.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Field(const std::string& line, ProductField field) {
+    return JsonText(TrimmedRight(ProductFieldOf(line, field)));
+}
+
+int ListConstructions(const MasterLists& lists, bool json) {
+    nlohmann::json out = nlohmann::json::array();
+    for (const std::string& line : lists.constructionNames) {
+        const std::string code = ConstructionCodeOf(line);
+        int products = 0;
+        for (const std::string& product : lists.products) {
+            if (ProductFieldOf(product, ProductField::ConstructionCode) == code) ++products;
+        }
+        const std::string name = JsonText(TrimmedRight(ConstructionNameOf(line)));
+        if (json) {
+            out.push_back({{"code", JsonText(code)}, {"name", name}, {"products", products}});
+        } else {
+            Print(JsonText(code) + "  " + name + "  (" + std::to_string(products) + ")\n");
+        }
+    }
+    if (json) Print(out.dump(2) + "\n");
+    return 0;
+}
+
+int ListProducts(const MasterLists& lists, const std::string& code, bool json) {
+    if (FindConstructionName(lists, code) < 0) {
+        PrintError("masters: no construction name has the code " + code);
+        return 1;
+    }
+    const std::string key = PadRightBytes(code, kConstructionCodeWidth);
+    nlohmann::json out = nlohmann::json::array();
+    for (const std::string& line : lists.products) {
+        if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
+        const std::vector<std::string> fields = {
+            Field(line, ProductField::ProductCode),   Field(line, ProductField::Name),
+            Field(line, ProductField::Specification), Field(line, ProductField::Unit),
+            Field(line, ProductField::Cost),          Field(line, ProductField::Price),
+            Field(line, ProductField::Remarks)};
+        if (json) {
+            out.push_back({{"code", fields[0]},
+                           {"name", fields[1]},
+                           {"specification", fields[2]},
+                           {"unit", fields[3]},
+                           {"cost", fields[4]},
+                           {"price", fields[5]},
+                           {"remarks", fields[6]}});
+        } else {
+            std::string row;
+            for (const std::string& field : fields) row += (row.empty() ? "" : "\t") + field;
+            Print(row + "\n");
+        }
+    }
+    if (json) Print(out.dump(2) + "\n");
+    return 0;
+}
+
+int Import(MasterLists& lists, Environment& environment, const std::string& code,
+           const std::string& file) {
+    if (FindConstructionName(lists, code) < 0) {
+        PrintError("masters: no construction name has the code " + code);
+        return 1;
+    }
+    const QString path = QString::fromLocal8Bit(file.c_str());
+    if (!QFileInfo(path).isFile()) {
+        PrintError(ImportMissingFileMessage(QFileInfo(path).absoluteFilePath()));
+        return 1;
+    }
+    // Like the name registration: the masters are written only while this copy holds the
+    // master marker.
+    CliQuestions questions(Answer::kNo);
+    Markers markers(questions, MarkerFoldersOf(environment));
+    markers.HoldMasterMarker();
+    if (markers.MasterState() != kMarkerHeld) {
+        PrintError(kImportReadOnlyMessage);
+        markers.ReleaseMasterMarker();
+        return 1;
+    }
+    // Read again under the marker: another copy may have written since.
+    LoadProducts(lists, environment);
+    const ProductImportFileResult result = ImportProductFile(lists, environment, code, path);
+    markers.ReleaseMasterMarker();
+    if (result.status != 0) {
+        PrintError(ImportMissingFileMessage(path));
+        return 1;
+    }
+    if (result.report.capacityStopped) std::fprintf(stderr, "%s\n", kImportCapacityMessage);
+    if (result.writeResult != 0) {
+        PrintError("masters: the product file could not be written");
+        return 1;
+    }
+    Print(ImportClosingMessage(result.report) + "\n");
+    return 0;
+}
+
+}  // namespace
+
+int RunMasters(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    const bool json = TakeFlag(args, "--json");
+    if (args.empty()) {
+        PrintError("masters: say list, import or export (see --help)");
+        return 2;
+    }
+    const std::string verb = args.front();
+    args.erase(args.begin());
+    Environment environment;
+    LoadEnvironment(environment);
+    MasterLists lists;
+    LoadProducts(lists, environment);
+    LoadConstructionNames(lists, environment);
+
+    if (verb == "list" && args.empty()) return ListConstructions(lists, json);
+    if (verb == "list" && args.size() == 1) return ListProducts(lists, args[0], json);
+    if (verb == "import" && args.size() == 2 && !json) {
+        return Import(lists, environment, args[0], args[1]);
+    }
+    if (verb == "export" && args.size() == 1 && !json) {
+        if (FindConstructionName(lists, args[0]) < 0) {
+            PrintError("masters: no construction name has the code " + args[0]);
+            return 1;
+        }
+        Print(ExportProductCsv(lists, args[0]));
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    PrintError("masters: unexpected arguments (see --help)");
+    return 2;
+}
+
+}  // namespace quilto::cli

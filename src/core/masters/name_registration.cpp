@@ -1,0 +1,168 @@
+#include "masters/name_registration.h"
+
+#include "foundation/number_text.h"
+#include "foundation/text_bytes.h"
+#include "masters/master_files.h"
+#include "store/environment.h"
+#include "store/markers.h"
+
+namespace quilto {
+namespace {
+
+constexpr int kProductItemNameBytes = 26;
+constexpr int kPriceDisplayWidth = 10;
+
+std::string Label(std::string_view label, std::string_view before, std::string_view after) {
+    std::string text(before);
+    text += label;
+    text += after;
+    return text;
+}
+
+}  // namespace
+
+RegistrationTexts::RegistrationTexts(std::string_view label)
+    : groupCaption(Label(label, "< ", "名 >")),
+      nameLabel(Label(label, "", "名")),
+      listHeading(Label(label, "", "名一覧")),
+      selectFirstHint(Label(label, "先に", "を選択してください。")),
+      titlePanel(Label(label, "名称登録 （", "・商品・単位）")),
+      statusPrefix(Label(label, " ", " = ")),
+      newQuestion(Label(label, "", "名新規入力。")),
+      saveQuestion(Label(label, "", "名を保存します。")),
+      deleteQuestion(Label(label, "", "名を削除します。")),
+      capacityMessage(Label(label, "", "件数オーバー")),
+      selectMessage(Label(label, "", "を選択してください。")) {}
+
+ListItems ConstructionListItems(const MasterLists& lists) {
+    ListItems list;
+    list.items.reserve(lists.constructionNames.size());
+    list.entries.reserve(lists.constructionNames.size());
+    for (std::size_t i = 0; i < lists.constructionNames.size(); ++i) {
+        list.items.push_back(
+            PadRightBytes(ConstructionNameOf(lists.constructionNames[i]), kConstructionNameWidth));
+        list.entries.push_back(static_cast<int>(i));
+    }
+    return list;
+}
+
+ListItems ProductItems(const MasterLists& lists, std::string_view constructionCode, int nameBytes,
+                       std::string_view gap) {
+    ListItems list;
+    const std::string key = PadRightBytes(constructionCode, kConstructionCodeWidth);
+    for (std::size_t i = 0; i < lists.products.size(); ++i) {
+        const std::string_view line = lists.products[i];
+        if (ProductFieldOf(line, ProductField::ConstructionCode) != key) continue;
+        std::string item = PadRightBytes(ProductFieldOf(line, ProductField::Name), nameBytes);
+        item += gap;
+        item +=
+            PadRightBytes(ProductFieldOf(line, ProductField::Specification), kSpecificationWidth);
+        item += PadRightBytes(ProductFieldOf(line, ProductField::ProductCode), kProductCodeWidth);
+        list.items.push_back(std::move(item));
+        list.entries.push_back(static_cast<int>(i));
+    }
+    return list;
+}
+
+ListItems ProductListItems(const MasterLists& lists, std::string_view constructionCode) {
+    return ProductItems(lists, constructionCode, kProductItemNameBytes, " ");
+}
+
+std::string ProductCodeOfItem(std::string_view item) {
+    const std::size_t width = kProductCodeWidth;
+    return std::string(item.size() > width ? item.substr(item.size() - width) : item);
+}
+
+bool IsBadProductCode(std::string_view code) {
+    return code.empty() || code.front() < '0' || Trimmed(code).size() < 3;
+}
+
+std::string CounterText(std::size_t count, int capacity) {
+    return "( " + std::to_string(count) + "/" + std::to_string(capacity) + " )";
+}
+
+std::string PriceDisplayText(std::string_view typed) {
+    std::string number = Trimmed(CleanNumber(typed));
+    if (number.empty()) number = "0";
+    FormattedNumber shown = FormatNumber(kPriceDisplayWidth, 0, number, true);
+    if (shown.status != 0 || shown.text.find('#') != std::string::npos) {
+        shown = FormatNumber(kPriceDisplayWidth, 0, "0", true);
+    }
+    return Trimmed(shown.text);
+}
+
+std::string PriceEditText(std::string_view shown) { return CleanNumber(shown); }
+
+NameRegistration::NameRegistration(MasterLists& lists, Environment& environment, Markers& markers)
+    : lists_(lists), environment_(environment), markers_(markers) {}
+
+void NameRegistration::Open() {
+    LoadProducts(lists_, environment_);
+    LoadConstructionNames(lists_, environment_);
+    LoadUnits(lists_, environment_);
+    // The lock decides: a marker another running copy holds makes the window read-only; one
+    // left behind by a crash is simply taken over.
+    markers_.HoldMasterMarker();
+    readOnly_ = markers_.MasterState() == kMarkerInUse;
+}
+
+void NameRegistration::Close() {
+    markers_.ReleaseMasterMarker();
+    readOnly_ = false;
+}
+
+int NameRegistration::SaveConstructionName(std::string code, std::string_view name) {
+    if (!HasRoomForConstructionName(lists_)) return kListFull;
+    if (readOnly_) return 0;
+    if (Trimmed(code).empty()) {
+        const NextCode next = NextConstructionCode(lists_);
+        if (next.status != 0) return kListFull;
+        code = next.code;
+    }
+    PutConstructionName(lists_, code, name);
+    return WriteConstructionNames(lists_, environment_);
+}
+
+int NameRegistration::DeleteConstructionName(std::string_view code) {
+    if (readOnly_) return 0;
+    quilto::DeleteConstructionName(lists_, code);
+    return WriteConstructionNamesThenProducts(lists_, environment_);
+}
+
+int NameRegistration::SaveProduct(const ProductFields& fields) {
+    if (!HasRoomForProduct(lists_)) return kListFull;
+    if (readOnly_) return 0;
+    PutProduct(lists_, fields);
+    return WriteProducts(lists_, environment_);
+}
+
+int NameRegistration::DeleteProduct(std::string_view constructionCode,
+                                    std::string_view productCode) {
+    if (readOnly_) return 0;
+    quilto::DeleteProduct(lists_, constructionCode, productCode);
+    return WriteProducts(lists_, environment_);
+}
+
+int NameRegistration::AddUnit(std::string_view name) {
+    const std::string unit = Trimmed(name);
+    if (unit.empty() || FindUnit(lists_, unit) >= 0) return 1;
+    if (!HasRoomForUnit(lists_)) return kListFull;
+    if (readOnly_) return 0;
+    quilto::AddUnit(lists_, unit);
+    return WriteUnits(lists_, environment_);
+}
+
+int NameRegistration::DeleteUnit(std::string_view name) {
+    const int index = FindUnit(lists_, Trimmed(name));
+    if (index < 0) return 1;
+    if (readOnly_) return 0;
+    quilto::DeleteUnit(lists_, index);
+    return WriteUnits(lists_, environment_);
+}
+
+std::string MasterWriteFailedMessage(Environment& environment, std::string_view fileName) {
+    return "マスタファイルに書き込めませんでした。 ( " +
+           MasterFilePath(environment, fileName).toStdString() + " )";
+}
+
+}  // namespace quilto
