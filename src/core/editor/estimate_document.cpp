@@ -49,36 +49,24 @@ const ColumnFields& FieldsOf(SheetKind sheet) {
     return BySheet(sheet, kBreakdown, kDetail, kSummary);
 }
 
-std::string FieldText(const LineRecord& r, Field f) {
+// The text of a text field; empty for a numeric one. It looks into the record.
+std::string_view FieldText(const LineRecord& r, Field f) {
     switch (f) {
-        case Field::None:
-            return {};
         case Field::Code:
-            return r.Code();
+            return r.CodeView();
         case Field::NumberText:
-            return r.NumberText();
+            return r.NumberTextView();
         case Field::Name:
-            return r.Name();
+            return r.NameView();
         case Field::Spec:
-            return r.Spec();
+            return r.SpecView();
         case Field::Unit:
-            return r.Unit();
+            return r.UnitView();
         case Field::Remarks:
-            return r.Remarks();
-        case Field::Quantity:
-            return Fixed4ToText(r.Quantity());
-        case Field::UnitPrice:
-            return Fixed4ToText(r.UnitPrice());
-        case Field::Amount:
-            return Fixed4ToText(r.Amount());
-        case Field::CostUnitPrice:
-            return Fixed4ToText(r.CostUnitPrice());
-        case Field::Cost:
-            return Fixed4ToText(r.Cost());
-        case Field::LabourRate:
-            return Fixed4ToText(r.LabourRate());
+            return r.RemarksView();
+        default:
+            return {};
     }
-    return {};
 }
 
 // The value of a numeric field; nothing for a text field.
@@ -211,15 +199,18 @@ bool DetailRowWorthKeeping(const TextGrid& grid, int row) {
 }
 
 bool DetailRecordShown(const LineRecord& r) {
-    return HasText(r.Code()) || HasText(r.Name()) || HasText(r.Spec()) || HasText(r.Unit()) ||
-           r.Amount().raw != 0;
+    return HasText(r.CodeView()) || HasText(r.NameView()) || HasText(r.SpecView()) ||
+           HasText(r.UnitView()) || r.Amount().raw != 0;
+}
+
+void ClearCell(TextGrid& grid, int row, int col) {
+    if (!grid.Cell(row, col).empty())
+        grid.RewriteCell(row, col, [](std::string& text) { text.clear(); });
 }
 
 void ClearDataCells(TextGrid& grid) {
     for (int row = 1; row < grid.RowCount(); ++row) {
-        for (int col = 1; col < grid.ColCount(); ++col)
-            if (!grid.Cell(row, col).empty())
-                grid.RewriteCell(row, col, [](std::string& text) { text.clear(); });
+        for (int col = 1; col < grid.ColCount(); ++col) ClearCell(grid, row, col);
     }
 }
 
@@ -297,14 +288,24 @@ const TextGrid& EstimateDocument::Grid(SheetKind sheet) const {
 }
 
 void EstimateDocument::LoadDetailSheet(int row) {
-    ClearDataCells(detail_);
     detailRow_ = 0;
-    if (row < 1 || row > kBreakdownLines) return;
     // Subtotal, total, discount, tax and grand-total lines own no detail sheet.
-    if (IsSpecialLine(LineKindOf(breakdown_, row))) return;
-    for (int line = 1; line <= kDetailLines; ++line) {
-        const LineRecord& r = stores_.details.Line(row, line);
-        if (DetailRecordShown(r)) RecordToRow(r, SheetKind::Detail, detail_, line);
+    if (row < 1 || row > kBreakdownLines || IsSpecialLine(LineKindOf(breakdown_, row))) {
+        ClearDataCells(detail_);
+        return;
+    }
+    // Each row is emptied and filled in one pass: a shown record overwrites the cells of
+    // its fields, so only the others are emptied.
+    const ColumnFields& fields = FieldsOf(SheetKind::Detail);
+    for (int line = 1; line < detail_.RowCount(); ++line) {
+        const LineRecord* r = line <= kDetailLines ? &stores_.details.Line(row, line) : nullptr;
+        const bool shown = r != nullptr && DetailRecordShown(*r);
+        if (shown) RecordToRow(*r, SheetKind::Detail, detail_, line);
+        for (int col = 1; col < detail_.ColCount(); ++col) {
+            const bool written = col < static_cast<int>(fields.size()) &&
+                                 fields[static_cast<std::size_t>(col)] != Field::None;
+            if (!shown || !written) ClearCell(detail_, line, col);
+        }
     }
     detailRow_ = row;
     calculations_->DetailSheetLoaded(*this, row);
@@ -379,9 +380,10 @@ void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int 
         if (const auto value = FieldNumber(record, f)) {
             // The calculation and the store read the value back without parsing the text.
             grid.RewriteNumberCell(row, col, *value,
-                                   [&](std::string& text) { text = Fixed4ToText(*value); });
+                                   [&](std::string& text) { AssignFixed4Text(text, *value); });
         } else if (f != Field::None) {
-            grid.SetCell(row, col, FieldText(record, f));
+            grid.RewriteCell(row, col,
+                             [&](std::string& text) { text.assign(FieldText(record, f)); });
         }
     }
 }

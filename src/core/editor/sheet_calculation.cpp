@@ -1,5 +1,6 @@
 #include "editor/sheet_calculation.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -26,7 +27,7 @@ Fixed4 ValueAt(const TextGrid& grid, int row, int col) {
 void SetPlain(TextGrid& grid, int row, int col, Fixed4 value) {
     if (col == kNoColumn) return;
     grid.RewriteNumberCell(row, col, value,
-                           [value](std::string& text) { text = Fixed4ToText(value); });
+                           [value](std::string& text) { AssignFixed4Text(text, value); });
 }
 
 void ClearColumns(TextGrid& grid, int row, int from, int to) {
@@ -78,10 +79,15 @@ bool ClearDashCells(TextGrid& grid, SheetKind sheet, int row) {
     return cleared;
 }
 
+// The raw step of a figure shown with this many decimals (0-4): 10000 for whole units.
+std::int64_t UnitOfDecimals(int decimals) {
+    constexpr std::int64_t kUnits[] = {10000, 1000, 100, 10, 1};
+    return kUnits[std::clamp(decimals, 0, 4)];
+}
+
 // True when a value shown with this many decimals reads back as the same value.
 bool ShowsExactly(Fixed4 value, int decimals) {
-    std::int64_t unit = 1;
-    for (int i = decimals; i < 4; ++i) unit *= 10;
+    const std::int64_t unit = UnitOfDecimals(decimals);
     return value.raw % unit == 0;
 }
 
@@ -241,8 +247,7 @@ namespace {
 std::optional<Fixed4> ShownValue(Fixed4 v, int decimals) {
     constexpr std::int64_t kFar = 900'000'000'000'000'000;
     if (v.raw > kFar || v.raw < -kFar) return std::nullopt;
-    std::int64_t unit = 1;
-    for (int i = decimals; i < 4; ++i) unit *= 10;
+    const std::int64_t unit = UnitOfDecimals(decimals);
     const std::int64_t magnitude = v.raw < 0 ? -v.raw : v.raw;
     const std::int64_t dropped = magnitude % unit;
     const std::int64_t rounded = magnitude - dropped + (dropped * 2 >= unit ? unit : 0);

@@ -57,7 +57,11 @@ std::string RecordReader::ShortString(std::size_t offset, std::size_t capacity) 
 }
 
 std::string RecordReader::Text(std::size_t offset, std::size_t capacity) const {
-    return std::string(TrimmedRightView(ShortStringIn(bytes_, offset, capacity)));
+    return std::string(TextView(offset, capacity));
+}
+
+std::string_view RecordReader::TextView(std::size_t offset, std::size_t capacity) const {
+    return TrimmedRightView(ShortStringIn(bytes_, offset, capacity));
 }
 
 std::string_view RecordReader::Bytes(std::size_t offset, std::size_t count) const {
@@ -88,14 +92,15 @@ void RecordWriter::I64(std::size_t offset, std::int64_t value) {
 
 void RecordWriter::ShortString(std::size_t offset, std::size_t capacity, std::string_view text) {
     if (!Fits(bytes_.size(), offset, capacity + 1)) return;
-    // Copied aside first: the text may be a view into this very record.
-    char cut[255];
+    constexpr std::size_t kLongest = 255;  // what the length byte can count
     const std::string_view kept =
-        CutToBytesView(text, static_cast<int>(std::min<std::size_t>(capacity, sizeof cut)));
-    std::copy(kept.begin(), kept.end(), cut);
-    Zero(offset, capacity + 1);
-    U8(offset, static_cast<std::uint8_t>(kept.size()));
-    Bytes(offset + 1, std::string_view(cut, kept.size()));
+        CutToBytesView(text, static_cast<int>(std::min<std::size_t>(capacity, kLongest)));
+    char* field = bytes_.data() + offset;
+    // The text is moved before anything else is written: it may be a view into this very
+    // record.
+    if (!kept.empty()) std::memmove(field + 1, kept.data(), kept.size());
+    std::memset(field + 1 + kept.size(), 0, capacity - kept.size());
+    field[0] = static_cast<char>(kept.size());
 }
 
 void RecordWriter::Bytes(std::size_t offset, std::string_view data) {

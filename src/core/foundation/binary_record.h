@@ -27,6 +27,7 @@ class RecordReader {
     std::string ShortString(std::size_t offset, std::size_t capacity) const;
     // The same with trailing blanks removed, as every reader of a stored text sees it.
     std::string Text(std::size_t offset, std::size_t capacity) const;
+    std::string_view TextView(std::size_t offset, std::size_t capacity) const;
     std::string_view Bytes(std::size_t offset, std::size_t count) const;
 
   private:

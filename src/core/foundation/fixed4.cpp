@@ -12,6 +12,12 @@
 namespace quilto {
 
 std::string Fixed4ToText(Fixed4 value) {
+    std::string text;
+    AssignFixed4Text(text, value);
+    return text;
+}
+
+void AssignFixed4Text(std::string& text, Fixed4 value) {
     // Work on the unsigned magnitude so that the most negative raw value has one too.
     const bool negative = value.raw < 0;
     std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw)
@@ -38,7 +44,7 @@ std::string Fixed4ToText(Fixed4 value) {
         magnitude /= 10;
     } while (magnitude != 0);
     if (negative) *--begin = '-';
-    return std::string(begin, end);
+    text.assign(begin, end);
 }
 
 namespace {

@@ -48,6 +48,8 @@ constexpr bool IsSaturated(Fixed4 value) {
 
 // The value in shortest decimal form: 80000 -> "8", 12345 -> "1.2345", -5000 -> "-0.5".
 std::string Fixed4ToText(Fixed4 value);
+// The same written into text, reusing its storage.
+void AssignFixed4Text(std::string& text, Fixed4 value);
 
 // A cell text as a Fixed4: cleaned (CleanNumber), blank or non-numeric taken as 0, converted
 // exactly and rounded to the nearest ten-thousandth (halves away from zero). Text too large

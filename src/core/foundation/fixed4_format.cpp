@@ -23,13 +23,12 @@ const char* FormatInto(char (&buffer)[kBufferSize], Fixed4 value, int width, int
     const bool negative = value.raw < 0;
     std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw)
                                        : static_cast<std::uint64_t>(value.raw);
-    std::uint64_t unit = 1;
-    for (int i = decimals; i < 4; ++i) unit *= 10;
+    constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000};
+    const std::uint64_t unit = kPowersOfTen[4 - decimals];
     const std::uint64_t remainder = magnitude % unit;
     magnitude = magnitude / unit + (remainder * 2 >= unit ? 1 : 0);
 
-    std::uint64_t places = 1;
-    for (int i = 0; i < decimals; ++i) places *= 10;
+    const std::uint64_t places = kPowersOfTen[decimals];
     std::uint64_t integer = magnitude / places;
     std::uint64_t fraction = magnitude % places;
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "foundation/text_bytes.h"
 #include "foundation/binary_record.h"
+#include "foundation/text_bytes.h"
 
 namespace quilto {
 
@@ -195,38 +195,38 @@ void LineRecord::SetNumber(int number) { WriteI16(bytes_, kNumberOffset, number)
 int LineRecord::DetailCount() const { return ReadI16(bytes_, kDetailCountOffset); }
 void LineRecord::SetDetailCount(int count) { WriteI16(bytes_, kDetailCountOffset, count); }
 
-std::string LineRecord::Code() const {
-    return RecordReader(bytes_).Text(kCodeOffset, kCodeCapacity);
+std::string_view LineRecord::CodeView() const {
+    return RecordReader(bytes_).TextView(kCodeOffset, kCodeCapacity);
 }
 void LineRecord::SetCode(std::string_view text) {
     RecordWriter(bytes_).ShortString(kCodeOffset, kCodeCapacity, text);
 }
-std::string LineRecord::NumberText() const {
-    return RecordReader(bytes_).Text(kNumberTextOffset, kNumberTextCapacity);
+std::string_view LineRecord::NumberTextView() const {
+    return RecordReader(bytes_).TextView(kNumberTextOffset, kNumberTextCapacity);
 }
 void LineRecord::SetNumberText(std::string_view text) {
     RecordWriter(bytes_).ShortString(kNumberTextOffset, kNumberTextCapacity, text);
 }
-std::string LineRecord::Name() const {
-    return RecordReader(bytes_).Text(kNameOffset, kNameCapacity);
+std::string_view LineRecord::NameView() const {
+    return RecordReader(bytes_).TextView(kNameOffset, kNameCapacity);
 }
 void LineRecord::SetName(std::string_view text) {
     RecordWriter(bytes_).ShortString(kNameOffset, kNameCapacity, text);
 }
-std::string LineRecord::Spec() const {
-    return RecordReader(bytes_).Text(kSpecOffset, kSpecCapacity);
+std::string_view LineRecord::SpecView() const {
+    return RecordReader(bytes_).TextView(kSpecOffset, kSpecCapacity);
 }
 void LineRecord::SetSpec(std::string_view text) {
     RecordWriter(bytes_).ShortString(kSpecOffset, kSpecCapacity, text);
 }
-std::string LineRecord::Unit() const {
-    return RecordReader(bytes_).Text(kUnitOffset, kUnitCapacity);
+std::string_view LineRecord::UnitView() const {
+    return RecordReader(bytes_).TextView(kUnitOffset, kUnitCapacity);
 }
 void LineRecord::SetUnit(std::string_view text) {
     RecordWriter(bytes_).ShortString(kUnitOffset, kUnitCapacity, text);
 }
-std::string LineRecord::Remarks() const {
-    return RecordReader(bytes_).Text(kRemarksOffset, kRemarksCapacity);
+std::string_view LineRecord::RemarksView() const {
+    return RecordReader(bytes_).TextView(kRemarksOffset, kRemarksCapacity);
 }
 void LineRecord::SetRemarks(std::string_view text) {
     RecordWriter(bytes_).ShortString(kRemarksOffset, kRemarksCapacity, text);

@@ -131,18 +131,25 @@ class LineRecord {
     int DetailCount() const;  // breakdown lines only
     void SetDetailCount(int count);
 
-    // Texts are read with trailing blanks removed and written cut to their fields.
-    std::string Code() const;  // line-kind marker or product code
+    // Texts are read with trailing blanks removed and written cut to their fields. The
+    // views look into the record and last until it is next written.
+    std::string Code() const { return std::string(CodeView()); }  // marker or product code
+    std::string_view CodeView() const;
     void SetCode(std::string_view text);
-    std::string NumberText() const;
+    std::string NumberText() const { return std::string(NumberTextView()); }
+    std::string_view NumberTextView() const;
     void SetNumberText(std::string_view text);
-    std::string Name() const;
+    std::string Name() const { return std::string(NameView()); }
+    std::string_view NameView() const;
     void SetName(std::string_view text);
-    std::string Spec() const;
+    std::string Spec() const { return std::string(SpecView()); }
+    std::string_view SpecView() const;
     void SetSpec(std::string_view text);
-    std::string Unit() const;
+    std::string Unit() const { return std::string(UnitView()); }
+    std::string_view UnitView() const;
     void SetUnit(std::string_view text);
-    std::string Remarks() const;
+    std::string Remarks() const { return std::string(RemarksView()); }
+    std::string_view RemarksView() const;
     void SetRemarks(std::string_view text);
 
     Fixed4 Quantity() const;
