@@ -4,6 +4,16 @@
 
 #include <QDialog>
 #include <QScreen>
+#include <functional>
+
+#include "app/editor/editor_fixture.h"
+#include "excel/form_mxls1.h"
+#include "excel/form_mxls2.h"
+#include "excel/form_prt_setup.h"
+#include "masters/form_msyo.h"
+#include "masters/form_ref1.h"
+#include "settings/form_mbup1.h"
+#include "settings/form_mconf.h"
 
 namespace quilto {
 namespace {
@@ -37,6 +47,70 @@ TEST(ScreenFit, PlacingAWindowKeepsItsFrameOnItsScreen) {
     const QRect area = window.screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window.frameGeometry()))
         << window.frameGeometry().width() << " in " << area.width();
+}
+
+// Each window of the program, opened over the editor on a screen smaller than the editor
+// asks for, stands wholly inside the screen's usable area.
+class ProgramWindowsOnASmallScreen : public test::EditorRun {};
+
+TEST_F(ProgramWindowsOnASmallScreen, EveryWindowStaysInsideTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(area.width(), 1270) << "the screen should be smaller than the editor";
+    ASSERT_LT(area.height(), 960);
+    Open(kEntryNew);
+    EXPECT_TRUE(area.contains(Editor().frameGeometry()))
+        << "editor: " << Editor().frameGeometry().width() << "x"
+        << Editor().frameGeometry().height();
+
+    const struct {
+        const char* name;
+        std::function<QWidget&()> show;
+    } windows[] = {
+        {"FormMSyo",
+         [this]() -> QWidget& {
+             program->FormMSyo().show();
+             return program->FormMSyo();
+         }},
+        {"FormMXls1",
+         [this]() -> QWidget& {
+             program->FormMXls1().show();
+             return program->FormMXls1();
+         }},
+        {"FormMXls2",
+         [this]() -> QWidget& {
+             program->FormMXls2().show();
+             return program->FormMXls2();
+         }},
+        {"FormPrtSetup",
+         [this]() -> QWidget& {
+             program->FormPrtSetup().show();
+             return program->FormPrtSetup();
+         }},
+        {"FormMConf",
+         [this]() -> QWidget& {
+             program->FormMConf().show();
+             return program->FormMConf();
+         }},
+        {"FormMBup1",
+         [this]() -> QWidget& {
+             program->FormMBup1().show();
+             return program->FormMBup1();
+         }},
+        {"FormRef1",
+         [this]() -> QWidget& {
+             program->FormRef1().ShowConstructionGuide("", "");
+             return program->FormRef1();
+         }},
+    };
+    for (const auto& window : windows) {
+        QWidget& shown = window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown)) << window.name;
+        const QRect frame = shown.frameGeometry();
+        EXPECT_TRUE(area.contains(frame))
+            << window.name << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+            << frame.height() << " on " << area.width() << "x" << area.height();
+        shown.hide();
+    }
 }
 
 }  // namespace
