@@ -4,7 +4,7 @@
 
 #include <QDialog>
 #include <QScreen>
-#include <functional>
+#include <utility>
 
 #include "app/editor/editor_fixture.h"
 #include "excel/form_mxls1.h"
@@ -62,55 +62,26 @@ TEST_F(ProgramWindowsOnASmallScreen, EveryWindowStaysInsideTheScreen) {
         << "editor: " << Editor().frameGeometry().width() << "x"
         << Editor().frameGeometry().height();
 
-    const struct {
-        const char* name;
-        std::function<QWidget&()> show;
-    } windows[] = {
-        {"FormMSyo",
-         [this]() -> QWidget& {
-             program->FormMSyo().show();
-             return program->FormMSyo();
-         }},
-        {"FormMXls1",
-         [this]() -> QWidget& {
-             program->FormMXls1().show();
-             return program->FormMXls1();
-         }},
-        {"FormMXls2",
-         [this]() -> QWidget& {
-             program->FormMXls2().show();
-             return program->FormMXls2();
-         }},
-        {"FormPrtSetup",
-         [this]() -> QWidget& {
-             program->FormPrtSetup().show();
-             return program->FormPrtSetup();
-         }},
-        {"FormMConf",
-         [this]() -> QWidget& {
-             program->FormMConf().show();
-             return program->FormMConf();
-         }},
-        {"FormMBup1",
-         [this]() -> QWidget& {
-             program->FormMBup1().show();
-             return program->FormMBup1();
-         }},
-        {"FormRef1",
-         [this]() -> QWidget& {
-             program->FormRef1().ShowConstructionGuide("", "");
-             return program->FormRef1();
-         }},
-    };
-    for (const auto& window : windows) {
-        QWidget& shown = window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown)) << window.name;
-        const QRect frame = shown.frameGeometry();
+    const auto expectInside = [&](const char* name, QWidget& window) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << name;
+        const QRect frame = window.frameGeometry();
         EXPECT_TRUE(area.contains(frame))
-            << window.name << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+            << name << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
             << frame.height() << " on " << area.width() << "x" << area.height();
-        shown.hide();
+        window.hide();
+    };
+    const std::pair<const char*, QDialog*> dialogs[] = {
+        {"FormMSyo", &program->FormMSyo()},   {"FormMXls1", &program->FormMXls1()},
+        {"FormMXls2", &program->FormMXls2()}, {"FormPrtSetup", &program->FormPrtSetup()},
+        {"FormMConf", &program->FormMConf()}, {"FormMBup1", &program->FormMBup1()},
+    };
+    for (const auto& [name, dialog] : dialogs) {
+        dialog->show();
+        expectInside(name, *dialog);
     }
+    // The lookup guide is placed beside the editor, at its right edge.
+    program->FormRef1().ShowConstructionGuide("", "");
+    expectInside("FormRef1", program->FormRef1());
 }
 
 }  // namespace
