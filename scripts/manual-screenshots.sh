@@ -9,7 +9,9 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath "${BUILD:-$here/build/release}")
 cmake --build "$build" --target quilto-manual-shots quilto-cli
-work=$(mktemp -d)
+# Named to come last in its folder, so that the backup window's folder tree shows it near
+# the bottom with its subfolders.
+work=$(mktemp -d -t zz-quilto.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp -r "$here/data/." "$work/"
 find "$work" -name .keep -type f -size 0 -delete
@@ -17,11 +19,32 @@ cd "$work"
 cli="$build/src/cli/quilto-cli"
 "$cli" check --yes >/dev/null
 estimate() {  # customer, title, amount
-    printf '{"cover": {"MName1": "%s", "MTitle1": "%s"}, "summary": [["", "1", "工事一式", "式", "1", "%s", "%s"]]}' \
+    printf '{"cover": {"MName1": "%s", "MTitle1": "%s", "CheckBox1": true}, "summary": [["", "1", "工事一式", "式", "1", "%s", "%s"]]}' \
         "$1" "$2" "$3" "$3" > estimate.json
     "$cli" create --json estimate.json >/dev/null
 }
-estimate "山田工務店" "外壁塗装工事" "1,250,000"
+# The first one is pictured in the editor: a cover and a breakdown with detail sheets.
+cat > estimate.json <<'JSON'
+{"cover": {"MName1": "山田工務店", "MTitle1": "外壁塗装工事", "MBango": "No.2026-118",
+           "MYMD1": "令和08年12月10日", "MBasyo1": "東京都世田谷区桜丘三丁目 山田様邸",
+           "MYMD2": "令和09年01月15日", "MYMD3": "令和09年02月10日",
+           "MKigen1": "発行日より30日間", "MTanto1": "田中", "ZRitu": "10",
+           "CheckBox2": true, "pattern": 0},
+ "breakdown": [
+   {"cells": ["", "1", "仮設工事", "式", "1"],
+    "details": [["", "", "単管足場", "H=10m", "㎡", "250", "800", "", "500"],
+                ["", "", "飛散防止シート", "", "㎡", "250", "200", "", "120"]]},
+   {"cells": ["", "2", "外壁塗装工事", "式", "1"],
+    "details": [["", "", "高圧洗浄", "", "㎡", "180", "250", "", "150"],
+                ["", "", "下塗り", "シーラー", "㎡", "180", "800", "", "450"],
+                ["", "", "中塗り・上塗り", "シリコン樹脂塗料", "㎡", "180", "2,200", "", "1,300"]]},
+   {"cells": ["", "3", "付帯部塗装工事", "式", "1"],
+    "details": [["", "", "雨樋塗装", "", "m", "40", "1,200", "", "700"],
+                ["", "", "破風板塗装", "", "m", "30", "1,500", "", "900"]]},
+   {"cells": ["="]},
+   {"cells": ["/"]}]}
+JSON
+"$cli" create --json estimate.json >/dev/null
 estimate "株式会社 佐藤建設" "ＡＢＣマンション大規模修繕工事（第二期）" "38,500,000"
 estimate "鈴木 一郎 様" "浴室改修工事" "860,000"
 rm -f estimate.json

@@ -1,18 +1,23 @@
 // quilto-manual-shots OUTPUT_FOLDER [CHECK_FOLDER]: starts the program in the current directory (a
 // working folder with some estimates), as a user would see it, and saves pictures of its windows
 // for the manual: the main menu, the version window and the estimate list (called up, with
-// its first line chosen), and the whole screen with the list on it. With CHECK_FOLDER it
+// its first line chosen), the whole screen with the list on it, the editor (cover and
+// breakdown of the first estimate), and the output, name registration, settings and backup
+// windows. With CHECK_FOLDER it
 // also opens the manual from the menu, shown in a plain HTML view in place of the
 // desktop's browser, and pictures that (manual_opened.png) to check the page by eye. Run
 // it under Xvfb; scripts/manual-screenshots.sh prepares everything.
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
@@ -20,11 +25,20 @@
 #include <functional>
 
 #include "app_setup.h"
+#include "editor/form_mvell1.h"
+#include "excel/form_mxls2.h"
+#include "foundation/cp932.h"
 #include "foundation/form_msg1.h"
+#include "masters/form_msyo.h"
+#include "masters/master_files.h"
+#include "masters/master_list_view.h"
+#include "settings/form_mbup1.h"
+#include "settings/form_mconf.h"
 #include "shell/form_about.h"
 #include "shell/form_menu1.h"
 #include "shell/form_menu2.h"
 #include "shell/quilto_program.h"
+#include "shell/shell_state.h"
 
 namespace {
 
@@ -55,6 +69,40 @@ bool Save(const QPixmap& picture, const QDir& out, const char* name) {
     const bool saved = picture.save(out.filePath(QString::fromLatin1(name)));
     std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", name);
     return saved;
+}
+
+std::string Sjis(const char* utf8) { return quilto::Utf8ToCp932(utf8).value_or(std::string()); }
+
+// A few construction names and products for the name registration window.
+void WriteMasters(quilto::ProgramState& state) {
+    quilto::MasterLists lists;
+    quilto::PutConstructionName(lists, "001", Sjis("仮設工事"));
+    quilto::PutConstructionName(lists, "002", Sjis("外壁塗装工事"));
+    quilto::PutConstructionName(lists, "003", Sjis("付帯部塗装工事"));
+    const char* products[][7] = {
+        {"001", "000001", "単管足場", "H=10m", "㎡", "500", "800"},
+        {"002", "000002", "高圧洗浄", "", "㎡", "150", "250"},
+        {"002", "000003", "下塗り", "シーラー", "㎡", "450", "800"},
+        {"002", "000004", "中塗り・上塗り", "シリコン樹脂塗料", "㎡", "1300", "2200"},
+        {"002", "000005", "コーキング打替え", "変成シリコン", "m", "600", "1000"},
+    };
+    for (const auto& p : products) {
+        quilto::PutProduct(lists, {p[0], p[1], Sjis(p[2]), Sjis(p[3]), Sjis(p[4]), p[5], p[6], ""});
+    }
+    quilto::WriteConstructionNames(lists, state.environment);
+    quilto::WriteProducts(lists, state.environment);
+    quilto::LoadMasterLists(state.masters, state.environment);
+}
+
+// A left click at the middle of a list's row, as the mouse gives it.
+void ClickRow(quilto::MasterListView* view, int row) {
+    const QPointF at = view->visualRect(view->model()->index(row, 0)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &event);
+    }
 }
 
 }  // namespace
@@ -103,6 +151,44 @@ int main(int argc, char** argv) {
         "指定の見積書を削除します。\n\n管理No : 000002\nお客様名 : 株式会社 佐藤建設\n"
         "工事名称 : ＡＢＣマンション大規模修繕工事（第二期）",
         "確 認", "削 除", "キャンセル", "");
+
+    // The editor with the first estimate called up: its cover and its breakdown.
+    WriteMasters(program.State());
+    program.State().shell.entryMode = quilto::kEntryCallUp;
+    program.State().shell.selectedNumber = "000001";
+    quilto::TFormMVell1& editor = program.FormMVell1();
+    if (editor.Begin()) {
+        Wait(500);
+        ok = Save(editor.grab(), out, "editor_cover.png") && ok;
+        auto* tabs = editor.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        for (int i = 0; tabs != nullptr && i < tabs->count(); ++i) {
+            if (tabs->tabText(i).contains(QStringLiteral("内訳"))) tabs->setCurrentIndex(i);
+        }
+        Wait(300);
+        ok = Save(editor.grab(), out, "editor_breakdown.png") && ok;
+
+        // The other windows, each shown over the editor as its menu or button opens it.
+        const auto picture = [&](QDialog& window, const char* name,
+                                 const std::function<void()>& prepare) {
+            window.show();
+            Wait(400);
+            if (prepare) prepare();
+            Wait(300);
+            ok = Save(window.grab(), out, name) && ok;
+            window.hide();
+        };
+        picture(program.FormMXls2(), "output_dialog.png", {});
+        quilto::TFormMSyo& registration = program.FormMSyo();
+        picture(registration, "name_registration.png", [&] {
+            auto* constructions =
+                registration.findChild<quilto::MasterListView*>(QStringLiteral("K_LB1"));
+            if (constructions != nullptr && constructions->Count() > 1) ClickRow(constructions, 1);
+        });
+        picture(program.FormMConf(), "settings.png", {});
+        picture(program.FormMBup1(), "backup.png", {});
+    } else {
+        ok = false;
+    }
 
     if (argc == 3) {
         QTextBrowser page;

@@ -245,6 +245,7 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
             return kExitFailed;
         case OutputStatus::kFailed:
         case OutputStatus::kDeclined:
+        case OutputStatus::kCancelled:  // the command line has no cancel
             PrintError(prefix + result.error.toStdString());
             return kExitFailed;
     }

@@ -8,6 +8,7 @@
 #include "editor/estimate_document.h"
 #include "excel/table_definition.h"
 #include "foundation/fixed4.h"
+#include "output/output_book.h"
 #include "output/output_choices.h"
 #include "output/output_progress.h"
 #include "output/output_source.h"
@@ -102,7 +103,8 @@ struct OutputFixture {
     }
 };
 
-// Counts pages and cancels once `cancelAfter` lines have been read (never when negative).
+// Counts pages and cancels once `cancelAfter` checks of the flag were answered (never when
+// negative): one before each sheet copy, one before each line.
 class RecordingProgress : public OutputProgress {
   public:
     explicit RecordingProgress(int cancelAfter = -1) : cancelAfter_(cancelAfter) {}
@@ -120,6 +122,19 @@ class RecordingProgress : public OutputProgress {
   private:
     int cancelAfter_;
     int checks_ = 0;
+};
+
+// キャンセル pressed while the pages are made: the flag turns true once `copies` sheets
+// were copied into the book.
+class CancelAfterCopies : public RecordingProgress {
+  public:
+    CancelAfterCopies(const OutputBook& book, int copies)
+        : book_(book), cancelAt_(book.SheetCount() + copies) {}
+    bool Cancelled() override { return book_.SheetCount() >= cancelAt_; }
+
+  private:
+    const OutputBook& book_;
+    int cancelAt_;
 };
 
 }  // namespace quilto::test

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "editor/sheet_grid_delegate.h"
 #include "editor/typed_line_edit.h"
 #include "foundation/cp932.h"
+#include "foundation/screen_fit.h"
 
 namespace quilto {
 
@@ -270,6 +272,11 @@ void TFormMVell1::Open() {
     if (!Prepare()) return;
     QTimer::singleShot(0, this, [this] { context_->cover->MName1()->setFocus(); });
     exec();
+}
+
+void TFormMVell1::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) PlaceOnScreen(this, pos());
 }
 
 bool TFormMVell1::Begin() {

@@ -60,6 +60,7 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     void done(int result) override;
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

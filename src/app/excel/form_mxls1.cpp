@@ -22,6 +22,7 @@
 #include "excel/pattern_choice.h"
 #include "excel/pattern_combo.h"
 #include "excel/table_definition_pages.h"
+#include "foundation/screen_fit.h"
 #include "shell/program_state.h"
 
 namespace quilto {
@@ -172,6 +173,7 @@ QLineEdit* TFormMXls1::Field(const char* name) const {
 void TFormMXls1::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    PlaceOnScreen(this, pos());
     cbListMS_->Fill(program_.environment);
     cbListMS_->SelectPattern(0);
     loadedPattern_ = 0;

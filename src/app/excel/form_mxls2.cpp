@@ -23,6 +23,7 @@
 #include "excel/printers.h"
 #include "foundation/cp932.h"
 #include "foundation/era_date.h"
+#include "foundation/screen_fit.h"
 #include "foundation/typed_text.h"
 #include "output/output_dialog.h"
 #include "output/output_run.h"
@@ -293,6 +294,7 @@ bool TFormMXls2::Running() const { return runner_->Running(); }
 void TFormMXls2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    PlaceOnScreen(this, pos());
     runner_->ClearCancel();
     for (QLabel* panel : statusPanels_) panel->clear();
     ReadEnvironment(program_.environment);

@@ -10,6 +10,7 @@
 
 #include "excel/printers.h"
 #include "foundation/questions.h"
+#include "foundation/screen_fit.h"
 
 namespace quilto {
 
@@ -61,6 +62,7 @@ TFormPrtSetup::TFormPrtSetup(PrinterSource& printers, Questions& questions, QWid
 void TFormPrtSetup::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    PlaceOnScreen(this, pos());
     listBox1_->clear();
     for (const std::string& name : printers_.Printers()) {
         listBox1_->addItem(QString::fromStdString(name));

@@ -2,7 +2,7 @@
 
 // Runs an output off the GUI thread while the dialog stays live: the progress the output
 // reports arrives as signals on the GUI thread, and キャンセル sets a flag the output reads
-// between lines.
+// between lines and before each page is made.
 
 #include <QObject>
 #include <QString>

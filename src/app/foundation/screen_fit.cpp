@@ -36,7 +36,12 @@ void PlaceOnScreen(QWidget* window, QPoint wanted) {
     const QRect fitted =
         FitIntoArea(QRect(wanted, window->size() + extra), screen->availableGeometry());
     const QSize inner = fitted.size() - extra;
-    if (inner != window->size()) window->resize(inner);
+    if (inner != window->size()) {
+        // A window's least size gives way to the screen: on a small screen it is cut off
+        // rather than reaching past the screen's edge.
+        window->setMinimumSize(window->minimumSize().boundedTo(inner));
+        window->resize(inner);
+    }
     window->move(fitted.topLeft());  // a window's position is that of its frame
 }
 

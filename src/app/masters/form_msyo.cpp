@@ -19,6 +19,7 @@
 #include "foundation/cp932.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
+#include "foundation/screen_fit.h"
 #include "foundation/text_bytes.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
@@ -349,7 +350,9 @@ void TFormMSyo::SetFileChooser(std::function<QString(const QString&)> choose) {
 
 void TFormMSyo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) Open();
+    if (event->spontaneous()) return;
+    PlaceOnScreen(this, pos());
+    Open();
 }
 
 void TFormMSyo::Open() {

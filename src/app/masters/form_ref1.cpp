@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "foundation/cp932.h"
+#include "foundation/screen_fit.h"
 #include "foundation/text_bytes.h"
 #include "masters/master_files.h"
 #include "masters/master_list_view.h"
@@ -114,7 +115,8 @@ void TFormRef1::ShowGuide(const std::string& caption, const std::string& panel) 
     // moves it, it stays.
     if (!placed_ && parentWidget() != nullptr) {
         const QRect editor = parentWidget()->frameGeometry();
-        move(std::max(editor.left(), editor.right() - width() - 24), editor.top() + 120);
+        PlaceOnScreen(this,
+                      {std::max(editor.left(), editor.right() - width() - 24), editor.top() + 120});
         placed_ = true;
     }
     show();

@@ -17,12 +17,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <array>
 
 #include "foundation/cp932.h"
+#include "foundation/screen_fit.h"
 #include "foundation/text_bytes.h"
 #include "settings/backup.h"
 #include "settings/places.h"
@@ -294,6 +296,7 @@ void TFormMBup1::showEvent(QShowEvent* event) {
     FillPlaces();
     ChooseFolder(programFolder_);
     QDialog::showEvent(event);
+    if (!event->spontaneous()) PlaceOnScreen(this, pos());
     directoryListBox1_->setFocus();
 }
 

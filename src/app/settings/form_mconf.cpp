@@ -12,11 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "foundation/cp932.h"
+#include "foundation/screen_fit.h"
 #include "foundation/typed_text.h"
 #include "settings/byte_limit_validator.h"
 #include "settings/environment_dialog.h"
@@ -346,6 +348,7 @@ void TFormMConf::showEvent(QShowEvent* event) {
     pageControl1_->setCurrentIndex(0);
     pageControl2_->setCurrentIndex(0);
     QDialog::showEvent(event);
+    if (!event->spontaneous()) PlaceOnScreen(this, pos());
     edits_.at("Edit1")->setFocus();
 }
 

@@ -15,6 +15,7 @@ namespace {
 using output_detail::BookFailure;
 using output_detail::LineCell;
 using output_detail::LineCellOf;
+using output_detail::PagesCancelled;
 using output_detail::SheetWriter;
 
 using Line = std::array<std::string, 12>;
@@ -174,7 +175,7 @@ PageCells CellsOf(const OutputSource& source, char page) {
 class FreeFormWriter {
   public:
     FreeFormWriter(OutputBook& book, const OutputSource& source, OutputProgress& progress)
-        : out_(book), source_(source), progress_(progress) {}
+        : out_(book, progress), source_(source), progress_(progress) {}
 
     void Run(const FreeFormLines& lines, int pages) {
         if (pages == 1) out_.Hide(2);
@@ -294,14 +295,17 @@ int CountFreeFormPages(const OutputSource& source, const FreeFormLines& lines) {
                      defs.Count(Field(source.choices, "2LinP1")));
 }
 
-bool WriteFreeFormOutput(OutputBook& book, const OutputSource& source, const FreeFormLines& lines,
-                         int pages, OutputProgress& progress, QString* error) {
+BookWriting WriteFreeFormOutput(OutputBook& book, const OutputSource& source,
+                                const FreeFormLines& lines, int pages, OutputProgress& progress,
+                                QString* error) {
     try {
         FreeFormWriter(book, source, progress).Run(lines, pages);
-        return true;
+        return BookWriting::kWritten;
+    } catch (const PagesCancelled&) {
+        return BookWriting::kCancelled;
     } catch (const BookFailure& failure) {
         if (error) *error = failure.message;
-        return false;
+        return BookWriting::kFailed;
     }
 }
 

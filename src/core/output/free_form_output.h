@@ -33,7 +33,8 @@ FreeFormLines GatherFreeFormLines(const OutputSource& source);
 int CountFreeFormPages(const OutputSource& source, const FreeFormLines& lines);
 
 // Makes the pages and writes the heading block and every line; as WriteStandardOutput.
-bool WriteFreeFormOutput(OutputBook& book, const OutputSource& source, const FreeFormLines& lines,
-                         int pages, OutputProgress& progress, QString* error);
+BookWriting WriteFreeFormOutput(OutputBook& book, const OutputSource& source,
+                                const FreeFormLines& lines, int pages, OutputProgress& progress,
+                                QString* error);
 
 }  // namespace quilto

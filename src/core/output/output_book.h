@@ -28,4 +28,12 @@ class OutputBook {
     virtual bool WriteCell(int row, int column, std::string_view text, QString* error) = 0;
 };
 
+// How an output's writing into the book ended.
+enum class BookWriting {
+    kWritten,    // every page written, or the user cancelled between lines: the book is kept
+    kCancelled,  // the user cancelled while the pages were being made: nothing is written
+                 // yet, and the book is not worth keeping
+    kFailed,     // a call failed: the book's reason is in *error
+};
+
 }  // namespace quilto

@@ -21,7 +21,8 @@ class OutputProgress {
     // The text of the message panel (UTF-8).
     virtual void Status(const std::string& /*utf8*/) {}
     // Read between lines: true ends what is left of the output; what was written so far
-    // is still saved or printed.
+    // is still saved or printed. Also read before each page is made: true there ends the
+    // output before its first line, with nothing saved or printed.
     virtual bool Cancelled() { return false; }
 };
 

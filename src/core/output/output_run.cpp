@@ -147,11 +147,16 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     std::unique_ptr<Workbook> workbook = Workbook::Open(xlsxTemplate, &error);
     if (!workbook) return Failed(error);
     WorkbookBook book(*workbook);
-    const bool written =
+    const BookWriting written =
         job.choices.freeForm
             ? WriteFreeFormOutput(book, source, lines, result.pages, progress, &error)
             : WriteStandardOutput(book, source, standard, progress, &error);
-    if (!written) return Failed(error);
+    if (written == BookWriting::kFailed) return Failed(error);
+    if (written == BookWriting::kCancelled) {
+        // An earlier workbook of the same name stays as it was.
+        result.status = OutputStatus::kCancelled;
+        return result;
+    }
 
     const bool elsewhere =
         job.choices.target == OutputTarget::kWorkbook && !job.choices.outputPath.isEmpty();
@@ -190,6 +195,9 @@ void ReportOutput(const OutputResult& result, Questions& questions, OutputProgre
             break;
         case OutputStatus::kFailed:
             questions.Inform(result.error.toStdString());
+            break;
+        case OutputStatus::kCancelled:
+            progress.Status("出力を中止しました。ブックは保存していません。");
             break;
         case OutputStatus::kDeclined:
             break;

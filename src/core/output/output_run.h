@@ -50,6 +50,7 @@ enum class OutputStatus {
     kNoTemplate,  // the template is missing: templatePath names it
     kFailed,      // the workbook, LibreOffice or the printer failed: error says why
     kDeclined,    // the user did not confirm, or the estimate could not be saved first
+    kCancelled,   // the user cancelled before the first line: no workbook was written
 };
 
 struct OutputResult {
@@ -79,7 +80,8 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
 
 // What the user is told at the end: "*  完 了  *", "* 印刷データがありません。 *", the
 // missing template ("*  エクセルの表がありません。  *" and the template in the message
-// panel), or the failure's reason.
+// panel), the failure's reason, or, after a cancel before the first line, a note in the
+// message panel only.
 void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress);
 
 // The three steps in a row.

@@ -12,6 +12,7 @@
 #include "excel/cell_address.h"
 #include "excel/table_definition.h"
 #include "output/output_book.h"
+#include "output/output_progress.h"
 #include "store/environment.h"
 
 namespace quilto::output_detail {
@@ -19,6 +20,9 @@ namespace quilto::output_detail {
 struct BookFailure {
     QString message;
 };
+
+// The user cancelled before the first line was written, while the pages were being made.
+struct PagesCancelled {};
 
 // A line cell of a definition: written when its address is valid (an invalid or empty
 // address prints nothing for that item).
@@ -47,9 +51,14 @@ inline constexpr std::pair<const char*, CompanyField> kCompanyCells[] = {
 
 class SheetWriter {
   public:
-    explicit SheetWriter(OutputBook& book) : book_(book) {}
+    SheetWriter(OutputBook& book, OutputProgress& progress) : book_(book), progress_(progress) {}
 
-    void Copy(int sheet, int after) { Check(book_.CopySheetAfter(sheet, after, &error_)); }
+    // A long estimate takes many copies before its first line, so each one looks at the
+    // cancel flag first.
+    void Copy(int sheet, int after) {
+        if (progress_.Cancelled()) throw PagesCancelled{};
+        Check(book_.CopySheetAfter(sheet, after, &error_));
+    }
     void Hide(int sheet) { Check(book_.SetSheetVisible(sheet, false, &error_)); }
     void Activate(int sheet) { Check(book_.ActivateSheet(sheet, &error_)); }
 
@@ -85,6 +94,7 @@ class SheetWriter {
     }
 
     OutputBook& book_;
+    OutputProgress& progress_;
     QString error_;
 };
 

@@ -17,6 +17,7 @@ namespace {
 using output_detail::BookFailure;
 using output_detail::LineCell;
 using output_detail::LineCellOf;
+using output_detail::PagesCancelled;
 using output_detail::SheetWriter;
 
 // The cover sheet, the first page of each section, and the sheets the copies follow.
@@ -58,7 +59,7 @@ struct DetailCells {
 class StandardWriter {
   public:
     StandardWriter(OutputBook& book, const OutputSource& source, OutputProgress& progress)
-        : out_(book),
+        : out_(book, progress),
           source_(source),
           defs_(source.definitions),
           progress_(progress),
@@ -338,14 +339,17 @@ StandardPages CountStandardPages(const OutputSource& source) {
     return pages;
 }
 
-bool WriteStandardOutput(OutputBook& book, const OutputSource& source, const StandardPages& pages,
-                         OutputProgress& progress, QString* error) {
+BookWriting WriteStandardOutput(OutputBook& book, const OutputSource& source,
+                                const StandardPages& pages, OutputProgress& progress,
+                                QString* error) {
     try {
         StandardWriter(book, source, progress).Run(pages);
-        return true;
+        return BookWriting::kWritten;
+    } catch (const PagesCancelled&) {
+        return BookWriting::kCancelled;
     } catch (const BookFailure& failure) {
         if (error) *error = failure.message;
-        return false;
+        return BookWriting::kFailed;
     }
 }
 

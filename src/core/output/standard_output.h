@@ -25,9 +25,10 @@ struct StandardPages {
 // summary rows per page (GyoD1 or GyoF1 of 0 or less) prints the cover only.
 StandardPages CountStandardPages(const OutputSource& source);
 
-// Makes the pages and writes every value. True when done, also when the user cancelled
-// (the rest is left unwritten); false with the book's reason in *error when a call failed.
-bool WriteStandardOutput(OutputBook& book, const OutputSource& source, const StandardPages& pages,
-                         OutputProgress& progress, QString* error);
+// Makes the pages and writes every value. A cancel between lines leaves the rest unwritten
+// and still counts as written; a cancel while the pages are made gives kCancelled.
+BookWriting WriteStandardOutput(OutputBook& book, const OutputSource& source,
+                                const StandardPages& pages, OutputProgress& progress,
+                                QString* error);
 
 }  // namespace quilto

@@ -4,6 +4,16 @@
 
 #include <QDialog>
 #include <QScreen>
+#include <utility>
+
+#include "app/editor/editor_fixture.h"
+#include "excel/form_mxls1.h"
+#include "excel/form_mxls2.h"
+#include "excel/form_prt_setup.h"
+#include "masters/form_msyo.h"
+#include "masters/form_ref1.h"
+#include "settings/form_mbup1.h"
+#include "settings/form_mconf.h"
 
 namespace quilto {
 namespace {
@@ -37,6 +47,41 @@ TEST(ScreenFit, PlacingAWindowKeepsItsFrameOnItsScreen) {
     const QRect area = window.screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window.frameGeometry()))
         << window.frameGeometry().width() << " in " << area.width();
+}
+
+// Each window of the program, opened over the editor on a screen smaller than the editor
+// asks for, stands wholly inside the screen's usable area.
+class ProgramWindowsOnASmallScreen : public test::EditorRun {};
+
+TEST_F(ProgramWindowsOnASmallScreen, EveryWindowStaysInsideTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(area.width(), 1270) << "the screen should be smaller than the editor";
+    ASSERT_LT(area.height(), 960);
+    Open(kEntryNew);
+    EXPECT_TRUE(area.contains(Editor().frameGeometry()))
+        << "editor: " << Editor().frameGeometry().width() << "x"
+        << Editor().frameGeometry().height();
+
+    const auto expectInside = [&](const char* name, QWidget& window) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << name;
+        const QRect frame = window.frameGeometry();
+        EXPECT_TRUE(area.contains(frame))
+            << name << " at " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+            << frame.height() << " on " << area.width() << "x" << area.height();
+        window.hide();
+    };
+    const std::pair<const char*, QDialog*> dialogs[] = {
+        {"FormMSyo", &program->FormMSyo()},   {"FormMXls1", &program->FormMXls1()},
+        {"FormMXls2", &program->FormMXls2()}, {"FormPrtSetup", &program->FormPrtSetup()},
+        {"FormMConf", &program->FormMConf()}, {"FormMBup1", &program->FormMBup1()},
+    };
+    for (const auto& [name, dialog] : dialogs) {
+        dialog->show();
+        expectInside(name, *dialog);
+    }
+    // The lookup guide is placed beside the editor, at its right edge.
+    program->FormRef1().ShowConstructionGuide("", "");
+    expectInside("FormRef1", program->FormRef1());
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ MemoryBook Output(const OutputFixture& f, RecordingProgress& progress) {
     const FreeFormLines lines = GatherFreeFormLines(f.Source());
     const int pages = CountFreeFormPages(f.Source(), lines);
     QString error;
-    EXPECT_TRUE(WriteFreeFormOutput(book, f.Source(), lines, pages, progress, &error))
+    EXPECT_EQ(WriteFreeFormOutput(book, f.Source(), lines, pages, progress, &error),
+              BookWriting::kWritten)
         << error.toStdString();
     return book;
 }
@@ -117,6 +118,21 @@ TEST(FreeFormOutputTest, PagesOfFirstAndFollowingSizes) {
             EXPECT_FALSE(book.At(2).visible);
         }
     }
+}
+
+TEST(FreeFormOutputTest, CancelWhileThePagesAreMadeWritesNothing) {
+    OutputFixture f = FreeForm(FreeFormSource::kSummary);
+    for (int row = 1; row <= 100; ++row) f.Summary(row, "", "行");
+    const FreeFormLines lines = GatherFreeFormLines(f.Source());
+    const int pages = CountFreeFormPages(f.Source(), lines);
+    ASSERT_EQ(pages, 4);
+    MemoryBook book({"first", "following"});
+    test::CancelAfterCopies progress(book, 1);
+    QString error;
+    EXPECT_EQ(WriteFreeFormOutput(book, f.Source(), lines, pages, progress, &error),
+              BookWriting::kCancelled);
+    EXPECT_EQ(book.SheetCount(), 3);
+    EXPECT_EQ(book.Writes(), 0);
 }
 
 TEST(FreeFormOutputTest, DetailOutputGathersAHeadingTheLinesAndABlankPerConstruction) {

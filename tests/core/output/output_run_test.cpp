@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "core/output/output_templates.h"
@@ -95,6 +96,31 @@ TEST(OutputRunTest, MissingTemplateAndNothingToPrintWriteNoWorkbook) {
     EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
               OutputStatus::kDeclined);
     questions.Done();
+}
+
+// A cancel before the first line keeps no workbook: an earlier one of the same name stays,
+// and the user is told in the message panel only.
+TEST(OutputRunTest, CancelBeforeTheFirstLineSavesNoWorkbook) {
+    WorkingFolder folder;
+    test::InstallOutputFiles();
+    ASSERT_TRUE(QDir().mkpath("Xls"));
+    test::WriteAll("Xls/見積書00.xlsx", "earlier");
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "工事", "100");
+    f.AddDetails(1, 45);
+
+    ScriptedQuestions questions;
+    questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
+    RecordingProgress progress(0);  // キャンセル already pressed
+    const OutputResult result =
+        RunOutput(f.document, f.environment, f.choices, questions, progress);
+    questions.Done();
+
+    EXPECT_EQ(result.status, OutputStatus::kCancelled) << result.error.toStdString();
+    EXPECT_TRUE(result.workbookPath.isEmpty());
+    EXPECT_EQ(progress.lastPage_, 0);
+    EXPECT_EQ(test::ReadAll("Xls/見積書00.xlsx"), "earlier");
+    EXPECT_EQ(progress.status_, "出力を中止しました。ブックは保存していません。");
 }
 
 TEST(OutputRunTest, TemplateFollowsTheChoices) {

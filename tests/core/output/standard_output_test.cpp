@@ -21,7 +21,7 @@ MemoryBook Output(const OutputFixture& f, RecordingProgress& progress) {
     MemoryBook book = Template();
     QString error;
     const StandardPages pages = CountStandardPages(f.Source());
-    EXPECT_TRUE(WriteStandardOutput(book, f.Source(), pages, progress, &error))
+    EXPECT_EQ(WriteStandardOutput(book, f.Source(), pages, progress, &error), BookWriting::kWritten)
         << error.toStdString();
     return book;
 }
@@ -242,7 +242,7 @@ TEST(StandardOutputTest, CancelDuringTheSummaryLeavesTheLaterSectionsUnwritten) 
     for (int row = 1; row <= 30; ++row) f.Summary(row, "", "総括" + std::to_string(row));
     for (int row = 1; row <= 5; ++row) f.Breakdown(row, "", "", "内訳" + std::to_string(row));
     f.AddDetails(1, 3);
-    RecordingProgress progress(25);
+    RecordingProgress progress(1 + 25);  // the summary's second page is copied, 25 lines read
     const MemoryBook book = Output(f, progress);
     EXPECT_EQ(book.Names(),
               (std::vector<std::string>{"cover", "summary", "summary", "breakdown", "detail"}));
@@ -253,6 +253,40 @@ TEST(StandardOutputTest, CancelDuringTheSummaryLeavesTheLaterSectionsUnwritten) 
     EXPECT_TRUE(book.At(5).cells.empty());
 }
 
+// A long estimate spends seconds copying pages before its first line. キャンセル there ends
+// the output at the next copy with nothing written; once every page is made it is a cancel
+// at the first line as above, and what was written is kept.
+TEST(StandardOutputTest, CancelWhileThePagesAreMadeEndsBeforeTheFirstLine) {
+    OutputFixture f;
+    f.choices.summary = true;
+    for (int row = 1; row <= 30; ++row) f.Summary(row, "", "総括");
+    for (int row = 1; row <= 21; ++row) f.Breakdown(row, "", "", "内訳");
+    f.AddDetails(1, 45);
+    const StandardPages pages = CountStandardPages(f.Source());
+    ASSERT_EQ(pages.Total(), 1 + 2 + 2 + 3);  // four copies: two detail, one each before
+
+    struct Case {
+        int copies;
+        BookWriting expected;
+    };
+    for (const Case& c : {Case{0, BookWriting::kCancelled}, Case{3, BookWriting::kCancelled},
+                          Case{4, BookWriting::kWritten}}) {
+        SCOPED_TRACE(c.copies);
+        MemoryBook book = Template();
+        test::CancelAfterCopies progress(book, c.copies);
+        QString error;
+        EXPECT_EQ(WriteStandardOutput(book, f.Source(), pages, progress, &error), c.expected);
+        EXPECT_EQ(book.SheetCount(), 4 + c.copies);
+        if (c.expected == BookWriting::kCancelled) {
+            EXPECT_EQ(book.Writes(), 0);
+            EXPECT_EQ(progress.lastPage_, 0);
+        } else {
+            EXPECT_EQ(book.Cell(1, "X17"), "株式会社 山田工務店");  // the cover
+            EXPECT_EQ(book.Cell(2, "C3"), "<none>");                // no summary line
+        }
+    }
+}
+
 TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutput) {
     OutputFixture f;
     f.Define("DName", "A0");
@@ -261,13 +295,15 @@ TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutp
     MemoryBook book({"cover", "summary", "breakdown"});  // no detail page in the template
     RecordingProgress progress;
     QString error;
-    EXPECT_FALSE(
-        WriteStandardOutput(book, f.Source(), CountStandardPages(f.Source()), progress, &error));
+    EXPECT_EQ(
+        WriteStandardOutput(book, f.Source(), CountStandardPages(f.Source()), progress, &error),
+        BookWriting::kFailed);
     EXPECT_EQ(error.toStdString(), "no sheet 4");
 
     MemoryBook full = Template();
-    ASSERT_TRUE(
-        WriteStandardOutput(full, f.Source(), CountStandardPages(f.Source()), progress, &error));
+    ASSERT_EQ(
+        WriteStandardOutput(full, f.Source(), CountStandardPages(f.Source()), progress, &error),
+        BookWriting::kWritten);
     EXPECT_EQ(full.Cell(3, "B3"), "1");
     for (const auto& [cell, text] : full.At(3).cells) EXPECT_NE(text, "工事");
 }
