@@ -14,7 +14,9 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
 fi
 
 "$here/scripts/install-deps.sh" run
-cmake --preset release -S "$here" -DQUILTO_BUILD_TESTS=OFF -DQUILTO_BUILD_BENCH=OFF >/dev/null
+# A user's build, like a packager's, never fails on a warning that a newer compiler adds.
+cmake --preset release -S "$here" -DQUILTO_BUILD_TESTS=OFF -DQUILTO_BUILD_BENCH=OFF \
+    -DQUILTO_WERROR=OFF >/dev/null
 cmake --build "$here/build/release" --target quilto quilto-cli quilto_xlsbase
 
 mkdir -p "$folder"
