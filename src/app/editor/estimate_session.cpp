@@ -12,6 +12,7 @@
 #include "editor/grid_controller.h"
 #include "editor/lookup_guide_link.h"
 #include "editor/typed_line_edit.h"
+#include "excel/pattern_choice.h"
 #include "foundation/cp932.h"
 #include "foundation/file_helpers.h"
 #include "foundation/number_text.h"
@@ -36,16 +37,6 @@ bool IsUsableNumber(const std::string& number) {
 std::string SixDigits(const std::string& number) {
     const std::string trimmed = Trimmed(number);
     return trimmed.size() >= 6 ? trimmed : std::string(6 - trimmed.size(), '0') + trimmed;
-}
-
-// Whether the workbook templates of a pattern exist (any of the names it may carry).
-bool PatternTemplatesExist(int pattern) {
-    const QString stem = QStringLiteral("見積書0%1").arg(pattern);
-    for (const QString& name : {stem + ".xlsx", stem + ".Xls", stem + ".xls"}) {
-        if (QFileInfo::exists(ResolveCaseInsensitive(QStringLiteral("XlsBase/") + name)))
-            return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -137,16 +128,15 @@ void EstimateSession::FormActivate() {
     c_.cover->ShowTaxMessage(c_.program.environment);
     c_.cover->ShowCompany(c_.program.environment);
 
+    const Environment& environment = c_.program.environment;
     QStringList choices;
-    for (int pattern = 0; pattern < 3; ++pattern) {
-        if (pattern > 0 && !PatternTemplatesExist(pattern)) break;
-        choices << QStringLiteral(" %1 ").arg(pattern) +
-                       Cp932ToQStringLossy(Trimmed(c_.program.environment.PatternName(pattern)));
-    }
+    for (const std::string& item : PatternChoiceItems(
+             {environment.PatternName(0), environment.PatternName(1), environment.PatternName(2)}))
+        choices << Cp932ToQStringLossy(item);
     const int stored = c_.document.PatternIndex();
     c_.cover->SetPatternChoices(choices, stored < choices.size() ? stored : 0);
     const int index = c_.cover->CBListMS()->currentIndex();
-    c_.program.tables.Load(TablePatternCode("0" + std::to_string(std::max(index, 0))));
+    c_.program.tables.Load(TablePatternCode(PatternCodeOfIndex(index)));
     const RowsPerPage rows = c_.program.tables.Rows();
     c_.rowsPerPage[0] = EffectiveRowsPerPage(rows.summary);
     c_.rowsPerPage[1] = EffectiveRowsPerPage(rows.breakdown);

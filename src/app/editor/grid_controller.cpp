@@ -58,28 +58,24 @@ GridController::GridController(EditorContext& context, QObject* parent)
 
 // --- Calculations ------------------------------------------------------------------------
 
-SheetTotals GridController::CalculateBreakdown() {
-    const SheetTotals totals = c_.calculator.CalculateBreakdown(c_.document);
-    c_.Model(SheetKind::Breakdown)->Refresh();
-    RefreshStatus(SheetKind::Breakdown);
+// A sheet just calculated: its grid, its status text and the header figures shown anew.
+SheetTotals GridController::Shown(SheetKind sheet, SheetTotals totals) {
+    c_.Model(sheet)->Refresh();
+    RefreshStatus(sheet);
     ShowFigures();
     return totals;
+}
+
+SheetTotals GridController::CalculateBreakdown() {
+    return Shown(SheetKind::Breakdown, c_.calculator.CalculateBreakdown(c_.document));
 }
 
 SheetTotals GridController::CalculateSummary() {
-    const SheetTotals totals = c_.calculator.CalculateSummary(c_.document);
-    c_.Model(SheetKind::Summary)->Refresh();
-    RefreshStatus(SheetKind::Summary);
-    ShowFigures();
-    return totals;
+    return Shown(SheetKind::Summary, c_.calculator.CalculateSummary(c_.document));
 }
 
 SheetTotals GridController::CalculateDetail() {
-    const SheetTotals totals = c_.calculator.CalculateDetail(c_.document);
-    c_.Model(SheetKind::Detail)->Refresh();
-    RefreshStatus(SheetKind::Detail);
-    ShowFigures();
-    return totals;
+    return Shown(SheetKind::Detail, c_.calculator.CalculateDetail(c_.document));
 }
 
 void GridController::CalculateSelected() {

@@ -83,6 +83,7 @@ class GridController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    SheetTotals Shown(SheetKind sheet, SheetTotals totals);
     void CellSelected(SheetKind sheet, int previousRow, int previousCol);
     void MouseDown(SheetKind sheet, int row, int col, Qt::MouseButton button);
     void FormatRow(SheetKind sheet, int row);
