@@ -25,7 +25,8 @@ struct Construction {
 std::string Amount(const DetailLine& line) {
     const long long value = std::llround(std::stod(line.quantity) * std::stoll(line.price));
     std::string digits = std::to_string(value);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), 1, ',');
     return digits;
 }
 

@@ -17,7 +17,7 @@ constexpr const char* kDefaultPatternNames[kChoosablePatterns] = {"標準パタ�
 std::string PatternItem(int index, const std::string& name) {
     const std::string shown =
         Trimmed(name).empty() ? Utf8ToCp932(kDefaultPatternNames[index]).value_or("") : name;
-    return " " + std::to_string(index) + " " + shown;
+    return std::string(1, ' ').append(std::to_string(index)).append(1, ' ').append(shown);
 }
 
 }  // namespace

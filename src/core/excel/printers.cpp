@@ -9,7 +9,7 @@ namespace {
 std::string DestinationName(const cups_dest_t& dest) {
     std::string name = dest.name;
     if (dest.instance != nullptr && dest.instance[0] != '\0')
-        name += "/" + std::string(dest.instance);
+        name.append(1, '/').append(dest.instance);
     return name;
 }
 

@@ -249,7 +249,7 @@ std::string RelativeTarget(std::string_view sourcePart, std::string_view targetP
     const std::string folder = PartFolder(sourcePart);
     if (!folder.empty() && targetPart.starts_with(folder))
         return std::string(targetPart.substr(folder.size()));
-    return "/" + std::string(targetPart);
+    return std::string(1, '/').append(targetPart);
 }
 
 }  // namespace quilto

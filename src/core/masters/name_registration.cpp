@@ -83,7 +83,7 @@ std::string CounterText(std::size_t count, int capacity) {
 
 std::string PriceDisplayText(std::string_view typed) {
     std::string number = Trimmed(CleanNumber(typed));
-    if (number.empty()) number = "0";
+    if (number.empty()) number.push_back('0');
     FormattedNumber shown = FormatNumber(kPriceDisplayWidth, 0, number, true);
     if (shown.status != 0 || shown.text.find('#') != std::string::npos) {
         shown = FormatNumber(kPriceDisplayWidth, 0, "0", true);

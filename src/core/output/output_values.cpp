@@ -35,7 +35,7 @@ bool PrintsRemarks(std::string_view remarks) { return !remarks.starts_with("//")
 std::string DiscountAmount(std::string_view amount, bool discountSign) {
     const std::string_view trimmed = TrimmedView(amount);
     if (!discountSign || trimmed.empty()) return std::string(amount);
-    return "-" + std::string(trimmed);
+    return std::string(1, '-').append(trimmed);
 }
 
 bool IsNoAmount(std::string_view amount) {

@@ -310,7 +310,8 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
     // Restoring over data that another copy has open would change it under that copy.
     if (const std::vector<QString> held = HeldMarkers(live); !held.empty()) {
         std::string message = std::string(kRestoreInUseMessage) + "\n";
-        for (const QString& marker : held) message += "\n" + Shown(marker).toStdString();
+        for (const QString& marker : held)
+            message.append(1, '\n').append(Shown(marker).toStdString());
         questions.Inform(message);
         return Refused();
     }
