@@ -203,14 +203,9 @@ bool DetailRecordShown(const LineRecord& r) {
            HasText(r.UnitView()) || r.Amount().raw != 0;
 }
 
-void ClearCell(TextGrid& grid, int row, int col) {
-    if (!grid.Cell(row, col).empty())
-        grid.RewriteCell(row, col, [](std::string& text) { text.clear(); });
-}
-
 void ClearDataCells(TextGrid& grid) {
     for (int row = 1; row < grid.RowCount(); ++row) {
-        for (int col = 1; col < grid.ColCount(); ++col) ClearCell(grid, row, col);
+        for (int col = 1; col < grid.ColCount(); ++col) grid.ClearCell(row, col);
     }
 }
 
@@ -304,7 +299,7 @@ void EstimateDocument::LoadDetailSheet(int row) {
         for (int col = 1; col < detail_.ColCount(); ++col) {
             const bool written = col < static_cast<int>(fields.size()) &&
                                  fields[static_cast<std::size_t>(col)] != Field::None;
-            if (!shown || !written) ClearCell(detail_, line, col);
+            if (!shown || !written) detail_.ClearCell(line, col);
         }
     }
     detailRow_ = row;
@@ -379,8 +374,7 @@ void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int 
         const Field f = fields[static_cast<std::size_t>(col)];
         if (const auto value = FieldNumber(record, f)) {
             // The calculation and the store read the value back without parsing the text.
-            grid.RewriteNumberCell(row, col, *value,
-                                   [&](std::string& text) { AssignFixed4Text(text, *value); });
+            grid.SetNumberCell(row, col, *value);
         } else if (f != Field::None) {
             grid.RewriteCell(row, col,
                              [&](std::string& text) { text.assign(FieldText(record, f)); });
@@ -394,7 +388,7 @@ void RowToRecord(const TextGrid& grid, int row, SheetKind sheet, LineRecord& rec
         const Field f = fields[static_cast<std::size_t>(col)];
         if (IsNumberField(f)) {
             SetFieldNumber(record, f, grid.NumberAt(row, col));
-        } else {
+        } else if (f != Field::None) {
             SetField(record, f, grid.Cell(row, col));
         }
     }

@@ -25,9 +25,7 @@ Fixed4 ValueAt(const TextGrid& grid, int row, int col) {
 }
 
 void SetPlain(TextGrid& grid, int row, int col, Fixed4 value) {
-    if (col == kNoColumn) return;
-    grid.RewriteNumberCell(row, col, value,
-                           [value](std::string& text) { AssignFixed4Text(text, value); });
+    if (col != kNoColumn) grid.SetNumberCell(row, col, value);
 }
 
 void ClearColumns(TextGrid& grid, int row, int from, int to) {
@@ -40,6 +38,14 @@ void ClearCells(TextGrid& grid, int row, std::initializer_list<int> cols) {
 }
 
 bool IsBlank(const TextGrid& grid, int row, int col) { return HasText(grid.Cell(row, col)) == 0; }
+
+// True when the cell's text, trimmed, is `zeroText` ("", "-" or "0": a text that reads as
+// zero). A number cell known to read as something else cannot hold it, so its text is not
+// looked at (nor made).
+bool TrimmedCellIs(const TextGrid& grid, int row, int col, std::string_view zeroText) {
+    if (const auto known = grid.KnownNumber(row, col); known && known->raw != 0) return false;
+    return TrimmedView(grid.Cell(row, col)) == zeroText;
+}
 
 int MaxBytesOf(SheetKind sheet, int col) { return ColumnSpecsOf(sheet)[col].maxBytes; }
 
@@ -63,7 +69,7 @@ bool ClearDashCells(TextGrid& grid, SheetKind sheet, int row) {
     const SheetColumns& c = ColumnsOf(sheet);
     bool cleared = false;
     auto clearDash = [&](int col) {
-        if (col != kNoColumn && TrimmedView(grid.Cell(row, col)) == "-") {
+        if (col != kNoColumn && TrimmedCellIs(grid, row, col, "-")) {
             grid.SetCell(row, col, {});
             cleared = true;
         }
@@ -156,8 +162,8 @@ RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
         } else {
             f.amount = ValueAt(grid, row, c.amount);
         }
-        const std::string_view costUnitPrice = TrimmedView(grid.Cell(row, c.costUnitPrice));
-        if (!costUnitPrice.empty() && costUnitPrice != "0") {
+        if (!TrimmedCellIs(grid, row, c.costUnitPrice, "") &&
+            !TrimmedCellIs(grid, row, c.costUnitPrice, "0")) {
             f.costUnitPrice = grid.NumberAt(row, c.costUnitPrice);
             f.cost = Multiply(f.quantity, f.costUnitPrice);
         } else {
@@ -240,7 +246,6 @@ void WorkOutSpecialLine(TextGrid& grid, SheetKind sheet, int row, LineKind kind,
 
 namespace {
 
-// A number cell rewritten in display form, or blank.
 // What a value shown with this many decimals reads back as: rounded half away from zero,
 // as the formatter rounds. Nothing for values so near the limit that rounding could run
 // past it.
@@ -257,17 +262,14 @@ std::optional<Fixed4> ShownValue(Fixed4 v, int decimals) {
 // A number cell rewritten in display form, or blank; what it now reads as is kept with it.
 void ShowNumber(TextGrid& grid, int row, int col, Fixed4 v, bool blank, int width, int decimals,
                 bool grouped) {
-    auto write = [&](std::string& text) {
-        if (blank) {
-            text.clear();
-        } else {
-            AssignDisplayNumber(text, v, width, decimals, grouped);
-        }
-    };
-    if (const auto shown = blank ? Fixed4{} : ShownValue(v, decimals)) {
-        grid.RewriteNumberCell(row, col, *shown, write);
+    if (blank) {
+        grid.ClearCell(row, col);
+    } else if (const auto shown = ShownValue(v, decimals)) {
+        grid.SetNumberCell(row, col, *shown, v, NumberForm::Display(width, decimals, grouped));
     } else {
-        grid.RewriteCell(row, col, write);
+        grid.RewriteCell(row, col, [&](std::string& text) {
+            AssignDisplayNumber(text, v, width, decimals, grouped);
+        });
     }
 }
 

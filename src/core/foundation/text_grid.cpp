@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cassert>
 
+#include "foundation/fixed4_format.h"
 #include "foundation/text_bytes.h"
 
 namespace quilto {
@@ -25,6 +26,7 @@ TextGrid::TextGrid(int rowCount, int colCount)
       cols_(std::max(colCount, 0)),
       cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_)),
       numbers_(cells_.size(), kNoNumber),
+      pending_(cells_.size()),
       identity_(NewIdentity()) {}
 
 TextGrid::TextGrid(const TextGrid& other)
@@ -32,6 +34,7 @@ TextGrid::TextGrid(const TextGrid& other)
       cols_(other.cols_),
       cells_(other.cells_),
       numbers_(other.numbers_),
+      pending_(other.pending_),
       currentRow_(other.currentRow_),
       selection_(other.selection_),
       rowChanges_(other.rowChanges_),
@@ -43,6 +46,7 @@ TextGrid& TextGrid::operator=(const TextGrid& other) {
     cols_ = other.cols_;
     cells_ = other.cells_;
     numbers_ = other.numbers_;
+    pending_ = other.pending_;
     currentRow_ = other.currentRow_;
     selection_ = other.selection_;
     rowChanges_ = other.rowChanges_;
@@ -52,12 +56,26 @@ TextGrid& TextGrid::operator=(const TextGrid& other) {
 
 const std::string& TextGrid::EmptyCell() { return kEmptyCell; }
 
-Fixed4 TextGrid::NumberAt(int row, int col) const {
-    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return Fixed4{};
-    const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
-    if (numbers_[i] == kNoNumber) return TextToFixed4(cells_[i]);
+void TextGrid::MakeText(std::size_t i) const {
+    PendingText& p = pending_[i];
+    const Fixed4 value = Fixed4::FromRaw(p.value);
+    if (p.form.kind == NumberForm::Kind::Display) {
+        AssignDisplayNumber(cells_[i], value, p.form.width, p.form.decimals, p.form.grouped);
+    } else {
+        AssignFixed4Text(cells_[i], value);
+    }
+    p.form.kind = NumberForm::Kind::None;
     assert(TextToFixed4(cells_[i]).raw == numbers_[i]);
-    return Fixed4::FromRaw(numbers_[i]);
+}
+
+void TextGrid::ClearCell(int row, int col) {
+    if (row < 0 || row >= rows_ || col < 0 || col >= cols_) return;
+    const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
+    if (pending_[i].form.kind == NumberForm::Kind::None && cells_[i].empty()) return;
+    ++version_;
+    cells_[i].clear();
+    numbers_[i] = kNoNumber;
+    pending_[i].form.kind = NumberForm::Kind::None;
 }
 
 void TextGrid::ClearRow(int row) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "foundation/fixed4_format.h"
 
 namespace quilto {
 namespace {
@@ -110,6 +113,50 @@ TEST(TextGrid, UsedRowsIgnoreTheNumberColumnAndBlanks) {
 
     grid.SetCell(5, 1, "1,000");
     EXPECT_EQ(LastUsedGridRow(grid), 5);
+}
+
+// A number cell's text is made when first read; whatever reads it, in this grid, in a copy,
+// or after the cell was overwritten, must see exactly what writing it at once would give.
+TEST(TextGrid, NumberCellsReadAsTheirTextWrittenAtOnce) {
+    struct Case {
+        Fixed4 value;
+        NumberForm form;
+        std::string text;
+    };
+    const Case cases[] = {
+        {Fixed4::FromRaw(12345), NumberForm::Plain(), "1.2345"},
+        {Fixed4::FromRaw(-5000), NumberForm::Plain(), "-0.5"},
+        {Fixed4::FromInt(1234567), NumberForm::Display(12, 0, true), "   1,234,567"},
+        {Fixed4::FromRaw(15), NumberForm::Display(6, 3, false), "0.002"},  // rounded up
+        {Fixed4::FromInt(0), NumberForm::Display(4, 0, true), "   0"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(c.form.kind == NumberForm::Kind::Plain
+                      ? Fixed4ToText(c.value)
+                      : DisplayNumber(c.value, c.form.width, c.form.decimals, c.form.grouped),
+                  c.text);
+        TextGrid grid(2, 2);
+        grid.SetNumberCell(1, 1, TextToFixed4(c.text), c.value, c.form);
+        const TextGrid copy = grid;  // copied before the text was made
+        EXPECT_EQ(grid.Cell(1, 1), c.text);
+        EXPECT_EQ(copy.Cell(1, 1), c.text);
+        EXPECT_EQ(grid.NumberAt(1, 1), TextToFixed4(c.text));
+        EXPECT_EQ(grid.KnownNumber(1, 1), TextToFixed4(c.text));
+
+        grid.SetNumberCell(1, 1, c.value, c.value, c.form);
+        grid.SetCell(1, 1, "typed");  // a later write wins over a text not yet made
+        EXPECT_EQ(grid.Cell(1, 1), "typed");
+        EXPECT_EQ(grid.KnownNumber(1, 1), std::nullopt);
+
+        grid.SetNumberCell(1, 1, c.value, c.value, c.form);
+        const auto before = grid.Version();
+        grid.ClearCell(1, 1);
+        EXPECT_EQ(grid.Cell(1, 1), "");
+        EXPECT_GT(grid.Version(), before);
+        grid.ClearCell(1, 1);  // already empty: not a change
+        EXPECT_EQ(grid.Version(), before + 1);
+        EXPECT_EQ(grid.NumberAt(1, 1), Fixed4{});
+    }
 }
 
 TEST(TextGrid, CellsOutsideTheGridReadEmptyAndIgnoreWrites) {
