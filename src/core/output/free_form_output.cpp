@@ -12,10 +12,8 @@ namespace quilto {
 
 namespace {
 
-using output_detail::BookFailure;
 using output_detail::LineCell;
 using output_detail::LineCellOf;
-using output_detail::PagesCancelled;
 using output_detail::SheetWriter;
 
 using Line = std::array<std::string, 12>;
@@ -298,15 +296,8 @@ int CountFreeFormPages(const OutputSource& source, const FreeFormLines& lines) {
 BookWriting WriteFreeFormOutput(OutputBook& book, const OutputSource& source,
                                 const FreeFormLines& lines, int pages, OutputProgress& progress,
                                 QString* error) {
-    try {
-        FreeFormWriter(book, source, progress).Run(lines, pages);
-        return BookWriting::kWritten;
-    } catch (const PagesCancelled&) {
-        return BookWriting::kCancelled;
-    } catch (const BookFailure& failure) {
-        if (error) *error = failure.message;
-        return BookWriting::kFailed;
-    }
+    return output_detail::WriteBookWith(
+        [&] { FreeFormWriter(book, source, progress).Run(lines, pages); }, error);
 }
 
 }  // namespace quilto

@@ -1,12 +1,12 @@
 #include "output/output_run.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <memory>
 
 #include "editor/estimate_io.h"
 #include "excel/cups_print.h"
 #include "excel/office_convert.h"
+#include "excel/pattern_choice.h"
 #include "excel/table_definition.h"
 #include "excel/workbook.h"
 #include "foundation/file_helpers.h"
@@ -113,10 +113,9 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     // A legacy .Xls template is converted here (once, then cached).
     if (!ResolveTemplate(QDir::current().absoluteFilePath("XlsBase"), stem, &xlsxTemplate,
                          &result.note, &error)) {
-        const bool legacy = QFileInfo(ResolveCaseInsensitive(QDir::current().absoluteFilePath(
-                                          "XlsBase/" + stem + ".Xls")))
-                                .isFile();
-        if (legacy) return Failed(error);
+        // A template that is there but could not be used (a legacy one that would not
+        // convert) is a failure with its reason; none at all is told as such.
+        if (!FindTemplate(stem).isEmpty()) return Failed(error);
         result.status = OutputStatus::kNoTemplate;
         return result;
     }

@@ -24,6 +24,20 @@ struct BookFailure {
 // The user cancelled before the first line was written, while the pages were being made.
 struct PagesCancelled {};
 
+// Runs a whole output, its two ways of stopping early turned into the outcome.
+template <typename Write>
+BookWriting WriteBookWith(Write&& write, QString* error) {
+    try {
+        write();
+        return BookWriting::kWritten;
+    } catch (const PagesCancelled&) {
+        return BookWriting::kCancelled;
+    } catch (const BookFailure& failure) {
+        if (error) *error = failure.message;
+        return BookWriting::kFailed;
+    }
+}
+
 // A line cell of a definition: written when its address is valid (an invalid or empty
 // address prints nothing for that item).
 struct LineCell {

@@ -14,10 +14,8 @@ namespace quilto {
 
 namespace {
 
-using output_detail::BookFailure;
 using output_detail::LineCell;
 using output_detail::LineCellOf;
-using output_detail::PagesCancelled;
 using output_detail::SheetWriter;
 
 // The cover sheet, the first page of each section, and the sheets the copies follow.
@@ -342,15 +340,8 @@ StandardPages CountStandardPages(const OutputSource& source) {
 BookWriting WriteStandardOutput(OutputBook& book, const OutputSource& source,
                                 const StandardPages& pages, OutputProgress& progress,
                                 QString* error) {
-    try {
-        StandardWriter(book, source, progress).Run(pages);
-        return BookWriting::kWritten;
-    } catch (const PagesCancelled&) {
-        return BookWriting::kCancelled;
-    } catch (const BookFailure& failure) {
-        if (error) *error = failure.message;
-        return BookWriting::kFailed;
-    }
+    return output_detail::WriteBookWith([&] { StandardWriter(book, source, progress).Run(pages); },
+                                        error);
 }
 
 }  // namespace quilto

@@ -2,6 +2,10 @@
 
 #include <QInputMethodEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QTimer>
+#include <string>
+#include <vector>
 
 #include "app/editor/editor_fixture.h"
 #include "editor/typed_line_edit.h"
@@ -14,6 +18,42 @@ using test::Sjis;
 using test::Utf8;
 
 using GridEditing = EditorRun;
+
+// Clicks SubMenu1 and chooses `action` from the pop-up menu it opens, by keys. Returns the
+// named commands the pop-up offered.
+std::vector<std::string> ChooseFromSubMenu(TFormMVell1& editor, const char* action) {
+    std::vector<std::string> offered;
+    bool chosen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible()) return;
+        poll.stop();
+        QAction* target = nullptr;
+        for (QAction* a : menu->actions()) {
+            if (!a->isVisible() || a->objectName().isEmpty()) continue;
+            offered.push_back(a->objectName().toStdString());
+            if (a->objectName() == QLatin1String(action)) target = a;
+        }
+        if (!target) {
+            ADD_FAILURE() << action << " is not offered";
+            menu->close();
+            return;
+        }
+        menu->setActiveAction(target);
+        QTest::keyClick(menu, Qt::Key_Return);
+        chosen = true;
+    });
+    poll.start(10);
+    auto* button = editor.findChild<QToolButton*>("SubMenu1");
+    if (!button || !button->isVisible()) {
+        ADD_FAILURE() << "SubMenu1 does not show";
+        return offered;
+    }
+    button->click();
+    EXPECT_TRUE(chosen) << "no pop-up menu showed";
+    return offered;
+}
 
 int TabOf(SheetKind sheet) {
     return sheet == SheetKind::Summary     ? kSummaryTab
@@ -137,6 +177,36 @@ TEST_F(GridEditing, LineOperationsRefuseWhatCannotApply) {
     Click("MXBtn");
     Click("MXBtn");
     EXPECT_EQ(CellText(SheetKind::Breakdown, 4, 8), "////abc");
+}
+
+TEST_F(GridEditing, TheSubMenuOffersItsGridsMultiplierAndUndoesIt) {
+    using Names = std::vector<std::string>;
+    Open(kEntryNew);
+    TextGrid& summary = Document().Grid(SheetKind::Summary);
+    summary.SetCell(1, 3, "walls");
+    summary.SetCell(1, 5, "2");
+    summary.SetCell(1, 6, "1000");
+    Context().pageControl1->setCurrentIndex(kSummaryTab);
+    Focus(SheetKind::Summary, 1, 3);
+
+    questions.ExpectText("掛率を入力して下さい。(1-200%)", "110")
+        .ExpectOkCancel("単価掛率計算を行います。( 掛率: 110% )", true);
+    EXPECT_EQ(ChooseFromSubMenu(Editor(), "KakeSet_s"),
+              (Names{"LCopy", "LPast", "LDup", "KakeSet_s", "KakeRet_s"}));
+    EXPECT_EQ(CellText(SheetKind::Summary, 1, 6), "1,100");
+    EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "2,200");
+
+    // The pop-up took the keyboard for a moment; the grid did not count that as leaving it,
+    // so the undo is still there.
+    questions.ExpectOkCancel("単価処理を元に戻します。", true);
+    ChooseFromSubMenu(Editor(), "KakeRet_s");
+    EXPECT_EQ(CellText(SheetKind::Summary, 1, 6), "1,000");
+    EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "2,000");
+
+    Context().pageControl1->setCurrentIndex(kBreakdownTab);
+    Focus(SheetKind::Breakdown, 1, 3);
+    questions.ExpectInform("単価処理はされてません。");
+    EXPECT_EQ(ChooseFromSubMenu(Editor(), "KakeRet"), (Names{"KakeSet", "KakeRet"}));
 }
 
 TEST_F(GridEditing, PageMarkersStatusAndTheSheetOfASpecialLine) {
