@@ -19,8 +19,8 @@ using test::Utf8;
 
 using GridEditing = EditorRun;
 
-// Clicks SubMenu1 and chooses `action` from the pop-up menu it opens, by keys. Returns the
-// named commands the pop-up offered.
+// Clicks SubMenu1 and chooses `action` from the pop-up menu it opens. Returns the named
+// commands the pop-up offered.
 std::vector<std::string> ChooseFromSubMenu(TFormMVell1& editor, const char* action) {
     std::vector<std::string> offered;
     bool chosen = false;
@@ -40,8 +40,9 @@ std::vector<std::string> ChooseFromSubMenu(TFormMVell1& editor, const char* acti
             menu->close();
             return;
         }
-        menu->setActiveAction(target);
-        QTest::keyClick(menu, Qt::Key_Return);
+        // A click on the item, as a user chooses it (a key would act on whatever item the
+        // pointer happens to rest on).
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
         chosen = true;
     });
     poll.start(10);
