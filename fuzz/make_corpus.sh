@@ -24,8 +24,12 @@ cat > estimate.json <<'JSON'
 JSON
 "$cli" create --json estimate.json >/dev/null
 
-rm -rf "$out"
-mkdir -p "$out"/{estimate_reader_fuzz,environment_reader_fuzz,table_definition_reader_fuzz,master_reader_fuzz,cp932_fuzz,number_text_fuzz}
+# Only the folders made here are replaced: the workbook reader's seeds are made by hand.
+for target in estimate_reader_fuzz environment_reader_fuzz table_definition_reader_fuzz \
+    master_reader_fuzz cp932_fuzz number_text_fuzz csv_import_fuzz; do
+    rm -rf "${out:?}/$target"
+    mkdir -p "$out/$target"
+done
 cp DAT/m_000001.dat "$out/estimate_reader_fuzz/current.dat"
 # The first layout: the old signature, the detail records' 規格 text 10 bytes further on.
 python3 - DAT/m_000001.dat "$out/estimate_reader_fuzz/old.dat" <<'PY'
@@ -54,3 +58,9 @@ printf '%s' '山田工務店 ～ ㎡ ① ｱｲｳ 表' | iconv -f UTF-8 -t CP93
 # Width and decimals, then the cell text.
 printf '\x0e\x02-1,234,567.891' > "$out/number_text_fuzz/grouped.txt"
 printf '\x14\x00abc.12-3' > "$out/number_text_fuzz/odd.txt"
+# Product CSV files as users bring them: CP932 from an old spreadsheet, UTF-8 with a BOM and
+# quoted fields from a newer one.
+printf '%s\r\n' '単管足場,H=10m,㎡,1000,1500' '養生シート,,㎡,"1,200",2000' \
+    | iconv -f UTF-8 -t CP932 > "$out/csv_import_fuzz/cp932.csv"
+printf '\xef\xbb\xbf%s\r\n' '"足場, 単管",H=10m,㎡,1000,1500' '"板 ""厚""",1〜3,枚,-,800' \
+    > "$out/csv_import_fuzz/utf8.csv"

@@ -254,8 +254,8 @@ class Definitions {
 };
 
 const char kYen[] = "\"￥\"#,##0\"-\"";
-const char kAmount[] = "#,##0_ ;\"-\"#,##0_ ";
-const char kQuantity[] = "General_ ";
+const char kAmountFormat[] = "#,##0_ ;\"-\"#,##0_ ";
+const char kQuantityFormat[] = "General_ ";
 const char kPage[] = "0\" 頁\"";
 
 // libxlsxwriter's workbooks keep Calibri as the font of the Normal style, which sets the
@@ -402,10 +402,10 @@ void ApplyKind(Style& s, Column::Kind kind) {
             s.Center();
             break;
         case Column::kQuantity:
-            s.Right().Number(kQuantity);
+            s.Right().Number(kQuantityFormat);
             break;
         case Column::kAmount:
-            s.Right().Number(kAmount);
+            s.Right().Number(kAmountFormat);
             break;
     }
 }
@@ -660,7 +660,7 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
             Style value = Style(body)
                               .Size(grand ? 11 : 10)
                               .Right()
-                              .Number(kAmount)
+                              .Number(kAmountFormat)
                               .Shrink()
                               .Box(LXW_BORDER_THIN);
             if (grand) {
