@@ -36,7 +36,7 @@ TEST(BinaryRecord, ShortStringFillsItsFieldExactly) {
     for (const Case& c : cases) {
         std::string bytes = "<" + c.before + ">";
         RecordWriter(bytes).ShortString(1, 5, c.text);
-        EXPECT_EQ(bytes, "<" + Field(c.stored) + ">") << c.text;
+        EXPECT_EQ(bytes, std::string(1, '<').append(Field(c.stored)).append(1, '>')) << c.text;
         EXPECT_EQ(RecordReader(bytes).ShortString(1, 5), c.stored) << c.text;
     }
 }

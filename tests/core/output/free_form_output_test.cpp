@@ -72,7 +72,8 @@ TEST(FreeFormOutputTest, SpecialLinesLeaveGapsAndFillTheTotalsBlock) {
     EXPECT_EQ(book.Cell(1, "K41"), "ロゴ");
     EXPECT_EQ(book.Cell(1, "C14"), "基礎工事");
     EXPECT_EQ(book.Cell(1, "O15"), "2,000");
-    for (int row = 16; row <= 20; ++row) EXPECT_EQ(book.Cell(1, "C" + std::to_string(row)), "");
+    for (int row = 16; row <= 20; ++row)
+        EXPECT_EQ(book.Cell(1, std::string(1, 'C').append(std::to_string(row))), "");
     EXPECT_EQ(book.Cell(1, "C21"), "追加工事");
     EXPECT_EQ(book.Cell(1, "A21"), "3");
 }
