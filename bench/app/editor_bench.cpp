@@ -30,6 +30,7 @@
 #include "editor/editor_context.h"
 #include "editor/form_mvell1.h"
 #include "editor/grid_controller.h"
+#include "form_bench_setup.h"
 #include "foundation/cp932.h"
 #include "foundation/qt_questions.h"
 #include "foundation/text_bytes.h"
@@ -40,25 +41,12 @@
 
 namespace {
 
+using quilto::bench::Cp932;
+using quilto::bench::MakeInstallation;
+using quilto::bench::WaitForStart;
+using quilto::bench::WriteFile;
+
 using namespace quilto;
-
-std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8).value_or("?"); }
-
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
-}
-
-void MakeInstallation(const QString& root) {
-    QDir dir(root);
-    for (const char* folder : {"DAT", "MST", "XlsBase", "Xls"}) dir.mkdir(folder);
-    QDir::setCurrent(root);
-}
 
 void Line(LineRecord& r, const std::string& code, const std::string& name, const std::string& spec,
           const std::string& unit, std::int64_t quantity, std::int64_t price, std::int64_t cost) {
@@ -122,15 +110,6 @@ void SendKey(int key, const QString& text) {
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(QApplication::focusWidget(), &release);
-}
-
-bool WaitForStart(TFormMenu1& menu) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!menu.StartedUp() && waited.elapsed() < 30000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return menu.StartedUp() && menu.StartUpResult() == 0;
 }
 
 int Bench(int runs) {

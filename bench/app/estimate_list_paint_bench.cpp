@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app_setup.h"
+#include "form_bench_setup.h"
 #include "foundation/cp932.h"
 #include "foundation/qt_questions.h"
 #include "shell/form_menu1.h"
@@ -30,21 +31,14 @@
 
 namespace {
 
+using quilto::bench::Cp932;
+using quilto::bench::MakeInstallation;
+using quilto::bench::WaitForStart;
+using quilto::bench::WriteFile;
+
 using quilto::EstimateHeader;
 using quilto::HeaderFigure;
 using quilto::HeaderText;
-
-std::string Cp932(const char* utf8) { return quilto::Utf8ToCp932(utf8).value_or("?"); }
-
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
-}
 
 void WriteEstimate(int number, const std::string& customer, const std::string& title,
                    const std::string& date, std::int64_t yen, const std::string& printDate) {
@@ -59,12 +53,6 @@ void WriteEstimate(int number, const std::string& customer, const std::string& t
     header.SetFigure(HeaderFigure::MGoukei01, quilto::Fixed4::FromInt(yen));
     WriteFile(QStringLiteral("DAT/m_%1.dat").arg(QString::fromStdString(text)),
               header.Bytes() + std::string(2 * quilto::kLineRecordSize, '\0'));
-}
-
-void MakeInstallation(const QString& root) {
-    QDir dir(root);
-    for (const char* folder : {"DAT", "MST", "XlsBase", "Xls"}) dir.mkdir(folder);
-    QDir::setCurrent(root);
 }
 
 // Clicks `button` of the menu; once the list's lines have been painted for the first time
@@ -112,15 +100,6 @@ Timing TimeListPaint(quilto::QuiltoProgram& program) {
     clock.start();
     chgBtn->click();  // returns once the list has closed
     return watcher.result;
-}
-
-bool WaitForStart(quilto::TFormMenu1& menu) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!menu.StartedUp() && waited.elapsed() < 30000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return menu.StartedUp() && menu.StartUpResult() == 0;
 }
 
 int Bench(int estimates, int runs) {

@@ -30,6 +30,7 @@
 #include "editor/form_mvell1.h"
 #include "editor/grid_controller.h"
 #include "editor/sheet_grid_view.h"
+#include "form_bench_setup.h"
 #include "foundation/cp932.h"
 #include "foundation/qt_questions.h"
 #include "masters/form_msyo.h"
@@ -44,25 +45,11 @@
 
 namespace {
 
+using quilto::bench::Cp932;
+using quilto::bench::MakeInstallation;
+using quilto::bench::WriteFile;
+
 using quilto::MasterLists;
-
-std::string Cp932(const char* utf8) { return quilto::Utf8ToCp932(utf8).value_or("?"); }
-
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
-}
-
-void MakeInstallation(const QString& root) {
-    QDir dir(root);
-    for (const char* folder : {"DAT", "MST", "XlsBase", "Xls"}) dir.mkdir(folder);
-    QDir::setCurrent(root);
-}
 
 // A click on a line of a master list, as the list reports it.
 void ClickLine(quilto::MasterListView* list, int row) {
