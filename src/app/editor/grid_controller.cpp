@@ -86,6 +86,20 @@ void GridController::CalculateSelected() {
     }
 }
 
+void GridController::Calculate(SheetKind sheet) {
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            CalculateBreakdown();
+            break;
+        case SheetKind::Summary:
+            CalculateSummary();
+            break;
+        case SheetKind::Detail:
+            CalculateDetail();
+            break;
+    }
+}
+
 void GridController::ShowFigures() {
     c_.panelB1->Show(c_.document);
     c_.cover->ShowTotal(c_.panelB1->TotalText());
@@ -254,22 +268,12 @@ void GridController::EnableGridCommands(bool enabled) {
 
 void GridController::CellSelected(SheetKind sheet, int previousRow, int) {
     FormatRow(sheet, previousRow);
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            CalculateBreakdown();
-            if (c_.breakdownEdited) {
-                c_.breakdownEdited = false;
-                CalculateBreakdown();
-            }
-            break;
-        case SheetKind::Summary:
-            CalculateSummary();
-            break;
-        case SheetKind::Detail:
-            // The detail sheet's figures follow each move as well, so an amount shows as
-            // soon as its quantity and price are in.
-            CalculateDetail();
-            break;
+    // The detail sheet's figures follow each move as well, so an amount shows as soon as its
+    // quantity and price are in.
+    Calculate(sheet);
+    if (sheet == SheetKind::Breakdown && c_.breakdownEdited) {
+        c_.breakdownEdited = false;
+        CalculateBreakdown();
     }
     RefreshStatus(sheet);
 }
@@ -378,20 +382,6 @@ SheetKind GridController::VisibleSheet() const {
     }
 }
 
-void GridController::AfterLineChange(SheetKind sheet) {
-    switch (sheet) {
-        case SheetKind::Breakdown:
-            CalculateBreakdown();
-            break;
-        case SheetKind::Summary:
-            CalculateSummary();
-            break;
-        case SheetKind::Detail:
-            CalculateDetail();
-            break;
-    }
-}
-
 void GridController::InsertLine() {
     const auto sheet = FocusedOnVisibleTab();
     if (!sheet) return;
@@ -399,7 +389,7 @@ void GridController::InsertLine() {
     SyncCurrentRow(*sheet);
     const bool done = *sheet == SheetKind::Breakdown ? InsertBreakdownLine(c_.document)
                                                      : quilto::InsertLine(c_.document.Grid(*sheet));
-    if (done) AfterLineChange(*sheet);
+    if (done) Calculate(*sheet);
 }
 
 void GridController::DeleteLine() {
@@ -412,7 +402,7 @@ void GridController::DeleteLine() {
     } else {
         quilto::DeleteLine(c_.document.Grid(*sheet));
     }
-    AfterLineChange(*sheet);
+    Calculate(*sheet);
 }
 
 void GridController::CopyLine() {
@@ -459,7 +449,7 @@ void GridController::SpecialLine(LineKind kind) {
     SyncCurrentRow(*sheet);
     TextGrid& grid = c_.document.Grid(*sheet);
     if (!MakeSpecialLine(grid, *sheet, kind)) return;
-    AfterLineChange(*sheet);
+    Calculate(*sheet);
     const int row = view->CurrentGridRow();
     view->SetCurrentCell(NextRowAfterCommand(grid, row), view->CurrentCol());
 }
@@ -472,9 +462,9 @@ void GridController::Discount() {
     SyncCurrentRow(*sheet);
     TextGrid& grid = c_.document.Grid(*sheet);
     if (!PrepareDiscountLine(grid, *sheet, c_.document.Text(HeaderText::MNo))) return;
-    AfterLineChange(*sheet);
+    Calculate(*sheet);
     AskDiscountAmount(grid, *sheet, c_.program.questions);
-    AfterLineChange(*sheet);
+    Calculate(*sheet);
     const int row = view->CurrentGridRow();
     view->SetCurrentCell(NextRowAfterCommand(grid, row), view->CurrentCol());
     view->setFocus();

@@ -25,6 +25,7 @@ class GridController : public QObject {
     SheetTotals CalculateSummary();
     SheetTotals CalculateDetail();
     void CalculateSelected();  // the sheet CheckBox1 selects
+    void Calculate(SheetKind sheet);
     void ShowFigures();
     void RefreshStatus(SheetKind sheet);
     void RefreshGrids();
@@ -88,7 +89,6 @@ class GridController : public QObject {
     void MouseDown(SheetKind sheet, int row, int col, Qt::MouseButton button);
     void FormatRow(SheetKind sheet, int row);
     void SyncCurrentRow(SheetKind sheet);
-    void AfterLineChange(SheetKind sheet);
     std::optional<SheetKind> FocusedOnVisibleTab() const;
     SheetKind VisibleSheet() const;
     void MoveCursor(SheetGridView* view, int row, int col);
