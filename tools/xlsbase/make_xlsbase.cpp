@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "excel/table_definition.h"
@@ -575,6 +576,15 @@ void FreeLines(Page& p, const Look& look, const Definitions& d, const std::vecto
     for (int line = 0; line < lines; ++line) p.Height(firstRow + line, lineHeight);
 }
 
+// The invoices name their issuer: the environment's company block stands beside the
+// customer on the first page. The standard cells (the definition editor's 標準) leave it out,
+// which would send an invoice without the firm's name and address, so the shipped
+// definitions give it these cells of the free-form first pages (SA1..., SB1...).
+constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
+    {"1HJName1", "M4"}, {"1HJName2", "M5"},   {"1HJUbin", "N6"},
+    {"1HJJyu1", "M7"},  {"1HJJyu2", "M8"},    {"1HJTel", "N9"},
+    {"1HJFax", "R9"},   {"1HJDaihyo", "O10"}, {"1HJTanto", "O11"}};
+
 bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitions& d, char part) {
     Book book(path, look);
     const std::string prefix = std::string("S") + part;
@@ -636,6 +646,36 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
                     LXW_BORDER_DOUBLE));
         const Cell tax = d.At(f("1Hadd1"));
         p.Merge(tax.row, tax.column, tax.row, tax.column + 8, "", Style(body).Size(9).Right());
+
+        // The issuer (kInvoiceCompanyCells): name, address, then captioned items.
+        const Cell issuer = d.At(f("1HJName1"));
+        p.Merge(issuer.row, issuer.column, issuer.row, lastColumn, "",
+                Style(body).Title().Size(12).Bold().Shrink());
+        for (const char* field : {"1HJName2", "1HJJyu1", "1HJJyu2"}) {
+            const Cell c = d.At(f(field));
+            p.Merge(c.row, c.column, c.row, lastColumn, "", Style(body).Size(9.5).Shrink());
+        }
+        const Cell fax = d.At(f("1HJFax"));
+        struct Captioned {
+            const char* field;
+            const char* caption;
+            int captionFrom, valueTo;
+        };
+        const Captioned captioned[] = {{"1HJUbin", "〒", issuer.column, lastColumn},
+                                       {"1HJTel", "TEL", issuer.column, fax.column - 2},
+                                       {"1HJFax", "FAX", fax.column - 1, lastColumn},
+                                       {"1HJDaihyo", "代表者", issuer.column, lastColumn},
+                                       {"1HJTanto", "担当者", issuer.column, lastColumn}};
+        for (const Captioned& item : captioned) {
+            const Cell c = d.At(f(item.field));
+            const Style caption = Style(label).Size(9);
+            if (item.captionFrom == c.column - 1) {
+                p.Text(c.row, c.column - 1, item.caption, caption);
+            } else {
+                p.Merge(c.row, item.captionFrom, c.row, c.column - 1, item.caption, caption);
+            }
+            p.Merge(c.row, c.column, c.row, item.valueTo, "", Style(body).Size(9.5).Shrink());
+        }
 
         const int lines = d.Count(f("1LinP1")) > 0 ? d.Count(f("1LinP1")) : kDefaultRowsPerPage;
         FreeLines(p, look, d, spans, false, lines, lastColumn, 25);
@@ -717,6 +757,10 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
     TableFieldTexts texts = StandardTableDefaults(TableFieldTexts());
     texts.Set("HBKsep", "-");
+    for (const char* part : {"SA", "SB"}) {
+        for (const auto& [field, cell] : kInvoiceCompanyCells)
+            texts.Set(std::string(part) + field, cell);
+    }
     TableDefinitions defs;
     defs.TakeFields(texts);
     const Definitions d(defs);
