@@ -1,7 +1,8 @@
 // Makes the installation's XlsBase folder: the workbook templates of patterns 00-02
 // (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat and
-// XKPSeinn.Dat holding the standard cells. The templates take every cell position from
-// those same standard definitions, so a template and its definition cannot disagree.
+// XKPSeinn.Dat holding the standard cells and the invoices' company block
+// (kInvoiceCompanyCells). The templates take every cell position from those same
+// definitions, so a template and its definition cannot disagree.
 //
 // Usage: make_xlsbase OUTPUT_FOLDER
 
