@@ -54,6 +54,10 @@ TEST(CliCheck, ReportsACreationFailureOnStderr) {
     const CliRun run = Check({});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("商品作成エラー =-1"), std::string::npos) << run.err;
+    // What to do about it: the missing folder is named.
+    EXPECT_NE(run.err.find("/MST がありません。DAT・MST・XlsBase のある作業フォルダで起動するか"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

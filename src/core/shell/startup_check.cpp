@@ -43,8 +43,13 @@ FileState StateOf(const QString& path) {
 int Fail(Questions& questions, const char* text, int ioResult, int checkResult,
          const QString& path) {
     const QString why = LastFileFailure();
-    questions.Inform(std::string(text) + std::to_string(ioResult) + "\n" +
-                     (why.isEmpty() ? QFileInfo(path).absoluteFilePath() : why).toStdString());
+    std::string message = std::string(text) + std::to_string(ioResult) + "\n" +
+                          (why.isEmpty() ? QFileInfo(path).absoluteFilePath() : why).toStdString();
+    // The program never makes DAT, MST or XlsBase: a missing one means the program was
+    // started outside its working folder, or a folder setting points nowhere.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) message += "\n" + MissingFolderAdvice(folder);
+    questions.Inform(message);
     return checkResult;
 }
 
@@ -177,6 +182,12 @@ void CheckFurtherPatterns(TableDefinitions& tables) {
 }
 
 }  // namespace
+
+std::string MissingFolderAdvice(const QString& folder) {
+    return "フォルダ " + folder.toStdString() +
+           " がありません。DAT・MST・XlsBase のある作業フォルダで起動するか、"
+           "環境設定のフォルダ設定を確かめてください。";
+}
 
 int CheckAndCreate(Environment& environment, MasterLists& masters, TableDefinitions& tables,
                    Questions& questions) {

@@ -5,12 +5,18 @@
 // outdated one. Runs once at start, before the masters and the table definitions are
 // loaded.
 
+#include <QString>
+#include <string>
+
 namespace quilto {
 
 class Environment;
 class Questions;
 class TableDefinitions;
 struct MasterLists;
+
+// The line a failure message adds when the file's folder does not exist: what to do about it.
+std::string MissingFolderAdvice(const QString& folder);
 
 // Result codes: 0 everything in order; -1 the environment file could not be made, or the
 // user declined a re-creation, or an outdated table definition could not be made again;

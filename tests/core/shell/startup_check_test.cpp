@@ -181,7 +181,10 @@ TEST(StartupCheck, AFailedCreationIsToldWithItsCodeTheFileAndTheReason) {
             ASSERT_TRUE(QDir().mkdir(c.blocked));  // exists, but cannot be read as a file
         }
         ScriptedQuestions questions;
-        questions.ExpectInform(FailureMessage(c.message, c.file, c.error));
+        std::string message = FailureMessage(c.message, c.file, c.error);
+        // A missing folder is named, with what to do.
+        if (c.missingFolder) message += "\n" + MissingFolderAdvice(QDir(c.blocked).absolutePath());
+        questions.ExpectInform(message);
         EXPECT_EQ(RunCheck(questions), c.code);
         EXPECT_EQ(SizeOf("sp_jis.dat"), 6088);
         // What could not be read is not replaced.
