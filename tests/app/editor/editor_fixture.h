@@ -98,8 +98,14 @@ class EditorRun : public ::testing::Test {
         ASSERT_NE(b, nullptr) << button;
         b->click();
     }
+    // The grid takes the focus as a user's click gives it: the editor becomes the active
+    // window again (a pop-up or a message may just have closed) and the grid has the focus
+    // before anything else happens, since the editor follows its grids by focus changes.
     void Focus(SheetKind sheet, int row, int col) {
+        Editor().activateWindow();
         Grid(sheet)->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Grid(sheet)->hasFocus(); }, 2000))
+            << "the grid did not take the focus";
         Grid(sheet)->SetCurrentCell(row, col);
     }
 
