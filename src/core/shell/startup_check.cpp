@@ -48,7 +48,7 @@ int Fail(Questions& questions, const char* text, int ioResult, int checkResult,
     // The program never makes DAT, MST or XlsBase: a missing one means the program was
     // started outside its working folder, or a folder setting points nowhere.
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir()) message += "\n" + MissingFolderAdvice(folder);
+    if (!QFileInfo(folder).isDir()) message.append(1, '\n').append(MissingFolderAdvice(folder));
     questions.Inform(message);
     return checkResult;
 }
@@ -184,9 +184,11 @@ void CheckFurtherPatterns(TableDefinitions& tables) {
 }  // namespace
 
 std::string MissingFolderAdvice(const QString& folder) {
-    return "フォルダ " + folder.toStdString() +
-           " がありません。DAT・MST・XlsBase のある作業フォルダで起動するか、"
-           "環境設定のフォルダ設定を確かめてください。";
+    return std::string("フォルダ ")
+        .append(folder.toStdString())
+        .append(
+            " がありません。DAT・MST・XlsBase のある作業フォルダで起動するか、"
+            "環境設定のフォルダ設定を確かめてください。");
 }
 
 int CheckAndCreate(Environment& environment, MasterLists& masters, TableDefinitions& tables,

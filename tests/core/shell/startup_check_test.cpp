@@ -183,7 +183,8 @@ TEST(StartupCheck, AFailedCreationIsToldWithItsCodeTheFileAndTheReason) {
         ScriptedQuestions questions;
         std::string message = FailureMessage(c.message, c.file, c.error);
         // A missing folder is named, with what to do.
-        if (c.missingFolder) message += "\n" + MissingFolderAdvice(QDir(c.blocked).absolutePath());
+        if (c.missingFolder)
+            message.append(1, '\n').append(MissingFolderAdvice(QDir(c.blocked).absolutePath()));
         questions.ExpectInform(message);
         EXPECT_EQ(RunCheck(questions), c.code);
         EXPECT_EQ(SizeOf("sp_jis.dat"), 6088);
