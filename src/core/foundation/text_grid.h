@@ -4,6 +4,7 @@
 // column 0 are headers. It has a current row and a selection like the grid a user sees,
 // because the row operations act on them.
 
+#include <cassert>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -84,7 +85,7 @@ class TextGrid {
         const std::size_t i = static_cast<std::size_t>(row) * cols_ + col;
         ++version_;
         numbers_[i] = reads.raw;
-        if (form.kind == NumberForm::Kind::None) form = NumberForm::Plain();
+        assert(form.kind != NumberForm::Kind::None);  // the text would never be made
         pending_[i] = PendingText{value.raw, form};
     }
     void SetNumberCell(int row, int col, Fixed4 value) {
