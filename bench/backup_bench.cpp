@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "foundation/questions.h"
-#include "settings/backup.h"
-#include "store/environment.h"
+#include "core/foundation/questions.h"
+#include "core/settings/backup.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 namespace {

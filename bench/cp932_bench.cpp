@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 namespace {
 

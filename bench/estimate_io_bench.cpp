@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "editor/estimate_io.h"
+#include "core/editor/estimate_io.h"
 
 namespace quilto {
 namespace {

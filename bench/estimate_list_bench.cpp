@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/fixed4.h"
-#include "store/environment.h"
-#include "store/estimate_file.h"
-#include "store/estimate_history.h"
-#include "editor/estimate_io.h"
-#include "store/estimate_list.h"
+#include "core/foundation/fixed4.h"
+#include "core/store/environment.h"
+#include "core/store/estimate_file.h"
+#include "core/store/estimate_history.h"
+#include "core/editor/estimate_io.h"
+#include "core/store/estimate_list.h"
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include <memory>
 #include <string>
 
-#include "excel/cell_address.h"
-#include "excel/table_definition.h"
-#include "foundation/cp932.h"
-#include "output/output_run.h"
-#include "output/standard_output.h"
+#include "core/excel/cell_address.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/cp932.h"
+#include "core/output/output_run.h"
+#include "core/output/standard_output.h"
 
 namespace quilto {
 namespace {

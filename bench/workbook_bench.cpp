@@ -7,8 +7,8 @@
 #include <QString>
 #include <string>
 
-#include "excel/workbook.h"
-#include "foundation/atomic_file.h"
+#include "core/excel/workbook.h"
+#include "core/foundation/atomic_file.h"
 
 namespace quilto {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/cp932.h"
-#include "masters/master_lines.h"
-#include "masters/master_lists.h"
-#include "masters/product_import.h"
+#include "core/foundation/cp932.h"
+#include "core/masters/master_lines.h"
+#include "core/masters/master_lists.h"
+#include "core/masters/product_import.h"
 
 using namespace quilto;
 

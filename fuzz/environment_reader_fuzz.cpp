@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/environment.h"
+#include "core/store/environment.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "editor/estimate_document.h"
-#include "foundation/text_bytes.h"
-#include "store/estimate_file.h"
+#include "core/editor/estimate_document.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/estimate_file.h"
 
 using namespace quilto;
 

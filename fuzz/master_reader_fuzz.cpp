@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "masters/master_lines.h"
-#include "masters/master_lists.h"
+#include "core/masters/master_lines.h"
+#include "core/masters/master_lists.h"
 
 using namespace quilto;
 

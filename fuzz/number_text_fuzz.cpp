@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "foundation/fixed4.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "excel/cell_address.h"
-#include "excel/table_definition.h"
+#include "core/excel/cell_address.h"
+#include "core/excel/table_definition.h"
 
 using namespace quilto;
 

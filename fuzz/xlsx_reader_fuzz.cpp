@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "excel/workbook.h"
-#include "excel/xlsx_package.h"
+#include "core/excel/workbook.h"
+#include "core/excel/xlsx_package.h"
 
 using namespace quilto;
 

@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "app_setup.h"
+#include "app/foundation/app_setup.h"
 #include "form_bench_setup.h"
-#include "foundation/cp932.h"
-#include "foundation/qt_questions.h"
-#include "shell/form_menu1.h"
-#include "shell/form_menu2.h"
-#include "shell/quilto_program.h"
-#include "store/estimate_file.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/qt_questions.h"
+#include "app/shell/form_menu1.h"
+#include "app/shell/form_menu2.h"
+#include "app/shell/quilto_program.h"
+#include "core/store/estimate_file.h"
 
 namespace {
 

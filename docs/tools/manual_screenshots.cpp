@@ -24,21 +24,21 @@
 #include <cstdio>
 #include <functional>
 
-#include "app_setup.h"
-#include "editor/form_mvell1.h"
-#include "excel/form_mxls2.h"
-#include "foundation/cp932.h"
-#include "foundation/form_msg1.h"
-#include "masters/form_msyo.h"
-#include "masters/master_files.h"
-#include "masters/master_list_view.h"
-#include "settings/form_mbup1.h"
-#include "settings/form_mconf.h"
-#include "shell/form_about.h"
-#include "shell/form_menu1.h"
-#include "shell/form_menu2.h"
-#include "shell/quilto_program.h"
-#include "shell/shell_state.h"
+#include "app/foundation/app_setup.h"
+#include "app/editor/form_mvell1.h"
+#include "app/excel/form_mxls2.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/form_msg1.h"
+#include "app/masters/form_msyo.h"
+#include "core/masters/master_files.h"
+#include "app/masters/master_list_view.h"
+#include "app/settings/form_mbup1.h"
+#include "app/settings/form_mconf.h"
+#include "app/shell/form_about.h"
+#include "app/shell/form_menu1.h"
+#include "app/shell/form_menu2.h"
+#include "app/shell/quilto_program.h"
+#include "core/shell/shell_state.h"
 
 namespace {
 

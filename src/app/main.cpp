@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app_setup.h"
-#include "foundation/qt_questions.h"
-#include "shell/form_menu1.h"
-#include "shell/quilto_program.h"
+#include "app/foundation/app_setup.h"
+#include "app/foundation/qt_questions.h"
+#include "app/shell/form_menu1.h"
+#include "app/shell/quilto_program.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "settings/backup.h"
-#include "store/environment.h"
+#include "core/settings/backup.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 namespace {

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
-#include "editor/estimate_io.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/estimate_io.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto::cli {
 

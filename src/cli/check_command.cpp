@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "excel/table_definition.h"
-#include "masters/master_lists.h"
-#include "shell/startup_check.h"
-#include "store/environment.h"
+#include "core/excel/table_definition.h"
+#include "core/masters/master_lists.h"
+#include "core/shell/startup_check.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "foundation/cp932.h"
-#include "foundation/typed_text.h"
-#include "store/environment.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/typed_text.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/questions.h"
+#include "core/foundation/questions.h"
 
 namespace quilto {
 class Environment;

@@ -21,14 +21,14 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
-#include "editor/estimate_io.h"
-#include "editor/line_kind.h"
-#include "editor/sheet_layout.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/estimate_io.h"
+#include "core/editor/line_kind.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "editor/estimate_document.h"
-#include "editor/estimate_io.h"
-#include "foundation/file_helpers.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/estimate_io.h"
+#include "core/foundation/file_helpers.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto::cli {
 

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
-#include "editor/estimate_io.h"
-#include "excel/pattern_choice.h"
-#include "foundation/text_bytes.h"
-#include "foundation/typed_text.h"
-#include "output/output_dialog.h"
-#include "output/output_run.h"
-#include "output/output_source.h"
-#include "store/environment.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/estimate_io.h"
+#include "core/excel/pattern_choice.h"
+#include "core/foundation/text_bytes.h"
+#include "core/foundation/typed_text.h"
+#include "core/output/output_dialog.h"
+#include "core/output/output_run.h"
+#include "core/output/output_source.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 

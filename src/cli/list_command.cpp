@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "foundation/file_helpers.h"
-#include "store/environment.h"
-#include "store/estimate_list.h"
+#include "core/foundation/file_helpers.h"
+#include "core/store/environment.h"
+#include "core/store/estimate_list.h"
 
 namespace quilto::cli {
 

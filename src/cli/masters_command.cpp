@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "masters/product_import.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "core/masters/product_import.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto::cli {
 namespace {

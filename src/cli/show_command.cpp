@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "editor/estimate_io.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
+#include "core/editor/estimate_io.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
 
 namespace quilto::cli {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app_setup.h"
+#include "app/foundation/app_setup.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

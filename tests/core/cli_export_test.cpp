@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "core/output/output_templates.h"
-#include "excel/office_convert.h"
-#include "excel/workbook.h"
+#include "core/excel/office_convert.h"
+#include "core/excel/workbook.h"
 #include "support/cli_runner.h"
 #include "support/working_folder.h"
 

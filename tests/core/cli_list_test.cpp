@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/estimate_file.h"
+#include "core/store/estimate_file.h"
 #include "support/cli_runner.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "masters/master_files.h"
-#include "store/environment.h"
+#include "core/masters/master_files.h"
+#include "core/store/environment.h"
 #include "support/cli_runner.h"
 #include "support/marker_holder.h"
 #include "support/sjis.h"

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <nlohmann/json.hpp>
 
-#include "store/estimate_file.h"
-#include "store/markers.h"
+#include "core/store/estimate_file.h"
+#include "core/store/markers.h"
 #include "support/cli_runner.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "excel/cell_address.h"
+#include "core/excel/cell_address.h"
 #include "support/sjis.h"
 
 namespace quilto::test {

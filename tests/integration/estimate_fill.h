@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "excel/table_definition.h"
-#include "excel/workbook.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/workbook.h"
 
 namespace quilto::test {
 

@@ -14,7 +14,7 @@
 #include <QProcess>
 #include <QThread>
 
-#include "excel/office_convert.h"
+#include "core/excel/office_convert.h"
 #include "support/cli_runner.h"
 #include "support/working_folder.h"
 

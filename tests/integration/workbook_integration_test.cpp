@@ -18,11 +18,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "excel/cups_print.h"
-#include "excel/office_convert.h"
-#include "excel/table_definition.h"
-#include "excel/typed_cell_value.h"
-#include "excel/workbook.h"
+#include "core/excel/cups_print.h"
+#include "core/excel/office_convert.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/typed_cell_value.h"
+#include "core/excel/workbook.h"
 #include "integration/estimate_fill.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

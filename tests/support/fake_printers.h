@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "excel/printers.h"
+#include "core/excel/printers.h"
 
 namespace quilto::test {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "excel/cell_address.h"
-#include "output/output_book.h"
+#include "core/excel/cell_address.h"
+#include "core/output/output_book.h"
 #include "support/sjis.h"
 
 namespace quilto::test {

@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "editor/estimate_document.h"
-#include "excel/table_definition.h"
-#include "foundation/fixed4.h"
-#include "output/output_book.h"
-#include "output/output_choices.h"
-#include "output/output_progress.h"
-#include "output/output_source.h"
-#include "store/environment.h"
+#include "core/editor/estimate_document.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/fixed4.h"
+#include "core/output/output_book.h"
+#include "core/output/output_choices.h"
+#include "core/output/output_progress.h"
+#include "core/output/output_source.h"
+#include "core/store/environment.h"
 #include "support/sjis.h"
 
 namespace quilto::test {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/button_question.h"
-#include "foundation/questions.h"
+#include "core/foundation/button_question.h"
+#include "core/foundation/questions.h"
 
 namespace quilto::test {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "foundation/questions.h"
+#include "core/foundation/questions.h"
 
 namespace quilto::test {
 

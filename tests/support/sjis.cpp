@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto::test {
 

@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "excel/table_definition.h"
-#include "excel/table_definition_fields.h"
-#include "excel/xlsx_package.h"
-#include "foundation/atomic_file.h"
-#include "foundation/cp932.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/table_definition_fields.h"
+#include "core/excel/xlsx_package.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto {
 namespace {

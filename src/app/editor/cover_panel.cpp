@@ -1,4 +1,4 @@
-#include "editor/cover_panel.h"
+#include "app/editor/cover_panel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,13 +13,13 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "editor/estimate_document.h"
-#include "editor/typed_line_edit.h"
-#include "foundation/cp932.h"
-#include "foundation/era_date.h"
-#include "foundation/text_bytes.h"
-#include "shell/shell_state.h"
-#include "store/environment.h"
+#include "core/editor/estimate_document.h"
+#include "app/foundation/typed_line_edit.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/era_date.h"
+#include "core/foundation/text_bytes.h"
+#include "core/shell/shell_state.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

@@ -10,13 +10,13 @@
 #include <array>
 #include <functional>
 
-#include "editor/estimate_calculator.h"
-#include "editor/grid_operations.h"
-#include "editor/header_bars.h"
-#include "editor/sheet_grid_model.h"
-#include "editor/sheet_grid_view.h"
-#include "editor/unit_price_multiplier.h"
-#include "shell/program_state.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/grid_operations.h"
+#include "app/editor/header_bars.h"
+#include "app/editor/sheet_grid_model.h"
+#include "app/editor/sheet_grid_view.h"
+#include "core/editor/unit_price_multiplier.h"
+#include "core/shell/program_state.h"
 
 class QAction;
 class QPushButton;

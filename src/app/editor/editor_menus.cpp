@@ -1,4 +1,4 @@
-#include "editor/editor_menus.h"
+#include "app/editor/editor_menus.h"
 
 #include <QAction>
 #include <QHBoxLayout>

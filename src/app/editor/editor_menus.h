@@ -6,7 +6,7 @@
 #include <QMenuBar>
 #include <QWidget>
 
-#include "editor/editor_context.h"
+#include "app/editor/editor_context.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "editor/estimate_session.h"
+#include "app/editor/estimate_session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,17 +7,17 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "editor/cover_panel.h"
-#include "editor/estimate_io.h"
-#include "editor/grid_controller.h"
-#include "editor/lookup_guide_link.h"
-#include "editor/typed_line_edit.h"
-#include "excel/pattern_choice.h"
-#include "foundation/cp932.h"
-#include "foundation/file_helpers.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "shell/shell_state.h"
+#include "app/editor/cover_panel.h"
+#include "core/editor/estimate_io.h"
+#include "app/editor/grid_controller.h"
+#include "app/foundation/lookup_guide_link.h"
+#include "app/foundation/typed_line_edit.h"
+#include "core/excel/pattern_choice.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/shell/shell_state.h"
 
 namespace quilto {
 

@@ -8,7 +8,7 @@
 #include <QObject>
 #include <string>
 
-#include "editor/editor_context.h"
+#include "app/editor/editor_context.h"
 
 namespace quilto {
 

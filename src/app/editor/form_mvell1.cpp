@@ -1,4 +1,4 @@
-#include "editor/form_mvell1.h"
+#include "app/editor/form_mvell1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,14 +13,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editor/cover_panel.h"
-#include "editor/editor_menus.h"
-#include "editor/estimate_session.h"
-#include "editor/grid_controller.h"
-#include "editor/sheet_grid_delegate.h"
-#include "editor/typed_line_edit.h"
-#include "foundation/cp932.h"
-#include "foundation/screen_fit.h"
+#include "app/editor/cover_panel.h"
+#include "app/editor/editor_menus.h"
+#include "app/editor/estimate_session.h"
+#include "app/editor/grid_controller.h"
+#include "app/editor/sheet_grid_delegate.h"
+#include "app/foundation/typed_line_edit.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/screen_fit.h"
 
 namespace quilto {
 

@@ -9,8 +9,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "editor/editor_context.h"
-#include "editor/lookup_guide_link.h"
+#include "app/editor/editor_context.h"
+#include "app/foundation/lookup_guide_link.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "editor/grid_controller.h"
+#include "app/editor/grid_controller.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -6,17 +6,17 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "editor/breakdown_lines.h"
-#include "editor/cover_panel.h"
-#include "editor/line_commands.h"
-#include "editor/line_kind.h"
-#include "editor/lookup_guide_link.h"
-#include "editor/page_layout.h"
-#include "editor/product_fill.h"
-#include "editor/sheet_grid_delegate.h"
-#include "foundation/cp932.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/breakdown_lines.h"
+#include "app/editor/cover_panel.h"
+#include "core/editor/line_commands.h"
+#include "core/editor/line_kind.h"
+#include "app/foundation/lookup_guide_link.h"
+#include "core/editor/page_layout.h"
+#include "core/editor/product_fill.h"
+#include "app/editor/sheet_grid_delegate.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -7,8 +7,8 @@
 #include <QObject>
 #include <optional>
 
-#include "editor/editor_context.h"
-#include "editor/line_kind.h"
+#include "app/editor/editor_context.h"
+#include "core/editor/line_kind.h"
 
 class QKeyEvent;
 

@@ -1,13 +1,13 @@
-#include "editor/header_bars.h"
+#include "app/editor/header_bars.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -1,11 +1,11 @@
-#include "editor/sheet_grid_delegate.h"
+#include "app/editor/sheet_grid_delegate.h"
 
 #include <QPainter>
 
-#include "editor/sheet_grid_model.h"
-#include "editor/typed_line_edit.h"
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "app/editor/sheet_grid_model.h"
+#include "app/foundation/typed_line_edit.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -9,8 +9,8 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
-#include "editor/cell_painting.h"
-#include "editor/sheet_layout.h"
+#include "core/editor/cell_painting.h"
+#include "core/editor/sheet_layout.h"
 
 namespace quilto {
 

@@ -1,7 +1,7 @@
-#include "editor/sheet_grid_model.h"
+#include "app/editor/sheet_grid_model.h"
 
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

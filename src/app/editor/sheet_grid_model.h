@@ -8,8 +8,8 @@
 
 #include <QAbstractTableModel>
 
-#include "editor/sheet_layout.h"
-#include "foundation/text_grid.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/text_grid.h"
 
 namespace quilto {
 

@@ -1,13 +1,13 @@
-#include "editor/sheet_grid_view.h"
+#include "app/editor/sheet_grid_view.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethod>
 #include <QMouseEvent>
 
-#include "editor/sheet_grid_delegate.h"
-#include "editor/sheet_grid_model.h"
-#include "editor/typed_line_edit.h"
+#include "app/editor/sheet_grid_delegate.h"
+#include "app/editor/sheet_grid_model.h"
+#include "app/foundation/typed_line_edit.h"
 
 namespace quilto {
 

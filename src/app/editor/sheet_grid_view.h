@@ -8,7 +8,7 @@
 
 #include <QTableView>
 
-#include "editor/sheet_layout.h"
+#include "core/editor/sheet_layout.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "excel/form_mxls1.h"
+#include "app/excel/form_mxls1.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -19,11 +19,11 @@
 #include <algorithm>
 #include <span>
 
-#include "excel/pattern_choice.h"
-#include "excel/pattern_combo.h"
-#include "excel/table_definition_pages.h"
-#include "foundation/screen_fit.h"
-#include "shell/program_state.h"
+#include "core/excel/pattern_choice.h"
+#include "app/excel/pattern_combo.h"
+#include "app/excel/table_definition_pages.h"
+#include "app/foundation/screen_fit.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "excel/table_definition_editor.h"
+#include "core/excel/table_definition_editor.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "excel/form_mxls2.h"
+#include "app/excel/form_mxls2.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,16 +18,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "excel/output_runner.h"
-#include "excel/pattern_combo.h"
-#include "excel/printers.h"
-#include "foundation/cp932.h"
-#include "foundation/era_date.h"
-#include "foundation/screen_fit.h"
-#include "foundation/typed_text.h"
-#include "output/output_dialog.h"
-#include "output/output_run.h"
-#include "shell/program_state.h"
+#include "app/excel/output_runner.h"
+#include "app/excel/pattern_combo.h"
+#include "core/excel/printers.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/era_date.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/typed_text.h"
+#include "core/output/output_dialog.h"
+#include "core/output/output_run.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 namespace {

@@ -10,8 +10,8 @@
 #include <functional>
 #include <vector>
 
-#include "output/output_choices.h"
-#include "output/output_source.h"
+#include "core/output/output_choices.h"
+#include "core/output/output_source.h"
 
 class QButtonGroup;
 class QCheckBox;

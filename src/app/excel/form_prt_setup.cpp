@@ -1,4 +1,4 @@
-#include "excel/form_prt_setup.h"
+#include "app/excel/form_prt_setup.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,9 +8,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "excel/printers.h"
-#include "foundation/questions.h"
-#include "foundation/screen_fit.h"
+#include "core/excel/printers.h"
+#include "core/foundation/questions.h"
+#include "app/foundation/screen_fit.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "excel/output_runner.h"
+#include "app/excel/output_runner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

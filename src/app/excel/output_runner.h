@@ -8,8 +8,8 @@
 #include <QString>
 #include <atomic>
 
-#include "output/output_progress.h"
-#include "output/output_run.h"
+#include "core/output/output_progress.h"
+#include "core/output/output_run.h"
 
 namespace quilto {
 

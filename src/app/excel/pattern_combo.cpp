@@ -1,12 +1,12 @@
-#include "excel/pattern_combo.h"
+#include "app/excel/pattern_combo.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <array>
 
-#include "excel/pattern_choice.h"
-#include "foundation/cp932.h"
-#include "store/environment.h"
+#include "core/excel/pattern_choice.h"
+#include "core/foundation/cp932.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "excel/table_definition_pages.h"
+#include "app/excel/table_definition_pages.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

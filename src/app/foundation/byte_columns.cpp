@@ -1,9 +1,9 @@
-#include "foundation/byte_columns.h"
+#include "app/foundation/byte_columns.h"
 
 #include <QPainter>
 
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

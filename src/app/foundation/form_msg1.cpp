@@ -1,4 +1,4 @@
-#include "foundation/form_msg1.h"
+#include "app/foundation/form_msg1.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

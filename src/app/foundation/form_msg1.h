@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "foundation/button_question.h"
+#include "core/foundation/button_question.h"
 
 class QLabel;
 class QPushButton;

@@ -1,11 +1,11 @@
-#include "foundation/qt_questions.h"
+#include "app/foundation/qt_questions.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "foundation/form_msg1.h"
+#include "app/foundation/form_msg1.h"
 
 namespace quilto {
 namespace {

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "foundation/questions.h"
+#include "core/foundation/questions.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "foundation/screen_fit.h"
+#include "app/foundation/screen_fit.h"
 
 #include <QMargins>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "masters/form_msyo.h"
+#include "app/masters/form_msyo.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,18 +15,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "editor/typed_line_edit.h"
-#include "foundation/cp932.h"
-#include "foundation/file_helpers.h"
-#include "foundation/number_text.h"
-#include "foundation/screen_fit.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "masters/master_list_view.h"
-#include "masters/master_widgets.h"
-#include "masters/product_import.h"
-#include "shell/program_state.h"
-#include "shell/shell_state.h"
+#include "app/foundation/typed_line_edit.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/number_text.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "app/masters/master_list_view.h"
+#include "app/masters/master_widgets.h"
+#include "core/masters/product_import.h"
+#include "core/shell/program_state.h"
+#include "core/shell/shell_state.h"
 
 namespace quilto {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "masters/name_registration.h"
+#include "core/masters/name_registration.h"
 
 class QComboBox;
 class QHeaderView;

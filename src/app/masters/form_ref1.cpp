@@ -1,4 +1,4 @@
-#include "masters/form_ref1.h"
+#include "app/masters/form_ref1.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -13,15 +13,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "foundation/cp932.h"
-#include "foundation/screen_fit.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "masters/master_list_view.h"
-#include "masters/master_widgets.h"
-#include "masters/product_guide.h"
-#include "shell/program_state.h"
-#include "shell/shell_state.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "app/masters/master_list_view.h"
+#include "app/masters/master_widgets.h"
+#include "core/masters/product_guide.h"
+#include "core/shell/program_state.h"
+#include "core/shell/shell_state.h"
 
 namespace quilto {
 namespace {

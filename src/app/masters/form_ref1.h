@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "editor/lookup_guide_link.h"
-#include "masters/name_registration.h"
+#include "app/foundation/lookup_guide_link.h"
+#include "core/masters/name_registration.h"
 
 class QCheckBox;
 class QComboBox;

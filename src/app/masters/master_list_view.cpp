@@ -1,12 +1,12 @@
-#include "masters/master_list_view.h"
+#include "app/masters/master_list_view.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <string_view>
 
-#include "foundation/byte_columns.h"
-#include "foundation/cp932.h"
+#include "app/foundation/byte_columns.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "masters/master_widgets.h"
+#include "app/masters/master_widgets.h"
 
 #include <QHeaderView>
 #include <QLabel>

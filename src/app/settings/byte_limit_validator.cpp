@@ -1,4 +1,4 @@
-#include "settings/byte_limit_validator.h"
+#include "app/settings/byte_limit_validator.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "foundation/typed_text.h"
+#include "core/foundation/typed_text.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/form_mbup1.h"
+#include "app/settings/form_mbup1.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,12 +23,12 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "foundation/cp932.h"
-#include "foundation/screen_fit.h"
-#include "foundation/text_bytes.h"
-#include "settings/backup.h"
-#include "settings/places.h"
-#include "shell/program_state.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/text_bytes.h"
+#include "core/settings/backup.h"
+#include "core/settings/places.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/form_mconf.h"
+#include "app/settings/form_mconf.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -17,12 +17,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "foundation/cp932.h"
-#include "foundation/screen_fit.h"
-#include "foundation/typed_text.h"
-#include "settings/byte_limit_validator.h"
-#include "settings/environment_dialog.h"
-#include "shell/program_state.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/typed_text.h"
+#include "app/settings/byte_limit_validator.h"
+#include "core/settings/environment_dialog.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 namespace {

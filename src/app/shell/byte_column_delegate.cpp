@@ -1,4 +1,4 @@
-#include "shell/byte_column_delegate.h"
+#include "app/shell/byte_column_delegate.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

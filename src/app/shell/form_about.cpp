@@ -1,11 +1,11 @@
-#include "shell/form_about.h"
+#include "app/shell/form_about.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app_setup.h"
+#include "app/foundation/app_setup.h"
 
 namespace quilto {
 

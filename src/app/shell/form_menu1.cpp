@@ -1,4 +1,4 @@
-#include "shell/form_menu1.h"
+#include "app/shell/form_menu1.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,16 +17,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "excel/form_mxls1.h"
-#include "foundation/screen_fit.h"
-#include "foundation/text_bytes.h"
-#include "shell/form_about.h"
-#include "shell/form_menu2.h"
-#include "shell/main_menu_actions.h"
-#include "shell/program_state.h"
-#include "shell/shape_widget.h"
-#include "shell/shell_state.h"
-#include "shell/startup.h"
+#include "app/excel/form_mxls1.h"
+#include "app/foundation/screen_fit.h"
+#include "core/foundation/text_bytes.h"
+#include "app/shell/form_about.h"
+#include "app/shell/form_menu2.h"
+#include "core/shell/main_menu_actions.h"
+#include "core/shell/program_state.h"
+#include "app/shell/shape_widget.h"
+#include "core/shell/shell_state.h"
+#include "core/shell/startup.h"
 
 namespace quilto {
 namespace {

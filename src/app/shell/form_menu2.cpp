@@ -1,4 +1,4 @@
-#include "shell/form_menu2.h"
+#include "app/shell/form_menu2.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,12 +11,12 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "foundation/cp932.h"
-#include "foundation/screen_fit.h"
-#include "shell/byte_column_delegate.h"
-#include "shell/program_state.h"
-#include "shell/shape_widget.h"
-#include "shell/shell_state.h"
+#include "core/foundation/cp932.h"
+#include "app/foundation/screen_fit.h"
+#include "app/shell/byte_column_delegate.h"
+#include "core/shell/program_state.h"
+#include "app/shell/shape_widget.h"
+#include "core/shell/shell_state.h"
 
 namespace quilto {
 namespace {

@@ -10,7 +10,7 @@
 #include <array>
 #include <vector>
 
-#include "shell/estimate_list_actions.h"
+#include "core/shell/estimate_list_actions.h"
 
 class QHeaderView;
 class QListWidget;

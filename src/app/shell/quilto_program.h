@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "shell/program_state.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "shell/shape_widget.h"
+#include "app/shell/shape_widget.h"
 
 #include <QPainter>
 

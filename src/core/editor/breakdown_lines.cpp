@@ -1,8 +1,8 @@
-#include "editor/breakdown_lines.h"
+#include "core/editor/breakdown_lines.h"
 
 #include <utility>
 
-#include "editor/grid_operations.h"
+#include "core/editor/grid_operations.h"
 
 namespace quilto {
 

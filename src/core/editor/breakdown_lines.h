@@ -4,7 +4,7 @@
 // its row, so details never end up under another line. The caller runs the breakdown
 // calculation afterwards, as after any line operation.
 
-#include "editor/estimate_document.h"
+#include "core/editor/estimate_document.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "editor/cell_painting.h"
+#include "core/editor/cell_painting.h"
 
-#include "editor/line_kind.h"
-#include "foundation/fixed4.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -1,8 +1,8 @@
-#include "editor/estimate_calculator.h"
+#include "core/editor/estimate_calculator.h"
 
-#include "editor/line_kind.h"
-#include "foundation/cp932.h"
-#include "store/environment.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/cp932.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "editor/estimate_document.h"
-#include "editor/sheet_calculation.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/sheet_calculation.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "editor/estimate_document.h"
+#include "core/editor/estimate_document.h"
 
 #include <optional>
 
-#include "editor/line_kind.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

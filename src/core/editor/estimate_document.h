@@ -15,10 +15,10 @@
 #include <string>
 #include <string_view>
 
-#include "editor/sheet_layout.h"
-#include "foundation/fixed4.h"
-#include "foundation/text_grid.h"
-#include "store/estimate_file.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/text_grid.h"
+#include "core/store/estimate_file.h"
 
 namespace quilto {
 

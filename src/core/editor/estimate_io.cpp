@@ -1,4 +1,4 @@
-#include "editor/estimate_io.h"
+#include "core/editor/estimate_io.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,12 +13,12 @@
 #include <climits>
 #include <set>
 
-#include "foundation/atomic_file.h"
-#include "foundation/era_date.h"
-#include "foundation/file_helpers.h"
-#include "foundation/file_lock.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/era_date.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/file_lock.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

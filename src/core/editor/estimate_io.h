@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "editor/estimate_document.h"
-#include "foundation/questions.h"
-#include "store/environment.h"
-#include "store/estimate_file.h"
+#include "core/editor/estimate_document.h"
+#include "core/foundation/questions.h"
+#include "core/store/environment.h"
+#include "core/store/estimate_file.h"
 
 namespace quilto {
 

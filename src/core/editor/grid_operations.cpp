@@ -1,6 +1,6 @@
-#include "editor/grid_operations.h"
+#include "core/editor/grid_operations.h"
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

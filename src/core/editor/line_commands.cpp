@@ -1,8 +1,8 @@
-#include "editor/line_commands.h"
+#include "core/editor/line_commands.h"
 
-#include "foundation/cp932.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "editor/line_kind.h"
-#include "editor/sheet_layout.h"
-#include "foundation/questions.h"
-#include "foundation/text_grid.h"
+#include "core/editor/line_kind.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/questions.h"
+#include "core/foundation/text_grid.h"
 
 namespace quilto {
 

@@ -1,6 +1,6 @@
-#include "editor/line_kind.h"
+#include "core/editor/line_kind.h"
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "foundation/text_grid.h"
+#include "core/foundation/text_grid.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "editor/page_layout.h"
+#include "core/editor/page_layout.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "editor/sheet_layout.h"
-#include "excel/table_definition.h"  // EffectiveRowsPerPage: 0 rows a page means 20
-#include "foundation/text_grid.h"
+#include "core/editor/sheet_layout.h"
+#include "core/excel/table_definition.h"  // EffectiveRowsPerPage: 0 rows a page means 20
+#include "core/foundation/text_grid.h"
 
 namespace quilto {
 

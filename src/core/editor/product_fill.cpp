@@ -1,8 +1,8 @@
-#include "editor/product_fill.h"
+#include "core/editor/product_fill.h"
 
-#include "editor/sheet_layout.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_lines.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_lines.h"
 
 namespace quilto {
 

@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-#include "editor/sheet_calculation.h"
-#include "foundation/text_grid.h"
-#include "masters/master_lists.h"
+#include "core/editor/sheet_calculation.h"
+#include "core/foundation/text_grid.h"
+#include "core/masters/master_lists.h"
 
 namespace quilto {
 

@@ -1,15 +1,15 @@
-#include "editor/sheet_calculation.h"
+#include "core/editor/sheet_calculation.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 
-#include "editor/line_kind.h"
-#include "foundation/fixed4_arithmetic.h"
-#include "foundation/fixed4_format.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/fixed4_arithmetic.h"
+#include "core/foundation/fixed4_format.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

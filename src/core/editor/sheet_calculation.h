@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "editor/sheet_layout.h"
-#include "foundation/fixed4.h"
-#include "foundation/fixed4_format.h"  // DisplayNumber
-#include "foundation/text_grid.h"
+#include "core/editor/sheet_layout.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/fixed4_format.h"  // DisplayNumber
+#include "core/foundation/text_grid.h"
 
 namespace quilto {
 

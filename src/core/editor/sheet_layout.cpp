@@ -1,4 +1,4 @@
-#include "editor/sheet_layout.h"
+#include "core/editor/sheet_layout.h"
 
 namespace quilto {
 

@@ -1,12 +1,12 @@
-#include "editor/unit_price_multiplier.h"
+#include "core/editor/unit_price_multiplier.h"
 
 #include <string>
 
-#include "editor/line_kind.h"
-#include "foundation/cp932.h"
-#include "foundation/fixed4_arithmetic.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/fixed4_arithmetic.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

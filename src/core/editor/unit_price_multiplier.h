@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
-#include "foundation/fixed4.h"
-#include "foundation/questions.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/questions.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "excel/cups_print.h"
+#include "core/excel/cups_print.h"
 
 #include <cups/cups.h>
 

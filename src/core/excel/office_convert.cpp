@@ -1,4 +1,4 @@
-#include "excel/office_convert.h"
+#include "core/excel/office_convert.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "excel/workbook.h"
-#include "foundation/atomic_file.h"
-#include "foundation/file_helpers.h"
+#include "core/excel/workbook.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/file_helpers.h"
 
 namespace quilto {
 namespace {

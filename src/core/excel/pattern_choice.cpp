@@ -1,10 +1,10 @@
-#include "excel/pattern_choice.h"
+#include "core/excel/pattern_choice.h"
 
 #include <QFileInfo>
 
-#include "foundation/cp932.h"
-#include "foundation/file_helpers.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

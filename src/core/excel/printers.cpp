@@ -1,4 +1,4 @@
-#include "excel/printers.h"
+#include "core/excel/printers.h"
 
 #include <cups/cups.h>
 

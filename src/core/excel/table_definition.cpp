@@ -1,4 +1,4 @@
-#include "excel/table_definition.h"
+#include "core/excel/table_definition.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,11 +6,11 @@
 #include <limits>
 #include <optional>
 
-#include "foundation/file_helpers.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "foundation/atomic_file.h"
-#include "foundation/binary_record.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/binary_record.h"
 
 namespace quilto {
 

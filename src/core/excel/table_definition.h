@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "excel/cell_address.h"
-#include "excel/table_definition_fields.h"
+#include "core/excel/cell_address.h"
+#include "core/excel/table_definition_fields.h"
 
 namespace quilto {
 

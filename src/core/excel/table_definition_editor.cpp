@@ -1,8 +1,8 @@
-#include "excel/table_definition_editor.h"
+#include "core/excel/table_definition_editor.h"
 
-#include "excel/cell_address.h"
-#include "excel/pattern_choice.h"
-#include "foundation/cp932.h"
+#include "core/excel/cell_address.h"
+#include "core/excel/pattern_choice.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto {
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "excel/table_definition.h"
-#include "foundation/typed_text.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/typed_text.h"
 
 namespace quilto {
 

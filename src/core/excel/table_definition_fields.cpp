@@ -1,4 +1,4 @@
-#include "excel/table_definition_fields.h"
+#include "core/excel/table_definition_fields.h"
 
 #include <array>
 #include <utility>

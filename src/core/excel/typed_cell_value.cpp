@@ -1,4 +1,4 @@
-#include "excel/typed_cell_value.h"
+#include "core/excel/typed_cell_value.h"
 
 namespace quilto {
 namespace {

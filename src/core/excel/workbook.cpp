@@ -1,4 +1,4 @@
-#include "excel/workbook.h"
+#include "core/excel/workbook.h"
 
 #include <pugixml.hpp>
 
@@ -7,10 +7,10 @@
 #include <set>
 #include <vector>
 
-#include "excel/typed_cell_value.h"
-#include "excel/xlsx_package.h"
-#include "foundation/atomic_file.h"
-#include "foundation/cp932.h"
+#include "core/excel/typed_cell_value.h"
+#include "core/excel/xlsx_package.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "excel/xlsx_package.h"
+#include "core/excel/xlsx_package.h"
 
 #include <zip.h>
 

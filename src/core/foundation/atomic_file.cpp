@@ -1,9 +1,9 @@
-#include "foundation/atomic_file.h"
+#include "core/foundation/atomic_file.h"
 
 #include <QFile>
 #include <QSaveFile>
 
-#include "foundation/file_helpers.h"
+#include "core/foundation/file_helpers.h"
 
 namespace quilto {
 

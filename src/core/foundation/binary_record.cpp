@@ -1,10 +1,10 @@
-#include "foundation/binary_record.h"
+#include "core/foundation/binary_record.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

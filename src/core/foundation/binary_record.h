@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 namespace quilto {
 

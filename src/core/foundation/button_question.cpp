@@ -1,4 +1,4 @@
-#include "foundation/button_question.h"
+#include "core/foundation/button_question.h"
 
 namespace quilto {
 namespace {

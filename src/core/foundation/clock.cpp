@@ -1,4 +1,4 @@
-#include "foundation/clock.h"
+#include "core/foundation/clock.h"
 
 #include <utility>
 

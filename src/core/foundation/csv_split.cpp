@@ -1,6 +1,6 @@
-#include "foundation/csv_split.h"
+#include "core/foundation/csv_split.h"
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "foundation/decimal_text.h"
+#include "core/foundation/decimal_text.h"
 
 #include <cstddef>
 

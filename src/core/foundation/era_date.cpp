@@ -1,10 +1,10 @@
-#include "foundation/era_date.h"
+#include "core/foundation/era_date.h"
 
 #include <algorithm>
 
-#include "foundation/clock.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

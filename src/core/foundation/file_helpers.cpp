@@ -1,4 +1,4 @@
-#include "foundation/file_helpers.h"
+#include "core/foundation/file_helpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "foundation/clock.h"
-#include "foundation/cp932.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/file_lock.h"
+#include "core/foundation/file_lock.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

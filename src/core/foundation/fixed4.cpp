@@ -1,4 +1,4 @@
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,8 +6,8 @@
 #include <limits>
 #include <optional>
 
-#include "foundation/decimal_text.h"
-#include "foundation/number_text.h"
+#include "core/foundation/decimal_text.h"
+#include "core/foundation/number_text.h"
 
 namespace quilto {
 

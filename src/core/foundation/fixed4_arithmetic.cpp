@@ -1,4 +1,4 @@
-#include "foundation/fixed4_arithmetic.h"
+#include "core/foundation/fixed4_arithmetic.h"
 
 #include <limits>
 

@@ -3,7 +3,7 @@
 // Products and percentages of Fixed4 values. The product is formed exactly (128-bit) and
 // brought back to four decimals with ties to even, so quantity x unit price never drifts.
 
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 namespace quilto {
 

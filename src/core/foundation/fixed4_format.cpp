@@ -1,10 +1,10 @@
-#include "foundation/fixed4_format.h"
+#include "core/foundation/fixed4_format.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

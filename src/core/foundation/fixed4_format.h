@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "foundation/number_text.h"
+#include "core/foundation/number_text.h"
 
 #include <charconv>
 #include <cstddef>
@@ -6,8 +6,8 @@
 #include <limits>
 #include <optional>
 
-#include "foundation/decimal_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/decimal_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

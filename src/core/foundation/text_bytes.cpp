@@ -1,4 +1,4 @@
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 #include <algorithm>
 #include <cstddef>

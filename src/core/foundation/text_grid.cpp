@@ -1,11 +1,11 @@
-#include "foundation/text_grid.h"
+#include "core/foundation/text_grid.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cassert>
 
-#include "foundation/fixed4_format.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/fixed4_format.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 namespace quilto {
 

@@ -1,6 +1,6 @@
-#include "foundation/typed_text.h"
+#include "core/foundation/typed_text.h"
 
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 #include <QList>
 

@@ -1,8 +1,8 @@
-#include "masters/master_files.h"
+#include "core/masters/master_files.h"
 
-#include "foundation/atomic_file.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "masters/master_lines.h"
+#include "core/masters/master_lines.h"
 
 #include <array>
 
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

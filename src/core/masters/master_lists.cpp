@@ -1,10 +1,10 @@
-#include "masters/master_lists.h"
+#include "core/masters/master_lists.h"
 
 #include <algorithm>
 #include <string>
 
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "masters/master_lines.h"
+#include "core/masters/master_lines.h"
 
 namespace quilto {
 

@@ -1,10 +1,10 @@
-#include "masters/name_registration.h"
+#include "core/masters/name_registration.h"
 
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 namespace {

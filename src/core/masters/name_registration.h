@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "masters/master_lists.h"
+#include "core/masters/master_lists.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "masters/product_guide.h"
+#include "core/masters/product_guide.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "masters/name_registration.h"
+#include "core/masters/name_registration.h"
 
 namespace quilto {
 

@@ -1,13 +1,13 @@
-#include "masters/product_import.h"
+#include "core/masters/product_import.h"
 
 #include <optional>
 
-#include "foundation/atomic_file.h"
-#include "foundation/cp932.h"
-#include "foundation/csv_split.h"
-#include "foundation/text_bytes.h"
-#include "foundation/typed_text.h"
-#include "masters/master_files.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/csv_split.h"
+#include "core/foundation/text_bytes.h"
+#include "core/foundation/typed_text.h"
+#include "core/masters/master_files.h"
 
 namespace quilto {
 namespace {

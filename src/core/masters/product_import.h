@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "masters/master_lists.h"
+#include "core/masters/master_lists.h"
 
 namespace quilto {
 

@@ -1,12 +1,12 @@
-#include "output/free_form_output.h"
+#include "core/output/free_form_output.h"
 
 #include <algorithm>
 
-#include "editor/line_kind.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "output/output_values.h"
-#include "output/sheet_writer.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/output/output_values.h"
+#include "core/output/sheet_writer.h"
 
 namespace quilto {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "output/output_book.h"
-#include "output/output_progress.h"
-#include "output/output_source.h"
+#include "core/output/output_book.h"
+#include "core/output/output_progress.h"
+#include "core/output/output_source.h"
 
 namespace quilto {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "store/estimate_file.h"
+#include "core/store/estimate_file.h"
 
 namespace quilto {
 

@@ -1,6 +1,6 @@
-#include "output/output_dialog.h"
+#include "core/output/output_dialog.h"
 
-#include "excel/pattern_choice.h"
+#include "core/excel/pattern_choice.h"
 
 namespace quilto {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/estimate_document.h"
-#include "output/output_choices.h"
-#include "output/output_source.h"
+#include "core/editor/estimate_document.h"
+#include "core/output/output_choices.h"
+#include "core/output/output_source.h"
 
 namespace quilto {
 

@@ -1,17 +1,17 @@
-#include "output/output_run.h"
+#include "core/output/output_run.h"
 
 #include <QDir>
 #include <memory>
 
-#include "editor/estimate_io.h"
-#include "excel/cups_print.h"
-#include "excel/office_convert.h"
-#include "excel/pattern_choice.h"
-#include "excel/table_definition.h"
-#include "excel/workbook.h"
-#include "foundation/file_helpers.h"
-#include "output/free_form_output.h"
-#include "output/standard_output.h"
+#include "core/editor/estimate_io.h"
+#include "core/excel/cups_print.h"
+#include "core/excel/office_convert.h"
+#include "core/excel/pattern_choice.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/workbook.h"
+#include "core/foundation/file_helpers.h"
+#include "core/output/free_form_output.h"
+#include "core/output/standard_output.h"
 
 namespace quilto {
 

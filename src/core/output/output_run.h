@@ -15,11 +15,11 @@
 #include <QString>
 #include <string>
 
-#include "editor/estimate_document.h"
-#include "foundation/questions.h"
-#include "output/output_choices.h"
-#include "output/output_progress.h"
-#include "store/environment.h"
+#include "core/editor/estimate_document.h"
+#include "core/foundation/questions.h"
+#include "core/output/output_choices.h"
+#include "core/output/output_progress.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

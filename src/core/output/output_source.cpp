@@ -1,10 +1,10 @@
-#include "output/output_source.h"
+#include "core/output/output_source.h"
 
 #include <algorithm>
 
-#include "editor/line_kind.h"
-#include "foundation/text_bytes.h"
-#include "output/output_values.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/text_bytes.h"
+#include "core/output/output_values.h"
 
 namespace quilto {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/estimate_document.h"
-#include "excel/table_definition.h"
-#include "output/output_choices.h"
-#include "store/environment.h"
+#include "core/editor/estimate_document.h"
+#include "core/excel/table_definition.h"
+#include "core/output/output_choices.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

@@ -1,8 +1,8 @@
-#include "output/output_values.h"
+#include "core/output/output_values.h"
 
-#include "excel/table_definition.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <utility>
 
-#include "excel/cell_address.h"
-#include "excel/table_definition.h"
-#include "output/output_book.h"
-#include "output/output_progress.h"
-#include "store/environment.h"
+#include "core/excel/cell_address.h"
+#include "core/excel/table_definition.h"
+#include "core/output/output_book.h"
+#include "core/output/output_progress.h"
+#include "core/store/environment.h"
 
 namespace quilto::output_detail {
 

@@ -1,14 +1,14 @@
-#include "output/standard_output.h"
+#include "core/output/standard_output.h"
 
 #include <algorithm>
 #include <string>
 
-#include "editor/line_kind.h"
-#include "foundation/fixed4_arithmetic.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "output/output_values.h"
-#include "output/sheet_writer.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/fixed4_arithmetic.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/output/output_values.h"
+#include "core/output/sheet_writer.h"
 
 namespace quilto {
 

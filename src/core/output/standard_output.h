@@ -7,9 +7,9 @@
 
 #include <QString>
 
-#include "output/output_book.h"
-#include "output/output_progress.h"
-#include "output/output_source.h"
+#include "core/output/output_book.h"
+#include "core/output/output_progress.h"
+#include "core/output/output_source.h"
 
 namespace quilto {
 

@@ -1,4 +1,4 @@
-#include "settings/backup.h"
+#include "core/settings/backup.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,11 +11,11 @@
 #include <QSet>
 #include <cerrno>
 
-#include "foundation/file_helpers.h"
-#include "foundation/questions.h"
-#include "settings/file_failure.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/questions.h"
+#include "core/settings/file_failure.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 namespace {

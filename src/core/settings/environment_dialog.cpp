@@ -1,12 +1,12 @@
-#include "settings/environment_dialog.h"
+#include "core/settings/environment_dialog.h"
 
 #include <QFileInfo>
 #include <array>
 #include <map>
 
-#include "foundation/cp932.h"
-#include "settings/file_failure.h"
-#include "store/environment.h"
+#include "core/foundation/cp932.h"
+#include "core/settings/file_failure.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 namespace {

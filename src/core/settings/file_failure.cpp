@@ -1,4 +1,4 @@
-#include "settings/file_failure.h"
+#include "core/settings/file_failure.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "settings/places.h"
+#include "core/settings/places.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,13 @@
-#include "shell/estimate_list_actions.h"
+#include "core/shell/estimate_list_actions.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "editor/estimate_io.h"
-#include "foundation/cp932.h"
-#include "foundation/file_helpers.h"
-#include "foundation/text_bytes.h"
-#include "shell/program_state.h"
+#include "core/editor/estimate_io.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/text_bytes.h"
+#include "core/shell/program_state.h"
 
 namespace quilto {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/estimate_list.h"
+#include "core/store/estimate_list.h"
 
 namespace quilto {
 

@@ -1,11 +1,11 @@
-#include "shell/main_menu_actions.h"
+#include "core/shell/main_menu_actions.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "foundation/file_helpers.h"
-#include "shell/program_state.h"
-#include "store/markers.h"
+#include "core/foundation/file_helpers.h"
+#include "core/shell/program_state.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 

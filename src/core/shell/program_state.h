@@ -4,13 +4,13 @@
 // environment record, the master lists, the table definitions of the current pattern, the
 // estimate the editor holds, the shell's shared values and the exclusive-use markers.
 
-#include "editor/estimate_document.h"
-#include "excel/table_definition.h"
-#include "foundation/questions.h"
-#include "masters/master_lists.h"
-#include "shell/shell_state.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/editor/estimate_document.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/questions.h"
+#include "core/masters/master_lists.h"
+#include "core/shell/shell_state.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 

@@ -1,14 +1,14 @@
-#include "shell/startup.h"
+#include "core/shell/startup.h"
 
 #include <string>
 #include <string_view>
 
-#include "foundation/cp932.h"
-#include "foundation/era_date.h"
-#include "masters/master_files.h"
-#include "shell/program_state.h"
-#include "shell/startup_check.h"
-#include "store/estimate_history.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/era_date.h"
+#include "core/masters/master_files.h"
+#include "core/shell/program_state.h"
+#include "core/shell/startup_check.h"
+#include "core/store/estimate_history.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/startup_check.h"
+#include "core/shell/startup_check.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <string>
 
-#include "excel/table_definition.h"
-#include "excel/table_definition_fields.h"
-#include "foundation/clock.h"
-#include "foundation/file_helpers.h"
-#include "foundation/questions.h"
-#include "masters/master_files.h"
-#include "masters/master_lists.h"
-#include "store/environment.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/table_definition_fields.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/questions.h"
+#include "core/masters/master_files.h"
+#include "core/masters/master_lists.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 

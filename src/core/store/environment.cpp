@@ -1,15 +1,15 @@
-#include "store/environment.h"
+#include "core/store/environment.h"
 
 #include <QFile>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "foundation/atomic_file.h"
-#include "foundation/binary_record.h"
-#include "foundation/file_helpers.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/binary_record.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

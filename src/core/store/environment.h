@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "store/estimate_file.h"
+#include "core/store/estimate_file.h"
 
 #include <algorithm>
 
-#include "foundation/binary_record.h"
-#include "foundation/text_bytes.h"
+#include "core/foundation/binary_record.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 

@@ -1,9 +1,9 @@
-#include "store/estimate_history.h"
+#include "core/store/estimate_history.h"
 
 #include <algorithm>
 
-#include "store/estimate_file.h"
-#include "store/estimate_list.h"
+#include "core/store/estimate_file.h"
+#include "core/store/estimate_list.h"
 
 namespace quilto {
 

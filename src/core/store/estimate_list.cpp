@@ -1,4 +1,4 @@
-#include "store/estimate_list.h"
+#include "core/store/estimate_list.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,13 +10,13 @@
 #include <cerrno>
 #include <cstring>
 
-#include "foundation/cp932.h"
-#include "foundation/file_helpers.h"
-#include "foundation/fixed4.h"
-#include "foundation/fixed4_format.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/fixed4_format.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
 
 namespace quilto {
 namespace {

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/estimate_file.h"
+#include "core/store/estimate_file.h"
 
 namespace quilto {
 

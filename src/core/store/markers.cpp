@@ -1,4 +1,4 @@
-#include "store/markers.h"
+#include "core/store/markers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 #include <cerrno>
 #include <utility>
 
-#include "foundation/file_helpers.h"
-#include "foundation/file_lock.h"
-#include "foundation/text_bytes.h"
-#include "store/environment.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/file_lock.h"
+#include "core/foundation/text_bytes.h"
+#include "core/store/environment.h"
 
 // Every unlink of a marker happens while this process holds the marker's write lock and
 // after checking that the name still refers to the locked file. Hold likewise checks the

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/questions.h"
+#include "core/foundation/questions.h"
 
 namespace quilto {
 

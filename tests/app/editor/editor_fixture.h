@@ -18,12 +18,12 @@
 #include <string>
 
 #include "app/modal_driver.h"
-#include "editor/editor_context.h"
-#include "editor/form_mvell1.h"
-#include "editor/sheet_grid_view.h"
-#include "foundation/text_bytes.h"
-#include "shell/form_menu1.h"
-#include "shell/quilto_program.h"
+#include "app/editor/editor_context.h"
+#include "app/editor/form_mvell1.h"
+#include "app/editor/sheet_grid_view.h"
+#include "core/foundation/text_bytes.h"
+#include "app/shell/form_menu1.h"
+#include "app/shell/quilto_program.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

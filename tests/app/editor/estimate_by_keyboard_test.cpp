@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/editor/editor_fixture.h"
-#include "editor/line_kind.h"
+#include "core/editor/line_kind.h"
 #include "support/cli_runner.h"
 
 namespace quilto {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/editor/editor_fixture.h"
-#include "editor/typed_line_edit.h"
+#include "app/foundation/typed_line_edit.h"
 
 namespace quilto {
 namespace {

@@ -5,9 +5,9 @@
 #include <QToolButton>
 
 #include "app/editor/editor_fixture.h"
-#include "editor/estimate_session.h"
-#include "shell/shape_widget.h"
-#include "store/markers.h"
+#include "app/editor/estimate_session.h"
+#include "app/shell/shape_widget.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 namespace {

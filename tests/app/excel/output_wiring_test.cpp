@@ -6,8 +6,8 @@
 
 #include "app/editor/editor_fixture.h"
 #include "app/modal_driver.h"
-#include "excel/form_mxls2.h"
-#include "shell/shell_state.h"
+#include "app/excel/form_mxls2.h"
+#include "core/shell/shell_state.h"
 
 namespace quilto {
 namespace {

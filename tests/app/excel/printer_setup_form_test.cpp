@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "app/modal_driver.h"
-#include "excel/form_prt_setup.h"
-#include "excel/printers.h"
+#include "app/excel/form_prt_setup.h"
+#include "core/excel/printers.h"
 #include "support/cups_sandbox.h"
 #include "support/fake_printers.h"
 #include "support/scripted_questions.h"

@@ -12,9 +12,9 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "excel/form_mxls1.h"
-#include "excel/table_definition.h"
-#include "shell/program_state.h"
+#include "app/excel/form_mxls1.h"
+#include "core/excel/table_definition.h"
+#include "core/shell/program_state.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
 

@@ -1,4 +1,4 @@
-#include "foundation/form_msg1.h"
+#include "app/foundation/form_msg1.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <QScreen>
 
 #include "app/modal_driver.h"
-#include "foundation/qt_questions.h"
+#include "app/foundation/qt_questions.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/qt_questions.h"
+#include "app/foundation/qt_questions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/screen_fit.h"
+#include "app/foundation/screen_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <utility>
 
 #include "app/editor/editor_fixture.h"
-#include "excel/form_mxls1.h"
-#include "excel/form_mxls2.h"
-#include "excel/form_prt_setup.h"
-#include "masters/form_msyo.h"
-#include "masters/form_ref1.h"
-#include "settings/form_mbup1.h"
-#include "settings/form_mconf.h"
+#include "app/excel/form_mxls1.h"
+#include "app/excel/form_mxls2.h"
+#include "app/excel/form_prt_setup.h"
+#include "app/masters/form_msyo.h"
+#include "app/masters/form_ref1.h"
+#include "app/settings/form_mbup1.h"
+#include "app/settings/form_mconf.h"
 
 namespace quilto {
 namespace {

@@ -1,4 +1,4 @@
-#include "masters/form_msyo.h"
+#include "app/masters/form_msyo.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -9,9 +9,9 @@
 
 #include "app/masters/masters_fixture.h"
 #include "app/shell/shell_fixture.h"
-#include "foundation/text_bytes.h"
-#include "masters/product_import.h"
-#include "shell/quilto_program.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/product_import.h"
+#include "app/shell/quilto_program.h"
 #include "support/marker_holder.h"
 
 namespace quilto {

@@ -1,4 +1,4 @@
-#include "masters/form_ref1.h"
+#include "app/masters/form_ref1.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 #include <QPushButton>
 
 #include "app/editor/editor_fixture.h"
-#include "masters/form_msyo.h"
-#include "masters/form_ref1.h"
-#include "masters/master_files.h"
-#include "masters/master_list_view.h"
+#include "app/masters/form_msyo.h"
+#include "app/masters/form_ref1.h"
+#include "core/masters/master_files.h"
+#include "app/masters/master_list_view.h"
 
 namespace quilto {
 namespace {

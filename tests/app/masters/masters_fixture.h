@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/modal_driver.h"
-#include "masters/master_files.h"
-#include "masters/master_list_view.h"
-#include "shell/program_state.h"
+#include "core/masters/master_files.h"
+#include "app/masters/master_list_view.h"
+#include "core/shell/program_state.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

@@ -1,4 +1,4 @@
-#include "settings/form_mbup1.h"
+#include "app/settings/form_mbup1.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,9 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "settings/backup.h"
-#include "shell/program_state.h"
-#include "store/environment.h"
+#include "core/settings/backup.h"
+#include "core/shell/program_state.h"
+#include "core/store/environment.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
 

@@ -1,4 +1,4 @@
-#include "settings/form_mconf.h"
+#include "app/settings/form_mconf.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "shell/program_state.h"
-#include "shell/shape_widget.h"
-#include "store/environment.h"
+#include "core/shell/program_state.h"
+#include "app/shell/shape_widget.h"
+#include "core/store/environment.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

@@ -15,9 +15,9 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "shell/byte_column_delegate.h"
-#include "shell/estimate_list_actions.h"
-#include "store/estimate_list.h"
+#include "app/shell/byte_column_delegate.h"
+#include "core/shell/estimate_list_actions.h"
+#include "core/store/estimate_list.h"
 #include "support/read_only_folder.h"
 #include "support/sjis.h"
 

@@ -13,11 +13,11 @@
 
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "foundation/clock.h"
-#include "shell/form_about.h"
-#include "shell/main_menu_actions.h"
-#include "shell/shape_widget.h"
-#include "shell/startup.h"
+#include "core/foundation/clock.h"
+#include "app/shell/form_about.h"
+#include "core/shell/main_menu_actions.h"
+#include "app/shell/shape_widget.h"
+#include "core/shell/startup.h"
 #include "support/marker_holder.h"
 #include "support/sjis.h"
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "shell/form_menu1.h"
-#include "shell/form_menu2.h"
-#include "shell/quilto_program.h"
-#include "store/estimate_file.h"
+#include "app/shell/form_menu1.h"
+#include "app/shell/form_menu2.h"
+#include "app/shell/quilto_program.h"
+#include "core/store/estimate_file.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
 

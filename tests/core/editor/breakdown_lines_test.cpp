@@ -1,9 +1,9 @@
-#include "editor/breakdown_lines.h"
+#include "core/editor/breakdown_lines.h"
 
 #include <gtest/gtest.h>
 
-#include "editor/estimate_calculator.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

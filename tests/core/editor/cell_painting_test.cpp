@@ -1,12 +1,12 @@
 // What the editor's grids draw for a cell, and a detail row filled from the product master.
 
-#include "editor/cell_painting.h"
+#include "core/editor/cell_painting.h"
 
 #include <gtest/gtest.h>
 
-#include "editor/product_fill.h"
-#include "foundation/text_bytes.h"
-#include "masters/master_lines.h"
+#include "core/editor/product_fill.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_lines.h"
 #include "support/sjis.h"
 
 namespace quilto {

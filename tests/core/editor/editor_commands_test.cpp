@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/grid_operations.h"
-#include "editor/line_commands.h"
-#include "editor/page_layout.h"
+#include "core/editor/grid_operations.h"
+#include "core/editor/line_commands.h"
+#include "core/editor/page_layout.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 

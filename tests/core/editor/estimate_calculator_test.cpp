@@ -1,17 +1,17 @@
 // The calculations working on a whole estimate: detail totals flowing into their breakdown
 // line, the header figures from the sheet CheckBox1 selects, and the unit-price multiplier.
 
-#include "editor/estimate_calculator.h"
+#include "core/editor/estimate_calculator.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include "editor/breakdown_lines.h"
-#include "editor/grid_operations.h"
-#include "editor/unit_price_multiplier.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/breakdown_lines.h"
+#include "core/editor/grid_operations.h"
+#include "core/editor/unit_price_multiplier.h"
+#include "core/foundation/text_bytes.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 

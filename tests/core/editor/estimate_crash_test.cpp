@@ -12,8 +12,8 @@
 
 #include <random>
 
-#include "editor/estimate_io.h"
-#include "foundation/binary_record.h"
+#include "core/editor/estimate_io.h"
+#include "core/foundation/binary_record.h"
 #include "support/silent_questions.h"
 #include "support/working_folder.h"
 

@@ -1,7 +1,7 @@
 // The editor's working copy: grid rows to line records and back, the detail sheet moving
 // between the detail grid and the detail store, cover fields by control name.
 
-#include "editor/estimate_document.h"
+#include "core/editor/estimate_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Loading, saving, numbering and deleting estimates in a real working folder.
 
-#include "editor/estimate_io.h"
+#include "core/editor/estimate_io.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 
 #include <set>
 
-#include "foundation/clock.h"
+#include "core/foundation/clock.h"
 #include "support/file_size_limit.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"

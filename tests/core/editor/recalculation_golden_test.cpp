@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/estimate_calculator.h"
-#include "editor/estimate_document.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
 
 namespace quilto {
 namespace {

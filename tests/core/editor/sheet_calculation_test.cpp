@@ -1,4 +1,4 @@
-#include "editor/sheet_calculation.h"
+#include "core/editor/sheet_calculation.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/line_kind.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
+#include "core/editor/line_kind.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 
 namespace quilto {
 namespace {

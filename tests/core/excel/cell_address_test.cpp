@@ -1,4 +1,4 @@
-#include "excel/cell_address.h"
+#include "core/excel/cell_address.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "excel/office_convert.h"
+#include "core/excel/office_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "excel/cups_print.h"
+#include "core/excel/cups_print.h"
 #include "support/working_folder.h"
 
 namespace quilto {

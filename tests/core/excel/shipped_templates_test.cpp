@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "excel/table_definition.h"
-#include "excel/xlsx_package.h"
-#include "foundation/atomic_file.h"
+#include "core/excel/table_definition.h"
+#include "core/excel/xlsx_package.h"
+#include "core/foundation/atomic_file.h"
 #include "support/working_folder.h"
 
 namespace quilto {

@@ -1,11 +1,11 @@
-#include "excel/table_definition_editor.h"
+#include "core/excel/table_definition_editor.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "excel/pattern_choice.h"
+#include "core/excel/pattern_choice.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <string>
 
-#include "excel/table_definition.h"
+#include "core/excel/table_definition.h"
 #include "support/working_folder.h"
 
 namespace quilto {

@@ -1,4 +1,4 @@
-#include "excel/table_definition.h"
+#include "core/excel/table_definition.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/text_bytes.h"
+#include "core/foundation/text_bytes.h"
 #include "support/file_size_limit.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

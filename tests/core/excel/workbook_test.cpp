@@ -1,4 +1,4 @@
-#include "excel/workbook.h"
+#include "core/excel/workbook.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "excel/typed_cell_value.h"
-#include "excel/xlsx_package.h"
+#include "core/excel/typed_cell_value.h"
+#include "core/excel/xlsx_package.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

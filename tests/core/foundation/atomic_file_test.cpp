@@ -1,4 +1,4 @@
-#include "foundation/atomic_file.h"
+#include "core/foundation/atomic_file.h"
 
 #include <gtest/gtest.h>
 

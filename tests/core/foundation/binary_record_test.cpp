@@ -1,4 +1,4 @@
-#include "foundation/binary_record.h"
+#include "core/foundation/binary_record.h"
 
 #include <gtest/gtest.h>
 

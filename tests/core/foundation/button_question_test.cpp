@@ -1,4 +1,4 @@
-#include "foundation/button_question.h"
+#include "core/foundation/button_question.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "foundation/cp932.h"
+#include "core/foundation/cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/csv_split.h"
+#include "core/foundation/csv_split.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/era_date.h"
+#include "core/foundation/era_date.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/clock.h"
+#include "core/foundation/clock.h"
 #include "support/sjis.h"
 
 namespace quilto {

@@ -1,4 +1,4 @@
-#include "foundation/file_helpers.h"
+#include "core/foundation/file_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 #include <random>
 #include <string>
 
-#include "foundation/fixed4.h"
-#include "foundation/fixed4_arithmetic.h"
-#include "foundation/fixed4_format.h"
-#include "foundation/number_text.h"
+#include "core/foundation/fixed4.h"
+#include "core/foundation/fixed4_arithmetic.h"
+#include "core/foundation/fixed4_format.h"
+#include "core/foundation/number_text.h"
 
 namespace quilto {
 namespace {

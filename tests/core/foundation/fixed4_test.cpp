@@ -1,4 +1,4 @@
-#include "foundation/fixed4.h"
+#include "core/foundation/fixed4.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/number_text.h"
+#include "core/foundation/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/text_grid.h"
+#include "core/foundation/text_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/fixed4_format.h"
+#include "core/foundation/fixed4_format.h"
 
 namespace quilto {
 namespace {

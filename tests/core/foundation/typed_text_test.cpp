@@ -1,4 +1,4 @@
-#include "foundation/typed_text.h"
+#include "core/foundation/typed_text.h"
 
 #include <gtest/gtest.h>
 

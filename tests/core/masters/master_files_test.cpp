@@ -1,4 +1,4 @@
-#include "masters/master_files.h"
+#include "core/masters/master_files.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/environment.h"
+#include "core/store/environment.h"
 #include "support/read_only_folder.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

@@ -1,4 +1,4 @@
-#include "masters/master_lists.h"
+#include "core/masters/master_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "masters/master_files.h"
-#include "store/environment.h"
+#include "core/masters/master_files.h"
+#include "core/store/environment.h"
 #include "support/working_folder.h"
 
 namespace quilto {

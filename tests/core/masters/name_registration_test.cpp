@@ -1,4 +1,4 @@
-#include "masters/name_registration.h"
+#include "core/masters/name_registration.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "masters/product_guide.h"
-#include "store/environment.h"
-#include "store/markers.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "core/masters/product_guide.h"
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 #include "support/silent_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

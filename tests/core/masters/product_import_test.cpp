@@ -1,13 +1,13 @@
-#include "masters/product_import.h"
+#include "core/masters/product_import.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/text_bytes.h"
-#include "masters/master_files.h"
-#include "store/environment.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
+#include "core/store/environment.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

@@ -1,4 +1,4 @@
-#include "output/free_form_output.h"
+#include "core/output/free_form_output.h"
 
 #include <gtest/gtest.h>
 

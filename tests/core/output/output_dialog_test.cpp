@@ -1,4 +1,4 @@
-#include "output/output_dialog.h"
+#include "core/output/output_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A whole output run in a working folder: template found or missing, nothing to print,
 // the filled workbook saved where it belongs, and what the user is told.
 
-#include "output/output_run.h"
+#include "core/output/output_run.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <QFileInfo>
 
 #include "core/output/output_templates.h"
-#include "excel/workbook.h"
-#include "excel/xlsx_package.h"
+#include "core/excel/workbook.h"
+#include "core/excel/xlsx_package.h"
 #include "support/output_fixture.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"

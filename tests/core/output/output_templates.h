@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "excel/table_definition.h"
-#include "foundation/file_helpers.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/file_helpers.h"
 
 namespace quilto::test {
 

@@ -1,8 +1,8 @@
-#include "output/standard_output.h"
+#include "core/output/standard_output.h"
 
 #include <gtest/gtest.h>
 
-#include "output/output_values.h"
+#include "core/output/output_values.h"
 #include "support/memory_book.h"
 #include "support/output_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "settings/backup.h"
+#include "core/settings/backup.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "foundation/cp932.h"
-#include "store/environment.h"
+#include "core/foundation/cp932.h"
+#include "core/store/environment.h"
 #include "support/marker_holder.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"

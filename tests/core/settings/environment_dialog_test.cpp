@@ -1,4 +1,4 @@
-#include "settings/environment_dialog.h"
+#include "core/settings/environment_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QFile>
 #include <string>
 
-#include "store/environment.h"
+#include "core/store/environment.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

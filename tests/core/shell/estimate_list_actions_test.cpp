@@ -1,4 +1,4 @@
-#include "shell/estimate_list_actions.h"
+#include "core/shell/estimate_list_actions.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/program_state.h"
+#include "core/shell/program_state.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"

@@ -1,4 +1,4 @@
-#include "shell/startup_check.h"
+#include "core/shell/startup_check.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,10 +11,10 @@
 #include <cstring>
 #include <string>
 
-#include "excel/table_definition.h"
-#include "foundation/clock.h"
-#include "masters/master_lists.h"
-#include "store/environment.h"
+#include "core/excel/table_definition.h"
+#include "core/foundation/clock.h"
+#include "core/masters/master_lists.h"
+#include "core/store/environment.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"

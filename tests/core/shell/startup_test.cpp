@@ -1,4 +1,4 @@
-#include "shell/startup.h"
+#include "core/shell/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <QFile>
 #include <string>
 
-#include "foundation/clock.h"
-#include "foundation/era_date.h"
-#include "shell/program_state.h"
+#include "core/foundation/clock.h"
+#include "core/foundation/era_date.h"
+#include "core/shell/program_state.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

@@ -1,4 +1,4 @@
-#include "store/environment.h"
+#include "core/store/environment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The estimate file's bytes: every field at its offset, records placed by kind and number,
 // the order and count of the records written, and readers that survive hostile files.
 
-#include "store/estimate_file.h"
+#include "core/store/estimate_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "store/estimate_history.h"
+#include "core/store/estimate_history.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "store/environment.h"
-#include "store/estimate_file.h"
+#include "core/store/environment.h"
+#include "core/store/estimate_file.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

@@ -1,4 +1,4 @@
-#include "store/estimate_list.h"
+#include "core/store/estimate_list.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/fixed4.h"
-#include "store/environment.h"
+#include "core/foundation/fixed4.h"
+#include "core/store/environment.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 

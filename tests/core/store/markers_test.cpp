@@ -1,4 +1,4 @@
-#include "store/markers.h"
+#include "core/store/markers.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 #include <QFileInfo>
 #include <string>
 
-#include "foundation/file_lock.h"
-#include "store/environment.h"
+#include "core/foundation/file_lock.h"
+#include "core/store/environment.h"
 #include "support/scripted_questions.h"
 #include "support/silent_questions.h"
 #include "support/working_folder.h"

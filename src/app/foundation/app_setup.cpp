@@ -1,4 +1,4 @@
-#include "app_setup.h"
+#include "app/foundation/app_setup.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,11 +1,11 @@
-#include "editor/typed_line_edit.h"
+#include "app/foundation/typed_line_edit.h"
 
 #include <QKeyEvent>
 
-#include "foundation/cp932.h"
-#include "foundation/number_text.h"
-#include "foundation/text_bytes.h"
-#include "foundation/typed_text.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
+#include "core/foundation/typed_text.h"
 
 namespace quilto {
 
