@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "core/editor/estimate_io.h"
 #include "core/foundation/fixed4.h"
 #include "core/store/environment.h"
 #include "core/store/estimate_file.h"
 #include "core/store/estimate_history.h"
-#include "core/editor/estimate_io.h"
 #include "core/store/estimate_list.h"
 
 namespace {

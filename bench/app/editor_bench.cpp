@@ -25,19 +25,19 @@
 #include <string>
 #include <vector>
 
-#include "app/foundation/app_setup.h"
 #include "app/editor/cover_panel.h"
 #include "app/editor/editor_context.h"
 #include "app/editor/form_mvell1.h"
 #include "app/editor/grid_controller.h"
-#include "form_bench_setup.h"
-#include "core/foundation/cp932.h"
+#include "app/foundation/app_setup.h"
 #include "app/foundation/qt_questions.h"
-#include "core/foundation/text_bytes.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
 #include "core/store/estimate_file.h"
 #include "core/store/markers.h"
+#include "form_bench_setup.h"
 
 namespace {
 

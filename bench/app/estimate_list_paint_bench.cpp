@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "app/foundation/app_setup.h"
-#include "form_bench_setup.h"
-#include "core/foundation/cp932.h"
 #include "app/foundation/qt_questions.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/form_menu2.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/cp932.h"
 #include "core/store/estimate_file.h"
+#include "form_bench_setup.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/foundation/cp932.h"
 #include "app/shell/form_menu1.h"
+#include "core/foundation/cp932.h"
 
 namespace quilto::bench {
 

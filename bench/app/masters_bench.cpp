@@ -25,23 +25,23 @@
 #include <string>
 #include <vector>
 
-#include "app/foundation/app_setup.h"
 #include "app/editor/editor_context.h"
 #include "app/editor/form_mvell1.h"
 #include "app/editor/grid_controller.h"
 #include "app/editor/sheet_grid_view.h"
-#include "form_bench_setup.h"
-#include "core/foundation/cp932.h"
+#include "app/foundation/app_setup.h"
 #include "app/foundation/qt_questions.h"
 #include "app/masters/form_msyo.h"
 #include "app/masters/form_ref1.h"
-#include "core/masters/master_files.h"
 #include "app/masters/master_list_view.h"
-#include "core/masters/product_import.h"
 #include "app/shell/form_menu1.h"
-#include "core/shell/program_state.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/cp932.h"
+#include "core/masters/master_files.h"
+#include "core/masters/product_import.h"
+#include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"
+#include "form_bench_setup.h"
 
 namespace {
 

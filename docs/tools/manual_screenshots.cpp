@@ -24,13 +24,11 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/foundation/app_setup.h"
 #include "app/editor/form_mvell1.h"
 #include "app/excel/form_mxls2.h"
-#include "core/foundation/cp932.h"
+#include "app/foundation/app_setup.h"
 #include "app/foundation/form_msg1.h"
 #include "app/masters/form_msyo.h"
-#include "core/masters/master_files.h"
 #include "app/masters/master_list_view.h"
 #include "app/settings/form_mbup1.h"
 #include "app/settings/form_mconf.h"
@@ -38,6 +36,8 @@
 #include "app/shell/form_menu1.h"
 #include "app/shell/form_menu2.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/cp932.h"
+#include "core/masters/master_files.h"
 #include "core/shell/shell_state.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <QProcess>
 #include <nlohmann/json.hpp>
 
-#include "core/output/output_templates.h"
 #include "core/excel/office_convert.h"
 #include "core/excel/workbook.h"
+#include "core/output/output_templates.h"
 #include "support/cli_runner.h"
 #include "support/working_folder.h"
 

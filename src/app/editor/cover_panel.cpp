@@ -13,8 +13,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "core/editor/estimate_document.h"
 #include "app/foundation/typed_line_edit.h"
+#include "core/editor/estimate_document.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
 #include "core/foundation/text_bytes.h"

@@ -10,11 +10,11 @@
 #include <array>
 #include <functional>
 
-#include "core/editor/estimate_calculator.h"
-#include "core/editor/grid_operations.h"
 #include "app/editor/header_bars.h"
 #include "app/editor/sheet_grid_model.h"
 #include "app/editor/sheet_grid_view.h"
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/grid_operations.h"
 #include "core/editor/unit_price_multiplier.h"
 #include "core/shell/program_state.h"
 

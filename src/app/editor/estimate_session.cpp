@@ -8,10 +8,10 @@
 #include <QToolButton>
 
 #include "app/editor/cover_panel.h"
-#include "core/editor/estimate_io.h"
 #include "app/editor/grid_controller.h"
 #include "app/foundation/lookup_guide_link.h"
 #include "app/foundation/typed_line_edit.h"
+#include "core/editor/estimate_io.h"
 #include "core/excel/pattern_choice.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/file_helpers.h"

@@ -18,9 +18,9 @@
 #include "app/editor/estimate_session.h"
 #include "app/editor/grid_controller.h"
 #include "app/editor/sheet_grid_delegate.h"
+#include "app/foundation/screen_fit.h"
 #include "app/foundation/typed_line_edit.h"
 #include "core/foundation/cp932.h"
-#include "app/foundation/screen_fit.h"
 
 namespace quilto {
 

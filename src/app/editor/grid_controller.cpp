@@ -6,14 +6,14 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "core/editor/breakdown_lines.h"
 #include "app/editor/cover_panel.h"
+#include "app/editor/sheet_grid_delegate.h"
+#include "app/foundation/lookup_guide_link.h"
+#include "core/editor/breakdown_lines.h"
 #include "core/editor/line_commands.h"
 #include "core/editor/line_kind.h"
-#include "app/foundation/lookup_guide_link.h"
 #include "core/editor/page_layout.h"
 #include "core/editor/product_fill.h"
-#include "app/editor/sheet_grid_delegate.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"

@@ -19,10 +19,10 @@
 #include <algorithm>
 #include <span>
 
-#include "core/excel/pattern_choice.h"
 #include "app/excel/pattern_combo.h"
 #include "app/excel/table_definition_pages.h"
 #include "app/foundation/screen_fit.h"
+#include "core/excel/pattern_choice.h"
 #include "core/shell/program_state.h"
 
 namespace quilto {

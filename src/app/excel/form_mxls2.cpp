@@ -20,10 +20,10 @@
 
 #include "app/excel/output_runner.h"
 #include "app/excel/pattern_combo.h"
+#include "app/foundation/screen_fit.h"
 #include "core/excel/printers.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
-#include "app/foundation/screen_fit.h"
 #include "core/foundation/typed_text.h"
 #include "core/output/output_dialog.h"
 #include "core/output/output_run.h"

@@ -8,9 +8,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/foundation/screen_fit.h"
 #include "core/excel/printers.h"
 #include "core/foundation/questions.h"
-#include "app/foundation/screen_fit.h"
 
 namespace quilto {
 

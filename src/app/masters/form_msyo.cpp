@@ -15,15 +15,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/foundation/screen_fit.h"
 #include "app/foundation/typed_line_edit.h"
+#include "app/masters/master_list_view.h"
+#include "app/masters/master_widgets.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/file_helpers.h"
 #include "core/foundation/number_text.h"
-#include "app/foundation/screen_fit.h"
 #include "core/foundation/text_bytes.h"
 #include "core/masters/master_files.h"
-#include "app/masters/master_list_view.h"
-#include "app/masters/master_widgets.h"
 #include "core/masters/product_import.h"
 #include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"

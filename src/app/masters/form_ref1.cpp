@@ -13,12 +13,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/foundation/cp932.h"
 #include "app/foundation/screen_fit.h"
-#include "core/foundation/text_bytes.h"
-#include "core/masters/master_files.h"
 #include "app/masters/master_list_view.h"
 #include "app/masters/master_widgets.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
 #include "core/masters/product_guide.h"
 #include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"

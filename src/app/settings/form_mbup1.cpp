@@ -23,8 +23,8 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "core/foundation/cp932.h"
 #include "app/foundation/screen_fit.h"
+#include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
 #include "core/settings/backup.h"
 #include "core/settings/places.h"

@@ -17,10 +17,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/foundation/cp932.h"
 #include "app/foundation/screen_fit.h"
-#include "core/foundation/typed_text.h"
 #include "app/settings/byte_limit_validator.h"
+#include "core/foundation/cp932.h"
+#include "core/foundation/typed_text.h"
 #include "core/settings/environment_dialog.h"
 #include "core/shell/program_state.h"
 

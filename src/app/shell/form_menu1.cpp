@@ -19,12 +19,12 @@
 
 #include "app/excel/form_mxls1.h"
 #include "app/foundation/screen_fit.h"
-#include "core/foundation/text_bytes.h"
 #include "app/shell/form_about.h"
 #include "app/shell/form_menu2.h"
+#include "app/shell/shape_widget.h"
+#include "core/foundation/text_bytes.h"
 #include "core/shell/main_menu_actions.h"
 #include "core/shell/program_state.h"
-#include "app/shell/shape_widget.h"
 #include "core/shell/shell_state.h"
 #include "core/shell/startup.h"
 

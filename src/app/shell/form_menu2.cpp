@@ -11,11 +11,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/foundation/cp932.h"
 #include "app/foundation/screen_fit.h"
 #include "app/shell/byte_column_delegate.h"
-#include "core/shell/program_state.h"
 #include "app/shell/shape_widget.h"
+#include "core/foundation/cp932.h"
+#include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"
 
 namespace quilto {

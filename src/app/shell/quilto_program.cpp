@@ -5,7 +5,6 @@
 #include "app/excel/form_mxls1.h"
 #include "app/excel/form_mxls2.h"
 #include "app/excel/form_prt_setup.h"
-#include "core/excel/printers.h"
 #include "app/masters/form_msyo.h"
 #include "app/masters/form_ref1.h"
 #include "app/settings/form_mbup1.h"
@@ -13,6 +12,7 @@
 #include "app/shell/form_about.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/form_menu2.h"
+#include "core/excel/printers.h"
 
 namespace quilto {
 

@@ -6,11 +6,11 @@
 #include <limits>
 #include <optional>
 
+#include "core/foundation/atomic_file.h"
+#include "core/foundation/binary_record.h"
 #include "core/foundation/file_helpers.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
-#include "core/foundation/atomic_file.h"
-#include "core/foundation/binary_record.h"
 
 namespace quilto {
 

@@ -17,13 +17,13 @@
 #include <memory>
 #include <string>
 
-#include "app/modal_driver.h"
 #include "app/editor/editor_context.h"
 #include "app/editor/form_mvell1.h"
 #include "app/editor/sheet_grid_view.h"
-#include "core/foundation/text_bytes.h"
+#include "app/modal_driver.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/text_bytes.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"

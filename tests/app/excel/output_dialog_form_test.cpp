@@ -16,11 +16,11 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/modal_driver.h"
-#include "core/output/output_templates.h"
 #include "app/excel/form_mxls2.h"
 #include "app/excel/output_runner.h"
+#include "app/modal_driver.h"
 #include "core/excel/workbook.h"
+#include "core/output/output_templates.h"
 #include "core/shell/program_state.h"
 #include "support/cups_sandbox.h"
 #include "support/fake_printers.h"

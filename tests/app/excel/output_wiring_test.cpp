@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "app/editor/editor_fixture.h"
-#include "app/modal_driver.h"
 #include "app/excel/form_mxls2.h"
+#include "app/modal_driver.h"
 #include "core/shell/shell_state.h"
 
 namespace quilto {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/modal_driver.h"
 #include "app/excel/form_prt_setup.h"
+#include "app/modal_driver.h"
 #include "core/excel/printers.h"
 #include "support/cups_sandbox.h"
 #include "support/fake_printers.h"

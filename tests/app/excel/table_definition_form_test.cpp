@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QUrl>
 
+#include "app/excel/form_mxls1.h"
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
-#include "app/excel/form_mxls1.h"
 #include "core/excel/table_definition.h"
 #include "core/shell/program_state.h"
 #include "support/scripted_questions.h"

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/modal_driver.h"
 #include "app/foundation/qt_questions.h"
+#include "app/modal_driver.h"
 
 namespace quilto {
 namespace {

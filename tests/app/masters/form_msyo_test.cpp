@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "app/masters/masters_fixture.h"
+#include "app/shell/quilto_program.h"
 #include "app/shell/shell_fixture.h"
 #include "core/foundation/text_bytes.h"
 #include "core/masters/product_import.h"
-#include "app/shell/quilto_program.h"
 #include "support/marker_holder.h"
 
 namespace quilto {

@@ -5,8 +5,8 @@
 #include "app/editor/editor_fixture.h"
 #include "app/masters/form_msyo.h"
 #include "app/masters/form_ref1.h"
-#include "core/masters/master_files.h"
 #include "app/masters/master_list_view.h"
+#include "core/masters/master_files.h"
 
 namespace quilto {
 namespace {

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "app/masters/master_list_view.h"
 #include "app/modal_driver.h"
 #include "core/masters/master_files.h"
-#include "app/masters/master_list_view.h"
 #include "core/shell/program_state.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"

@@ -17,9 +17,9 @@
 #include <cstdlib>
 
 #include "app/modal_driver.h"
+#include "app/shell/shape_widget.h"
 #include "app/shell/shell_fixture.h"
 #include "core/shell/program_state.h"
-#include "app/shell/shape_widget.h"
 #include "core/store/environment.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"

@@ -14,8 +14,8 @@
 #include <QTest>
 
 #include "app/modal_driver.h"
-#include "app/shell/shell_fixture.h"
 #include "app/shell/byte_column_delegate.h"
+#include "app/shell/shell_fixture.h"
 #include "core/shell/estimate_list_actions.h"
 #include "core/store/estimate_list.h"
 #include "support/read_only_folder.h"

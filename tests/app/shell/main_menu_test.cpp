@@ -12,11 +12,11 @@
 #include <QUrl>
 
 #include "app/modal_driver.h"
+#include "app/shell/form_about.h"
+#include "app/shell/shape_widget.h"
 #include "app/shell/shell_fixture.h"
 #include "core/foundation/clock.h"
-#include "app/shell/form_about.h"
 #include "core/shell/main_menu_actions.h"
-#include "app/shell/shape_widget.h"
 #include "core/shell/startup.h"
 #include "support/marker_holder.h"
 #include "support/sjis.h"

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "core/output/output_templates.h"
 #include "core/excel/workbook.h"
 #include "core/excel/xlsx_package.h"
+#include "core/output/output_templates.h"
 #include "support/output_fixture.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
