@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quilto needs, skipping those already installed.
-# Usage: scripts/install-deps.sh [build|run|test]   (run adds what a user needs to open and
-# print the filled workbooks, test what the tests need)
+# Usage: scripts/install-deps.sh [build|run|package|test]   (run adds what a user needs to
+# open and print the filled workbooks, package what building and checking the Debian package
+# needs, test what the tests need: the tests build and check the package too)
 set -euo pipefail
 
 packages=(
@@ -27,6 +28,12 @@ if [[ "${1:-build}" == test ]]; then
         cups printer-driver-cups-pdf libreoffice-calc-nogui python3-openpyxl python3-uno
         poppler-utils ccache
     )
+fi
+
+if [[ "${1:-build}" == package || "${1:-build}" == test ]]; then
+    # The manual page is made from quilto-cli's help, the icon's bitmaps from its SVG;
+    # CPack asks dpkg-shlibdeps for the libraries' packages; the rest check the result.
+    packages+=(help2man librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream)
 fi
 
 missing=()

@@ -15,6 +15,8 @@ const char* KindName(ScriptedQuestions::Kind kind) {
             return "Inform";
         case ScriptedQuestions::Kind::Text:
             return "AskText";
+        case ScriptedQuestions::Kind::Folder:
+            return "AskFolder";
     }
     return "?";
 }
@@ -67,6 +69,15 @@ ScriptedQuestions& ScriptedQuestions::ExpectText(std::string prompt,
                                                  std::optional<std::string> answer,
                                                  std::optional<std::string> caption) {
     Expected e = MakeExpected(Kind::Text, std::move(prompt), std::move(caption));
+    e.text = std::move(answer);
+    script_.push_back(std::move(e));
+    return *this;
+}
+
+ScriptedQuestions& ScriptedQuestions::ExpectFolder(std::string message,
+                                                   std::optional<std::string> answer,
+                                                   std::optional<std::string> caption) {
+    Expected e = MakeExpected(Kind::Folder, std::move(message), std::move(caption));
     e.text = std::move(answer);
     script_.push_back(std::move(e));
     return *this;
@@ -132,6 +143,15 @@ std::optional<std::string> ScriptedQuestions::AskText(const std::string& caption
                                                       const std::string& prompt,
                                                       const std::string& initial) {
     Asked asked = MakeAsked(Kind::Text, prompt, caption);
+    asked.initial = initial;
+    const auto e = Take(asked);
+    return e ? e->text : std::nullopt;
+}
+
+std::optional<std::string> ScriptedQuestions::AskFolder(const std::string& caption,
+                                                        const std::string& message,
+                                                        const std::string& initial) {
+    Asked asked = MakeAsked(Kind::Folder, message, caption);
     asked.initial = initial;
     const auto e = Take(asked);
     return e ? e->text : std::nullopt;

@@ -19,17 +19,17 @@ namespace quilto::test {
 
 class ScriptedQuestions : public Questions {
   public:
-    enum class Kind { Buttons, OkCancel, Inform, Text };
+    enum class Kind { Buttons, OkCancel, Inform, Text, Folder };
 
     // One question as it was asked. For the three-button question the message and caption
     // are those the form shows (a blank one keeps the previous), and buttons holds the
     // captions of the buttons that show (blank for a hidden one).
     struct Asked {
         Kind kind = Kind::Buttons;
-        std::string message;  // the prompt for a text question
+        std::string message;  // the prompt for a text or folder question
         std::string caption;
         std::array<std::string, 3> buttons{};
-        std::string initial;  // the text an input box starts with
+        std::string initial;  // the text an input box starts with, the folder proposed
     };
 
     ScriptedQuestions() = default;
@@ -49,6 +49,10 @@ class ScriptedQuestions : public Questions {
     ScriptedQuestions& ExpectText(std::string prompt, std::optional<std::string> answer,
                                   std::optional<std::string> caption = std::nullopt);
 
+    // answer nullopt: the folder chooser is cancelled.
+    ScriptedQuestions& ExpectFolder(std::string message, std::optional<std::string> answer,
+                                    std::optional<std::string> caption = std::nullopt);
+
     // Fails the test for every scripted question that was not asked, and forgets them.
     void Done();
 
@@ -62,6 +66,8 @@ class ScriptedQuestions : public Questions {
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override;
+    std::optional<std::string> AskFolder(const std::string& caption, const std::string& message,
+                                         const std::string& initial) override;
 
   private:
     struct Expected {

@@ -7,12 +7,15 @@
 namespace quilto::test {
 
 WorkingFolder::WorkingFolder(bool withInstallFolders) : previous_(QDir::currentPath()) {
-    if (!dir_.isValid() || !dataHome_.isValid()) {
+    if (!dir_.isValid() || !dataHome_.isValid() || !configHome_.isValid()) {
         throw std::runtime_error("cannot make a temporary folder");
     }
     hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     previousDataHome_ = qgetenv("XDG_DATA_HOME");
     SetDataHome(dataHome_.path());
+    hadConfigHome_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    previousConfigHome_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome_.path()));
     if (withInstallFolders) {
         QDir d(dir_.path());
         for (const char* sub : {"DAT", "MST", "XlsBase"}) d.mkdir(sub);
@@ -26,6 +29,11 @@ WorkingFolder::~WorkingFolder() {
         qputenv("XDG_DATA_HOME", previousDataHome_);
     } else {
         qunsetenv("XDG_DATA_HOME");
+    }
+    if (hadConfigHome_) {
+        qputenv("XDG_CONFIG_HOME", previousConfigHome_);
+    } else {
+        qunsetenv("XDG_CONFIG_HOME");
     }
 }
 

@@ -8,7 +8,8 @@ namespace quilto::test {
 
 // A fresh temporary folder made the current directory for the life of the object, since the
 // program works in its working folder. Optionally with the empty DAT, MST and XlsBase
-// folders of an installation. The desktop's trash (XDG_DATA_HOME) is a temporary folder of
+// folders of an installation. The user's configuration folder is a temporary one, empty.
+// The desktop's trash (XDG_DATA_HOME) is a temporary folder of
 // its own for the same time, so that nothing a test deletes lands in the real one.
 class WorkingFolder {
   public:
@@ -24,13 +25,19 @@ class WorkingFolder {
     // Points the trash at path for the rest of the object's life (a place where no trash can
     // be made stands for a file system without one).
     void SetDataHome(const QString& path);
+    // The user's configuration folder (XDG_CONFIG_HOME), empty and temporary for the life of
+    // the object, so that no run sees the working folder a developer's own program remembers.
+    QString ConfigHome() const { return configHome_.path(); }
 
   private:
     QTemporaryDir dir_;
     QTemporaryDir dataHome_;
+    QTemporaryDir configHome_;
     QString previous_;
     QByteArray previousDataHome_;
     bool hadDataHome_ = false;
+    QByteArray previousConfigHome_;
+    bool hadConfigHome_ = false;
 };
 
 // Whole-file helpers for fixtures made in the tests.

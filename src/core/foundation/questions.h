@@ -26,6 +26,13 @@ class Questions {
     virtual std::optional<std::string> AskText(const std::string& caption,
                                                const std::string& prompt,
                                                const std::string& initial) = 0;
+    // A folder: message says what it is for, initial is the folder proposed; nullopt when
+    // cancelled. An asker without a folder chooser takes the path as a line of text.
+    virtual std::optional<std::string> AskFolder(const std::string& caption,
+                                                 const std::string& message,
+                                                 const std::string& initial) {
+        return AskText(caption, message, initial);
+    }
 };
 
 }  // namespace quilto
