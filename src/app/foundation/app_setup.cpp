@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QStyleFactory>
 
 namespace quilto {
@@ -16,6 +17,9 @@ constexpr int kPointSize = 10;
 
 QString SetUpApplication(QApplication& app) {
     QApplication::setApplicationName(QString::fromUtf8(kApplicationName));
+    // The desktop matches the running windows to the menu entry, and its icon, by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILTO_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(QUILTO_APP_ID)));
     if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
 
     const QStringList installed = QFontDatabase::families();

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/foundation/folder_question.h"
 #include "app/foundation/form_msg1.h"
 
 namespace quilto {
@@ -85,6 +86,15 @@ std::optional<std::string> QtQuestions::AskText(const std::string& caption,
     dialog.setCancelButtonText(kCancel);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();
+}
+
+std::optional<std::string> QtQuestions::AskFolder(const std::string& caption,
+                                                  const std::string& message,
+                                                  const std::string& initial) {
+    TakeMainWindowOffTop();
+    FolderQuestion dialog(FromUtf8(caption), FromUtf8(message), FromUtf8(initial), DialogParent());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Folder().toStdString();
 }
 
 }  // namespace quilto

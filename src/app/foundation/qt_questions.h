@@ -1,7 +1,8 @@
 #pragma once
 
 // The question seam answered with dialogs: the three-button form for choices, message
-// boxes for OK/Cancel and plain messages, an input box for a line of text.
+// boxes for OK/Cancel and plain messages, an input box for a line of text, the folder
+// question for a folder.
 
 #include <QPointer>
 #include <QWidget>
@@ -32,6 +33,8 @@ class QtQuestions : public Questions {
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override;
+    std::optional<std::string> AskFolder(const std::string& caption, const std::string& message,
+                                         const std::string& initial) override;
 
   private:
     QWidget* DialogParent() const;

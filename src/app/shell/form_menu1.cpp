@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -27,6 +28,7 @@
 #include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"
 #include "core/shell/startup.h"
+#include "core/shell/working_folder.h"
 
 namespace quilto {
 namespace {
@@ -76,8 +78,7 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
       program_(program),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName("FormMenu1");
-    setWindowTitle(QStringLiteral("見積作成 (") + QString::fromUtf8(kProgramName) +
-                   QStringLiteral(")"));
+    setWindowTitle(MainMenuCaption({}, {}));
     program_.shell.customerHistory.clear();
     program_.shell.titleHistory.clear();
 
@@ -236,6 +237,10 @@ void TFormMenu1::BuildMenuBar() {
     settings->setObjectName("Settings1");
     connect(MakeAction(settings, "FIDdel1", QStringLiteral("不要ファイル削除(&F)")),
             &QAction::triggered, this, &TFormMenu1::DeleteLeftovers);
+    folderChange_ =
+        MakeAction(settings, "FolderChange1", QStringLiteral("作業フォルダの変更(&W)..."));
+    folderChange_->setEnabled(false);
+    connect(folderChange_, &QAction::triggered, this, &TFormMenu1::ChangeFolder);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ・情報(&H)"));
     help->setObjectName("Help1");
@@ -346,6 +351,29 @@ void TFormMenu1::OpenEditor() {
 }
 
 void TFormMenu1::DeleteLeftovers() { DeleteLeftoverMarkersAsked(program_); }
+
+void TFormMenu1::SetWorkingFolder(const QString& folder, const QString& configFile,
+                                  const QString& skeleton) {
+    workingFolder_ = folder;
+    configFile_ = configFile;
+    skeleton_ = skeleton;
+    setWindowTitle(MainMenuCaption(folder, QDir::homePath()));
+    folderChange_->setEnabled(!folder.isEmpty());
+}
+
+void TFormMenu1::ChangeFolder() {
+    const std::optional<QString> chosen =
+        ChangeWorkingFolder(workingFolder_, configFile_, skeleton_, program_.questions);
+    if (!chosen || !QDir::setCurrent(*chosen)) return;
+    SetWorkingFolder(*chosen, configFile_, skeleton_);
+    // Everything the run holds came from the old folder: it starts again in the new one.
+    startUpResult_ = RunStartUp(program_);
+    if (startUpResult_ < 0) {
+        close();
+        return;
+    }
+    if (formMenu2_) formMenu2_->ShowDataFolder();
+}
 
 void TFormMenu1::SetProgramFolder(const QString& folder) { programFolder_ = folder; }
 

@@ -50,6 +50,12 @@ class TFormMenu1 : public QMainWindow {
     // names another.
     void SetProgramFolder(const QString& folder);
 
+    // The working folder in use (shown in the caption) and what the command that points the
+    // program at another folder needs: the user's configuration file and the installation's
+    // skeleton. Until it is set the command stays disabled and the caption names no folder.
+    void SetWorkingFolder(const QString& folder, const QString& configFile,
+                          const QString& skeleton);
+
     // True once the start-up has run; StartUpResult() is its result (0 or negative).
     bool StartedUp() const { return startedUp_; }
     int StartUpResult() const { return startUpResult_; }
@@ -79,6 +85,9 @@ class TFormMenu1 : public QMainWindow {
     void OpenEditor();
     void DeleteLeftovers();
     void OpenManual();
+    // 作業フォルダの変更: asks for another folder, lays it out, remembers it and starts again
+    // there (environment, histories, check, masters); a failed start there ends the program.
+    void ChangeFolder();
 
     ProgramState& program_;
     QPointer<TFormAbout> formAbout_;
@@ -90,6 +99,10 @@ class TFormMenu1 : public QMainWindow {
     std::function<void()> openRegistration_;
     std::function<bool(const QUrl&)> openUrl_;
     QString programFolder_;
+    QString workingFolder_;
+    QString configFile_;
+    QString skeleton_;
+    QAction* folderChange_ = nullptr;
 
     ShapeWidget* shape1_ = nullptr;
     QLabel* menTitle10_ = nullptr;

@@ -44,7 +44,7 @@ class TFormMenu2 : public QDialog {
   public:
     explicit TFormMenu2(ProgramState& program, QWidget* parent = nullptr);
 
-    // Status panel 0: the data folder. Set once, when the program has started.
+    // Status panel 0: the data folder. Set when the program has started in a working folder.
     void ShowDataFolder();
 
     const std::vector<EstimateListEntry>& Entries() const { return entries_; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/foundation/questions.h"
+#include "core/shell/shell_state.h"
 #include "core/store/environment.h"
 #include "core/store/skeleton_layout.h"
 
@@ -115,6 +116,23 @@ QString SkeletonFolder(const QString& programFolder) {
     const QString installed =
         QDir::cleanPath(folder.absoluteFilePath(QStringLiteral("../share/quilto/skeleton")));
     return QFileInfo(built).isDir() ? built : installed;
+}
+
+QString MainMenuCaption(const QString& folder, const QString& home) {
+    QString caption = QStringLiteral("見積作成 (") + QString::fromUtf8(kProgramName) + ")";
+    if (folder.isEmpty()) return caption;
+    const QFileInfo info(QDir::cleanPath(folder));
+    QString parent = info.absolutePath();
+    const QString cleanHome = QDir::cleanPath(home);
+    if (!cleanHome.isEmpty() && cleanHome != QLatin1String("/")) {
+        if (parent == cleanHome)
+            parent = QStringLiteral("~");
+        else if (parent.startsWith(cleanHome + '/'))
+            parent = QStringLiteral("~") + parent.mid(cleanHome.size());
+    }
+    const QString name = info.fileName().isEmpty() ? info.absoluteFilePath() : info.fileName();
+    if (info.fileName().isEmpty()) return caption + " - " + name;
+    return caption + " - " + name + " (" + parent + ")";
 }
 
 std::string MissingRememberedMessage(const QString& remembered) {

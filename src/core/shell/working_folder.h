@@ -76,6 +76,11 @@ std::optional<QString> SettleWorkingFolder(const FolderStart& start, Questions& 
 std::optional<QString> ChangeWorkingFolder(const QString& inUse, const QString& configFile,
                                            const QString& skeleton, Questions& questions);
 
+// The main menu's caption with the folder in use: "見積作成 (Quilto) - NAME (PARENT)", the
+// folder's own name first so that a narrow title bar still shows it, the home folder in
+// PARENT written "~". Without a folder the caption is "見積作成 (Quilto)".
+QString MainMenuCaption(const QString& folder, const QString& home);
+
 // The caption of the folder question and its messages.
 inline constexpr char kFolderQuestionCaption[] = "作業フォルダの選択";
 inline constexpr char kFirstStartQuestion[] =

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -18,6 +20,7 @@
 #include "core/foundation/clock.h"
 #include "core/shell/main_menu_actions.h"
 #include "core/shell/startup.h"
+#include "core/shell/working_folder.h"
 #include "support/marker_holder.h"
 #include "support/sjis.h"
 
@@ -290,6 +293,38 @@ TEST_F(MainMenu, ManualOpensThroughTheDesktopOrSaysItCannot) {
     EXPECT_EQ(opened.size(), 2u);
     questions.Done();
     EXPECT_TRUE(Menu().isVisible());
+}
+
+// The menu command points the program at another folder: laid out, remembered, shown in
+// the caption, and the run starts again there (its histories come from the new folder).
+TEST_F(MainMenu, ChangesToAnotherWorkingFolderAndStartsAgainThere) {
+    QTemporaryDir skeleton;
+    for (const char* sub : {"DAT", "MST", "Xls", "XlsBase"}) QDir(skeleton.path()).mkdir(sub);
+    QTemporaryDir elsewhere;
+    const QString next = elsewhere.filePath("共有/Quilto");
+    QDir().mkpath(next + "/DAT");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(next);
+    WriteEstimate("000007", Sjis("佐藤建設"), Sjis("屋根工事"));
+    QDir::setCurrent(before);
+    const QString configFile = folder.ConfigHome() + "/quilto/quilto.conf";
+    Start();
+    Menu().SetWorkingFolder(before, configFile, skeleton.path());
+    EXPECT_EQ(Menu().windowTitle(), MainMenuCaption(before, QDir::homePath()));
+    EXPECT_TRUE(State().shell.customerHistory.empty());
+
+    questions.ExpectFolder(kChangeFolderQuestion, next.toStdString(), kFolderQuestionCaption);
+    Menu().findChild<QAction*>("FolderChange1")->trigger();
+    questions.Done();
+    EXPECT_EQ(questions.History().back().initial, before.toStdString());
+    EXPECT_EQ(QDir::currentPath(), next);
+    EXPECT_TRUE(Menu().windowTitle().contains(" - Quilto (")) << Menu().windowTitle().toStdString();
+    EXPECT_TRUE(QFile::exists(next + "/sp_jis.dat"));
+    EXPECT_TRUE(QFileInfo(next + "/XlsBase").isDir());
+    EXPECT_EQ(State().shell.customerHistory, std::vector<std::string>{Sjis("佐藤建設")});
+    EXPECT_EQ(RememberedWorkingFolder(configFile), next);
+    EXPECT_TRUE(Menu().isVisible());
+    QDir::setCurrent(before);
 }
 
 }  // namespace

@@ -239,5 +239,23 @@ TEST(ProposedWorkingFolder, IsQuiltoInTheDocumentsFolderTheDesktopNames) {
     EXPECT_EQ(UserConfigFile(), folder.ConfigHome() + "/quilto/quilto.conf");
 }
 
+TEST(MainMenuCaption, NamesTheFolderInUseItsNameFirst) {
+    const struct {
+        const char* folder;
+        const char* caption;
+    } cases[] = {
+        {"", "見積作成 (Quilto)"},
+        {"/home/sato/ドキュメント/Quilto", "見積作成 (Quilto) - Quilto (~/ドキュメント)"},
+        {"/home/sato/Quilto", "見積作成 (Quilto) - Quilto (~)"},
+        {"/home/satoshi/Quilto", "見積作成 (Quilto) - Quilto (/home/satoshi)"},
+        {"/mnt/nas/見積/", "見積作成 (Quilto) - 見積 (/mnt/nas)"},
+        {"/", "見積作成 (Quilto) - /"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MainMenuCaption(QString::fromUtf8(c.folder), "/home/sato"),
+                  QString::fromUtf8(c.caption));
+    }
+}
+
 }  // namespace
 }  // namespace quilto
