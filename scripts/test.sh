@@ -2,7 +2,8 @@
 # Builds every test under AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
 # The integration tests (ctest label "integration") get a CUPS server of their own with a
 # PDF queue (scripts/test-cups.sh), stopped again at the end; LibreOffice runs headless in
-# a profile of its own for each conversion.
+# a profile of its own for each conversion. Then the Debian package is built, checked,
+# installed, started and removed again (scripts/test-package.sh).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -18,3 +19,6 @@ if start_test_cups; then
     export QUILTO_INTEGRATION=1
 fi
 ctest --preset asan -j2 --timeout 600
+
+# The package is built from the release tree that scripts/run.sh builds too.
+bash "$here/scripts/test-package.sh"

@@ -6,6 +6,19 @@
 #include <QFileInfo>
 
 namespace quilto {
+namespace {
+
+// Whether the printing system answers at all: without it every printer looks missing, and
+// the user is to be told that the printing system is what is missing.
+bool CupsReachable() {
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                5000, nullptr);
+    if (http == nullptr) return false;
+    httpClose(http);
+    return true;
+}
+
+}  // namespace
 
 int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title, QString* error) {
     if (!QFileInfo(pdfPath).isFile()) {
@@ -16,7 +29,13 @@ int PrintPdf(const QString& pdfPath, const QString& printer, const QString& titl
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT,
                                          printer.isEmpty() ? nullptr : name.constData(), nullptr);
     if (dest == nullptr) {
-        if (printer.isEmpty())
+        if (!CupsReachable())
+            *error = QStringLiteral(
+                         "印刷サービス (CUPS, %1) に接続できません。CUPS がインストールされ、"
+                         "動いているか確かめてください。\nインストールするには: sudo apt install "
+                         "cups (プリンタは「プリンタの設定」で追加します)")
+                         .arg(QString::fromUtf8(cupsServer()));
+        else if (printer.isEmpty())
             *error = QStringLiteral(
                 "通常使うプリンタが設定されていません。プリンタの設定でプリンタを選んでください。");
         else

@@ -45,7 +45,8 @@ bool ConvertWithOffice(const QString& input, const QString& output, QString* err
     const QString office = FindOffice();
     if (office.isEmpty()) {
         *error = QStringLiteral(
-            "LibreOffice が見つかりません。LibreOffice (Calc) をインストールしてください。");
+            "LibreOffice Calc が見つかりません。エクセル表の表示と印刷には LibreOffice Calc "
+            "が必要です。\nインストールするには: sudo apt install libreoffice-calc");
         return false;
     }
     const QString suffix = QFileInfo(output).suffix().toLower();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <string>
@@ -105,9 +106,25 @@ bool RememberWorkingFolder(const QString& configFile, const QString& folder, QSt
     return true;
 }
 
+QString DocumentsFolder() {
+    // The desktop's own tool knows its rules best (a folder not configured is the home
+    // folder there, where Qt would guess ~/Documents).
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-user-dir"));
+    if (!tool.isEmpty()) {
+        QProcess process;
+        process.start(tool, {QStringLiteral("DOCUMENTS")});
+        if (process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+            process.exitCode() == 0) {
+            const QString folder =
+                QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+            if (!folder.isEmpty()) return folder;
+        }
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 QString ProposedWorkingFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(QStringLiteral("Quilto"));
+    return QDir(DocumentsFolder()).filePath(QStringLiteral("Quilto"));
 }
 
 QString SkeletonFolder(const QString& programFolder) {

@@ -43,9 +43,9 @@ QString RememberedWorkingFolder(const QString& configFile);
 [[nodiscard]] bool RememberWorkingFolder(const QString& configFile, const QString& folder,
                                          QString* error);
 
-// The folder proposed at the first start: "Quilto" in the user's documents folder, as the
-// desktop names it (XDG_DOCUMENTS_DIR of user-dirs.dirs, what `xdg-user-dir DOCUMENTS`
-// says).
+// The folder proposed at the first start: "Quilto" in the user's documents folder as the
+// desktop names it: what `xdg-user-dir DOCUMENTS` says (XDG_DOCUMENTS_DIR of user-dirs.dirs,
+// else the home folder), or Qt's documents folder where that tool is not installed.
 QString ProposedWorkingFolder();
 
 // The installation's working-folder skeleton for a program in programFolder: "skeleton"

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <string>
 
@@ -237,6 +238,16 @@ TEST(ProposedWorkingFolder, IsQuiltoInTheDocumentsFolderTheDesktopNames) {
              "XDG_DOCUMENTS_DIR=\"" + folder.Path().toStdString() + "/書類\"\n");
     EXPECT_EQ(ProposedWorkingFolder(), folder.Path() + "/書類/Quilto");
     EXPECT_EQ(UserConfigFile(), folder.ConfigHome() + "/quilto/quilto.conf");
+    // Not configured: the desktop's tool names the home folder, as a new user's HOME/Quilto.
+    QFile::remove(folder.ConfigHome() + "/user-dirs.dirs");
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(folder.Path()));
+    const QString proposal = ProposedWorkingFolder();
+    qputenv("HOME", home);
+    if (QStandardPaths::findExecutable("xdg-user-dir").isEmpty())
+        EXPECT_EQ(proposal, folder.Path() + "/Documents/Quilto");
+    else
+        EXPECT_EQ(proposal, folder.Path() + "/Quilto");
 }
 
 TEST(MainMenuCaption, NamesTheFolderInUseItsNameFirst) {
