@@ -1,0 +1,60 @@
+#pragma once
+
+// Finding estimates in the list: a search of optional fields, all of which must match. Each
+// estimate is prepared once (its texts folded, its date read) so that a list of tens of
+// thousands can be searched again on every key the user types.
+
+#include <QDate>
+#include <QString>
+#include <optional>
+#include <string_view>
+
+#include "core/foundation/fixed4.h"
+
+namespace quilto {
+
+class EstimateHeader;
+
+struct EstimateSearch {
+    // Found in the number, customer, title or place, without regard to full or half width
+    // or letter case; blank matches everything.
+    QString text;
+    // The estimate date (the cover's first date), bounds inclusive. An estimate whose date
+    // cannot be read never matches a date bound.
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    // The estimate amount including tax, as listed; bounds inclusive.
+    std::optional<Fixed4> minAmount;
+    std::optional<Fixed4> maxAmount;
+    // Only estimates of which a document was issued to a client.
+    bool issuedOnly = false;
+
+    bool IsEmpty() const {
+        return text.trimmed().isEmpty() && !from && !to && !minAmount && !maxAmount && !issuedOnly;
+    }
+};
+
+enum class EstimateDateState { kBlank, kRead, kUnreadable };
+
+// What a search looks at in one estimate.
+struct SearchableEstimate {
+    QString foldedText;  // number, customer, title and place, folded, one per line
+    EstimateDateState dateState = EstimateDateState::kBlank;
+    QDate date;                    // when read
+    std::optional<Fixed4> amount;  // none when the header could not be read
+    bool issued = false;
+};
+
+// Full and half width made one (NFKC) and letter case folded: how texts are compared.
+QString FoldForSearch(const QString& text);
+
+// header: null when it could not be read (only the number is searchable then).
+SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* header, bool issued);
+
+bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate);
+
+// A bound typed into a search field: an amount such as "33,000", "¥1,200,000" or "５００００"
+// (nullopt for blank or not a whole amount), a date in any form ReadTypedDate reads.
+std::optional<Fixed4> ReadAmountBound(const QString& text);
+
+}  // namespace quilto

@@ -1,0 +1,113 @@
+#include "core/store/estimate_search.h"
+
+#include <gtest/gtest.h>
+
+#include "core/store/estimate_file.h"
+#include "support/sjis.h"
+
+namespace quilto {
+namespace {
+
+EstimateHeader Header(const char* customer, const char* title, const char* place, const char* date,
+                      std::int64_t amount) {
+    EstimateHeader h;
+    h.SetText(HeaderText::MName1, test::Sjis(customer));
+    h.SetText(HeaderText::MTitle1, test::Sjis(title));
+    h.SetText(HeaderText::MBasyo1, test::Sjis(place));
+    h.SetText(HeaderText::MYMD1, test::Sjis(date));
+    h.SetFigure(HeaderFigure::MGoukei01, Fixed4::FromInt(amount));
+    return h;
+}
+
+TEST(EstimateSearch, TextIsFoundInAnyFieldWhateverItsWidthOrCase) {
+    const EstimateHeader h = Header("ｶﾌﾞｼｷｶﾞｲｼｬ ABC建設", "外構工事　Ｂ棟", "東京都港区", "", 1);
+    const SearchableEstimate e = SearchableOf("000123", &h, false);
+    struct Case {
+        const char* text;
+        bool found;
+    } cases[] = {
+        {"", true},         {"  ", true},    {"カブシキ", true}, {"ａｂｃ", true},
+        {"abc建設", true},  {"b棟", true},   {"港区", true},     {"000123", true},
+        {"０１２３", true}, {"渋谷", false}, {"ABCD", false},    {"124", false},
+    };
+    for (const Case& c : cases) {
+        EstimateSearch s;
+        s.text = QString::fromUtf8(c.text);
+        EXPECT_EQ(Matches(s, e), c.found) << c.text;
+    }
+}
+
+TEST(EstimateSearch, DateBoundsAreInclusiveAndAnUnreadableDateNeverMatchesThem) {
+    struct Case {
+        const char* stored;
+        EstimateDateState state;
+        bool inDecember;  // matches 2026-12-01 .. 2026-12-10
+    } cases[] = {
+        {"令和8年12月1日", EstimateDateState::kRead, true},
+        {"R8.12.10", EstimateDateState::kRead, true},
+        {"2026/11/30", EstimateDateState::kRead, false},
+        {"2026-12-11", EstimateDateState::kRead, false},
+        {"", EstimateDateState::kBlank, false},
+        {"未定", EstimateDateState::kUnreadable, false},
+    };
+    EstimateSearch december;
+    december.from = QDate(2026, 12, 1);
+    december.to = QDate(2026, 12, 10);
+    EstimateSearch any;
+    for (const Case& c : cases) {
+        const EstimateHeader h = Header("", "", "", c.stored, 0);
+        const SearchableEstimate e = SearchableOf("000001", &h, false);
+        EXPECT_EQ(e.dateState, c.state) << c.stored;
+        EXPECT_EQ(Matches(december, e), c.inDecember) << c.stored;
+        EXPECT_TRUE(Matches(any, e)) << c.stored;
+    }
+    EstimateSearch onlyFrom;
+    onlyFrom.from = QDate(2026, 12, 10);
+    const EstimateHeader h = Header("", "", "", "R8.12.10", 0);
+    EXPECT_TRUE(Matches(onlyFrom, SearchableOf("000001", &h, false)));
+}
+
+TEST(EstimateSearch, AmountBoundsAreInclusiveAndTypedAsUsersTypeThem) {
+    EstimateSearch s;
+    s.minAmount = ReadAmountBound(QStringLiteral("33,000"));
+    s.maxAmount = ReadAmountBound(QStringLiteral("¥１００,０００"));
+    ASSERT_TRUE(s.minAmount && s.maxAmount);
+    for (const auto& [amount, inside] :
+         {std::pair{32999, false}, {33000, true}, {100000, true}, {100001, false}}) {
+        const EstimateHeader h = Header("", "", "", "", amount);
+        EXPECT_EQ(Matches(s, SearchableOf("000001", &h, false)), inside) << amount;
+    }
+    // An estimate whose header could not be read has no amount to compare.
+    EXPECT_FALSE(Matches(s, SearchableOf("000001", nullptr, false)));
+    for (const char* bad : {"", "abc", "1.5", "1e3"})
+        EXPECT_FALSE(ReadAmountBound(QString::fromUtf8(bad)).has_value()) << bad;
+}
+
+TEST(EstimateSearch, EveryFieldMustMatch) {
+    const EstimateHeader h = Header("山田建設", "外構工事", "", "R8.12.10", 50000);
+    const SearchableEstimate issued = SearchableOf("000007", &h, true);
+    const SearchableEstimate notIssued = SearchableOf("000007", &h, false);
+    EstimateSearch all;
+    all.text = QStringLiteral("山田");
+    all.from = QDate(2026, 12, 10);
+    all.to = QDate(2026, 12, 10);
+    all.minAmount = Fixed4::FromInt(50000);
+    all.maxAmount = Fixed4::FromInt(50000);
+    all.issuedOnly = true;
+    EXPECT_TRUE(Matches(all, issued));
+    EXPECT_FALSE(Matches(all, notIssued));
+    EstimateSearch s = all;
+    s.text = QStringLiteral("田中");
+    EXPECT_FALSE(Matches(s, issued));
+    s = all;
+    s.to = QDate(2026, 12, 9);
+    EXPECT_FALSE(Matches(s, issued));
+    s = all;
+    s.minAmount = Fixed4::FromInt(50001);
+    EXPECT_FALSE(Matches(s, issued));
+    EXPECT_FALSE(all.IsEmpty());
+    EXPECT_TRUE(EstimateSearch{}.IsEmpty());
+}
+
+}  // namespace
+}  // namespace quilto
