@@ -1,9 +1,13 @@
 #include "core/store/estimate_search.h"
 
+#include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
 #include "core/foundation/typed_date.h"
+#include "core/store/environment.h"
 #include "core/store/estimate_file.h"
 
 namespace quilto {
@@ -16,14 +20,15 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
                                 bool issued) {
     SearchableEstimate s;
     s.issued = issued;
-    QString texts = Cp932ToQStringLossy(number);
-    if (header) {
-        for (HeaderText field : {HeaderText::MName1, HeaderText::MTitle1, HeaderText::MBasyo1}) {
-            texts += QLatin1Char('\n');
-            texts += Cp932ToQStringLossy(header->Text(field));
-        }
+    s.number = Cp932ToQStringLossy(number);
+    if (header && header->SignatureKind() != EstimateSignature::Foreign) {
+        s.customer = Cp932ToQStringLossy(header->Text(HeaderText::MName1));
+        s.title = Cp932ToQStringLossy(header->Text(HeaderText::MTitle1));
+        s.place = Cp932ToQStringLossy(header->Text(HeaderText::MBasyo1));
+        s.printDate = Cp932ToQStringLossy(header->Text(HeaderText::MYMD4));
         const std::string date = header->Text(HeaderText::MYMD1);
-        if (Cp932ToQStringLossy(date).trimmed().isEmpty()) {
+        s.dateText = Cp932ToQStringLossy(date);
+        if (s.dateText.trimmed().isEmpty()) {
             s.dateState = EstimateDateState::kBlank;
         } else if (const std::optional<QDate> read = ReadTypedDateCp932(date)) {
             s.dateState = EstimateDateState::kRead;
@@ -33,8 +38,42 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
         }
         s.amount = header->Figure(HeaderFigure::MGoukei01);
     }
-    s.foldedText = FoldForSearch(texts);
+    const QChar line('\n');
+    s.foldedText = FoldForSearch(s.number + line + s.customer + line + s.title + line + s.place);
     return s;
+}
+
+std::vector<SearchableListEntry> BuildSearchableList(Environment& environment,
+                                                     const QSet<QString>& issuedNumbers) {
+    std::vector<SearchableListEntry> list;
+    VisitEstimateHeaders(environment, [&](const QString& fileName, const EstimateHeader* header) {
+        const std::string name = FileNameAsCp932(fileName);
+        SearchableListEntry e;
+        e.listed = {EstimateListItem(name, header), fileName};
+        const std::string number = NumberOfListItem(e.listed.item);
+        e.searchable =
+            SearchableOf(number, header, issuedNumbers.contains(QString::fromLatin1(number)));
+        list.push_back(std::move(e));
+        return true;
+    });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const SearchableListEntry& a, const SearchableListEntry& b) {
+                         const int order = CompareListText(a.listed.item, b.listed.item);
+                         if (order != 0) return order < 0;
+                         if (a.listed.item != b.listed.item) return a.listed.item < b.listed.item;
+                         return a.listed.fileName < b.listed.fileName;
+                     });
+    return list;
+}
+
+QString IssuedArchiveFolder(Environment& environment) {
+    return QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kIssuedFolderName));
+}
+
+QSet<QString> IssuedNumbers(const ArchiveReading& archive) {
+    QSet<QString> numbers;
+    for (const IssueEntry& e : archive.entries) numbers.insert(e.number);
+    return numbers;
 }
 
 bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate) {

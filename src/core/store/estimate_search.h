@@ -9,11 +9,17 @@
 #include <optional>
 #include <string_view>
 
+#include <QSet>
+#include <vector>
+
 #include "core/foundation/fixed4.h"
+#include "core/store/estimate_list.h"
+#include "core/store/issued_archive.h"
 
 namespace quilto {
 
 class EstimateHeader;
+class Environment;
 
 struct EstimateSearch {
     // Found in the number, customer, title or place, without regard to full or half width
@@ -36,8 +42,14 @@ struct EstimateSearch {
 
 enum class EstimateDateState { kBlank, kRead, kUnreadable };
 
-// What a search looks at in one estimate.
+// What a search looks at in one estimate, and what the command line prints of it.
 struct SearchableEstimate {
+    QString number;
+    QString customer;
+    QString title;
+    QString place;
+    QString dateText;  // as typed on the cover
+    QString printDate;
     QString foldedText;  // number, customer, title and place, folded, one per line
     EstimateDateState dateState = EstimateDateState::kBlank;
     QDate date;                    // when read
@@ -48,8 +60,24 @@ struct SearchableEstimate {
 // Full and half width made one (NFKC) and letter case folded: how texts are compared.
 QString FoldForSearch(const QString& text);
 
-// header: null when it could not be read (only the number is searchable then).
+// header: null when it could not be read, or is not an estimate's (only the number is
+// searchable then).
 SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* header, bool issued);
+
+struct SearchableListEntry {
+    EstimateListEntry listed;  // the line as the list shows it
+    SearchableEstimate searchable;
+};
+
+// The estimate list (sorted as BuildEstimateList sorts it) with what a search looks at;
+// issuedNumbers: the numbers of which the archive holds an issue. Empty when the data folder
+// cannot be read.
+std::vector<SearchableListEntry> BuildSearchableList(Environment& environment,
+                                                     const QSet<QString>& issuedNumbers);
+
+// The archive folder of the data folder, and the numbers it holds issues of.
+QString IssuedArchiveFolder(Environment& environment);
+QSet<QString> IssuedNumbers(const ArchiveReading& archive);
 
 bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate);
 
