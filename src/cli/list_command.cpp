@@ -15,6 +15,7 @@
 #include "core/foundation/typed_date.h"
 #include "core/store/environment.h"
 #include "core/store/estimate_list.h"
+#include "core/store/estimate_list_index.h"
 #include "core/store/estimate_search.h"
 
 namespace quilto::cli {
@@ -120,14 +121,6 @@ int RunList(const std::vector<std::string>& args) {
         PrintError("list: the data folder " + folder.toStdString() + " does not exist");
         return 1;
     }
-    if (request.form == ListForm::kLines && request.search.IsEmpty()) {
-        for (const EstimateListEntry& entry : BuildEstimateList(environment)) {
-            Print(JsonText(entry.item));
-            std::fputc('\n', stdout);
-        }
-        return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-
     const ArchiveReading archive = ReadIssuedArchive(IssuedArchiveFolder(environment));
     if (!archive.failure.isEmpty())
         PrintError("list: the issued-document archive cannot be read: " +
@@ -135,7 +128,8 @@ int RunList(const std::vector<std::string>& args) {
     nlohmann::json json = nlohmann::json::array();
     if (request.form == ListForm::kCsv)
         Print("\xEF\xBB\xBF見積番号,得意先,件名,場所,見積日,金額(税込),印刷日,発行済み,ファイル\n");
-    for (const SearchableListEntry& e : BuildSearchableList(environment, IssuedNumbers(archive))) {
+    for (const SearchableListEntry& e :
+         ListThroughIndex(environment, IssuedNumbers(archive)).entries) {
         if (!Matches(request.search, e.searchable)) continue;
         const SearchableEstimate& s = e.searchable;
         switch (request.form) {

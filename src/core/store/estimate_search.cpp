@@ -43,29 +43,6 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
     return s;
 }
 
-std::vector<SearchableListEntry> BuildSearchableList(Environment& environment,
-                                                     const QSet<QString>& issuedNumbers) {
-    std::vector<SearchableListEntry> list;
-    VisitEstimateHeaders(environment, [&](const QString& fileName, const EstimateHeader* header) {
-        const std::string name = FileNameAsCp932(fileName);
-        SearchableListEntry e;
-        e.listed = {EstimateListItem(name, header), fileName};
-        const std::string number = NumberOfListItem(e.listed.item);
-        e.searchable =
-            SearchableOf(number, header, issuedNumbers.contains(QString::fromLatin1(number)));
-        list.push_back(std::move(e));
-        return true;
-    });
-    std::stable_sort(list.begin(), list.end(),
-                     [](const SearchableListEntry& a, const SearchableListEntry& b) {
-                         const int order = CompareListText(a.listed.item, b.listed.item);
-                         if (order != 0) return order < 0;
-                         if (a.listed.item != b.listed.item) return a.listed.item < b.listed.item;
-                         return a.listed.fileName < b.listed.fileName;
-                     });
-    return list;
-}
-
 QString IssuedArchiveFolder(Environment& environment) {
     return QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kIssuedFolderName));
 }

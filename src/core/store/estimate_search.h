@@ -69,12 +69,6 @@ struct SearchableListEntry {
     SearchableEstimate searchable;
 };
 
-// The estimate list (sorted as BuildEstimateList sorts it) with what a search looks at;
-// issuedNumbers: the numbers of which the archive holds an issue. Empty when the data folder
-// cannot be read.
-std::vector<SearchableListEntry> BuildSearchableList(Environment& environment,
-                                                     const QSet<QString>& issuedNumbers);
-
 // The archive folder of the data folder, and the numbers it holds issues of.
 QString IssuedArchiveFolder(Environment& environment);
 QSet<QString> IssuedNumbers(const ArchiveReading& archive);
