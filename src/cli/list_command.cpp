@@ -78,10 +78,6 @@ bool ReadRequest(const std::vector<std::string>& args, ListRequest& request) {
     return true;
 }
 
-std::string AmountText(const std::optional<Fixed4>& amount) {
-    return amount ? Fixed4ToText(*amount) : std::string();
-}
-
 nlohmann::json JsonOf(const SearchableListEntry& e) {
     const SearchableEstimate& s = e.searchable;
     nlohmann::json line = {
@@ -95,16 +91,6 @@ nlohmann::json JsonOf(const SearchableListEntry& e) {
     line["amount"] =
         s.amount ? nlohmann::json::parse(Fixed4ToText(*s.amount)) : nlohmann::json(nullptr);
     return line;
-}
-
-std::string CsvField(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    if (t.contains(QLatin1Char(',')) || t.contains(QLatin1Char('"'))) {
-        t.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        t = QLatin1Char('"') + t + QLatin1Char('"');
-    }
-    return t.toStdString();
 }
 
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
@@ -126,12 +112,10 @@ int RunList(const std::vector<std::string>& args) {
         PrintError("list: the issued-document archive cannot be read: " +
                    archive.failure.toStdString());
     nlohmann::json json = nlohmann::json::array();
-    if (request.form == ListForm::kCsv)
-        Print("\xEF\xBB\xBF見積番号,得意先,件名,場所,見積日,金額(税込),印刷日,発行済み,ファイル\n");
+    if (request.form == ListForm::kCsv) Print(EstimateListCsvHeader());
     for (const SearchableListEntry& e :
          ListThroughIndex(environment, IssuedNumbers(archive)).entries) {
         if (!Matches(request.search, e.searchable)) continue;
-        const SearchableEstimate& s = e.searchable;
         switch (request.form) {
             case ListForm::kLines:
                 Print(JsonText(e.listed.item) + "\n");
@@ -140,10 +124,7 @@ int RunList(const std::vector<std::string>& args) {
                 json.push_back(JsonOf(e));
                 break;
             case ListForm::kCsv:
-                Print(CsvField(s.number) + ',' + CsvField(s.customer) + ',' + CsvField(s.title) +
-                      ',' + CsvField(s.place) + ',' + CsvField(s.dateText) + ',' +
-                      AmountText(s.amount) + ',' + CsvField(s.printDate) + ',' +
-                      (s.issued ? "1" : "0") + ',' + CsvField(e.listed.fileName) + '\n');
+                Print(EstimateListCsvLine(e));
                 break;
         }
     }

@@ -43,6 +43,70 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
     return s;
 }
 
+std::vector<int> SearchRows(const std::vector<SearchableListEntry>& entries,
+                            const EstimateSearch& search, ListSortColumn column, bool descending) {
+    std::vector<int> rows;
+    rows.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (Matches(search, entries[i].searchable)) rows.push_back(static_cast<int>(i));
+    // Keys that are missing go last in either direction; the rest compare by the column.
+    const auto missing = [column](const SearchableEstimate& e) {
+        if (column == ListSortColumn::kDate) return e.dateState != EstimateDateState::kRead;
+        if (column == ListSortColumn::kAmount) return !e.amount.has_value();
+        return false;
+    };
+    const auto before = [column](const SearchableEstimate& a, const SearchableEstimate& b) {
+        switch (column) {
+            case ListSortColumn::kNumber:
+                return false;  // the list order itself
+            case ListSortColumn::kCustomer:
+                return QString::compare(a.customer, b.customer) < 0;
+            case ListSortColumn::kTitle:
+                return QString::compare(a.title, b.title) < 0;
+            case ListSortColumn::kDate:
+                return a.date < b.date;
+            case ListSortColumn::kAmount:
+                return *a.amount < *b.amount;
+        }
+        return false;
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](int x, int y) {
+        const SearchableEstimate& a = entries[static_cast<std::size_t>(x)].searchable;
+        const SearchableEstimate& b = entries[static_cast<std::size_t>(y)].searchable;
+        if (missing(a) != missing(b)) return missing(b);
+        if (missing(a)) return false;
+        return descending ? before(b, a) : before(a, b);
+    });
+    if (column == ListSortColumn::kNumber && descending) std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+namespace {
+
+std::string CsvField(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    if (t.contains(QLatin1Char(',')) || t.contains(QLatin1Char('"'))) {
+        t.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        t = QLatin1Char('"') + t + QLatin1Char('"');
+    }
+    return t.toStdString();
+}
+
+}  // namespace
+
+std::string EstimateListCsvHeader() {
+    return "\xEF\xBB\xBF見積番号,得意先,件名,場所,見積日,金額(税込),印刷日,発行済み,ファイル\n";
+}
+
+std::string EstimateListCsvLine(const SearchableListEntry& entry) {
+    const SearchableEstimate& s = entry.searchable;
+    return CsvField(s.number) + ',' + CsvField(s.customer) + ',' + CsvField(s.title) + ',' +
+           CsvField(s.place) + ',' + CsvField(s.dateText) + ',' +
+           (s.amount ? Fixed4ToText(*s.amount) : std::string()) + ',' + CsvField(s.printDate) +
+           ',' + (s.issued ? "1" : "0") + ',' + CsvField(entry.listed.fileName) + '\n';
+}
+
 QString IssuedArchiveFolder(Environment& environment) {
     return QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kIssuedFolderName));
 }

@@ -69,6 +69,23 @@ struct SearchableListEntry {
     SearchableEstimate searchable;
 };
 
+// The columns the list can be sorted by (a click on a column's header).
+enum class ListSortColumn { kNumber, kCustomer, kTitle, kDate, kAmount };
+
+// The indexes into entries of the estimates the search finds, in the order asked for: the
+// list order for the number column; a date that cannot be read and a missing amount sort
+// after every other; equal keys keep the list order.
+std::vector<int> SearchRows(const std::vector<SearchableListEntry>& entries,
+                            const EstimateSearch& search,
+                            ListSortColumn column = ListSortColumn::kNumber,
+                            bool descending = false);
+
+// The list as CSV for a spreadsheet program: UTF-8 with a byte-order mark and one header
+// line, then one line per estimate (number, customer, title, place, date as typed, amount
+// including tax as a plain number, print date, 1 when issued, file name).
+std::string EstimateListCsvHeader();
+std::string EstimateListCsvLine(const SearchableListEntry& entry);
+
 // The archive folder of the data folder, and the numbers it holds issues of.
 QString IssuedArchiveFolder(Environment& environment);
 QSet<QString> IssuedNumbers(const ArchiveReading& archive);

@@ -11,6 +11,7 @@ namespace {
 EstimateHeader Header(const char* customer, const char* title, const char* place, const char* date,
                       std::int64_t amount) {
     EstimateHeader h;
+    h.SetSignature(kEstimateSignature);
     h.SetText(HeaderText::MName1, test::Sjis(customer));
     h.SetText(HeaderText::MTitle1, test::Sjis(title));
     h.SetText(HeaderText::MBasyo1, test::Sjis(place));
@@ -107,6 +108,42 @@ TEST(EstimateSearch, EveryFieldMustMatch) {
     EXPECT_FALSE(Matches(s, issued));
     EXPECT_FALSE(all.IsEmpty());
     EXPECT_TRUE(EstimateSearch{}.IsEmpty());
+    // A file that is not an estimate is found by its number only.
+    EstimateHeader foreign = h;
+    foreign.SetSignature("something else");
+    EXPECT_EQ(SearchableOf("000008", &foreign, false).customer, QString());
+}
+
+TEST(EstimateSearch, RowsComeInTheOrderOfTheColumnAskedForWithMissingKeysLast) {
+    const EstimateHeader a = Header("B社", "z", "", "R8.12.10", 300);
+    const EstimateHeader b = Header("A社", "y", "", "未定", 100);
+    const EstimateHeader c = Header("C社", "x", "", "2025/1/1", 200);
+    std::vector<SearchableListEntry> entries = {
+        {{"", QStringLiteral("m_000001.dat")}, SearchableOf("000001", &a, false)},
+        {{"", QStringLiteral("m_000002.dat")}, SearchableOf("000002", &b, false)},
+        {{"", QStringLiteral("m_000003.dat")}, SearchableOf("000003", &c, false)},
+        {{"", QStringLiteral("m_000004.dat")}, SearchableOf("000004", nullptr, false)},
+    };
+    struct Case {
+        ListSortColumn column;
+        bool descending;
+        std::vector<int> rows;
+    } cases[] = {
+        {ListSortColumn::kNumber, false, {0, 1, 2, 3}},
+        {ListSortColumn::kNumber, true, {3, 2, 1, 0}},
+        {ListSortColumn::kCustomer, false, {3, 1, 0, 2}},  // the unreadable one has no name
+        {ListSortColumn::kTitle, true, {0, 1, 2, 3}},
+        {ListSortColumn::kDate, false, {2, 0, 1, 3}},
+        {ListSortColumn::kDate, true, {0, 2, 1, 3}},
+        {ListSortColumn::kAmount, false, {1, 2, 0, 3}},
+        {ListSortColumn::kAmount, true, {0, 2, 1, 3}},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(SearchRows(entries, {}, k.column, k.descending), k.rows)
+            << static_cast<int>(k.column) << " " << k.descending;
+    EstimateSearch s;
+    s.minAmount = Fixed4::FromInt(150);
+    EXPECT_EQ(SearchRows(entries, s, ListSortColumn::kAmount), (std::vector<int>{2, 0}));
 }
 
 }  // namespace
