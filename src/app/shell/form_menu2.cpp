@@ -215,7 +215,7 @@ QWidget* TFormMenu2::MakeSearchBar() {
     bar->setObjectName("SearchBar");
     searchText_ = MakeSearchField("SearchText", "お客様名・工事名・場所・番号", 230, bar);
     searchFrom_ = MakeSearchField("SearchFrom", "R8.4.1 など", 110, bar);
-    searchTo_ = MakeSearchField("SearchTo", "2026/12/31 など", 110, bar);
+    searchTo_ = MakeSearchField("SearchTo", "R9.3.31 など", 110, bar);
     searchMin_ = MakeSearchField("SearchMin", "下限", 100, bar);
     searchMax_ = MakeSearchField("SearchMax", "上限", 100, bar);
     searchIssued_ = new QCheckBox(QStringLiteral("発行済みのみ"), bar);
