@@ -34,8 +34,12 @@ std::optional<QDate> DayOf(int year, int month, int day) {
 
 std::optional<QDate> ReadTypedDate(const QString& text) {
     // Full-width digits, letters and punctuation become their ASCII forms; blanks go.
-    QString t = text.normalized(QString::NormalizationForm_KC).toUpper();
-    t.remove(QRegularExpression(QStringLiteral("\\s")));
+    // Lists of estimates are searched by date as the user types: no pattern is built here.
+    const QString normal = text.normalized(QString::NormalizationForm_KC).toUpper();
+    QString t;
+    t.reserve(normal.size());
+    for (const QChar c : normal)
+        if (!c.isSpace()) t += c;
     // A weekday after the date: "(木)", "（木曜日）".
     static const QRegularExpression weekday(QStringLiteral("\\([月火水木金土日](曜日?)?\\)$"));
     t.remove(weekday);

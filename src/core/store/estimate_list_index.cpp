@@ -3,8 +3,10 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <iterator>
 
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/file_helpers.h"
@@ -51,33 +53,46 @@ bool Read(QDataStream& in, QString& name, IndexedFile& f) {
     return true;
 }
 
-QHash<QString, IndexedFile> LoadIndex(const QString& path) {
-    QHash<QString, IndexedFile> index;
-    const std::optional<std::string> bytes = ReadWholeFile(path, kIndexLimit);
-    if (!bytes) return index;
-    QByteArray data = QByteArray::fromStdString(*bytes);
+// The entries of an index in its order, which is the list order of when it was written.
+struct StoredIndex {
+    std::vector<IndexedFile> files;
+    QHash<QString, int> position;  // by file name
+};
+
+StoredIndex LoadIndex(const QString& path) {
+    StoredIndex index;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kIndexLimit) return index;
+    const QByteArray data = file.readAll();
     QDataStream in(data);
     in.setVersion(QDataStream::Qt_6_0);
     quint32 magic = 0, version = 0, count = 0;
     in >> magic >> version >> count;
     if (in.status() != QDataStream::Ok || magic != kMagic || version != kVersion) return index;
-    index.reserve(static_cast<qsizetype>(std::min<quint32>(count, 1u << 20)));
+    const std::size_t plausible = std::min<std::size_t>(count, 1u << 20);
+    index.files.reserve(plausible);
+    index.position.reserve(static_cast<qsizetype>(plausible));
     for (quint32 i = 0; i < count; ++i) {
         QString name;
         IndexedFile f;
         if (!Read(in, name, f)) return {};  // damaged: read as if there were none
-        index.insert(name, std::move(f));
+        index.position.insert(name, static_cast<int>(index.files.size()));
+        index.files.push_back(std::move(f));
     }
     return index;
 }
 
-void SaveIndex(const QString& path, const QHash<QString, IndexedFile>& index) {
+void SaveIndex(const QString& path, const std::vector<IndexedFile*>& files) {
     QByteArray data;
     QDataStream out(&data, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
-    out << kMagic << kVersion << static_cast<quint32>(index.size());
-    for (auto it = index.cbegin(); it != index.cend(); ++it) Write(out, it.key(), it.value());
+    out << kMagic << kVersion << static_cast<quint32>(files.size());
+    for (const IndexedFile* f : files) Write(out, f->entry.listed.fileName, *f);
     (void)SaveFileAtomically(path, std::string_view(data.constData(), data.size()));
+}
+
+bool InListOrder(const IndexedFile* a, const IndexedFile* b) {
+    return ListsBefore(a->entry.listed, b->entry.listed);
 }
 
 }  // namespace
@@ -86,44 +101,53 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
     IndexedListing listing;
     const QString indexPath =
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromLatin1(kListIndexName));
-    QHash<QString, IndexedFile> known = LoadIndex(indexPath);
-    QHash<QString, IndexedFile> now;
-    now.reserve(known.size());
+    StoredIndex stored = LoadIndex(indexPath);
+    std::vector<bool> stillTrue(stored.files.size(), false);
+    std::vector<IndexedFile> fresh;
     listing.folderReadable = VisitEstimateFiles(
         environment, [&](const QString& fileName, const EstimateFileStamp& stamp,
                          const std::function<const EstimateHeader*()>& readHeader) {
-            IndexedFile f;
-            const auto it = known.constFind(fileName);
-            if (it != known.constEnd() && it->stamp == stamp) {
-                f = *it;
+            const auto at = stored.position.constFind(fileName);
+            if (at != stored.position.constEnd() &&
+                stored.files[static_cast<std::size_t>(*at)].stamp == stamp) {
+                stillTrue[static_cast<std::size_t>(*at)] = true;
                 ++listing.reused;
-            } else {
-                const EstimateHeader* header = readHeader();
-                const std::string name = FileNameAsCp932(fileName);
-                f.stamp = stamp;
-                f.entry.listed = {EstimateListItem(name, header), fileName};
-                f.entry.searchable =
-                    SearchableOf(NumberOfListItem(f.entry.listed.item), header, false);
-                ++listing.read;
+                return true;
             }
-            now.insert(fileName, std::move(f));
+            const EstimateHeader* header = readHeader();
+            IndexedFile f;
+            f.stamp = stamp;
+            f.entry.listed = {EstimateListItem(FileNameAsCp932(fileName), header), fileName};
+            f.entry.searchable = SearchableOf(NumberOfListItem(f.entry.listed.item), header, false);
+            fresh.push_back(std::move(f));
+            ++listing.read;
             return true;
         });
     if (!listing.folderReadable) return listing;
-    if (listing.read > 0 || now.size() != known.size()) {
-        SaveIndex(indexPath, now);
+
+    // The index is in list order already: only what was read anew is sorted and merged in.
+    std::vector<IndexedFile*> kept;
+    kept.reserve(stored.files.size());
+    for (std::size_t i = 0; i < stored.files.size(); ++i)
+        if (stillTrue[i]) kept.push_back(&stored.files[i]);
+    std::vector<IndexedFile*> added;
+    added.reserve(fresh.size());
+    for (IndexedFile& f : fresh) added.push_back(&f);
+    std::sort(added.begin(), added.end(), InListOrder);
+    std::vector<IndexedFile*> order;
+    order.reserve(kept.size() + added.size());
+    std::merge(kept.begin(), kept.end(), added.begin(), added.end(), std::back_inserter(order),
+               InListOrder);
+
+    if (!added.empty() || kept.size() != stored.files.size()) {
+        SaveIndex(indexPath, order);
         listing.indexWritten = true;
     }
-    listing.entries.reserve(static_cast<std::size_t>(now.size()));
-    for (auto it = now.begin(); it != now.end(); ++it) {
-        SearchableListEntry& e = it->entry;
-        e.searchable.issued = issuedNumbers.contains(e.searchable.number);
-        listing.entries.push_back(std::move(e));
+    listing.entries.reserve(order.size());
+    for (IndexedFile* f : order) {
+        f->entry.searchable.issued = issuedNumbers.contains(f->entry.searchable.number);
+        listing.entries.push_back(std::move(f->entry));
     }
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const SearchableListEntry& a, const SearchableListEntry& b) {
-                  return ListsBefore(a.listed, b.listed);
-              });
     return listing;
 }
 
