@@ -214,6 +214,7 @@ ArchiveReading ReadIssuedArchive(const QString& archiveFolder) {
             QString text = QString::fromUtf8(*bytes);
             if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
             const bool cutShort = !text.isEmpty() && !text.endsWith(QLatin1Char('\n'));
+            reading.lastLineCut = cutShort;
             QStringList lines = text.split(QLatin1Char('\n'));
             if (!lines.isEmpty() && lines.back().isEmpty()) lines.pop_back();
             for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -240,6 +241,42 @@ ArchiveReading ReadIssuedArchive(const QString& archiveFolder) {
             if (!listed.contains(pdf)) reading.pdfsWithoutLine << pdf;
     }
     return reading;
+}
+
+ArchiveRepair AdoptUnlistedPdfs(const QString& archiveFolder, ArchiveReading& reading) {
+    ArchiveRepair repair;
+    if (!reading.failure.isEmpty()) return repair;
+    static const QRegularExpression named(
+        QStringLiteral("^(\\d{6})_(\\d{8}-\\d{6})(_\\d+)?\\.pdf$"));
+    const QDir folder(archiveFolder);
+    const QString indexPath = folder.filePath(QString::fromUtf8(kIssuedIndexName));
+    QStringList still;
+    for (const QString& pdf : reading.pdfsWithoutLine) {
+        const std::optional<std::string> bytes = ReadWholeFile(folder.filePath(pdf), 1LL << 30);
+        const auto m = named.match(pdf);
+        if (!bytes || !m.hasMatch()) {
+            still << pdf;  // not one of ours, or unreadable: left as it is, and said again
+            continue;
+        }
+        IssueEntry e;
+        e.number = m.captured(1);
+        e.issuedAt = QDateTime::fromString(m.captured(2), QStringLiteral("yyyyMMdd-HHmmss"));
+        e.documents = QStringLiteral("不明");
+        e.fileName = pdf;
+        e.sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(QByteArray::fromStdString(*bytes), QCryptographicHash::Sha256)
+                .toHex());
+        const QString failure = AppendIndexLine(indexPath, LineOf(e));
+        if (!failure.isEmpty()) {
+            repair.failure = failure;
+            still << pdf;
+            continue;
+        }
+        repair.adopted << pdf;
+        reading.entries.push_back(e);
+    }
+    reading.pdfsWithoutLine = still;
+    return repair;
 }
 
 std::vector<IssueEntry> IssuesOf(const ArchiveReading& archive, const QString& number) {

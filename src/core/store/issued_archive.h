@@ -55,12 +55,22 @@ struct ArchiveOutcome {
 struct ArchiveReading {
     std::vector<IssueEntry> entries;  // in the order they were issued
     int unreadableLines = 0;          // cut short by a crash, or edited by hand
+    bool lastLineCut = false;         // the last write to the index was cut short
     QStringList pdfsWithoutLine;      // kept, never deleted: a kill came between PDF and line
     QStringList linesWithoutPdf;      // file names listed whose PDF is gone
     QString failure;                  // the index exists but cannot be read: path and reason
 };
 
 ArchiveReading ReadIssuedArchive(const QString& archiveFolder);
+
+// What the start-up does with the archive: a PDF without its line (a kill came between the
+// two) was handed over all the same, so it gets its line, with what its name tells (number
+// and time) and 不明 for what was issued; nothing is deleted. Returns the reading after it.
+struct ArchiveRepair {
+    QStringList adopted;  // PDFs that got their line now
+    QString failure;      // a line that could not be appended: path and reason
+};
+ArchiveRepair AdoptUnlistedPdfs(const QString& archiveFolder, ArchiveReading& reading);
 
 // The issues of one estimate, oldest first.
 std::vector<IssueEntry> IssuesOf(const ArchiveReading& archive, const QString& number);

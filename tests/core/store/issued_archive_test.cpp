@@ -97,6 +97,21 @@ TEST_F(IssuedArchive, APdfWithoutItsLineIsReportedAndKeptAndAMissingPdfIsNamed) 
     EXPECT_EQ(reading.pdfsWithoutLine, QStringList{QStringLiteral("000009_20261210-120000.pdf")});
     EXPECT_EQ(reading.linesWithoutPdf, QStringList{QFileInfo(gone.pdfPath).fileName()});
     EXPECT_TRUE(QFileInfo::exists(Folder() + QStringLiteral("/000009_20261210-120000.pdf")));
+
+    // The start-up gives the orphan its line (it was handed over), keeps a file that is
+    // not one of ours as it is, and deletes nothing.
+    WriteAll(Folder() + QStringLiteral("/notes.pdf"), "%PDF someone's");
+    ArchiveReading again = ReadIssuedArchive(Folder());
+    const ArchiveRepair repair = AdoptUnlistedPdfs(Folder(), again);
+    EXPECT_EQ(repair.adopted, QStringList{QStringLiteral("000009_20261210-120000.pdf")});
+    EXPECT_EQ(again.pdfsWithoutLine, QStringList{QStringLiteral("notes.pdf")});
+    const ArchiveReading after = ReadIssuedArchive(Folder());
+    EXPECT_EQ(after.pdfsWithoutLine, QStringList{QStringLiteral("notes.pdf")});
+    const std::vector<IssueEntry> adopted = IssuesOf(after, QStringLiteral("000009"));
+    ASSERT_EQ(adopted.size(), 1u);
+    EXPECT_EQ(adopted[0].issuedAt, QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
+    EXPECT_EQ(adopted[0].documents, QStringLiteral("不明"));
+    EXPECT_TRUE(QFileInfo::exists(Folder() + QStringLiteral("/notes.pdf")));
 }
 
 TEST_F(IssuedArchive, AnIndexThatCannotBeWrittenIsReportedAndThePdfKept) {
