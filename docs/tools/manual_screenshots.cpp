@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -137,6 +138,23 @@ int main(int argc, char** argv) {
         Wait(300);
         ok = Save(list.grab(), out, "estimate_list.png") && ok;
         ok = Save(list.screen()->grabWindow(0), out, "estimate_list_screen.png") && ok;
+        list.reject();
+    });
+    menu.findChild<QPushButton*>(QStringLiteral("ChgBtn"))->click();
+
+    // The list searched: a name typed into the search bar and an amount range.
+    QTimer::singleShot(500, [&] {
+        quilto::TFormMenu2& list = program.FormMenu2();
+        const auto type = [&list](const char* field, const char* text) {
+            if (auto* edit = list.findChild<QLineEdit*>(QString::fromLatin1(field))) {
+                edit->setFocus();
+                edit->setText(QString::fromUtf8(text));
+            }
+        };
+        type("SearchMin", "500,000");
+        type("SearchText", "建設");
+        Wait(300);
+        ok = Save(list.grab(), out, "estimate_list_search.png") && ok;
         list.reject();
     });
     menu.findChild<QPushButton*>(QStringLiteral("ChgBtn"))->click();

@@ -41,7 +41,24 @@ amount including tax (15), three blanks, print date (25), widths in Shift-JIS by
 printed as UTF-8. A file whose header cannot be read shows only its number; a file that
 is not an estimate shows "<見積データではありません>".
 
-Exit status: 0, or 1 when the data folder does not exist.
+  list [--text T] [--from DATE] [--to DATE] [--min N] [--max N] [--issued] [--json | --csv]
+
+Options search the list as the list window's search bar does; every option given must
+match, bounds are inclusive:
+  --text T     found in the number, customer, title or place, ignoring full/half width
+               and letter case
+  --from DATE  estimate date on or after DATE; --to DATE: on or before. DATE as
+               2025-04-01, 2025/4/1, R7.4.1 or 令和7年4月1日. An estimate whose date
+               cannot be read (blank or free text) never matches a date bound.
+  --min N      amount including tax at least N yen; --max N: at most N (33000 or 33,000)
+  --issued     only estimates of which a document was issued (the 発行済み archive)
+  --json       a JSON array, one object per estimate: number, file, customer, title,
+               place, date (as typed), dateRead (YYYY-MM-DD or null), amount (a number,
+               null when unreadable), printDate, issued
+  --csv        UTF-8 with a byte-order mark, one header line, one line per estimate:
+               見積番号,得意先,件名,場所,見積日,金額(税込),印刷日,発行済み,ファイル
+
+Exit status: 0, 1 when the data folder does not exist, 2 for wrong arguments.
 )";
 
 constexpr const char* kShowHelp =

@@ -16,6 +16,7 @@
 #include "core/excel/pattern_choice.h"
 #include "core/foundation/text_bytes.h"
 #include "core/foundation/typed_text.h"
+#include "core/output/issued_handover.h"
 #include "core/output/output_dialog.h"
 #include "core/output/output_run.h"
 #include "core/output/output_source.h"
@@ -248,6 +249,13 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
         case OutputStatus::kCancelled:  // the command line has no cancel
             PrintError(prefix + result.error.toStdString());
             return kExitFailed;
+    }
+    // A PDF or a print goes to a client: it is kept in the issued-document archive.
+    if (choices.target != OutputTarget::kWorkbook) {
+        const ArchiveOutcome kept =
+            HandOverIssuedPdf(document, environment, choices, result.pdfPath);
+        if (kept.result != ArchiveResult::kArchived)
+            PrintError(prefix + ArchiveFailureNote(kept).toStdString());
     }
     const QString written =
         choices.target == OutputTarget::kWorkbook ? result.workbookPath : result.pdfPath;

@@ -10,6 +10,7 @@
 #include "core/excel/office_convert.h"
 #include "core/excel/workbook.h"
 #include "core/output/output_templates.h"
+#include "core/store/issued_archive.h"
 #include "support/cli_runner.h"
 #include "support/working_folder.h"
 
@@ -17,6 +18,7 @@ namespace quilto {
 namespace {
 
 using nlohmann::json;
+using test::ReadAll;
 using test::RunCli;
 using test::WorkingFolder;
 
@@ -74,10 +76,19 @@ TEST(CliExport, PdfHoldsThePrintedSheets) {
         EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
     EXPECT_EQ(text.find("総括書"), std::string::npos) << text;
 
-    // A printer that does not exist is a clear failure, not a hang.
+    // The PDF went to a client: the archive keeps it byte for byte.
+    const ArchiveReading archive = ReadIssuedArchive(folder.FilePath("DAT/発行済み"));
+    ASSERT_EQ(archive.entries.size(), 1u);
+    EXPECT_EQ(archive.entries[0].number, QStringLiteral("000001"));
+    EXPECT_EQ(archive.entries[0].documents, QStringLiteral("見積書"));
+    EXPECT_EQ(ReadAll(folder.FilePath("DAT/発行済み/" + archive.entries[0].fileName)),
+              ReadAll(folder.FilePath("out.pdf")));
+
+    // A printer that does not exist is a clear failure, not a hang, and nothing was issued.
     const auto print = RunCli({"print", "000001", "--printer", "NoSuchQueue"});
     EXPECT_EQ(print.exitCode, 1);
     EXPECT_NE(print.err.find("print: "), std::string::npos) << print.err;
+    EXPECT_EQ(ReadIssuedArchive(folder.FilePath("DAT/発行済み")).entries.size(), 1u);
 }
 
 TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {

@@ -47,6 +47,7 @@ struct EditorActions {
     QAction* exit1 = nullptr;
     QAction* xlsPrint1 = nullptr;
     QAction* xlsSetup1 = nullptr;
+    QAction* issueHistory1 = nullptr;
     QAction* sConf1 = nullptr;
     QAction* sSyo1 = nullptr;
     QAction* about1 = nullptr;

@@ -49,6 +49,7 @@ QMenuBar* BuildEditorMenuBar(QWidget* form, EditorActions& a) {
     a.xlsPrint1 =
         Add(file, form, "XlsPrint1", "エクセル出力(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P));
     a.xlsSetup1 = Add(file, form, "XlsSetup1", "表出力ﾞ設定(&R)...");
+    a.issueHistory1 = Add(file, form, "IssueHistory1", "発行履歴(&H)...");
     file->addSeparator();
     a.cancel = Add(file, form, "Cancel", "取り消し(&C)  画面消去");
     a.exit1 = Add(file, form, "Exit1", "終了(&X)");

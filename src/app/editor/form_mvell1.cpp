@@ -18,9 +18,12 @@
 #include "app/editor/estimate_session.h"
 #include "app/editor/grid_controller.h"
 #include "app/editor/sheet_grid_delegate.h"
+#include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
 #include "app/foundation/typed_line_edit.h"
 #include "core/foundation/cp932.h"
+#include "core/store/estimate_search.h"
+#include "core/store/issued_archive.h"
 
 namespace quilto {
 
@@ -173,6 +176,17 @@ void TFormMVell1::Connect() {
         if (!context_->hooks.tableSetup) return;
         context_->hooks.tableSetup();
         s->PatternChosen(context_->cover->CBListMS()->currentIndex());
+    });
+    connect(a.issueHistory1, &QAction::triggered, this, [this] {
+        ProgramState& program = context_->program;
+        const QString number = Cp932ToQStringLossy(program.document.Text(HeaderText::MNo));
+        if (number.trimmed().isEmpty()) {
+            program.questions.Inform(kNoNumberMessage);
+            return;
+        }
+        const QString folder = IssuedArchiveFolder(program.environment);
+        IssueHistoryDialog(folder, number, IssuesOf(ReadIssuedArchive(folder), number), this)
+            .exec();
     });
     connect(a.sConf1, &QAction::triggered, this, &TFormMVell1::SConf1Click);
     connect(a.sSyo1, &QAction::triggered, this, [this] {

@@ -25,6 +25,7 @@
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
 #include "core/foundation/typed_text.h"
+#include "core/output/issued_handover.h"
 #include "core/output/output_dialog.h"
 #include "core/output/output_run.h"
 #include "core/shell/program_state.h"
@@ -412,6 +413,13 @@ void TFormMXls2::Run(OutputTarget target) {
     SetRunning(false);
     cbListMS_->SelectPattern(pattern);
     ReportOutput(result, questions, *runner_);
+    // Pages printed went to a client: their PDF is kept in the issued-document archive.
+    if (result.status == OutputStatus::kDone && target == OutputTarget::kPrint) {
+        const ArchiveOutcome kept =
+            HandOverIssuedPdf(program_.document, program_.environment, choices, result.pdfPath);
+        if (kept.result != ArchiveResult::kArchived)
+            questions.Inform(ArchiveFailureNote(kept).toStdString());
+    }
     if (result.status == OutputStatus::kDone && target == OutputTarget::kWorkbook &&
         !openUrl_(QUrl::fromLocalFile(result.workbookPath))) {
         questions.Inform(

@@ -1,20 +1,30 @@
 #include "app/shell/form_menu2.h"
 
+#include <QCheckBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <optional>
 #include <utility>
 
+#include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
 #include "app/shell/byte_column_delegate.h"
 #include "app/shell/shape_widget.h"
+#include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/typed_date.h"
 #include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"
 
@@ -50,6 +60,23 @@ const std::array<Section, 6> kSections = {{
     {" 見 出 し", 0},  // the heading column stays hidden
     {"   金     額", 1000},
 }};
+
+// The column a click on each header section sorts by (the hidden heading sorts nothing).
+constexpr std::array<std::optional<ListSortColumn>, 6> kSectionSorts = {ListSortColumn::kNumber,
+                                                                        ListSortColumn::kCustomer,
+                                                                        ListSortColumn::kTitle,
+                                                                        ListSortColumn::kDate,
+                                                                        std::nullopt,
+                                                                        ListSortColumn::kAmount};
+
+QLineEdit* MakeSearchField(const char* name, const char* placeholder, int width, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setPlaceholderText(QString::fromUtf8(placeholder));
+    field->setFixedWidth(width);
+    field->setClearButtonEnabled(true);
+    return field;
+}
 
 QFont ListFont() {
     QFont font(QStringLiteral("IPAGothic"));
@@ -107,12 +134,21 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     mlistEnt_ = MakeButton("MlistEnt", "決  定", this);
     connect(mlistEnt_, &QPushButton::clicked, this, &TFormMenu2::Choose);
 
+    historyButton_ = MakeButton("IssueHistory", "発行履歴", this);
+    historyButton_->setToolTip(QStringLiteral("選んだ見積から発行した書類を見ます。"));
+    connect(historyButton_, &QPushButton::clicked, this, &TFormMenu2::ShowIssueHistory);
+    csvButton_ = MakeButton("CsvOutput", "CSV出力", this);
+    csvButton_->setToolTip(QStringLiteral("表示中の見積一覧を CSV ファイルに保存します。"));
+    connect(csvButton_, &QPushButton::clicked, this, &TFormMenu2::SaveCsv);
+
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(8, 8, 8, 8);
     bar->setSpacing(10);
     bar->addWidget(shape2_);
     bar->addWidget(eMode_);
     bar->addStretch(1);
+    bar->addWidget(historyButton_);
+    bar->addWidget(csvButton_);
     bar->addWidget(mlistRet_);
     bar->addWidget(mlistEnt_);
 
@@ -121,7 +157,10 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     headerControl1_ = new QHeaderView(Qt::Horizontal, this);
     headerControl1_->setObjectName("HeaderControl1");
     headerControl1_->setModel(headerModel_);
-    headerControl1_->setSectionsClickable(false);
+    // A click on a column's header sorts by it; a second click turns the order round.
+    headerControl1_->setSectionsClickable(true);
+    headerControl1_->setSortIndicatorShown(true);
+    connect(headerControl1_, &QHeaderView::sectionClicked, this, &TFormMenu2::SortBy);
     headerControl1_->setHighlightSections(false);
     headerControl1_->setMinimumSectionSize(0);
     headerControl1_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -162,12 +201,56 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
+    layout->addWidget(MakeSearchBar());
     layout->addWidget(headerControl1_);
     layout->addWidget(listBox1_, 1);
     layout->addWidget(statusBar1_);
 
     resize(kWidth, kHeight);
     PlaceOnScreen(this, {kLeft, kTop});
+}
+
+QWidget* TFormMenu2::MakeSearchBar() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName("SearchBar");
+    searchText_ = MakeSearchField("SearchText", "お客様名・工事名・場所・番号", 230, bar);
+    searchFrom_ = MakeSearchField("SearchFrom", "R8.4.1 など", 110, bar);
+    searchTo_ = MakeSearchField("SearchTo", "R9.3.31 など", 110, bar);
+    searchMin_ = MakeSearchField("SearchMin", "下限", 100, bar);
+    searchMax_ = MakeSearchField("SearchMax", "上限", 100, bar);
+    searchIssued_ = new QCheckBox(QStringLiteral("発行済みのみ"), bar);
+    searchIssued_->setObjectName("SearchIssued");
+    searchCount_ = new QLabel(bar);
+    searchCount_->setObjectName("SearchCount");
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(8, 0, 8, 6);
+    layout->setSpacing(6);
+    layout->addWidget(new QLabel(QStringLiteral("検索"), bar));
+    layout->addWidget(searchText_);
+    layout->addSpacing(8);
+    layout->addWidget(new QLabel(QStringLiteral("日付"), bar));
+    layout->addWidget(searchFrom_);
+    layout->addWidget(new QLabel(QStringLiteral("～"), bar));
+    layout->addWidget(searchTo_);
+    layout->addSpacing(8);
+    layout->addWidget(new QLabel(QStringLiteral("金額"), bar));
+    layout->addWidget(searchMin_);
+    layout->addWidget(new QLabel(QStringLiteral("～"), bar));
+    layout->addWidget(searchMax_);
+    layout->addSpacing(8);
+    layout->addWidget(searchIssued_);
+    layout->addWidget(searchCount_, 1);
+    for (QLineEdit* field : {searchText_, searchFrom_, searchTo_, searchMin_, searchMax_}) {
+        connect(field, &QLineEdit::textChanged, this, &TFormMenu2::ApplySearch);
+        field->installEventFilter(this);
+    }
+    connect(searchIssued_, &QCheckBox::toggled, this, &TFormMenu2::ApplySearch);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        searchText_->setFocus();
+        searchText_->selectAll();
+    });
+    return bar;
 }
 
 int TFormMenu2::CellWidth() const { return kCellWidth; }
@@ -213,15 +296,138 @@ void TFormMenu2::RebuildHeader() {
 }
 
 void TFormMenu2::BuildList() {
-    entries_ = ShowEstimateList(program_);
+    // A list shown anew (or built again after a deletion) starts with nothing chosen.
     listBox1_->clear();
-    for (const EstimateListEntry& entry : entries_) {
+    rows_.clear();
+    shown_ = ShowEstimateList(program_);
+    ApplySearch();
+    statusPanels_[1]->clear();
+}
+
+void TFormMenu2::ApplySearch() {
+    const EstimateListEntry* before = Selected();
+    const QString chosenFile = before ? before->fileName : QString();
+
+    EstimateSearch search;
+    search.text = searchText_->text();
+    search.issuedOnly = searchIssued_->isChecked();
+    QStringList unread;  // bounds the user typed that read as nothing
+    const auto dateBound = [&unread](QLineEdit* field, const char* what) -> std::optional<QDate> {
+        if (field->text().trimmed().isEmpty()) return std::nullopt;
+        const std::optional<QDate> date = ReadTypedDate(field->text());
+        if (!date) unread << QString::fromUtf8(what);
+        return date;
+    };
+    const auto amountBound = [&unread](QLineEdit* field,
+                                       const char* what) -> std::optional<Fixed4> {
+        if (field->text().trimmed().isEmpty()) return std::nullopt;
+        const std::optional<Fixed4> amount = ReadAmountBound(field->text());
+        if (!amount) unread << QString::fromUtf8(what);
+        return amount;
+    };
+    search.from = dateBound(searchFrom_, "日付(から)");
+    search.to = dateBound(searchTo_, "日付(まで)");
+    search.minAmount = amountBound(searchMin_, "金額(下限)");
+    search.maxAmount = amountBound(searchMax_, "金額(上限)");
+
+    rows_ = SearchRows(shown_.entries, search, sortColumn_, sortDescending_);
+    listBox1_->setUpdatesEnabled(false);
+    listBox1_->clear();
+    int chosenRow = -1;
+    for (int row : rows_) {
+        const EstimateListEntry& entry = shown_.entries[static_cast<std::size_t>(row)].listed;
         auto* item = new QListWidgetItem(Cp932ToQStringLossy(entry.item));
         item->setData(ByteColumnDelegate::kBytesRole,
                       QByteArray(entry.item.data(), static_cast<qsizetype>(entry.item.size())));
+        if (!chosenFile.isEmpty() && entry.fileName == chosenFile) chosenRow = listBox1_->count();
         listBox1_->addItem(item);
     }
-    statusPanels_[1]->clear();
+    listBox1_->setUpdatesEnabled(true);
+    if (chosenRow >= 0) listBox1_->setCurrentRow(chosenRow);
+
+    QString count;
+    if (search.IsEmpty() && unread.isEmpty()) {
+        count = QStringLiteral("%1 件").arg(rows_.size());
+    } else {
+        count = QStringLiteral("%1 件 / %2 件中").arg(rows_.size()).arg(shown_.entries.size());
+    }
+    if (search.from || search.to) {
+        int undated = 0;
+        for (const SearchableListEntry& e : shown_.entries)
+            undated += e.searchable.dateState == EstimateDateState::kUnreadable;
+        if (undated > 0)
+            count +=
+                QStringLiteral("（日付を読めない見積 %1 件は日付の条件に合いません）").arg(undated);
+    }
+    if (!unread.isEmpty())
+        count += QStringLiteral("　%1 を読めません").arg(unread.join(QStringLiteral("・")));
+    searchCount_->setText(count);
+    QPalette palette = searchCount_->palette();
+    palette.setColor(QPalette::WindowText,
+                     unread.isEmpty() ? palette.color(QPalette::Text) : QColor(Qt::red));
+    searchCount_->setPalette(palette);
+}
+
+void TFormMenu2::ClearSearch() {
+    for (QLineEdit* field : {searchText_, searchFrom_, searchTo_, searchMin_, searchMax_}) {
+        const QSignalBlocker quiet(field);
+        field->clear();
+    }
+    {
+        const QSignalBlocker quiet(searchIssued_);
+        searchIssued_->setChecked(false);
+    }
+    ApplySearch();
+}
+
+void TFormMenu2::SortBy(int section) {
+    if (section < 0 || section >= static_cast<int>(kSectionSorts.size())) return;
+    const std::optional<ListSortColumn> column = kSectionSorts[static_cast<std::size_t>(section)];
+    if (!column) return;
+    sortDescending_ = *column == sortColumn_ ? !sortDescending_ : false;
+    sortColumn_ = *column;
+    headerControl1_->setSortIndicator(section,
+                                      sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ApplySearch();
+}
+
+std::vector<EstimateListEntry> TFormMenu2::Entries() const {
+    std::vector<EstimateListEntry> entries;
+    entries.reserve(rows_.size());
+    for (int row : rows_) entries.push_back(shown_.entries[static_cast<std::size_t>(row)].listed);
+    return entries;
+}
+
+void TFormMenu2::SaveCsv() {
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("CSV出力"), QDir::home().filePath(QStringLiteral("見積一覧.csv")),
+        QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty()) return;
+    std::string csv = EstimateListCsvHeader();
+    for (int row : rows_) csv += EstimateListCsvLine(shown_.entries[static_cast<std::size_t>(row)]);
+    ClearFileFailure();
+    if (!SaveFileAtomically(path, csv)) {
+        QMessageBox::warning(this, QStringLiteral("CSV出力"),
+                             QStringLiteral("CSV ファイルを保存できませんでした。\n%1\n"
+                                            "保存先のフォルダと空き容量を確かめて下さい。")
+                                 .arg(LastFileFailure()));
+        return;
+    }
+    statusPanels_[1]->setText(
+        QStringLiteral(" %1 件を保存しました: %2").arg(rows_.size()).arg(path));
+}
+
+void TFormMenu2::ShowIssueHistory() {
+    const EstimateListEntry* entry = Selected();
+    if (entry == nullptr) {
+        QMessageBox::information(this, QStringLiteral("発行履歴"),
+                                 QString::fromUtf8(kNothingSelectedMessage));
+        return;
+    }
+    const QString number = QString::fromStdString(NumberOfListItem(entry->item));
+    IssueHistoryDialog dialog(IssuedArchiveFolder(program_.environment), number,
+                              IssuesOf(shown_.archive, number), this);
+    dialog.exec();
 }
 
 void TFormMenu2::PaintModePanel() {
@@ -240,8 +446,8 @@ int TFormMenu2::SelectedRow() const {
 
 const EstimateListEntry* TFormMenu2::Selected() const {
     const int row = SelectedRow();
-    if (row < 0 || row >= static_cast<int>(entries_.size())) return nullptr;
-    return &entries_[static_cast<std::size_t>(row)];
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
+    return &shown_.entries[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])].listed;
 }
 
 void TFormMenu2::SelectionChanged() {
@@ -270,6 +476,17 @@ void TFormMenu2::Act(ListOutcome outcome) {
 }
 
 bool TFormMenu2::eventFilter(QObject* watched, QEvent* event) {
+    // Esc in the search bar clears the search (and only then closes the list).
+    if (event->type() == QEvent::KeyPress && watched != listBox1_ &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        bool searching = searchIssued_->isChecked();
+        for (QLineEdit* field : {searchText_, searchFrom_, searchTo_, searchMin_, searchMax_})
+            searching = searching || !field->text().isEmpty();
+        if (searching) {
+            ClearSearch();
+            return true;
+        }
+    }
     if (watched == listBox1_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

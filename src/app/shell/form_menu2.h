@@ -12,7 +12,9 @@
 
 #include "core/shell/estimate_list_actions.h"
 
+class QCheckBox;
 class QHeaderView;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QStandardItemModel;
@@ -47,7 +49,8 @@ class TFormMenu2 : public QDialog {
     // Status panel 0: the data folder. Set when the program has started in a working folder.
     void ShowDataFolder();
 
-    const std::vector<EstimateListEntry>& Entries() const { return entries_; }
+    // The lines shown (those the search finds, in the order chosen).
+    std::vector<EstimateListEntry> Entries() const;
     // The selected line, or -1.
     int SelectedRow() const;
     // The width of one byte of a list line on screen.
@@ -58,8 +61,15 @@ class TFormMenu2 : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QWidget* MakeSearchBar();
     void RebuildHeader();
     void BuildList();
+    // Shows the lines the search finds, keeping the chosen estimate chosen where it stays.
+    void ApplySearch();
+    void ClearSearch();
+    void SortBy(int section);
+    void SaveCsv();
+    void ShowIssueHistory();
     void PaintModePanel();
     void Choose();
     void ModePanelDoubleClicked();
@@ -68,7 +78,19 @@ class TFormMenu2 : public QDialog {
     const EstimateListEntry* Selected() const;
 
     ProgramState& program_;
-    std::vector<EstimateListEntry> entries_;
+    ShownEstimateList shown_;
+    std::vector<int> rows_;  // index into shown_.entries of each line of the list
+    ListSortColumn sortColumn_ = ListSortColumn::kNumber;
+    bool sortDescending_ = false;
+    QLineEdit* searchText_ = nullptr;
+    QLineEdit* searchFrom_ = nullptr;
+    QLineEdit* searchTo_ = nullptr;
+    QLineEdit* searchMin_ = nullptr;
+    QLineEdit* searchMax_ = nullptr;
+    QCheckBox* searchIssued_ = nullptr;
+    QLabel* searchCount_ = nullptr;
+    QPushButton* csvButton_ = nullptr;
+    QPushButton* historyButton_ = nullptr;
     ShapeWidget* shape2_ = nullptr;
     ModePanel* eMode_ = nullptr;
     QPushButton* mlistRet_ = nullptr;

@@ -8,6 +8,7 @@
 #include "core/foundation/file_helpers.h"
 #include "core/foundation/text_bytes.h"
 #include "core/shell/program_state.h"
+#include "core/store/estimate_list_index.h"
 
 namespace quilto {
 namespace {
@@ -58,9 +59,12 @@ std::string ModePanelText(int entryMode) {
     }
 }
 
-std::vector<EstimateListEntry> ShowEstimateList(ProgramState& program) {
+ShownEstimateList ShowEstimateList(ProgramState& program) {
     program.shell.selectedNumber.clear();
-    return BuildEstimateList(program.environment);
+    ShownEstimateList shown;
+    shown.archive = ReadIssuedArchive(IssuedArchiveFolder(program.environment));
+    shown.entries = ListThroughIndex(program.environment, IssuedNumbers(shown.archive)).entries;
+    return shown;
 }
 
 ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* selected) {

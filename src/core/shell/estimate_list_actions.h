@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/store/estimate_list.h"
+#include "core/store/estimate_search.h"
+#include "core/store/issued_archive.h"
 
 namespace quilto {
 
@@ -35,8 +37,16 @@ enum class ListOutcome {
 // shown in).
 std::string ModePanelText(int entryMode);
 
-// Each time the list is shown: the selected number is cleared and the lines are built.
-std::vector<EstimateListEntry> ShowEstimateList(ProgramState& program);
+// What the list shows: every estimate with what its search looks at, and the archive of
+// issued documents (which estimates were issued, and their history).
+struct ShownEstimateList {
+    std::vector<SearchableListEntry> entries;
+    ArchiveReading archive;
+};
+
+// Each time the list is shown: the selected number is cleared and the lines are built
+// (through the list index: a large folder lists without opening every file).
+ShownEstimateList ShowEstimateList(ProgramState& program);
 
 // MlistEnt, a double click or Enter. Mode 2 takes the number and closes. Mode 3 takes it
 // and checks the marker: when another copy uses the estimate the user is asked to go on

@@ -6,6 +6,7 @@
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
 #include "core/masters/master_files.h"
+#include "core/shell/archive_check.h"
 #include "core/shell/program_state.h"
 #include "core/shell/startup_check.h"
 #include "core/store/estimate_history.h"
@@ -56,6 +57,8 @@ int RunStartUp(ProgramState& program) {
     LoadMasterLists(program.masters, program.environment);
     program.tables.Load("00");
     FillEraTable();
+    if (const std::string note = CheckIssuedArchive(program); !note.empty())
+        program.questions.Inform(note);
     return 0;
 }
 

@@ -186,6 +186,37 @@ bool VisitEstimateHeaders(
     return true;
 }
 
+bool VisitEstimateFiles(
+    Environment& environment,
+    const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
+                             const std::function<const EstimateHeader*()>& readHeader)>& visit) {
+    std::string folder = QFile::encodeName(NativePath(DataFolder(environment))).toStdString();
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return false;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    EstimateHeader header;
+    std::string path;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!IsEstimateFileName(name)) continue;
+        struct stat info {};
+        // Links are followed, as the list always did.
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        const EstimateFileStamp stamp{
+            static_cast<qint64>(info.st_size),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<quint64>(info.st_ino)};
+        path.assign(folder).append(name);
+        const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
+            return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
+        };
+        if (!visit(QFile::decodeName(entry->d_name), stamp, readHeader)) break;
+    }
+    ::closedir(dir);
+    return true;
+}
+
 std::vector<EstimateListEntry> BuildEstimateList(Environment& environment) {
     std::vector<EstimateListEntry> entries;
     VisitEstimateHeaders(
@@ -197,14 +228,15 @@ std::vector<EstimateListEntry> BuildEstimateList(Environment& environment) {
     return entries;
 }
 
+bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b) {
+    const int order = CompareListText(a.item, b.item);
+    if (order != 0) return order < 0;
+    if (a.item != b.item) return a.item < b.item;
+    return a.fileName < b.fileName;
+}
+
 void SortEstimateList(std::vector<EstimateListEntry>& entries) {
-    std::sort(entries.begin(), entries.end(),
-              [](const EstimateListEntry& a, const EstimateListEntry& b) {
-                  const int order = CompareListText(a.item, b.item);
-                  if (order != 0) return order < 0;
-                  if (a.item != b.item) return a.item < b.item;
-                  return a.fileName < b.fileName;
-              });
+    std::sort(entries.begin(), entries.end(), ListsBefore);
 }
 
 }  // namespace quilto

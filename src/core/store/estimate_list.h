@@ -72,10 +72,30 @@ bool VisitEstimateHeaders(
     Environment& environment,
     const std::function<bool(const QString& fileName, const EstimateHeader* header)>& visit);
 
+// What tells one state of an estimate file from another without reading it: a save
+// renames a new file over the old one, so the inode changes even where the size does not
+// and the file system keeps coarse times.
+struct EstimateFileStamp {
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    friend bool operator==(const EstimateFileStamp&, const EstimateFileStamp&) = default;
+};
+
+// As VisitEstimateHeaders, with each file's stamp; the header is read only when
+// readHeader is called (null when it cannot be read), so a caller that knows the file
+// already reads nothing.
+bool VisitEstimateFiles(
+    Environment& environment,
+    const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
+                             const std::function<const EstimateHeader*()>& readHeader)>& visit);
+
 // Every file "m_*.dat" of the data folder as a line, sorted in list order (lines equal in
 // that order keep byte order). Empty when the data folder cannot be read.
 std::vector<EstimateListEntry> BuildEstimateList(Environment& environment);
 void SortEstimateList(std::vector<EstimateListEntry>& entries);
+// The order SortEstimateList sorts in.
+bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b);
 
 // The header at the start of the file at path: 0, or -1 when the file cannot be opened or
 // holds less than a header. Reads the header's bytes and nothing more.

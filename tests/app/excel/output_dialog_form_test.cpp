@@ -22,6 +22,7 @@
 #include "core/excel/workbook.h"
 #include "core/output/output_templates.h"
 #include "core/shell/program_state.h"
+#include "core/store/issued_archive.h"
 #include "support/cups_sandbox.h"
 #include "support/fake_printers.h"
 #include "support/output_fixture.h"
@@ -294,6 +295,11 @@ TEST(OutputDialogPrinting, PrintRunSendsThePagesToTheDefaultQueue) {
     ASSERT_TRUE(info.waitForFinished(30000));
     const QString pages = QString::fromLocal8Bit(info.readAll());
     EXPECT_TRUE(pages.contains(QRegularExpression("Pages:\\s+3\\b"))) << pages.toStdString();
+    // What went to the printer is kept as issued, byte for byte the PDF that was sent.
+    const ArchiveReading archive = ReadIssuedArchive(QStringLiteral("DAT/発行済み"));
+    ASSERT_EQ(archive.entries.size(), 1u);
+    EXPECT_EQ(test::ReadAll(QStringLiteral("DAT/発行済み/") + archive.entries[0].fileName),
+              test::ReadAll(QStringLiteral("Xls/見積書00.pdf")));
 
     form.hide();
     form.show();

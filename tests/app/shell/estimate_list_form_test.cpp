@@ -4,10 +4,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -42,6 +45,13 @@ void DoubleClickLine(QWidget* list, int row) {
     const QRect rect = lines->visualItemRect(lines->item(row));
     QTest::mouseClick(lines->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(lines->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// Text as an input method hands it over when the user confirms a conversion.
+void CommitTyped(QWidget* field, const QString& text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(field, &commit);
 }
 
 class EstimateListForm : public ShellRun {
@@ -260,6 +270,47 @@ TEST_F(EstimateListForm, AFailedDeletionIsToldAndTheEstimateStaysListed) {
     questions.Done();
     EXPECT_EQ(linesAfter, 1);
     EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
+}
+
+// Typing into the search bar narrows the list as one types; a click on a header sorts; the
+// line chosen from the narrowed list is the estimate called up; Esc clears the search.
+TEST_F(EstimateListForm, TypingIntoTheSearchBarNarrowsTheListAndTheChosenLineIsCalledUp) {
+    WriteEstimate("000001", Sjis("山田建設"), Sjis("外壁塗装"), 500);
+    WriteEstimate("000002", Sjis("ﾀﾅｶ工務店"), Sjis("屋根改修"), 90000);
+    WriteEstimate("000003", Sjis("田中ハウス"), Sjis("外構"), 1200);
+    Start();
+    std::vector<std::string> narrowed, sorted, cleared;
+    QString count;
+    WithList("ChgBtn", [&](QWidget* list) {
+        auto* text = Child<QLineEdit>(list, "SearchText");
+        text->setFocus();
+        // The half-width name typed in full width.
+        CommitTyped(text, QStringLiteral("タナカ"));
+        for (const EstimateListEntry& e : program->FormMenu2().Entries())
+            narrowed.push_back(e.item.substr(0, 6));
+        CommitTyped(Child<QLineEdit>(list, "SearchMin"), QStringLiteral("1,000"));
+        count = Child<QLabel>(list, "SearchCount")->text();
+        QTest::keyClick(Child<QLineEdit>(list, "SearchMin"), Qt::Key_Escape);  // clears all
+        auto* header = Child<QHeaderView>(list, "HeaderControl1");
+        header->sectionClicked(5);  // amount, ascending
+        header->sectionClicked(5);  // descending
+        for (const EstimateListEntry& e : program->FormMenu2().Entries())
+            sorted.push_back(e.item.substr(0, 6));
+        CommitTyped(text, QStringLiteral("外"));
+        for (const EstimateListEntry& e : program->FormMenu2().Entries())
+            cleared.push_back(e.item.substr(0, 6));
+        QListWidget* lines = Lines(list);
+        ASSERT_EQ(lines->count(), 2);
+        lines->setFocus();
+        lines->setCurrentRow(0);
+        PressKey(Qt::Key_Return);
+    });
+    EXPECT_EQ(narrowed, (std::vector<std::string>{"000002"}));
+    EXPECT_EQ(count, QStringLiteral("1 件 / 3 件中"));
+    EXPECT_EQ(sorted, (std::vector<std::string>{"000002", "000003", "000001"}));
+    // Sorted by amount, descending: 外構 (1,200) comes before 外壁塗装 (500).
+    EXPECT_EQ(cleared, (std::vector<std::string>{"000003", "000001"}));
+    EXPECT_EQ(State().shell.selectedNumber, "000003");
 }
 
 }  // namespace

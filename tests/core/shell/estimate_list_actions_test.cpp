@@ -38,6 +38,14 @@ std::string DeleteQuestion(const std::string& number, const std::string& title =
            "\nお客様名 : customer\n工事名称 : " + title;
 }
 
+// The lines of the list as it is shown, in its order.
+std::vector<EstimateListEntry> ShownLines(ProgramState& program) {
+    std::vector<EstimateListEntry> lines;
+    for (const SearchableListEntry& e : ShowEstimateList(program).entries)
+        lines.push_back(e.listed);
+    return lines;
+}
+
 // The list as shown in an entry mode, over estimates 000001 and 000002.
 struct ListFixture {
     explicit ListFixture(int mode) : program(questions) {
@@ -45,7 +53,7 @@ struct ListFixture {
         WriteEstimate("DAT/m_000002.dat");
         program.shell.entryMode = mode;
         program.shell.selectedNumber = "stale";
-        entries = ShowEstimateList(program);
+        entries = ShownLines(program);
     }
     const EstimateListEntry* Line(int index) const { return &entries.at(index); }
 
@@ -129,7 +137,7 @@ TEST(EstimateListActions, ALineWhoseNumberNamesAnotherFileDeletesNothing) {
     ScriptedQuestions questions;
     ProgramState program(questions);
     program.shell.entryMode = kEntryDelete;
-    const std::vector<EstimateListEntry> entries = ShowEstimateList(program);
+    const std::vector<EstimateListEntry> entries = ShownLines(program);
     ASSERT_EQ(entries.size(), 2u);
     ASSERT_EQ(entries[1].fileName, "m_abc.dat");
 

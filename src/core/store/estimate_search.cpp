@@ -1,0 +1,144 @@
+#include "core/store/estimate_search.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <algorithm>
+
+#include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
+#include "core/foundation/typed_date.h"
+#include "core/store/environment.h"
+#include "core/store/estimate_file.h"
+
+namespace quilto {
+
+QString FoldForSearch(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* header,
+                                bool issued) {
+    SearchableEstimate s;
+    s.issued = issued;
+    s.number = Cp932ToQStringLossy(number);
+    if (header && header->SignatureKind() != EstimateSignature::Foreign) {
+        s.customer = Cp932ToQStringLossy(header->Text(HeaderText::MName1));
+        s.title = Cp932ToQStringLossy(header->Text(HeaderText::MTitle1));
+        s.place = Cp932ToQStringLossy(header->Text(HeaderText::MBasyo1));
+        s.printDate = Cp932ToQStringLossy(header->Text(HeaderText::MYMD4));
+        const std::string date = header->Text(HeaderText::MYMD1);
+        s.dateText = Cp932ToQStringLossy(date);
+        if (s.dateText.trimmed().isEmpty()) {
+            s.dateState = EstimateDateState::kBlank;
+        } else if (const std::optional<QDate> read = ReadTypedDateCp932(date)) {
+            s.dateState = EstimateDateState::kRead;
+            s.date = *read;
+        } else {
+            s.dateState = EstimateDateState::kUnreadable;
+        }
+        s.amount = header->Figure(HeaderFigure::MGoukei01);
+    }
+    const QChar line('\n');
+    s.foldedText = FoldForSearch(s.number + line + s.customer + line + s.title + line + s.place);
+    return s;
+}
+
+std::vector<int> SearchRows(const std::vector<SearchableListEntry>& entries,
+                            const EstimateSearch& search, ListSortColumn column, bool descending) {
+    std::vector<int> rows;
+    rows.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (Matches(search, entries[i].searchable)) rows.push_back(static_cast<int>(i));
+    // Keys that are missing go last in either direction; the rest compare by the column.
+    const auto missing = [column](const SearchableEstimate& e) {
+        if (column == ListSortColumn::kDate) return e.dateState != EstimateDateState::kRead;
+        if (column == ListSortColumn::kAmount) return !e.amount.has_value();
+        return false;
+    };
+    const auto before = [column](const SearchableEstimate& a, const SearchableEstimate& b) {
+        switch (column) {
+            case ListSortColumn::kNumber:
+                return false;  // the list order itself
+            case ListSortColumn::kCustomer:
+                return QString::compare(a.customer, b.customer) < 0;
+            case ListSortColumn::kTitle:
+                return QString::compare(a.title, b.title) < 0;
+            case ListSortColumn::kDate:
+                return a.date < b.date;
+            case ListSortColumn::kAmount:
+                return *a.amount < *b.amount;
+        }
+        return false;
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](int x, int y) {
+        const SearchableEstimate& a = entries[static_cast<std::size_t>(x)].searchable;
+        const SearchableEstimate& b = entries[static_cast<std::size_t>(y)].searchable;
+        if (missing(a) != missing(b)) return missing(b);
+        if (missing(a)) return false;
+        return descending ? before(b, a) : before(a, b);
+    });
+    if (column == ListSortColumn::kNumber && descending) std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+namespace {
+
+std::string CsvField(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    if (t.contains(QLatin1Char(',')) || t.contains(QLatin1Char('"'))) {
+        t.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        t = QLatin1Char('"') + t + QLatin1Char('"');
+    }
+    return t.toStdString();
+}
+
+}  // namespace
+
+std::string EstimateListCsvHeader() {
+    return "\xEF\xBB\xBF見積番号,得意先,件名,場所,見積日,金額(税込),印刷日,発行済み,ファイル\n";
+}
+
+std::string EstimateListCsvLine(const SearchableListEntry& entry) {
+    const SearchableEstimate& s = entry.searchable;
+    return CsvField(s.number) + ',' + CsvField(s.customer) + ',' + CsvField(s.title) + ',' +
+           CsvField(s.place) + ',' + CsvField(s.dateText) + ',' +
+           (s.amount ? Fixed4ToText(*s.amount) : std::string()) + ',' + CsvField(s.printDate) +
+           ',' + (s.issued ? "1" : "0") + ',' + CsvField(entry.listed.fileName) + '\n';
+}
+
+QString IssuedArchiveFolder(Environment& environment) {
+    return QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kIssuedFolderName));
+}
+
+QSet<QString> IssuedNumbers(const ArchiveReading& archive) {
+    QSet<QString> numbers;
+    for (const IssueEntry& e : archive.entries) numbers.insert(e.number);
+    return numbers;
+}
+
+bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate) {
+    if (search.issuedOnly && !estimate.issued) return false;
+    if (search.from || search.to) {
+        if (estimate.dateState != EstimateDateState::kRead) return false;
+        if (search.from && estimate.date < *search.from) return false;
+        if (search.to && estimate.date > *search.to) return false;
+    }
+    if (search.minAmount || search.maxAmount) {
+        if (!estimate.amount) return false;
+        if (search.minAmount && *estimate.amount < *search.minAmount) return false;
+        if (search.maxAmount && *estimate.amount > *search.maxAmount) return false;
+    }
+    const QString text = FoldForSearch(search.text.trimmed());
+    return text.isEmpty() || estimate.foldedText.contains(text);
+}
+
+std::optional<Fixed4> ReadAmountBound(const QString& text) {
+    QString t = text.normalized(QString::NormalizationForm_KC);
+    t.remove(QRegularExpression(QStringLiteral("[\\s,¥\\\\円]")));
+    static const QRegularExpression whole(QStringLiteral("^-?\\d{1,14}$"));
+    if (!whole.match(t).hasMatch()) return std::nullopt;
+    return Fixed4::FromInt(t.toLongLong());
+}
+
+}  // namespace quilto

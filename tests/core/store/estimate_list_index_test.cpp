@@ -1,0 +1,117 @@
+#include "core/store/estimate_list_index.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "core/store/environment.h"
+#include "core/store/estimate_file.h"
+#include "core/store/estimate_list.h"
+#include "support/read_only_folder.h"
+#include "support/sjis.h"
+#include "support/working_folder.h"
+
+namespace quilto {
+namespace {
+
+using test::Sjis;
+using test::WorkingFolder;
+using test::WriteAll;
+
+std::string HeaderOf(const char* customer, int amount) {
+    EstimateHeader h;
+    h.SetSignature(kEstimateSignature);
+    h.SetText(HeaderText::MName1, Sjis(customer));
+    h.SetText(HeaderText::MYMD1, Sjis("R8.12.10"));
+    h.SetFigure(HeaderFigure::MGoukei01, Fixed4::FromInt(amount));
+    return h.Bytes() + std::string(192, '\0');
+}
+
+// Writes as a save does: a new file renamed over the old one.
+void Save(const char* number, const std::string& bytes) {
+    const QString path = QStringLiteral("DAT/m_%1.dat").arg(QString::fromLatin1(number));
+    WriteAll(path + QStringLiteral(".new"), bytes);
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::rename(path + QStringLiteral(".new"), path));
+}
+
+std::vector<std::string> Items(const IndexedListing& listing) {
+    std::vector<std::string> items;
+    for (const SearchableListEntry& e : listing.entries) items.push_back(e.listed.item);
+    return items;
+}
+
+std::vector<std::string> Items(const std::vector<EstimateListEntry>& entries) {
+    std::vector<std::string> items;
+    for (const EstimateListEntry& e : entries) items.push_back(e.item);
+    return items;
+}
+
+class ListIndex : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Save("000001", HeaderOf("山田建設", 1000));
+        Save("000002", HeaderOf("田中工務店", 2000));
+        WriteAll("DAT/m_000003.dat", "short");
+    }
+    WorkingFolder folder_;
+    Environment environment_;
+};
+
+TEST_F(ListIndex, ASecondListingReadsNoFileAndGivesTheSameList) {
+    const IndexedListing first = ListThroughIndex(environment_, {});
+    EXPECT_EQ(first.read, 3);
+    EXPECT_TRUE(first.indexWritten);
+    EXPECT_EQ(Items(first), Items(BuildEstimateList(environment_)));
+
+    const IndexedListing second = ListThroughIndex(environment_, {QStringLiteral("000002")});
+    EXPECT_EQ(second.read, 0);
+    EXPECT_EQ(second.reused, 3);
+    EXPECT_FALSE(second.indexWritten);
+    EXPECT_EQ(Items(second), Items(first));
+    ASSERT_EQ(second.entries.size(), 3u);
+    EXPECT_EQ(second.entries[0].searchable.customer, QStringLiteral("山田建設"));
+    EXPECT_EQ(second.entries[0].searchable.date, QDate(2026, 12, 10));
+    EXPECT_EQ(second.entries[0].searchable.amount, Fixed4::FromInt(1000));
+    EXPECT_FALSE(second.entries[0].searchable.issued);
+    EXPECT_TRUE(second.entries[1].searchable.issued);  // from the archive, not the index
+}
+
+// The files are the truth: a save of the same size, a new file and a removed one all show
+// at once.
+TEST_F(ListIndex, AnEntryIsUsedOnlyWhileItsFileIsUnchanged) {
+    (void)ListThroughIndex(environment_, {});
+    Save("000001", HeaderOf("山田ハウス", 1000));  // same size, renamed over
+    Save("000004", HeaderOf("新規", 4000));
+    ASSERT_TRUE(QFile::remove("DAT/m_000002.dat"));
+
+    const IndexedListing listing = ListThroughIndex(environment_, {});
+    EXPECT_EQ(listing.read, 2);
+    EXPECT_EQ(Items(listing), Items(BuildEstimateList(environment_)));
+    ASSERT_EQ(listing.entries.size(), 3u);
+    EXPECT_EQ(listing.entries[0].searchable.customer, QStringLiteral("山田ハウス"));
+    EXPECT_EQ(ListThroughIndex(environment_, {}).read, 0);
+}
+
+TEST_F(ListIndex, ADamagedOrUnwritableIndexCostsOnlyTheReading) {
+    (void)ListThroughIndex(environment_, {});
+    const QString index = QStringLiteral("DAT/") + kListIndexName;
+    std::string damaged = test::ReadAll(index);
+    damaged.resize(damaged.size() / 2);
+    WriteAll(index, damaged);
+    IndexedListing listing = ListThroughIndex(environment_, {});
+    EXPECT_EQ(listing.read, 3);
+    EXPECT_EQ(Items(listing), Items(BuildEstimateList(environment_)));
+
+    ASSERT_TRUE(QFile::remove(index));
+    test::ReadOnlyFolder readOnly(QStringLiteral("DAT"));
+    if (!readOnly.Usable()) GTEST_SKIP() << "this file system lets the folder be written";
+    listing = ListThroughIndex(environment_, {});
+    EXPECT_EQ(listing.read, 3);
+    EXPECT_EQ(Items(listing), Items(BuildEstimateList(environment_)));
+    EXPECT_FALSE(QFileInfo::exists(index));
+}
+
+}  // namespace
+}  // namespace quilto
