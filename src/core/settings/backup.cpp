@@ -15,6 +15,7 @@
 #include "core/foundation/questions.h"
 #include "core/settings/file_failure.h"
 #include "core/store/environment.h"
+#include "core/store/issued_archive.h"
 #include "core/store/markers.h"
 
 namespace quilto {
@@ -167,6 +168,18 @@ class Copier {
         run_.failures.push_back(FolderFailureText(folder, reason));
     }
 
+    // The issued-document archive goes with the estimates, merged into what is there, never
+    // in place of it: it is only ever added to, so an older backup restored loses no issue.
+    void MergeArchive(const QString& fromData, const QString& toData) {
+        const QString name = QString::fromUtf8(kIssuedFolderName);
+        const ArchiveMerge merge =
+            MergeIssuedArchive(QDir(fromData).filePath(name), QDir(toData).filePath(name));
+        run_.copied += merge.copied;
+        for (const QString& failure : merge.failures)
+            run_.failures.push_back(failure.toStdString());
+        if (merge.copied > 0) written_.insert(QDir(toData).filePath(name));
+    }
+
     CopyRun Finish() {
         for (const QString& folder : written_) {
             if (!SyncFolder(folder)) Fail(folder, "ディスクへの書き込みを確認できません");
@@ -275,6 +288,7 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
 
     if (const QString to = folderFor(live.data, kDataSet); !to.isEmpty()) {
         copier.CopySet(live.data, estimates, to);
+        copier.MergeArchive(live.data, to);
     }
     // The environment travels in the master set.
     if (hasMasters) copier.Copy(environmentFile, environmentCopy);
@@ -347,6 +361,8 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
             copier.CopySet(set.from, set.names, set.to);
         }
     }
+    if (QFileInfo(dataSource).isDir() && QFileInfo(live.data).isDir())
+        copier.MergeArchive(dataSource, live.data);
     // The environment goes back where the program reads it, not only into the masters.
     if (hasEnvironment) {
         copier.Copy(environmentBackup, FolderNames(live.program).Target(kEnvironmentName));

@@ -279,6 +279,58 @@ ArchiveRepair AdoptUnlistedPdfs(const QString& archiveFolder, ArchiveReading& re
     return repair;
 }
 
+ArchiveMerge MergeIssuedArchive(const QString& from, const QString& to) {
+    ArchiveMerge merge;
+    if (!QDir(from).exists()) return merge;
+    const ArchiveReading source = ReadIssuedArchive(from);
+    if (!source.failure.isEmpty()) {
+        merge.failures << source.failure;
+        return merge;
+    }
+    if (!QDir().mkpath(to)) {
+        merge.failures << to + QStringLiteral(": フォルダを作成できません");
+        return merge;
+    }
+    const ArchiveReading target = ReadIssuedArchive(to);
+    if (!target.failure.isEmpty()) {
+        merge.failures << target.failure;
+        return merge;
+    }
+    QSet<QString> listed;
+    for (const IssueEntry& e : target.entries) listed.insert(e.fileName);
+    const QDir fromDir(from);
+    const QDir toDir(to);
+    const QString indexPath = toDir.filePath(QString::fromUtf8(kIssuedIndexName));
+    // A PDF the target lists but lost is brought back too.
+    for (const IssueEntry& e : source.entries) {
+        const bool needLine = !listed.contains(e.fileName);
+        const bool needPdf = !toDir.exists(e.fileName);
+        if (!needLine && !needPdf) continue;
+        if (needPdf) {
+            const std::optional<std::string> pdf =
+                ReadWholeFile(fromDir.filePath(e.fileName), 1LL << 30);
+            ClearFileFailure();
+            if (!pdf) {
+                merge.failures << fromDir.filePath(e.fileName) + QStringLiteral(": 読み取れません");
+                continue;
+            }
+            if (!SaveFileAtomically(toDir.filePath(e.fileName), *pdf)) {
+                merge.failures << LastFileFailure();
+                continue;
+            }
+        }
+        if (needLine) {
+            if (const QString failure = AppendIndexLine(indexPath, LineOf(e)); !failure.isEmpty()) {
+                merge.failures << failure;
+                continue;
+            }
+            listed.insert(e.fileName);
+        }
+        ++merge.copied;
+    }
+    return merge;
+}
+
 std::vector<IssueEntry> IssuesOf(const ArchiveReading& archive, const QString& number) {
     std::vector<IssueEntry> issues;
     for (const IssueEntry& e : archive.entries)

@@ -72,6 +72,16 @@ struct ArchiveRepair {
 };
 ArchiveRepair AdoptUnlistedPdfs(const QString& archiveFolder, ArchiveReading& reading);
 
+// Backup and restore carry the archive by merging it, never by replacing it: the PDFs of
+// `from` that `to` lacks are copied (crash-safely), then their lines appended to `to`'s
+// index. Nothing in `to` is changed or removed, so restoring an older backup loses no issue
+// made since. `to` is made when missing; a `from` without an archive is nothing to do.
+struct ArchiveMerge {
+    int copied = 0;
+    QStringList failures;  // path and reason of each PDF or line that could not be carried
+};
+ArchiveMerge MergeIssuedArchive(const QString& from, const QString& to);
+
 // The issues of one estimate, oldest first.
 std::vector<IssueEntry> IssuesOf(const ArchiveReading& archive, const QString& number);
 

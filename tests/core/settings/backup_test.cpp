@@ -1,4 +1,5 @@
 #include "core/settings/backup.h"
+#include "core/store/issued_archive.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,39 @@ TEST_F(Backup, RestoreIsRefusedWhileAnotherCopyHoldsAnEstimateOrTheMasters) {
 TEST_F(Backup, RestoreFromAFolderWithoutABackupIsRefused) {
     questions.ExpectInform(kNoBackupMessage);
     EXPECT_EQ(Restore(backup.path()).result, CopyRunResult::kRefused);
+}
+
+// The archive of issued documents travels with the estimates and is merged both ways: a
+// restore of an older backup brings back what was lost and removes nothing issued since.
+TEST_F(Backup, TheIssuedArchiveIsCarriedAndMergedNeverReplaced) {
+    const QString live = QStringLiteral("DAT/発行済み");
+    IssueEntry first;
+    first.number = QStringLiteral("000001");
+    ASSERT_EQ(ArchiveIssuedPdf(live, "%PDF first", first).result, ArchiveResult::kArchived);
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    ASSERT_EQ(BackUp(backup.path()).result, CopyRunResult::kDone);
+    questions.Done();
+    const QString saved = backup.filePath("DAT/発行済み");
+    ASSERT_EQ(ReadIssuedArchive(saved).entries.size(), 1u);
+
+    // After the backup: a second issue, and the first one's PDF lost.
+    IssueEntry second;
+    second.number = QStringLiteral("000002");
+    const ArchiveOutcome made = ArchiveIssuedPdf(live, "%PDF second", second);
+    ASSERT_EQ(made.result, ArchiveResult::kArchived);
+    const QString lost = live + "/" + ReadIssuedArchive(saved).entries[0].fileName;
+    ASSERT_TRUE(QFile::remove(lost));
+
+    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    ASSERT_EQ(Restore(backup.path()).result, CopyRunResult::kDone);
+    questions.Done();
+    const ArchiveReading after = ReadIssuedArchive(live);
+    EXPECT_EQ(after.entries.size(), 2u);
+    EXPECT_TRUE(after.linesWithoutPdf.isEmpty());
+    EXPECT_EQ(ReadAll(lost), "%PDF first");
+    EXPECT_EQ(ReadAll(made.pdfPath), "%PDF second");
+    // The backup's own archive is left as it was.
+    EXPECT_EQ(ReadIssuedArchive(saved).entries.size(), 1u);
 }
 
 }  // namespace
