@@ -311,6 +311,10 @@ void EstimateDocument::StoreDetailSheet() {
     if (k < 1 || k > kBreakdownLines) return;
     calculations_->BeforeDetailSheetStored(*this, k);
     detailRow_ = 0;
+    // Whether the line's figures came from this sheet: a line that had no detail lines
+    // carries an amount and cost typed on it, which an empty sheet (looked at, or passed
+    // through by the multiplier) must not replace.
+    const bool hadLines = HasDetailLines(stores_, k);
     if (stores_.details.HasSheet(k)) {
         for (int line = 1; line <= kDetailLines; ++line)
             stores_.details.MutableLine(k, line).Clear();
@@ -320,7 +324,7 @@ void EstimateDocument::StoreDetailSheet() {
             RowToRecord(detail_, line, SheetKind::Detail, stores_.details.MutableLine(k, line));
         }
     }
-    calculations_->DetailSheetStored(*this, k);
+    if (hadLines || HasDetailLines(stores_, k)) calculations_->DetailSheetStored(*this, k);
     const int count = DetailCount(stores_, k);
     stores_.breakdown[static_cast<std::size_t>(k)].SetDetailCount(count);
     if (count > 0 && !HasText(breakdown_.Cell(k, 3))) breakdown_.SetCell(k, 2, kDetailsWithoutName);

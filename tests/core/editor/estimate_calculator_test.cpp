@@ -221,9 +221,9 @@ TEST(UnitPriceMultiplier, BreakdownScalesEveryDetailSheet) {
     // 333 x 110 % = 366.3; the sheet is calculated when it is loaded, which shows the price
     // in whole units, and again before it is stored: 2 x 366 less the discount of 100.
     EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "632");
-    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "")
-        << "a line without details ends with amount 0";
-    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 3, 6), "632");
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "5,000")
+        << "a line without details keeps its typed amount";
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 3, 6), "5,632");
     EXPECT_EQ(e.document.Stores().details.Line(1, 2).Amount(), Fixed4::FromInt(100))
         << "the discount line keeps its value";
 
@@ -231,6 +231,33 @@ TEST(UnitPriceMultiplier, BreakdownScalesEveryDetailSheet) {
     ASSERT_TRUE(multiplier.UndoBreakdown(e.document, e.calculator, q));
     EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "566");
     q.Done();
+}
+
+// An amount and cost typed on a line without detail lines stay when its empty sheet is
+// looked at and left; a sheet whose lines are all deleted hands over its zero totals, since
+// the figures came from it.
+TEST(EstimateCalculator, AnEmptyDetailSheetNeverReplacesATypedAmount) {
+    OpenEstimate e;
+    e.Row(SheetKind::Breakdown, 1, {"", "", "既存ブロック撤去", "式", "1", "50,000", "30,000"});
+    e.Row(SheetKind::Breakdown, 2, {"", "", "plumbing", "", "1"});
+    e.document.LoadDetailSheet(1);
+    e.document.StoreDetailSheet();
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "50,000");
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 7), "30,000");
+    EXPECT_EQ(e.document.Stores().breakdown[1].Amount(), Fixed4::FromInt(0))
+        << "the record is written from the grid at the save, not by the visit";
+
+    e.document.LoadDetailSheet(2);
+    e.Row(SheetKind::Detail, 1, {"000001", "", "pipe", "", "m", "2", "300"});
+    e.document.StoreDetailSheet();
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "600");
+    e.document.LoadDetailSheet(2);
+    e.Row(SheetKind::Detail, 1, std::vector<std::string>(13, ""));
+    e.document.StoreDetailSheet();
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 2, 6), "0");
+
+    e.calculator.RecalculateAll(e.document);
+    EXPECT_EQ(e.Cell(SheetKind::Breakdown, 1, 6), "50,000");
 }
 
 // The saved prices belong to rows by number: after a row moved or was replaced, an undo
