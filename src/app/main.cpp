@@ -12,6 +12,7 @@
 #include "app/foundation/qt_questions.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/foundation/process_setup.h"
 #include "core/shell/working_folder.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quilto::IgnoreFileSizeSignal();
     QString named;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "core/foundation/process_setup.h"
 #include "core/shell/working_folder.h"
 
 namespace {
@@ -90,6 +91,7 @@ bool EnterWorkingFolder(const QString& named) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quilto::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     std::vector<std::string> all(argv + 1, argv + argc);
     QString folder;

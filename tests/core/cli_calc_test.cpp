@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <QProcess>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "support/cli_runner.h"
@@ -80,6 +86,34 @@ TEST(CliCalc, RefusesWhatItCannotRead) {
     EXPECT_EQ(foreign.exitCode, 1);
     EXPECT_NE(foreign.err.find("not an estimate"), std::string::npos) << foreign.err;
     EXPECT_EQ(RunCli({"calc", "--json"}).exitCode, 2);
+}
+
+// A save past the file-size limit (ulimit -f) fails as a write, with the path and the
+// reason, and the estimate stays as it was: the program is not ended by SIGXFSZ. The child
+// gets the limit and the signal's default action, as a login shell with ulimit -f gives it.
+TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
+    WorkingFolder folder;
+    WriteAll(folder.FilePath("e.json"), R"({"cover":{"MName1":"a","MTitle1":"b"},
+        "breakdown":[{"cells":["","","pipe","","","1000"]}]})");
+    ASSERT_EQ(RunCli({"create", "--json", "e.json"}).exitCode, 0);
+    const std::string before = test::ReadAll(folder.FilePath("DAT/m_000001.dat"));
+    ASSERT_GT(before.size(), 1024u);
+
+    QProcess cli;
+    cli.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    cli.start(QUILTO_CLI_PATH, {"calc", "000001", "--json", "--save"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    const std::string err = cli.readAllStandardError().toStdString();
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit) << "ended by a signal";
+    EXPECT_EQ(cli.exitCode(), 1) << err;
+    // The file that could not be written (the backup estimate is written first) and why.
+    EXPECT_NE(err.find("/m_BackUp.dat: "), std::string::npos) << err;
+    EXPECT_NE(err.find(std::strerror(EFBIG)), std::string::npos) << err;
+    EXPECT_EQ(test::ReadAll(folder.FilePath("DAT/m_000001.dat")), before);
 }
 
 }  // namespace

@@ -65,6 +65,13 @@ ScriptedQuestions& ScriptedQuestions::ExpectInform(std::string message,
     return *this;
 }
 
+ScriptedQuestions& ScriptedQuestions::ExpectInformStartingWith(std::string start) {
+    Expected e = MakeExpected(Kind::Inform, std::move(start), std::nullopt);
+    e.startOnly = true;
+    script_.push_back(std::move(e));
+    return *this;
+}
+
 ScriptedQuestions& ScriptedQuestions::ExpectText(std::string prompt,
                                                  std::optional<std::string> answer,
                                                  std::optional<std::string> caption) {
@@ -100,8 +107,10 @@ std::optional<ScriptedQuestions::Expected> ScriptedQuestions::Take(const Asked& 
     }
     Expected e = std::move(script_.front());
     script_.pop_front();
-    const bool matches = e.kind == asked.kind && e.message == asked.message &&
-                         (!e.caption || *e.caption == asked.caption);
+    const bool sameMessage =
+        e.startOnly ? asked.message.rfind(e.message, 0) == 0 : e.message == asked.message;
+    const bool matches =
+        e.kind == asked.kind && sameMessage && (!e.caption || *e.caption == asked.caption);
     if (!matches) {
         ADD_FAILURE() << "asked " << KindName(asked.kind) << " \"" << asked.message
                       << "\" (caption \"" << asked.caption << "\"), but the script expected "

@@ -45,6 +45,9 @@ class ScriptedQuestions : public Questions {
                                       std::optional<std::string> caption = std::nullopt);
     ScriptedQuestions& ExpectInform(std::string message,
                                     std::optional<std::string> caption = std::nullopt);
+    // A message whose end the system words (a failure's reason in the system's language):
+    // it must begin with start.
+    ScriptedQuestions& ExpectInformStartingWith(std::string start);
     // answer nullopt: the input box is cancelled.
     ScriptedQuestions& ExpectText(std::string prompt, std::optional<std::string> answer,
                                   std::optional<std::string> caption = std::nullopt);
@@ -77,6 +80,7 @@ class ScriptedQuestions : public Questions {
         int button = 0;
         bool ok = false;
         std::optional<std::string> text;
+        bool startOnly = false;  // message is what the asked one begins with
     };
 
     static Expected MakeExpected(Kind kind, std::string message,

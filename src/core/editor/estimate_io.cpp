@@ -107,8 +107,13 @@ void BuildRecords(EstimateDocument& document) {
     }
 }
 
+// The fixed message with its code, then the file and the system's reason when the failed
+// step noted them, so that the user can tell a full disk from a missing folder.
 int Fail(Questions& questions, const char* message, int code) {
-    questions.Inform(message + std::to_string(code));
+    std::string text = message + std::to_string(code);
+    if (const QString failure = LastFileFailure(); !failure.isEmpty())
+        text += "\n" + failure.toStdString();
+    questions.Inform(text);
     return kEstimateSaveFailed;
 }
 
@@ -137,7 +142,7 @@ int CreateHeldPartFile(const QString& folder, QByteArray& name) {
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            NoteFileFailureErrno(QFile::decodeName(name), errno);
+            NoteFileFailureErrno(folder, errno);  // the folder takes no new file
             return -1;
         }
         // A leftover deletion may have taken the new file away before the lock was ours.
@@ -158,7 +163,7 @@ Claim ClaimNewFile(const QString& folder, const QString& target, std::string_vie
     if (fd < 0) return Claim::CreateFailed;
     const bool written = WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
     if (!written) {
-        NoteFileFailureErrno(QFile::decodeName(temp), errno);
+        NoteFileFailureErrno(target, errno);  // the estimate the user saves, not our part file
         ::unlink(temp.constData());
         ::close(fd);
         return Claim::WriteFailed;
@@ -197,6 +202,7 @@ int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questi
     document.SetText(HeaderText::MBiko10, {});
     document.SetText(HeaderText::MYMD4, {});
     const QString folder = NativePath(DataFolder(environment));
+    ClearFileFailure();
     int tried = 0;
     while (true) {
         const std::string next = NextManagementNumber(environment);
@@ -325,7 +331,9 @@ int SaveEstimate(EstimateDocument& document, Environment& environment, Questions
     }
 
     const QString path = EstimateFilePath(environment, number);
+    ClearFileFailure();
     if (!backup && HoldsForeignFile(path)) {
+        NoteFileFailure(path, QStringLiteral("見積データではないファイルです（上書きしません）"));
         return Fail(questions, kCreateError, kEstimateNotEstimate);
     }
     BuildRecords(document);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
 
 #include "core/foundation/file_helpers.h"
 
@@ -17,8 +18,16 @@ bool SaveFileAtomically(const QString& path, std::string_view bytes) {
         return false;
     }
     const auto size = static_cast<qint64>(bytes.size());
+    errno = 0;
     if (file.write(bytes.data(), size) != size) {
-        NoteFileFailure(path, file.errorString());
+        // A short write past the file-size limit leaves QSaveFile with "Unknown error";
+        // the system's own reason is the one to tell.
+        const int error = errno;
+        if (error != 0) {
+            NoteFileFailureErrno(path, error);
+        } else {
+            NoteFileFailure(path, file.errorString());
+        }
         file.cancelWriting();
         return false;
     }

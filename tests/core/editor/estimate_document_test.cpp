@@ -195,6 +195,8 @@ TEST(EstimateDocument, CalculationStepsAreCalledAtTheirMoments) {
     EstimateDocument doc;
     doc.SetCalculations(&recorder);
     doc.LoadDetailSheet(5);
+    // A sheet hands its totals over only when it has lines (or had them).
+    doc.Grid(SheetKind::Detail).SetCell(1, 3, "pipe");
     doc.PrepareForSave();
     doc.PrepareForSave();
     EXPECT_EQ(recorder.calls,

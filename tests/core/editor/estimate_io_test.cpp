@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "core/foundation/clock.h"
@@ -32,6 +35,11 @@ using test::WriteAll;
 using test::SilentQuestions;
 
 // A small valid estimate file with the given number and customer.
+// A path as a failure message names it.
+std::string Absolute(const QString& path) {
+    return QFileInfo(path).absoluteFilePath().toStdString();
+}
+
 std::string EstimateBytes(const std::string& number, const std::string& customer = "c") {
     EstimateHeader header;
     EstimateStores stores;
@@ -403,7 +411,8 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     other.BeginSession(3);
     Fill(other);
     other.SetText(HeaderText::MNo, "000003");
-    questions_.ExpectInform("見積作成エラー  -3");
+    questions_.ExpectInform("見積作成エラー  -3\n" + Absolute(Dat("m_000003.dat")) +
+                            ": 見積データではないファイルです（上書きしません）");
     EXPECT_EQ(SaveEstimate(other, env_, questions_), kEstimateSaveFailed);
     questions_.Done();
     EXPECT_EQ(ReadAll(Dat("m_000003.dat")), foreign);
@@ -453,11 +462,13 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     for (int row = 1; row <= 100; ++row) doc.Grid(SheetKind::Summary).SetCell(row, 3, "line");
-    questions_.ExpectInform("見積作成エラ－  -1");
+    // Each with the file and the system's reason.
+    const std::string tooLarge = std::string(": ") + std::strerror(EFBIG);
+    questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) + tooLarge);
 
     EstimateDocument fresh = doc;
     fresh.BeginSession(1);
-    questions_.ExpectInform("見積作成エラ－  -1");
+    questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000002.dat")) + tooLarge);
 
     int result = 0;
     int freshResult = 0;
@@ -484,7 +495,8 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     doc.BeginSession(3);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
-    questions_.ExpectInform("見積作成エラ－  -1");
+    questions_.ExpectInformStartingWith("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) +
+                                        ": ");
     EXPECT_EQ(SaveEstimate(doc, env_, questions_), kEstimateSaveFailed);
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), old);
 
@@ -493,7 +505,9 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     fresh.BeginSession(1);
     Fill(fresh);
     fresh.SetText(HeaderText::MNo, "000002");
-    questions_.ExpectInform("見積作成エラー  -1");
+    questions_.ExpectInformStartingWith(
+        "見積作成エラー  -1\n" +
+        QFileInfo(folder_.FilePath("DAT/")).absoluteFilePath().toStdString() + ": ");
     EXPECT_EQ(SaveEstimate(fresh, env_, questions_), kEstimateSaveFailed);
     EXPECT_FALSE(fresh.NumberAssigned());
     questions_.Done();
