@@ -111,6 +111,12 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
     }
     // Read again under the marker: another copy may have written since.
     LoadProducts(lists, environment);
+    if (!lists.productsUnreadable.isEmpty()) {
+        markers.ReleaseMasterMarker();
+        PrintError("masters: the product file cannot be read, so nothing is imported: " +
+                   lists.productsUnreadable.toStdString());
+        return 1;
+    }
     const ProductImportFileResult result = ImportProductFile(lists, environment, code, path);
     markers.ReleaseMasterMarker();
     if (result.status != 0) {
@@ -142,6 +148,14 @@ int RunMasters(const std::vector<std::string>& arguments) {
     MasterLists lists;
     LoadProducts(lists, environment);
     LoadConstructionNames(lists, environment);
+    // A list that did not load completely is neither shown as if it were whole nor written.
+    if (const QString unreadable = lists.Unreadable(); !unreadable.isEmpty()) {
+        PrintError(
+            "masters: the master file cannot be read, so nothing is listed or written "
+            "until it can be: " +
+            unreadable.toStdString());
+        return 1;
+    }
 
     if (verb == "list" && args.empty()) return ListConstructions(lists, json);
     if (verb == "list" && args.size() == 1) return ListProducts(lists, args[0], json);

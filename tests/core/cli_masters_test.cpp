@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <QFile>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -91,6 +94,25 @@ TEST_F(CliMasters, ImportIsRefusedWhileAnotherCopyHoldsTheMasters) {
 
     EXPECT_EQ(RunCli({"masters", "import", "009", "in.csv"}).exitCode, 1);
     EXPECT_EQ(RunCli({"masters", "import", "001", "none.csv"}).exitCode, 1);
+}
+
+// An import never replaces a product file it could not read: the firm's whole product list
+// would be gone. The listing says which file and why instead of showing an empty list.
+TEST_F(CliMasters, AProductFileThatCannotBeReadIsNeitherListedNorReplaced) {
+    QFile big("MST/sp_syo.dat");
+    ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(big.resize(kMaxMasterFileBytes + 1));
+    big.close();
+    WriteAll("in.csv", "追加品,,式,,\r\n");
+
+    const CliRun listed = RunCli({"masters", "list"});
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_NE(listed.err.find("sp_syo.dat"), std::string::npos) << listed.err;
+    EXPECT_EQ(listed.out, "");
+    const CliRun imported = RunCli({"masters", "import", "001", "in.csv"});
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_NE(imported.err.find("sp_syo.dat"), std::string::npos) << imported.err;
+    EXPECT_EQ(QFileInfo("MST/sp_syo.dat").size(), kMaxMasterFileBytes + 1);
 }
 
 }  // namespace

@@ -367,6 +367,8 @@ void TFormMSyo::Open() {
     kDel_->setEnabled(false);
 
     registration_.Open();
+    if (const std::string unreadable = registration_.UnreadableMessage(); !unreadable.empty())
+        program_.questions.Inform(unreadable);
     setWindowTitle(Text(kRegistrationCaption) +
                    (ReadOnly() ? Text(kReadOnlyCaptionSuffix) : QString()));
     kSav_->setEnabled(!ReadOnly());
@@ -669,7 +671,8 @@ void TFormMSyo::Import() {
         return;
     }
     if (ReadOnly()) {
-        program_.questions.Inform(kImportReadOnlyMessage);
+        const std::string unreadable = registration_.UnreadableMessage();
+        program_.questions.Inform(unreadable.empty() ? kImportReadOnlyMessage : unreadable);
         return;
     }
     const QString folder = QDir::currentPath();

@@ -1,10 +1,51 @@
 #include "core/masters/master_files.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+
 #include "core/foundation/atomic_file.h"
+#include "core/foundation/file_helpers.h"
 #include "core/foundation/text_bytes.h"
 #include "core/store/environment.h"
 
 namespace quilto {
+
+namespace {
+
+// Why a master file that is there could not be read whole: its path and the reason.
+QString UnreadableReason(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) return {};
+    if (file.size() > kMaxMasterFileBytes)
+        return QStringLiteral("%1: 大きすぎて読めません（%2 バイト、読める大きさは %3 バイトまで）")
+            .arg(QFileInfo(path).absoluteFilePath())
+            .arg(file.size())
+            .arg(kMaxMasterFileBytes);
+    if (!file.open(QIODevice::ReadOnly))
+        return QFileInfo(path).absoluteFilePath() + QStringLiteral(": ") + file.errorString();
+    return QFileInfo(path).absoluteFilePath() + QStringLiteral(": 読み取りに失敗しました");
+}
+
+// Reads path into lines; unreadable gets the reason when the file is there but could not
+// be read (a missing file leaves it empty).
+int ReadInto(const QString& path, std::vector<std::string>& lines, QString& unreadable) {
+    const int result = ReadMasterLines(path, lines);
+    unreadable = result == 0 ? QString() : UnreadableReason(path);
+    return result;
+}
+
+// Refuses to write over a file whose list was not read whole.
+int WriteUnlessUnread(const QString& path, const QString& unreadable,
+                      const std::function<int()>& write) {
+    if (!unreadable.isEmpty()) {
+        NoteFileFailure(path, QStringLiteral("読み込めなかったファイルなので書き込みません"));
+        return -1;
+    }
+    return write();
+}
+
+}  // namespace
 
 int ReadMasterLines(const QString& path, std::vector<std::string>& lines) {
     lines.clear();
@@ -35,16 +76,20 @@ int WriteUnitLines(const QString& path, const std::vector<std::string>& units) {
 }
 
 int LoadConstructionNames(MasterLists& lists, Environment& environment) {
-    return ReadMasterLines(MasterFilePath(environment, kConstructionFileName),
-                           lists.constructionNames);
+    return ReadInto(MasterFilePath(environment, kConstructionFileName), lists.constructionNames,
+                    lists.constructionNamesUnreadable);
 }
 
 int LoadProducts(MasterLists& lists, Environment& environment) {
-    return ReadMasterLines(MasterFilePath(environment, kProductFileName), lists.products);
+    return ReadInto(MasterFilePath(environment, kProductFileName), lists.products,
+                    lists.productsUnreadable);
 }
 
 int LoadUnits(MasterLists& lists, Environment& environment) {
-    return ReadUnitLines(MasterFilePath(environment, kUnitFileName), lists.units);
+    const QString path = MasterFilePath(environment, kUnitFileName);
+    const int result = ReadUnitLines(path, lists.units);
+    lists.unitsUnreadable = result == 0 ? QString() : UnreadableReason(path);
+    return result;
 }
 
 int LoadMasterLists(MasterLists& lists, Environment& environment) {
@@ -56,16 +101,21 @@ int LoadMasterLists(MasterLists& lists, Environment& environment) {
 }
 
 int WriteConstructionNames(const MasterLists& lists, Environment& environment) {
-    return WriteMasterLines(MasterFilePath(environment, kConstructionFileName),
-                            lists.constructionNames);
+    const QString path = MasterFilePath(environment, kConstructionFileName);
+    return WriteUnlessUnread(path, lists.constructionNamesUnreadable,
+                             [&] { return WriteMasterLines(path, lists.constructionNames); });
 }
 
 int WriteProducts(const MasterLists& lists, Environment& environment) {
-    return WriteMasterLines(MasterFilePath(environment, kProductFileName), lists.products);
+    const QString path = MasterFilePath(environment, kProductFileName);
+    return WriteUnlessUnread(path, lists.productsUnreadable,
+                             [&] { return WriteMasterLines(path, lists.products); });
 }
 
 int WriteUnits(const MasterLists& lists, Environment& environment) {
-    return WriteUnitLines(MasterFilePath(environment, kUnitFileName), lists.units);
+    const QString path = MasterFilePath(environment, kUnitFileName);
+    return WriteUnlessUnread(path, lists.unitsUnreadable,
+                             [&] { return WriteUnitLines(path, lists.units); });
 }
 
 int WriteConstructionNamesThenProducts(const MasterLists& lists, Environment& environment) {
@@ -76,16 +126,19 @@ int WriteConstructionNamesThenProducts(const MasterLists& lists, Environment& en
 
 int CreateProductFile(MasterLists& lists, Environment& environment) {
     lists.products.clear();
+    lists.productsUnreadable.clear();
     return WriteProducts(lists, environment);
 }
 
 int CreateConstructionFile(MasterLists& lists, Environment& environment) {
     lists.constructionNames.clear();
+    lists.constructionNamesUnreadable.clear();
     return WriteConstructionNames(lists, environment);
 }
 
 int CreateUnitFile(MasterLists& lists, Environment& environment) {
     SetDefaultUnits(lists);
+    lists.unitsUnreadable.clear();
     return WriteUnits(lists, environment);
 }
 

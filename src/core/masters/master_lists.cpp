@@ -1,5 +1,7 @@
 #include "core/masters/master_lists.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <string>
 
@@ -7,6 +9,13 @@
 #include "core/foundation/text_bytes.h"
 
 namespace quilto {
+
+QString MasterLists::Unreadable() const {
+    QStringList files;
+    for (const QString* f : {&constructionNamesUnreadable, &productsUnreadable, &unitsUnreadable})
+        if (!f->isEmpty()) files << *f;
+    return files.join(QLatin1Char('\n'));
+}
 namespace {
 
 constexpr int kLastConstructionCode = 999;

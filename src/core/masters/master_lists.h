@@ -5,6 +5,7 @@
 // new entries go at the end, a change replaces the entry in place, a deletion closes the
 // gap. Only the load and write routines of master_files.h touch the files.
 
+#include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,16 @@ struct MasterLists {
     std::vector<std::string> constructionNames;
     std::vector<std::string> products;
     std::vector<std::string> units;
+    // A file that is there but could not be read whole ("path: reason"), for each list;
+    // empty when it was read, or is missing (a missing file is created empty). A list
+    // whose file could not be read is never written: it would replace the file with the
+    // part that was read, or nothing.
+    QString constructionNamesUnreadable;
+    QString productsUnreadable;
+    QString unitsUnreadable;
+
+    // Every file that could not be read, one per line; empty when all could.
+    QString Unreadable() const;
 };
 
 bool HasRoomForConstructionName(const MasterLists& lists);

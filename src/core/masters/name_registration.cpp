@@ -103,7 +103,19 @@ void NameRegistration::Open() {
     // The lock decides: a marker another running copy holds makes the window read-only; one
     // left behind by a crash is simply taken over.
     markers_.HoldMasterMarker();
-    readOnly_ = markers_.MasterState() == kMarkerInUse;
+    // A list whose file could not be read whole is shown as far as it was read, and
+    // nothing is written until the file can be read again.
+    readOnly_ = markers_.MasterState() == kMarkerInUse || !lists_.Unreadable().isEmpty();
+}
+
+std::string NameRegistration::UnreadableMessage() const {
+    const QString unreadable = lists_.Unreadable();
+    if (unreadable.isEmpty()) return {};
+    return (QStringLiteral(
+                "マスターのファイルを読めません。読めるようにするまで、名称登録は参照のみ"
+                "（保存・取込はできません）になります。\n") +
+            unreadable)
+        .toStdString();
 }
 
 void NameRegistration::Close() {

@@ -102,6 +102,9 @@ class NameRegistration {
     // Releases the marker.
     void Close();
     bool ReadOnly() const { return readOnly_; }
+    // Which master files could not be read and why (UTF-8), empty when all were read:
+    // the window is then read-only and says so.
+    std::string UnreadableMessage() const;
 
     // code blank: a new construction name with the next code. kListFull when the list is
     // past its capacity or no code is left.

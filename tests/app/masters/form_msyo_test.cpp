@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "app/shell/quilto_program.h"
 #include "app/shell/shell_fixture.h"
 #include "core/foundation/text_bytes.h"
+#include "core/masters/master_files.h"
 #include "core/masters/product_import.h"
 #include "support/marker_holder.h"
 
@@ -263,6 +265,42 @@ TEST_F(Registration, ReadOnlyWhileAnotherCopyHoldsTheMasterMarker) {
     questions.ExpectButtons("終了します。", 1);
     form->reject();
     EXPECT_TRUE(QFile::exists("MST/Master.tmp"));
+}
+
+// A product file that cannot be read whole opens the window read-only, saying which file
+// and why; nothing can be saved or imported over it.
+TEST_F(Registration, AProductFileThatCannotBeReadOpensReadOnlyAndIsNeverWritten) {
+    MasterLists lists;
+    PutConstructionName(lists, "001", Sjis("基礎工事"));
+    WriteMasters(lists);
+    QFile big("MST/sp_syo.dat");
+    ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(big.resize(kMaxMasterFileBytes + 1));
+    big.close();
+
+    MasterLists read;
+    LoadMasterLists(read, state.environment);
+    const std::string unreadable =
+        (QStringLiteral("マスターのファイルを読めません。読めるようにするまで、名称登録は参照のみ"
+                        "（保存・取込はできません）になります。\n") +
+         read.productsUnreadable)
+            .toStdString();
+    questions.ExpectInform(unreadable);
+    Open();
+    questions.Done();
+    EXPECT_TRUE(form->ReadOnly());
+    EXPECT_EQ(form->windowTitle(), "名称登録（マスター）  < 書込み不可 >");
+    EXPECT_FALSE(Child<QPushButton>(W(), "K_sav")->isEnabled());
+    ClickRow(W(), "K_LB1", 0);
+    EXPECT_FALSE(Child<QPushButton>(W(), "S_sav")->isEnabled());
+    WriteAll("in.csv", "a,b\r\n");
+    chosenFile = folder.FilePath("in.csv");
+    questions.ExpectInform(unreadable);
+    form->findChild<QAction*>("SImp1")->trigger();
+    questions.Done();
+    EXPECT_EQ(QFileInfo("MST/sp_syo.dat").size(), kMaxMasterFileBytes + 1);
+    questions.ExpectButtons("終了します。", 1);
+    form->reject();
 }
 
 TEST_F(Registration, ImportsACsvFileIntoTheSelectedConstructionName) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,33 @@ TEST(MasterFilesTest, FirstRunCreationWritesEmptyListsAndTheDefaultUnits) {
     // Without the master folder nothing can be created.
     QDir("MST").removeRecursively();
     EXPECT_EQ(CreateProductFile(lists, environment), -1);
+}
+
+// A master file that is there but cannot be read whole (larger than the program reads, here;
+// a share's I/O error or a missing permission alike) is named with the reason, and its list
+// is never written: the file would lose every line that was not read.
+TEST(MasterFilesTest, AFileThatCannotBeReadIsNamedAndNeverWritten) {
+    WorkingFolder folder;
+    Environment environment;
+    QFile big("MST/sp_syo.dat");
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(kMaxMasterFileBytes + 1));  // sparse: no time spent writing
+    big.close();
+    WriteAll("MST/sp_Koji.dat", "001 koji\r\n");
+
+    MasterLists lists;
+    EXPECT_EQ(LoadMasterLists(lists, environment), -1);
+    EXPECT_TRUE(lists.products.empty());
+    EXPECT_TRUE(lists.productsUnreadable.contains("sp_syo.dat")) << lists.Unreadable().toStdString();
+    EXPECT_TRUE(lists.productsUnreadable.contains("大きすぎ"));
+    EXPECT_TRUE(lists.constructionNamesUnreadable.isEmpty());
+    EXPECT_TRUE(lists.unitsUnreadable.isEmpty()) << "a missing file is no failure to read";
+
+    PutProduct(lists, {"001", "000001", "x", "", "", "1", "1", ""});
+    EXPECT_EQ(WriteProducts(lists, environment), -1);
+    EXPECT_EQ(QFileInfo("MST/sp_syo.dat").size(), kMaxMasterFileBytes + 1);
+    PutConstructionName(lists, "002", "y");
+    EXPECT_EQ(WriteConstructionNames(lists, environment), 0) << "the other lists stay writable";
 }
 
 }  // namespace
