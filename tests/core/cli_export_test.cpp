@@ -5,9 +5,11 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "core/excel/office_convert.h"
+#include "core/excel/table_definition_fields.h"
 #include "core/excel/workbook.h"
 #include "core/output/output_templates.h"
 #include "core/store/issued_archive.h"
@@ -130,6 +132,40 @@ TEST(CliExport, TheEstimatesPatternIsTheDefault) {
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("見積書01.xlsx is missing"), std::string::npos) << run.err;
     EXPECT_EQ(RunCli({"export", "000002", "--xlsx", "a", "--pattern", "0"}).exitCode, 0);
+}
+
+// A damaged table definition stops the output with the file and the field named, instead
+// of a workbook of the cover alone that exits 0.
+TEST(CliExport, ADamagedDefinitionStopsTheOutputNamingFileAndField) {
+    const auto index = TableFieldIndex("GyoE1");
+    ASSERT_GE(index, 0);
+    const std::size_t rowsOffset = TableFields()[static_cast<std::size_t>(index)].offset;
+    struct Case {
+        const char* what;
+        std::function<void()> damage;
+        const char* named;
+    } cases[] = {
+        {"cut to 10 bytes", [] { test::WriteAll("XlsBase/XKP00.Dat", std::string(10, '\0')); },
+         "XKP00.Dat"},
+        {"empty", [] { test::WriteAll("XlsBase/XKPSei00.Dat", ""); }, "XKPSei00.Dat"},
+        {"rows per page -2^31",
+         [rowsOffset] {
+             std::string bytes = ReadAll("XlsBase/XKP00.Dat");
+             bytes.replace(rowsOffset, 4, std::string("\x00\x00\x00\x80", 4));
+             test::WriteAll("XlsBase/XKP00.Dat", bytes);
+         },
+         "GyoE1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkingFolder folder;
+        MakeEstimate();
+        c.damage();
+        const auto run = RunCli({"export", "000001", "--xlsx", "out.xlsx"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+        EXPECT_FALSE(QFileInfo::exists("out.xlsx"));
+    }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Makes the installation's XlsBase folder: the workbook templates of patterns 00-02
 // (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat and
-// XKPSeinn.Dat holding the standard cells and the invoices' company block
-// (kInvoiceCompanyCells). The templates take every cell position from those same
-// definitions, so a template and its definition cannot disagree.
+// XKPSeinn.Dat holding the definitions the program ships (ShippedTableDefinitions: the
+// standard cells and the invoices' company block). The templates take every cell position from
+// those same definitions, so a template and its definition cannot disagree.
 //
 // Usage: make_xlsbase OUTPUT_FOLDER
 
@@ -577,15 +577,6 @@ void FreeLines(Page& p, const Look& look, const Definitions& d, const std::vecto
     for (int line = 0; line < lines; ++line) p.Height(firstRow + line, lineHeight);
 }
 
-// The invoices name their issuer: the environment's company block stands beside the
-// customer on the first page. The standard cells (the definition editor's 標準) leave it out,
-// which would send an invoice without the firm's name and address, so the shipped
-// definitions give it these cells of the free-form first pages (SA1..., SB1...).
-constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
-    {"1HJName1", "M4"}, {"1HJName2", "M5"},   {"1HJUbin", "N6"},
-    {"1HJJyu1", "M7"},  {"1HJJyu2", "M8"},    {"1HJTel", "N9"},
-    {"1HJFax", "R9"},   {"1HJDaihyo", "O10"}, {"1HJTanto", "O11"}};
-
 bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitions& d, char part) {
     Book book(path, look);
     const std::string prefix = std::string("S") + part;
@@ -648,7 +639,7 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
         const Cell tax = d.At(f("1Hadd1"));
         p.Merge(tax.row, tax.column, tax.row, tax.column + 8, "", Style(body).Size(9).Right());
 
-        // The issuer (kInvoiceCompanyCells): name, address, then captioned items.
+        // The issuer (the shipped company block): name, address, then captioned items.
         const Cell issuer = d.At(f("1HJName1"));
         p.Merge(issuer.row, issuer.column, issuer.row, lastColumn, "",
                 Style(body).Title().Size(12).Bold().Shrink());
@@ -756,14 +747,7 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    TableFieldTexts texts = StandardTableDefaults(TableFieldTexts());
-    texts.Set("HBKsep", "-");
-    for (const char* part : {"SA", "SB"}) {
-        for (const auto& [field, cell] : kInvoiceCompanyCells)
-            texts.Set(std::string(part) + field, cell);
-    }
-    TableDefinitions defs;
-    defs.TakeFields(texts);
+    const TableDefinitions defs = ShippedTableDefinitions();
     const Definitions d(defs);
     const char* codes[] = {"00", "01", "02"};
     bool ok = true;

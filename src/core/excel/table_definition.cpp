@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/binary_record.h"
@@ -174,6 +176,64 @@ bool TableDefinitions::ReadRecord(TableFile file, std::string_view bytes) {
     if (bytes.size() < size) return false;
     (file == TableFile::kStandard ? standard_ : freeForm_).assign(bytes.substr(0, size));
     return true;
+}
+
+namespace {
+
+// Where the invoices' issuer goes on the free-form first pages (parts A and B). The
+// standard cells leave it out, which would send an invoice without the firm's name and
+// address.
+constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
+    {"1HJName1", "M4"}, {"1HJName2", "M5"},   {"1HJUbin", "N6"},
+    {"1HJJyu1", "M7"},  {"1HJJyu2", "M8"},    {"1HJTel", "N9"},
+    {"1HJFax", "R9"},   {"1HJDaihyo", "O10"}, {"1HJTanto", "O11"}};
+
+constexpr int kMostRowsPerPage = 99;
+
+}  // namespace
+
+TableDefinitions ShippedTableDefinitions() {
+    TableFieldTexts texts = StandardTableDefaults(TableFieldTexts());
+    texts.Set("HBKsep", "-");
+    for (const char* part : {"SA", "SB"}) {
+        for (const auto& [field, cell] : kInvoiceCompanyCells)
+            texts.Set(std::string(part) + field, cell);
+    }
+    TableDefinitions definitions;
+    definitions.TakeFields(texts);
+    return definitions;
+}
+
+std::string DefinitionProblem(std::string_view code) {
+    TableDefinitions definitions;
+    for (TableFile file : kBothFiles) {
+        const QString path = TableDefinitionPath(file, code);
+        const std::optional<std::string> bytes = ReadFirstRecord(path, RecordSize(file));
+        if (!bytes || !definitions.ReadRecord(file, *bytes)) {
+            return QStringLiteral(
+                       "表定義ファイル %1 を読めないか、足りません（%2 バイト、"
+                       "%3 バイト必要）。出力を中止しました。表定義の設定で「標準」"
+                       "にして保存するか、バックアップから戻してください。")
+                .arg(QFileInfo(path).absoluteFilePath())
+                .arg(QFileInfo(path).exists() ? QFileInfo(path).size() : 0)
+                .arg(RecordSize(file))
+                .toStdString();
+        }
+    }
+    for (const TableField& field : TableFields()) {
+        if (field.kind != TableFieldKind::kCount) continue;
+        const int rows = definitions.Count(field.name);
+        if (rows >= 0 && rows <= kMostRowsPerPage) continue;
+        return QStringLiteral(
+                   "表定義ファイル %1 の %2（1 ページの行数）が %3 です。出力を中止"
+                   "しました。表定義の設定で 1〜%4 の行数にしてください。")
+            .arg(QFileInfo(TableDefinitionPath(field.file, code)).absoluteFilePath())
+            .arg(QString::fromLatin1(field.name))
+            .arg(rows)
+            .arg(kMostRowsPerPage)
+            .toStdString();
+    }
+    return {};
 }
 
 }  // namespace quilto

@@ -96,4 +96,15 @@ class TableDefinitions {
     std::string freeForm_;
 };
 
+// The definitions the installation ships for every pattern (the shipped templates take
+// their cells from these): the standard (標準) cells, the separator "-", and the company
+// block of the invoices' first page. A definition that must be made again gets these.
+TableDefinitions ShippedTableDefinitions();
+
+// Why the definitions of a pattern cannot drive an output, naming the file and the field
+// (UTF-8); empty when they can. Both files must hold a whole record, and every rows-per-page
+// count be 0 (not set: 20 rows) to 99: a damaged file must stop the output rather than
+// make a workbook of the cover alone.
+std::string DefinitionProblem(std::string_view code);
+
 }  // namespace quilto

@@ -122,6 +122,10 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     QDir::current().mkpath("Xls");
     progress.Status("出力処理中！ << マウス・キーボードの操作は 注意して下さい。>>");
 
+    // A damaged definition would put the cover alone into the workbook, or nothing at all.
+    if (const std::string problem = DefinitionProblem(OutputPatternCode(job.choices.pattern));
+        !problem.empty())
+        return Failed(QString::fromStdString(problem));
     TableDefinitions definitions;
     definitions.Load(OutputPatternCode(job.choices.pattern));
     const OutputSource source{job.document, job.environment, job.choices, definitions};

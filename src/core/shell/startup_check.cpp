@@ -8,6 +8,7 @@
 
 #include "core/excel/table_definition.h"
 #include "core/excel/table_definition_fields.h"
+#include "core/foundation/atomic_file.h"
 #include "core/foundation/clock.h"
 #include "core/foundation/file_helpers.h"
 #include "core/foundation/questions.h"
@@ -120,53 +121,34 @@ struct TableStep {
     const char* recreateError;
 };
 
-TableFile OtherFile(TableFile file) {
-    return file == TableFile::kStandard ? TableFile::kFreeForm : TableFile::kStandard;
+// Writes this file of pattern 00 with the definitions the program ships, crash-safely,
+// leaving every other definition as it is.
+bool WriteShipped(const TableStep& step, const QString& path) {
+    return SaveFileAtomically(path, ShippedTableDefinitions().Record(step.file));
 }
 
-// Writes pattern 00 cleared into its existing files; 0 when the file of this step now
-// has its full size.
-int WritePatternZero(const TableStep& step, TableDefinitions& tables) {
-    tables.SaveCleared("00");
-    return FileSizeOf(TableDefinitionPath(step.file, "00")) == step.size ? 0 : -1;
-}
-
-int CheckTableFile(const TableStep& step, TableDefinitions& tables, Questions& questions) {
+int CheckTableFile(const TableStep& step, Questions& questions) {
     const QString path = TableDefinitionPath(step.file, "00");
     ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kUnreadable:
             return Fail(questions, step.createError, -1, -6, path);
-        case FileState::kMissing: {
-            const int created = CreateEmptyFile(path);
-            if (created != 0) return Fail(questions, step.createError, created, -6, path);
-            const int written = WritePatternZero(step, tables);
-            if (written == 0) return 0;
-            // No empty file is left behind to pass for an outdated one at the next start.
-            const int failed = Fail(questions, step.createError, written, -6, path);
-            QFile::remove(path);
-            return failed;
-        }
+        case FileState::kMissing:
+            return WriteShipped(step, path) ? 0 : Fail(questions, step.createError, -1, -6, path);
         case FileState::kPresent:
             if (FileSizeOf(path) == step.size) return 0;
             break;
     }
     if (!questions.AskOkCancel(step.question, kConfirmCaption)) return -1;
-    DeleteFilesWithExt(QString::fromLatin1(kTableFolder), ".dat");
-    const QString fileName = TableDefinitionFileName(step.file, "00");
-    const int created = CreateEmptyFile(fileName);
-    if (created != 0) return Fail(questions, step.recreateError, created, -1, fileName);
-    // The removal took the other file of pattern 00 too; it is made again with this one, so
-    // that no run goes on without pattern 00.
-    const QString otherName = TableDefinitionFileName(OtherFile(step.file), "00");
-    CreateEmptyFile(otherName);
-    const int written = WritePatternZero(step, tables);
-    if (written == 0) return 0;
-    const int failed = Fail(questions, step.recreateError, written, -1, fileName);
-    for (const QString& made : {fileName, otherName}) {
-        if (FileSizeOf(made) == 0) QFile::remove(made);
+    // Only the damaged file is made again; it is kept beside as .bak (a user's own cells
+    // may be read off it), and the other definitions, customised ones included, stay.
+    const QString kept = path + QStringLiteral(".bak");
+    QFile::remove(kept);
+    if (!QFile::copy(path, kept)) {
+        NoteFileFailure(kept, QStringLiteral("壊れた表定義を残せません"));
+        return Fail(questions, step.recreateError, -1, -1, path);
     }
-    return failed;
+    return WriteShipped(step, path) ? 0 : Fail(questions, step.recreateError, -1, -1, path);
 }
 
 // Patterns 01 and 02 are optional: what cannot be made here is simply not there.
@@ -216,7 +198,7 @@ int CheckAndCreate(Environment& environment, MasterLists& masters, TableDefiniti
          "古い XKPSei00.Dat ファイルです、再作成します。", "XKPSei00.Dat 作成エラー ="},
     };
     for (const TableStep& step : tableSteps) {
-        if (const int result = CheckTableFile(step, tables, questions); result != 0) {
+        if (const int result = CheckTableFile(step, questions); result != 0) {
             return result;
         }
     }

@@ -229,38 +229,47 @@ void CompleteInstallation() {
     WriteAll("XlsBase/XKP02.Dat", std::string(1096, 'A'));
 }
 
-TEST(StartupCheck, AnOutdatedPatternZeroRemovesEveryDefinitionOnceAccepted) {
+// A damaged definition of pattern 00 is made again alone, from the definitions the program
+// ships, once the user agrees; the damaged file is kept as .bak and every other definition
+// (a customised pattern 02, patterns of the user's own, the other file of pattern 00) stays.
+TEST(StartupCheck, ADamagedPatternZeroFileIsMadeAgainAloneOnceAccepted) {
     const struct {
         const char* file;
+        const char* other;
+        TableFile kind;
         std::size_t wrongSize;
         const char* question;
     } cases[] = {
-        {"XlsBase/XKP00.Dat", 1095, "古い XKP00.Dat ファイルです、再作成します。"},
-        {"XlsBase/XKPSei00.Dat", 1373, "古い XKPSei00.Dat ファイルです、再作成します。"},
+        {"XlsBase/XKP00.Dat", "XlsBase/XKPSei00.Dat", TableFile::kStandard, 1000,
+         "古い XKP00.Dat ファイルです、再作成します。"},
+        {"XlsBase/XKPSei00.Dat", "XlsBase/XKP00.Dat", TableFile::kFreeForm, 1373,
+         "古い XKPSei00.Dat ファイルです、再作成します。"},
     };
     for (const auto& c : cases) {
         for (const bool accept : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.file << (accept ? " OK" : " Cancel"));
             WorkingFolder folder;
             CompleteInstallation();
-            WriteAll(c.file, std::string(c.wrongSize, 'B'));
+            const std::string damaged(c.wrongSize, 'B');
+            WriteAll(c.file, damaged);
             WriteAll("XlsBase/XKP03.Dat", std::string(1096, 'C'));
             WriteAll("XlsBase/xkp04.DAT", std::string(1096, 'D'));
-            WriteAll("XlsBase/Template.xlsx", "keep");
+            const std::string other = ReadAll(c.other);
             ScriptedQuestions questions;
             questions.ExpectOkCancel(c.question, accept, kConfirm);
             if (!accept) {
                 EXPECT_EQ(RunCheck(questions), -1);
-                EXPECT_EQ(SizeOf(c.file), static_cast<std::int64_t>(c.wrongSize));
-                EXPECT_TRUE(QFile::exists("XlsBase/XKP03.Dat"));
+                EXPECT_EQ(ReadAll(c.file), damaged);
                 continue;
             }
             EXPECT_EQ(RunCheck(questions), 0);
-            EXPECT_FALSE(QFile::exists("XlsBase/XKP03.Dat"));
-            EXPECT_FALSE(QFile::exists("XlsBase/xkp04.DAT"));
-            EXPECT_EQ(ReadAll("XlsBase/Template.xlsx"), "keep");
+            EXPECT_EQ(ReadAll(c.file), ShippedTableDefinitions().Record(c.kind));
+            EXPECT_EQ(ReadAll(QString::fromLatin1(c.file) + ".bak"), damaged);
+            EXPECT_EQ(ReadAll(c.other), other);
+            EXPECT_EQ(ReadAll("XlsBase/XKP02.Dat"), std::string(1096, 'A'));
+            EXPECT_EQ(ReadAll("XlsBase/XKP03.Dat"), std::string(1096, 'C'));
+            EXPECT_EQ(ReadAll("XlsBase/xkp04.DAT"), std::string(1096, 'D'));
             ExpectPatternsZeroToTwo();
-            EXPECT_EQ(ReadAll("XlsBase/XKP02.Dat"), std::string(1096, '\0'));
         }
     }
 }
