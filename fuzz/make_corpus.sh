@@ -39,6 +39,14 @@ data[1:13] = b'***\\??Q-$%%7'
 open(sys.argv[2], 'wb').write(data)
 PY
 head -c 1392 DAT/m_000001.dat > "$out/estimate_reader_fuzz/header-only.dat"
+# A stored quantity of -2^63 (first line record): read as a figure out of range, which the
+# target's round trip once found shown blank and saved as 0.
+python3 - DAT/m_000001.dat "$out/estimate_reader_fuzz/min-int64-quantity.dat" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+data[1392 + 112:1392 + 120] = struct.pack('<q', -2**63)
+open(sys.argv[2], 'wb').write(data)
+PY
 cp sp_jis.dat "$out/environment_reader_fuzz/new.dat"
 cat XlsBase/XKP00.Dat XlsBase/XKPSei00.Dat > "$out/table_definition_reader_fuzz/pattern00.dat"
 cp MST/sp_unit.dat "$out/master_reader_fuzz/units.dat"

@@ -22,7 +22,13 @@ class RecordReader {
     std::uint8_t U8(std::size_t offset) const;
     std::int32_t I32(std::size_t offset) const;
     std::int64_t I64(std::size_t offset) const;
-    Fixed4 Fixed(std::size_t offset) const { return Fixed4::FromRaw(I64(offset)); }
+    // A stored -2^63 is read as the negative edge of the range (-(2^63-1)): it is a figure
+    // out of range, which every calculation names like an overflow, never a number no
+    // other figure can be (its negation is undefined) nor the grids' mark of "no number".
+    Fixed4 Fixed(std::size_t offset) const {
+        const std::int64_t raw = I64(offset);
+        return raw == INT64_MIN ? Fixed4::Saturated(false) : Fixed4::FromRaw(raw);
+    }
     // A short string of capacity bytes at offset (length byte + text): the text as stored.
     std::string ShortString(std::size_t offset, std::size_t capacity) const;
     // The same with trailing blanks removed, as every reader of a stored text sees it.

@@ -235,7 +235,7 @@ TEST_F(GridEditing, PageMarkersStatusAndTheSheetOfASpecialLine) {
     EXPECT_EQ(Grid(SheetKind::Detail)->palette().color(QPalette::Base), QColor(192, 192, 192));
 }
 
-TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsLastUntilTheSheetIsStored) {
+TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsStayWhenTheirEmptySheetIsStored) {
     Open(kEntryNew);
     TextGrid& breakdown = Document().Grid(SheetKind::Breakdown);
     breakdown.SetCell(2, 3, Sjis("手入力"));
@@ -251,7 +251,8 @@ TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsLastUntilTheSheetI
     EXPECT_EQ(CellText(SheetKind::Breakdown, 1, 6), "600");
     EXPECT_EQ(CellText(SheetKind::Breakdown, 2, 6), "5,000") << "typed amount stands";
 
-    // UpDown1 steps to line 2: its empty sheet is stored on leaving, which clears the amount.
+    // UpDown1 steps to line 2: its empty sheet is stored on leaving, and the amount typed on
+    // the line stays (an empty sheet never replaces it).
     Key(Qt::Key_F12);
     Focus(SheetKind::Breakdown, 1, 3);
     Key(Qt::Key_F12);
@@ -260,7 +261,7 @@ TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsLastUntilTheSheetI
     EXPECT_EQ(Editor().findChild<QLabel*>("VWGno")->text(), "2行");
     EXPECT_EQ(Editor().findChild<QLabel*>("VWName1")->text(), "手入力");
     Key(Qt::Key_F11);
-    EXPECT_EQ(CellText(SheetKind::Breakdown, 2, 6), "") << "the empty sheet was stored";
+    EXPECT_EQ(CellText(SheetKind::Breakdown, 2, 6), "5,000") << "the typed amount stays";
     EXPECT_EQ(CellText(SheetKind::Breakdown, 1, 6), "600");
 
     // Insert above line 1: its details move down with it.

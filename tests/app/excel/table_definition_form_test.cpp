@@ -273,7 +273,7 @@ TEST_F(MainMenuTableDefinitions, ButtonOpensTheEditorOnPattern00) {
         Child<QPushButton>(&Menu(), "ExlBtn2")->click();
     }
     EXPECT_EQ(shown, "FormMXls1");
-    EXPECT_EQ(cell, " 0") << "the start-up writes the definitions cleared";
+    EXPECT_EQ(cell, "20") << "the start-up writes the definitions the program ships";
     EXPECT_FALSE(program->FormMXls1().isVisible());
 }
 
