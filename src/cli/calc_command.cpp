@@ -76,6 +76,19 @@ int RunCalc(const std::vector<std::string>& args) {
     Environment environment;
     LoadEnvironment(environment);
     CliQuestions questions(Answer::kNo);
+    // A save is a read, a calculation and a write: the estimate's marker is held across all
+    // three, as the editor holds it, so that a restore or a deletion meanwhile is refused
+    // rather than undone, and a copy that holds it already keeps this one out.
+    Markers markers(questions, MarkerFoldersOf(environment));
+    if (save && number != kBackupNumber) {
+        markers.HoldEstimateMarker(number);
+        if (markers.EstimateState() != kMarkerHeld) {
+            PrintError("calc: estimate " + number + " is in use by another copy of the program (" +
+                       Markers::EstimateMarkerName(number).toStdString() +
+                       " is held); nothing was saved");
+            return 1;
+        }
+    }
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
     document.SetCalculations(&calculator);
@@ -97,11 +110,6 @@ int RunCalc(const std::vector<std::string>& args) {
         return 1;
     }
     if (save) {
-        Markers markers(questions, MarkerFoldersOf(environment));
-        if (number != kBackupNumber && markers.CheckEstimateMarker(number) == 0) {
-            PrintError("calc: estimate " + number + " is in use");
-            return 1;
-        }
         document.PrepareForSave();
         if (SaveEstimateWithBackup(document, environment, questions) != 0) return 1;
     }

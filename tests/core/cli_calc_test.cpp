@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/cli_runner.h"
+#include "support/marker_holder.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -114,6 +116,29 @@ TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
     EXPECT_NE(err.find("/m_BackUp.dat: "), std::string::npos) << err;
     EXPECT_NE(err.find(std::strerror(EFBIG)), std::string::npos) << err;
     EXPECT_EQ(test::ReadAll(folder.FilePath("DAT/m_000001.dat")), before);
+}
+
+// A save from the command line is a read-modify-write under the estimate's marker: while
+// another copy (here a second process) holds it, the save is refused naming the marker, and
+// the estimate stays as that copy has it. Once the other copy has let go, the save goes
+// through and leaves no marker behind.
+TEST(CliCalc, ASaveTakesTheEstimatesMarkerAndIsRefusedWhileAnotherCopyHoldsIt) {
+    WorkingFolder folder;
+    WriteAll(folder.FilePath("e.json"), R"({"cover":{"MName1":"a","MTitle1":"b"},
+        "breakdown":[{"cells":["","","pipe","","","1000"]}]})");
+    ASSERT_EQ(RunCli({"create", "--json", "e.json"}).exitCode, 0);
+    const std::string before = test::ReadAll(folder.FilePath("DAT/m_000001.dat"));
+    {
+        test::MarkerHolder other("DAT/m_000001.tmp");
+        ASSERT_TRUE(other.Held());
+        const auto run = RunCli({"calc", "000001", "--json", "--save"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("m_000001.tmp"), std::string::npos) << run.err;
+        EXPECT_EQ(test::ReadAll(folder.FilePath("DAT/m_000001.dat")), before);
+    }
+    const auto run = RunCli({"calc", "000001", "--json", "--save"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(QFileInfo::exists(folder.FilePath("DAT/m_000001.tmp")));
 }
 
 }  // namespace
