@@ -371,15 +371,25 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         *error = QStringLiteral("ブックが壊れています: %1 がないか読めません。").arg(Utf8(part));
         return false;
     };
+    // A relationship whose target climbs out of the package names no part; the message
+    // names the relationship and where it points instead.
+    const auto outside = [&](std::string_view relsPart, pugi::xml_node rel) {
+        *error = QStringLiteral("ブックが壊れています: %1 の関係 %2 の指す %3 はブックの外です。")
+                     .arg(Utf8(relsPart), Utf8(rel.attribute("Id").value()),
+                          Utf8(rel.attribute("Target").value()));
+        return false;
+    };
     if (!package.Has(kContentTypesPart) ||
         !ParseXml(package.parts[kContentTypesPart], &contentTypes))
         return missing(kContentTypesPart);
     pugi::xml_document rootRels;
     if (!package.Has("_rels/.rels") || !ParseXml(package.parts["_rels/.rels"], &rootRels))
         return missing("_rels/.rels");
-    for (pugi::xml_node rel : rootRels.document_element().children())
-        if (EndsWith(rel.attribute("Type").value(), "/officeDocument"))
-            workbookPart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+    for (pugi::xml_node rel : rootRels.document_element().children()) {
+        if (!EndsWith(rel.attribute("Type").value(), "/officeDocument")) continue;
+        workbookPart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+        if (workbookPart.empty()) return outside("_rels/.rels", rel);
+    }
     if (workbookPart.empty() || !package.Has(workbookPart) ||
         !ParseXml(package.parts[workbookPart], &workbook))
         return missing(workbookPart.empty() ? std::string("xl/workbook.xml") : workbookPart);
@@ -388,10 +398,13 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         return missing(workbookRelsPart);
 
     std::map<std::string, std::pair<std::string, std::string>> relations;  // id -> type, part
-    for (pugi::xml_node rel : workbookRels.document_element().children())
-        relations[rel.attribute("Id").value()] = {
-            rel.attribute("Type").value(),
-            ResolveRelationshipTarget(workbookPart, rel.attribute("Target").value())};
+    for (pugi::xml_node rel : workbookRels.document_element().children()) {
+        const std::string part =
+            ResolveRelationshipTarget(workbookPart, rel.attribute("Target").value());
+        if (part.empty() && std::string_view(rel.attribute("TargetMode").value()) != "External")
+            return outside(workbookRelsPart, rel);
+        relations[rel.attribute("Id").value()] = {rel.attribute("Type").value(), part};
+    }
 
     const Names names = WorkbookNames();
     pugi::xml_node sheetList = workbook.document_element().child(names("sheets").c_str());

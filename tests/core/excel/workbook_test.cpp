@@ -456,6 +456,11 @@ TEST(WorkbookHostile, RefusesDamagedAndUnsafePackagesWithAMessage) {
         EXPECT_FALSE(Workbook::OpenBytes(bytes, &message)) << what;
         EXPECT_FALSE(message.isEmpty()) << what;
     }
+    // A relationship leading out of the package is named with where it points.
+    QString outside;
+    EXPECT_FALSE(Workbook::OpenBytes(with("xl/_rels/workbook.xml.rels", sheetOutside), &outside));
+    EXPECT_TRUE(outside.contains("xl/_rels/workbook.xml.rels")) << outside.toStdString();
+    EXPECT_TRUE(outside.contains("../../../etc/passwd")) << outside.toStdString();
 }
 
 }  // namespace
