@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "core/excel/table_definition.h"
 #include "core/masters/master_lists.h"
+#include "core/shell/interrupted_writes.h"
 #include "core/shell/startup_check.h"
 #include "core/store/environment.h"
 
@@ -28,6 +29,10 @@ int RunCheck(const std::vector<std::string>& arguments) {
     TableDefinitions tables;
     CliQuestions questions(answer);
     const int result = CheckAndCreate(environment, masters, tables, questions);
+    const InterruptedWrites leftovers =
+        RemoveInterruptedWrites(WrittenFolders(environment), QDateTime::currentDateTime());
+    if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
+        PrintError("check: " + note);
     std::printf("{\"result\":%d}\n", result);
     if (result != 0) PrintError("check failed with code " + std::to_string(result));
     return result == 0 ? 0 : 1;

@@ -7,6 +7,7 @@
 #include "core/foundation/era_date.h"
 #include "core/masters/master_files.h"
 #include "core/shell/archive_check.h"
+#include "core/shell/interrupted_writes.h"
 #include "core/shell/program_state.h"
 #include "core/shell/startup_check.h"
 #include "core/store/estimate_history.h"
@@ -57,6 +58,10 @@ int RunStartUp(ProgramState& program) {
     LoadMasterLists(program.masters, program.environment);
     program.tables.Load("00");
     FillEraTable();
+    const InterruptedWrites leftovers =
+        RemoveInterruptedWrites(WrittenFolders(program.environment), QDateTime::currentDateTime());
+    if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
+        program.questions.Inform(note);
     if (const std::string note = CheckIssuedArchive(program); !note.empty())
         program.questions.Inform(note);
     return 0;
