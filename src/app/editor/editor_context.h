@@ -20,6 +20,7 @@
 
 class QAction;
 class QPushButton;
+class QStatusBar;
 class QToolButton;
 class QTimer;
 
@@ -112,6 +113,7 @@ struct EditorContext {
     HeaderFigureBar* panelB1 = nullptr;
     DetailBar* panelB6 = nullptr;
     std::array<QLabel*, 3> statusPanels{};
+    QStatusBar* statusBar = nullptr;  // says for a while what a command did ("保存しました")
     QListWidget* lbUnit = nullptr;
     QTimer* timer1 = nullptr;
     EditorActions actions;

@@ -1,5 +1,7 @@
 #include "app/editor/estimate_session.h"
 
+#include <QStatusBar>
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -263,6 +265,12 @@ bool EstimateSession::Save() {
             }
         }
         c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
+        // A save that worked says so where the eye is, for a while, with the number it took.
+        if (written && c_.statusBar)
+            c_.statusBar->showMessage(
+                QStringLiteral("保存しました (%1)")
+                    .arg(QString::fromStdString(Trimmed(c_.document.Text(HeaderText::MNo)))),
+                kSavedMessageMilliseconds);
     }
     // The sheet on screen stays the one being edited.
     if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);

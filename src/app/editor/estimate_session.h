@@ -20,6 +20,7 @@ inline constexpr char kDiscardAndReturn[] = "破棄戻る";
 inline constexpr char kReenter[] = "再入力";
 inline constexpr char kNoNumberMessage[] = "見積番号が設定されていません。";
 inline constexpr char kNoDataMessage[] = "見積データが設定されていません。";
+inline constexpr int kSavedMessageMilliseconds = 8000;
 inline constexpr char kOutputMissingMessage[] = "エクセル出力はまだ使えません。見積を開きます。";
 
 class EstimateSession : public QObject {

@@ -87,6 +87,7 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
         c.statusPanels[i] = panel;
     }
     layout->addWidget(statusBar);
+    c.statusBar = statusBar;
 
     c.lbUnit = new QListWidget(this);
     c.lbUnit->setObjectName("LBUnit");

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "app/editor/editor_fixture.h"
@@ -85,6 +86,21 @@ TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
     EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
     EXPECT_FALSE(QFile::exists("m_BackUp.dat"));
     EXPECT_TRUE(Editor().isVisible());
+}
+
+TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
+    Open(kEntryNew);
+    Type(QStringLiteral("お客様"));
+    Key(Qt::Key_Return);
+    Type(QStringLiteral("工事"));
+    Document().Grid(SheetKind::Summary).SetCell(1, 3, "line");
+    Document().Grid(SheetKind::Summary).SetCell(1, 7, "1000");
+    Trigger("Save1");
+    ASSERT_TRUE(QFile::exists("DAT/m_000001.dat"));
+    EXPECT_EQ(Editor().findChild<QStatusBar*>("StatusBar1")->currentMessage(),
+              QStringLiteral("保存しました (000001)"));
+    questions.ExpectButtons(kCloseQuestion, 1);
+    Trigger("Exit1");
 }
 
 TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
