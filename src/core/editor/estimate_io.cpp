@@ -357,11 +357,13 @@ int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
     return SaveEstimate(document, environment, questions);
 }
 
-int DeleteEstimate(EstimateDocument& document, Environment& environment) {
+int DeleteEstimate(EstimateDocument& document, Environment& environment, Removal* removal) {
     const QString path = EstimateFilePath(environment, NumberOf(document));
     const QString keep =
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kDeletedFolderName));
-    if (RemoveRecoverably(path, keep).result != 0) return kEstimateIoError;
+    const Removal removed = RemoveRecoverably(path, keep);
+    if (removal) *removal = removed;
+    if (removed.result != 0) return kEstimateIoError;
     ClearCover(document, environment);
     return kEstimateOk;
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "core/editor/estimate_document.h"
+#include "core/foundation/file_helpers.h"
 #include "core/foundation/questions.h"
 #include "core/store/environment.h"
 #include "core/store/estimate_file.h"
@@ -73,7 +74,9 @@ inline constexpr char kDeletedFolderName[] = "削除済み";
 // Deletes the file named by MNo without destroying it: it goes to the desktop's trash or,
 // where there is none, into the data folder's 削除済み folder. On success the cover and
 // grids are cleared. 0, or -1 with LastFileFailure() saying why; no message.
-int DeleteEstimate(EstimateDocument& document, Environment& environment);
+// removal, when given, tells where the file went.
+int DeleteEstimate(EstimateDocument& document, Environment& environment,
+                   Removal* removal = nullptr);
 
 // The header of file `fileName` of the data folder: 0, or -1 when it cannot be read. The
 // caller judges the signature.

@@ -96,6 +96,22 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
     }
 }
 
+std::string DeletedMessage(Environment& environment, const Removal& removal) {
+    const QString file = QFileInfo(removal.movedTo).fileName();
+    const QString data = QDir(NativePath(DataFolder(environment))).absolutePath();
+    if (removal.toTrash)
+        return QStringLiteral(
+                   "ごみ箱に移しました (%1)。\n元に戻すには、ごみ箱から"
+                   "データフォルダ %2 に戻してください。")
+            .arg(file, data)
+            .toStdString();
+    return QStringLiteral(
+               "削除済みフォルダに移しました。\n%1\n元に戻すには、このファイルを"
+               "データフォルダ %2 に m_NNNNNN.dat の名前で戻してください。")
+        .arg(QFileInfo(removal.movedTo).absoluteFilePath(), data)
+        .toStdString();
+}
+
 ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* selected) {
     if (selected == nullptr) {
         program.questions.Inform(kNothingSelectedMessage);
@@ -112,10 +128,14 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
         program.questions.AskButtons(DeleteQuestionFor(program.environment, *selected), {},
                                      kDeleteButtonCaption, kCancelButtonCaption, {});
     if (answer != 1) return ListOutcome::kStay;
-    if (NumberNamesFile(program.environment, number, selected->fileName) &&
-        DeleteEstimate(program.document, program.environment) != 0) {
+    if (!NumberNamesFile(program.environment, number, selected->fileName))
+        return ListOutcome::kRebuild;
+    Removal removal;
+    if (DeleteEstimate(program.document, program.environment, &removal) != 0) {
         program.questions.Inform(std::string(kDeleteFailedMessage) + "\n" +
                                  LastFileFailure().toStdString());
+    } else {
+        program.questions.Inform(DeletedMessage(program.environment, removal));
     }
     return ListOutcome::kRebuild;
 }

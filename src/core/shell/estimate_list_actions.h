@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/foundation/file_helpers.h"
 #include "core/store/estimate_list.h"
 #include "core/store/estimate_search.h"
 #include "core/store/issued_archive.h"
@@ -63,6 +64,9 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
 // whose number part names another file (m_abc.dat reads as "000000") deletes nothing. The
 // list is built again either way.
 ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* selected);
+// What is said once an estimate went to the trash or the keep folder: where, and how to
+// get it back (UTF-8).
+std::string DeletedMessage(Environment& environment, const Removal& removal);
 // The question asked before deleting entry (UTF-8).
 std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry& entry);
 

@@ -213,6 +213,7 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
         "指定の見積書を削除します。\n\n管理No : 000002\nお客様名 : b\n工事名称 : t";
     questions.ExpectButtons(question, 0);  // Esc
     questions.ExpectButtons(question, 1);
+    questions.ExpectInformStartingWith("ごみ箱に移しました (m_000002.dat)。\n元に戻すには、");
     int linesBefore = 0;
     int linesAfter = 0;
     QString mode;
@@ -239,7 +240,7 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
     EXPECT_EQ(State().markers.EstimateState(), kMarkerNone);
     EXPECT_EQ(State().shell.selectedNumber, "");
     const auto& asked = questions.History();
-    ASSERT_EQ(asked.size(), 4u);
+    ASSERT_EQ(asked.size(), 5u);
     EXPECT_EQ(asked[3].buttons, (std::array<std::string, 3>{"削 除", "キャンセル", ""}));
 }
 

@@ -119,7 +119,8 @@ TEST(EstimateListActions, DeletesOnlyWhenAskedAndNotInUse) {
         EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
         EXPECT_TRUE(QFile::exists("DAT/m_000002.dat"));
     }
-    list.questions.ExpectButtons(DeleteQuestion("000002"), 1);
+    list.questions.ExpectButtons(DeleteQuestion("000002"), 1)
+        .ExpectInformStartingWith("ごみ箱に移しました (m_000002.dat)。\n元に戻すには、");
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kRebuild);
     EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
     EXPECT_EQ(list.program.shell.selectedNumber, "");
@@ -153,7 +154,12 @@ TEST(EstimateListActions, ALineWhoseNumberNamesAnotherFileDeletesNothing) {
 // there keeps both). A deletion that fails says so with the file and the reason.
 TEST(EstimateListActions, DeletedEstimatesGoToTheTrashOrTheKeepFolderAndFailuresAreTold) {
     ListFixture list(kEntryDelete);
-    list.questions.ExpectButtons(DeleteQuestion("000001"), 1);
+    const std::string data = QDir("DAT").absolutePath().toStdString();
+    // Each time the user is told where it went and how to get it back.
+    list.questions.ExpectButtons(DeleteQuestion("000001"), 1)
+        .ExpectInform(
+            "ごみ箱に移しました (m_000001.dat)。\n元に戻すには、ごみ箱からデータフォルダ " + data +
+            " に戻してください。");
     EXPECT_EQ(DeleteListEntry(list.program, list.Line(0)), ListOutcome::kRebuild);
     EXPECT_FALSE(QFile::exists("DAT/m_000001.dat"));
     EXPECT_EQ(test::ReadAll(list.folder.TrashFiles() + "/m_000001.dat").size(),
@@ -174,7 +180,9 @@ TEST(EstimateListActions, DeletedEstimatesGoToTheTrashOrTheKeepFolderAndFailures
     list.folder.SetDataHome(list.folder.FilePath("not-a-folder/share"));
     ASSERT_TRUE(QDir().mkdir("DAT/削除済み"));
     WriteEstimate("DAT/削除済み/m_000002.dat", "older");
-    list.questions.ExpectButtons(DeleteQuestion("000002"), 1);
+    list.questions.ExpectButtons(DeleteQuestion("000002"), 1)
+        .ExpectInformStartingWith("削除済みフォルダに移しました。\n" + data +
+                                  "/削除済み/m_000002.");
     EXPECT_EQ(DeleteListEntry(list.program, list.Line(1)), ListOutcome::kRebuild);
     EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
     const QStringList kept = QDir("DAT/削除済み").entryList(QDir::Files, QDir::Name);
