@@ -90,15 +90,20 @@ TEST(CliCalc, RefusesWhatItCannotRead) {
     EXPECT_EQ(RunCli({"calc", "--json"}).exitCode, 2);
 }
 
+// Estimate 000001 with one typed breakdown line; its file's bytes.
+std::string OneLineEstimate(const WorkingFolder& folder) {
+    WriteAll(folder.FilePath("e.json"), R"({"cover":{"MName1":"a","MTitle1":"b"},
+        "breakdown":[{"cells":["","","pipe","","","1000"]}]})");
+    EXPECT_EQ(RunCli({"create", "--json", "e.json"}).exitCode, 0);
+    return test::ReadAll(folder.FilePath("DAT/m_000001.dat"));
+}
+
 // A save past the file-size limit (ulimit -f) fails as a write, with the path and the
 // reason, and the estimate stays as it was: the program is not ended by SIGXFSZ. The child
 // gets the limit and the signal's default action, as a login shell with ulimit -f gives it.
 TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
     WorkingFolder folder;
-    WriteAll(folder.FilePath("e.json"), R"({"cover":{"MName1":"a","MTitle1":"b"},
-        "breakdown":[{"cells":["","","pipe","","","1000"]}]})");
-    ASSERT_EQ(RunCli({"create", "--json", "e.json"}).exitCode, 0);
-    const std::string before = test::ReadAll(folder.FilePath("DAT/m_000001.dat"));
+    const std::string before = OneLineEstimate(folder);
     ASSERT_GT(before.size(), 1024u);
 
     QProcess cli;
@@ -124,10 +129,7 @@ TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
 // through and leaves no marker behind.
 TEST(CliCalc, ASaveTakesTheEstimatesMarkerAndIsRefusedWhileAnotherCopyHoldsIt) {
     WorkingFolder folder;
-    WriteAll(folder.FilePath("e.json"), R"({"cover":{"MName1":"a","MTitle1":"b"},
-        "breakdown":[{"cells":["","","pipe","","","1000"]}]})");
-    ASSERT_EQ(RunCli({"create", "--json", "e.json"}).exitCode, 0);
-    const std::string before = test::ReadAll(folder.FilePath("DAT/m_000001.dat"));
+    const std::string before = OneLineEstimate(folder);
     {
         test::MarkerHolder other("DAT/m_000001.tmp");
         ASSERT_TRUE(other.Held());

@@ -165,56 +165,60 @@ int ReadHeaderAt(const QString& path, EstimateHeader& header) {
     return ReadHeaderFrom(QFile::encodeName(path).constData(), header);
 }
 
-bool VisitEstimateHeaders(
+namespace {
+
+// Walks the estimate files of the data folder: each name "m_*.dat" with the folder's path
+// before it (path, reused) and its directory entry. False when the folder cannot be read.
+bool WalkEstimateFiles(
     Environment& environment,
-    const std::function<bool(const QString& fileName, const EstimateHeader* header)>& visit) {
+    const std::function<bool(DIR* dir, const dirent* entry, const std::string& path)>& visit) {
     std::string folder = QFile::encodeName(NativePath(DataFolder(environment))).toStdString();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) return false;
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    EstimateHeader header;
     std::string path;
     while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (!IsEstimateFileName(name)) continue;
-        path.assign(folder).append(name);
-        if (!IsPlainFile(path, entry->d_type)) continue;
-        const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
-        if (!visit(QFile::decodeName(entry->d_name), readable ? &header : nullptr)) break;
+        if (!IsEstimateFileName(entry->d_name)) continue;
+        path.assign(folder).append(entry->d_name);
+        if (!visit(dir, entry, path)) break;
     }
     ::closedir(dir);
     return true;
+}
+
+}  // namespace
+
+bool VisitEstimateHeaders(
+    Environment& environment,
+    const std::function<bool(const QString& fileName, const EstimateHeader* header)>& visit) {
+    EstimateHeader header;
+    return WalkEstimateFiles(environment, [&](DIR*, const dirent* entry, const std::string& path) {
+        if (!IsPlainFile(path, entry->d_type)) return true;
+        const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
+        return visit(QFile::decodeName(entry->d_name), readable ? &header : nullptr);
+    });
 }
 
 bool VisitEstimateFiles(
     Environment& environment,
     const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
                              const std::function<const EstimateHeader*()>& readHeader)>& visit) {
-    std::string folder = QFile::encodeName(NativePath(DataFolder(environment))).toStdString();
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return false;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
     EstimateHeader header;
-    std::string path;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (!IsEstimateFileName(name)) continue;
+    return WalkEstimateFiles(environment, [&](DIR* dir, const dirent* entry,
+                                              const std::string& path) {
         struct stat info {};
         // Links are followed, as the list always did.
         if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
-            continue;
+            return true;
         const EstimateFileStamp stamp{
             static_cast<qint64>(info.st_size),
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
             static_cast<quint64>(info.st_ino)};
-        path.assign(folder).append(name);
         const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
             return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
         };
-        if (!visit(QFile::decodeName(entry->d_name), stamp, readHeader)) break;
-    }
-    ::closedir(dir);
-    return true;
+        return visit(QFile::decodeName(entry->d_name), stamp, readHeader);
+    });
 }
 
 std::vector<EstimateListEntry> BuildEstimateList(Environment& environment) {
