@@ -180,6 +180,8 @@ void TFormRef1::FillList() {
                  ? GuideProductItems(program_.masters, constructionCode_, chkJyun_->isChecked())
                  : GuideConstructionItems(program_.masters);
     listBox1_->Model().SetItems(items_.items);
+    // The first line is current, and the current line is the one Enter chooses.
+    listBox1_->SelectRow(items_.items.empty() ? -1 : 0);
 }
 
 void TFormRef1::ConstructionChosen(int index) {

@@ -96,6 +96,15 @@ void MasterListView::mousePressEvent(QMouseEvent* event) {
 
 void MasterListView::keyPressEvent(QKeyEvent* event) {
     const int before = SelectedRow();
+    // With nothing chosen, the first move chooses the line the cursor is on (the first line
+    // when the list has just got the focus), never the one after it.
+    const bool move = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (move && before < 0 && Count() > 0 && event->modifiers() == Qt::NoModifier) {
+        const int row = currentIndex().isValid() ? currentIndex().row() : 0;
+        SelectRow(row);
+        emit KeyMoved(row);
+        return;
+    }
     QListView::keyPressEvent(event);
     const int after = SelectedRow();
     if (after >= 0 && after != before) emit KeyMoved(after);

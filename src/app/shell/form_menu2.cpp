@@ -343,6 +343,9 @@ void TFormMenu2::ApplySearch() {
         listBox1_->addItem(item);
     }
     listBox1_->setUpdatesEnabled(true);
+    // The line the cursor is on is the line chosen: without an earlier choice that is the
+    // first, so Enter at once, or Down then Enter, takes the line the user sees marked.
+    if (chosenRow < 0 && listBox1_->count() > 0) chosenRow = 0;
     if (chosenRow >= 0) listBox1_->setCurrentRow(chosenRow);
 
     QString count;

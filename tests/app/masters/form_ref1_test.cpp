@@ -157,6 +157,23 @@ TEST_F(Guide, ProductsOfTheCodeAreFilledInByCodeWhateverTheOrderShown) {
     EXPECT_TRUE(Items(W(), "ListBox1").empty());
 }
 
+// By keyboard the line the cursor is on is the one chosen: Enter at once takes the first
+// product, and the first Down goes to the second, never past it.
+TEST_F(Guide, TheCurrentLineIsTheChosenLineByKeyboard) {
+    editor.sheet = SheetKind::Detail;
+    guide->ShowProductGuide({}, {}, "001");
+    PressInList(Qt::Key_Return);
+    PressInList(Qt::Key_Down);
+    PressInList(Qt::Key_Return);
+    EXPECT_EQ(editor.fills, (std::vector<std::string>{"001/000001", "001/000002"}));
+
+    // Another construction's list starts at its own first line.
+    PressInList(Qt::Key_Escape);
+    guide->ShowProductGuide({}, {}, "002");
+    PressInList(Qt::Key_Return);
+    EXPECT_EQ(editor.fills.back(), "002/000001");
+}
+
 TEST_F(Guide, NameRegistrationHidesTheGuideAndSetsItUpAgainAfterwards) {
     editor.sheet = SheetKind::Detail;
     bool hiddenMeanwhile = false;

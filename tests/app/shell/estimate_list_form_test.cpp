@@ -147,7 +147,10 @@ TEST_F(EstimateListForm, ChoosingTakesTheNumberByButtonDoubleClickOrEnter) {
     WithList("ExlBtn1", [](QWidget* list) { DoubleClickLine(list, 2); });
     EXPECT_EQ(State().shell.selectedNumber, "000000");
 
-    // Enter with no line selected does nothing; the list is left with Esc.
+    // An empty list has nothing to choose: Enter does nothing; the list is left with Esc.
+    QFile::remove("DAT/m_000001.dat");
+    QFile::remove("DAT/m_000002.dat");
+    QFile::remove("DAT/m_abc.dat");
     bool stayed = false;
     WithList("CustBtn", [&](QWidget* list) {
         QTest::keyClick(Lines(list), Qt::Key_Return);
@@ -156,6 +159,32 @@ TEST_F(EstimateListForm, ChoosingTakesTheNumberByButtonDoubleClickOrEnter) {
     });
     EXPECT_TRUE(stayed);
     EXPECT_EQ(State().shell.selectedNumber, "");
+}
+
+// By keyboard alone, the line the cursor is on is the line chosen: Enter at once takes the
+// first, Down then Enter the second, in every mode (deleting asks about that line).
+TEST_F(EstimateListForm, TheCurrentLineIsTheChosenLineByKeyboard) {
+    WriteEstimate("000001", "a", "t");
+    WriteEstimate("000002", "b", "t");
+    WriteEstimate("000003", "c", "t");
+    Start();
+    WithList("CustBtn", [](QWidget*) { PressKey(Qt::Key_Return); });
+    EXPECT_EQ(State().shell.selectedNumber, "000001");
+    WithList("CustBtn", [](QWidget*) {
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Return);
+    });
+    EXPECT_EQ(State().shell.selectedNumber, "000002");
+
+    questions.ExpectButtons(
+        "指定の見積書を削除します。\n\n管理No : 000002\nお客様名 : b\n工事名称 : t", 2);
+    WithList("DelBtn", [](QWidget*) {
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Return);
+        PressKey(Qt::Key_Escape);
+    });
+    questions.Done();
+    EXPECT_TRUE(QFile::exists("DAT/m_000002.dat"));
 }
 
 TEST_F(EstimateListForm, ModePanelPicksTheBackupInCopyModeOnly) {
@@ -222,6 +251,7 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
         mode = Child<QLabel>(list, "EMode")->text();
         modeColor = Child<QLabel>(list, "EMode")->palette().color(QPalette::Window);
         linesBefore = Lines(list)->count();
+        Lines(list)->clearSelection();                  // as a Ctrl+click leaves it
         Child<QPushButton>(list, "MlistEnt")->click();  // nothing selected
         DoubleClickLine(list, 0);                       // in use
         DoubleClickLine(list, 1);                       // Esc
