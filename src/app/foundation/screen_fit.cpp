@@ -23,14 +23,19 @@ void PlaceOnScreen(QWidget* window, QPoint wanted) {
         window->move(wanted);
         return;
     }
-    // Before the window is first shown its frame is not known yet: a title bar and thin
-    // borders are assumed, and a placement once it shows uses the real ones.
-    QMargins margins(4, 30, 4, 4);
+    // Until the window manager has decorated a window, its frame is not known: right after
+    // it is shown the frame reported is the client area itself, or a thin border without a
+    // title bar. Room for a title bar and borders is then assumed, so that the title bar,
+    // when it comes, is on the screen where it can be seen and dragged.
+    const QMargins assumed(4, 30, 4, 4);
+    QMargins margins = assumed;
     if (window->isVisible()) {
         const QRect outer = window->frameGeometry();
         const QRect inner = window->geometry();
-        margins = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                           outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        const QMargins reported(inner.left() - outer.left(), inner.top() - outer.top(),
+                                outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        const bool titleBarKnown = reported.top() > reported.left() + 8;
+        if (titleBarKnown) margins = reported;
     }
     const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
     const QRect fitted =
@@ -40,9 +45,11 @@ void PlaceOnScreen(QWidget* window, QPoint wanted) {
         // A window's least size gives way to the screen: on a small screen it is cut off
         // rather than reaching past the screen's edge.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));
-        window->resize(inner);
     }
-    window->move(fitted.topLeft());  // a window's position is that of its frame
+    // The client area is placed, not the frame: a frame position is only as good as the
+    // frame known, and a client area placed inside the assumed frame keeps the real one on
+    // the screen.
+    window->setGeometry(QRect(fitted.topLeft() + QPoint(margins.left(), margins.top()), inner));
 }
 
 }  // namespace quilto

@@ -17,7 +17,8 @@ namespace quilto {
 QRect FitIntoArea(const QRect& frame, const QRect& area);
 
 // Moves (and if need be shrinks) window so that its frame's top-left corner stands at
-// wanted, or as near to it as its screen's available area allows.
+// wanted, or as near to it as its screen's available area allows; while the frame is not
+// known yet, room for a title bar and borders is kept.
 void PlaceOnScreen(QWidget* window, QPoint wanted);
 
 }  // namespace quilto

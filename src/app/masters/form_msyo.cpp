@@ -304,6 +304,10 @@ QWidget* TFormMSyo::BuildUnitGroup() {
     cbUnit_->setEditable(true);
     cbUnit_->setInsertPolicy(QComboBox::NoInsert);
     cbUnit_->setMinimumWidth(90);
+    // Its width is its own, not that of the units it lists, so refilling it after a save
+    // never widens the window.
+    cbUnit_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbUnit_->setMinimumContentsLength(6);
     unitEdit_ = MakeTextEdit("", kUnitFieldBytes, QStringLiteral("単位"), cbUnit_);
     cbUnit_->setLineEdit(unitEdit_);
     uKensu_ = new QLabel(group);

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QScreen>
+#include <QTest>
 #include <utility>
 
 #include "app/editor/editor_fixture.h"
@@ -47,6 +48,24 @@ TEST(ScreenFit, PlacingAWindowKeepsItsFrameOnItsScreen) {
     const QRect area = window.screen()->availableGeometry();
     EXPECT_TRUE(area.contains(window.frameGeometry()))
         << window.frameGeometry().width() << " in " << area.width();
+}
+
+// A shown window whose frame the window manager has not reported yet (or never will) is
+// placed with room for a title bar above its client area: asked for the screen's top-left
+// corner, its title bar stays on the screen where it can be seen and dragged.
+TEST(ScreenFit, AWindowWithoutAKnownFrameLeavesRoomForItsTitleBar) {
+    QDialog window;
+    window.resize(400, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // The test display reports a thin border and no title bar, as a window manager does
+    // before it has decorated the window.
+    ASSERT_LE(window.geometry().top() - window.frameGeometry().top(), 4);
+    const QRect area = window.screen()->availableGeometry();
+    PlaceOnScreen(&window, area.topLeft());
+    EXPECT_GE(window.geometry().top() - area.top(), 30);
+    EXPECT_GE(window.geometry().left() - area.left(), 4);
+    EXPECT_EQ(window.size(), QSize(400, 300));
 }
 
 // Each window of the program, opened over the editor on a screen smaller than the editor

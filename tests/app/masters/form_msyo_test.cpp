@@ -191,6 +191,22 @@ TEST_F(Registration, UnitsAreAddedAndDeletedThroughTheUnitPanel) {
     questions.Done();
 }
 
+// The window keeps its size while units are edited and saved: the buttons that replace
+// the unit note take the note's room, they do not widen the window.
+TEST_F(Registration, KeepsItsSizeWhileUnitsAreEditedAndSaved) {
+    MasterLists lists;
+    SetDefaultUnits(lists);
+    WriteMasters(lists);
+    Open();
+    const QSize opened = form->frameGeometry().size();
+    QTest::mouseClick(Child<QWidget>(W(), "UnitEBL"), Qt::LeftButton);
+    TypeText(Child<QComboBox>(W(), "CBUnit")->lineEdit(), "坪");
+    Click(W(), "U_sav");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->frameGeometry().size(), opened);
+    EXPECT_EQ(Child<QComboBox>(W(), "CBUnit")->count(), 9);
+}
+
 TEST_F(Registration, TextCp932CannotHoldIsRefusedWhereItIsTyped) {
     WriteMasters({});
     Open();
