@@ -29,13 +29,14 @@ void PlaceOnScreen(QWidget* window, QPoint wanted) {
     // when it comes, is on the screen where it can be seen and dragged.
     const QMargins assumed(4, 30, 4, 4);
     QMargins margins = assumed;
+    bool frameKnown = false;
     if (window->isVisible()) {
         const QRect outer = window->frameGeometry();
         const QRect inner = window->geometry();
         const QMargins reported(inner.left() - outer.left(), inner.top() - outer.top(),
                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
-        const bool titleBarKnown = reported.top() > reported.left() + 8;
-        if (titleBarKnown) margins = reported;
+        frameKnown = reported.top() > reported.left() + 8;  // a title bar is reported
+        if (frameKnown) margins = reported;
     }
     const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
     const QRect fitted =
@@ -46,9 +47,16 @@ void PlaceOnScreen(QWidget* window, QPoint wanted) {
         // rather than reaching past the screen's edge.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));
     }
-    // The client area is placed, not the frame: a frame position is only as good as the
-    // frame known, and a client area placed inside the assumed frame keeps the real one on
-    // the screen.
+    if (!window->isVisible() || frameKnown) {
+        // A window not shown yet, or one whose frame is known: its position is that of its
+        // frame, which the window manager honours when it maps the window.
+        window->resize(inner);
+        window->move(fitted.topLeft());
+        return;
+    }
+    // A shown window whose frame is not known: a frame position would be taken as the
+    // client area's, so the client area is placed inside the assumed frame, which keeps
+    // the real one on the screen.
     window->setGeometry(QRect(fitted.topLeft() + QPoint(margins.left(), margins.top()), inner));
 }
 
