@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-pdf-dev libgl-dev
     nlohmann-json3-dev
     libzip-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho

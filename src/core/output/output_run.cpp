@@ -6,6 +6,7 @@
 #include "core/editor/estimate_io.h"
 #include "core/excel/cups_print.h"
 #include "core/excel/office_convert.h"
+#include "core/excel/office_service.h"
 #include "core/excel/pattern_choice.h"
 #include "core/excel/table_definition.h"
 #include "core/excel/workbook.h"
@@ -173,7 +174,17 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
                              ? job.choices.outputPath
                              : QDir::current().absoluteFilePath("Xls/" + stem + ".pdf");
         progress.Status("PDF に変換中…");
-        if (!ConvertWithOffice(result.workbookPath, result.pdfPath, &error)) return Failed(error);
+        QString officeNote;
+        const OfficeOutcome converted = ConvertToPdf(
+            job.office, result.workbookPath, result.pdfPath,
+            [&progress] { return progress.Cancelled(); }, &error, &officeNote);
+        if (!officeNote.isEmpty()) result.note += (result.note.isEmpty() ? "" : "\n") + officeNote;
+        if (converted == OfficeOutcome::kCancelled) {
+            result.status = OutputStatus::kCancelled;
+            result.error = QStringLiteral("PDF への変換を中止しました。");
+            return result;
+        }
+        if (converted == OfficeOutcome::kFailed) return Failed(error);
     }
     if (job.choices.target == OutputTarget::kPrint) {
         progress.Status("印刷中…");
@@ -200,7 +211,10 @@ void ReportOutput(const OutputResult& result, Questions& questions, OutputProgre
             questions.Inform(result.error.toStdString());
             break;
         case OutputStatus::kCancelled:
-            progress.Status("出力を中止しました。ブックは保存していません。");
+            // A cancel during the conversion comes after the workbook was saved.
+            progress.Status(result.error.isEmpty()
+                                ? "出力を中止しました。ブックは保存していません。"
+                                : result.error.toStdString());
             break;
         case OutputStatus::kDeclined:
             break;

@@ -23,6 +23,8 @@
 
 namespace quilto {
 
+class OfficeService;
+
 // The pattern code of the dialog's pattern choice: "01", "02", or "" (pattern 00).
 std::string OutputPatternCode(int pattern);
 // The template the choices call for, without folder and extension: 見積書nn, 原価表nn
@@ -40,6 +42,8 @@ struct OutputJob {
     EstimateDocument document;
     Environment environment;
     OutputChoices choices;
+    // The resident LibreOffice that converts to PDF; none: one LibreOffice run per PDF.
+    OfficeService* office = nullptr;
 };
 OutputJob MakeOutputJob(const EstimateDocument& document, const Environment& environment,
                         const OutputChoices& choices);
@@ -50,7 +54,8 @@ enum class OutputStatus {
     kNoTemplate,  // the template is missing: templatePath names it
     kFailed,      // the workbook, LibreOffice or the printer failed: error says why
     kDeclined,    // the user did not confirm, or the estimate could not be saved first
-    kCancelled,   // the user cancelled before the first line: no workbook was written
+    kCancelled,   // cancelled before the first line (no workbook was written), or during
+                  // the PDF conversion (no PDF was written; error says so)
 };
 
 struct OutputResult {
