@@ -46,6 +46,7 @@ class PdfPreviewWindow : public QDialog {
     Zoom CurrentZoom() const { return zoom_; }
     qreal ZoomFactor() const;
     QPdfDocument* Document() const { return document_; }
+    const QString& PdfPath() const { return pdfPath_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
