@@ -30,62 +30,73 @@ constexpr int kStartTimeoutMs = 60000;
 
 // The bridge: connects to the office on its pipe, says "ready", then converts one
 // "convert<TAB>input<TAB>output" line at a time, answering "ok" or "error<TAB>reason". When
-// its program goes away (end of input) it kills the office's group and ends.
+// its program goes away (end of input, a broken connection) it kills the office's group and
+// ends.
 constexpr char kBridge[] = R"PY(
 import os, signal, sys, time
+
 def end():
     try:
         os.killpg(int(sys.argv[2]), signal.SIGKILL)
     except OSError:
         pass
     os._exit(0)
-try:
-    import uno
-    from com.sun.star.beans import PropertyValue
-except Exception as e:
-    print("error\tpython3-uno: " + str(e).replace("\n", " "), flush=True)
-    end()
-def prop(name, value):
-    p = PropertyValue()
-    p.Name, p.Value = name, value
-    return p
-local = uno.getComponentContext()
-resolver = local.ServiceManager.createInstanceWithContext(
-    "com.sun.star.bridge.UnoUrlResolver", local)
-context = None
-deadline = time.time() + float(sys.argv[3])
-while context is None and time.time() < deadline:
+
+def main():
     try:
-        context = resolver.resolve(
-            "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % sys.argv[1])
-    except Exception:
-        time.sleep(0.05)
-if context is None:
-    print("error\tLibreOffice did not answer", flush=True)
-    end()
-desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
-print("ready", flush=True)
-while True:
-    line = sys.stdin.readline()
-    if not line:
-        end()
-    parts = line.rstrip("\n").split("\t")
-    if len(parts) != 3 or parts[0] != "convert":
-        print("error\tbad request", flush=True)
-        continue
-    try:
-        doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(parts[1]), "_blank", 0,
-                                           (prop("Hidden", True), prop("ReadOnly", True)))
-        if doc is None:
-            raise RuntimeError("cannot open " + parts[1])
-        try:
-            doc.storeToURL(uno.systemPathToFileUrl(parts[2]),
-                           (prop("FilterName", "calc_pdf_Export"),))
-        finally:
-            doc.close(True)
-        print("ok", flush=True)
+        import uno
+        from com.sun.star.beans import PropertyValue
     except Exception as e:
-        print("error\t" + str(e).replace("\n", " ").replace("\t", " "), flush=True)
+        print("error\tpython3-uno: " + str(e).replace("\n", " "), flush=True)
+        return
+    def prop(name, value):
+        p = PropertyValue()
+        p.Name, p.Value = name, value
+        return p
+    local = uno.getComponentContext()
+    resolver = local.ServiceManager.createInstanceWithContext(
+        "com.sun.star.bridge.UnoUrlResolver", local)
+    context = None
+    deadline = time.time() + float(sys.argv[3])
+    while context is None and time.time() < deadline:
+        try:
+            context = resolver.resolve(
+                "uno:pipe,name=%s;urp;StarOffice.ComponentContext" % sys.argv[1])
+        except Exception:
+            time.sleep(0.05)
+    if context is None:
+        print("error\tLibreOffice did not answer", flush=True)
+        return
+    desktop = context.ServiceManager.createInstanceWithContext(
+        "com.sun.star.frame.Desktop", context)
+    print("ready", flush=True)
+    while True:
+        line = sys.stdin.readline()
+        if not line:
+            return
+        parts = line.rstrip("\n").split("\t")
+        if len(parts) != 3 or parts[0] != "convert":
+            print("error\tbad request", flush=True)
+            continue
+        try:
+            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(parts[1]), "_blank", 0,
+                                               (prop("Hidden", True), prop("ReadOnly", True)))
+            if doc is None:
+                raise RuntimeError("cannot open " + parts[1])
+            try:
+                doc.storeToURL(uno.systemPathToFileUrl(parts[2]),
+                               (prop("FilterName", "calc_pdf_Export"),))
+            finally:
+                doc.close(True)
+            print("ok", flush=True)
+        except Exception as e:
+            print("error\t" + str(e).replace("\n", " ").replace("\t", " "), flush=True)
+
+# Whatever ends the bridge (its program gone, a broken connection) ends the office too.
+try:
+    main()
+finally:
+    end()
 )PY";
 
 // Debian's own interpreter sees python3-uno; another python3 on the PATH may not.
