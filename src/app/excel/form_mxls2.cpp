@@ -423,6 +423,8 @@ void TFormMXls2::Run(OutputTarget target) {
         choices.outputPath =
             previews_->filePath(QStringLiteral("preview-%1.pdf").arg(++previewCount_));
     }
+    // A cover whose tax words contradict its figures is said before anything is written.
+    if (!ConfirmTaxTick(questions, program_.document, choices)) return;
     if (!StoreFreeFormNumbers(program_.document, program_.environment, choices, questions)) return;
 
     // A cancel from an earlier run of this showing does not stop this one.

@@ -767,12 +767,15 @@ bool Workbook::ActivateSheet(int sheet, QString* error) {
 
 int Workbook::ActiveSheet() const { return impl_->active; }
 
+QString BadCellAddressMessage(std::string_view address) {
+    return QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
+}
+
 bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, QString* error) {
     int row = 0;
     int column = 0;
     if (!ParseAddress(address, &row, &column)) {
-        *error =
-            QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
+        *error = BadCellAddressMessage(address);
         return false;
     }
     return WriteCell(row, column, cp932Text, error);

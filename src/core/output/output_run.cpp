@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/editor/estimate_io.h"
+#include "core/editor/line_kind.h"
 #include "core/excel/cups_print.h"
 #include "core/excel/office_convert.h"
 #include "core/excel/office_service.h"
@@ -92,6 +93,38 @@ bool ConfirmOutput(Questions& questions, OutputTarget target) {
     const std::string what =
         target == OutputTarget::kPrint ? "現在設定されているプリンターに印刷" : "エクセルに出力";
     return questions.AskOkCancel(what + "していいですか ？ ", "");
+}
+
+namespace {
+
+bool HasTaxLine(const EstimateDocument& document) {
+    for (SheetKind sheet : {SheetKind::Summary, SheetKind::Breakdown}) {
+        const TextGrid& grid = document.Grid(sheet);
+        const int last = LastUsedGridRow(grid);
+        for (int row = 1; row <= last; ++row)
+            if (LineKindOf(grid, row) == LineKind::Zei) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string TaxTickMismatch(const EstimateDocument& document, const OutputChoices& choices) {
+    if (!choices.freeForm && !choices.cover) return {};
+    const bool tick = document.CheckBox2();
+    if (tick == HasTaxLine(document)) return {};
+    return tick ? "「消費税含む(印刷)」が付いていますが、見積に消費税の行がありません。"
+                  "表紙は税抜の金額に「消費税を含む」旨の文言を添えて印刷されます。\n"
+                  "このまま出力しますか？（キャンセルで戻ります）"
+                : "「消費税含む(印刷)」が外れていますが、見積に消費税の行があります。"
+                  "表紙は消費税を含んだ金額に「消費税は含まれていない」旨の文言を添えて"
+                  "印刷されます。\nこのまま出力しますか？（キャンセルで戻ります）";
+}
+
+bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
+                    const OutputChoices& choices) {
+    const std::string mismatch = TaxTickMismatch(document, choices);
+    return mismatch.empty() || questions.AskOkCancel(mismatch, "確認");
 }
 
 bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
@@ -227,6 +260,7 @@ OutputResult RunOutput(EstimateDocument& document, Environment& environment,
     OutputResult result;
     result.status = OutputStatus::kDeclined;
     if (!ConfirmOutput(questions, choices.target)) return result;
+    if (!ConfirmTaxTick(questions, document, choices)) return result;
     if (!StoreFreeFormNumbers(document, environment, choices, questions)) return result;
     result = ProduceOutput(MakeOutputJob(document, environment, choices), progress);
     ReportOutput(result, questions, progress);

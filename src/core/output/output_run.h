@@ -72,6 +72,15 @@ struct OutputResult {
 // true for OK.
 bool ConfirmOutput(Questions& questions, OutputTarget target);
 
+// The 「消費税含む(印刷)」 tick decides the cover's tax message; when it and the figures
+// disagree (a tax line with the tick off, or the tick on without a tax line) the client
+// would read a figure that contradicts its words. The message that says so (UTF-8), empty
+// when they agree or the output prints no tax message (no cover, no free-form heading).
+std::string TaxTickMismatch(const EstimateDocument& document, const OutputChoices& choices);
+// Asks, when they disagree, whether to go on anyway (OK) or go back (Cancel): true to go on.
+bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
+                    const OutputChoices& choices);
+
 // Before a free-form output: the document number and print date chosen in the dialog go
 // into the estimate (MBiko10, MYMD4) and it is saved, unless it is read-only. False after
 // "** 見積保存エラー（請求処理） !! " when the save failed. Nothing for a standard output.
@@ -89,7 +98,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
 // message panel only.
 void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress);
 
-// The three steps in a row.
+// The three steps in a row (ConfirmTaxTick after ConfirmOutput).
 OutputResult RunOutput(EstimateDocument& document, Environment& environment,
                        const OutputChoices& choices, Questions& questions,
                        OutputProgress& progress);
