@@ -55,11 +55,6 @@ constexpr std::size_t kRemarksCapacity = 30;
 constexpr std::size_t kOldSpecOffset = 69;
 constexpr std::size_t kOldSpecBytes = 30;
 
-std::int16_t ReadI16(std::string_view bytes, std::size_t offset) {
-    const RecordReader r(bytes);
-    return static_cast<std::int16_t>(r.U8(offset) | (r.U8(offset + 1) << 8));
-}
-
 void WriteI16(std::span<char> bytes, std::size_t offset, int value) {
     RecordWriter w(bytes);
     const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
@@ -190,11 +185,8 @@ bool LineRecord::IsZero() const {
     return std::all_of(bytes_.begin(), bytes_.end(), [](char c) { return c == '\0'; });
 }
 
-int LineRecord::Kind() const { return ReadI16(View(), kKindOffset); }
 void LineRecord::SetKind(int kind) { WriteI16(Writable(), kKindOffset, kind); }
-int LineRecord::Number() const { return ReadI16(View(), kNumberOffset); }
 void LineRecord::SetNumber(int number) { WriteI16(Writable(), kNumberOffset, number); }
-int LineRecord::DetailCount() const { return ReadI16(View(), kDetailCountOffset); }
 void LineRecord::SetDetailCount(int count) { WriteI16(Writable(), kDetailCountOffset, count); }
 
 std::string_view LineRecord::CodeView() const {
@@ -362,7 +354,7 @@ std::span<char> DetailStore::FileBlock(std::size_t count) {
     if (index_.empty()) *this = DetailStore();  // moved from
     Clear();
     if (count > blockCapacity_) {
-        block_ = std::make_unique_for_overwrite<LineRecord[]>(count);
+        block_ = std::make_unique_for_overwrite<std::byte[]>(count * kLineRecordSize);
         blockCapacity_ = count;
     }
     return {reinterpret_cast<char*>(block_.get()), count * kLineRecordSize};
@@ -370,7 +362,7 @@ std::span<char> DetailStore::FileBlock(std::size_t count) {
 
 void DetailStore::Place(std::size_t at, int sheet, int line) {
     sheets_[static_cast<std::size_t>(sheet)] = 1;
-    Slot(sheet, line) = &block_[at];
+    Slot(sheet, line) = &Block()[at];
 }
 
 // --- EstimateStores ---

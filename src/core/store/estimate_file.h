@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -129,11 +130,12 @@ class LineRecord {
     void Clear() { bytes_.fill('\0'); }
     bool IsZero() const;
 
-    int Kind() const;
+    // Read for every record of every load, so read in place.
+    int Kind() const { return I16At(0); }
     void SetKind(int kind);
-    int Number() const;
+    int Number() const { return I16At(2); }
     void SetNumber(int number);
-    int DetailCount() const;  // breakdown lines only
+    int DetailCount() const { return I16At(4); }  // breakdown lines only
     void SetDetailCount(int count);
 
     // Texts are read with trailing blanks removed and written cut to their fields. The
@@ -176,6 +178,11 @@ class LineRecord {
 
   private:
     std::span<char> Writable() { return bytes_; }
+    // Little-endian, within the record by construction.
+    int I16At(std::size_t offset) const {
+        return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes_[offset]) |
+                                         (static_cast<std::uint8_t>(bytes_[offset + 1]) << 8));
+    }
     std::array<char, kLineRecordSize> bytes_{};
 };
 // Records are read from a file straight into arrays of them.
@@ -210,7 +217,7 @@ class DetailStore {
     std::span<char> FileBlock(std::size_t count);
     // Files record `at` of the file block as line `line` of `sheet` (both within the store).
     void Place(std::size_t at, int sheet, int line);
-    LineRecord& FileRecord(std::size_t at) { return block_[at]; }
+    LineRecord& FileRecord(std::size_t at) { return Block()[at]; }
 
   private:
     bool Holds(int sheet, int line) const;
@@ -219,8 +226,11 @@ class DetailStore {
                       static_cast<std::size_t>(line)];
     }
     LineRecord* SpareRecord();
+    // Bytes of storage hold records as soon as bytes are written into them, so the block
+    // is never zeroed first: a load writes every record it places.
+    LineRecord* Block() { return std::launder(reinterpret_cast<LineRecord*>(block_.get())); }
 
-    std::unique_ptr<LineRecord[]> block_;  // a file's records, in its order
+    std::unique_ptr<std::byte[]> block_;  // a file's records, in its order
     std::size_t blockCapacity_ = 0;
     std::vector<std::unique_ptr<LineRecord[]>> spares_;  // kDetailSlots records each
     std::size_t sparesUsed_ = 0;
