@@ -322,6 +322,11 @@ bool DetailStore::HasSheet(int sheet) const {
     return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)] != 0;
 }
 
+void DetailStore::ClearLine(int sheet, int line) {
+    if (!Holds(sheet, line)) return;
+    if (LineRecord* r = Slot(sheet, line)) r->Clear();
+}
+
 void DetailStore::ClearSheet(int sheet) {
     if (!HasSheet(sheet)) return;
     for (int line = 0; line < kDetailSlots; ++line) {

@@ -207,6 +207,8 @@ class DetailStore {
     const LineRecord& Line(int sheet, int line) const;
     LineRecord& MutableLine(int sheet, int line);
     bool HasSheet(int sheet) const;
+    // Zeroes one line, allocating nothing for a line that holds nothing.
+    void ClearLine(int sheet, int line);
     void ClearSheet(int sheet);
     void Clear();
     // Exchanges two whole sheets (breakdown lines moving with their details).
