@@ -250,8 +250,9 @@ namespace {
 // What a value shown with this many decimals reads back as: rounded half away from zero,
 // as the formatter rounds. Nothing for values so near the limit that rounding could run
 // past it.
+constexpr std::int64_t kFar = 900'000'000'000'000'000;
+
 std::optional<Fixed4> ShownValue(Fixed4 v, int decimals) {
-    constexpr std::int64_t kFar = 900'000'000'000'000'000;
     if (v.raw > kFar || v.raw < -kFar) return std::nullopt;
     const std::int64_t unit = UnitOfDecimals(decimals);
     const std::int64_t magnitude = v.raw < 0 ? -v.raw : v.raw;
@@ -400,6 +401,7 @@ namespace {
 
 // What a number cell shows and reads back as, for a value written in display form.
 Fixed4 ShownReading(Fixed4 v, int width, int decimals, bool grouped) {
+    if (ShowsExactly(v, decimals) && v.raw <= kFar && v.raw >= -kFar) return v;  // most figures
     if (const auto shown = ShownValue(v, decimals)) return *shown;
     return TextToFixed4(DisplayNumber(v, width, decimals, grouped));
 }
@@ -414,7 +416,12 @@ struct DetailRow {
 class DetailRows {
   public:
     DetailRows(const DetailStore& store, int sheet, const CalculationSettings& s)
-        : s_(s), columns_(ColumnsOf(SheetKind::Detail)) {
+        : s_(s),
+          columns_(ColumnsOf(SheetKind::Detail)),
+          quantityWidth_(MaxBytesOf(SheetKind::Detail, columns_.quantity)),
+          labourWidth_(MaxBytesOf(SheetKind::Detail, columns_.labourRate)) {
+        for (int col : {columns_.unitPrice, columns_.amount, columns_.costUnitPrice, columns_.cost})
+            moneyWidths_[static_cast<std::size_t>(col)] = MaxBytesOf(SheetKind::Detail, col);
         for (int line = 1; line <= kDetailLines; ++line) {
             const LineRecord& r = store.Line(sheet, line);
             DetailRow& row = rows_[static_cast<std::size_t>(line)];
@@ -490,16 +497,12 @@ class DetailRows {
 
   private:
     Fixed4 Money(int col, Fixed4 v) const {
-        return ShownReading(v, MaxBytesOf(SheetKind::Detail, col), 0, true);
+        return ShownReading(v, moneyWidths_[static_cast<std::size_t>(col)], 0, true);
     }
     Fixed4 Quantity(Fixed4 v) const {
-        return ShownReading(v, MaxBytesOf(SheetKind::Detail, columns_.quantity),
-                            s_.quantityDecimals, false);
+        return ShownReading(v, quantityWidth_, s_.quantityDecimals, false);
     }
-    Fixed4 Labour(Fixed4 v) const {
-        return ShownReading(v, MaxBytesOf(SheetKind::Detail, columns_.labourRate), kLabourDecimals,
-                            false);
-    }
+    Fixed4 Labour(Fixed4 v) const { return ShownReading(v, labourWidth_, kLabourDecimals, false); }
 
     RowFigures WorkOutOrdinaryLine(DetailRow& row, RunningSums& sums) const {
         RowFigures f;
@@ -591,6 +594,9 @@ class DetailRows {
 
     const CalculationSettings& s_;
     const SheetColumns& columns_;
+    int quantityWidth_;
+    int labourWidth_;
+    std::array<int, 16> moneyWidths_{};             // by column
     std::array<DetailRow, kDetailLines + 1> rows_;  // lines 1-300; 0 unused
     int lastRow_ = 0;
 };
