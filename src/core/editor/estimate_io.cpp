@@ -1,6 +1,7 @@
 #include "core/editor/estimate_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -263,10 +264,68 @@ void NewEstimate(EstimateDocument& document, const Environment& environment) {
     document.SetForeignFile(false);
 }
 
+namespace {
+
+// Reads up to size bytes; how many it got, or -1 on a read error.
+ssize_t ReadFully(int fd, char* into, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, into + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+// The records are read straight into the detail store's block, which the store keeps from
+// load to load: a large estimate is neither copied nor allocated again on every load.
 int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores) {
-    const auto file = ReadUpTo(path, kMaxEstimateFileBytes);
-    if (!file) return kEstimateIoError;
-    return ParseEstimateFile(*file, header, stores);
+    const QByteArray name = QFile::encodeName(path);
+    const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return kEstimateIoError;
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) return kEstimateIoError;
+    std::array<char, kEstimateHeaderSize> head{};
+    if (ReadFully(file.get(), head.data(), head.size()) != static_cast<ssize_t>(head.size()))
+        return kEstimateIoError;
+    header.Assign(std::string_view(head.data(), head.size()));
+    const EstimateSignature signature = header.SignatureKind();
+    // The size only sizes the block: a file that grows meanwhile is read up to it, one that
+    // shrinks up to its end.
+    const auto size = static_cast<std::size_t>(
+        std::clamp<qint64>(static_cast<qint64>(status.st_size),
+                           static_cast<qint64>(kEstimateHeaderSize), kMaxEstimateFileBytes));
+    const std::size_t capacity = signature == EstimateSignature::Foreign
+                                     ? 0
+                                     : (size - kEstimateHeaderSize) / kLineRecordSize;
+    const std::span<char> block = stores.RecordBlock(capacity);
+    const ssize_t got = ReadFully(file.get(), block.data(), block.size());
+    if (got < 0) {
+        stores.Clear();
+        return kEstimateIoError;
+    }
+    // A short trailing record is ignored.
+    stores.PlaceBlock(static_cast<std::size_t>(got) / kLineRecordSize,
+                      signature == EstimateSignature::Old);
+    return kEstimateOk;
 }
 
 int LoadEstimate(EstimateDocument& document, Environment& environment) {
