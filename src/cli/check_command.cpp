@@ -29,8 +29,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
     TableDefinitions tables;
     CliQuestions questions(answer);
     const int result = CheckAndCreate(environment, masters, tables, questions);
-    const InterruptedWrites leftovers =
-        RemoveInterruptedWrites(WrittenFolders(environment), QDateTime::currentDateTime());
+    const InterruptedWrites leftovers = RemoveInterruptedWrites(WrittenFolders(environment));
     if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
         PrintError("check: " + note);
     std::printf("{\"result\":%d}\n", result);

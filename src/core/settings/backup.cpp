@@ -12,6 +12,7 @@
 #include <cerrno>
 
 #include "core/foundation/file_helpers.h"
+#include "core/foundation/held_temporary_file.h"
 #include "core/foundation/questions.h"
 #include "core/settings/file_failure.h"
 #include "core/store/environment.h"
@@ -88,44 +89,50 @@ class FolderNames {
     QHash<QString, QString> names_;
 };
 
-// Copies source over target through a hidden file beside it that is renamed over the target
-// once complete, so a failure leaves the old target as it was. Unlike CopyFileOver it does
-// not flush every file to disk on its own: a run of thousands of files would wait for the
-// disk thousands of times. The run syncs each folder it wrote once, at the end.
-int CopyThroughHiddenFile(const QString& source, const QString& target) {
+// The hidden file beside target through which a run copies it.
+QString CopyingName(const QString& target) {
+    const QFileInfo info(target);
+    return info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".copying"));
+}
+
+// Copies source into a hidden file beside target, held until it is renamed, so that the
+// leftover clean-up of a running copy never takes it. Unlike CopyFileOver it does not flush
+// every file to disk on its own: a run of thousands of files would wait for the disk
+// thousands of times. The run syncs each folder it wrote once, at the end. False with errno.
+bool CopyIntoHiddenFile(const QString& source, const QString& target, HeldTemporaryFile& part) {
     QFile in(source);
-    if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly)) return -1;
-    const QFileInfo targetInfo(target);
-    if (targetInfo.isDir()) return -1;
-    const QByteArray finalName = QFile::encodeName(target);
-    const QByteArray partName = QFile::encodeName(targetInfo.dir().filePath(
-        QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".copying")));
-    ::unlink(partName.constData());  // left by a run that was killed
+    if (QFileInfo(source).isDir()) {
+        errno = EISDIR;
+        return false;
+    }
+    if (!in.open(QIODevice::ReadOnly)) {
+        errno = EACCES;
+        return false;
+    }
+    if (QFileInfo(target).isDir()) {
+        errno = EISDIR;
+        return false;
+    }
     // New files get the usual permissions (umask applies); a replaced one keeps its own.
-    const int fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    struct stat old {};
-    bool ok = ::stat(finalName.constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (!part.CreateNamed(CopyingName(target)) || !part.CopyModeOf(target)) return false;
     constexpr qint64 kChunk = 1 << 16;
-    while (ok && !in.atEnd()) {
+    while (!in.atEnd()) {
         const QByteArray chunk = in.read(kChunk);
         if (chunk.isEmpty()) {
-            ok = in.error() == QFileDevice::NoError;
-            break;
+            if (in.error() == QFileDevice::NoError) break;
+            errno = EIO;
+            return false;
         }
-        qsizetype written = 0;
-        while (ok && written < chunk.size()) {
-            const ssize_t n = ::write(fd, chunk.constData() + written,
-                                      static_cast<std::size_t>(chunk.size() - written));
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) written += n;
-        }
+        if (!part.Write(
+                std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size()))))
+            return false;
     }
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(partName.constData(), finalName.constData()) == 0;
-    if (!ok) ::unlink(partName.constData());
-    return ok ? 0 : -1;
+    return true;
+}
+
+int CopyThroughHiddenFile(const QString& source, const QString& target) {
+    HeldTemporaryFile part;
+    return CopyIntoHiddenFile(source, target, part) && part.CommitOver(target, false) ? 0 : -1;
 }
 
 // Makes what was written into folder durable; false when the disk reports a failure.

@@ -59,7 +59,7 @@ int RunStartUp(ProgramState& program) {
     program.tables.Load("00");
     FillEraTable();
     const InterruptedWrites leftovers =
-        RemoveInterruptedWrites(WrittenFolders(program.environment), QDateTime::currentDateTime());
+        RemoveInterruptedWrites(WrittenFolders(program.environment));
     if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
         program.questions.Inform(note);
     if (const std::string note = CheckIssuedArchive(program); !note.empty())
