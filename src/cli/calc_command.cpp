@@ -83,9 +83,10 @@ int RunCalc(const std::vector<std::string>& args) {
     if (save && number != kBackupNumber) {
         markers.HoldEstimateMarker(number);
         if (markers.EstimateState() != kMarkerHeld) {
+            const std::string holder = markers.EstimateHolder(number);
             PrintError("calc: estimate " + number + " is in use by another copy of the program (" +
-                       Markers::EstimateMarkerName(number).toStdString() +
-                       " is held); nothing was saved");
+                       Markers::EstimateMarkerName(number).toStdString() + " is held" +
+                       (holder.empty() ? "" : " by " + holder) + "); nothing was saved");
             return 1;
         }
     }

@@ -124,12 +124,12 @@ enum class Claim { Done, Taken, CreateFailed, WriteFailed };
 // most the temporary and the claim file, which nobody holds any more: leftovers for the
 // clean-up, never a blank estimate.
 Claim ClaimNewFile(const QString& target, std::string_view number, std::string_view bytes) {
-    const QString claimPath =
-        QFileInfo(target).dir().filePath(NativePath("m_" + std::string(number) + ".claim"));
+    const QDir folder = QFileInfo(target).dir();
+    const QString claimPath = folder.filePath(NativePath("m_" + std::string(number) + ".claim"));
     HeldTemporaryFile claim;
     if (!claim.CreateNamed(claimPath)) {
         if (errno == EBUSY) return Claim::Taken;  // another copy is giving out this number
-        NoteFileFailureErrno(target, errno);
+        NoteFileFailureErrno(folder.path() + u'/', errno);  // the folder takes no new file
         return Claim::CreateFailed;
     }
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) return Claim::Taken;
