@@ -96,7 +96,8 @@ int RunCalc(const std::vector<std::string>& args) {
     document.BeginSession(3);
     document.SetText(HeaderText::MNo, number);
     if (LoadEstimate(document, environment) != 0) {
-        PrintError("calc: estimate " + number + " cannot be read");
+        PrintError("calc: estimate " + number + " cannot be read (" +
+                   EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
         return 1;
     }
     if (document.ForeignFile()) {

@@ -86,7 +86,13 @@ TEST(CliCalc, CreatedEstimateCarriesTheEditorsFigures) {
 TEST(CliCalc, RefusesWhatItCannotRead) {
     WorkingFolder folder;
     ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
-    EXPECT_EQ(RunCli({"calc", "000009", "--json"}).exitCode, 1);
+    const auto missing = RunCli({"calc", "000009", "--json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    // The file, as show names it, and why.
+    EXPECT_NE(
+        missing.err.find(folder.FilePath("DAT/m_000009.dat").toStdString() + ": no such file"),
+        std::string::npos)
+        << missing.err;
     WriteAll("DAT/m_000002.dat", std::string(1392 + 192, 'x'));
     const auto foreign = RunCli({"calc", "000002", "--json", "--save"});
     EXPECT_EQ(foreign.exitCode, 1);
@@ -135,7 +141,7 @@ TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
 TEST(CliCalc, ASaveTakesTheEstimatesMarkerAndIsRefusedWhileAnotherCopyHoldsIt) {
     WorkingFolder folder;
     const std::string before = OneLineEstimate(folder);
-    QDir().mkpath(folder.FilePath("XlsBase"));
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
     const auto backup = RunCli({"backup", "backup"});
     ASSERT_EQ(backup.exitCode, 0) << backup.err;
     {
