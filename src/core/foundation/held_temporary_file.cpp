@@ -174,6 +174,15 @@ bool HeldTemporaryFile::CommitAsNew(const QString& target) {
     return true;
 }
 
+QByteArray HeldTemporaryFile::Keep() {
+    if (fd_ < 0) return {};
+    ::close(fd_);
+    fd_ = -1;
+    QByteArray name;
+    name.swap(name_);
+    return name;
+}
+
 void HeldTemporaryFile::Discard() {
     if (fd_ < 0) return;
     if (NameRefersTo(fd_, name_)) ::unlink(name_.constData());

@@ -43,6 +43,8 @@ class HeldTemporaryFile {
     bool CommitAsNew(const QString& target);
     // Removes the file (while still holding it) and closes it.
     void Discard();
+    // Closes the file and leaves it where it is, no longer held; its name is returned.
+    QByteArray Keep();
 
   private:
     bool Adopt(int fd, const QByteArray& name);
