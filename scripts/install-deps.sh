@@ -27,6 +27,7 @@ if [[ "${1:-build}" == test ]]; then
         clang libclang-rt-14-dev
         cups printer-driver-cups-pdf libreoffice-calc-nogui python3-openpyxl python3-uno
         poppler-utils ccache
+        dosfstools
     )
 fi
 

@@ -205,7 +205,8 @@ int Run(const char* command, std::vector<std::string> args, bool print) {
     document.BeginSession(6);
     document.SetText(HeaderText::MNo, options.number);
     if (LoadEstimate(document, environment) != 0) {
-        PrintError(prefix + "estimate " + options.number + " cannot be read");
+        PrintError(prefix + "estimate " + options.number + " cannot be read (" +
+                   EstimateReadFailure(EstimateFilePath(environment, options.number)) + ")");
         return kExitFailed;
     }
     if (document.ForeignFile()) {

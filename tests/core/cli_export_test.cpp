@@ -109,7 +109,13 @@ TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {
         {{"export", "000001", "--xlsx", "a", "--constructions", "0"}, 2, "--constructions takes"},
         {{"export", "000001", "--xlsx", "a", "--free", "all"}, 2, "--free takes"},
         {{"print", "000001", "--xlsx", "a"}, 2, "unexpected argument '--xlsx'"},
-        {{"export", "000009", "--xlsx", "a"}, 1, "estimate 000009 cannot be read"},
+        {{"export", "000009", "--xlsx", "a"}, 1, "estimate 000009 cannot be read ("},
+        {{"export", "000009", "--xlsx", "a"}, 1, "/DAT/m_000009.dat: no such file)"},
+        // The fixed text, then the path and the system's reason.
+        {{"export", "000001", "--xlsx", "no/such/a.xlsx"}, 1, "に保存できませんでした。\n"},
+        {{"export", "000001", "--xlsx", "no/such/a.xlsx"},
+         1,
+         "/no/such/a.xlsx: No such file or directory"},
         {{"export", "000001", "--xlsx", "a", "--pattern", "1"}, 1, "見積書01.xlsx is missing"},
         {{"export", "000001", "--xlsx", "a", "--sheets", "summary"}, 3, "nothing to print"},
     };

@@ -11,6 +11,7 @@
 #include "core/excel/xlsx_package.h"
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
 
 namespace quilto {
 namespace {
@@ -806,7 +807,9 @@ bool Workbook::Save(const QString& xlsxPath, QString* error) {
     std::string bytes;
     if (!SaveBytes(&bytes, error)) return false;
     if (!SaveFileAtomically(xlsxPath, bytes)) {
-        *error = QStringLiteral("ブックを %1 に保存できませんでした。").arg(xlsxPath);
+        // The fixed text, then the file and the system's reason (a missing folder, a full disk).
+        *error = QStringLiteral("ブックを %1 に保存できませんでした。\n%2")
+                     .arg(xlsxPath, LastFileFailure());
         return false;
     }
     return true;
