@@ -4,7 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
+
+#include "core/foundation/fixed4_arithmetic.h"
 
 #include "core/editor/estimate_calculator.h"
 #include "core/editor/estimate_document.h"
@@ -63,8 +67,33 @@ void BM_FullRecalculation(benchmark::State& state) {
     Maximal m;
     for (auto _ : state) m.calculator.RecalculateAll(m.d);
     state.SetLabel("300 x 300 detail lines, 300 breakdown, 1000 summary");
+    // QUILTO_BENCH_KEEP=folder: the recalculated estimate as a file, for comparing builds
+    // byte for byte.
+    if (const char* folder = std::getenv("QUILTO_BENCH_KEEP")) {
+        std::ofstream(std::string(folder) + "/recalculated_maximal.dat", std::ios::binary)
+            << SerializeEstimate(m.d.Header(), m.d.Stores());
+    }
 }
 BENCHMARK(BM_FullRecalculation)->Unit(benchmark::kMillisecond);
+
+// The floor of a full recalculation: every detail record's figures read once and the
+// products summed, with no rounding, no special lines and nothing written.
+void BM_FullRecalculationFloor_RecordScan(benchmark::State& state) {
+    Maximal m;
+    const DetailStore& details = m.d.Stores().details;
+    for (auto _ : state) {
+        Fixed4 sum;
+        for (int sheet = 1; sheet <= kBreakdownLines; ++sheet) {
+            for (int line = 1; line <= kDetailLines; ++line) {
+                const LineRecord& r = details.Line(sheet, line);
+                sum += Multiply(r.Quantity(), r.UnitPrice()) +
+                       Multiply(r.Quantity(), r.CostUnitPrice());
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_FullRecalculationFloor_RecordScan)->Unit(benchmark::kMillisecond);
 
 void BM_SummaryRecalculation(benchmark::State& state) {
     Maximal m;

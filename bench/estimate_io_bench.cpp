@@ -4,9 +4,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/editor/estimate_io.h"
 
@@ -39,6 +45,16 @@ class Folder {
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// QUILTO_BENCH_KEEP=folder: the estimate files the benchmarks wrote are copied there, so
+// that the files of two builds can be compared byte for byte.
+void Keep(const QString& file, const char* as) {
+    const QString folder = qEnvironmentVariable("QUILTO_BENCH_KEEP");
+    if (folder.isEmpty()) return;
+    const QString target = QDir(folder).filePath(QString::fromLatin1(as));
+    QFile::remove(target);
+    QFile::copy(file, target);
+}
 
 void FillMaximal(EstimateDocument& doc) {
     doc.SetText(HeaderText::MNo, "000001");
@@ -116,8 +132,28 @@ void BM_SaveMaximal(benchmark::State& state) {
     }
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     state.SetBytesProcessed(state.iterations() * size);
+    Keep(EstimateFilePath(env, "000001"), "save_maximal.dat");
 }
 BENCHMARK(BM_SaveMaximal)->Unit(benchmark::kMillisecond);
+
+// The floor of a save: the same bytes written to a file and flushed to disk, nothing else.
+void BM_SaveMaximalFloor_WriteFsync(benchmark::State& state) {
+    Folder folder;
+    EstimateDocument doc;
+    FillMaximal(doc);
+    const std::string bytes = SerializeEstimate(doc.Header(), doc.Stores());
+    for (auto _ : state) {
+        const int fd = ::open("DAT/floor.dat", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        const bool ok =
+            fd >= 0 &&
+            ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+            ::fsync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+        if (!ok) state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_SaveMaximalFloor_WriteFsync)->Unit(benchmark::kMillisecond);
 
 // A small estimate (a cover and three lines), as most saves are: here the flushes to disk,
 // of the file and of its folder, are most of the cost.
@@ -176,8 +212,40 @@ void BM_LoadMaximal(benchmark::State& state) {
         if (LoadEstimate(loaded, env) != 0) state.SkipWithError("load failed");
     }
     state.SetBytesProcessed(state.iterations() * size);
+    // What a load keeps: saved again, the file must come out as it was.
+    loaded.BeginSession(3);
+    if (SaveEstimate(loaded, env, quiet) != 0) state.SkipWithError("save failed");
+    Keep(EstimateFilePath(env, "000001"), "load_then_save_maximal.dat");
 }
 BENCHMARK(BM_LoadMaximal)->Unit(benchmark::kMillisecond);
+
+// The floor of a load: the same file read into a buffer that is reused, nothing else.
+void BM_LoadMaximalFloor_BareRead(benchmark::State& state) {
+    Folder folder;
+    Environment env;
+    Quiet quiet;
+    EstimateDocument doc;
+    FillMaximal(doc);
+    doc.BeginSession(3);
+    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    const QString file = EstimateFilePath(env, "000001");
+    const QByteArray path = QFile::encodeName(file);
+    std::vector<char> buffer(static_cast<std::size_t>(QFileInfo(file).size()));
+    for (auto _ : state) {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        std::size_t got = 0;
+        while (fd >= 0 && got < buffer.size()) {
+            const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (fd >= 0) ::close(fd);
+        if (got != buffer.size()) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(buffer.size()));
+}
+BENCHMARK(BM_LoadMaximalFloor_BareRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quilto

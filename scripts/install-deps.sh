@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-pdf-dev libgl-dev
     nlohmann-json3-dev
     libzip-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
@@ -27,6 +27,7 @@ if [[ "${1:-build}" == test ]]; then
         clang libclang-rt-14-dev
         cups printer-driver-cups-pdf libreoffice-calc-nogui python3-openpyxl python3-uno
         poppler-utils ccache
+        dosfstools
     )
 fi
 

@@ -14,6 +14,8 @@ cmake --build "$build" --target quilto-manual-shots quilto-cli
 work=$(mktemp -d -t zz-quilto.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp -r "$here/data/." "$work/"
+# The generated templates, so that the output window can make the preview's PDF.
+cp -r "$build/src/app/skeleton/XlsBase/." "$work/XlsBase/"
 find "$work" -name .keep -type f -size 0 -delete
 cd "$work"
 cli="$build/src/cli/quilto-cli"
@@ -52,4 +54,4 @@ mkdir -p "$here/docs/manual/images"
 # A sanitizer build reports the desktop libraries' own leaks at exit; they are not ours.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$build/src/app/quilto-manual-shots" "$here/docs/manual/images" "$@"
+    "$build/src/app/quilto-manual-shots" "${SHOTS_OUT:-$here/docs/manual/images}" "$@"

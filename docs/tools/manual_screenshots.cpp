@@ -2,7 +2,8 @@
 // working folder with some estimates), as a user would see it, and saves pictures of its windows
 // for the manual: the main menu, the version window and the estimate list (called up, with
 // its first line chosen), the whole screen with the list on it, the editor (cover and
-// breakdown of the first estimate), and the output, name registration, settings and backup
+// breakdown of the first estimate), the output window and the preview of the estimate (at
+// fit page and fit width), and the name registration, settings and backup
 // windows. With CHECK_FOLDER it
 // also opens the manual from the menu, shown in a plain HTML view in place of the
 // desktop's browser, and pictures that (manual_opened.png) to check the page by eye. Run
@@ -27,6 +28,7 @@
 
 #include "app/editor/form_mvell1.h"
 #include "app/excel/form_mxls2.h"
+#include "app/excel/pdf_preview_window.h"
 #include "app/foundation/app_setup.h"
 #include "app/foundation/form_msg1.h"
 #include "app/masters/form_msyo.h"
@@ -196,6 +198,33 @@ int main(int argc, char** argv) {
             window.hide();
         };
         picture(program.FormMXls2(), "output_dialog.png", {});
+        // プレビュー of the same estimate: its first page whole, then at the page's width.
+        {
+            quilto::TFormMXls2& output = program.FormMXls2();
+            output.show();
+            Wait(400);
+            bool previewed = false;
+            QTimer poll;
+            poll.setInterval(200);
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                auto* preview =
+                    qobject_cast<quilto::PdfPreviewWindow*>(QApplication::activeModalWidget());
+                if (preview == nullptr || previewed) return;
+                poll.stop();
+                Wait(600);
+                ok = Save(preview->grab(), out, "preview_fit_page.png") && ok;
+                preview->SetZoom(quilto::PdfPreviewWindow::Zoom::kFitWidth);
+                Wait(400);
+                ok = Save(preview->grab(), out, "preview_fit_width.png") && ok;
+                previewed = true;
+                preview->reject();
+            });
+            poll.start();
+            output.findChild<QPushButton*>(QStringLiteral("AllOn"))->click();
+            output.findChild<QPushButton*>(QStringLiteral("PreviewBtn"))->click();
+            ok = previewed && ok;
+            output.hide();
+        }
         quilto::TFormMSyo& registration = program.FormMSyo();
         picture(registration, "name_registration.png", [&] {
             auto* constructions =

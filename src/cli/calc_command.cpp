@@ -83,9 +83,10 @@ int RunCalc(const std::vector<std::string>& args) {
     if (save && number != kBackupNumber) {
         markers.HoldEstimateMarker(number);
         if (markers.EstimateState() != kMarkerHeld) {
+            const std::string holder = markers.EstimateHolder(number);
             PrintError("calc: estimate " + number + " is in use by another copy of the program (" +
-                       Markers::EstimateMarkerName(number).toStdString() +
-                       " is held); nothing was saved");
+                       Markers::EstimateMarkerName(number).toStdString() + " is held" +
+                       (holder.empty() ? "" : " by " + holder) + "); nothing was saved");
             return 1;
         }
     }
@@ -95,7 +96,8 @@ int RunCalc(const std::vector<std::string>& args) {
     document.BeginSession(3);
     document.SetText(HeaderText::MNo, number);
     if (LoadEstimate(document, environment) != 0) {
-        PrintError("calc: estimate " + number + " cannot be read");
+        PrintError("calc: estimate " + number + " cannot be read (" +
+                   EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
         return 1;
     }
     if (document.ForeignFile()) {

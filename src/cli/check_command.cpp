@@ -1,6 +1,7 @@
 // quilto-cli check [--yes|--no]: the start-up check on the working folder, creating every
 // missing data file and, when allowed, re-creating outdated ones.
 
+#include <QDir>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "cli/cli_support.h"
 #include "core/excel/table_definition.h"
 #include "core/masters/master_lists.h"
+#include "core/settings/backup.h"
 #include "core/shell/interrupted_writes.h"
 #include "core/shell/startup_check.h"
 #include "core/store/environment.h"
@@ -23,14 +25,15 @@ int RunCheck(const std::vector<std::string>& arguments) {
         return 2;
     }
     Environment environment;
+    CliQuestions questions(answer);
     // A missing or short file is the check's to deal with, as at program start.
     LoadEnvironment(environment);
+    if (OfferUnfinishedRestore(questions, LiveFoldersOf(environment, QDir::currentPath())))
+        LoadEnvironment(environment);
     MasterLists masters;
     TableDefinitions tables;
-    CliQuestions questions(answer);
     const int result = CheckAndCreate(environment, masters, tables, questions);
-    const InterruptedWrites leftovers =
-        RemoveInterruptedWrites(WrittenFolders(environment), QDateTime::currentDateTime());
+    const InterruptedWrites leftovers = RemoveInterruptedWrites(WrittenFolders(environment));
     if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
         PrintError("check: " + note);
     std::printf("{\"result\":%d}\n", result);

@@ -1,5 +1,9 @@
 #include "cli/cli_support.h"
 
+#include <QFileInfo>
+
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -68,6 +72,16 @@ std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_vi
     const QString name = QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
     error = TypedTextRefusalMessage(refusal, name).toStdString();
     return std::nullopt;
+}
+
+std::string EstimateReadFailure(const QString& path) {
+    const QFileInfo info(path);
+    QFile file(path);
+    const QString reason = !info.exists() ? QStringLiteral("no such file")
+                           : !file.open(QIODevice::ReadOnly)
+                               ? file.errorString()
+                               : QStringLiteral("too short or damaged");
+    return (info.absoluteFilePath() + QStringLiteral(": ") + reason).toStdString();
 }
 
 void PrintError(std::string_view message) {

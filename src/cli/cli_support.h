@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // Helpers shared by the commands of quilto-cli: answering the questions of the core
 // without a display, loading the working folder's environment, and carrying texts between
 // the CP932 of the files and the UTF-8 of JSON and the terminal.
@@ -58,6 +60,9 @@ std::string JsonText(std::string_view cp932);
 // or a character CP932 cannot store.
 std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_view field,
                                      std::string& error);
+
+// Why the estimate file at path could not be read: "<absolute path>: <reason>".
+std::string EstimateReadFailure(const QString& path);
 
 // "quilto-cli: <message>" on stderr.
 void PrintError(std::string_view message);

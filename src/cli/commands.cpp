@@ -184,11 +184,14 @@ Arguments:
   --lines-totals        free-form output: a totals block from the special lines
   --doc-number TEXT     free-form output: the document number (15 bytes)
   --print-date TEXT     free-form output: the print date (22 bytes)
+  --yes | --no          the answer when the 消費税含む(印刷) tick and the figures disagree
+                        (a tax line with the tick off, or the tick on without one): --yes
+                        writes anyway; without --yes nothing is written
 
 Exit status: 0 when written; 1 when the estimate cannot be read, a figure runs past the
-largest amount the program can hold (the message names the line), the template is
-missing or the output fails (the message says why); 2 for wrong arguments; 3 when there
-is nothing to print.
+largest amount the program can hold (the message names the line), the tax tick and the
+figures disagree without --yes, the template is missing or the output fails (the message
+says why); 2 for wrong arguments; 3 when there is nothing to print.
 )";
 
 constexpr const char* kPrintHelp =
@@ -278,7 +281,7 @@ const std::vector<CliCommand>& Commands() {
          "export NNNNNN --xlsx|--pdf FILE [--pattern 0|1|2] [--sheets LIST] [--cost]\n"
          "                       [--constructions all|1,3,...] [--free summary|breakdown|details]\n"
          "                       [--lines-totals] [--doc-number TEXT] [--print-date TEXT]\n"
-         "                       fill the estimate's workbook template",
+         "                       [--yes|--no]  fill the estimate's workbook template",
          kExportHelp, &RunExport},
         {"print", "print NNNNNN [--printer NAME] [export's choices]  print the filled workbook",
          kPrintHelp, &RunPrint},

@@ -30,7 +30,7 @@ int RunDelete(const std::vector<std::string>& args) {
     Markers markers(questions, {[&environment] { return NativePath(DataFolder(environment)); },
                                 [&environment] { return NativePath(MasterFolder(environment)); }});
     if (markers.CheckEstimateMarker(number) == 0) {
-        questions.Inform("この見積は使用中です。");
+        questions.Inform(NamingHolder("この見積は使用中です。", markers.EstimateHolder(number)));
         markers.ClearEstimateInUse();
         return 1;
     }

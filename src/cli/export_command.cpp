@@ -190,7 +190,9 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
     return true;
 }
 
-int Run(const char* command, const std::vector<std::string>& args, bool print) {
+int Run(const char* command, std::vector<std::string> args, bool print) {
+    Answer answer = Answer::kUnset;
+    if (!TakeAnswerFlag(args, answer)) return kExitUsage;
     Options options;
     if (!ParseOptions(command, args, print, options)) return kExitUsage;
     const std::string prefix = std::string(command) + ": ";
@@ -203,7 +205,8 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
     document.BeginSession(6);
     document.SetText(HeaderText::MNo, options.number);
     if (LoadEstimate(document, environment) != 0) {
-        PrintError(prefix + "estimate " + options.number + " cannot be read");
+        PrintError(prefix + "estimate " + options.number + " cannot be read (" +
+                   EstimateReadFailure(EstimateFilePath(environment, options.number)) + ")");
         return kExitFailed;
     }
     if (document.ForeignFile()) {
@@ -228,6 +231,13 @@ int Run(const char* command, const std::vector<std::string>& args, bool print) {
         if (!choices.documentNumber.empty())
             document.SetText(HeaderText::MBiko10, choices.documentNumber);
         if (choices.printDate.empty()) choices.printDate = document.Text(HeaderText::MYMD4);
+    }
+
+    // A cover whose tax words contradict its figures goes out only when the user says so.
+    CliQuestions questions(answer);
+    if (!ConfirmTaxTick(questions, document, choices)) {
+        PrintError(prefix + "nothing was written");
+        return kExitFailed;
     }
 
     TerminalProgress progress(command);

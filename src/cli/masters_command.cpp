@@ -5,13 +5,19 @@
 //   masters export CODE              the products of one construction name as CSV
 // Texts are printed in UTF-8.
 
+#include <unistd.h>
+
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "core/foundation/file_helpers.h"
 #include "core/foundation/text_bytes.h"
 #include "core/masters/master_files.h"
 #include "core/masters/product_import.h"
@@ -104,9 +110,19 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
     CliQuestions questions(Answer::kNo);
     Markers markers(questions, MarkerFoldersOf(environment));
     markers.HoldMasterMarker();
-    if (markers.MasterState() != kMarkerHeld) {
-        PrintError(kImportReadOnlyMessage);
+    if (markers.MasterState() == kMarkerInUse) {
+        PrintError(NamingHolder(kImportReadOnlyMessage, markers.MasterHolder()));
         markers.ReleaseMasterMarker();
+        return 1;
+    }
+    if (markers.MasterState() != kMarkerHeld) {
+        // No other copy: the folder itself takes no marker (read-only share, permissions).
+        const QString folder = QFileInfo(NativePath(MasterFolder(environment))).absoluteFilePath();
+        const std::string reason = ::access(QFile::encodeName(folder).constData(), W_OK) != 0
+                                       ? std::strerror(errno)
+                                       : "its marker Master.tmp cannot be made";
+        PrintError("masters: the master folder " + folder.toStdString() + " is read-only (" +
+                   reason + "), so nothing is imported");
         return 1;
     }
     // Read again under the marker: another copy may have written since.
@@ -145,6 +161,13 @@ int RunMasters(const std::vector<std::string>& arguments) {
     args.erase(args.begin());
     Environment environment;
     LoadEnvironment(environment);
+    // Without its folder there are no masters at all, which is not an empty list.
+    if (const QFileInfo folder(NativePath(MasterFolder(environment))); !folder.isDir()) {
+        PrintError("masters: the master folder " + folder.absoluteFilePath().toStdString() +
+                   " is missing; run quilto-cli check (or start the program) to create it, or "
+                   "set the master folder in the settings");
+        return 1;
+    }
     MasterLists lists;
     LoadProducts(lists, environment);
     LoadConstructionNames(lists, environment);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
@@ -12,8 +14,10 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "core/store/environment.h"
+#include "core/store/markers.h"
 #include "support/cli_runner.h"
-#include "support/marker_holder.h"
+#include "support/silent_questions.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -82,7 +86,13 @@ TEST(CliCalc, CreatedEstimateCarriesTheEditorsFigures) {
 TEST(CliCalc, RefusesWhatItCannotRead) {
     WorkingFolder folder;
     ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
-    EXPECT_EQ(RunCli({"calc", "000009", "--json"}).exitCode, 1);
+    const auto missing = RunCli({"calc", "000009", "--json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    // The file, as show names it, and why.
+    EXPECT_NE(
+        missing.err.find(folder.FilePath("DAT/m_000009.dat").toStdString() + ": no such file"),
+        std::string::npos)
+        << missing.err;
     WriteAll("DAT/m_000002.dat", std::string(1392 + 192, 'x'));
     const auto foreign = RunCli({"calc", "000002", "--json", "--save"});
     EXPECT_EQ(foreign.exitCode, 1);
@@ -124,18 +134,30 @@ TEST(CliCalc, ASavePastTheFileSizeLimitIsReportedNotKilled) {
 }
 
 // A save from the command line is a read-modify-write under the estimate's marker: while
-// another copy (here a second process) holds it, the save is refused naming the marker, and
-// the estimate stays as that copy has it. Once the other copy has let go, the save goes
-// through and leaves no marker behind.
+// another copy (this test process, the command a second one) holds it, the save is refused
+// naming the marker and its holder, and so are a deletion and a restore; the estimate stays
+// as that copy has it. Once the other copy has let go, the save goes through and leaves no
+// marker behind.
 TEST(CliCalc, ASaveTakesTheEstimatesMarkerAndIsRefusedWhileAnotherCopyHoldsIt) {
     WorkingFolder folder;
     const std::string before = OneLineEstimate(folder);
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    const auto backup = RunCli({"backup", "backup"});
+    ASSERT_EQ(backup.exitCode, 0) << backup.err;
     {
-        test::MarkerHolder other("DAT/m_000001.tmp");
-        ASSERT_TRUE(other.Held());
+        test::SilentQuestions silent;
+        Environment environment;
+        Markers other(silent, MarkerFoldersOf(environment));
+        ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
+        const std::string pid = "（プロセス " + std::to_string(getpid()) + "、";
         const auto run = RunCli({"calc", "000001", "--json", "--save"});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_NE(run.err.find("m_000001.tmp"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(pid), std::string::npos) << run.err;
+        const auto deletion = RunCli({"delete", "000001"});
+        EXPECT_EQ(deletion.exitCode, 1);
+        EXPECT_NE(deletion.err.find(pid), std::string::npos) << deletion.err;
+        EXPECT_NE(RunCli({"restore", "backup", "--yes"}).exitCode, 0);
         EXPECT_EQ(test::ReadAll(folder.FilePath("DAT/m_000001.dat")), before);
     }
     const auto run = RunCli({"calc", "000001", "--json", "--save"});

@@ -26,11 +26,11 @@ using test::WorkingFolder;
 
 // An installation with templates and one estimate (000001): two constructions with
 // detail sheets and the special lines.
-void MakeEstimate() {
+void MakeEstimate(bool taxTick = true) {
     ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
     test::InstallOutputFiles();
     const json description = {
-        {"cover", {{"MName1", "山田建設"}, {"MTitle1", "改修工事"}}},
+        {"cover", {{"MName1", "山田建設"}, {"MTitle1", "改修工事"}, {"CheckBox2", taxTick}}},
         {"breakdown", json::array({
                           {{"cells", {"", "1", "設備"}},
                            {"details", {{"000001", "", "配管", "20A", "m", "4", "250"}}}},
@@ -109,7 +109,13 @@ TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {
         {{"export", "000001", "--xlsx", "a", "--constructions", "0"}, 2, "--constructions takes"},
         {{"export", "000001", "--xlsx", "a", "--free", "all"}, 2, "--free takes"},
         {{"print", "000001", "--xlsx", "a"}, 2, "unexpected argument '--xlsx'"},
-        {{"export", "000009", "--xlsx", "a"}, 1, "estimate 000009 cannot be read"},
+        {{"export", "000009", "--xlsx", "a"}, 1, "estimate 000009 cannot be read ("},
+        {{"export", "000009", "--xlsx", "a"}, 1, "/DAT/m_000009.dat: no such file)"},
+        // The fixed text, then the path and the system's reason.
+        {{"export", "000001", "--xlsx", "no/such/a.xlsx"}, 1, "に保存できませんでした。\n"},
+        {{"export", "000001", "--xlsx", "no/such/a.xlsx"},
+         1,
+         "/no/such/a.xlsx: No such file or directory"},
         {{"export", "000001", "--xlsx", "a", "--pattern", "1"}, 1, "見積書01.xlsx is missing"},
         {{"export", "000001", "--xlsx", "a", "--sheets", "summary"}, 3, "nothing to print"},
     };
@@ -119,6 +125,24 @@ TEST(CliExport, RefusalsHaveTheirMessageAndStatus) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(QFileInfo::exists("a"));
     }
+}
+
+// An estimate with a tax line whose 消費税含む(印刷) tick is off: its cover would say the tax
+// is not included under an amount that includes it. The export says so and writes only
+// with --yes.
+TEST(CliExport, ATaxTickThatContradictsTheFiguresWritesOnlyWhenConfirmed) {
+    WorkingFolder folder;
+    MakeEstimate(false);
+    for (const char* answer : {"", "--no"}) {
+        QStringList args = {"export", "000001", "--xlsx", "out.xlsx"};
+        if (*answer) args << answer;
+        const auto run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 1) << answer;
+        EXPECT_NE(run.err.find("消費税含む(印刷)"), std::string::npos) << run.err;
+        EXPECT_FALSE(QFileInfo::exists("out.xlsx")) << answer;
+    }
+    EXPECT_EQ(RunCli({"export", "000001", "--xlsx", "out.xlsx", "--yes"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists("out.xlsx"));
 }
 
 // Without --pattern the estimate's own pattern is used, as the dialog starts with it.

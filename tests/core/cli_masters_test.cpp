@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <QFile>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "core/store/environment.h"
 #include "support/cli_runner.h"
 #include "support/marker_holder.h"
+#include "support/read_only_folder.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 
@@ -94,6 +94,30 @@ TEST_F(CliMasters, ImportIsRefusedWhileAnotherCopyHoldsTheMasters) {
 
     EXPECT_EQ(RunCli({"masters", "import", "009", "in.csv"}).exitCode, 1);
     EXPECT_EQ(RunCli({"masters", "import", "001", "none.csv"}).exitCode, 1);
+}
+
+// A read-only master folder is no copy holding the masters: the import says the folder is
+// read-only, with its path; a missing master folder is not an empty list.
+TEST_F(CliMasters, AReadOnlyOrMissingMasterFolderIsSaidAsItIs) {
+    WriteAll("in.csv", "a,b\r\n");
+    const std::string before = ReadAll("MST/sp_syo.dat");
+    const std::string folderPath = QDir("MST").absolutePath().toStdString() + "/";
+    {
+        test::ReadOnlyFolder readOnly(QStringLiteral("MST"));
+        if (!readOnly.Usable()) GTEST_SKIP() << "this file system lets us write anywhere";
+        const CliRun run = RunCli({"masters", "import", "001", "in.csv"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("master folder " + folderPath + " is read-only ("),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.err.find("他で使用中"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadAll("MST/sp_syo.dat"), before);
+    }
+    ASSERT_TRUE(QDir("MST").removeRecursively());
+    const CliRun run = RunCli({"masters", "list"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("master folder " + folderPath + " is missing"), std::string::npos)
+        << run.err;
 }
 
 // An import never replaces a product file it could not read: the firm's whole product list

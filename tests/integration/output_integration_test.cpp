@@ -49,7 +49,8 @@ void Install() {
         ASSERT_TRUE(QFile::copy(QStringLiteral(QUILTO_XLSBASE_DIR "/") + name, "XlsBase/" + name));
     }
     test::WriteAll("estimate.json", R"({
- "cover": {"MName1": "株式会社 山田商事", "MTitle1": "本社ビル3階 事務所改装工事", "ZRitu": "10"},
+ "cover": {"MName1": "株式会社 山田商事", "MTitle1": "本社ビル3階 事務所改装工事", "ZRitu": "10",
+           "CheckBox2": true},
  "breakdown": [
   {"cells": ["", "1", "仮設工事", "式", "1"],
    "details": [["000001", "", "養生シート", "1.8×3.6m", "枚", "20", "850"]]},
@@ -86,6 +87,8 @@ TEST(OutputIntegration, AnIndependentReaderSeesTheFilledEstimate) {
     EXPECT_EQ(cell(1, "E5").toString(), "株式会社 山田商事");
     EXPECT_EQ(cell(1, "H17").toString(), "本社ビル3階 事務所改装工事");
     EXPECT_EQ(cell(1, "L10").toDouble(), 696300);  // (17,000 + 222,000 + 444,000 - 50,000) x 1.1
+    EXPECT_EQ(cell(1, "W10").toDouble(), 633000);  // beside it: the amount before tax
+    EXPECT_EQ(cell(1, "W11").toDouble(), 63300);   // and the tax
     EXPECT_EQ(cell(3, "C3").toString(), "仮設工事");
     EXPECT_EQ(cell(3, "F3").toDouble(), 17000);  // a number, not text
     EXPECT_EQ(cell(3, "F7").toDouble(), 50000);
@@ -93,6 +96,7 @@ TEST(OutputIntegration, AnIndependentReaderSeesTheFilledEstimate) {
     EXPECT_EQ(cell(5, "D3").toString(), "t=12.5");
     EXPECT_EQ(cell(5, "E3").toDouble(), 120);
     EXPECT_EQ(cell(6, "H3").toDouble(), 444000);
+    EXPECT_EQ(cell(6, "H4").toDouble(), 444000);  // the sheet's total below its last line
 }
 
 TEST(OutputIntegration, PrintGoesToTheDefaultQueue) {

@@ -60,6 +60,7 @@ struct Style {
     lxw_color_t fill = kNone;
     lxw_color_t color = 0x000000;
     bool shrink = false;
+    bool wrap = false;
     bool italic = false;
     bool underline = false;
     int indent = 0;
@@ -124,6 +125,10 @@ struct Style {
         shrink = true;
         return *this;
     }
+    Style& Wrap() {
+        wrap = true;
+        return *this;
+    }
     Style& Italic() {
         italic = true;
         return *this;
@@ -149,9 +154,10 @@ class Book {
 
     lxw_format* Format(const Style& s) {
         char key[256];
-        std::snprintf(key, sizeof key, "%g|%d%d%d|%d|%d%d%d%d|%s|%x|%x|%d%d%d", s.size, s.bold,
+        std::snprintf(key, sizeof key, "%g|%d%d%d|%d|%d%d%d%d|%s|%x|%x|%d%d%d%d", s.size, s.bold,
                       s.title, s.italic, s.align, s.top, s.bottom, s.left, s.right,
-                      s.number ? s.number : "", s.fill, s.color, s.shrink, s.underline, s.indent);
+                      s.number ? s.number : "", s.fill, s.color, s.shrink, s.wrap, s.underline,
+                      s.indent);
         auto found = formats_.find(key);
         if (found != formats_.end()) return found->second;
         lxw_format* f = workbook_add_format(book_);
@@ -173,13 +179,24 @@ class Book {
             format_set_bg_color(f, s.fill);
         }
         if (s.shrink) format_set_shrink(f);
+        if (s.wrap) format_set_text_wrap(f);
         if (s.indent) format_set_indent(f, static_cast<uint8_t>(s.indent));
         formats_.emplace(key, f);
         return f;
     }
 
+    // The look of a cell that shows nothing (a conditional format's).
+    lxw_format* Hidden() {
+        if (hidden_ == nullptr) {
+            hidden_ = workbook_add_format(book_);
+            format_set_num_format(hidden_, ";;;");
+        }
+        return hidden_;
+    }
+
   private:
     lxw_workbook* book_;
+    lxw_format* hidden_ = nullptr;
     Look look_;
     std::map<std::string, lxw_format*> formats_;
 };
@@ -213,6 +230,21 @@ class Page {
         worksheet_set_column(sheet_, first - 1, last - 1, width, nullptr);
     }
     void Height(int row, double points) { worksheet_set_row(sheet_, row - 1, points, nullptr); }
+    // Cells row, column..lastColumn show nothing while the cell at (zeroRow, zeroColumn)
+    // holds 0 or nothing.
+    void HideWhileZero(int row, int column, int lastColumn, int zeroRow, int zeroColumn) {
+        lxw_format* hidden = book_.Hidden();
+        char rule[32];
+        lxw_rowcol_to_cell_abs(rule + 1, zeroRow - 1, zeroColumn - 1, 1, 1);
+        rule[0] = '=';
+        std::string formula = std::string(rule) + "=0";
+        lxw_conditional_format condition = {};
+        condition.type = LXW_CONDITIONAL_TYPE_FORMULA;
+        condition.value_string = formula.data();
+        condition.format = hidden;
+        worksheet_conditional_format_range(sheet_, row - 1, column - 1, row - 1, lastColumn - 1,
+                                           &condition);
+    }
     // A4, fitted to one page, centred, with the print area given.
     void Print(int lastRow, int lastColumn, bool landscape, const char* footer) {
         worksheet_set_paper(sheet_, 9);  // A4
@@ -259,6 +291,8 @@ const char kYen[] = "\"￥\"#,##0\"-\"";
 const char kAmountFormat[] = "#,##0_ ;\"-\"#,##0_ ";
 const char kQuantityFormat[] = "General_ ";
 const char kPage[] = "0\" 頁\"";
+const char kBeforeTax[] = "\"税抜金額　￥\"#,##0\"-\"";
+const char kTax[] = "\"消費税額　￥\"#,##0\"-\";\"消費税額　-￥\"#,##0\"-\";\"\"";
 
 // libxlsxwriter's workbooks keep Calibri as the font of the Normal style, which sets the
 // unit of column widths and the default row height. Machines without Calibri measure it
@@ -326,6 +360,18 @@ void Cover(Book& book, const Definitions& d, bool cost) {
                 LXW_BORDER_DOUBLE));
     p.Merge(taxNote.row, taxNote.column, taxNote.row, taxNote.column + 9, "",
             Style(body).Size(9.5).Right());
+
+    // Beside the estimate amount, the amount before tax and the tax, so that a client reads
+    // what the amount holds without asking. Both say nothing when there is no tax: the tax's
+    // format leaves a zero blank and the amount before tax then hides (a conditional format
+    // of the template, not a formula in a cell).
+    const Cell beforeTax = d.At("HGoukei1");
+    const Cell tax = d.At("HGoukei2");
+    p.Merge(beforeTax.row, beforeTax.column, beforeTax.row, lastColumn, "",
+            Style(body).Size(11).Right().Number(kBeforeTax).Shrink());
+    p.Merge(tax.row, tax.column, tax.row, lastColumn, "",
+            Style(body).Size(11).Right().Number(kTax).Shrink());
+    p.HideWhileZero(beforeTax.row, beforeTax.column, lastColumn, tax.row, tax.column);
 
     // The particulars: labels left of each field.
     const Cell title = d.At("HTitle1");
@@ -432,6 +478,7 @@ void LineSheet(Book& book, const Definitions& d, const char* sheetName, const ch
         lastColumn = std::max(lastColumn, cell.column);
     }
     const double lineHeight = look.landscape ? 25 : 42;
+    const bool twoLines = lineHeight >= 2 * 14;
     p.Height(1, 30);
     p.Height(firstRow - 1, 22);
     for (int row = firstRow; row < firstRow + rows; ++row) p.Height(row, lineHeight);
@@ -474,6 +521,9 @@ void LineSheet(Book& book, const Definitions& d, const char* sheetName, const ch
                           .Bottom(line + 1 == rows ? frame : hair);
             if (look.zebra != kNone && line % 2 == 1) s.Fill(look.zebra);
             ApplyKind(s, columns[i].kind);
+            // A long name or specification (「t=100 ワイヤーメッシュ共」) is never clipped: a
+            // line tall enough for two takes it on two, a flat one shrinks it to fit.
+            if (columns[i].kind == Column::kText) twoLines ? s.Wrap() : s.Shrink();
             p.Blank(row, cell.column, s);
         }
     }
@@ -515,7 +565,7 @@ bool QuotationWorkbook(const std::string& path, const Look& look, const Definiti
         breakdown.push_back({"DTekiyo2", "摘　　要", 24, C::kText});
         detail.push_back({"ETekiyo2", "摘　　要", 18, C::kText});
     }
-    LineSheet(book, d, "総括書", cost ? "原　価　総　括　表" : "総　括　表", "GyoF1", summary,
+    LineSheet(book, d, "総括書", cost ? "原　価　総　括　書" : "総　括　書", "GyoF1", summary,
               "Fadd2", nullptr);
     LineSheet(book, d, "内訳書", cost ? "原　価　内　訳　書" : "内　訳　書", "GyoD1", breakdown,
               "Dadd2", nullptr);

@@ -52,7 +52,14 @@ QString EstimateSession::Caption() const {
         QString::fromUtf8(kProgramName) + QStringLiteral(" (FormMVell1)    ") +
         QDir::currentPath() + QLatin1Char('/') +
         (HasText(folder) ? Cp932ToQStringLossy(Trimmed(folder)) : QStringLiteral("DAT/"));
-    if (c_.ReadOnly()) caption += QString::fromUtf8(kReadOnlySuffix);
+    if (c_.ReadOnly()) {
+        caption += QString::fromUtf8(kReadOnlySuffix);
+        // Who has it open, when the marker says.
+        const std::string holder =
+            c_.program.markers.EstimateHolder(Trimmed(c_.program.document.Text(HeaderText::MNo)));
+        if (!holder.empty())
+            caption += QStringLiteral(" 使用中: ") + QString::fromStdString(holder);
+    }
     return caption;
 }
 

@@ -15,12 +15,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/excel/output_preview.h"
 #include "app/excel/output_runner.h"
 #include "app/excel/pattern_combo.h"
 #include "app/foundation/screen_fit.h"
+#include "core/excel/office_service.h"
 #include "core/excel/printers.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
@@ -29,6 +32,7 @@
 #include "core/output/output_dialog.h"
 #include "core/output/output_run.h"
 #include "core/shell/program_state.h"
+#include "core/shell/working_folder.h"
 
 namespace quilto {
 namespace {
@@ -66,6 +70,8 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
       program_(program),
       printers_(printers),
       runner_(new OutputRunner(this)),
+      office_(std::make_unique<OfficeService>()),
+      preview_(std::make_unique<OutputPreview>(program, UserConfigFile())),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName("FormMXls2");
     setWindowTitle(QStringLiteral("EXCEL出力"));
@@ -95,18 +101,23 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
     panelB1_->setObjectName("PanelB1");
     xOutBtn_ = MakeButton("XOutBTN", "表出力", "エクセル表に見積書を出力します。", panelB1_);
     xPrnBtn_ = MakeButton("XPrnBtn", "印 刷", "見積書を通常使うプリンターに印刷します。", panelB1_);
+    previewBtn_ = MakeButton("PreviewBtn", "プレビュー",
+                             "印刷する頁を PDF にして表示します。印刷、PDF保存、メール送信も"
+                             "ここからできます。",
+                             panelB1_);
     auto* pSetupBtn =
         MakeButton("PSetupBTN", "プリンタ設定", "印刷用（通常使うプリンタの設定）", panelB1_);
     xSetBtn_ = MakeButton("XSetBTN", "表定義", "エクセル表設定", panelB1_);
     auto* escBtn = MakeButton("EscBTN", "閉じる", nullptr, panelB1_);
     auto* buttons = new QVBoxLayout(panelB1_);
     buttons->setContentsMargins(0, 0, 0, 0);
-    for (QPushButton* button : {xOutBtn_, xPrnBtn_, pSetupBtn, xSetBtn_})
+    for (QPushButton* button : {xOutBtn_, xPrnBtn_, previewBtn_, pSetupBtn, xSetBtn_})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(escBtn);
     connect(xOutBtn_, &QPushButton::clicked, this, [this] { Run(OutputTarget::kWorkbook); });
     connect(xPrnBtn_, &QPushButton::clicked, this, [this] { Run(OutputTarget::kPrint); });
+    connect(previewBtn_, &QPushButton::clicked, this, [this] { Run(OutputTarget::kPdf); });
     connect(pSetupBtn, &QPushButton::clicked, this, &TFormMXls2::SetUpPrinter);
     connect(xSetBtn_, &QPushButton::clicked, this, &TFormMXls2::EditTableDefinitions);
     connect(escBtn, &QPushButton::clicked, this, &TFormMXls2::reject);
@@ -157,6 +168,8 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
     connect(runner_, &OutputRunner::StatusChanged, hyoji_, &QLabel::setText);
     resize(900, 640);
 }
+
+TFormMXls2::~TFormMXls2() = default;
 
 QWidget* TFormMXls2::BuildChoices() {
     groupBox2_ = new QGroupBox(this);
@@ -296,6 +309,8 @@ void TFormMXls2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     PlaceOnScreen(this, pos());
+    // LibreOffice gets ready for a preview while the user makes the choices.
+    office_->Start();
     runner_->ClearCancel();
     for (QLabel* panel : statusPanels_) panel->clear();
     ReadEnvironment(program_.environment);
@@ -375,7 +390,7 @@ void TFormMXls2::ApplyRule(const std::function<void(OutputDialogChecks&)>& rule)
 
 void TFormMXls2::Run(OutputTarget target) {
     if (Running()) return;
-    lastTarget_ = target;
+    if (target != OutputTarget::kPdf) lastTarget_ = target;
     Questions& questions = program_.questions;
     // The free-form output's number and date are typed text on their way into the estimate.
     TypedTextRefusal refusal;
@@ -391,7 +406,8 @@ void TFormMXls2::Run(OutputTarget target) {
             TypedTextRefusalMessage(refusal, QStringLiteral("印 刷 日")).toStdString());
         return;
     }
-    if (!ConfirmOutput(questions, target)) return;
+    // A preview hands nothing over: it is not asked for.
+    if (target != OutputTarget::kPdf && !ConfirmOutput(questions, target)) return;
 
     const OutputDialogChecks checks = ReadChecks();
     const int pattern = cbListMS_->ChosenPattern();
@@ -399,19 +415,32 @@ void TFormMXls2::Run(OutputTarget target) {
     std::vector<bool> selected;
     for (int i = 0; i < listBox1_->count(); ++i)
         selected.push_back(listBox1_->item(i)->isSelected());
-    const OutputChoices choices =
+    OutputChoices choices =
         OutputChoicesOf(checks, target, pattern, SelectedConstructionRows(constructions_, selected),
                         *number, *date);
+    if (target == OutputTarget::kPdf) {
+        if (!previews_) previews_ = std::make_unique<QTemporaryDir>();
+        choices.outputPath =
+            previews_->filePath(QStringLiteral("preview-%1.pdf").arg(++previewCount_));
+    }
+    // A cover whose tax words contradict its figures is said before anything is written.
+    if (!ConfirmTaxTick(questions, program_.document, choices)) return;
     if (!StoreFreeFormNumbers(program_.document, program_.environment, choices, questions)) return;
 
     // A cancel from an earlier run of this showing does not stop this one.
     runner_->ClearCancel();
     SetRunning(true);
     cbListMS_->SelectPattern(pattern);
-    const OutputResult result =
-        runner_->Run(MakeOutputJob(program_.document, program_.environment, choices));
+    OutputJob job = MakeOutputJob(program_.document, program_.environment, choices);
+    job.office = office_.get();
+    const OutputResult result = runner_->Run(job);
     SetRunning(false);
     cbListMS_->SelectPattern(pattern);
+    if (target == OutputTarget::kPdf && result.status == OutputStatus::kDone) {
+        if (!result.note.isEmpty()) questions.Inform(result.note.toStdString());
+        ShowPreview(result.pdfPath, choices);
+        return;
+    }
     ReportOutput(result, questions, *runner_);
     // Pages printed went to a client: their PDF is kept in the issued-document archive.
     if (result.status == OutputStatus::kDone && target == OutputTarget::kPrint) {
@@ -426,6 +455,11 @@ void TFormMXls2::Run(OutputTarget target) {
             (QStringLiteral("エクセル表を開けませんでした。 (") + result.workbookPath + ")")
                 .toStdString());
     }
+}
+
+void TFormMXls2::ShowPreview(const QString& pdfPath, const OutputChoices& choices) {
+    preview_->Show(pdfPath, choices, QString::fromStdString(printers_.DefaultPrinter()), this);
+    hyoji_->clear();
 }
 
 void TFormMXls2::SetRunning(bool running) {

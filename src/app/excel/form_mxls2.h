@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/output/output_choices.h"
@@ -22,10 +23,13 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTemporaryDir;
 class QUrl;
 
 namespace quilto {
 
+class OfficeService;
+class OutputPreview;
 class OutputRunner;
 class PatternCombo;
 class PrinterSource;
@@ -37,6 +41,7 @@ class TFormMXls2 : public QDialog {
 
   public:
     TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* parent = nullptr);
+    ~TFormMXls2() override;
 
     // The dialogs behind 表定義 and プリンタ設定.
     void SetDialogs(QDialog* tableDefinitions, QDialog* printerSetup);
@@ -45,6 +50,11 @@ class TFormMXls2 : public QDialog {
     void SetDefinitionsChanged(std::function<void()> changed);
     // How the filled workbook is opened; the desktop's handler unless a test replaces it.
     void SetUrlOpener(std::function<bool(const QUrl&)> openUrl);
+
+    // What プレビュー shows and hands over (tests replace its save dialog).
+    OutputPreview& Preview() { return *preview_; }
+    // The LibreOffice kept ready for PDFs while the program runs.
+    OfficeService& Office() { return *office_; }
 
     // The constructions the list shows, in its order.
     const std::vector<ConstructionEntry>& Constructions() const { return constructions_; }
@@ -71,6 +81,7 @@ class TFormMXls2 : public QDialog {
     void ShowChecks(const OutputDialogChecks& checks);
     void ApplyRule(const std::function<void(OutputDialogChecks&)>& rule);
     void Run(OutputTarget target);
+    void ShowPreview(const QString& pdfPath, const OutputChoices& choices);
     void SetRunning(bool running);
     void EditTableDefinitions();
     void SetUpPrinter();
@@ -78,6 +89,11 @@ class TFormMXls2 : public QDialog {
     ProgramState& program_;
     PrinterSource& printers_;
     OutputRunner* runner_ = nullptr;
+    std::unique_ptr<OfficeService> office_;
+    std::unique_ptr<OutputPreview> preview_;
+    // The previews' PDFs, for as long as the dialog lives.
+    std::unique_ptr<QTemporaryDir> previews_;
+    int previewCount_ = 0;
     QDialog* tableDefinitions_ = nullptr;
     QDialog* printerSetup_ = nullptr;
     std::function<void()> definitionsChanged_;
@@ -91,6 +107,7 @@ class TFormMXls2 : public QDialog {
     QWidget* panelB1_ = nullptr;
     QPushButton* xOutBtn_ = nullptr;
     QPushButton* xPrnBtn_ = nullptr;
+    QPushButton* previewBtn_ = nullptr;
     QPushButton* xSetBtn_ = nullptr;
     PatternCombo* cbListMS_ = nullptr;
     QGroupBox* groupBox2_ = nullptr;

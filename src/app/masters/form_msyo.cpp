@@ -373,8 +373,10 @@ void TFormMSyo::Open() {
     registration_.Open();
     if (const std::string unreadable = registration_.UnreadableMessage(); !unreadable.empty())
         program_.questions.Inform(unreadable);
+    const std::string holder = ReadOnly() ? program_.markers.MasterHolder() : std::string();
     setWindowTitle(Text(kRegistrationCaption) +
-                   (ReadOnly() ? Text(kReadOnlyCaptionSuffix) : QString()));
+                   (ReadOnly() ? Text(kReadOnlyCaptionSuffix) : QString()) +
+                   (holder.empty() ? QString() : QStringLiteral(" 使用中: ") + Text(holder)));
     kSav_->setEnabled(!ReadOnly());
 
     FillUnits();

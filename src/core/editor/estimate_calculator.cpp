@@ -110,14 +110,23 @@ std::optional<CalculationOverflow> EstimateCalculator::RecalculateAll(EstimateDo
     const int shown = document.DetailSheetRow();
     document.StoreDetailSheet();
     TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
+    const CalculationSettings settings = WithTaxRate(document);
     for (int row = 1; row <= kBreakdownLines; ++row) {
         // Special lines own no detail sheet. A line without detail lines keeps the amount and
         // cost typed on it (estimates carried over from the old program have many): storing
         // its empty sheet would wipe them.
         if (IsSpecialLine(LineKindOf(breakdown, row))) continue;
         if (!HasDetailLines(document.Stores(), row)) continue;
-        document.LoadDetailSheet(row);
-        document.StoreDetailSheet();
+        if (&document.Calculations() != this) {
+            // The document calculates with other steps: through the grid, with those.
+            document.LoadDetailSheet(row);
+            document.StoreDetailSheet();
+        } else {
+            // On the records: the same as loading the sheet into the grid and storing it.
+            detailFigures_ =
+                DetailFiguresOf(CalculateDetailRecords(document.Stores().details, row, settings));
+            document.DetailSheetStoredInPlace(row, true);
+        }
         note(SheetKind::Detail, row, detailFigures_.overflowRow);
     }
     note(SheetKind::Breakdown, 0, CalculateBreakdown(document).overflowRow);

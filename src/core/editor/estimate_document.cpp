@@ -315,15 +315,24 @@ void EstimateDocument::StoreDetailSheet() {
     // carries an amount and cost typed on it, which an empty sheet (looked at, or passed
     // through by the multiplier) must not replace.
     const bool hadLines = HasDetailLines(stores_, k);
-    if (stores_.details.HasSheet(k)) {
-        for (int line = 1; line <= kDetailLines; ++line)
-            stores_.details.MutableLine(k, line).Clear();
-    }
     for (int line = 1; line <= kDetailLines; ++line) {
         if (DetailRowWorthKeeping(detail_, line)) {
-            RowToRecord(detail_, line, SheetKind::Detail, stores_.details.MutableLine(k, line));
+            LineRecord& r = stores_.details.MutableLine(k, line);
+            r.Clear();
+            RowToRecord(detail_, line, SheetKind::Detail, r);
+        } else {
+            stores_.details.ClearLine(k, line);
         }
     }
+    FinishStoredSheet(k, hadLines);
+}
+
+void EstimateDocument::DetailSheetStoredInPlace(int row, bool hadLines) {
+    if (row < 1 || row > kBreakdownLines) return;
+    FinishStoredSheet(row, hadLines);
+}
+
+void EstimateDocument::FinishStoredSheet(int k, bool hadLines) {
     if (hadLines || HasDetailLines(stores_, k)) calculations_->DetailSheetStored(*this, k);
     const int count = DetailCount(stores_, k);
     stores_.breakdown[static_cast<std::size_t>(k)].SetDetailCount(count);

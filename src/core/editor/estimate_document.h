@@ -95,6 +95,11 @@ class EstimateDocument {
     // name, specification or unit or a non-zero amount become its records, the breakdown
     // line learns its detail count, and a nameless line with details is marked "(未)".
     void StoreDetailSheet();
+    // After detail sheet `row` was calculated and written in the store directly (not through
+    // the detail grid): its breakdown line learns the sheet's totals (when the sheet had
+    // detail lines before or has them now), its detail count and the "(未)" mark, as
+    // StoreDetailSheet does.
+    void DetailSheetStoredInPlace(int row, bool hadLines);
     // Forgets the loaded sheet without storing it and empties the detail grid.
     void DropDetailSheet();
     // Before a save: the detail sheet on screen goes back to the store, then the
@@ -124,6 +129,8 @@ class EstimateDocument {
     void SetCalculations(EstimateCalculations* calculations);
 
   private:
+    void FinishStoredSheet(int row, bool hadLines);
+
     std::array<std::string, kHeaderTextCount> texts_;
     std::array<std::string, kHeaderFigureCount> figures_;
     std::string taxRate_;

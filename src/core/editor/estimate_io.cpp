@@ -1,12 +1,12 @@
 #include "core/editor/estimate_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +16,7 @@
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/era_date.h"
 #include "core/foundation/file_helpers.h"
-#include "core/foundation/file_lock.h"
+#include "core/foundation/held_temporary_file.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
 
@@ -119,82 +119,41 @@ int Fail(Questions& questions, const char* message, int code) {
 
 enum class Claim { Done, Taken, CreateFailed, WriteFailed };
 
-bool WriteAllTo(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+// Creates target holding bytes, only if no file of that name exists, in a way that never
+// shows the name without its content on any file system (hard links or none: exFAT and
+// many NAS shares have none). The number is claimed first with a held claim file
+// m_NNNNNN.claim beside it, so two copies of the program never write the same number; the
+// content is written and flushed under a held temporary name and only then renamed to the
+// estimate's name, refusing to replace a file that is there. A kill at any moment leaves at
+// most the temporary and the claim file, which nobody holds any more: leftovers for the
+// clean-up, never a blank estimate.
+Claim ClaimNewFile(const QString& target, std::string_view number, std::string_view bytes) {
+    const QDir folder = QFileInfo(target).dir();
+    const QString claimPath = folder.filePath(NativePath("m_" + std::string(number) + ".claim"));
+    HeldTemporaryFile claim;
+    if (!claim.CreateNamed(claimPath)) {
+        if (errno == EBUSY) return Claim::Taken;  // another copy is giving out this number
+        NoteFileFailureErrno(folder.path() + u'/', errno);  // the folder takes no new file
+        return Claim::CreateFailed;
     }
-    return true;
-}
-
-// Creates a fresh m_new.*.part file in folder and takes its lock, so that leftover
-// deletion in any copy of the program leaves it alone while it is being written; once the
-// writer ends, in whatever way, the lock is gone and a part file left behind is a leftover.
-// -1 when no such file can be made.
-int CreateHeldPartFile(const QString& folder, QByteArray& name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString part =
-            QStringLiteral("m_new.%1.part")
-                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-        name = QFile::encodeName(QDir(folder).filePath(part));
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            NoteFileFailureErrno(folder, errno);  // the folder takes no new file
-            return -1;
-        }
-        // A leftover deletion may have taken the new file away before the lock was ours.
-        if (TryWriteLock(fd) == LockResult::kTaken && NameRefersTo(fd, name)) return fd;
-        ::close(fd);
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) return Claim::Taken;
+    HeldTemporaryFile content;
+    if (!content.CreateBeside(target)) {
+        NoteFileFailureErrno(target, errno);
+        return Claim::CreateFailed;
     }
-    return -1;
-}
-
-// Creates target holding bytes, only if no file of that name exists. The content is
-// written and flushed under a temporary name first and then linked to the target name,
-// which fails when the name is taken: the file appears complete or not at all, and two
-// copies of the program can never both get it. Where the file system has no hard links,
-// the name is taken with an exclusive create and then filled crash-safely.
-Claim ClaimNewFile(const QString& folder, const QString& target, std::string_view bytes) {
-    QByteArray temp;
-    const int fd = CreateHeldPartFile(folder, temp);
-    if (fd < 0) return Claim::CreateFailed;
-    const bool written = WriteAllTo(fd, bytes) && ::fsync(fd) == 0;
-    if (!written) {
-        NoteFileFailureErrno(target, errno);  // the estimate the user saves, not our part file
-        ::unlink(temp.constData());
-        ::close(fd);
+    if (!content.Write(bytes)) {
+        NoteFileFailureErrno(target, errno);  // the estimate the user saves, not our temporary
         return Claim::WriteFailed;
     }
-    const QByteArray targetName = QFile::encodeName(target);
-    const int linked = ::link(temp.constData(), targetName.constData());
-    const int linkError = errno;
-    // Removed while still held: nobody else can have removed or reused the name meanwhile.
-    ::unlink(temp.constData());
-    // The content was flushed above; closing only drops the lock.
-    ::close(fd);
-    if (linked == 0) {
-        // The new name survives a power cut only once the folder is on disk.
-        SyncFolderOf(target);
-        return Claim::Done;
-    }
-    if (linkError == EEXIST) return Claim::Taken;
-    if (linkError != EPERM && linkError != ENOTSUP && linkError != EOPNOTSUPP &&
-        linkError != ENOSYS && linkError != EXDEV && linkError != EMLINK) {
-        NoteFileFailureErrno(target, linkError);
+    if (!content.CommitAsNew(target)) {
+        if (errno == EEXIST) return Claim::Taken;
+        NoteFileFailureErrno(target, errno);
         return Claim::WriteFailed;
     }
-    QFile claimed(target);
-    if (!claimed.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        NoteFileFailure(target, claimed.errorString());
-        return QFileInfo::exists(target) ? Claim::Taken : Claim::CreateFailed;
-    }
-    claimed.close();
-    if (SaveFileAtomically(target, bytes)) return Claim::Done;
-    QFile::remove(target);  // our own empty claim: give the number back
-    return Claim::WriteFailed;
+    // The new name survives a power cut only once the folder is on disk.
+    SyncFolderOf(target);
+    return Claim::Done;
 }
 
 // The first save of a new estimate: the next free number, claimed exclusively.
@@ -217,7 +176,7 @@ int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questi
         BuildRecords(document);
         const std::string bytes = SerializeEstimate(document.Header(), document.Stores());
         const QString target = QDir(folder).filePath(NativePath(EstimateFileName(text)));
-        switch (ClaimNewFile(folder, target, bytes)) {
+        switch (ClaimNewFile(target, text, bytes)) {
             case Claim::Done:
                 document.SetNumberAssigned(true);
                 return kEstimateOk;
@@ -263,10 +222,68 @@ void NewEstimate(EstimateDocument& document, const Environment& environment) {
     document.SetForeignFile(false);
 }
 
+namespace {
+
+// Reads up to size bytes; how many it got, or -1 on a read error.
+ssize_t ReadFully(int fd, char* into, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, into + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+// The records are read straight into the detail store's block, which the store keeps from
+// load to load: a large estimate is neither copied nor allocated again on every load.
 int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores) {
-    const auto file = ReadUpTo(path, kMaxEstimateFileBytes);
-    if (!file) return kEstimateIoError;
-    return ParseEstimateFile(*file, header, stores);
+    const QByteArray name = QFile::encodeName(path);
+    const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return kEstimateIoError;
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) return kEstimateIoError;
+    std::array<char, kEstimateHeaderSize> head{};
+    if (ReadFully(file.get(), head.data(), head.size()) != static_cast<ssize_t>(head.size()))
+        return kEstimateIoError;
+    header.Assign(std::string_view(head.data(), head.size()));
+    const EstimateSignature signature = header.SignatureKind();
+    // The size only sizes the block: a file that grows meanwhile is read up to it, one that
+    // shrinks up to its end.
+    const auto size = static_cast<std::size_t>(
+        std::clamp<qint64>(static_cast<qint64>(status.st_size),
+                           static_cast<qint64>(kEstimateHeaderSize), kMaxEstimateFileBytes));
+    const std::size_t capacity = signature == EstimateSignature::Foreign
+                                     ? 0
+                                     : (size - kEstimateHeaderSize) / kLineRecordSize;
+    const std::span<char> block = stores.RecordBlock(capacity);
+    const ssize_t got = ReadFully(file.get(), block.data(), block.size());
+    if (got < 0) {
+        stores.Clear();
+        return kEstimateIoError;
+    }
+    // A short trailing record is ignored.
+    stores.PlaceBlock(static_cast<std::size_t>(got) / kLineRecordSize,
+                      signature == EstimateSignature::Old);
+    return kEstimateOk;
 }
 
 int LoadEstimate(EstimateDocument& document, Environment& environment) {

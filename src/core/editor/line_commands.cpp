@@ -59,6 +59,20 @@ bool PrepareDiscountLine(TextGrid& grid, SheetKind sheet, const std::string& man
     return true;
 }
 
+std::string WithoutThousandsSeparators(const std::string& text) {
+    // Only a proper grouping: 1-3 digits, then groups of three, each after one comma.
+    const std::size_t firstComma = text.find(',');
+    if (firstComma == std::string::npos || firstComma == 0 || firstComma > 3) return text;
+    std::string digits = text.substr(0, firstComma);
+    for (std::size_t at = firstComma; at < text.size(); at += 4) {
+        if (text[at] != ',' || at + 4 > text.size()) return text;
+        const std::string group = text.substr(at + 1, 3);
+        if (group.find_first_not_of("0123456789") != std::string::npos) return text;
+        digits += group;
+    }
+    return digits.find_first_not_of("0123456789") == std::string::npos ? digits : text;
+}
+
 bool AskDiscountAmount(TextGrid& grid, SheetKind sheet, Questions& questions) {
     const int row = grid.CurrentRow();
     const int amountColumn = ColumnsOf(sheet).amount;
@@ -69,7 +83,9 @@ bool AskDiscountAmount(TextGrid& grid, SheetKind sheet, Questions& questions) {
             questions.AskText("値引入力", "値引額を入力してください。", present);
         if (!answer) return false;
         // Lengths count bytes of the stored text; an answer CP932 cannot hold is no number.
-        const std::optional<std::string> text = Utf8ToCp932(*answer);
+        // The amount may be typed as the program shows it, grouped by thousands ("33,000").
+        std::optional<std::string> text = Utf8ToCp932(*answer);
+        if (text) *text = WithoutThousandsSeparators(Trimmed(*text));
         if (text && HasText(*text) == 0) return false;
         if (text && text->size() >= 9) {
             questions.Inform("桁数が大きすぎます ！！");

@@ -23,6 +23,10 @@ bool MakeSpecialLine(TextGrid& grid, SheetKind sheet, LineKind kind);
 // breakdown and summary need one).
 bool PrepareDiscountLine(TextGrid& grid, SheetKind sheet, const std::string& managementNumber);
 
+// "33,000" as "33000": a whole number grouped by thousands with its separators taken out;
+// any other text as it is.
+std::string WithoutThousandsSeparators(const std::string& text);
+
 // The amount dialog, asked again until answered: writes a valid whole amount into the
 // amount column; Cancel or an empty answer leaves it as it was. true when it was changed.
 bool AskDiscountAmount(TextGrid& grid, SheetKind sheet, Questions& questions);

@@ -1,6 +1,7 @@
 #include "core/editor/sheet_calculation.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -249,8 +250,9 @@ namespace {
 // What a value shown with this many decimals reads back as: rounded half away from zero,
 // as the formatter rounds. Nothing for values so near the limit that rounding could run
 // past it.
+constexpr std::int64_t kFar = 900'000'000'000'000'000;
+
 std::optional<Fixed4> ShownValue(Fixed4 v, int decimals) {
-    constexpr std::int64_t kFar = 900'000'000'000'000'000;
     if (v.raw > kFar || v.raw < -kFar) return std::nullopt;
     const std::int64_t unit = UnitOfDecimals(decimals);
     const std::int64_t magnitude = v.raw < 0 ? -v.raw : v.raw;
@@ -393,6 +395,220 @@ SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSet
     }
     return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal,
                        lastRow,       overflowRow,  sums.settled && overflowRow == 0};
+}
+
+namespace {
+
+// What a number cell shows and reads back as, for a value written in display form.
+Fixed4 ShownReading(Fixed4 v, int width, int decimals, bool grouped) {
+    if (ShowsExactly(v, decimals) && v.raw <= kFar && v.raw >= -kFar) return v;  // most figures
+    if (const auto shown = ShownValue(v, decimals)) return *shown;
+    return TextToFixed4(DisplayNumber(v, width, decimals, grouped));
+}
+
+// One line of a detail sheet as the detail grid would hold it: texts as the cells show them
+// (views into the records or the settings' captions) and numbers as the cells read.
+struct DetailRow {
+    std::string_view code, number, name, spec, unit, remarks;
+    Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate;
+};
+
+class DetailRows {
+  public:
+    DetailRows(const DetailStore& store, int sheet, const CalculationSettings& s)
+        : s_(s),
+          columns_(ColumnsOf(SheetKind::Detail)),
+          quantityWidth_(MaxBytesOf(SheetKind::Detail, columns_.quantity)),
+          labourWidth_(MaxBytesOf(SheetKind::Detail, columns_.labourRate)) {
+        for (int col : {columns_.unitPrice, columns_.amount, columns_.costUnitPrice, columns_.cost})
+            moneyWidths_[static_cast<std::size_t>(col)] = MaxBytesOf(SheetKind::Detail, col);
+        for (int line = 1; line <= kDetailLines; ++line) {
+            const LineRecord& r = store.Line(sheet, line);
+            DetailRow& row = rows_[static_cast<std::size_t>(line)];
+            row = DetailRow{};
+            // A line with nothing that shows it stays out of the grid.
+            if (!HasText(r.CodeView()) && !HasText(r.NameView()) && !HasText(r.SpecView()) &&
+                !HasText(r.UnitView()) && r.Amount().raw == 0)
+                continue;
+            row = DetailRow{r.CodeView(), r.NumberTextView(), r.NameView(), r.SpecView(),
+                            r.UnitView(), r.RemarksView(),    r.Quantity(), r.UnitPrice(),
+                            r.Amount(),   r.CostUnitPrice(),  r.Cost(),     r.LabourRate()};
+            lastRow_ = line;
+        }
+    }
+
+    // CalculateSheet of the detail grid, step for step.
+    SheetTotals Calculate() {
+        RunningSums sums;
+        int overflowRow = 0;
+        for (int line = 1; line <= lastRow_; ++line) {
+            DetailRow& row = rows_[static_cast<std::size_t>(line)];
+            LineKind kind = LineKindOfMarker(row.code);
+            if (kind == LineKind::Zei) {
+                const std::string_view number = row.number;
+                const Fixed4 labourRate = row.labourRate;
+                row = DetailRow{};
+                row.number = number;
+                row.labourRate = labourRate;
+                kind = LineKind::Empty;
+                sums.settled = false;
+            }
+            bool saturated = false;
+            if (IsSpecialLine(kind)) {
+                WorkOutSpecialLine(row, kind, sums);
+            } else {
+                const RowFigures f = WorkOutOrdinaryLine(row, sums);
+                saturated = f.AnySaturated();
+                sums.settled = sums.settled && f.ShownExactly(s_.quantityDecimals);
+            }
+            if (overflowRow == 0 && (saturated || sums.AnySaturated())) overflowRow = line;
+        }
+        return SheetTotals{sums.estimate, sums.taxBase, sums.costTotal,
+                           lastRow_,      overflowRow,  sums.settled && overflowRow == 0};
+    }
+
+    // StoreDetailSheet: the lines worth keeping written afresh, the others zeroed.
+    void Store(DetailStore& store, int sheet) const {
+        for (int line = 1; line <= kDetailLines; ++line) {
+            const DetailRow& row = rows_[static_cast<std::size_t>(line)];
+            const bool keep = HasText(row.code) || HasText(row.name) || HasText(row.spec) ||
+                              HasText(row.unit) || row.amount.raw != 0;
+            if (!keep) {
+                store.ClearLine(sheet, line);
+                continue;
+            }
+            // Built apart first: the texts may look into the record it replaces.
+            LineRecord r;
+            r.SetCode(row.code);
+            r.SetNumberText(row.number);
+            r.SetName(row.name);
+            r.SetSpec(row.spec);
+            r.SetUnit(row.unit);
+            r.SetQuantity(row.quantity);
+            r.SetUnitPrice(row.unitPrice);
+            r.SetAmount(row.amount);
+            r.SetCostUnitPrice(row.costUnitPrice);
+            r.SetCost(row.cost);
+            r.SetRemarks(row.remarks);
+            r.SetLabourRate(row.labourRate);
+            store.MutableLine(sheet, line) = r;
+        }
+    }
+
+  private:
+    Fixed4 Money(int col, Fixed4 v) const {
+        return ShownReading(v, moneyWidths_[static_cast<std::size_t>(col)], 0, true);
+    }
+    Fixed4 Quantity(Fixed4 v) const {
+        return ShownReading(v, quantityWidth_, s_.quantityDecimals, false);
+    }
+    Fixed4 Labour(Fixed4 v) const { return ShownReading(v, labourWidth_, kLabourDecimals, false); }
+
+    RowFigures WorkOutOrdinaryLine(DetailRow& row, RunningSums& sums) const {
+        RowFigures f;
+        f.quantity = row.quantity;
+        f.unitPrice = row.unitPrice;
+        f.amount = f.unitPrice.raw != 0
+                       ? RoundFixed(0, s_.amountRounding, Multiply(f.quantity, f.unitPrice))
+                       : row.amount;
+        // A cost unit price cell reading 0 is blank or "0": the typed cost stands.
+        if (row.costUnitPrice.raw != 0) {
+            f.costUnitPrice = row.costUnitPrice;
+            f.cost = Multiply(f.quantity, f.costUnitPrice);
+        } else {
+            f.cost = row.cost;
+        }
+        f.labourRate = row.labourRate;
+        f.labour = Multiply(f.labourRate, f.quantity);
+        sums.labourSubtotal += f.labour;
+        sums.labourTotal += f.labour;
+        sums.subtotal += f.amount;
+        sums.section += f.amount;
+        sums.grandTotal += f.amount;
+        sums.estimate += f.amount;
+        sums.subtotalCost += f.cost;
+        sums.costTotal += f.cost;
+
+        // FormatOrdinaryRow: a cell it leaves blank reads 0, as the zero it replaces.
+        row.quantity = Quantity(f.quantity);
+        row.unitPrice = Money(columns_.unitPrice, f.unitPrice);
+        row.amount = Money(columns_.amount, f.amount);
+        row.costUnitPrice = Money(columns_.costUnitPrice, f.costUnitPrice);
+        row.cost = Money(columns_.cost, f.cost);
+        row.labourRate = Labour(f.labourRate);
+        return f;
+    }
+
+    void WorkOutSpecialLine(DetailRow& row, LineKind kind, RunningSums& sums) const {
+        auto clearUnitToRemarks = [&row] {
+            row.spec = row.unit = row.remarks = {};
+            row.quantity = row.unitPrice = row.amount = row.costUnitPrice = row.cost = Fixed4{};
+        };
+        switch (kind) {
+            case LineKind::Syokei:
+                clearUnitToRemarks();
+                row.amount = sums.subtotal;
+                row.cost = sums.subtotalCost;
+                row.labourRate = sums.labourSubtotal;
+                sums.subtotal = sums.subtotalCost = sums.labourSubtotal = Fixed4{};
+                break;
+            case LineKind::Nakakei:
+                clearUnitToRemarks();
+                sums.taxBase = sums.section;
+                row.amount = sums.section;
+                row.cost = sums.costTotal;
+                row.labourRate = sums.labourTotal;
+                sums.subtotal = sums.section = sums.labourTotal = Fixed4{};
+                break;
+            case LineKind::Goukei:
+                clearUnitToRemarks();
+                sums.grandTotalShown = sums.grandTotal + sums.tax;
+                row.amount = sums.grandTotalShown;
+                sums.grandTotal = sums.section = sums.subtotal = Fixed4{};
+                break;
+            case LineKind::Nebiki: {
+                row.unit = {};
+                row.costUnitPrice = Fixed4{};
+                row.quantity = Fixed4::FromInt(1);
+                const Fixed4 discount = row.amount;
+                sums.settled = sums.settled && ShowsExactly(discount, 0);
+                sums.subtotal -= discount;
+                sums.section -= discount;
+                sums.grandTotal -= discount;
+                sums.estimate -= discount;
+                break;
+            }
+            default:
+                return;
+        }
+        if (!HasText(row.name)) row.name = CaptionFor(kind, s_);
+
+        // FormatRowForDisplay of a special line.
+        row.unitPrice = row.costUnitPrice = Fixed4{};
+        row.quantity = kind == LineKind::Nebiki ? Quantity(row.quantity) : Fixed4{};
+        row.amount = Money(columns_.amount, row.amount);
+        const bool subtotalOrTotal = kind == LineKind::Syokei || kind == LineKind::Nakakei;
+        row.cost = subtotalOrTotal ? Money(columns_.cost, row.cost) : Fixed4{};
+        if (subtotalOrTotal || kind == LineKind::Goukei) row.labourRate = Labour(row.labourRate);
+    }
+
+    const CalculationSettings& s_;
+    const SheetColumns& columns_;
+    int quantityWidth_;
+    int labourWidth_;
+    std::array<int, 16> moneyWidths_{};             // by column
+    std::array<DetailRow, kDetailLines + 1> rows_;  // lines 1-300; 0 unused
+    int lastRow_ = 0;
+};
+
+}  // namespace
+
+SheetTotals CalculateDetailRecords(DetailStore& store, int sheet, const CalculationSettings& s) {
+    DetailRows rows(store, sheet, s);
+    SheetTotals totals = rows.Calculate();
+    if (!totals.settled) totals = rows.Calculate();
+    rows.Store(store, sheet);
+    return totals;
 }
 
 HeaderFigures HeaderFiguresOf(const SheetTotals& t) {

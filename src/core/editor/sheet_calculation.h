@@ -10,6 +10,7 @@
 #include "core/foundation/fixed4.h"
 #include "core/foundation/fixed4_format.h"  // DisplayNumber
 #include "core/foundation/text_grid.h"
+#include "core/store/estimate_file.h"
 
 namespace quilto {
 
@@ -43,6 +44,15 @@ struct SheetTotals {
 };
 
 SheetTotals CalculateSheet(TextGrid& grid, SheetKind sheet, const CalculationSettings& settings);
+
+// Detail sheet `sheet` of the store calculated on its records, leaving them exactly as
+// loading it into the detail grid, calculating it and storing it again would (a second
+// calculation included when the first leaves the sheet unsettled, as storing runs one):
+// each line that would be kept is rewritten from its figures as shown, every other line
+// of 1-300 is zeroed. The totals are those the stored sheet hands to its breakdown line.
+// Recalculating a whole estimate this way spares moving 300 sheets through the grid.
+SheetTotals CalculateDetailRecords(DetailStore& store, int sheet,
+                                   const CalculationSettings& settings);
 
 // Rewrites the numeric cells of one row in display form (also used when the cursor leaves
 // a row).

@@ -21,6 +21,11 @@ bool CupsReachable() {
 }  // namespace
 
 int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title, QString* error) {
+    return PrintPdf(pdfPath, printer, title, PrintRange{}, error);
+}
+
+int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title,
+             const PrintRange& range, QString* error) {
     if (!QFileInfo(pdfPath).isFile()) {
         *error = QStringLiteral("印刷するファイル %1 がありません。").arg(pdfPath);
         return 0;
@@ -44,8 +49,24 @@ int PrintPdf(const QString& pdfPath, const QString& printer, const QString& titl
     }
     const QByteArray file = QFile::encodeName(pdfPath);
     const QByteArray jobTitle = title.toUtf8();
+    // The printer's own settings, with the pages and copies of this job on top.
+    cups_option_t* options = nullptr;
+    int optionCount = 0;
+    for (int i = 0; i < dest->num_options; ++i)
+        optionCount =
+            cupsAddOption(dest->options[i].name, dest->options[i].value, optionCount, &options);
+    if (range.firstPage > 0 && range.lastPage >= range.firstPage) {
+        const QByteArray pages =
+            QByteArray::number(range.firstPage) + '-' + QByteArray::number(range.lastPage);
+        optionCount = cupsAddOption("page-ranges", pages.constData(), optionCount, &options);
+    }
+    if (range.copies > 1) {
+        const QByteArray copies = QByteArray::number(range.copies);
+        optionCount = cupsAddOption("copies", copies.constData(), optionCount, &options);
+    }
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, file.constData(),
-                                   jobTitle.constData(), dest->num_options, dest->options);
+                                   jobTitle.constData(), optionCount, options);
+    cupsFreeOptions(optionCount, options);
     if (job == 0)
         *error = QStringLiteral("プリンタ %1 に印刷できませんでした: %2")
                      .arg(QString::fromUtf8(dest->name), QString::fromUtf8(cupsLastErrorString()));

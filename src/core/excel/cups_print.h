@@ -12,4 +12,15 @@ namespace quilto {
 // with *error when there is no such printer, no default printer, or CUPS refuses the job.
 int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title, QString* error);
 
+// Which pages and how many copies: pages firstPage to lastPage (1-based; 0 for both: all).
+struct PrintRange {
+    int firstPage = 0;
+    int lastPage = 0;
+    int copies = 1;
+};
+
+// PrintPdf of only the pages and copies range asks for.
+int PrintPdf(const QString& pdfPath, const QString& printer, const QString& title,
+             const PrintRange& range, QString* error);
+
 }  // namespace quilto

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -41,13 +42,37 @@ QString FindOffice() {
     return QFileInfo(usual).isExecutable() ? usual : QString();
 }
 
+QString OfficeMissingMessage() {
+    return QStringLiteral(
+        "LibreOffice Calc が見つかりません。エクセル表の表示と印刷には LibreOffice Calc "
+        "が必要です。\nインストールするには: sudo apt install libreoffice-calc");
+}
+
+bool PrepareWorkbookForPdf(const QString& input, const QString& copy) {
+    if (QFileInfo(input).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
+        QString ignored;
+        if (std::unique_ptr<Workbook> book = Workbook::Open(input, &ignored)) {
+            book->DropPrintRangesOfHiddenSheets();
+            if (book->Save(copy, &ignored)) return true;
+        }
+    }
+    QFile::remove(copy);
+    return QFile::copy(input, copy);
+}
+
 bool ConvertWithOffice(const QString& input, const QString& output, QString* error, int timeoutMs) {
+    return ConvertWithOfficeCancellable(input, output, {}, error, timeoutMs) ==
+           OfficeOutcome::kDone;
+}
+
+OfficeOutcome ConvertWithOfficeCancellable(const QString& input, const QString& output,
+                                           const OfficeCancelled& cancelled, QString* error,
+                                           int timeoutMs) {
+    constexpr OfficeOutcome kFailed = OfficeOutcome::kFailed;
     const QString office = FindOffice();
     if (office.isEmpty()) {
-        *error = QStringLiteral(
-            "LibreOffice Calc が見つかりません。エクセル表の表示と印刷には LibreOffice Calc "
-            "が必要です。\nインストールするには: sudo apt install libreoffice-calc");
-        return false;
+        *error = OfficeMissingMessage();
+        return kFailed;
     }
     const QString suffix = QFileInfo(output).suffix().toLower();
     QString filter;
@@ -57,28 +82,20 @@ bool ConvertWithOffice(const QString& input, const QString& output, QString* err
         filter = QStringLiteral("xlsx:Calc MS Excel 2007 XML");
     else {
         *error = QStringLiteral("変換先の形式 %1 には対応していません。").arg(suffix);
-        return false;
+        return kFailed;
     }
     QTemporaryDir work;
     if (!work.isValid() || !QFileInfo(input).isFile()) {
         *error = QStringLiteral("%1 を変換できません。").arg(QFileInfo(input).fileName());
-        return false;
+        return kFailed;
     }
-    // The input under a plain name, so that the converted file's name is known. A workbook
-    // to be printed loses the print areas of its hidden sheets, or LibreOffice prints them.
+    // The input under a plain name, so that the converted file's name is known.
     const QString source = work.filePath(QStringLiteral("source.") + QFileInfo(input).suffix());
-    bool copied = false;
-    if (suffix == QLatin1String("pdf") &&
-        QFileInfo(input).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) {
-        QString ignored;
-        if (std::unique_ptr<Workbook> book = Workbook::Open(input, &ignored)) {
-            book->DropPrintRangesOfHiddenSheets();
-            copied = book->Save(source, &ignored);
-        }
-    }
-    if (!copied && !QFile::copy(input, source)) {
+    const bool copied = suffix == QLatin1String("pdf") ? PrepareWorkbookForPdf(input, source)
+                                                       : QFile::copy(input, source);
+    if (!copied) {
         *error = QStringLiteral("%1 を読み込めません。").arg(QFileInfo(input).fileName());
-        return false;
+        return kFailed;
     }
     const QString outFolder = work.filePath(QStringLiteral("out"));
     QDir().mkpath(outFolder);
@@ -98,16 +115,32 @@ bool ConvertWithOffice(const QString& input, const QString& output, QString* err
     process.start();
     if (!process.waitForStarted(30000)) {
         *error = QStringLiteral("LibreOffice を起動できません (%1)。").arg(office);
-        return false;
+        return kFailed;
     }
     const qint64 pid = process.processId();
-    const bool finished = process.waitForFinished(timeoutMs);
+    QElapsedTimer clock;
+    clock.start();
+    bool finished = false;
+    bool stopped = false;
+    // Short waits, so that a cancel ends the conversion at once.
+    while (!finished && clock.elapsed() < timeoutMs) {
+        finished = process.waitForFinished(100);
+        if (!finished && cancelled && cancelled()) {
+            stopped = true;
+            break;
+        }
+    }
     KillGroup(pid);
+    if (stopped) {
+        process.waitForFinished(5000);
+        *error = QStringLiteral("PDF への変換を中止しました。");
+        return OfficeOutcome::kCancelled;
+    }
     if (!finished) {
         process.waitForFinished(5000);
         *error = QStringLiteral("LibreOffice の変換が %1 秒で終わらないため中止しました。")
                      .arg(timeoutMs / 1000);
-        return false;
+        return kFailed;
     }
     const QString converted = outFolder + QStringLiteral("/source.") + suffix;
     const std::optional<std::string> bytes = ReadWholeFile(converted, qint64(1) << 30);
@@ -115,13 +148,13 @@ bool ConvertWithOffice(const QString& input, const QString& output, QString* err
         const QString log = QString::fromLocal8Bit(process.readAll()).trimmed();
         *error = QStringLiteral("LibreOffice で %1 を変換できませんでした。%2")
                      .arg(QFileInfo(input).fileName(), log.right(300));
-        return false;
+        return kFailed;
     }
     if (!SaveFileAtomically(output, *bytes)) {
         *error = QStringLiteral("%1 を保存できません。").arg(output);
-        return false;
+        return kFailed;
     }
-    return true;
+    return OfficeOutcome::kDone;
 }
 
 bool ResolveTemplate(const QString& xlsBase, const QString& stem, QString* xlsxPath, QString* note,

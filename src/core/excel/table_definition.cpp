@@ -190,11 +190,17 @@ constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
 
 constexpr int kMostRowsPerPage = 99;
 
+constexpr char kCoverBeforeTaxCell[] = "W10";
+constexpr char kCoverTaxCell[] = "W11";
+
 }  // namespace
 
 TableDefinitions ShippedTableDefinitions() {
     TableFieldTexts texts = StandardTableDefaults(TableFieldTexts());
     texts.Set("HBKsep", "-");
+    // The cover shows, beside the estimate amount, the amount before tax and the tax.
+    texts.Set("HGoukei1", kCoverBeforeTaxCell);
+    texts.Set("HGoukei2", kCoverTaxCell);
     for (const char* part : {"SA", "SB"}) {
         for (const auto& [field, cell] : kInvoiceCompanyCells)
             texts.Set(std::string(part) + field, cell);

@@ -97,8 +97,9 @@ class TableDefinitions {
 };
 
 // The definitions the installation ships for every pattern (the shipped templates take
-// their cells from these): the standard (標準) cells, the separator "-", and the company
-// block of the invoices' first page. A definition that must be made again gets these.
+// their cells from these): the standard (標準) cells, the separator "-", the cover's amount
+// before tax and tax (beside the estimate amount), and the company block of the invoices'
+// first page. A definition that must be made again gets these.
 TableDefinitions ShippedTableDefinitions();
 
 // Why the definitions of a pattern cannot drive an output, naming the file and the field

@@ -11,6 +11,7 @@
 #include "core/excel/xlsx_package.h"
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/file_helpers.h"
 
 namespace quilto {
 namespace {
@@ -767,12 +768,15 @@ bool Workbook::ActivateSheet(int sheet, QString* error) {
 
 int Workbook::ActiveSheet() const { return impl_->active; }
 
+QString BadCellAddressMessage(std::string_view address) {
+    return QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
+}
+
 bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, QString* error) {
     int row = 0;
     int column = 0;
     if (!ParseAddress(address, &row, &column)) {
-        *error =
-            QStringLiteral("セル番地 %1 が正しくありません。").arg(Cp932ToQStringLossy(address));
+        *error = BadCellAddressMessage(address);
         return false;
     }
     return WriteCell(row, column, cp932Text, error);
@@ -803,7 +807,9 @@ bool Workbook::Save(const QString& xlsxPath, QString* error) {
     std::string bytes;
     if (!SaveBytes(&bytes, error)) return false;
     if (!SaveFileAtomically(xlsxPath, bytes)) {
-        *error = QStringLiteral("ブックを %1 に保存できませんでした。").arg(xlsxPath);
+        // The fixed text, then the file and the system's reason (a missing folder, a full disk).
+        *error = QStringLiteral("ブックを %1 に保存できませんでした。\n%2")
+                     .arg(xlsxPath, LastFileFailure());
         return false;
     }
     return true;

@@ -18,6 +18,9 @@
 
 namespace quilto {
 
+// 「セル番地 E0 が正しくありません。」: a cell address (CP932) that names no cell.
+QString BadCellAddressMessage(std::string_view address);
+
 class Workbook {
   public:
     ~Workbook();

@@ -1,38 +1,22 @@
 #include "core/foundation/atomic_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 
 #include "core/foundation/file_helpers.h"
+#include "core/foundation/held_temporary_file.h"
 
 namespace quilto {
 
 bool SaveFileAtomically(const QString& path, std::string_view bytes) {
-    // QSaveFile writes beside the target and fsyncs before the rename. Unbuffered, so that
-    // a short write (full disk, file-size limit) shows in write()'s count: a buffered
-    // QSaveFile (Qt 6.4) loses the failure of its final flush and commits a cut file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        NoteFileFailure(path, file.errorString());
-        return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    errno = 0;
-    if (file.write(bytes.data(), size) != size) {
-        // A short write past the file-size limit leaves QSaveFile with "Unknown error";
-        // the system's own reason is the one to tell.
-        const int error = errno;
-        if (error != 0) {
-            NoteFileFailureErrno(path, error);
-        } else {
-            NoteFileFailure(path, file.errorString());
-        }
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        NoteFileFailure(path, file.errorString());
+    // Written through a temporary file beside the target that stays locked until it is
+    // renamed, so that the leftover clean-up of any running copy leaves it alone. Every
+    // step reports the system's own reason (a short write past the file-size limit, a full
+    // disk, a missing folder).
+    HeldTemporaryFile file;
+    if (!file.CreateBeside(path) || !file.CopyModeOf(path) || !file.Write(bytes) ||
+        !file.CommitOver(path)) {
+        NoteFileFailureErrno(path, errno);
         return false;
     }
     // The rename is only durable once the folder itself is on disk. Should that flush fail,

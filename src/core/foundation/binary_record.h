@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,8 @@ class RecordReader {
 class RecordWriter {
   public:
     // Writes into bytes, which keeps its size.
-    explicit RecordWriter(std::string& bytes) : bytes_(bytes) {}
+    explicit RecordWriter(std::string& bytes) : bytes_(bytes.data(), bytes.size()) {}
+    explicit RecordWriter(std::span<char> bytes) : bytes_(bytes) {}
 
     void U8(std::size_t offset, std::uint8_t value);
     void I32(std::size_t offset, std::int32_t value);
@@ -56,7 +58,7 @@ class RecordWriter {
     void Zero(std::size_t offset, std::size_t count);
 
   private:
-    std::string& bytes_;
+    std::span<char> bytes_;
 };
 
 }  // namespace quilto

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStorageInfo>
 #include <QUrl>
 #include <cerrno>
@@ -16,6 +15,7 @@
 
 #include "core/foundation/clock.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/held_temporary_file.h"
 #include "core/foundation/text_bytes.h"
 
 namespace quilto {
@@ -282,11 +282,11 @@ int CopyFileOver(const QString& source, const QString& target) {
         NoteFileFailure(source, in.errorString());
         return -1;
     }
-    // Written beside the target and renamed over it: a failed copy leaves the old target
-    // as it was instead of a truncated file.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
-        NoteFileFailure(target, out.errorString());
+    // Written beside the target (held, so no clean-up takes it meanwhile) and renamed over
+    // it: a failed copy leaves the old target as it was instead of a truncated file.
+    HeldTemporaryFile out;
+    if (!out.CreateBeside(target) || !out.CopyModeOf(target)) {
+        NoteFileFailureErrno(target, errno);
         return -1;
     }
     constexpr qint64 kChunk = 1 << 16;
@@ -295,17 +295,16 @@ int CopyFileOver(const QString& source, const QString& target) {
         if (chunk.isEmpty()) {
             if (in.error() == QFileDevice::NoError) break;
             NoteFileFailure(source, in.errorString());
-            out.cancelWriting();
             return -1;
         }
-        if (out.write(chunk) != chunk.size()) {
-            NoteFileFailure(target, out.errorString());
-            out.cancelWriting();
+        if (!out.Write(
+                std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())))) {
+            NoteFileFailureErrno(target, errno);
             return -1;
         }
     }
-    if (!out.commit()) {
-        NoteFileFailure(target, out.errorString());
+    if (!out.CommitOver(target)) {
+        NoteFileFailureErrno(target, errno);
         return -1;
     }
     SyncFolderOf(target);

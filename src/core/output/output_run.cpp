@@ -4,8 +4,10 @@
 #include <memory>
 
 #include "core/editor/estimate_io.h"
+#include "core/editor/line_kind.h"
 #include "core/excel/cups_print.h"
 #include "core/excel/office_convert.h"
+#include "core/excel/office_service.h"
 #include "core/excel/pattern_choice.h"
 #include "core/excel/table_definition.h"
 #include "core/excel/workbook.h"
@@ -93,6 +95,38 @@ bool ConfirmOutput(Questions& questions, OutputTarget target) {
     return questions.AskOkCancel(what + "していいですか ？ ", "");
 }
 
+namespace {
+
+bool HasTaxLine(const EstimateDocument& document) {
+    for (SheetKind sheet : {SheetKind::Summary, SheetKind::Breakdown}) {
+        const TextGrid& grid = document.Grid(sheet);
+        const int last = LastUsedGridRow(grid);
+        for (int row = 1; row <= last; ++row)
+            if (LineKindOf(grid, row) == LineKind::Zei) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string TaxTickMismatch(const EstimateDocument& document, const OutputChoices& choices) {
+    if (!choices.freeForm && !choices.cover) return {};
+    const bool tick = document.CheckBox2();
+    if (tick == HasTaxLine(document)) return {};
+    return tick ? "「消費税含む(印刷)」が付いていますが、見積に消費税の行がありません。"
+                  "表紙は税抜の金額に「消費税を含む」旨の文言を添えて印刷されます。\n"
+                  "このまま出力しますか？（キャンセルで戻ります）"
+                : "「消費税含む(印刷)」が外れていますが、見積に消費税の行があります。"
+                  "表紙は消費税を含んだ金額に「消費税は含まれていない」旨の文言を添えて"
+                  "印刷されます。\nこのまま出力しますか？（キャンセルで戻ります）";
+}
+
+bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
+                    const OutputChoices& choices) {
+    const std::string mismatch = TaxTickMismatch(document, choices);
+    return mismatch.empty() || questions.AskOkCancel(mismatch, "確認");
+}
+
 bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
                           const OutputChoices& choices, Questions& questions) {
     if (!choices.freeForm || document.ReadOnly()) return true;
@@ -173,7 +207,17 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
                              ? job.choices.outputPath
                              : QDir::current().absoluteFilePath("Xls/" + stem + ".pdf");
         progress.Status("PDF に変換中…");
-        if (!ConvertWithOffice(result.workbookPath, result.pdfPath, &error)) return Failed(error);
+        QString officeNote;
+        const OfficeOutcome converted = ConvertToPdf(
+            job.office, result.workbookPath, result.pdfPath,
+            [&progress] { return progress.Cancelled(); }, &error, &officeNote);
+        if (!officeNote.isEmpty()) result.note += (result.note.isEmpty() ? "" : "\n") + officeNote;
+        if (converted == OfficeOutcome::kCancelled) {
+            result.status = OutputStatus::kCancelled;
+            result.error = QStringLiteral("PDF への変換を中止しました。");
+            return result;
+        }
+        if (converted == OfficeOutcome::kFailed) return Failed(error);
     }
     if (job.choices.target == OutputTarget::kPrint) {
         progress.Status("印刷中…");
@@ -200,7 +244,10 @@ void ReportOutput(const OutputResult& result, Questions& questions, OutputProgre
             questions.Inform(result.error.toStdString());
             break;
         case OutputStatus::kCancelled:
-            progress.Status("出力を中止しました。ブックは保存していません。");
+            // A cancel during the conversion comes after the workbook was saved.
+            progress.Status(result.error.isEmpty()
+                                ? "出力を中止しました。ブックは保存していません。"
+                                : result.error.toStdString());
             break;
         case OutputStatus::kDeclined:
             break;
@@ -213,6 +260,7 @@ OutputResult RunOutput(EstimateDocument& document, Environment& environment,
     OutputResult result;
     result.status = OutputStatus::kDeclined;
     if (!ConfirmOutput(questions, choices.target)) return result;
+    if (!ConfirmTaxTick(questions, document, choices)) return result;
     if (!StoreFreeFormNumbers(document, environment, choices, questions)) return result;
     result = ProduceOutput(MakeOutputJob(document, environment, choices), progress);
     ReportOutput(result, questions, progress);

@@ -23,6 +23,8 @@
 
 namespace quilto {
 
+class OfficeService;
+
 // The pattern code of the dialog's pattern choice: "01", "02", or "" (pattern 00).
 std::string OutputPatternCode(int pattern);
 // The template the choices call for, without folder and extension: 見積書nn, 原価表nn
@@ -40,6 +42,8 @@ struct OutputJob {
     EstimateDocument document;
     Environment environment;
     OutputChoices choices;
+    // The resident LibreOffice that converts to PDF; none: one LibreOffice run per PDF.
+    OfficeService* office = nullptr;
 };
 OutputJob MakeOutputJob(const EstimateDocument& document, const Environment& environment,
                         const OutputChoices& choices);
@@ -50,7 +54,8 @@ enum class OutputStatus {
     kNoTemplate,  // the template is missing: templatePath names it
     kFailed,      // the workbook, LibreOffice or the printer failed: error says why
     kDeclined,    // the user did not confirm, or the estimate could not be saved first
-    kCancelled,   // the user cancelled before the first line: no workbook was written
+    kCancelled,   // cancelled before the first line (no workbook was written), or during
+                  // the PDF conversion (no PDF was written; error says so)
 };
 
 struct OutputResult {
@@ -66,6 +71,15 @@ struct OutputResult {
 // "エクセルに出力していいですか ？ " / "現在設定されているプリンターに印刷していいですか ？ ":
 // true for OK.
 bool ConfirmOutput(Questions& questions, OutputTarget target);
+
+// The 「消費税含む(印刷)」 tick decides the cover's tax message; when it and the figures
+// disagree (a tax line with the tick off, or the tick on without a tax line) the client
+// would read a figure that contradicts its words. The message that says so (UTF-8), empty
+// when they agree or the output prints no tax message (no cover, no free-form heading).
+std::string TaxTickMismatch(const EstimateDocument& document, const OutputChoices& choices);
+// Asks, when they disagree, whether to go on anyway (OK) or go back (Cancel): true to go on.
+bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
+                    const OutputChoices& choices);
 
 // Before a free-form output: the document number and print date chosen in the dialog go
 // into the estimate (MBiko10, MYMD4) and it is saved, unless it is read-only. False after
@@ -84,7 +98,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
 // message panel only.
 void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress);
 
-// The three steps in a row.
+// The three steps in a row (ConfirmTaxTick after ConfirmOutput).
 OutputResult RunOutput(EstimateDocument& document, Environment& environment,
                        const OutputChoices& choices, Questions& questions,
                        OutputProgress& progress);

@@ -25,6 +25,19 @@ int DetailLineCount(const EstimateDocument& document, int row) {
     return std::min(DetailCount(document.Stores(), row), kDetailLines);
 }
 
+bool PrintsDetailTotal(const EstimateDocument& document, int row) {
+    const int count = DetailLineCount(document, row);
+    for (int line = 1; line <= count; ++line) {
+        if (LineKindOfMarker(document.Stores().details.Line(row, line).Code()) == LineKind::Nakakei)
+            return false;
+    }
+    return count > 0;
+}
+
+int DetailPrintLineCount(const EstimateDocument& document, int row) {
+    return DetailLineCount(document, row) + (PrintsDetailTotal(document, row) ? 1 : 0);
+}
+
 std::vector<ConstructionEntry> ListConstructions(const EstimateDocument& document) {
     const TextGrid& grid = document.Grid(SheetKind::Breakdown);
     std::vector<ConstructionEntry> entries;

@@ -32,6 +32,12 @@ bool HasPrintableDetailSheet(const EstimateDocument& document, int row);
 // specification or unit.
 int DetailLineCount(const EstimateDocument& document, int row);
 
+// A detail sheet without a total (計) line of its own gets one printed below its last line,
+// so that its pages say what the construction comes to.
+bool PrintsDetailTotal(const EstimateDocument& document, int row);
+// The lines the detail pages of row `row` take: its detail lines and the printed total.
+int DetailPrintLineCount(const EstimateDocument& document, int row);
+
 // The constructions a user can choose for the detail sheets, in breakdown order: every row
 // with a marker, name or amount that owns a detail sheet and is not a special line.
 struct ConstructionEntry {

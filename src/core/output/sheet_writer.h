@@ -11,6 +11,7 @@
 
 #include "core/excel/cell_address.h"
 #include "core/excel/table_definition.h"
+#include "core/excel/workbook.h"
 #include "core/output/output_book.h"
 #include "core/output/output_progress.h"
 #include "core/store/environment.h"
@@ -38,15 +39,18 @@ BookWriting WriteBookWith(Write&& write, QString* error) {
     }
 }
 
-// A line cell of a definition: written when its address is valid (an invalid or empty
-// address prints nothing for that item).
+// A line cell of a definition: an empty address prints nothing for that item; an address
+// that names no cell ("A0", hand-edited or migrated) stops the output at its first line,
+// as a bad fixed cell does, rather than leaving a column out of every page.
 struct LineCell {
     CellPosition at;
+    std::string address;  // as stored, trimmed
     bool Defined() const { return at.IsValid(); }
+    bool Bad() const { return !address.empty() && !at.IsValid(); }
 };
 
 inline LineCell LineCellOf(const TableDefinitions& definitions, std::string_view field) {
-    return {definitions.Cell(field)};
+    return {definitions.Cell(field), definitions.Text(field)};
 }
 
 // The company block: a definition field (after its page prefix) for each company field of
@@ -84,6 +88,7 @@ class SheetWriter {
     }
     // A line cell: `line` (1-based) lines below the defined row.
     void Line(const LineCell& cell, int line, std::string_view value) {
+        if (cell.Bad()) throw BookFailure{BadCellAddressMessage(cell.address)};
         if (cell.Defined())
             Check(book_.WriteCell(cell.at.row + line - 1, cell.at.column, value, &error_));
     }

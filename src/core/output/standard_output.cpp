@@ -251,10 +251,12 @@ class StandardWriter {
                 Fixed("Eadd1", heading);
                 Fixed("EPage1", PageText());
             };
+            const int lines = DetailLineCount(doc, row);
             const auto line = [&](int detail, int at) {
+                if (detail > lines) return WriteDetailTotal(c, row, at);
                 WriteDetailLine(c, doc.Stores().details.Line(row, detail), at);
             };
-            Section(DetailLineCount(doc, row), defs_.Rows().detail, header, line);
+            Section(DetailPrintLineCount(doc, row), defs_.Rows().detail, header, line);
         }
     }
 
@@ -292,6 +294,15 @@ class StandardWriter {
                       LabourText(noQuantity ? labour : Multiply(quantity, labour)));
             out_.Line(c.margin, at, MarginRate(record.Amount(), record.Cost()));
         }
+    }
+
+    // The total of a detail sheet that has no total line: the figures its breakdown line
+    // holds (the editor's sums of the sheet), captioned as the editor captions a 計 line.
+    void WriteDetailTotal(const DetailCells& c, int row, int at) {
+        const TextGrid& grid = source_.document.Grid(SheetKind::Breakdown);
+        out_.Line(c.name, at, TrimmedRight(source_.environment.Caption(LineCaption::Total)));
+        out_.Line(c.amount, at, grid.Cell(row, 6));
+        out_.Line(c.cost, at, grid.Cell(row, 7));
     }
 
     void WriteRemarks(const LineCell& cell, int at, std::string_view remarks) {
@@ -332,7 +343,7 @@ StandardPages CountStandardPages(const OutputSource& source) {
         pages.breakdown = count(lastBreakdown, kBreakdownLineCap, rows.breakdown);
     for (int row = 1; row <= lastBreakdown; ++row) {
         if (choices.constructions[row] && HasPrintableDetailSheet(doc, row))
-            pages.detail += PageCount(DetailLineCount(doc, row), rows.detail, rows.detail);
+            pages.detail += PageCount(DetailPrintLineCount(doc, row), rows.detail, rows.detail);
     }
     return pages;
 }

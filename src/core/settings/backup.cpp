@@ -4,14 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QStorageInfo>
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
+#include "core/foundation/atomic_file.h"
 #include "core/foundation/file_helpers.h"
+#include "core/foundation/held_temporary_file.h"
 #include "core/foundation/questions.h"
 #include "core/settings/file_failure.h"
 #include "core/store/environment.h"
@@ -88,44 +94,53 @@ class FolderNames {
     QHash<QString, QString> names_;
 };
 
-// Copies source over target through a hidden file beside it that is renamed over the target
-// once complete, so a failure leaves the old target as it was. Unlike CopyFileOver it does
-// not flush every file to disk on its own: a run of thousands of files would wait for the
-// disk thousands of times. The run syncs each folder it wrote once, at the end.
-int CopyThroughHiddenFile(const QString& source, const QString& target) {
+// The hidden file beside target through which a run copies it: ".NAME.copying" for a
+// backup's copy, ".NAME.restoring" for a restore's, which waits there until every file of
+// the restore is in place.
+QString CopyingName(const QString& target, const char* ending = ".copying") {
+    const QFileInfo info(target);
+    return info.dir().filePath(QStringLiteral(".") + info.fileName() + QLatin1String(ending));
+}
+
+// Copies source into a hidden file beside target, held until it is renamed, so that the
+// leftover clean-up of a running copy never takes it. Unlike CopyFileOver it does not flush
+// every file to disk on its own: a run of thousands of files would wait for the disk
+// thousands of times. The run syncs each folder it wrote once, at the end. False with errno.
+bool CopyIntoHiddenFile(const QString& source, const QString& target, HeldTemporaryFile& part,
+                        const char* ending = ".copying") {
     QFile in(source);
-    if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly)) return -1;
-    const QFileInfo targetInfo(target);
-    if (targetInfo.isDir()) return -1;
-    const QByteArray finalName = QFile::encodeName(target);
-    const QByteArray partName = QFile::encodeName(targetInfo.dir().filePath(
-        QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".copying")));
-    ::unlink(partName.constData());  // left by a run that was killed
+    if (QFileInfo(source).isDir()) {
+        errno = EISDIR;
+        return false;
+    }
+    if (!in.open(QIODevice::ReadOnly)) {
+        errno = EACCES;
+        return false;
+    }
+    if (QFileInfo(target).isDir()) {
+        errno = EISDIR;
+        return false;
+    }
     // New files get the usual permissions (umask applies); a replaced one keeps its own.
-    const int fd = ::open(partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    struct stat old {};
-    bool ok = ::stat(finalName.constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (!part.CreateNamed(CopyingName(target, ending)) || !part.CopyModeOf(target)) return false;
     constexpr qint64 kChunk = 1 << 16;
-    while (ok && !in.atEnd()) {
+    while (!in.atEnd()) {
         const QByteArray chunk = in.read(kChunk);
         if (chunk.isEmpty()) {
-            ok = in.error() == QFileDevice::NoError;
-            break;
+            if (in.error() == QFileDevice::NoError) break;
+            errno = EIO;
+            return false;
         }
-        qsizetype written = 0;
-        while (ok && written < chunk.size()) {
-            const ssize_t n = ::write(fd, chunk.constData() + written,
-                                      static_cast<std::size_t>(chunk.size() - written));
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) written += n;
-        }
+        if (!part.Write(
+                std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size()))))
+            return false;
     }
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(partName.constData(), finalName.constData()) == 0;
-    if (!ok) ::unlink(partName.constData());
-    return ok ? 0 : -1;
+    return true;
+}
+
+int CopyThroughHiddenFile(const QString& source, const QString& target) {
+    HeldTemporaryFile part;
+    return CopyIntoHiddenFile(source, target, part) && part.CommitOver(target, false) ? 0 : -1;
 }
 
 // Makes what was written into folder durable; false when the disk reports a failure.
@@ -212,6 +227,33 @@ void Tell(Questions& questions, const CopyRun& run, const char* done, const char
     questions.Inform(message);
 }
 
+// What is missing for copying every source to its target, per file system, or empty when
+// there is room: the new files stand beside the old ones until the swap.
+std::string SpaceShortage(const std::vector<std::pair<QString, QString>>& copies) {
+    QHash<QString, qint64> needed;
+    QHash<QString, qint64> available;
+    QHash<QString, QString> shown;
+    for (const auto& [from, to] : copies) {
+        const QStorageInfo storage(QFileInfo(to).absolutePath());
+        const QString root = storage.rootPath();
+        needed[root] += QFileInfo(from).size();
+        available[root] = storage.bytesAvailable();
+        shown.insert(root, QFileInfo(to).absolutePath());
+    }
+    std::string shortage;
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+        // A little room beyond the files themselves for the file system's own records.
+        const qint64 want = it.value() + it.value() / 50 + (1 << 20);
+        if (available.value(it.key()) >= want) continue;
+        shortage += QStringLiteral("%1: 必要 %2 MB、空き %3 MB\n")
+                        .arg(Shown(shown.value(it.key())))
+                        .arg((want + (1 << 20) - 1) >> 20)
+                        .arg(available.value(it.key()) >> 20)
+                        .toStdString();
+    }
+    return shortage;
+}
+
 bool Confirmed(Questions& questions, const char* question) {
     return questions.AskButtons(question, "", kRunButton, kCancelButton, "") == 1;
 }
@@ -256,6 +298,9 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
         return Refused();
     }
     if (ask && !Confirmed(questions, kBackupQuestion)) return Refused(CopyRunResult::kCancelled);
+    // An older backup's record must not vouch for this run until it is complete.
+    const QString record = target.filePath(QString::fromLatin1(kBackupDoneRecord));
+    QFile::remove(record);
 
     const QStringList estimates = FilesToCopy(live.data, true);
     const QString environmentFile =
@@ -298,7 +343,17 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     if (const QString to = folderFor(live.templates, kTemplateSet); !to.isEmpty()) {
         copier.CopySet(live.templates, templates, to);
     }
-    const CopyRun run = copier.Finish();
+    CopyRun run = copier.Finish();
+    // Written last: a restore takes only a backup that got this far.
+    if (run.result == CopyRunResult::kDone) {
+        const std::string content =
+            "completed=" + QDateTime::currentDateTime().toString(Qt::ISODate).toStdString() +
+            "\nfiles=" + std::to_string(run.copied) + "\n";
+        if (!SaveFileAtomically(record, content)) {
+            run.failures.push_back(LastFileFailure().toStdString());
+            run.result = CopyRunResult::kFailed;
+        }
+    }
     Tell(questions, run, kBackupDoneMessage, kBackupFailedMessage);
     return run;
 }
@@ -321,6 +376,14 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
         questions.Inform(kNoBackupMessage);
         return Refused();
     }
+    if (!QFileInfo(source.filePath(QString::fromLatin1(kBackupDoneRecord))).isFile()) {
+        questions.Inform(
+            std::string(kBackupIncompleteMessage) + "\n" + ShownFolder(chosen).toStdString() +
+            "\n新しいバックアップを取り直してください。以前の版で作ったバックアップで、"
+            "中身がそろっていることを確かめてあるなら、このフォルダーに空のファイル " +
+            kBackupDoneRecord + " を作るとリストアできます。");
+        return Refused();
+    }
     // Restoring over data that another copy has open would change it under that copy.
     if (const std::vector<QString> held = HeldMarkers(live); !held.empty()) {
         std::string message = std::string(kRestoreInUseMessage) + "\n";
@@ -329,8 +392,9 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
         questions.Inform(message);
         return Refused();
     }
-    if (ask && !Confirmed(questions, kRestoreQuestion)) return Refused(CopyRunResult::kCancelled);
 
+    // What goes where; a set whose folder is missing on either side stops the restore
+    // before anything is touched (a restore makes no folder).
     struct Set {
         QString from;
         QStringList names;
@@ -341,35 +405,138 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
         {masterSource, FilesToCopy(masterSource, false), live.master},
         {templateSource, FilesToCopy(templateSource, false), live.templates},
     };
+    std::vector<std::pair<QString, QString>> copies;
+    CopyRun refused = Refused();
+    for (const Set& set : sets) {
+        if (!QFileInfo(set.from).isDir()) {
+            refused.failures.push_back(
+                FolderFailureText(set.from, "バックアップにフォルダーがありません"));
+        } else if (!QFileInfo(set.to).isDir()) {
+            refused.failures.push_back(FolderFailureText(set.to, "フォルダーがありません"));
+        } else {
+            const FolderNames existing(set.to);
+            for (const QString& name : set.names)
+                copies.emplace_back(QDir(set.from).filePath(name), existing.Target(name));
+        }
+    }
+    // The environment goes back where the program reads it, not only into the masters.
     const QString environmentBackup =
         ResolveCaseInsensitive(QDir(masterSource).filePath(kEnvironmentName));
-    const bool hasEnvironment = QFileInfo(environmentBackup).isFile();
-    int total = hasEnvironment ? 1 : 0;
-    for (const Set& set : sets) total += static_cast<int>(set.names.size());
-    Copier copier(observer, total);
-    copier.Count();
+    if (QFileInfo(environmentBackup).isFile())
+        copies.emplace_back(environmentBackup, FolderNames(live.program).Target(kEnvironmentName));
+    if (!refused.failures.empty()) {
+        Tell(questions, refused, kRestoreDoneMessage, kRestoreFailedMessage);
+        return refused;
+    }
+    if (const std::string shortage = SpaceShortage(copies); !shortage.empty()) {
+        questions.Inform(std::string(kRestoreNoSpaceMessage) + "\n" + shortage);
+        return Refused();
+    }
+    if (ask && !Confirmed(questions, kRestoreQuestion)) return Refused(CopyRunResult::kCancelled);
+
+    // The record of this restore, held while it runs: a kill leaves it for the next start.
+    HeldTemporaryFile running;
+    const QString recordPath = QDir(live.program).filePath(QString::fromLatin1(kRestoreRecord));
+    const QByteArray recordText = chosen.toUtf8() + '\n';
+    if (!running.CreateNamed(recordPath) ||
+        !running.Write(std::string_view(recordText.constData(),
+                                        static_cast<std::size_t>(recordText.size()))) ||
+        ::fsync(running.Descriptor()) != 0) {
+        const int error = errno;
+        CopyRun failed = Refused();
+        failed.failures.push_back(FolderFailureText(recordPath, std::strerror(error)));
+        Tell(questions, failed, kRestoreDoneMessage, kRestoreFailedMessage);
+        return failed;
+    }
+    SyncFolderOf(recordPath);
 
     if (observer.status)
         observer.status(QStringLiteral(" ") + Shown(QDir(dataSource).filePath("*.dat")));
-    // A restore makes no folder: a set whose live folder is missing is reported.
-    for (const Set& set : sets) {
-        if (!QFileInfo(set.from).isDir()) {
-            copier.Fail(set.from, "バックアップにフォルダーがありません");
-        } else if (!QFileInfo(set.to).isDir()) {
-            copier.Fail(set.to, "フォルダーがありません");
+    // First every file beside its target; the live files stay as they are.
+    CopyRun run;
+    std::vector<std::pair<QByteArray, QString>> staged;
+    QSet<QString> folders;
+    int done = 0;
+    if (observer.count) observer.count(0, static_cast<int>(copies.size()));
+    for (const auto& [from, to] : copies) {
+        if (observer.info) observer.info(Shown(from) + QStringLiteral(" ≫ ") + Shown(to));
+        HeldTemporaryFile part;
+        if (CopyIntoHiddenFile(from, to, part, ".restoring")) {
+            staged.emplace_back(part.Keep(), to);
         } else {
-            copier.CopySet(set.from, set.names, set.to);
+            run.failures.push_back(CopyFailureText(from, to) + " " + std::strerror(errno));
+        }
+        folders.insert(QFileInfo(to).absolutePath());
+        if (observer.count) observer.count(++done, static_cast<int>(copies.size()));
+    }
+    for (const QString& folder : folders) {
+        if (!SyncFolder(folder))
+            run.failures.push_back(
+                FolderFailureText(folder, "ディスクへの書き込みを確認できません"));
+    }
+    if (!run.failures.empty()) {
+        // Nothing of the backup reaches the live folders.
+        for (const auto& file : staged) ::unlink(file.first.constData());
+        running.Discard();
+        run.result = CopyRunResult::kFailed;
+        run.failures.push_back("現在のデータは変更していません。");
+        Tell(questions, run, kRestoreDoneMessage, kRestoreFailedMessage);
+        return run;
+    }
+    // Then the names, one rename each: nothing left to fail but the disk itself.
+    for (const auto& [name, to] : staged) {
+        if (::rename(name.constData(), QFile::encodeName(to).constData()) == 0) {
+            ++run.copied;
+        } else {
+            run.failures.push_back(FolderFailureText(to, std::strerror(errno)));
         }
     }
-    if (QFileInfo(dataSource).isDir() && QFileInfo(live.data).isDir())
-        copier.MergeArchive(dataSource, live.data);
-    // The environment goes back where the program reads it, not only into the masters.
-    if (hasEnvironment) {
-        copier.Copy(environmentBackup, FolderNames(live.program).Target(kEnvironmentName));
+    for (const QString& folder : folders) SyncFolder(folder);
+    if (QFileInfo(dataSource).isDir() && QFileInfo(live.data).isDir()) {
+        Copier archive(observer, 0);
+        archive.MergeArchive(dataSource, live.data);
+        const CopyRun merged = archive.Finish();
+        run.copied += merged.copied;
+        run.failures.insert(run.failures.end(), merged.failures.begin(), merged.failures.end());
     }
-    const CopyRun run = copier.Finish();
+    run.result = run.failures.empty() ? CopyRunResult::kDone : CopyRunResult::kFailed;
+    // A swap that failed half-way stays recorded, so that the next start offers to finish it.
+    if (run.result == CopyRunResult::kDone) {
+        running.Discard();
+    } else {
+        running.Keep();
+    }
     Tell(questions, run, kRestoreDoneMessage, kRestoreFailedMessage);
     return run;
+}
+
+bool OfferUnfinishedRestore(Questions& questions, const LiveFolders& live) {
+    const QString recordPath = QDir(live.program).filePath(QString::fromLatin1(kRestoreRecord));
+    if (!QFileInfo(recordPath).isFile() || MarkerHeld(recordPath)) return false;
+    QFile record(recordPath);
+    QString backup;
+    if (record.open(QIODevice::ReadOnly))
+        backup = QString::fromUtf8(record.readLine(4096)).trimmed();
+    record.close();
+    // What the cut-off restore had copied beside the live files goes; a new run copies anew.
+    for (const QString& folder : {live.data, live.master, live.templates, live.program}) {
+        const QDir dir(folder);
+        for (const QString& name :
+             dir.entryList({QStringLiteral(".*.restoring")}, QDir::Files | QDir::Hidden))
+            DeleteIfFree(dir.filePath(name));
+    }
+    const bool again =
+        questions.AskOkCancel(std::string(kRestoreUnfinishedMessage) +
+                                  "\nバックアップ: " + ShownFolder(backup).toStdString() +
+                                  "\nデータには古いものと復元したものが混ざっているかもしれません。"
+                                  "もう一度リストアを実行しますか？",
+                              "確 認");
+    if (again && !backup.isEmpty()) {
+        RunRestore(questions, live, backup, {}, false);
+    } else {
+        DeleteIfFree(recordPath);
+    }
+    return again;
 }
 
 }  // namespace quilto

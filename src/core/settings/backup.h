@@ -29,6 +29,12 @@ inline constexpr char kRestoreEndsMessage[] = "一旦、見積作成を終了し
 inline constexpr char kRestoreInUseMessage[] =
     "他で使用中の見積またはマスタがあるため、リストアできません。";
 inline constexpr char kNoBackupMessage[] = "このフォルダーにはバックアップがありません。";
+inline constexpr char kBackupIncompleteMessage[] =
+    "このフォルダーのバックアップには完了の記録 (quilto-backup.done) "
+    "がないため、リストアできません。"
+    "途中で止まったバックアップかもしれません。";
+inline constexpr char kRestoreNoSpaceMessage[] = "空き容量が足りないため、リストアできません。";
+inline constexpr char kRestoreUnfinishedMessage[] = "前回のリストアは完了していません。";
 inline constexpr char kRunButton[] = "実 行";
 inline constexpr char kCancelButton[] = "取 消";
 
@@ -70,11 +76,28 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
                   const CopyObserver& observer, bool ask = true);
 
 // The whole restore from chosen: refused for the same folder, for a folder that holds no
-// backup, and while another running copy holds an estimate or the masters (their markers
-// are locked); then the question, the estimates, masters, templates and the environment
-// file, and the closing message. The caller ends the program after kDone and kFailed.
+// backup or one without its completion record, while another running copy holds an
+// estimate or the masters (their markers are locked), and when the live folders have not
+// the room for it; then the question, and the estimates, masters, templates and the
+// environment file: all of them copied beside their targets first, and only when every copy
+// succeeded renamed over the live files, so that a failure leaves the live folders as they
+// were. A kill while the names are swapped leaves the restore record for the next start.
+// The closing message. The caller ends the program after kDone and kFailed.
 CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString& chosen,
                    const CopyObserver& observer, bool ask = true);
+
+// The file a backup writes into its folder last, once everything was copied: a restore
+// takes only a backup that has it.
+inline constexpr char kBackupDoneRecord[] = "quilto-backup.done";
+// The record of a restore going on, in the program folder: it names the backup folder, is
+// held while the restore runs and removed when it ends. Found unheld at start-up, it tells
+// that a restore was cut off half-way.
+inline constexpr char kRestoreRecord[] = "quilto-restore.running";
+
+// When a restore was cut off (its record left behind), says so naming the backup folder and
+// offers to run it again (OK runs it, without asking again); Cancel leaves the data as it is
+// and forgets the record. True when the restore was run again.
+bool OfferUnfinishedRestore(Questions& questions, const LiveFolders& live);
 
 // The markers ("*.tmp") of the data and master folders that a running copy holds.
 std::vector<QString> HeldMarkers(const LiveFolders& live);

@@ -80,7 +80,10 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
             if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) != 0) {
                 return ListOutcome::kClose;
             }
-            if (program.questions.AskOkCancel(kReferenceModeQuestion, kConfirmCaption)) {
+            if (program.questions.AskOkCancel(
+                    NamingHolder(kReferenceModeQuestion,
+                                 program.markers.EstimateHolder(program.shell.selectedNumber)),
+                    kConfirmCaption)) {
                 return ListOutcome::kClose;  // the editor opens read-only
             }
             program.shell.selectedNumber.clear();
@@ -120,7 +123,8 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
     const std::string number = NumberOfListItem(selected->item);
     program.document.SetText(HeaderText::MNo, number);
     if (program.markers.CheckEstimateMarker(number) == 0) {
-        program.questions.Inform(kEstimateInUseMessage);
+        program.questions.Inform(
+            NamingHolder(kEstimateInUseMessage, program.markers.EstimateHolder(number)));
         program.markers.ClearEstimateInUse();
         return ListOutcome::kStay;
     }

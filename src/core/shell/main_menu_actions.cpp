@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "core/foundation/file_helpers.h"
+#include "core/shell/interrupted_writes.h"
 #include "core/shell/program_state.h"
 #include "core/store/markers.h"
 
@@ -22,7 +23,13 @@ std::string LeftoverReport(const LeftoverDeletion& done) {
 
 bool DeleteLeftoverMarkersAsked(ProgramState& program) {
     if (!program.questions.AskOkCancel(kLeftoverQuestion, kLeftoverCaption)) return false;
-    program.questions.Inform(LeftoverReport(program.markers.DeleteLeftoverMarkers()));
+    LeftoverDeletion done = program.markers.DeleteLeftoverMarkers();
+    // The temporary files of interrupted writes are leftovers too; a write going on stays.
+    const InterruptedWrites writes = RemoveInterruptedWrites(WrittenFolders(program.environment));
+    done.deleted += static_cast<int>(writes.removed.size());
+    done.held += writes.held;
+    done.failed += static_cast<int>(writes.kept.size());
+    program.questions.Inform(LeftoverReport(done));
     return true;
 }
 

@@ -1,11 +1,13 @@
 #include "core/shell/startup.h"
 
+#include <QDir>
 #include <string>
 #include <string_view>
 
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
 #include "core/masters/master_files.h"
+#include "core/settings/backup.h"
 #include "core/shell/archive_check.h"
 #include "core/shell/interrupted_writes.h"
 #include "core/shell/program_state.h"
@@ -40,6 +42,11 @@ int RunStartUp(ProgramState& program) {
     ReadEnvironment(program.environment);
     // A settings file brought over from Windows may name folders that are not here.
     TellWindowsFolders(program);
+    // A restore cut off half-way leaves old and restored files side by side: say so before
+    // anything is read, and run it again when the user wants.
+    if (OfferUnfinishedRestore(program.questions,
+                               LiveFoldersOf(program.environment, QDir::currentPath())))
+        ReadEnvironment(program.environment);
 
     EstimateHistories histories = BuildEstimateHistories(program.environment);
     program.shell.customerHistory = histories.customers.Entries();
@@ -59,7 +66,7 @@ int RunStartUp(ProgramState& program) {
     program.tables.Load("00");
     FillEraTable();
     const InterruptedWrites leftovers =
-        RemoveInterruptedWrites(WrittenFolders(program.environment), QDateTime::currentDateTime());
+        RemoveInterruptedWrites(WrittenFolders(program.environment));
     if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
         program.questions.Inform(note);
     if (const std::string note = CheckIssuedArchive(program); !note.empty())

@@ -55,12 +55,7 @@ constexpr std::size_t kRemarksCapacity = 30;
 constexpr std::size_t kOldSpecOffset = 69;
 constexpr std::size_t kOldSpecBytes = 30;
 
-std::int16_t ReadI16(std::string_view bytes, std::size_t offset) {
-    const RecordReader r(bytes);
-    return static_cast<std::int16_t>(r.U8(offset) | (r.U8(offset + 1) << 8));
-}
-
-void WriteI16(std::string& bytes, std::size_t offset, int value) {
+void WriteI16(std::span<char> bytes, std::size_t offset, int value) {
     RecordWriter w(bytes);
     const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
     w.U8(offset, static_cast<std::uint8_t>(v & 0xFF));
@@ -76,7 +71,7 @@ void AssignPadded(std::string& target, std::string_view source, std::size_t size
 // characters. Texts joined and trimmed are blank exactly when none of them has such a byte;
 // this is asked for every slot of every sheet on each save, so it reads the bytes in place.
 bool HasVisibleText(const LineRecord& r, std::size_t offset, std::size_t capacity) {
-    const RecordReader reader(r.Bytes());
+    const RecordReader reader(r.View());
     const std::size_t length = std::min<std::size_t>(reader.U8(offset), capacity);
     for (const char c : reader.Bytes(offset + 1, length)) {
         const auto byte = static_cast<unsigned char>(c);
@@ -180,75 +175,78 @@ void EstimateHeader::SetCheckBox2(std::int32_t value) {
 
 // --- LineRecord ---
 
-void LineRecord::Assign(std::string_view bytes) { AssignPadded(bytes_, bytes, kLineRecordSize); }
-
-void LineRecord::Clear() { bytes_.assign(kLineRecordSize, '\0'); }
+void LineRecord::Assign(std::string_view bytes) {
+    const std::size_t n = std::min(bytes.size(), kLineRecordSize);
+    std::copy_n(bytes.data(), n, bytes_.data());
+    std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(n), bytes_.end(), '\0');
+}
 
 bool LineRecord::IsZero() const {
     return std::all_of(bytes_.begin(), bytes_.end(), [](char c) { return c == '\0'; });
 }
 
-int LineRecord::Kind() const { return ReadI16(bytes_, kKindOffset); }
-void LineRecord::SetKind(int kind) { WriteI16(bytes_, kKindOffset, kind); }
-int LineRecord::Number() const { return ReadI16(bytes_, kNumberOffset); }
-void LineRecord::SetNumber(int number) { WriteI16(bytes_, kNumberOffset, number); }
-int LineRecord::DetailCount() const { return ReadI16(bytes_, kDetailCountOffset); }
-void LineRecord::SetDetailCount(int count) { WriteI16(bytes_, kDetailCountOffset, count); }
+void LineRecord::SetKind(int kind) { WriteI16(Writable(), kKindOffset, kind); }
+void LineRecord::SetNumber(int number) { WriteI16(Writable(), kNumberOffset, number); }
+void LineRecord::SetDetailCount(int count) { WriteI16(Writable(), kDetailCountOffset, count); }
 
 std::string_view LineRecord::CodeView() const {
-    return RecordReader(bytes_).TextView(kCodeOffset, kCodeCapacity);
+    return RecordReader(View()).TextView(kCodeOffset, kCodeCapacity);
 }
 void LineRecord::SetCode(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kCodeOffset, kCodeCapacity, text);
+    RecordWriter(Writable()).ShortString(kCodeOffset, kCodeCapacity, text);
 }
 std::string_view LineRecord::NumberTextView() const {
-    return RecordReader(bytes_).TextView(kNumberTextOffset, kNumberTextCapacity);
+    return RecordReader(View()).TextView(kNumberTextOffset, kNumberTextCapacity);
 }
 void LineRecord::SetNumberText(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kNumberTextOffset, kNumberTextCapacity, text);
+    RecordWriter(Writable()).ShortString(kNumberTextOffset, kNumberTextCapacity, text);
 }
 std::string_view LineRecord::NameView() const {
-    return RecordReader(bytes_).TextView(kNameOffset, kNameCapacity);
+    return RecordReader(View()).TextView(kNameOffset, kNameCapacity);
 }
 void LineRecord::SetName(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kNameOffset, kNameCapacity, text);
+    RecordWriter(Writable()).ShortString(kNameOffset, kNameCapacity, text);
 }
 std::string_view LineRecord::SpecView() const {
-    return RecordReader(bytes_).TextView(kSpecOffset, kSpecCapacity);
+    return RecordReader(View()).TextView(kSpecOffset, kSpecCapacity);
 }
 void LineRecord::SetSpec(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kSpecOffset, kSpecCapacity, text);
+    RecordWriter(Writable()).ShortString(kSpecOffset, kSpecCapacity, text);
 }
 std::string_view LineRecord::UnitView() const {
-    return RecordReader(bytes_).TextView(kUnitOffset, kUnitCapacity);
+    return RecordReader(View()).TextView(kUnitOffset, kUnitCapacity);
 }
 void LineRecord::SetUnit(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kUnitOffset, kUnitCapacity, text);
+    RecordWriter(Writable()).ShortString(kUnitOffset, kUnitCapacity, text);
 }
 std::string_view LineRecord::RemarksView() const {
-    return RecordReader(bytes_).TextView(kRemarksOffset, kRemarksCapacity);
+    return RecordReader(View()).TextView(kRemarksOffset, kRemarksCapacity);
 }
 void LineRecord::SetRemarks(std::string_view text) {
-    RecordWriter(bytes_).ShortString(kRemarksOffset, kRemarksCapacity, text);
+    RecordWriter(Writable()).ShortString(kRemarksOffset, kRemarksCapacity, text);
 }
 
-Fixed4 LineRecord::Quantity() const { return RecordReader(bytes_).Fixed(kQuantityOffset); }
-void LineRecord::SetQuantity(Fixed4 value) { RecordWriter(bytes_).Fixed(kQuantityOffset, value); }
-Fixed4 LineRecord::UnitPrice() const { return RecordReader(bytes_).Fixed(kUnitPriceOffset); }
-void LineRecord::SetUnitPrice(Fixed4 value) { RecordWriter(bytes_).Fixed(kUnitPriceOffset, value); }
-Fixed4 LineRecord::Amount() const { return RecordReader(bytes_).Fixed(kAmountOffset); }
-void LineRecord::SetAmount(Fixed4 value) { RecordWriter(bytes_).Fixed(kAmountOffset, value); }
+Fixed4 LineRecord::Quantity() const { return RecordReader(View()).Fixed(kQuantityOffset); }
+void LineRecord::SetQuantity(Fixed4 value) {
+    RecordWriter(Writable()).Fixed(kQuantityOffset, value);
+}
+Fixed4 LineRecord::UnitPrice() const { return RecordReader(View()).Fixed(kUnitPriceOffset); }
+void LineRecord::SetUnitPrice(Fixed4 value) {
+    RecordWriter(Writable()).Fixed(kUnitPriceOffset, value);
+}
+Fixed4 LineRecord::Amount() const { return RecordReader(View()).Fixed(kAmountOffset); }
+void LineRecord::SetAmount(Fixed4 value) { RecordWriter(Writable()).Fixed(kAmountOffset, value); }
 Fixed4 LineRecord::CostUnitPrice() const {
-    return RecordReader(bytes_).Fixed(kCostUnitPriceOffset);
+    return RecordReader(View()).Fixed(kCostUnitPriceOffset);
 }
 void LineRecord::SetCostUnitPrice(Fixed4 value) {
-    RecordWriter(bytes_).Fixed(kCostUnitPriceOffset, value);
+    RecordWriter(Writable()).Fixed(kCostUnitPriceOffset, value);
 }
-Fixed4 LineRecord::Cost() const { return RecordReader(bytes_).Fixed(kCostOffset); }
-void LineRecord::SetCost(Fixed4 value) { RecordWriter(bytes_).Fixed(kCostOffset, value); }
-Fixed4 LineRecord::LabourRate() const { return RecordReader(bytes_).Fixed(kLabourRateOffset); }
+Fixed4 LineRecord::Cost() const { return RecordReader(View()).Fixed(kCostOffset); }
+void LineRecord::SetCost(Fixed4 value) { RecordWriter(Writable()).Fixed(kCostOffset, value); }
+Fixed4 LineRecord::LabourRate() const { return RecordReader(View()).Fixed(kLabourRateOffset); }
 void LineRecord::SetLabourRate(Fixed4 value) {
-    RecordWriter(bytes_).Fixed(kLabourRateOffset, value);
+    RecordWriter(Writable()).Fixed(kLabourRateOffset, value);
 }
 
 void LineRecord::MoveOldSpecification() {
@@ -259,17 +257,24 @@ void LineRecord::MoveOldSpecification() {
 
 // --- DetailStore ---
 
-DetailStore::DetailStore() : sheets_(kDetailSheets) {}
+DetailStore::DetailStore()
+    : index_(static_cast<std::size_t>(kDetailSheets) * kDetailSlots, nullptr),
+      sheets_(kDetailSheets, 0) {}
 DetailStore::~DetailStore() = default;
 
-DetailStore::DetailStore(const DetailStore& other) : sheets_(kDetailSheets) { *this = other; }
+DetailStore::DetailStore(const DetailStore& other) : DetailStore() { *this = other; }
 
 DetailStore& DetailStore::operator=(const DetailStore& other) {
     if (this == &other) return *this;
-    sheets_.resize(kDetailSheets);
-    for (std::size_t k = 0; k < sheets_.size(); ++k) {
-        const bool present = k < other.sheets_.size() && other.sheets_[k];
-        sheets_[k] = present ? std::make_unique<Sheet>(*other.sheets_[k]) : nullptr;
+    if (index_.empty()) *this = DetailStore();  // moved from
+    Clear();
+    for (int k = 0; k < kDetailSheets; ++k) {
+        if (!other.HasSheet(k)) continue;
+        sheets_[static_cast<std::size_t>(k)] = 1;
+        for (int line = 0; line < kDetailSlots; ++line) {
+            const LineRecord& r = other.Line(k, line);
+            if (!r.IsZero()) MutableLine(k, line) = r;
+        }
     }
     return *this;
 }
@@ -283,8 +288,23 @@ bool DetailStore::Holds(int sheet, int line) const {
 const LineRecord& DetailStore::Line(int sheet, int line) const {
     static const LineRecord kEmpty;
     if (!Holds(sheet, line)) return kEmpty;
-    const auto& s = sheets_[static_cast<std::size_t>(sheet)];
-    return s ? (*s)[static_cast<std::size_t>(line)] : kEmpty;
+    const LineRecord* r =
+        index_[static_cast<std::size_t>(sheet) * kDetailSlots + static_cast<std::size_t>(line)];
+    return r ? *r : kEmpty;
+}
+
+LineRecord* DetailStore::SpareRecord() {
+    if (!freed_.empty()) {
+        LineRecord* r = freed_.back();
+        freed_.pop_back();
+        return r;
+    }
+    const std::size_t chunk = sparesUsed_ / kDetailSlots;
+    if (chunk == spares_.size()) spares_.push_back(std::make_unique<LineRecord[]>(kDetailSlots));
+    LineRecord* r = &spares_[chunk][sparesUsed_ % kDetailSlots];
+    ++sparesUsed_;
+    r->Clear();  // a spare block is reused from load to load
+    return r;
 }
 
 LineRecord& DetailStore::MutableLine(int sheet, int line) {
@@ -292,26 +312,62 @@ LineRecord& DetailStore::MutableLine(int sheet, int line) {
         scratch_.Clear();
         return scratch_;
     }
-    auto& s = sheets_[static_cast<std::size_t>(sheet)];
-    if (!s) s = std::make_unique<Sheet>(kDetailSlots);
-    return (*s)[static_cast<std::size_t>(line)];
+    sheets_[static_cast<std::size_t>(sheet)] = 1;
+    LineRecord*& slot = Slot(sheet, line);
+    if (!slot) slot = SpareRecord();
+    return *slot;
 }
 
 bool DetailStore::HasSheet(int sheet) const {
-    return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)];
+    return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)] != 0;
+}
+
+void DetailStore::ClearLine(int sheet, int line) {
+    if (!Holds(sheet, line)) return;
+    if (LineRecord* r = Slot(sheet, line)) r->Clear();
 }
 
 void DetailStore::ClearSheet(int sheet) {
-    if (Holds(sheet, 0)) sheets_[static_cast<std::size_t>(sheet)].reset();
+    if (!HasSheet(sheet)) return;
+    for (int line = 0; line < kDetailSlots; ++line) {
+        LineRecord*& slot = Slot(sheet, line);
+        if (!slot) continue;
+        slot->Clear();
+        freed_.push_back(slot);
+        slot = nullptr;
+    }
+    sheets_[static_cast<std::size_t>(sheet)] = 0;
 }
 
 void DetailStore::Clear() {
-    for (auto& s : sheets_) s.reset();
+    for (int k = 0; k < static_cast<int>(sheets_.size()); ++k) {
+        if (!sheets_[static_cast<std::size_t>(k)]) continue;
+        std::fill_n(&Slot(k, 0), kDetailSlots, nullptr);
+        sheets_[static_cast<std::size_t>(k)] = 0;
+    }
+    sparesUsed_ = 0;
+    freed_.clear();
 }
 
 void DetailStore::SwapSheets(int a, int b) {
-    if (!Holds(a, 0) || !Holds(b, 0)) return;
+    if (!Holds(a, 0) || !Holds(b, 0) || a == b) return;
+    std::swap_ranges(&Slot(a, 0), &Slot(a, 0) + kDetailSlots, &Slot(b, 0));
     std::swap(sheets_[static_cast<std::size_t>(a)], sheets_[static_cast<std::size_t>(b)]);
+}
+
+std::span<char> DetailStore::FileBlock(std::size_t count) {
+    if (index_.empty()) *this = DetailStore();  // moved from
+    Clear();
+    if (count > blockCapacity_) {
+        block_ = std::make_unique_for_overwrite<std::byte[]>(count * kLineRecordSize);
+        blockCapacity_ = count;
+    }
+    return {reinterpret_cast<char*>(block_.get()), count * kLineRecordSize};
+}
+
+void DetailStore::Place(std::size_t at, int sheet, int line) {
+    sheets_[static_cast<std::size_t>(sheet)] = 1;
+    Slot(sheet, line) = &Block()[at];
 }
 
 // --- EstimateStores ---
@@ -340,23 +396,25 @@ int DetailCount(const EstimateStores& stores, int line) {
     return 0;
 }
 
-void PlaceRecords(std::string_view records, bool oldSignature, EstimateStores& stores) {
-    for (std::size_t at = 0; at + kLineRecordSize <= records.size(); at += kLineRecordSize) {
-        const std::string_view bytes = records.substr(at, kLineRecordSize);
-        const int kind = ReadI16(bytes, kKindOffset);
-        const int number = ReadI16(bytes, kNumberOffset);
+std::span<char> EstimateStores::RecordBlock(std::size_t count) {
+    for (auto& r : summary) r.Clear();
+    for (auto& r : breakdown) r.Clear();
+    return details.FileBlock(count);
+}
+
+void EstimateStores::PlaceBlock(std::size_t count, bool oldSignature) {
+    for (std::size_t at = 0; at < count; ++at) {
+        LineRecord& r = details.FileRecord(at);
+        const int kind = r.Kind();
+        const int number = r.Number();
         if (number < 0) continue;
         if (kind == kSummaryKind) {
-            if (number < kSummarySlots)
-                stores.summary[static_cast<std::size_t>(number)].Assign(bytes);
+            if (number < kSummarySlots) summary[static_cast<std::size_t>(number)] = r;
         } else if (kind == kBreakdownKind) {
-            if (number < kBreakdownSlots) {
-                stores.breakdown[static_cast<std::size_t>(number)].Assign(bytes);
-            }
+            if (number < kBreakdownSlots) breakdown[static_cast<std::size_t>(number)] = r;
         } else if (kind >= 1 && kind < kDetailSheets && number < kDetailSlots) {
-            LineRecord& r = stores.details.MutableLine(kind, number);
-            r.Assign(bytes);
             if (oldSignature) r.MoveOldSpecification();
+            details.Place(at, kind, number);
         }
     }
 }
@@ -364,10 +422,14 @@ void PlaceRecords(std::string_view records, bool oldSignature, EstimateStores& s
 int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
     if (file.size() < kEstimateHeaderSize) return -1;
     header.Assign(file.substr(0, kEstimateHeaderSize));
-    stores.Clear();
     const EstimateSignature signature = header.SignatureKind();
-    if (signature == EstimateSignature::Foreign) return 0;
-    PlaceRecords(file.substr(kEstimateHeaderSize), signature == EstimateSignature::Old, stores);
+    const std::string_view records = file.substr(kEstimateHeaderSize);
+    // A short trailing record is ignored.
+    const std::size_t count =
+        signature == EstimateSignature::Foreign ? 0 : records.size() / kLineRecordSize;
+    const std::span<char> block = stores.RecordBlock(count);
+    std::copy_n(records.data(), block.size(), block.data());
+    stores.PlaceBlock(count, signature == EstimateSignature::Old);
     return 0;
 }
 
@@ -389,7 +451,7 @@ std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {
         LineRecord& r = stores.summary[static_cast<std::size_t>(i)];
         r.SetKind(kSummaryKind);
         r.SetNumber(i);
-        file += r.Bytes();
+        file += r.View();
     }
     for (int i = 1; i <= m; ++i) {
         LineRecord& r = stores.breakdown[static_cast<std::size_t>(i)];
@@ -397,12 +459,12 @@ std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {
         r.SetKind(kBreakdownKind);
         r.SetNumber(i);
         r.SetDetailCount(e);
-        file += r.Bytes();
+        file += r.View();
         for (int j = 1; j <= e; ++j) {
             LineRecord& d = stores.details.MutableLine(i, j);
             d.SetKind(i);
             d.SetNumber(j);
-            file += d.Bytes();
+            file += d.View();
         }
     }
     return file;

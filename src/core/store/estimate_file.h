@@ -10,8 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/foundation/fixed4.h"
@@ -113,22 +116,26 @@ class EstimateHeader {
 
 EstimateSignature SignatureKindOf(std::string_view signature);
 
-// One 192-byte line record. The three sheets share the layout; each uses a subset.
+// One 192-byte line record, kept whole: every byte, those no field names included, goes
+// back to the file as it came. The bytes live inside the object, so records stored side by
+// side are one block of memory exactly as the file holds them.
 class LineRecord {
   public:
-    LineRecord() : bytes_(kLineRecordSize, '\0') {}
+    LineRecord() = default;
 
-    const std::string& Bytes() const { return bytes_; }
+    std::string_view View() const { return {bytes_.data(), bytes_.size()}; }
+    std::string Bytes() const { return std::string(View()); }
     // Takes the first 192 bytes (zero-padded when shorter).
     void Assign(std::string_view bytes);
-    void Clear();
+    void Clear() { bytes_.fill('\0'); }
     bool IsZero() const;
 
-    int Kind() const;
+    // Read for every record of every load, so read in place.
+    int Kind() const { return I16At(0); }
     void SetKind(int kind);
-    int Number() const;
+    int Number() const { return I16At(2); }
     void SetNumber(int number);
-    int DetailCount() const;  // breakdown lines only
+    int DetailCount() const { return I16At(4); }  // breakdown lines only
     void SetDetailCount(int count);
 
     // Texts are read with trailing blanks removed and written cut to their fields. The
@@ -170,12 +177,23 @@ class LineRecord {
     void MoveOldSpecification();
 
   private:
-    std::string bytes_;
+    std::span<char> Writable() { return bytes_; }
+    // Little-endian, within the record by construction.
+    int I16At(std::size_t offset) const {
+        return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes_[offset]) |
+                                         (static_cast<std::uint8_t>(bytes_[offset + 1]) << 8));
+    }
+    std::array<char, kLineRecordSize> bytes_{};
 };
+// Records are read from a file straight into arrays of them.
+static_assert(sizeof(LineRecord) == kLineRecordSize);
+static_assert(std::is_trivially_copyable_v<LineRecord>);
 
-// The detail sheets of all breakdown lines: sheet k (0-301) holds lines 0-301. A sheet
-// takes memory only once something is written into it, so an estimate with few detail
-// lines stays small.
+// The detail sheets of all breakdown lines: sheet k (0-301) holds lines 0-301. The records
+// of a loaded file stay in the one block the file was read into, in the file's order, and
+// an index finds each by sheet and line; lines written since take records from spare
+// blocks. The blocks are kept from load to load, so loading again allocates nothing. A
+// sheet exists once something is written into it or a file places a record in it.
 class DetailStore {
   public:
     DetailStore();
@@ -189,16 +207,39 @@ class DetailStore {
     const LineRecord& Line(int sheet, int line) const;
     LineRecord& MutableLine(int sheet, int line);
     bool HasSheet(int sheet) const;
+    // Zeroes one line, allocating nothing for a line that holds nothing.
+    void ClearLine(int sheet, int line);
     void ClearSheet(int sheet);
     void Clear();
     // Exchanges two whole sheets (breakdown lines moving with their details).
     void SwapSheets(int a, int b);
 
+    // Loading: empties the store and gives room for `count` records (contents unspecified)
+    // for a file's records to be read into; Place then files each under its sheet and line.
+    std::span<char> FileBlock(std::size_t count);
+    // Files record `at` of the file block as line `line` of `sheet` (both within the store).
+    void Place(std::size_t at, int sheet, int line);
+    LineRecord& FileRecord(std::size_t at) { return Block()[at]; }
+
   private:
-    using Sheet = std::vector<LineRecord>;
     bool Holds(int sheet, int line) const;
-    std::vector<std::unique_ptr<Sheet>> sheets_;
-    LineRecord scratch_;  // target of writes outside the store
+    LineRecord*& Slot(int sheet, int line) {
+        return index_[static_cast<std::size_t>(sheet) * kDetailSlots +
+                      static_cast<std::size_t>(line)];
+    }
+    LineRecord* SpareRecord();
+    // Bytes of storage hold records as soon as bytes are written into them, so the block
+    // is never zeroed first: a load writes every record it places.
+    LineRecord* Block() { return std::launder(reinterpret_cast<LineRecord*>(block_.get())); }
+
+    std::unique_ptr<std::byte[]> block_;  // a file's records, in its order
+    std::size_t blockCapacity_ = 0;
+    std::vector<std::unique_ptr<LineRecord[]>> spares_;  // kDetailSlots records each
+    std::size_t sparesUsed_ = 0;
+    std::vector<LineRecord*> freed_;     // records of cleared sheets, zeroed, for reuse
+    std::vector<LineRecord*> index_;     // sheet x line; nullptr: an empty line
+    std::vector<unsigned char> sheets_;  // 1 where the sheet exists
+    LineRecord scratch_;                 // target of writes outside the store
 };
 
 // The loaded estimate's lines: summary slots 0-1001, breakdown slots 0-301, detail sheets.
@@ -209,6 +250,15 @@ struct EstimateStores {
     DetailStore details;
 
     void Clear();
+
+    // Loading a file without copying its records: RecordBlock empties the stores and gives
+    // room for `count` records, into which the caller reads the file's records. PlaceBlock
+    // then places each record by its kind and number: kind -1 into the summary, 0 into the
+    // breakdown, k (1-301) into detail sheet k (where it stays). Records outside the stores
+    // are ignored, a later record for the same line wins; with the old signature every
+    // detail record has its specification moved first.
+    std::span<char> RecordBlock(std::size_t count);
+    void PlaceBlock(std::size_t count, bool oldSignature);
 };
 
 // A summary or breakdown line is used when its marker and name joined are not blank or its
@@ -218,12 +268,6 @@ int LastBreakdownLine(const EstimateStores& stores);
 // The highest detail line of breakdown line `line` whose code, name, specification or unit
 // is not blank (0 when none; an amount alone does not count).
 int DetailCount(const EstimateStores& stores, int line);
-
-// Places each record by its kind and number: kind -1 into the summary, 0 into the
-// breakdown, k (1-301) into detail sheet k. Records outside the stores and a short trailing
-// record are ignored; with the old signature every detail record has its specification
-// moved first. The stores are not cleared first.
-void PlaceRecords(std::string_view records, bool oldSignature, EstimateStores& stores);
 
 // A whole file. Returns -1 (nothing changed) when it is shorter than the header; otherwise
 // 0, with the header taken and, for the current or old signature, the stores cleared and

@@ -5,11 +5,10 @@
 // thousands can be searched again on every key the user types.
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 #include <optional>
 #include <string_view>
-
-#include <QSet>
 #include <vector>
 
 #include "core/foundation/fixed4.h"

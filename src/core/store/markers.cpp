@@ -1,12 +1,15 @@
 #include "core/store/markers.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <cerrno>
 #include <utility>
 
@@ -51,6 +54,35 @@ int OpenForLock(const QByteArray& name, int extraFlags) {
 
 bool IsBlank(std::string_view text) { return Trimmed(text).empty(); }
 
+// Markers are a few lines; anything longer is not ours.
+constexpr qint64 kMaxMarkerBytes = 4096;
+
+QString UserName() {
+    if (const struct passwd* user = ::getpwuid(::geteuid()); user != nullptr && user->pw_name)
+        return QString::fromLocal8Bit(user->pw_name);
+    return QString::fromLocal8Bit(qgetenv("USER"));
+}
+
+QString HostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return QString::fromLocal8Bit(name);
+}
+
+// What a holder writes into its marker.
+QByteArray HolderContent() {
+    return ("host=" + HostName() + "\nuser=" + UserName() + "\npid=" + QString::number(::getpid()) +
+            "\nsince=" + QDateTime::currentDateTime().toString(Qt::ISODate) + "\n")
+        .toUtf8();
+}
+
+void WriteHolder(int fd) {
+    // The content only informs; a marker that cannot take it is held all the same.
+    const QByteArray content = HolderContent();
+    if (::ftruncate(fd, 0) == 0)
+        (void)::pwrite(fd, content.constData(), static_cast<std::size_t>(content.size()), 0);
+}
+
 }  // namespace
 
 bool MarkerHeld(const QString& path) {
@@ -85,6 +117,40 @@ FreeDeletion DeleteIfFree(const QString& path) {
     }
     ::close(fd);  // drops the lock
     return result;
+}
+
+std::string MarkerHolderText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QMap<QString, QString> fields;
+    for (const QByteArray& line : file.read(kMaxMarkerBytes).split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            fields.insert(QString::fromUtf8(line.left(equals)),
+                          QString::fromUtf8(line.mid(equals + 1)).trimmed());
+    }
+    if (fields.value(QStringLiteral("host")).isEmpty() &&
+        fields.value(QStringLiteral("user")).isEmpty())
+        return {};
+    const QDateTime since =
+        QDateTime::fromString(fields.value(QStringLiteral("since")), Qt::ISODate);
+    QString text =
+        QStringLiteral("PC「%1」のユーザー %2（プロセス %3")
+            .arg(fields.value(QStringLiteral("host")), fields.value(QStringLiteral("user")),
+                 fields.value(QStringLiteral("pid")));
+    if (since.isValid())
+        text += QStringLiteral("、%1 から").arg(since.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+    text += QStringLiteral("）");
+    if (!MarkerHeld(path))
+        text += QStringLiteral(
+            "。ただし使用していたプログラムは終了しています（不要ファイル削除で消せます）");
+    return text.toStdString();
+}
+
+std::string NamingHolder(std::string_view message, const std::string& holder) {
+    std::string text(message);
+    if (!holder.empty()) text += "\n使用中: " + holder;
+    return text;
 }
 
 MarkerFolders MarkerFoldersOf(Environment& environment) {
@@ -140,6 +206,12 @@ int Markers::HoldEstimateMarker(std::string_view number) {
 int Markers::ReleaseEstimateMarker(std::string_view number) {
     return Release(estimate_, EstimatePath(number));
 }
+
+std::string Markers::EstimateHolder(std::string_view number) const {
+    return MarkerHolderText(EstimatePath(number));
+}
+
+std::string Markers::MasterHolder() const { return MarkerHolderText(MasterPath()); }
 
 int Markers::CheckMasterMarker() {
     if (CanOpenFile(MasterPath()) == 0) {
@@ -199,8 +271,7 @@ int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
             ::close(fd);
             continue;
         }
-        // A marker has no content; truncation failing changes nothing about the hold.
-        (void)::ftruncate(fd, 0);
+        WriteHolder(fd);
         slot.fd = fd;
         slot.heldPath = path;
         slot.state = kMarkerHeld;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Exclusive-use markers: the only coordination between copies of the program sharing one
-// data folder and one master folder. A marker is an empty file beside the data
+// data folder and one master folder. A marker is a file beside the data
 // ("m_NNNNNN.tmp" for an estimate, "Master.tmp" for all master lists) that the copy
 // editing the data keeps open.
 //
@@ -85,6 +85,11 @@ class Markers {
     // copy, this one included, are kept. Says how many went and how many stayed.
     LeftoverDeletion DeleteLeftoverMarkers();
 
+    // Who holds the marker, from what its holder wrote into it (UTF-8; empty when nothing
+    // is known, as for a marker of an older copy). See MarkerHolderText.
+    std::string EstimateHolder(std::string_view number) const;
+    std::string MasterHolder() const;
+
     static QString EstimateMarkerName(std::string_view number);
     static QString MasterMarkerName();
 
@@ -115,6 +120,16 @@ class Markers {
 // True when a running copy of the program, this one included, holds the marker at path
 // (its lock is taken). Only looks: it never takes the lock itself.
 bool MarkerHeld(const QString& path);
+
+// A held marker carries its holder as its content (PC name, user, process id and since
+// when), written while the lock is taken; nothing decides by it, the lock does. This reads
+// it back as the user is told it: "PC「name」のユーザー user（プロセス 123、2026-12-10 09:30
+// から）", with a note when no running copy holds the marker any more (a crash left it).
+// Empty when the marker is missing or says nothing.
+std::string MarkerHolderText(const QString& path);
+
+// message, followed on a line of its own by who holds the marker, when that is known.
+std::string NamingHolder(std::string_view message, const std::string& holder);
 
 enum class FreeDeletion { kDeleted, kHeld, kFailed };
 // Deletes path only when its lock can be taken, i.e. no running copy holds it.

@@ -99,10 +99,18 @@ TEST(LineCommands, DiscountAsksUntilAnswered) {
         .ExpectInform("数字ではありません ！！")
         .ExpectText("値引額を入力してください。", "５")
         .ExpectInform("数字ではありません ！！")
-        .ExpectText("値引額を入力してください。", "2500");
+        .ExpectText("値引額を入力してください。", "2,50")
+        .ExpectInform("数字ではありません ！！")
+        .ExpectText("値引額を入力してください。", "33,000");  // as the program shows amounts
     EXPECT_TRUE(AskDiscountAmount(g, SheetKind::Breakdown, q));
     q.Done();
-    EXPECT_EQ(g.Cell(2, 6), "2500");
+    EXPECT_EQ(g.Cell(2, 6), "33000");
+    for (const auto& [typed, read] : {std::pair{"1,234,567", "1234567"},
+                                      {"12,34", "12,34"},
+                                      {",123", ",123"},
+                                      {"1234,567", "1234,567"},
+                                      {"500", "500"}})
+        EXPECT_EQ(WithoutThousandsSeparators(typed), read) << typed;
 
     // An existing discount line reopens the dialog with its amount; Cancel keeps it.
     g.SetCell(2, 6, "    2,500");

@@ -17,6 +17,7 @@
 
 #include "core/foundation/clock.h"
 #include "support/file_size_limit.h"
+#include "support/marker_holder.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
 #include "support/silent_questions.h"
@@ -187,6 +188,25 @@ TEST_F(EstimateIo, NumberTakenMeanwhileIsSkipped) {
     ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
     EXPECT_TRUE(QFileInfo(Dat("m_000002.dat")).isFile());
+}
+
+// A number that another copy is giving out right now (its claim file held) is skipped, and
+// a claim a crash left (nobody holds it) is taken over and cleared away.
+TEST_F(EstimateIo, ANumberClaimedByAnotherCopyIsSkipped) {
+    Touch(Dat("m_000003.claim"), "left by a crash");
+    for (const char* expected : {"000002", "000003"}) {
+        test::MarkerHolder other(Dat("m_000001.claim").toLocal8Bit().constData());
+        ASSERT_TRUE(other.Held());
+        EstimateDocument doc;
+        doc.BeginSession(1);
+        Fill(doc);
+        doc.SetText(HeaderText::MNo, "000001");
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        EXPECT_EQ(doc.Text(HeaderText::MNo), expected);
+        EXPECT_TRUE(QFileInfo(Dat(QStringLiteral("m_%1.dat").arg(expected))).isFile());
+        EXPECT_FALSE(QFileInfo::exists(Dat("m_000001.dat")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(Dat("m_000003.claim")));
 }
 
 // Copies of the program saving new estimates into one data folder at the same moment each

@@ -174,12 +174,53 @@ TEST(ShippedTemplates, EveryStandardCellIsAFormattedVisibleCellOfItsSheet) {
                 expected.Set(name, defs.Fields().Get(name));
             }
         }
+        // The cover shows the amount before tax and the tax beside the estimate amount.
+        for (const char* name : {"HGoukei1", "HGoukei2"}) {
+            EXPECT_TRUE(defs.Cell(name).IsValid()) << code << " " << name;
+            expected.Set(name, defs.Fields().Get(name));
+        }
         EXPECT_EQ(defs.Fields(), expected) << code;
         const QString base = folder.FilePath(QStringLiteral("XlsBase/"));
         CheckTemplate(base + "見積書" + code + ".xlsx", defs, false, 0);
         CheckTemplate(base + "原価表" + code + ".xlsx", defs, false, 0, true);
         CheckTemplate(base + "書式F" + code + "A.xlsx", defs, true, 'A');
         CheckTemplate(base + "書式F" + code + "B.xlsx", defs, true, 'B');
+    }
+}
+
+// The summary page is called 総括書 as everywhere in the program; a long specification
+// (「t=100 ワイヤーメッシュ共」) wraps or shrinks instead of being clipped.
+TEST(ShippedTemplates, SummaryTitleAndRoomForTheSpecification) {
+    const QDir shipped(QStringLiteral(QUILTO_XLSBASE_DIR));
+    for (const char* stem : {"見積書00", "原価表01", "見積書02"}) {
+        SCOPED_TRACE(stem);
+        const std::optional<std::string> bytes =
+            ReadWholeFile(shipped.filePath(QString::fromUtf8(stem) + ".xlsx"), 64 << 20);
+        XlsxPackage package;
+        QString error;
+        ASSERT_TRUE(bytes && ReadXlsxPackage(*bytes, &package, &error));
+        const std::string& strings = package.parts["xl/sharedStrings.xml"];
+        EXPECT_NE(strings.find("総　括　書"), std::string::npos);
+        EXPECT_EQ(strings.find("括　表"), std::string::npos);
+
+        pugi::xml_document styles, detail;
+        styles.load_string(package.parts["xl/styles.xml"].c_str());
+        detail.load_string(package.parts["xl/worksheets/sheet4.xml"].c_str());
+        std::vector<pugi::xml_node> xfs;
+        for (pugi::xml_node xf : styles.child("styleSheet").child("cellXfs").children("xf"))
+            xfs.push_back(xf);
+        int specCells = 0;
+        for (pugi::xml_node row : detail.child("worksheet").child("sheetData").children("row"))
+            for (pugi::xml_node c : row.children("c")) {
+                const CellPosition p = ParseCellAddress(c.attribute("r").value());
+                if (p.column != 4 || p.row < 3 || p.row > 22) continue;  // EKikaku: D3, 20 lines
+                const pugi::xml_node align = xfs.at(c.attribute("s").as_uint()).child("alignment");
+                EXPECT_TRUE(align.attribute("wrapText").as_bool() ||
+                            align.attribute("shrinkToFit").as_bool())
+                    << c.attribute("r").value();
+                ++specCells;
+            }
+        EXPECT_EQ(specCells, 20);
     }
 }
 

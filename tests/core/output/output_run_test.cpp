@@ -68,6 +68,42 @@ TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
     EXPECT_NE(texts.find("<v>1234567</v>"), std::string::npos);  // amounts as numbers
 }
 
+// The cover's tax words follow the tick; when the figures say otherwise the user is asked
+// before anything is written, and going back writes nothing.
+TEST(OutputRunTest, ATaxTickThatContradictsTheFiguresIsAskedBeforeWriting) {
+    struct Case {
+        bool tick, taxLine, cover, freeForm, asks;
+    };
+    for (const Case c :
+         {Case{false, true, true, false, true}, Case{true, false, true, false, true},
+          Case{true, true, true, false, false}, Case{false, false, true, false, false},
+          Case{false, true, false, false, false}, Case{false, true, false, true, true}}) {
+        OutputFixture f;
+        f.Breakdown(1, "", "1", "工事", "1,000");
+        if (c.taxLine) f.Breakdown(2, "%", "", "", "100");
+        f.document.SetCheckBox2(c.tick);
+        f.choices.cover = c.cover;
+        f.choices.freeForm = c.freeForm;
+        EXPECT_EQ(!TaxTickMismatch(f.document, f.choices).empty(), c.asks)
+            << c.tick << c.taxLine << c.cover << c.freeForm;
+    }
+
+    WorkingFolder folder;
+    test::InstallOutputFiles();
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "工事", "1,000");
+    f.Breakdown(2, "%", "", "", "100");
+    f.document.SetCheckBox2(false);
+    ScriptedQuestions questions;
+    questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
+    questions.ExpectOkCancel(TaxTickMismatch(f.document, f.choices), false);
+    RecordingProgress progress;
+    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
+              OutputStatus::kDeclined);
+    questions.Done();
+    EXPECT_FALSE(QFileInfo::exists(OutputWorkbookPath("見積書00")));
+}
+
 TEST(OutputRunTest, MissingTemplateAndNothingToPrintWriteNoWorkbook) {
     WorkingFolder folder;
     test::InstallOutputFiles();

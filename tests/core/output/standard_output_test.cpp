@@ -126,7 +126,8 @@ TEST(StandardOutputTest, DetailPagesAreNumberedPerConstruction) {
     EXPECT_EQ(book.Cell(4, "C22"), "品20");
     EXPECT_EQ(book.Cell(6, "C3"), "品41");
     EXPECT_EQ(book.Cell(6, "C7"), "品45");
-    EXPECT_EQ(book.Cell(6, "C8"), "<none>");
+    EXPECT_EQ(book.Cell(6, "H8"), "4,500");  // its total, below its last line
+    EXPECT_EQ(book.Cell(6, "C9"), "<none>");
     // The next chosen construction starts a sheet of its own at page 1; without a number
     // its heading has no separator.
     EXPECT_EQ(book.Cell(7, "J1"), "1");
@@ -134,6 +135,31 @@ TEST(StandardOutputTest, DetailPagesAreNumberedPerConstruction) {
     EXPECT_EQ(book.Cell(7, "C3"), "品1");
     EXPECT_EQ(progress.lastPage_, 6);
     EXPECT_EQ(book.Active(), 1);  // the workbook opens on its first page
+}
+
+// A detail sheet without a 計 line of its own prints its total (the figures of its breakdown
+// line, as text: never a formula) on the line after its last, taking a page when the last
+// is full; a sheet with a 計 line prints only its own.
+TEST(StandardOutputTest, ADetailSheetWithoutATotalLinePrintsItsTotalOnItsLastPage) {
+    OutputFixture f;
+    f.Breakdown(1, "", "1", "基礎工事", "2,000", "1,500");
+    f.Breakdown(2, "", "2", "内装工事", "300");
+    f.AddDetails(1, 20);
+    f.AddDetails(2, 2);
+    f.AddDetail(2, 3, {"/", "", "", "", "", "", "200"});
+    f.choices.cost = true;
+    f.choices.breakdown = false;
+
+    EXPECT_EQ(CountStandardPages(f.Source()).detail, 3);
+    const MemoryBook book = Output(f);
+    ASSERT_EQ(book.Names().size(), 6u);
+    EXPECT_EQ(book.Cell(4, "C22"), "品20");
+    EXPECT_EQ(book.Cell(5, "C3"), "－    計    －");  // the environment's 計 caption
+    EXPECT_EQ(book.Cell(5, "H3"), "2,000");
+    EXPECT_EQ(book.Cell(5, "I3"), "1,500");
+    EXPECT_EQ(book.Cell(5, "C4"), "<none>");
+    EXPECT_EQ(book.Cell(6, "H5"), "200");  // its own 計 line
+    EXPECT_EQ(book.Cell(6, "C6"), "<none>");
 }
 
 TEST(StandardOutputTest, SectionsLandOnTheirSheetsWithoutACover) {
@@ -287,9 +313,8 @@ TEST(StandardOutputTest, CancelWhileThePagesAreMadeEndsBeforeTheFirstLine) {
     }
 }
 
-TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutput) {
+TEST(StandardOutputTest, AnInvalidLineCellOrABookFailureStopsTheOutput) {
     OutputFixture f;
-    f.Define("DName", "A0");
     f.Breakdown(1, "", "1", "工事", "1", "", "");
     f.AddDetails(1, 1);
     MemoryBook book({"cover", "summary", "breakdown"});  // no detail page in the template
@@ -300,12 +325,13 @@ TEST(StandardOutputTest, InvalidLineCellsPrintNothingAndABookFailureStopsTheOutp
         BookWriting::kFailed);
     EXPECT_EQ(error.toStdString(), "no sheet 4");
 
+    // A line cell that names no cell is told as a bad fixed cell is, never left out.
+    f.Define("DName", "A0");
     MemoryBook full = Template();
-    ASSERT_EQ(
+    EXPECT_EQ(
         WriteStandardOutput(full, f.Source(), CountStandardPages(f.Source()), progress, &error),
-        BookWriting::kWritten);
-    EXPECT_EQ(full.Cell(3, "B3"), "1");
-    for (const auto& [cell, text] : full.At(3).cells) EXPECT_NE(text, "工事");
+        BookWriting::kFailed);
+    EXPECT_EQ(error.toStdString(), "セル番地 A0 が正しくありません。");
 }
 
 // The dialog lists a construction by marker, name or amount; the detail pages also count a

@@ -77,7 +77,10 @@ TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
     EXPECT_EQ(run.result, CopyRunResult::kDone);
     EXPECT_TRUE(run.failures.empty());
 
-    const std::map<QString, std::string> saved = Snapshot(backup.path());
+    std::map<QString, std::string> saved = Snapshot(backup.path());
+    // Written last, once everything was copied.
+    EXPECT_EQ(saved[kBackupDoneRecord].rfind("completed=", 0), 0u);
+    saved.erase(kBackupDoneRecord);
     const std::map<QString, std::string> expected = {
         {"DAT/m_000001.dat", before["DAT/m_000001.dat"]},
         {"DAT/m_000002.dat", before["DAT/m_000002.dat"]},
@@ -252,6 +255,71 @@ TEST_F(Backup, TheIssuedArchiveIsCarriedAndMergedNeverReplaced) {
     EXPECT_EQ(ReadAll(made.pdfPath), "%PDF second");
     // The backup's own archive is left as it was.
     EXPECT_EQ(ReadIssuedArchive(saved).entries.size(), 1u);
+}
+
+// A backup without its completion record (cut off, or made before backups had one) is not
+// restored: the user is told why and what to do.
+TEST_F(Backup, RestoreRefusesABackupWithoutItsCompletionRecord) {
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    ASSERT_EQ(BackUp(backup.path()).result, CopyRunResult::kDone);
+    ASSERT_TRUE(QFile::remove(backup.filePath(kBackupDoneRecord)));
+    WriteAll("DAT/m_000001.dat", "after the backup");
+    questions.ExpectInformStartingWith(std::string(kBackupIncompleteMessage) + "\n" +
+                                       QDir::toNativeSeparators(backup.path()).toStdString() +
+                                       "/\n新しいバックアップを取り直してください。");
+    EXPECT_EQ(Restore(backup.path()).result, CopyRunResult::kRefused);
+    questions.Done();
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), "after the backup");
+}
+
+// A restore that cannot copy one file changes nothing: every file of the backup is copied
+// beside its target first, and only then are the names swapped.
+TEST_F(Backup, ARestoreThatFailsLeavesTheLiveFoldersWhole) {
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    ASSERT_EQ(BackUp(backup.path()).result, CopyRunResult::kDone);
+    questions.Done();
+    WriteAll("DAT/m_000001.dat", "after the backup");
+    WriteAll("MST/sp_syo.dat", "products after the backup");
+    // The unit master cannot be replaced: a folder took its name.
+    ASSERT_TRUE(QFile::remove("MST/sp_unit.dat"));
+    ASSERT_TRUE(QDir().mkpath("MST/sp_unit.dat"));
+    const std::map<QString, std::string> before = Snapshot(folder.Path());
+
+    questions.ExpectButtons(kRestoreQuestion, 1)
+        .ExpectInformStartingWith(std::string(kRestoreFailedMessage));
+    const CopyRun run = Restore(backup.path());
+    questions.Done();
+    EXPECT_EQ(run.result, CopyRunResult::kFailed);
+    EXPECT_EQ(run.copied, 0);
+    EXPECT_EQ(Snapshot(folder.Path()), before);
+}
+
+// A restore cut off while it swapped the files (its record left, unheld) is told at the
+// next start naming the backup folder, and run again on OK: what it had left beside the
+// files goes, the data ends as the backup has it and the record is gone.
+TEST_F(Backup, ACutOffRestoreIsToldAtTheNextStartAndRunAgain) {
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    ASSERT_EQ(BackUp(backup.path()).result, CopyRunResult::kDone);
+    questions.Done();
+    const std::string saved = ReadAll("DAT/m_000002.dat");
+    WriteAll("DAT/m_000002.dat", "half restored");
+    WriteAll("DAT/.m_000001.dat.restoring", "cut off");
+    WriteAll(kRestoreRecord, backup.path().toStdString() + "\n");
+
+    questions
+        .ExpectOkCancel(std::string(kRestoreUnfinishedMessage) + "\nバックアップ: " +
+                            QDir::toNativeSeparators(backup.path()).toStdString() +
+                            "/\nデータには古いものと復元したものが混ざっているかもしれません。"
+                            "もう一度リストアを実行しますか？",
+                        true, "確 認")
+        .ExpectInform(kRestoreDoneMessage);
+    EXPECT_TRUE(OfferUnfinishedRestore(questions, Live()));
+    questions.Done();
+    EXPECT_EQ(ReadAll("DAT/m_000002.dat"), saved);
+    EXPECT_FALSE(QFile::exists("DAT/.m_000001.dat.restoring"));
+    EXPECT_FALSE(QFile::exists(kRestoreRecord));
+    // Nothing to tell on the start after that.
+    EXPECT_FALSE(OfferUnfinishedRestore(questions, Live()));
 }
 
 }  // namespace

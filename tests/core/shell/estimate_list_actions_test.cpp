@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "core/shell/program_state.h"
 #include "support/read_only_folder.h"
 #include "support/scripted_questions.h"
+#include "support/silent_questions.h"
 #include "support/working_folder.h"
 
 namespace quilto {
@@ -90,6 +92,24 @@ TEST(EstimateListActions, CallingUpAnEstimateInUseAsksForReferenceMode) {
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kClose);
     EXPECT_EQ(list.program.shell.selectedNumber, "000002");
     EXPECT_EQ(list.program.markers.EstimateState(), kMarkerInUse);
+    list.questions.Done();
+}
+
+// The question names who holds the estimate (what the holder wrote into its marker), and so
+// does the refusal to delete it.
+TEST(EstimateListActions, AnEstimateInUseIsToldWithItsHolder) {
+    ListFixture list(kEntryCallUp);
+    test::SilentQuestions silent;
+    Markers otherCopy(silent, MarkerFoldersOf(list.program.environment));
+    ASSERT_EQ(otherCopy.HoldEstimateMarker("000002"), 0);
+    const std::string holder = otherCopy.EstimateHolder("000002");
+    ASSERT_NE(holder.find(std::to_string(getpid())), std::string::npos) << holder;
+    list.questions.ExpectOkCancel(std::string(kReferenceModeQuestion) + "\n使用中: " + holder,
+                                  false, kConfirmCaption);
+    EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
+    list.program.shell.entryMode = kEntryDelete;
+    list.questions.ExpectInform(std::string(kEstimateInUseMessage) + "\n使用中: " + holder);
+    EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
     list.questions.Done();
 }
 

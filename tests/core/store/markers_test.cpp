@@ -165,15 +165,29 @@ TEST(MarkersTest, CheckCountsAnyExistingMarkerAsInUse) {
     EXPECT_EQ(markers.MasterState(), kMarkerInUse);
 }
 
-TEST(MarkersTest, HoldCreatesAnEmptyMarkerAndReleaseDeletesIt) {
+// What another copy is told about the holder: PC, user, process and since when.
+std::string ExpectedHolderStart() {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return std::string("PC「") + host + "」のユーザー ";
+}
+
+TEST(MarkersTest, HoldCreatesAMarkerNamingItsHolderAndReleaseDeletesIt) {
     WorkingFolder folder;
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
+    Markers other(questions, DefaultFolders());
+    EXPECT_EQ(other.EstimateHolder("000007"), "");
 
     EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
     EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
-    EXPECT_EQ(test::ReadAll("DAT/m_000007.tmp"), "");
     EXPECT_TRUE(Exists("DAT/m_000007.tmp"));
+    const std::string holder = other.EstimateHolder("000007");
+    EXPECT_EQ(holder.rfind(ExpectedHolderStart(), 0), 0u) << holder;
+    EXPECT_NE(holder.find("（プロセス " + std::to_string(getpid()) + "、"), std::string::npos)
+        << holder;
+    EXPECT_NE(holder.find(" から）"), std::string::npos) << holder;
+    EXPECT_EQ(holder.find("終了"), std::string::npos) << holder;
     // Holding the same marker again keeps the one hold (it would otherwise block itself).
     EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
     EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
@@ -185,6 +199,7 @@ TEST(MarkersTest, HoldCreatesAnEmptyMarkerAndReleaseDeletesIt) {
     EXPECT_EQ(markers.HoldMasterMarker(), 0);
     EXPECT_EQ(markers.MasterState(), kMarkerHeld);
     EXPECT_TRUE(Exists("MST/Master.tmp"));
+    EXPECT_EQ(other.MasterHolder().rfind(ExpectedHolderStart(), 0), 0u);
     EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
     EXPECT_EQ(markers.MasterState(), kMarkerNone);
     EXPECT_FALSE(Exists("MST/Master.tmp"));
@@ -200,15 +215,23 @@ TEST(MarkersTest, HoldCreatesAnEmptyMarkerAndReleaseDeletesIt) {
     EXPECT_FALSE(Exists("DAT/m_000008.tmp"));
 }
 
-TEST(MarkersTest, HoldTakesOverACrashLeftoverAndEmptiesIt) {
+// A marker a crash left names its last holder and says that it has ended; one without
+// content (an older copy's) names nobody; a hold over a leftover writes its own holder.
+TEST(MarkersTest, HoldTakesOverACrashLeftoverAndWritesItsOwnHolder) {
     WorkingFolder folder;
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
-    Touch("DAT/m_000004.tmp", "left by a crash");
+    Touch("DAT/m_000004.tmp", "host=kitchen\nuser=yamada\npid=77\nsince=2026-12-10T09:30:00\n");
+    Touch("DAT/m_000005.tmp", "");
+    EXPECT_EQ(markers.EstimateHolder("000004"),
+              "PC「kitchen」のユーザー yamada（プロセス 77、2026-12-10 09:30 から）。"
+              "ただし使用していたプログラムは終了しています（不要ファイル削除で消せます）");
+    EXPECT_EQ(markers.EstimateHolder("000005"), "");
 
     EXPECT_EQ(markers.HoldEstimateMarker("000004"), 0);
     EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
-    EXPECT_EQ(test::ReadAll("DAT/m_000004.tmp"), "");
+    EXPECT_NE(test::ReadAll("DAT/m_000004.tmp").find("pid=" + std::to_string(getpid())),
+              std::string::npos);
 }
 
 TEST(MarkersTest, HoldRefusesABlankNumberAndDoesNothingInReadOnlyMode) {
