@@ -285,11 +285,8 @@ void GridController::MouseDown(SheetKind sheet, int row, int col, Qt::MouseButto
     const bool remarks = col == ColumnsOf(sheet).remarks;
     c_.actions.mxBtn->setEnabled(remarks);
     c_.actions.mx->setEnabled(remarks);
-    if (sheet == SheetKind::Breakdown && (col == 6 || col == 7)) view->SetCurrentCell(row, 8);
-    if (sheet == SheetKind::Detail) {
-        if (col == 12 || col == 13) view->SetCurrentCell(row, 11);
-        CalculateDetail();
-    }
+    if (IsComputedColumn(sheet, col)) view->SetCurrentCell(row, TypableColumnAt(sheet, col));
+    if (sheet == SheetKind::Detail) CalculateDetail();
     if (button == Qt::LeftButton && col == UnitColumnOf(sheet)) OpenUnitList(sheet);
 }
 
@@ -348,13 +345,12 @@ bool GridController::GridKeyDown(SheetGridView* view, QKeyEvent* event) {
         return true;
     }
     if (mods != Qt::NoModifier) return false;
-    if (sheet == SheetKind::Breakdown && key == Qt::Key_Right && col == 5) {
-        MoveCursor(view, row, 8);
-        return true;
-    }
-    if (sheet == SheetKind::Breakdown && key == Qt::Key_Left && col == 8) {
-        MoveCursor(view, row, 5);
-        return true;
+    if (key == Qt::Key_Right || key == Qt::Key_Left) {
+        const int past = TypableColumnPast(sheet, col, key == Qt::Key_Right ? 1 : -1);
+        if (past != kNoColumn) {
+            MoveCursor(view, row, past);
+            return true;
+        }
     }
     if (key == Qt::Key_Left && col <= 2) return true;
     return false;

@@ -3,12 +3,93 @@
 namespace quilto {
 
 const SheetColumns& ColumnsOf(SheetKind sheet) {
-    static const SheetColumns kBreakdown{301,       9, 300, 4,         5,         kNoColumn, 6,
-                                         kNoColumn, 7, 8,   kNoColumn, kNoColumn, 8};
-    static const SheetColumns kDetail{301, 14, 300, 5, 6, 7, 8, 9, 10, 11, 12, 13, 10};
-    static const SheetColumns kSummary{1001, 11, 1000, 4,         5,         6, 7,
-                                       8,    9,  10,   kNoColumn, kNoColumn, 10};
+    static const SheetColumns kBreakdown{.rowCount = 301,
+                                         .colCount = 9,
+                                         .lastDataRow = 300,
+                                         .marker = 1,
+                                         .number = 2,
+                                         .name = 3,
+                                         .specification = kNoColumn,
+                                         .unit = 4,
+                                         .quantity = 5,
+                                         .unitPrice = kNoColumn,
+                                         .amount = 6,
+                                         .costUnitPrice = kNoColumn,
+                                         .cost = 7,
+                                         .remarks = 8,
+                                         .labourRate = kNoColumn,
+                                         .labourAmount = kNoColumn,
+                                         .lastEnterColumn = 8};
+    static const SheetColumns kDetail{.rowCount = 301,
+                                      .colCount = 14,
+                                      .lastDataRow = 300,
+                                      .marker = 1,
+                                      .number = 2,
+                                      .name = 3,
+                                      .specification = 4,
+                                      .unit = 5,
+                                      .quantity = 6,
+                                      .unitPrice = 7,
+                                      .amount = 8,
+                                      .costUnitPrice = 9,
+                                      .cost = 10,
+                                      .remarks = 11,
+                                      .labourRate = 12,
+                                      .labourAmount = 13,
+                                      .lastEnterColumn = 10};
+    static const SheetColumns kSummary{.rowCount = 1001,
+                                       .colCount = 11,
+                                       .lastDataRow = 1000,
+                                       .marker = 1,
+                                       .number = 2,
+                                       .name = 3,
+                                       .specification = kNoColumn,
+                                       .unit = 4,
+                                       .quantity = 5,
+                                       .unitPrice = 6,
+                                       .amount = 7,
+                                       .costUnitPrice = 8,
+                                       .cost = 9,
+                                       .remarks = 10,
+                                       .labourRate = kNoColumn,
+                                       .labourAmount = kNoColumn,
+                                       .lastEnterColumn = 10};
     return BySheet(sheet, kBreakdown, kDetail, kSummary);
+}
+
+bool IsComputedColumn(SheetKind sheet, int col) {
+    if (col == kNoColumn) return false;
+    const SheetColumns& c = ColumnsOf(sheet);
+    switch (sheet) {
+        case SheetKind::Breakdown:
+            return col == c.amount || col == c.cost;
+        case SheetKind::Detail:
+            return col == c.labourRate || col == c.labourAmount;
+        case SheetKind::Summary:
+            break;
+    }
+    return false;
+}
+
+int TypableColumnAt(SheetKind sheet, int col) {
+    if (!IsComputedColumn(sheet, col)) return col;
+    const int last = ColumnsOf(sheet).colCount - 1;
+    for (int next = col + 1; next <= last; ++next)
+        if (!IsComputedColumn(sheet, next)) return next;
+    int before = col - 1;
+    while (before > 0 && IsComputedColumn(sheet, before)) --before;
+    return before;
+}
+
+int TypableColumnPast(SheetKind sheet, int col, int step) {
+    // From a computed column (Enter walks through the breakdown's) the grid moves as usual.
+    if (IsComputedColumn(sheet, col) || !IsComputedColumn(sheet, col + step)) return kNoColumn;
+    const int last = ColumnsOf(sheet).colCount - 1;
+    for (int next = col + 2 * step; next >= 0 && next <= last; next += step)
+        if (!IsComputedColumn(sheet, next)) return next;
+    // Nothing typable beyond (the detail's hidden labour columns end the row): the grid's
+    // own move, which passes over hidden columns, stays where it is.
+    return kNoColumn;
 }
 
 const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {

@@ -27,10 +27,15 @@ T& BySheet(SheetKind sheet, T& breakdown, T& detail, T& summary) {
     return summary;
 }
 
+// Where each field of a line sits in a sheet's grid; kNoColumn where the sheet has none.
 struct SheetColumns {
     int rowCount;  // with the header row
     int colCount;
     int lastDataRow;  // 300 or 1000
+    int marker;       // the line-kind marker, in the detail sheet the product code
+    int number;       // the line number text
+    int name;
+    int specification;  // detail only
     int unit;
     int quantity;
     int unitPrice;  // kNoColumn in the breakdown
@@ -44,6 +49,21 @@ struct SheetColumns {
 };
 
 const SheetColumns& ColumnsOf(SheetKind sheet);
+
+// Columns a user never types into: figures the sheet works out (a breakdown line's amount
+// and cost come from its detail sheet, the detail's labour figures come with the product
+// and are hidden). A mouse click on one lands on the column a user types into instead; the
+// arrow keys step over them.
+bool IsComputedColumn(SheetKind sheet, int col);
+// The column the cursor stands on when it is put on col: col itself, or for a computed
+// column the next column to its right a user can type into (the last one before it where
+// none follows).
+int TypableColumnAt(SheetKind sheet, int col);
+// The column an arrow key moves to from col (step +1 right, -1 left) when the neighbour it
+// would reach is computed: the first typable column beyond. kNoColumn where the grid's own
+// move is right: the neighbour is an ordinary column, col itself is computed, or nothing
+// typable lies beyond.
+int TypableColumnPast(SheetKind sheet, int col, int step);
 
 struct ColumnSpec {
     const char* header;  // UTF-8; the grid holds it as CP932

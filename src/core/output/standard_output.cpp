@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/editor/line_kind.h"
+#include "core/editor/sheet_layout.h"
 #include "core/foundation/fixed4_arithmetic.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
@@ -41,13 +42,42 @@ std::string StoredSeparator(const TableDefinitions& definitions) {
 // Labour figures: three decimals in a width of 10, trimmed.
 std::string LabourText(Fixed4 value) { return Trimmed(FormatPlain(10, 3, Fixed4ToText(value))); }
 
-struct SummaryCells {
-    LineCell number, name, unit, quantity, unitPrice, amount, costUnitPrice, cost, remarks, margin;
+// The definition fields that place the figures of a summary or breakdown line, and those
+// of its page head; an empty name where the sheet has no such figure (the breakdown has no
+// unit prices). The cost figures, the margin and the remarks-with-cost field are used only
+// when the cost is printed.
+struct LineFields {
+    std::string_view number, name, unit, quantity, unitPrice, amount, costUnitPrice, cost,
+        remarksWithCost, remarksWithoutCost, margin, logo, page;
 };
 
-struct BreakdownCells {
-    LineCell number, name, unit, quantity, amount, cost, remarks, margin;
-};
+constexpr LineFields kSummaryFields{.number = "FGBan",
+                                    .name = "FName",
+                                    .unit = "FTanni",
+                                    .quantity = "FSuu",
+                                    .unitPrice = "FUtanka",
+                                    .amount = "FUgou",
+                                    .costUnitPrice = "FStanka",
+                                    .cost = "FSGou",
+                                    .remarksWithCost = "FTekiyo1",
+                                    .remarksWithoutCost = "FTekiyo2",
+                                    .margin = "FRes02",
+                                    .logo = "Fadd2",
+                                    .page = "FPage1"};
+
+constexpr LineFields kBreakdownFields{.number = "DGBan",
+                                      .name = "DName",
+                                      .unit = "DTanni",
+                                      .quantity = "DSuu",
+                                      .unitPrice = {},
+                                      .amount = "DUgou",
+                                      .costUnitPrice = {},
+                                      .cost = "DStanka",
+                                      .remarksWithCost = "DTekiyo1",
+                                      .remarksWithoutCost = "DTekiyo2",
+                                      .margin = "DRes02",
+                                      .logo = "Dadd2",
+                                      .page = "DPage1"};
 
 struct DetailCells {
     LineCell name, number, spec, unit, quantity, unitPrice, amount, costUnitPrice, cost, remarks,
@@ -173,60 +203,50 @@ class StandardWriter {
     }
 
     void WriteSummary() {
-        const TextGrid& grid = source_.document.Grid(SheetKind::Summary);
-        const SummaryCells c{
-            Cell("FGBan"),          Cell("FName"),        Cell("FTanni"),
-            Cell("FSuu"),           Cell("FUtanka"),      Cell("FUgou"),
-            Cell("FStanka", cost_), Cell("FSGou", cost_), Cell(cost_ ? "FTekiyo1" : "FTekiyo2"),
-            Cell("FRes02", cost_)};
-        const auto header = [&] {
-            Fixed("Fadd2", logo_);
-            Fixed("FPage1", PageText());
-        };
-        const auto line = [&](int row, int at) {
-            out_.Line(c.number, at, TrimmedRight(grid.Cell(row, 2)));
-            out_.Line(c.name, at, TrimmedRight(grid.Cell(row, 3)));
-            out_.Line(c.unit, at, TrimmedRight(grid.Cell(row, 4)));
-            out_.Line(c.quantity, at, grid.Cell(row, 5));
-            out_.Line(c.unitPrice, at, grid.Cell(row, 6));
-            out_.Line(c.amount, at, Amount(grid.Cell(row, 1), grid.Cell(row, 7)));
-            out_.Line(c.costUnitPrice, at, grid.Cell(row, 8));
-            out_.Line(c.cost, at, grid.Cell(row, 9));
-            WriteRemarks(c.remarks, at, grid.Cell(row, 10));
-            if (HasText(grid.Cell(row, 7)) && HasText(grid.Cell(row, 9)))
-                out_.Line(c.margin, at, MarginRate(grid.Cell(row, 7), grid.Cell(row, 9)));
-        };
-        const int lines = std::min(LastUsedGridRow(grid), kSummaryLineCap);
-        Section(lines, defs_.Rows().summary, header, line);
+        WriteLines(SheetKind::Summary, kSummaryFields, kSummaryLineCap, defs_.Rows().summary);
     }
 
     void WriteBreakdown() {
-        const TextGrid& grid = source_.document.Grid(SheetKind::Breakdown);
-        const BreakdownCells c{Cell("DGBan"),
-                               Cell("DName"),
-                               Cell("DTanni"),
-                               Cell("DSuu"),
-                               Cell("DUgou"),
-                               Cell("DStanka", cost_),
-                               Cell(cost_ ? "DTekiyo1" : "DTekiyo2"),
-                               Cell("DRes02", cost_)};
+        WriteLines(SheetKind::Breakdown, kBreakdownFields, kBreakdownLineCap,
+                   defs_.Rows().breakdown);
+    }
+
+    // The lines of the summary or the breakdown, each figure read from its column of the
+    // sheet's grid and written to its field.
+    void WriteLines(SheetKind sheet, const LineFields& f, int cap, int rowsPerPage) {
+        const TextGrid& grid = source_.document.Grid(sheet);
+        const SheetColumns& col = ColumnsOf(sheet);
+        const auto field = [&](std::string_view name, bool wanted = true) {
+            return Cell(name, wanted && !name.empty());
+        };
+        const LineCell number = field(f.number), name = field(f.name), unit = field(f.unit),
+                       quantity = field(f.quantity), unitPrice = field(f.unitPrice),
+                       amount = field(f.amount), costUnitPrice = field(f.costUnitPrice, cost_),
+                       cost = field(f.cost, cost_),
+                       remarks = field(cost_ ? f.remarksWithCost : f.remarksWithoutCost),
+                       margin = field(f.margin, cost_);
         const auto header = [&] {
-            Fixed("Dadd2", logo_);
-            Fixed("DPage1", PageText());
+            Fixed(f.logo, logo_);
+            Fixed(f.page, PageText());
         };
         const auto line = [&](int row, int at) {
-            out_.Line(c.number, at, TrimmedRight(grid.Cell(row, 2)));
-            out_.Line(c.name, at, TrimmedRight(grid.Cell(row, 3)));
-            out_.Line(c.unit, at, TrimmedRight(grid.Cell(row, 4)));
-            out_.Line(c.quantity, at, grid.Cell(row, 5));
-            out_.Line(c.amount, at, Amount(grid.Cell(row, 1), grid.Cell(row, 6)));
-            out_.Line(c.cost, at, grid.Cell(row, 7));
-            WriteRemarks(c.remarks, at, grid.Cell(row, 8));
-            if (HasText(grid.Cell(row, 6)) && HasText(grid.Cell(row, 7)))
-                out_.Line(c.margin, at, MarginRate(grid.Cell(row, 6), grid.Cell(row, 7)));
+            const auto cell = [&](int column) {
+                return column == kNoColumn ? std::string() : grid.Cell(row, column);
+            };
+            out_.Line(number, at, TrimmedRight(cell(col.number)));
+            out_.Line(name, at, TrimmedRight(cell(col.name)));
+            out_.Line(unit, at, TrimmedRight(cell(col.unit)));
+            out_.Line(quantity, at, cell(col.quantity));
+            out_.Line(unitPrice, at, cell(col.unitPrice));
+            out_.Line(amount, at, Amount(cell(col.marker), cell(col.amount)));
+            out_.Line(costUnitPrice, at, cell(col.costUnitPrice));
+            out_.Line(cost, at, cell(col.cost));
+            WriteRemarks(remarks, at, cell(col.remarks));
+            if (HasText(cell(col.amount)) && HasText(cell(col.cost)))
+                out_.Line(margin, at, MarginRate(cell(col.amount), cell(col.cost)));
         };
-        const int lines = std::min(LastUsedGridRow(grid), kBreakdownLineCap);
-        Section(lines, defs_.Rows().breakdown, header, line);
+        const int lines = std::min(LastUsedGridRow(grid), cap);
+        Section(lines, rowsPerPage, header, line);
     }
 
     void WriteDetails() {
@@ -243,9 +263,10 @@ class StandardWriter {
         const int last = LastUsedGridRow(grid);
         for (int row = 1; row <= last && !cancelled_; ++row) {
             if (!source_.choices.constructions[row] || !HasPrintableDetailSheet(doc, row)) continue;
-            const std::string number = TrimmedRight(grid.Cell(row, 2));
+            const SheetColumns& col = ColumnsOf(SheetKind::Breakdown);
+            const std::string number = TrimmedRight(grid.Cell(row, col.number));
             const std::string heading =
-                number + (HasText(number) ? separator : "") + Trimmed(grid.Cell(row, 3));
+                number + (HasText(number) ? separator : "") + Trimmed(grid.Cell(row, col.name));
             const auto header = [&] {
                 Fixed("Eadd2", logo_);
                 Fixed("Eadd1", heading);
@@ -300,9 +321,10 @@ class StandardWriter {
     // holds (the editor's sums of the sheet), captioned as the editor captions a 計 line.
     void WriteDetailTotal(const DetailCells& c, int row, int at) {
         const TextGrid& grid = source_.document.Grid(SheetKind::Breakdown);
+        const SheetColumns& col = ColumnsOf(SheetKind::Breakdown);
         out_.Line(c.name, at, TrimmedRight(source_.environment.Caption(LineCaption::Total)));
-        out_.Line(c.amount, at, grid.Cell(row, 6));
-        out_.Line(c.cost, at, grid.Cell(row, 7));
+        out_.Line(c.amount, at, grid.Cell(row, col.amount));
+        out_.Line(c.cost, at, grid.Cell(row, col.cost));
     }
 
     void WriteRemarks(const LineCell& cell, int at, std::string_view remarks) {

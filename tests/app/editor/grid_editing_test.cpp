@@ -235,6 +235,29 @@ TEST_F(GridEditing, PageMarkersStatusAndTheSheetOfASpecialLine) {
     EXPECT_EQ(Grid(SheetKind::Detail)->palette().color(QPalette::Base), QColor(192, 192, 192));
 }
 
+// The breakdown's amount and cost come from the detail sheet: the arrow keys step over
+// them and a click on one lands on the remarks; the detail's last visible column stays put.
+TEST_F(GridEditing, TheCursorPassesOverTheColumnsASheetWorksOut) {
+    Open(kEntryNew);
+    Context().pageControl1->setCurrentIndex(kBreakdownTab);
+    SheetGridView* grid = Grid(SheetKind::Breakdown);
+    Focus(SheetKind::Breakdown, 1, 5);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(grid->CurrentCol(), 8);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(grid->CurrentCol(), 5);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(grid->CurrentCol(), 4) << "an ordinary column is the grid's own move";
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(3, 6).center());
+    EXPECT_EQ(grid->CurrentGridRow(), 3);
+    EXPECT_EQ(grid->CurrentCol(), 8);
+
+    Context().pageControl1->setCurrentIndex(kDetailTab);
+    Focus(SheetKind::Detail, 1, 11);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Grid(SheetKind::Detail)->CurrentCol(), 11);
+}
+
 TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsStayWhenTheirEmptySheetIsStored) {
     Open(kEntryNew);
     TextGrid& breakdown = Document().Grid(SheetKind::Breakdown);

@@ -220,6 +220,63 @@ TEST(StandardOutputTest, CostPrintWritesCostsAndMarginRates) {
     EXPECT_EQ(book.Cell(2, "H3"), "原価");  // FTekiyo1 in cost print
 }
 
+// Each figure of a summary and a breakdown line lands in its own field, with and without
+// the cost: every column holds a different text, so a figure read from a neighbour shows.
+TEST(StandardOutputTest, SummaryAndBreakdownLinesFillEachFieldFromItsColumn) {
+    struct Expected {
+        const char* cell;
+        const char* withCost;
+        const char* withoutCost;
+    };
+    for (const bool cost : {true, false}) {
+        OutputFixture f;
+        f.choices.cost = cost;
+        f.choices.summary = true;
+        f.Define("FUtanka", "I3");
+        f.Define("FStanka", "K3");
+        f.Define("FRes02", "J3");
+        f.Define("DRes02", "J3");
+        // summary: marker, number, name, unit, quantity, unit price, amount, cost unit price,
+        // cost, remarks
+        const char* summary[] = {"", "S1", "総括", "式", "2", "500", "1,000", "300", "600", "総摘"};
+        for (int col = 1; col <= 10; ++col) f.SetCell(SheetKind::Summary, 1, col, summary[col - 1]);
+        // breakdown: marker, number, name, unit, quantity, amount, cost, remarks
+        const char* breakdown[] = {"", "B1", "内訳", "m2", "3", "900", "450", "内摘"};
+        for (int col = 1; col <= 8; ++col)
+            f.SetCell(SheetKind::Breakdown, 1, col, breakdown[col - 1]);
+        const MemoryBook book = Output(f);
+        SCOPED_TRACE(cost ? "with cost" : "without cost");
+        for (const Expected& e : {
+                 Expected{"B3", "S1", "S1"},
+                 Expected{"C3", "総括", "総括"},
+                 Expected{"E3", "式", "式"},
+                 Expected{"D3", "2", "2"},
+                 Expected{"I3", "500", "500"},
+                 Expected{"F3", "1,000", "1,000"},
+                 Expected{"K3", "300", "<none>"},
+                 Expected{"G3", "600", "総摘"},  // FSGou, or FTekiyo2 without the cost
+                 Expected{"H3", "総摘", "<none>"},
+                 Expected{"J3", "40", "<none>"},
+             })
+            EXPECT_EQ(book.Cell(2, e.cell), cost ? e.withCost : e.withoutCost)
+                << "summary " << e.cell;
+        for (const Expected& e : {
+                 Expected{"B3", "B1", "B1"},
+                 Expected{"C3", "内訳", "内訳"},
+                 Expected{"E3", "m2", "m2"},
+                 Expected{"D3", "3", "3"},
+                 Expected{"F3", "900", "900"},
+                 Expected{"G3", "450", "内摘"},  // DStanka, or DTekiyo2 without the cost
+                 Expected{"H3", "内摘", "<none>"},
+                 Expected{"J3", "50", "<none>"},
+                 Expected{"I3", "<none>", "<none>"},  // the breakdown has no unit prices
+                 Expected{"K3", "<none>", "<none>"},
+             })
+            EXPECT_EQ(book.Cell(3, e.cell), cost ? e.withCost : e.withoutCost)
+                << "breakdown " << e.cell;
+    }
+}
+
 TEST(StandardOutputTest, DetailLinesBlankTheirZeroFigures) {
     OutputFixture f;
     f.choices.cost = true;
