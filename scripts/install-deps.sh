@@ -11,12 +11,17 @@ packages=(
     nlohmann-json3-dev
     libzip-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
+    # Qt's own dialogs (file chooser, standard buttons) speak Japanese with these.
+    qt6-translations-l10n
 )
 if [[ "${1:-build}" == run ]]; then
-    # The filled workbooks open in LibreOffice Calc, and printing converts them with it. A
-    # LibreOffice that is already installed (another build, or the headless one the tests
-    # use, which conflicts with this package) is kept.
-    if ! command -v soffice >/dev/null && ! command -v libreoffice >/dev/null; then
+    # A desktop user opens the filled workbooks, the manual and mail through the desktop's
+    # opener, and the workbooks in LibreOffice Calc with its window. The headless build
+    # (libreoffice-calc-nogui, which the tests use) converts and prints but opens nothing,
+    # so it is replaced by the windowed one; an installed windowed LibreOffice is kept.
+    packages+=(xdg-utils)
+    if ! dpkg-query -W -f='${Status}' libreoffice-calc 2>/dev/null | grep -q 'install ok installed' &&
+        ! [[ -e /usr/share/applications/libreoffice-calc.desktop ]]; then
         packages+=(libreoffice-calc)
     fi
 fi

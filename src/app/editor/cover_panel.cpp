@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/foundation/typed_line_edit.h"
+#include "core/editor/customer_honorific.h"
 #include "core/editor/estimate_document.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/era_date.h"
@@ -103,8 +104,20 @@ CoverPanel::CoverPanel(EstimateDocument& document, QWidget* parent)
     grid->addLayout(date, row++, 1);
 
     mName1_ = AddCombo("MName1", left);
+    // The cover adds the honorific itself: shown here so that it is not typed as well.
+    auto* honorific = new QLabel(QString::fromUtf8(kCoverHonorific), left);
+    honorific->setObjectName("MName1Honorific");
+    honorific->setToolTip(QStringLiteral("表紙にはお客様名のあとに「%1」が付きます。")
+                              .arg(QString::fromUtf8(kCoverHonorific)));
+    auto* customer = new QHBoxLayout;
+    customer->addWidget(mName1_, 1);
+    customer->addWidget(honorific);
     grid->addWidget(Caption(QStringLiteral("お客様名"), left), row, 0);
-    grid->addWidget(mName1_, row++, 1);
+    grid->addLayout(customer, row++, 1);
+    connect(mName1_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const std::string warning = honorificWarning_.Check(mName1_->currentText().toStdString());
+        if (!warning.empty() && tell_) tell_(QString::fromStdString(warning));
+    });
     mTitle1_ = AddCombo("MTitle1", left);
     grid->addWidget(Caption(QString::fromUtf8(kKojiNameLabel), left, "PanelX01"), row, 0);
     grid->addWidget(mTitle1_, row++, 1);
@@ -315,6 +328,7 @@ void CoverPanel::SetRefusalHandler(const std::function<void(const QString&)>& ha
         it.value()->SetFieldName(kNames.value(it.key(), QStringLiteral("備考")));
         it.value()->SetRefusalHandler(handler);
     }
+    tell_ = handler;
 }
 
 void CoverPanel::ShowDocument() {
@@ -324,6 +338,7 @@ void CoverPanel::ShowDocument() {
     }
     checkBox1_->setChecked(document_.CheckBox1());
     checkBox2_->setChecked(document_.CheckBox2());
+    honorificWarning_.Seen(mName1_->currentText().toStdString());
 }
 
 void CoverPanel::SetHistories(const std::vector<std::string>& customers,

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/editor/customer_honorific.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -29,6 +31,8 @@ class CoverPanel : public QFrame {
   public:
     CoverPanel(EstimateDocument& document, QWidget* parent = nullptr);
 
+    // Shows a refused character's message, and the warning about a customer name typed with
+    // an honorific of its own.
     void SetRefusalHandler(const std::function<void(const QString&)>& handler);
 
     // Every field from the document.
@@ -83,6 +87,8 @@ class CoverPanel : public QFrame {
     QLabel* sMesD_ = nullptr;
     QLabel* hGoukei01_ = nullptr;
     QList<QWidget*> order_;
+    std::function<void(const QString&)> tell_;
+    DoubleHonorificWarning honorificWarning_;
 };
 
 }  // namespace quilto

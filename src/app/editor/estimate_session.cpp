@@ -85,6 +85,10 @@ bool EstimateSession::FormShow() {
     c_.calculator.SetSettings(CalculationSettingsFrom(c_.program.environment));
     c_.document.SetCalculations(&c_.calculator);
     c_.pageControl1->setCurrentIndex(kCoverTab);
+    // On the cover the line commands have no grid to act on. Entering the tab turns them
+    // off, but a window that shows with the cover already current enters no tab: without
+    // this a new estimate's first showing offered 小計・計・税 and a reopened one did not.
+    grids_.EnableGridCommands(false);
 
     const int mode = c_.program.shell.entryMode;
     const std::string selected = c_.program.shell.selectedNumber;

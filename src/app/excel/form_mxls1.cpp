@@ -21,6 +21,7 @@
 
 #include "app/excel/pattern_combo.h"
 #include "app/excel/table_definition_pages.h"
+#include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
 #include "core/excel/pattern_choice.h"
 #include "core/shell/program_state.h"
@@ -266,11 +267,8 @@ void TFormMXls1::EditTemplate() {
                     QStringLiteral("Excel files (*.xlsx *.XLSX *.xls *.Xls *.XLS)"));
     if (chosen.isEmpty()) return;
     const QString path = QFileInfo(chosen).absoluteFilePath();
-    if (!openUrl_(QUrl::fromLocalFile(path))) {
-        program_.questions.Inform(
-            (QStringLiteral("エクセル表を開けませんでした。 (") + path + QStringLiteral(")"))
-                .toStdString());
-    }
+    if (!openUrl_(QUrl::fromLocalFile(path)))
+        TellOpeningFailed(program_.questions, kWorkbookOpenFailure, path, openUrl_);
 }
 
 std::size_t TFormMXls1::IndexOf(const QObject* widget) const {

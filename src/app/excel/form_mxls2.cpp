@@ -22,6 +22,7 @@
 #include "app/excel/output_preview.h"
 #include "app/excel/output_runner.h"
 #include "app/excel/pattern_combo.h"
+#include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
 #include "core/excel/office_service.h"
 #include "core/excel/printers.h"
@@ -451,9 +452,7 @@ void TFormMXls2::Run(OutputTarget target) {
     }
     if (result.status == OutputStatus::kDone && target == OutputTarget::kWorkbook &&
         !openUrl_(QUrl::fromLocalFile(result.workbookPath))) {
-        questions.Inform(
-            (QStringLiteral("エクセル表を開けませんでした。 (") + result.workbookPath + ")")
-                .toStdString());
+        TellOpeningFailed(questions, kWorkbookOpenFailure, result.workbookPath, openUrl_);
     }
 }
 

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
+#include <QTranslator>
 
 namespace quilto {
 namespace {
@@ -15,12 +18,26 @@ constexpr int kPointSize = 10;
 
 }  // namespace
 
+bool LoadQtJapanese(QApplication& app) {
+    // The program speaks Japanese whatever the session's language, so Qt's own dialogs
+    // (file choosers, standard buttons) do too.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 QString SetUpApplication(QApplication& app) {
     QApplication::setApplicationName(QString::fromUtf8(kApplicationName));
     // The desktop matches the running windows to the menu entry, and its icon, by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILTO_APP_ID));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(QUILTO_APP_ID)));
     if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
+    LoadQtJapanese(app);
 
     const QStringList installed = QFontDatabase::families();
     for (const char* family : kJapaneseFonts) {

@@ -15,4 +15,8 @@ inline constexpr char kApplicationName[] = "QuiltoⅡ";
 // family chosen, empty when none of the Japanese fonts is installed.
 QString SetUpApplication(QApplication& app);
 
+// Qt's Japanese translations (qt6-translations-l10n), whatever the session's language;
+// false when they are not installed (Qt's dialogs then speak English).
+bool LoadQtJapanese(QApplication& app);
+
 }  // namespace quilto

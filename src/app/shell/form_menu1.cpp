@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/excel/form_mxls1.h"
+#include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
 #include "app/shell/form_about.h"
 #include "app/shell/form_menu2.h"
@@ -380,8 +381,11 @@ void TFormMenu1::SetProgramFolder(const QString& folder) { programFolder_ = fold
 void TFormMenu1::OpenManual() {
     const QString manual = ManualPath(
         programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_);
-    if (!QFileInfo(manual).isFile() || !openUrl_(QUrl::fromLocalFile(manual))) {
+    if (!QFileInfo(manual).isFile()) {
         program_.questions.Inform(ManualErrorMessage(manual));
+    } else if (!openUrl_(QUrl::fromLocalFile(manual))) {
+        // The manual is there: what is missing is what opens it.
+        TellOpeningFailed(program_.questions, ManualErrorMessage(manual), manual, openUrl_);
     }
 }
 

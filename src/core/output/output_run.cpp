@@ -231,6 +231,11 @@ void ReportOutput(const OutputResult& result, Questions& questions, OutputProgre
     if (!result.note.isEmpty()) questions.Inform(result.note.toStdString());
     switch (result.status) {
         case OutputStatus::kDone:
+            // The panel said 出力処理中 until now; it says where the workbook went instead.
+            progress.Status(result.workbookPath.isEmpty()
+                                ? std::string("*  完 了  *")
+                                : "*  完 了  *  保存先: " +
+                                      QDir::toNativeSeparators(result.workbookPath).toStdString());
             questions.Inform("*  完 了  *");
             break;
         case OutputStatus::kNoData:

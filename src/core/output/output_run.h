@@ -92,7 +92,8 @@ bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
 // directory (the working folder); asks nothing.
 OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
 
-// What the user is told at the end: "*  完 了  *", "* 印刷データがありません。 *", the
+// What the user is told at the end: "*  完 了  *" (and in the message panel where the
+// workbook was saved), "* 印刷データがありません。 *", the
 // missing template ("*  エクセルの表がありません。  *" and the template in the message
 // panel), the failure's reason, or, after a cancel before the first line, a note in the
 // message panel only.

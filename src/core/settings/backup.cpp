@@ -358,6 +358,14 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     return run;
 }
 
+std::string RestoreQuestion(const QString& backupFolder) {
+    return std::string(kRestoreQuestion) +
+           "\nバックアップ: " + ShownFolder(backupFolder).toStdString() +
+           "\n現在の見積・マスター・表定義・環境設定は、このバックアップの内容で置き換えられます"
+           "。" +
+           "\nリストアが終わると、見積作成を一旦終了します。";
+}
+
 CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString& chosen,
                    const CopyObserver& observer, bool ask) {
     const QDir source(chosen);
@@ -432,7 +440,8 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
         questions.Inform(std::string(kRestoreNoSpaceMessage) + "\n" + shortage);
         return Refused();
     }
-    if (ask && !Confirmed(questions, kRestoreQuestion)) return Refused(CopyRunResult::kCancelled);
+    if (ask && !Confirmed(questions, RestoreQuestion(chosen).c_str()))
+        return Refused(CopyRunResult::kCancelled);
 
     // The record of this restore, held while it runs: a kill leaves it for the next start.
     HeldTemporaryFile running;

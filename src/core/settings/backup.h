@@ -38,6 +38,10 @@ inline constexpr char kRestoreUnfinishedMessage[] = "前回のリストアは完
 inline constexpr char kRunButton[] = "実 行";
 inline constexpr char kCancelButton[] = "取 消";
 
+// The question before a restore: the backup folder it takes, that the current data is
+// replaced by it, and that the program ends afterwards (the restore's first line kept).
+std::string RestoreQuestion(const QString& backupFolder);
+
 // The live folders of the program at one moment, as absolute paths.
 struct LiveFolders {
     QString program;    // the working folder

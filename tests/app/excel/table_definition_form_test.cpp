@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "app/modal_driver.h"
 #include "app/shell/shell_fixture.h"
 #include "core/excel/table_definition.h"
+#include "core/foundation/desktop_opening.h"
 #include "core/shell/program_state.h"
 #include "support/scripted_questions.h"
 #include "support/working_folder.h"
@@ -233,10 +235,14 @@ TEST_F(TableDefinitionForm, TemplateEditingOpensTheChosenWorkbook) {
         return false;
     });
     Show();
-    questions.ExpectInform("エクセル表を開けませんでした。 (" + folder.Path().toStdString() +
-                           "/XlsBase/見積書01.xlsx)");
+    // The failure says why with the path, and its first button copies the path.
+    const QString chosen = folder.Path() + "/XlsBase/見積書01.xlsx";
+    questions.ExpectButtons(OpeningFailureMessage("エクセル表を開けませんでした。", chosen,
+                                                  FindOpeningGap(chosen, SystemOpeningPlaces())),
+                            1);
     Child<QPushButton>(&form, "XlsBtn")->click();
     questions.Done();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), chosen);
     EXPECT_EQ(caption, "基本エクセル表選択(Excel)");
     EXPECT_EQ(folderAsked, folder.Path() + "/XlsBase");
     EXPECT_TRUE(filter.contains("*.xlsx") && filter.contains("*.xls")) << filter.toStdString();

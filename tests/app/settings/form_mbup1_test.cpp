@@ -131,13 +131,13 @@ TEST_F(BackupWindow, RestoreEndsTheProgramAndCancellingItDoesNot) {
     WriteAll("DAT/m_000001.dat", "changed");
     QTest::keyClick(&form, Qt::Key_F12, Qt::ControlModifier);
 
-    questions.ExpectButtons(kRestoreQuestion, 2);
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 2);
     Child<QPushButton>(&form, "BitBtn2")->click();
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(ReadAll("DAT/m_000001.dat"), "changed");
 
-    questions.ExpectButtons(kRestoreQuestion, 1)
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 1)
         .ExpectInform(kRestoreDoneMessage)
         .ExpectInform(kRestoreEndsMessage);
     Child<QPushButton>(&form, "BitBtn2")->click();

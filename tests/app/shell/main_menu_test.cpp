@@ -18,6 +18,7 @@
 #include "app/shell/shape_widget.h"
 #include "app/shell/shell_fixture.h"
 #include "core/foundation/clock.h"
+#include "core/foundation/desktop_opening.h"
 #include "core/shell/main_menu_actions.h"
 #include "core/shell/startup.h"
 #include "core/shell/working_folder.h"
@@ -286,11 +287,18 @@ TEST_F(MainMenu, ManualOpensThroughTheDesktopOrSaysItCannot) {
     // Where the program was built, the manual beside it comes first.
     ASSERT_TRUE(QDir().mkpath("prefix/bin/manual"));
     WriteAll("prefix/bin/manual/index.html", "<html></html>");
+    // A manual that is there but does not open: why, and a button that opens its folder.
     opens = false;
-    questions.ExpectInform("＊ ファイル読取エラー発生。 ( " +
-                           folder.FilePath("prefix/bin/manual/index.html").toStdString() + " )");
+    const QString built = folder.FilePath("prefix/bin/manual/index.html");
+    questions.ExpectButtons(
+        OpeningFailureMessage("＊ ファイル読取エラー発生。 ( " + built.toStdString() + " )", built,
+                              FindOpeningGap(built, SystemOpeningPlaces())),
+        2);
+    questions.ExpectInform("フォルダーを開けませんでした。 (" +
+                           folder.FilePath("prefix/bin/manual").toStdString() + ")");
     manual->trigger();
-    EXPECT_EQ(opened.size(), 2u);
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[2], QUrl::fromLocalFile(folder.FilePath("prefix/bin/manual")));
     questions.Done();
     EXPECT_TRUE(Menu().isVisible());
 }

@@ -57,6 +57,9 @@ TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
     EXPECT_EQ(result.pages, 4);
     EXPECT_EQ(progress.pages_, 4);
     EXPECT_EQ(result.workbookPath, folder.FilePath("Xls/見積書00.xlsx"));
+    EXPECT_EQ(progress.status_,
+              "*  完 了  *  保存先: " + folder.FilePath("Xls/見積書00.xlsx").toStdString())
+        << "the panel no longer says 出力処理中 and tells where the workbook went";
     QString error;
     const auto saved = Workbook::Open(result.workbookPath, &error);
     ASSERT_TRUE(saved) << error.toStdString();

@@ -108,7 +108,14 @@ TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
     WriteAll("sp_jis.dat", std::string(6088, '\0'));
     WriteAll("DAT/m_000003.dat", "made after the backup");
 
-    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    // The question names the backup, says what it replaces and that the program ends.
+    questions
+        .ExpectButtons("リストアを実行します。\nバックアップ: " +
+                           QDir::toNativeSeparators(backup.path()).toStdString() +
+                           "/\n現在の見積・マスター・表定義・環境設定は、このバックアップの内容で"
+                           "置き換えられます。\nリストアが終わると、見積作成を一旦終了します。",
+                       1)
+        .ExpectInform(kRestoreDoneMessage);
     run = Restore(backup.path());
     questions.Done();
     EXPECT_EQ(run.result, CopyRunResult::kDone);
@@ -142,7 +149,7 @@ TEST_F(Backup, ADataFolderElsewhereIsBackedUpFromAndRestoredToThere) {
     EXPECT_FALSE(QFileInfo::exists(backup.filePath("DAT/m_000001.dat")));
 
     WriteAll(data + "/m_000007.dat", "changed");
-    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 1).ExpectInform(kRestoreDoneMessage);
     Restore(backup.path());
     EXPECT_EQ(ReadAll(data + "/m_000007.dat"), "estimate elsewhere");
     EXPECT_EQ(ReadAll("DAT/m_000001.dat"), std::string(1392, '\x01'));
@@ -245,7 +252,7 @@ TEST_F(Backup, TheIssuedArchiveIsCarriedAndMergedNeverReplaced) {
     const QString lost = live + "/" + ReadIssuedArchive(saved).entries[0].fileName;
     ASSERT_TRUE(QFile::remove(lost));
 
-    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 1).ExpectInform(kRestoreDoneMessage);
     ASSERT_EQ(Restore(backup.path()).result, CopyRunResult::kDone);
     questions.Done();
     const ArchiveReading after = ReadIssuedArchive(live);
@@ -285,7 +292,7 @@ TEST_F(Backup, ARestoreThatFailsLeavesTheLiveFoldersWhole) {
     ASSERT_TRUE(QDir().mkpath("MST/sp_unit.dat"));
     const std::map<QString, std::string> before = Snapshot(folder.Path());
 
-    questions.ExpectButtons(kRestoreQuestion, 1)
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 1)
         .ExpectInformStartingWith(std::string(kRestoreFailedMessage));
     const CopyRun run = Restore(backup.path());
     questions.Done();
