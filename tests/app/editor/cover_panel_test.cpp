@@ -4,6 +4,7 @@
 
 #include "app/editor/cover_panel.h"
 #include "app/editor/editor_fixture.h"
+#include "app/screenshot.h"
 #include "core/editor/customer_honorific.h"
 
 namespace quilto {
@@ -25,6 +26,7 @@ TEST_F(CoverTab, ShowsTheHonorificAndWarnsOnceAboutATypedOne) {
     Key(Qt::Key_Tab);
     QCoreApplication::processEvents();
     questions.Done();
+    test::SaveScreenshot(&Editor(), "ui-editor-honorific.png");
     // Back to the name and away again: said once is enough.
     Context().cover->MName1()->setFocus();
     Key(Qt::Key_Tab);

@@ -19,6 +19,7 @@
 #include "app/excel/form_mxls2.h"
 #include "app/excel/output_runner.h"
 #include "app/modal_driver.h"
+#include "app/screenshot.h"
 #include "core/excel/workbook.h"
 #include "core/output/output_templates.h"
 #include "core/shell/program_state.h"
@@ -202,6 +203,9 @@ TEST_F(OutputDialogForm, OutputPrintsTheChosenConstructionsOnlyAndOpensTheWorkbo
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_TRUE(Child<QWidget>(&form, "PanelB1")->isVisible());
     EXPECT_FALSE(Child<QWidget>(&form, "XSetBTN")->isVisible()) << "back only on the next showing";
+    EXPECT_EQ(Text("Hyoji"), QStringLiteral("*  完 了  *  保存先: ") + workbook)
+        << "not 出力処理中 any more";
+    test::SaveScreenshot(&form, "ui-output-dialog-after-run.png");
 }
 
 TEST_F(OutputDialogForm, MissingTemplateIsNamedInTheMessagePanel) {

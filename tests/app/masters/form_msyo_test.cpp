@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/masters/masters_fixture.h"
+#include "app/screenshot.h"
 #include "app/shell/quilto_program.h"
 #include "app/shell/shell_fixture.h"
 #include "core/foundation/text_bytes.h"
@@ -205,6 +206,7 @@ TEST_F(Registration, KeepsItsSizeWhileUnitsAreEditedAndSaved) {
     QCoreApplication::processEvents();
     EXPECT_EQ(form->frameGeometry().size(), opened);
     EXPECT_EQ(Child<QComboBox>(W(), "CBUnit")->count(), 9);
+    test::SaveScreenshot(W(), "ui-registration-frame.png");
 }
 
 TEST_F(Registration, TextCp932CannotHoldIsRefusedWhereItIsTyped) {
