@@ -74,7 +74,7 @@ TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
 
 TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
     Open(kEntryNew);
-    Type(QStringLiteral("お客様"));
+    Type(QStringLiteral("山田工務店"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
     TextGrid& summary = Document().Grid(SheetKind::Summary);
@@ -91,7 +91,7 @@ TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
 
 TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
     Open(kEntryNew);
-    Type(QStringLiteral("お客様"));
+    Type(QStringLiteral("山田工務店"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
     Document().Grid(SheetKind::Summary).SetCell(1, 3, "line");
@@ -105,11 +105,11 @@ TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
 }
 
 TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
-    SaveEstimate("元のお客様", "元の工事");
+    SaveEstimate("元の施主", "元の工事");
     const std::string source = ReadAll("DAT/m_000001.dat");
     Open(kEntryCopy, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000002");
-    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元のお客様");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元の施主");
     EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "1,000");
     EXPECT_EQ(State().markers.EstimateState(), kMarkerNone) << "a copy claims no marker";
     questions.ExpectButtons(kCloseQuestion, 1);
@@ -119,7 +119,7 @@ TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
 }
 
 TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
-    SaveEstimate("お客様", "工事");
+    SaveEstimate("山田工務店", "工事");
     const std::string before = ReadAll("DAT/m_000001.dat");
     const std::string backup = ReadAll("m_BackUp.dat");
     Markers other(questions, MarkerFoldersOf(State().environment));
@@ -142,7 +142,7 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
 }
 
 TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
-    SaveEstimate("お客様", "工事");
+    SaveEstimate("山田工務店", "工事");
     Open(kEntryCallUp, "000001");
     EXPECT_FALSE(Editor().windowTitle().contains("書込み不可"));
     EXPECT_EQ(State().markers.EstimateState(), kMarkerHeld);
@@ -157,11 +157,11 @@ TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
 }
 
 TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
-    SaveEstimate("お客様", "工事");
+    SaveEstimate("山田工務店", "工事");
     Editor().SetOutputDialog({});
     questions.ExpectInform(kOutputMissingMessage);
     Open(kEntryOutput, "000001");
-    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "お客様");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "山田工務店");
     EXPECT_FALSE(Editor().findChild<QAction*>("XlsPrint1")->isEnabled());
     questions.ExpectButtons(kCloseQuestion, 2);
     Trigger("Exit1");
@@ -175,7 +175,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
 }
 
 TEST_F(OpenSaveClose, TheMainMenuOpensTheEditorModallyAndTheListOpensTheChosenEstimate) {
-    SaveEstimate("お客様", "工事");
+    SaveEstimate("山田工務店", "工事");
     TFormMenu1& menu = program->FormMenu1();
     QColor logo;
     std::string number;
@@ -207,7 +207,7 @@ TEST_F(OpenSaveClose, TheMainMenuOpensTheEditorModallyAndTheListOpensTheChosenEs
         Child<QPushButton>(&menu, "ChgBtn")->click();
     }
     editorDriver.reset();
-    EXPECT_EQ(customer, "お客様");
+    EXPECT_EQ(customer, "山田工務店");
 }
 
 }  // namespace
