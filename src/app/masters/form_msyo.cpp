@@ -681,16 +681,17 @@ void TFormMSyo::Import() {
     const QString path = chooseFile_(QDir(folder).filePath(Text(kImportProposedFileName)));
     QDir::setCurrent(folder);
     if (path.isEmpty()) return;
-    if (CanOpenFile(path) != 0) {
-        program_.questions.Inform(ImportMissingFileMessage(path));
+    if (const ImportFileCheck check = CheckImportFile(path);
+        check.status != ImportFileStatus::kRead) {
+        program_.questions.Inform(ImportFileMessage(check, path));
         return;
     }
     if (!program_.questions.AskOkCancel(ImportConfirmMessage(path), kImportConfirmCaption)) return;
 
     const ProductImportFileResult result =
         ImportProductFile(program_.masters, program_.environment, currentCode_, path);
-    if (result.status != 0) {
-        program_.questions.Inform(ImportMissingFileMessage(path));
+    if (result.file.status != ImportFileStatus::kRead) {
+        program_.questions.Inform(ImportFileMessage(result.file, path));
         return;
     }
     if (result.report.capacityStopped) program_.questions.Inform(kImportCapacityMessage);
