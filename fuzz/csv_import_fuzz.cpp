@@ -1,7 +1,8 @@
-// Product CSV files from untrusted bytes, CP932 or UTF-8. Whatever a file holds, every line
-// is imported or named as refused, each product that comes in is one well-formed product
-// line of the chosen construction with a code of its own, and exporting what came in and
-// importing that again gives the same products.
+// Product CSV files from untrusted bytes, CP932, UTF-8 or UTF-16. Whatever a file holds, it
+// is refused whole as no text, or every record is imported, named as refused or skipped as
+// blank; each product that comes in is one well-formed product line of the chosen
+// construction with a code of its own, and exporting what came in and importing that again
+// gives the same products.
 
 #include <cstddef>
 #include <cstdint>
@@ -45,14 +46,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ProductImportReport report = ImportProductCsv(lists, "001", csv);
     REQUIRE(lists.products.size() == static_cast<std::size_t>(report.imported));
 
-    if (csv.starts_with("\xEF\xBB\xBF")) csv.remove_prefix(3);
-    const std::size_t lines = SplitMasterLines(csv).size();
-    const std::size_t accounted = report.imported + report.refusedLines.size();
-    REQUIRE(report.capacityStopped ? accounted <= lines : accounted == lines);
-    int previous = 0;
-    for (const int line : report.refusedLines) {
-        REQUIRE(line > previous && static_cast<std::size_t>(line) <= lines);
-        previous = line;
+    if (!report.isText) {
+        // Refused whole: nothing came in and the reason says where.
+        REQUIRE(report.imported == 0 && report.refused.empty() && !report.notTextReason.empty());
+        return 0;
+    }
+    // Every record is imported, named as refused or counted as blank; a record is one line,
+    // or more when a quoted field holds line breaks. UTF-16 is converted first, so only the
+    // other encodings are counted against the bytes' lines.
+    if (report.encoding != ImportEncoding::kUtf16) {
+        if (csv.starts_with("\xEF\xBB\xBF")) csv.remove_prefix(3);
+        if (csv.ends_with('\x1A')) csv.remove_suffix(1);
+        const std::size_t lines = SplitMasterLines(csv).size();
+        const std::size_t accounted =
+            report.imported + report.refused.size() + static_cast<std::size_t>(report.blankLines);
+        const bool oneLineRecords = csv.find('"') == std::string_view::npos;
+        REQUIRE(report.capacityStopped || !oneLineRecords ? accounted <= lines
+                                                          : accounted == lines);
+        int previous = 0;
+        for (const ImportRefusal& refusal : report.refused) {
+            REQUIRE(refusal.line > previous && static_cast<std::size_t>(refusal.line) <= lines);
+            REQUIRE(!refusal.reason.empty());
+            previous = refusal.line;
+        }
     }
 
     std::set<std::string> codes;
@@ -68,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MasterLists again;
     const ProductImportReport second =
         ImportProductCsv(again, "001", ExportProductCsv(lists, "001"));
-    REQUIRE(second.refusedLines.empty() && !second.capacityStopped);
+    REQUIRE(second.refused.empty() && !second.capacityStopped && second.blankLines == 0);
     // The same characters: CP932 has two codes for some (NEC's and IBM's extensions), and
     // the way back from Unicode takes one of them.
     REQUIRE(again.products.size() == lists.products.size());

@@ -72,3 +72,9 @@ printf '%s\r\n' '単管足場,H=10m,㎡,1000,1500' '養生シート,,㎡,"1,200"
     | iconv -f UTF-8 -t CP932 > "$out/csv_import_fuzz/cp932.csv"
 printf '\xef\xbb\xbf%s\r\n' '"足場, 単管",H=10m,㎡,1000,1500' '"板 ""厚""",1〜3,枚,-,800' \
     > "$out/csv_import_fuzz/utf8.csv"
+# A cell of several lines, a price too wide for its field, a blank line; and the same as
+# UTF-16 with its byte-order mark, as spreadsheet programs save Unicode text.
+printf '%s\r\n' '"手すり' '木製",φ35,ｍ,3000,4500' '' '長すぎ,,式,1,99999999999999' \
+    > "$out/csv_import_fuzz/cells.csv"
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE < "$out/csv_import_fuzz/cells.csv"; } \
+    > "$out/csv_import_fuzz/utf16.csv"

@@ -249,16 +249,20 @@ import of products.
                                  specification, unit, cost, price, remarks (tab-separated)
   masters import CODE FILE.csv   imports products into a construction name as the name
                                  registration does (name, specification, unit, cost,
-                                 price; CP932 or UTF-8; a line with a character Shift-JIS
-                                 cannot hold is left out and named); prints the closing
+                                 price; CP932, UTF-8 or UTF-16 with its byte-order
+                                 mark; a quoted field may hold commas and line breaks; a
+                                 line with a character Shift-JIS cannot hold or a price
+                                 that is no number or wider than 10 places is left out
+                                 and named; blank lines are skipped); prints the closing
                                  message
   masters export CODE            the products of one construction name as CSV in the
                                  import's columns (UTF-8 with BOM), which imports back
                                  the same
 
-Exit status: 0; 1 when the construction code or the file is not there, the masters are
-in use by another running copy (import), or the product file cannot be written; 2 for
-wrong arguments.
+Exit status: 0; 1 when the construction code or the file is not there, the file cannot
+be read, is too large or is no text, the masters are in use by another running copy
+(import), or the product file cannot be written; 2 for wrong arguments; 3 when an import
+came in only in part (lines left out, or the product list full): what came in is written.
 )";
 
 }  // namespace

@@ -27,6 +27,10 @@
 namespace quilto::cli {
 namespace {
 
+// Some of the file came in and was written, some did not (a line left out, or the product
+// list full): neither a success nor a failure that changed nothing.
+constexpr int kPartialImportExit = 3;
+
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 bool TakeFlag(std::vector<std::string>& args, const char* flag) {
@@ -101,8 +105,9 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
         return 1;
     }
     const QString path = QString::fromLocal8Bit(file.c_str());
-    if (!QFileInfo(path).isFile()) {
-        PrintError(ImportMissingFileMessage(QFileInfo(path).absoluteFilePath()));
+    if (const ImportFileCheck check = CheckImportFile(path);
+        check.status != ImportFileStatus::kRead) {
+        PrintError(ImportFileMessage(check, QFileInfo(path).absoluteFilePath()));
         return 1;
     }
     // Like the name registration: the masters are written only while this copy holds the
@@ -135,8 +140,8 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
     }
     const ProductImportFileResult result = ImportProductFile(lists, environment, code, path);
     markers.ReleaseMasterMarker();
-    if (result.status != 0) {
-        PrintError(ImportMissingFileMessage(path));
+    if (result.file.status != ImportFileStatus::kRead) {
+        PrintError(ImportFileMessage(result.file, QFileInfo(path).absoluteFilePath()));
         return 1;
     }
     if (result.report.capacityStopped) std::fprintf(stderr, "%s\n", kImportCapacityMessage);
@@ -145,6 +150,12 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
         return 1;
     }
     Print(ImportClosingMessage(result.report) + "\n");
+    // What came in is kept; a script must still learn that the file did not come in whole.
+    if (result.report.Partial()) {
+        PrintError("masters: only part of " + file +
+                   " was imported; the lines left out are named above");
+        return kPartialImportExit;
+    }
     return 0;
 }
 

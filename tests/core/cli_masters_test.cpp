@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "core/foundation/text_bytes.h"
 #include "core/masters/master_files.h"
 #include "core/store/environment.h"
 #include "support/cli_runner.h"
@@ -21,6 +22,7 @@ using test::CliRun;
 using test::ReadAll;
 using test::RunCli;
 using test::Sjis;
+using test::Utf8;
 using test::WorkingFolder;
 using test::WriteAll;
 
@@ -94,6 +96,78 @@ TEST_F(CliMasters, ImportIsRefusedWhileAnotherCopyHoldsTheMasters) {
 
     EXPECT_EQ(RunCli({"masters", "import", "009", "in.csv"}).exitCode, 1);
     EXPECT_EQ(RunCli({"masters", "import", "001", "none.csv"}).exitCode, 1);
+}
+
+// The import stores only what the file says: no text is refused whole, UTF-16 is read, a
+// cell of several lines is one product, a file too large says so, and an import that left
+// lines out tells a script by its exit status (3) after writing what came in.
+TEST_F(CliMasters, ImportsOnlyWhatTheFileSaysAndAPartialImportIsNoSuccess) {
+    std::string junk = "a,b\r\n";
+    for (int i = 0; i < 2000; ++i) junk += static_cast<char>((i * 131) % 256);
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t unit : std::u16string(u"柱,,本,1,2\r\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+        int exitCode;
+        const char* said;    // in stdout or stderr
+        const char* stored;  // the product imported into 001, or "" for none
+    } cases[] = {
+        {"junk", junk, 1, "CSV のテキストファイルではありません", ""},
+        {"utf16", utf16, 0, "取り込んだ商品 : 1 件", "柱||本|1|2"},
+        {"cell", "\"手すり\r\n木製\",φ35,ｍ,3000,4500\r\n", 0, "取り込んだ商品 : 1 件",
+         "手すり 木製|φ35|ｍ|3000|4500"},
+        {"wide", "a,,,1,99999999999999999999999999\r\n", 3,
+         "1 行目 : 「99999999999999999999999999」は 10 桁の欄に収まりません (販売単価)", ""},
+        {"big", "", 1, "ファイルが大きすぎます", ""},
+    };
+    for (const auto& c : cases) {
+        SetUp();  // the masters as they were
+        const QString file = QString::fromLatin1(c.name) + ".csv";
+        WriteAll(file, c.bytes);
+        if (std::string(c.name) == "big") {
+            QFile big(file);
+            ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(big.resize(kMaxMasterFileBytes + 1));
+        }
+        const CliRun run = RunCli({"masters", "import", "001", file});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.out << run.err;
+        EXPECT_NE((run.out + run.err).find(c.said), std::string::npos) << c.name << "\n"
+                                                                       << run.out << run.err;
+        EXPECT_EQ((run.out + run.err).find("ファイルがありません"), std::string::npos) << c.name;
+        MasterLists stored;
+        ASSERT_EQ(LoadProducts(stored, environment), 0);
+        std::string product;
+        for (const std::string& line : stored.products) {
+            const ProductFields f = ProductFieldsOf(line);
+            if (f.constructionCode != "001") continue;
+            product = Utf8(TrimmedRight(f.name)) + "|" + Utf8(TrimmedRight(f.specification)) + "|" +
+                      Utf8(TrimmedRight(f.unit)) + "|" + Utf8(TrimmedRight(f.cost)) + "|" +
+                      Utf8(TrimmedRight(f.price));
+        }
+        EXPECT_EQ(product, c.stored) << c.name;
+    }
+}
+
+TEST_F(CliMasters, AnImportStoppedByAFullProductListWritesWhatCameInAndExitsThree) {
+    // With the fixture's product, the list is full: one more is taken (as a save may), then
+    // the import stops.
+    for (int i = 1; i < kProductCapacity; ++i) {
+        lists.products.push_back(
+            BuildProductLine({"009", std::to_string(100000 + i), "x", "", "", "", "", ""}));
+    }
+    ASSERT_EQ(WriteProducts(lists, environment), 0);
+    WriteAll("in.csv", "a\r\nb\r\nc\r\n");
+    const CliRun run = RunCli({"masters", "import", "001", "in.csv"});
+    EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+    EXPECT_NE(run.err.find("商品登録の許容件数を超えましたので"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("2 行目から後は取り込んでいません"), std::string::npos) << run.out;
+    MasterLists stored;
+    ASSERT_EQ(LoadProducts(stored, environment), 0);
+    EXPECT_EQ(stored.products.size(), static_cast<std::size_t>(kProductCapacity) + 1);
 }
 
 // A read-only master folder is no copy holding the masters: the import says the folder is

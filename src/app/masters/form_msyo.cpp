@@ -25,6 +25,7 @@
 #include "core/foundation/text_bytes.h"
 #include "core/masters/master_files.h"
 #include "core/masters/product_import.h"
+#include "core/masters/registration_rules.h"
 #include "core/shell/program_state.h"
 #include "core/shell/shell_state.h"
 
@@ -373,14 +374,7 @@ void TFormMSyo::Open() {
     registration_.Open();
     if (const std::string unreadable = registration_.UnreadableMessage(); !unreadable.empty())
         program_.questions.Inform(unreadable);
-    // Named only when another copy holds the masters, not when they are read-only because
-    // a file could not be read.
-    const std::string holder = program_.markers.MasterState() == kMarkerInUse
-                                   ? program_.markers.MasterHolder()
-                                   : std::string();
-    setWindowTitle(Text(kRegistrationCaption) +
-                   (ReadOnly() ? Text(kReadOnlyCaptionSuffix) : QString()) +
-                   (holder.empty() ? QString() : QStringLiteral(" 使用中: ") + Text(holder)));
+    setWindowTitle(Text(RegistrationCaption(ReadOnly(), registration_.OtherHolder())));
     kSav_->setEnabled(!ReadOnly());
 
     FillUnits();
@@ -401,7 +395,10 @@ void TFormMSyo::Open() {
 }
 
 void TFormMSyo::done(int result) {
-    if (!(IsBlank(kNm1_) && IsBlank(edit2_)) && !Ask(kRegistrationCloseQuestion)) return;
+    if (CloseNeedsQuestion(kNm1_->Cp932Text(), edit2_->Cp932Text()) &&
+        !Ask(kRegistrationCloseQuestion)) {
+        return;
+    }
     registration_.Close();
     QDialog::done(result);
 }
@@ -505,10 +502,14 @@ void TFormMSyo::ChangeConstruction() {
 }
 
 void TFormMSyo::SaveConstruction() {
-    if (IsBlank(kNm1_)) return;
-    if (!HasRoomForConstructionName(program_.masters)) {
-        program_.questions.Inform(texts_.capacityMessage);
-        return;
+    switch (ConstructionSaveStep(program_.masters, kNm1_->Cp932Text())) {
+        case SaveStep::kNothing:
+            return;
+        case SaveStep::kFull:
+            program_.questions.Inform(texts_.capacityMessage);
+            return;
+        case SaveStep::kGoOn:
+            break;
     }
     if (!Ask(texts_.saveQuestion)) {
         kNm1_->setFocus();
@@ -590,10 +591,15 @@ void TFormMSyo::ChangeProduct() {
 
 void TFormMSyo::SaveProduct() {
     edit2_->setFocus();
-    if (currentCode_.empty() || IsBlank(edit1_) || IsBlank(edit2_)) return;
-    if (!HasRoomForProduct(program_.masters)) {
-        program_.questions.Inform(kProductCapacityMessage);
-        return;
+    switch (ProductSaveStep(program_.masters, currentCode_, edit1_->text().toStdString(),
+                            edit2_->Cp932Text())) {
+        case SaveStep::kNothing:
+            return;
+        case SaveStep::kFull:
+            program_.questions.Inform(kProductCapacityMessage);
+            return;
+        case SaveStep::kGoOn:
+            break;
     }
     const int selected = sLb1_->SelectedRow();
     ProductFields fields;
@@ -615,18 +621,24 @@ void TFormMSyo::SaveProduct() {
 }
 
 void TFormMSyo::EnterInRemarks() {
-    if (currentCode_.empty() || IsBlank(edit1_)) {
-        program_.questions.Inform(texts_.selectMessage);
-        kLb1_->setFocus();
-        return;
+    switch (RemarksEnterStep(currentCode_, edit1_->text().toStdString(), edit2_->Cp932Text(),
+                             ReadOnly())) {
+        case RemarksEnter::kSelectConstruction:
+            program_.questions.Inform(texts_.selectMessage);
+            kLb1_->setFocus();
+            return;
+        case RemarksEnter::kNameMissing:
+            program_.questions.Inform(kProductNameMissing);
+            edit2_->setFocus();
+            return;
+        case RemarksEnter::kNoSave:
+            edit2_->setFocus();
+            return;
+        case RemarksEnter::kAskSave:
+            edit2_->setFocus();
+            if (Ask(kSaveProductQuestion)) SaveProduct();
+            return;
     }
-    if (IsBlank(edit2_)) {
-        program_.questions.Inform(kProductNameMissing);
-        edit2_->setFocus();
-        return;
-    }
-    edit2_->setFocus();
-    if (!ReadOnly() && Ask(kSaveProductQuestion)) SaveProduct();
 }
 
 void TFormMSyo::DeleteProduct() {
@@ -638,8 +650,7 @@ void TFormMSyo::DeleteProduct() {
         ShowCounters();
         FillProductList();
     }
-    const int last = sLb1_->Count() - 1;
-    sLb1_->SelectRow(selected >= 0 && selected < last ? selected : last);
+    sLb1_->SelectRow(RowAfterProductDelete(selected, sLb1_->Count()));
     edit2_->setFocus();
 }
 
@@ -689,16 +700,17 @@ void TFormMSyo::Import() {
     const QString path = chooseFile_(QDir(folder).filePath(Text(kImportProposedFileName)));
     QDir::setCurrent(folder);
     if (path.isEmpty()) return;
-    if (CanOpenFile(path) != 0) {
-        program_.questions.Inform(ImportMissingFileMessage(path));
+    if (const ImportFileCheck check = CheckImportFile(path);
+        check.status != ImportFileStatus::kRead) {
+        program_.questions.Inform(ImportFileMessage(check, path));
         return;
     }
     if (!program_.questions.AskOkCancel(ImportConfirmMessage(path), kImportConfirmCaption)) return;
 
     const ProductImportFileResult result =
         ImportProductFile(program_.masters, program_.environment, currentCode_, path);
-    if (result.status != 0) {
-        program_.questions.Inform(ImportMissingFileMessage(path));
+    if (result.file.status != ImportFileStatus::kRead) {
+        program_.questions.Inform(ImportFileMessage(result.file, path));
         return;
     }
     if (result.report.capacityStopped) program_.questions.Inform(kImportCapacityMessage);
@@ -737,58 +749,66 @@ bool TFormMSyo::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
 
     const auto* keyEvent = static_cast<QKeyEvent*>(event);
-    const int key = keyEvent->key();
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    const bool forward = enter || key == Qt::Key_Down || key == Qt::Key_Tab;
-
-    if (watched == cbUnit_ || watched == cbUnit_->lineEdit()) {
-        if (cbUnit_->view()->isVisible()) return false;
-        if (key == Qt::Key_Escape) {
+    const bool inDropDown = watched == cbUnit_ || watched == cbUnit_->lineEdit();
+    if ((watched == maskEdit1_ || watched == maskEdit2_) && !keyEvent->text().isEmpty() &&
+        PriceFieldRefuses(keyEvent->text().toUcs4().front())) {
+        return true;
+    }
+    const KeyAction action = RegistrationKeyAction(FieldOf(watched), KeyOf(keyEvent->key()),
+                                                   inDropDown && cbUnit_->view()->isVisible());
+    switch (action) {
+        case KeyAction::kPass:
+            return false;
+        case KeyAction::kSwallow:
+            return true;
+        case KeyAction::kClose:
             reject();
             return true;
-        }
-        if (forward || key == Qt::Key_Up) {
-            FocusNext(key != Qt::Key_Up);
+        case KeyAction::kNext:
+        case KeyAction::kPrevious:
+            FocusNext(action == KeyAction::kNext);
             return true;
-        }
-        return false;
-    }
-    if (key == Qt::Key_Escape) {
-        reject();
-        return true;
-    }
-    if (watched == kLb1_ || watched == sLb1_) {
-        if (!enter) return false;
-        (watched == kLb1_ ? static_cast<QWidget*>(kNm1_) : edit2_)->setFocus();
-        return true;
-    }
-    if (auto* button = qobject_cast<QPushButton*>(watched)) {
-        if (!enter) return false;
-        button->click();
-        return true;
-    }
-    if (watched == kNm1_) return enter;  // the Enter character never reaches a field
-    if ((watched == maskEdit1_ || watched == maskEdit2_) && !keyEvent->text().isEmpty()) {
-        // Prices take digits and "-" only; keys without a character (arrows) pass.
-        const QChar typed = keyEvent->text().front();
-        if (typed.isPrint() &&
-            (typed.unicode() > 0x7F || FilterKey(static_cast<char>(typed.unicode()), 0) == '\0')) {
+        case KeyAction::kToEditField:
+            (watched == kLb1_ ? static_cast<QWidget*>(kNm1_) : edit2_)->setFocus();
             return true;
-        }
-    }
-    if (watched == editBiko1_) {
-        if (enter) EnterInRemarks();
-        if (enter || key == Qt::Key_Down || key == Qt::Key_Tab) return true;
-    }
-    if (forward) {
-        FocusNext(true);
-        return true;
-    }
-    if (key == Qt::Key_Up) {
-        if (watched != edit2_) FocusNext(false);
-        return true;
+        case KeyAction::kClick:
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        case KeyAction::kEnterInRemarks:
+            EnterInRemarks();
+            return true;
     }
     return false;
+}
+
+RegistrationField TFormMSyo::FieldOf(const QObject* watched) const {
+    if (watched == cbUnit_ || watched == cbUnit_->lineEdit())
+        return RegistrationField::kUnitDropDown;
+    if (watched == kLb1_) return RegistrationField::kConstructionList;
+    if (watched == sLb1_) return RegistrationField::kProductList;
+    if (watched == kNm1_) return RegistrationField::kConstructionName;
+    if (watched == edit2_) return RegistrationField::kProductName;
+    if (watched == editBiko1_) return RegistrationField::kRemarks;
+    if (qobject_cast<const QPushButton*>(watched)) return RegistrationField::kButton;
+    return RegistrationField::kOtherField;
+}
+
+RegistrationKey TFormMSyo::KeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return RegistrationKey::kEnter;
+        case Qt::Key_Tab:
+            return RegistrationKey::kTab;
+        case Qt::Key_Down:
+            return RegistrationKey::kDown;
+        case Qt::Key_Up:
+            return RegistrationKey::kUp;
+        case Qt::Key_Escape:
+            return RegistrationKey::kEscape;
+        default:
+            return RegistrationKey::kOther;
+    }
 }
 
 }  // namespace quilto

@@ -4,7 +4,10 @@
 // construction name on the right, units in a drop-down inside the product group, and the
 // CSV import of products. Shown modally; each showing loads the masters afresh and claims
 // the master marker, and works read-only while another running copy holds it. Every change
-// is written at once. The rules live in masters/name_registration and masters/product_import.
+// is written at once. The window shows and binds; what it decides (when closing asks, the
+// checks of a save, Enter in the remarks, the row after a delete, the price keys, what
+// each key does) is asked of core/masters/registration_rules, the writes and captions of
+// core/masters/name_registration, the import of core/masters/product_import.
 
 #include <QDialog>
 #include <array>
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "core/masters/name_registration.h"
+#include "core/masters/registration_rules.h"
 
 class QComboBox;
 class QHeaderView;
@@ -85,6 +89,9 @@ class TFormMSyo : public QDialog {
     void ReportWrite(int result, const char* fileName);
     bool Ask(const std::string& question);
     void FocusNext(bool forward);
+    // The kind of field a key went to, and the key, as the key rules know them.
+    RegistrationField FieldOf(const QObject* watched) const;
+    static RegistrationKey KeyOf(int key);
     // A text field of at most maxBytes CP932 bytes; field names it when a character is
     // refused.
     TypedLineEdit* MakeTextEdit(const char* name, int maxBytes, const QString& field,

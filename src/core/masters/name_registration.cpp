@@ -118,6 +118,10 @@ std::string NameRegistration::UnreadableMessage() const {
         .toStdString();
 }
 
+std::string NameRegistration::OtherHolder() const {
+    return markers_.MasterState() == kMarkerInUse ? markers_.MasterHolder() : std::string();
+}
+
 void NameRegistration::Close() {
     markers_.ReleaseMasterMarker();
     readOnly_ = false;

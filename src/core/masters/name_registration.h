@@ -3,7 +3,7 @@
 // The rules of the name-registration window: its composed captions and messages, the items
 // of its two lists, its counters, its price fields, and its writes of the master lists,
 // which are skipped while another running copy holds the master marker (read-only mode).
-// The window binds its widgets to these; it decides nothing itself.
+// The window's other decisions are in registration_rules.h.
 
 #include <string>
 #include <string_view>
@@ -102,6 +102,9 @@ class NameRegistration {
     // Releases the marker.
     void Close();
     bool ReadOnly() const { return readOnly_; }
+    // Who holds the masters when another running copy does (UTF-8); empty when this copy
+    // holds them, or when nothing is known of the holder.
+    std::string OtherHolder() const;
     // Which master files could not be read and why (UTF-8), empty when all were read:
     // the window is then read-only and says so.
     std::string UnreadableMessage() const;

@@ -1,63 +1,29 @@
 #include "core/masters/product_import.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
-#include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/csv_split.h"
 #include "core/foundation/text_bytes.h"
 #include "core/foundation/typed_text.h"
+#include "core/masters/csv_records.h"
 #include "core/masters/master_files.h"
 
 namespace quilto {
 namespace {
 
 constexpr int kImportFields = 5;  // name, specification, unit, cost, price
+constexpr int kCostField = 3;
+constexpr int kPriceField = 4;
+// The fields as the user knows them from the window, for the reasons a line is left out.
+constexpr const char* kFieldNames[kImportFields] = {"商品名", "規格", "単位", "仕入原価",
+                                                    "販売単価"};
 // The closing message names at most this many refused lines.
 constexpr std::size_t kRefusedLinesNamed = 20;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t least = 0;
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        } else if ((byte & 0xE0) == 0xC0) {
-            length = 2;
-            least = 0x80;
-        } else if ((byte & 0xF0) == 0xE0) {
-            length = 3;
-            least = 0x800;
-        } else if ((byte & 0xF8) == 0xF0) {
-            length = 4;
-            least = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) return false;
-        char32_t code = byte & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        i += length;
-    }
-    return true;
-}
-
-bool HasHighBytes(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return true;
-    }
-    return false;
-}
 
 bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
@@ -69,107 +35,172 @@ void BlankControls(std::string& text) {
     }
 }
 
-// The line as CP932 bytes, or nothing when it holds a character CP932 cannot hold.
-std::optional<std::string> LineAsCp932(std::string_view line, bool utf8) {
-    if (!utf8) {
-        if (!Cp932ToUtf8(line)) return std::nullopt;
-        return std::string(line);
+std::string FieldSuffix(int field) { return std::string(" (") + kFieldNames[field] + ")"; }
+
+std::string HexBytes(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(c);
+        if (!text.empty()) text += ' ';
+        text += "0x";
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
     }
-    std::string text(line);
-    BlankControls(text);
-    return TypedUtf8ToCp932(text);
+    return text;
+}
+
+// A field of the file as CP932 bytes, or the reason it cannot be one.
+std::optional<std::string> FieldAsCp932(std::string field, bool utf8, int index,
+                                        std::string& reason) {
+    if (utf8) {
+        BlankControls(field);
+        TypedTextRefusal refusal;
+        std::optional<std::string> bytes = TypedUtf8ToCp932(field, &refusal);
+        if (!bytes)
+            reason = TypedTextRefusalMessage(refusal, QString::fromUtf8(kFieldNames[index]))
+                         .toStdString();
+        return bytes;
+    }
+    Cp932Error error;
+    if (Cp932ToUtf8(field, &error)) return field;
+    const std::string_view bad = std::string_view(field).substr(error.offset, 2);
+    const bool lead = !bad.empty() && IsLeadByte(static_cast<unsigned char>(bad.front()));
+    reason = "Shift-JIS の文字でないバイト (" + HexBytes(lead ? bad : bad.substr(0, 1)) +
+             ") があります" + FieldSuffix(index);
+    return std::nullopt;
+}
+
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A price as the file holds it (CP932, trimmed): its number text, or the reason it is
+// refused. Grouping commas, a yen sign before and 円 after are what a spreadsheet shows
+// and are dropped. A text without any digit stands for no price and is 0, as a blank is.
+// Digits in anything but a plain decimal number ("1e308", "1.5.5", "12a") would be
+// stored as a different figure, and a number wider than the field would be cut: both are
+// refused.
+std::optional<std::string> ImportedPrice(std::string_view text, int index, std::string& reason) {
+    if (std::none_of(text.begin(), text.end(), IsAsciiDigit)) return std::string("0");
+    std::string_view number = text;
+    const std::string yen = "\\";
+    const std::string fullYen = "\x81\x8F";  // ￥
+    const std::string en = "\x89\x7E";       // 円
+    if (number.starts_with(yen)) {
+        number.remove_prefix(yen.size());
+    } else if (number.starts_with(fullYen)) {
+        number.remove_prefix(fullYen.size());
+    }
+    if (number.ends_with(en)) number.remove_suffix(en.size());
+    std::string plain;
+    for (const char c : number) {
+        if (c != ',') plain += c;
+    }
+    std::size_t i = 0;
+    if (i < plain.size() && (plain[i] == '-' || plain[i] == '+')) ++i;
+    const std::size_t digitsStart = i;
+    while (i < plain.size() && IsAsciiDigit(plain[i])) ++i;
+    bool digits = i > digitsStart;
+    if (i < plain.size() && plain[i] == '.') {
+        const std::size_t decimals = ++i;
+        while (i < plain.size() && IsAsciiDigit(plain[i])) ++i;
+        digits = digits || i > decimals;
+    }
+    const std::string shown = Cp932ToQStringLossy(text).toStdString();
+    if (!digits || i != plain.size()) {
+        reason = "「" + shown + "」は数値として読めません" + FieldSuffix(index);
+        return std::nullopt;
+    }
+    std::string stored = MasterNumberText(plain);
+    if (stored.size() > static_cast<std::size_t>(kPriceWidth)) {
+        reason = "「" + shown + "」は " + std::to_string(kPriceWidth) + " 桁の欄に収まりません" +
+                 FieldSuffix(index);
+        return std::nullopt;
+    }
+    return stored;
+}
+
+// The five fields of a record as they are stored, or the reason the record is refused.
+std::optional<std::vector<std::string>> RecordFields(const CsvRecord& record, bool utf8,
+                                                     std::string& reason) {
+    std::vector<std::string> fields(kImportFields);
+    for (int index = 0; index < kImportFields; ++index) {
+        const auto at = static_cast<std::size_t>(index);
+        std::optional<std::string> bytes = FieldAsCp932(record.fields[at], utf8, index, reason);
+        if (!bytes) return std::nullopt;
+        // An unquoted field may carry the escapes of the old export; a quoted one is taken
+        // as it stands.
+        fields[at] = record.quoted[at] ? Trimmed(*bytes) : UnescapeField(Trimmed(*bytes));
+        BlankControls(fields[at]);
+    }
+    for (const int index : {kCostField, kPriceField}) {
+        const auto at = static_cast<std::size_t>(index);
+        std::optional<std::string> price = ImportedPrice(Trimmed(fields[at]), index, reason);
+        if (!price) return std::nullopt;
+        fields[at] = *price;
+    }
+    return fields;
+}
+
+bool IsBlankRecord(const CsvRecord& record) {
+    return !record.moreText && std::none_of(record.fields.begin(), record.fields.end(),
+                                            [](const std::string& f) { return HasText(f) != 0; });
 }
 
 }  // namespace
 
-void SplitImportLine(std::string_view line, std::vector<std::string>& fields, int last) {
-    fields.assign(static_cast<std::size_t>(last) + 1, std::string());
-    if (line.find('"') == std::string_view::npos) {
-        SplitCsv(line, fields, last);
-        return;
-    }
-    // "," and '"' are never the second byte of a CP932 character, so the walk can look at
-    // single bytes.
-    std::size_t at = 0;
-    for (int index = 0; index <= last && at <= line.size(); ++index) {
-        std::size_t start = at;
-        while (start < line.size() &&
-               (static_cast<unsigned char>(line[start]) <= 0x20 || line[start] == 0x7F)) {
-            ++start;
-        }
-        if (start < line.size() && line[start] == '"') {
-            std::string value;
-            std::size_t i = start + 1;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        value += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                value += line[i++];
-            }
-            // Anything between the closing quote and the next comma stays with the field.
-            std::size_t comma = line.find(',', i);
-            if (comma == std::string_view::npos) comma = line.size();
-            value.append(line.substr(i, comma - i));
-            fields[static_cast<std::size_t>(index)] = Trimmed(value);
-            at = comma + 1;
-        } else {
-            std::size_t comma = line.find(',', at);
-            if (comma == std::string_view::npos) comma = line.size();
-            fields[static_cast<std::size_t>(index)] =
-                UnescapeField(Trimmed(line.substr(at, comma - at)));
-            at = comma + 1;
-        }
-    }
-}
-
 ProductImportReport ImportProductCsv(MasterLists& lists, std::string_view constructionCode,
                                      std::string_view csv) {
     ProductImportReport report;
-    if (csv.starts_with(kUtf8Bom)) {
-        csv.remove_prefix(kUtf8Bom.size());
-        report.utf8 = true;
-    } else {
-        // Japanese CP932 text is practically never valid UTF-8, while a file saved as UTF-8
-        // is exactly that.
-        report.utf8 = HasHighBytes(csv) && IsValidUtf8(csv);
+    const ImportText text = DecodeImportText(csv);
+    report.encoding = text.encoding;
+    if (!text.isText) {
+        report.isText = false;
+        report.notTextReason = text.notTextReason;
+        return report;
     }
+    const bool utf8 = text.encoding != ImportEncoding::kCp932;
 
     const std::string code = PadRightBytes(constructionCode, kConstructionCodeWidth);
     CodeSequence codes = ProductCodeSequence(lists, code);
     const std::string blankName = *Utf8ToCp932(kImportBlankName);
-    const std::vector<std::string> lines = SplitMasterLines(csv);
-    std::vector<std::string> fields;
-    for (std::size_t number = 0; number < lines.size(); ++number) {
+    CsvRecordReader reader(text.text, kImportFields);
+    CsvRecord record;
+    while (reader.Next(record)) {
+        if (record.unclosedQuote) {
+            report.refused.push_back(
+                {record.line, std::to_string(record.lastLine) +
+                                  " 行目の引用符 (\") が閉じていません。引用符を閉じてください"});
+            continue;
+        }
+        if (IsBlankRecord(record)) {
+            ++report.blankLines;
+            continue;
+        }
         if (!HasRoomForProduct(lists)) {
             report.capacityStopped = true;
+            report.stoppedAtLine = record.line;
             break;
         }
-        const std::optional<std::string> line = LineAsCp932(lines[number], report.utf8);
-        if (!line) {
-            report.refusedLines.push_back(static_cast<int>(number) + 1);
+        std::string reason;
+        const std::optional<std::vector<std::string>> fields = RecordFields(record, utf8, reason);
+        if (!fields) {
+            report.refused.push_back({record.line, reason});
             continue;
         }
         const NextCode next = codes.Next();
         if (next.status != 0) {
             report.capacityStopped = true;
+            report.stoppedAtLine = record.line;
             break;
         }
-        SplitImportLine(*line, fields, kImportFields - 1);
-        for (std::string& field : fields) BlankControls(field);
         ProductFields product;
         product.constructionCode = code;
         product.productCode = next.code;
-        product.name = Trimmed(fields[0]).empty() ? blankName : fields[0];
-        product.specification = fields[1];
-        product.unit = fields[2];
-        product.cost = fields[3];
-        product.price = fields[4];
+        product.name = (*fields)[0].empty() ? blankName : (*fields)[0];
+        product.specification = (*fields)[1];
+        product.unit = (*fields)[2];
+        product.cost = (*fields)[kCostField];
+        product.price = (*fields)[kPriceField];
         // The code is free, so the product is appended without looking for one to replace.
         lists.products.push_back(BuildProductLine(product));
         codes.Take(next.code);
@@ -189,16 +220,24 @@ std::string ImportConfirmMessage(const QString& path) {
 std::string ImportClosingMessage(const ProductImportReport& report) {
     std::string message = kImportDoneMessage;
     message += "\n\n取り込んだ商品 : " + std::to_string(report.imported) + " 件";
-    if (!report.refusedLines.empty()) {
-        message += "\n使えない文字があるため取り込まなかった行 : ";
-        for (std::size_t i = 0; i < report.refusedLines.size() && i < kRefusedLinesNamed; ++i) {
-            if (i > 0) message += ", ";
-            message += std::to_string(report.refusedLines[i]);
+    if (report.blankLines > 0) {
+        message += "\n空行のため読み飛ばした行 : " + std::to_string(report.blankLines) + " 行";
+    }
+    if (!report.refused.empty()) {
+        message += "\n取り込まなかった行 : " + std::to_string(report.refused.size()) + " 行";
+        for (std::size_t i = 0; i < report.refused.size() && i < kRefusedLinesNamed; ++i) {
+            message += "\n  " + std::to_string(report.refused[i].line) +
+                       " 行目 : " + report.refused[i].reason;
         }
-        if (report.refusedLines.size() > kRefusedLinesNamed) {
+        if (report.refused.size() > kRefusedLinesNamed) {
             message +=
-                " ほか " + std::to_string(report.refusedLines.size() - kRefusedLinesNamed) + " 行";
+                "\n  ほか " + std::to_string(report.refused.size() - kRefusedLinesNamed) + " 行";
         }
+        message += "\n直した行だけのファイルを、もう一度取り込んでください。";
+    }
+    if (report.capacityStopped) {
+        message += "\n商品登録の許容件数に達したため、" + std::to_string(report.stoppedAtLine) +
+                   " 行目から後は取り込んでいません。";
     }
     return message;
 }
@@ -231,15 +270,70 @@ std::string ExportProductCsv(const MasterLists& lists, std::string_view construc
     return csv;
 }
 
+namespace {
+
+// The file's bytes, or why they cannot be had.
+ImportFileCheck ReadImportFile(const QString& path, std::string* bytes) {
+    const QFileInfo info(path);
+    if (!info.exists()) return {ImportFileStatus::kMissing, {}};
+    if (info.isDir()) return {ImportFileStatus::kUnreadable, "ファイルではなくフォルダです"};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {ImportFileStatus::kUnreadable, file.errorString().toStdString()};
+    const auto tooLarge = [](qint64 size) {
+        return ImportFileCheck{ImportFileStatus::kTooLarge,
+                               std::to_string(size) + " バイトあります。取り込めるのは " +
+                                   std::to_string(kMaxMasterFileBytes / (1024 * 1024)) +
+                                   " MB までです"};
+    };
+    if (file.size() > kMaxMasterFileBytes) return tooLarge(file.size());
+    if (!bytes) return {};
+    // A pipe or device tells no size: what it gives is limited all the same.
+    const QByteArray data = file.read(kMaxMasterFileBytes + 1);
+    if (data.size() > kMaxMasterFileBytes) return tooLarge(data.size());
+    if (file.error() != QFileDevice::NoError)
+        return {ImportFileStatus::kUnreadable, file.errorString().toStdString()};
+    bytes->assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return {};
+}
+
+}  // namespace
+
+ImportFileCheck CheckImportFile(const QString& path) { return ReadImportFile(path, nullptr); }
+
+std::string ImportFileMessage(const ImportFileCheck& check, const QString& path) {
+    const std::string where = QFileInfo(path).absoluteFilePath().toStdString();
+    switch (check.status) {
+        case ImportFileStatus::kRead:
+            return {};
+        case ImportFileStatus::kMissing:
+            return ImportMissingFileMessage(path);
+        case ImportFileStatus::kUnreadable:
+            return "**  ファイルを読めません。 ！！  ( " + where + " : " + check.reason +
+                   " )\n読み取りが許されているか確かめてください。";
+        case ImportFileStatus::kTooLarge:
+            return "**  ファイルが大きすぎます。 ！！  ( " + where + " : " + check.reason +
+                   " )\nファイルを分けて取り込んでください。";
+        case ImportFileStatus::kNotText:
+            return "**  CSV のテキストファイルではありません。 ！！  ( " + where + " : " +
+                   check.reason +
+                   " )\n表計算ソフトで CSV (UTF-8 または Shift-JIS) として保存したファイルを"
+                   "選んでください。";
+    }
+    return {};
+}
+
 ProductImportFileResult ImportProductFile(MasterLists& lists, Environment& environment,
                                           std::string_view constructionCode, const QString& path) {
     ProductImportFileResult result;
-    const std::optional<std::string> csv = ReadWholeFile(path, kMaxMasterFileBytes);
-    if (!csv) {
-        result.status = -1;
+    std::string csv;
+    result.file = ReadImportFile(path, &csv);
+    if (result.file.status != ImportFileStatus::kRead) return result;
+    result.report = ImportProductCsv(lists, constructionCode, csv);
+    if (!result.report.isText) {
+        result.file = {ImportFileStatus::kNotText, result.report.notTextReason};
         return result;
     }
-    result.report = ImportProductCsv(lists, constructionCode, *csv);
     result.writeResult = WriteProducts(lists, environment);
     return result;
 }

@@ -1,21 +1,24 @@
 #pragma once
 
-// Importing products from a CSV file into one construction name. Each line of the file
+// Importing products from a CSV file into one construction name. Each record of the file
 // becomes one product: name, specification, unit, purchase cost, selling price, in this
 // order; further fields are ignored; the products of one import get consecutive codes.
 //
-// The file may be CP932 or UTF-8 (with or without a byte-order mark, as spreadsheet
-// programs save it today). A field in double quotes is one field even when it holds a
-// comma; its quotes are removed and doubled quotes undone. A line without quotes splits at
-// every comma, each piece trimmed and unescaped. A line with a character CP932 cannot hold
-// (or, in a CP932 file, bytes that are no CP932 text) is not imported: it is reported by
-// its line number, and the other lines go in.
+// The file may be CP932, UTF-8 (with or without a byte-order mark, as spreadsheet programs
+// save it today) or UTF-16 with its byte-order mark; a file that is no text is refused
+// whole (import_text.h). A field in double quotes is one field even when it holds a comma
+// or a line break (csv_records.h). Nothing goes in that the file does not say: a record
+// with a character CP932 cannot hold (or, in a CP932 file, bytes that are no CP932 text),
+// a price that is no number or does not fit its 10 places, or a quote that never closes
+// is left out and named by its line, with the reason, the character and the field; the
+// other records go in. A wholly blank line is skipped and counted.
 
 #include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/masters/import_text.h"
 #include "core/masters/master_lists.h"
 
 namespace quilto {
@@ -36,29 +39,62 @@ inline constexpr char kImportReadOnlyMessage[] =
 // The name of a product whose name field is blank.
 inline constexpr char kImportBlankName[] = "＊＊＊＊＊";
 
+// A record left out: the line it starts on and why (UTF-8), naming the character or the
+// price and the field.
+struct ImportRefusal {
+    int line = 0;
+    std::string reason;
+
+    friend bool operator==(const ImportRefusal&, const ImportRefusal&) = default;
+};
+
 struct ProductImportReport {
+    // A file that is no text is not read at all; notTextReason says why and where.
+    bool isText = true;
+    std::string notTextReason;
+    ImportEncoding encoding = ImportEncoding::kCp932;
     int imported = 0;
-    // Line numbers (from 1) of the lines left out for characters CP932 cannot hold.
-    std::vector<int> refusedLines;
-    // The product list was full, or no product code was left: the lines after it were not
-    // read.
+    // In line order.
+    std::vector<ImportRefusal> refused;
+    // Lines holding nothing but blanks and commas: skipped.
+    int blankLines = 0;
+    // The product list was full, or no product code was left: the records from
+    // stoppedAtLine on were not read.
     bool capacityStopped = false;
-    bool utf8 = false;
+    int stoppedAtLine = 0;
+
+    // Some of the file did not come in.
+    bool Partial() const { return capacityStopped || !refused.empty(); }
 };
 
 // Appends the products of csv (the whole file's bytes) to lists under constructionCode.
 ProductImportReport ImportProductCsv(MasterLists& lists, std::string_view constructionCode,
                                      std::string_view csv);
 
-// Splits one line (CP932) into fields[0..last] as the import reads it: a field that starts
-// with a double quote runs to its closing quote; any other field ends at the next comma.
-// fields is cleared first, so missing fields are blank.
-void SplitImportLine(std::string_view line, std::vector<std::string>& fields, int last);
+// Why a chosen file cannot be imported, in the order the import finds out.
+enum class ImportFileStatus {
+    kRead = 0,
+    kMissing,
+    kUnreadable,  // there, but the system refuses to read it (the reason says why)
+    kTooLarge,
+    kNotText,
+};
 
-// "ファイルがありません" for a file that cannot be opened.
+struct ImportFileCheck {
+    ImportFileStatus status = ImportFileStatus::kRead;
+    std::string reason;  // UTF-8, for kUnreadable, kTooLarge and kNotText
+};
+
+// Whether the file can be read for an import, before the user is asked to start it.
+[[nodiscard]] ImportFileCheck CheckImportFile(const QString& path);
+// The message for a file that cannot be imported: the fixed text, the path, the reason and
+// what to do.
+std::string ImportFileMessage(const ImportFileCheck& check, const QString& path);
+// "ファイルがありません" for a file that is not there.
 std::string ImportMissingFileMessage(const QString& path);
 std::string ImportConfirmMessage(const QString& path);
-// The closing message: done, how many products came in and which lines were left out.
+// The closing message: done, how many products came in, how many blank lines were skipped,
+// which lines were left out and why, and where a full list stopped the import.
 std::string ImportClosingMessage(const ProductImportReport& report);
 
 // The products of one construction code as a CSV file the import reads back the same: the
@@ -67,13 +103,15 @@ std::string ImportClosingMessage(const ProductImportReport& report);
 std::string ExportProductCsv(const MasterLists& lists, std::string_view constructionCode);
 
 struct ProductImportFileResult {
-    int status = 0;       // 0, or -1 when the file could not be read (nothing imported)
-    int writeResult = 0;  // result of writing the product file afterwards
+    ImportFileCheck file;  // kRead, or why nothing was imported
+    int writeResult = 0;   // result of writing the product file afterwards
     ProductImportReport report;
 };
 
-// Reads the file, imports it and writes the product file.
-ProductImportFileResult ImportProductFile(MasterLists& lists, Environment& environment,
-                                          std::string_view constructionCode, const QString& path);
+// Reads the file, imports it and writes the product file (unless nothing could be read).
+[[nodiscard]] ProductImportFileResult ImportProductFile(MasterLists& lists,
+                                                        Environment& environment,
+                                                        std::string_view constructionCode,
+                                                        const QString& path);
 
 }  // namespace quilto

@@ -343,6 +343,24 @@ TEST_F(Registration, ImportsACsvFileIntoTheSelectedConstructionName) {
     questions.ExpectInform(ImportMissingFileMessage(chosenFile));
     form->findChild<QAction*>("SImp1")->trigger();
 
+    // A file too large is said to be so before anything is asked; one holding no text
+    // once it is read; neither is called missing, and nothing comes in.
+    {
+        QFile big("big.csv");
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(kMaxMasterFileBytes + 1));
+    }
+    chosenFile = folder.FilePath("big.csv");
+    questions.ExpectInformStartingWith("**  ファイルが大きすぎます。 ！！  ( " +
+                                       chosenFile.toStdString() + " : ");
+    form->findChild<QAction*>("SImp1")->trigger();
+    WriteAll("binary.csv", std::string("\0\1\2\3", 4));
+    chosenFile = folder.FilePath("binary.csv");
+    questions.ExpectOkCancel(ImportConfirmMessage(chosenFile), true, "確 認");
+    questions.ExpectInformStartingWith("**  CSV のテキストファイルではありません。 ！！  ( " +
+                                       chosenFile.toStdString() + " : ");
+    form->findChild<QAction*>("SImp1")->trigger();
+
     chosenFile = folder.FilePath("in.csv");
     questions.ExpectOkCancel(ImportConfirmMessage(chosenFile), false, "確 認");
     form->findChild<QAction*>("SImp1")->trigger();
@@ -350,21 +368,23 @@ TEST_F(Registration, ImportsACsvFileIntoTheSelectedConstructionName) {
 
     questions.ExpectOkCancel(ImportConfirmMessage(chosenFile), true, "確 認");
     ProductImportReport report;
-    report.imported = 3;
-    report.refusedLines = {3};
+    report.encoding = ImportEncoding::kUtf8;
+    report.imported = 2;
+    report.blankLines = 1;
+    report.refused = {{3, "「😀」は使えない文字です (商品名)"}};
     questions.ExpectInform(ImportClosingMessage(report));
     form->findChild<QAction*>("SImp1")->trigger();
     questions.Done();
 
+    // The blank line is skipped, not stored as a product 「＊＊＊＊＊」.
     EXPECT_EQ(StoredProducts(), (std::vector<std::string>{
                                     "002000007|x|||0|0|",
                                     "002000008|クロス|SP-2001, 防火|ｍ|800|1200|",
-                                    "002000009|＊＊＊＊＊|||0|0|",
-                                    "002000010|巾木|H60|ｍ|12|20|",
+                                    "002000009|巾木|H60|ｍ|12|20|",
                                 }));
-    EXPECT_EQ(Items(W(), "S_LB1").size(), 4u);
+    EXPECT_EQ(Items(W(), "S_LB1").size(), 3u);
     // The code waiting for a new product is past the imported ones.
-    EXPECT_EQ(Shown(W(), "Edit1"), "000011");
+    EXPECT_EQ(Shown(W(), "Edit1"), "000010");
     questions.ExpectButtons("終了します。", 1);
     form->reject();
 }
