@@ -1,5 +1,6 @@
 // The app tests drive the real forms without a display.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,10 @@
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Snapshots of unsaved edits go to a state folder of this run, not the user's (a child
+    // run started by a test is given its parent's).
+    QTemporaryDir state;
+    setenv("XDG_STATE_HOME", state.path().toLocal8Bit().constData(), 0);
     QApplication app(argc, argv);
     quilto::SetUpApplication(app);
     ::testing::InitGoogleTest(&argc, argv);

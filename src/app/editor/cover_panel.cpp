@@ -180,10 +180,12 @@ CoverPanel::CoverPanel(EstimateDocument& document, QWidget* parent)
     connect(checkBox1_, &QCheckBox::clicked, this, [this](bool on) {
         document_.SetCheckBox1(on);
         emit CheckBox1Clicked();
+        emit CoverEdited(QStringLiteral("CheckBox1"));
     });
     connect(checkBox2_, &QCheckBox::clicked, this, [this](bool on) {
         document_.SetCheckBox2(on);
         emit CheckBox2Clicked();
+        emit CoverEdited(QStringLiteral("CheckBox2"));
     });
     auto* checks = new QHBoxLayout;
     checks->addWidget(checkBox1_);
@@ -315,6 +317,7 @@ void CoverPanel::FieldEdited(const QString& name, const TypedLineEdit* edit) {
     // Text that does not convert is about to be refused by the field itself.
     if (const auto bytes = QStringToCp932(edit->text())) {
         document_.SetCoverText(name.toStdString(), *bytes);
+        emit CoverEdited(name);
     }
 }
 

@@ -65,6 +65,8 @@ class CoverPanel : public QFrame {
     void PatternChosen(int index);
     // A left click on the frame GroupMS.
     void GroupMSClicked();
+    // The user changed a cover field or check box (its control name).
+    void CoverEdited(const QString& control);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -13,6 +13,7 @@
 #include "app/editor/header_bars.h"
 #include "app/editor/sheet_grid_model.h"
 #include "app/editor/sheet_grid_view.h"
+#include "core/editor/edit_history.h"
 #include "core/editor/estimate_calculator.h"
 #include "core/editor/grid_operations.h"
 #include "core/editor/unit_price_multiplier.h"
@@ -52,6 +53,8 @@ struct EditorActions {
     QAction* sConf1 = nullptr;
     QAction* sSyo1 = nullptr;
     QAction* about1 = nullptr;
+    QAction* undo1 = nullptr;
+    QAction* redo1 = nullptr;
     QAction* lins = nullptr;
     QAction* ldel = nullptr;
     QAction* lCopy = nullptr;
@@ -94,6 +97,7 @@ struct EditorContext {
     EstimateDocument& document;
     EstimateCalculator calculator;
     UnitPriceMultiplier multiplier;
+    EditHistory history;
     LineClipboard clipboard;
     EditorHooks hooks;
     LookupGuide* guide = nullptr;
@@ -104,7 +108,6 @@ struct EditorContext {
     bool unitListInUse = false;
     bool saveFailed = false;
     bool breakdownEdited = false;
-    bool summaryEdited = false;
 
     // Widgets (owned by the form).
     QWidget* form = nullptr;

@@ -56,6 +56,11 @@ QMenuBar* BuildEditorMenuBar(QWidget* form, EditorActions& a) {
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName("Edit1Menu");
+    a.undo1 = Add(edit, form, "Undo1", "元に戻す", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    a.redo1 = Add(edit, form, "Redo1", "やり直し", QKeySequence(Qt::CTRL | Qt::Key_Y));
+    a.redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
     a.lins = Add(edit, form, "Grid_Lins1", "行挿入", QKeySequence(Qt::CTRL | Qt::Key_Insert));
     a.ldel = Add(edit, form, "Grid_Ldel1", "行削除", QKeySequence(Qt::CTRL | Qt::Key_Delete));
     edit->addSeparator();

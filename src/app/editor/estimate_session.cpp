@@ -11,6 +11,8 @@
 
 #include "app/editor/cover_panel.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/recovery_controller.h"
+#include "app/editor/undo_controller.h"
 #include "app/foundation/lookup_guide_link.h"
 #include "app/foundation/typed_line_edit.h"
 #include "core/editor/estimate_io.h"
@@ -77,6 +79,7 @@ void EstimateSession::ShowCover() {
 }
 
 bool EstimateSession::FormShow() {
+    if (undo_) undo_->Stop();
     c_.clipboard.Clear();
     c_.actions.subMenu1->hide();
     c_.multiplier.Reset();
@@ -92,6 +95,8 @@ bool EstimateSession::FormShow() {
 
     const int mode = c_.program.shell.entryMode;
     const std::string selected = c_.program.shell.selectedNumber;
+    const std::string recoverFrom = c_.program.shell.recoverySnapshot;
+    c_.program.shell.recoverySnapshot.clear();
     c_.document.BeginSession(mode);
     c_.document.SetReadOnly(false);
     switch (mode) {
@@ -114,11 +119,22 @@ bool EstimateSession::FormShow() {
             c_.document.SetText(HeaderText::MNo, NewNumber());
             break;
     }
+    std::optional<RecoveryRecord> recovered;
+    if (!recoverFrom.empty()) {
+        // The user chose to bring these edits back when the program started.
+        recovered = RecoverFrom(QString::fromStdString(recoverFrom));
+    } else if (mode == kEntryCallUp && recovery_) {
+        if (const auto offer = recovery_->Offer(Trimmed(c_.document.Text(HeaderText::MNo)))) {
+            if (RecoveryController::Ask(c_.program.questions, *offer, c_.ReadOnly()) == 1)
+                recovered = RecoverFrom(offer->snapshotPath);
+        }
+    }
     ShowDocument();
     FormActivate();
     grids_.CalculateSummary();
     grids_.CalculateSelected();
     ShowCover();
+    StartHistory(recovered);
     if (mode == kEntryOutput) {
         if (c_.hooks.outputDialog) {
             c_.timer1->start(kOutputDelayMs);
@@ -129,6 +145,34 @@ bool EstimateSession::FormShow() {
         }
     }
     return true;
+}
+
+std::optional<RecoveryRecord> EstimateSession::RecoverFrom(const QString& path) {
+    RecoveryRecord record;
+    record.snapshotPath = path;
+    QString base = path;
+    if (base.endsWith(QStringLiteral(".dat"))) base.chop(4);
+    record.recordPath = base + QStringLiteral(".rec");
+    record.lockPath = base + QStringLiteral(".lock");
+    // Read first, so a snapshot that cannot be read leaves the estimate as it was opened.
+    EstimateHeader header;
+    EstimateStores stores;
+    if (ReadEstimateFile(path, header, stores) != 0 ||
+        header.SignatureKind() == EstimateSignature::Foreign) {
+        c_.program.questions.Inform("復元できません。未保存の編集のファイルが読めません (" +
+                                    path.toStdString() + ": " + LastFileFailure().toStdString() +
+                                    ")。保存されている見積を開きます。");
+        return std::nullopt;
+    }
+    LoadEstimateFrom(c_.document, path);
+    c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
+    grids_.CalculateSelected();
+    return record;
+}
+
+void EstimateSession::StartHistory(const std::optional<RecoveryRecord>& recovered) {
+    if (undo_) undo_->Reset(recovered.has_value() && !c_.ReadOnly());
+    if (recovered && recovery_) recovery_->Adopted(*recovered);
 }
 
 void EstimateSession::FormActivate() {
@@ -266,6 +310,10 @@ bool EstimateSession::Save() {
             SaveEstimateWithBackup(c_.document, c_.program.environment, c_.program.questions);
         c_.saveFailed = result != kEstimateOk;
         written = !c_.saveFailed;
+        if (written) {
+            if (undo_) undo_->Saved();
+            if (recovery_) recovery_->Saved();
+        }
         // A new estimate got its number with its first save: it is held from now on like
         // one opened for change.
         if (written && wasNew && c_.document.NumberAssigned()) {
@@ -324,6 +372,7 @@ void EstimateSession::RunOutputMode() {
 }
 
 void EstimateSession::NewEstimateCommand() {
+    if (undo_) undo_->Stop();
     ReleaseMarker();
     c_.document.BeginSession(kEntryNew);
     ClearDocument();
@@ -331,6 +380,7 @@ void EstimateSession::NewEstimateCommand() {
     ShowDocument();
     FormActivate();
     ShowCover();
+    StartHistory(std::nullopt);
 }
 
 void EstimateSession::ReleaseMarker() {
@@ -364,6 +414,8 @@ bool EstimateSession::Close() {
     c_.saveFailed = false;
     if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();
     if (closing) {
+        if (undo_) undo_->Stop();
+        if (recovery_) recovery_->Closed();
         ReleaseMarker();
         c_.document.DropDetailSheet();
         NewEstimate(c_.document, c_.program.environment);

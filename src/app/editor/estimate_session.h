@@ -6,6 +6,7 @@
 // marker of an estimate opened for change is held until the editor really closes.
 
 #include <QObject>
+#include <optional>
 #include <string>
 
 #include "app/editor/editor_context.h"
@@ -13,6 +14,9 @@
 namespace quilto {
 
 class GridController;
+class RecoveryController;
+class UndoController;
+struct RecoveryRecord;
 
 inline constexpr char kCloseQuestion[] = "見積作成を終了してメニューに戻ります。";
 inline constexpr char kSaveAndReturn[] = "保存戻る";
@@ -51,6 +55,12 @@ class EstimateSession : public QObject {
     // The caption of the window.
     QString Caption() const;
 
+    // The history and the snapshots of what is opened here (set once by the form).
+    void SetHistory(UndoController* undo, RecoveryController* recovery) {
+        undo_ = undo;
+        recovery_ = recovery;
+    }
+
   private:
     std::string NewNumber();
     void ClearDocument();
@@ -60,10 +70,15 @@ class EstimateSession : public QObject {
     void FocusVisibleTab();
     void ShowCover();
     void ShowDocument();
+    // Puts the snapshot at `path` into the document in place of the stored estimate.
+    std::optional<RecoveryRecord> RecoverFrom(const QString& path);
+    void StartHistory(const std::optional<RecoveryRecord>& recovered);
 
     EditorContext& c_;
     GridController& grids_;
     std::string heldNumber_;  // the estimate whose marker this editor holds
+    UndoController* undo_ = nullptr;
+    RecoveryController* recovery_ = nullptr;
 };
 
 }  // namespace quilto

@@ -17,7 +17,9 @@
 #include "app/editor/editor_menus.h"
 #include "app/editor/estimate_session.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/recovery_controller.h"
 #include "app/editor/sheet_grid_delegate.h"
+#include "app/editor/undo_controller.h"
 #include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
 #include "app/foundation/typed_line_edit.h"
@@ -100,6 +102,9 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
 
     grids_ = new GridController(c, this);
     session_ = new EstimateSession(c, *grids_, this);
+    undo_ = new UndoController(c, *grids_, this);
+    recovery_ = new RecoveryController(c, *undo_, this);
+    session_->SetHistory(undo_, recovery_);
     c.cover->SetRefusalHandler(refuse);
     Connect();
     RefreshHookedActions();
@@ -114,6 +119,8 @@ TFormMVell1::~TFormMVell1() {
     disconnect(qApp, nullptr, this, nullptr);
     // The handlers go before the widgets they watch and the context they work on.
     context_->lbUnit->removeEventFilter(grids_);
+    delete recovery_;
+    delete undo_;
     delete session_;
     delete grids_;
     grids_ = nullptr;
@@ -220,9 +227,20 @@ void TFormMVell1::Connect() {
             [g](int tab) { g->TabEntered(tab); });
 
     connect(c.cover, &CoverPanel::CheckBox1Clicked, this, [g] { g->CalculateSelected(); });
+    UndoController* u = undo_;
+    connect(g, &GridController::Edited, this,
+            [u](const QString& name, SheetKind sheet, int row, int col, const QString& key,
+                bool multiplier) {
+                u->RecordGrid(name, sheet, row, col, key.toStdString(), multiplier);
+            });
+    connect(c.cover, &CoverPanel::CoverEdited, this,
+            [u](const QString& control) { u->RecordCover(QStringLiteral("表紙の入力"), control); });
     connect(c.cover, &CoverPanel::CheckBox2Clicked, this,
             [this] { context_->cover->ShowTaxMessage(context_->program.environment); });
-    connect(c.cover, &CoverPanel::PatternChosen, this, [s](int index) { s->PatternChosen(index); });
+    connect(c.cover, &CoverPanel::PatternChosen, this, [s, u](int index) {
+        s->PatternChosen(index);
+        u->RecordCover(QStringLiteral("参照表選択"), QStringLiteral("CBListMS"));
+    });
     connect(c.cover, &CoverPanel::GroupMSClicked, this, [this, s] {
         if (context_->hooks.tableSetup) context_->hooks.tableSetup();
         s->PatternChosen(context_->cover->CBListMS()->currentIndex());
@@ -281,6 +299,13 @@ void TFormMVell1::SConf1Click() {
     context_->hooks.settingsDialog();
     context_->calculator.SetSettings(CalculationSettingsFrom(context_->program.environment));
     grids_->CalculateBreakdown();
+    // New rounding or captions change figures: a step like any other.
+    const auto sheet = grids_->ActiveGrid();
+    if (sheet && context_->VisibleTab() != kCoverTab) {
+        undo_->RecordGrid(QStringLiteral("設定変更の再計算"), *sheet);
+    } else {
+        undo_->RecordCover(QStringLiteral("設定変更の再計算"), QStringLiteral("MName1"));
+    }
 }
 
 void TFormMVell1::Open() {
@@ -359,6 +384,15 @@ bool TFormMVell1::FormKeyDown(QWidget* target, QKeyEvent* event) {
         // The unit list closes with Esc; everything else ignores it.
         return !(target == c.lbUnit || c.lbUnit->isAncestorOf(target));
     }
+    // Ctrl+Z and Ctrl+Y go to the estimate's history even from a cover field, whose own
+    // undo would take the keys; a cell being typed into keeps them for its text.
+    const bool undo = event->matches(QKeySequence::Undo);
+    const bool redo = event->matches(QKeySequence::Redo) ||
+                      (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier);
+    if ((undo || redo) && !SheetGridView::IsCellEditor(target)) {
+        (undo ? c.actions.undo1 : c.actions.redo1)->trigger();
+        return true;
+    }
     if (CoverKey(target, event)) return true;
     for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail, SheetKind::Summary}) {
         SheetGridView* view = c.View(sheet);
@@ -411,6 +445,10 @@ std::string TFormMVell1::Cell(SheetKind sheet, int row, int col) const {
 void TFormMVell1::SetCell(SheetKind sheet, int row, int col, const std::string& text) {
     context_->document.Grid(sheet).SetCell(row, col, text);
     context_->Model(sheet)->RefreshRow(row);
+    // The guide writes several cells of one line: one step.
+    undo_->RecordGrid(
+        QStringLiteral("工事名選択"), sheet, row, col,
+        "guide " + std::to_string(static_cast<int>(sheet)) + " " + std::to_string(row));
 }
 
 void TFormMVell1::FillProduct(const std::string& category, const std::string& productCode) {

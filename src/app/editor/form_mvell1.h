@@ -16,6 +16,8 @@ namespace quilto {
 
 class EstimateSession;
 class GridController;
+class RecoveryController;
+class UndoController;
 
 class TFormMVell1 : public QDialog, public GuideTarget {
     Q_OBJECT
@@ -44,6 +46,8 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     EditorContext& Context() { return *context_; }
     GridController& Grids() { return *grids_; }
     EstimateSession& Session() { return *session_; }
+    UndoController& Undo() { return *undo_; }
+    RecoveryController& Recovery() { return *recovery_; }
 
     // GuideTarget.
     std::optional<SheetKind> FocusedSheet() const override;
@@ -78,6 +82,8 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     std::unique_ptr<EditorContext> context_;
     GridController* grids_ = nullptr;
     EstimateSession* session_ = nullptr;
+    UndoController* undo_ = nullptr;
+    RecoveryController* recovery_ = nullptr;
     bool closing_ = false;
 };
 

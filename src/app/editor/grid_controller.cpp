@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMenu>
 #include <QToolButton>
 
@@ -46,9 +47,12 @@ GridController::GridController(EditorContext& context, QObject* parent)
         connect(
             view, &SheetGridView::MouseDown, this,
             [this, sheet](int row, int col, Qt::MouseButton b) { MouseDown(sheet, row, col, b); });
-        connect(view->Model(), &SheetGridModel::CellEdited, this, [this, sheet] {
+        connect(view->Model(), &SheetGridModel::CellEdited, this, [this, sheet](int row, int col) {
             if (sheet == SheetKind::Breakdown) c_.breakdownEdited = true;
-            if (sheet == SheetKind::Summary) c_.summaryEdited = true;
+            emit Edited(
+                QStringLiteral("入力"), sheet, row, col,
+                QStringLiteral("cell %1 %2 %3").arg(static_cast<int>(sheet)).arg(row).arg(col),
+                false);
         });
     }
     c_.lbUnit->installEventFilter(this);
@@ -158,7 +162,7 @@ void GridController::GridEnter(SheetKind sheet) {
     c_.actions.mxBtn->setEnabled(false);
     c_.actions.mx->setEnabled(false);
     if (sheet != SheetKind::Detail) {
-        (sheet == SheetKind::Breakdown ? c_.breakdownEdited : c_.summaryEdited) = false;
+        if (sheet == SheetKind::Breakdown) c_.breakdownEdited = false;
         if (view->CurrentCol() < 2) view->SetCurrentCell(view->CurrentGridRow(), 2);
         view->UpdateInputMethod();
         if (c_.guideOpenMarker != 0) {
@@ -310,6 +314,7 @@ bool GridController::GridKeyDown(SheetGridView* view, QKeyEvent* event) {
         if (editing) view->CommitEdit();
         c_.document.Grid(sheet).SetCell(row, col, {});
         c_.Model(sheet)->RefreshRow(row);
+        emit Edited(QStringLiteral("セル消去"), sheet, row, col, {}, false);
         return true;
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -385,7 +390,9 @@ void GridController::InsertLine() {
     SyncCurrentRow(*sheet);
     const bool done = *sheet == SheetKind::Breakdown ? InsertBreakdownLine(c_.document)
                                                      : quilto::InsertLine(c_.document.Grid(*sheet));
-    if (done) Calculate(*sheet);
+    if (!done) return;
+    emit Edited(QStringLiteral("行挿入"), *sheet, -1, -1, {}, false);
+    Calculate(*sheet);
 }
 
 void GridController::DeleteLine() {
@@ -398,6 +405,7 @@ void GridController::DeleteLine() {
     } else {
         quilto::DeleteLine(c_.document.Grid(*sheet));
     }
+    emit Edited(QStringLiteral("行削除"), *sheet, -1, -1, {}, false);
     Calculate(*sheet);
 }
 
@@ -413,6 +421,7 @@ void GridController::PasteLine() {
     SyncCurrentRow(*active_);
     if (c_.clipboard.Paste(c_.document.Grid(*active_), *active_, view->IsEditing())) {
         c_.Model(*active_)->RefreshRow(view->CurrentGridRow());
+        emit Edited(QStringLiteral("行貼付け"), *active_, -1, -1, {}, false);
     }
 }
 
@@ -423,6 +432,7 @@ void GridController::DuplicateLine() {
     const int row = view->CurrentGridRow();
     const int next = DuplicateLineAbove(c_.document.Grid(*active_), *active_, view->IsEditing());
     c_.Model(*active_)->RefreshRow(row);
+    emit Edited(QStringLiteral("上の行を複写"), *active_, row, view->CurrentCol(), {}, false);
     if (next != row) view->SetCurrentCell(next, view->CurrentCol());
 }
 
@@ -433,6 +443,7 @@ void GridController::HideRemarks() {
     view->CommitEdit();
     quilto::HideRemarks(c_.document.Grid(*active_), *active_, view->CurrentGridRow());
     c_.Model(*active_)->RefreshRow(view->CurrentGridRow());
+    emit Edited(QStringLiteral("摘要隠し"), *active_, -1, -1, {}, false);
 }
 
 void GridController::SpecialLine(LineKind kind) {
@@ -447,6 +458,11 @@ void GridController::SpecialLine(LineKind kind) {
     if (!MakeSpecialLine(grid, *sheet, kind)) return;
     Calculate(*sheet);
     const int row = view->CurrentGridRow();
+    static const QMap<LineKind, QString> kNames = {{LineKind::Syokei, QStringLiteral("小計")},
+                                                   {LineKind::Nakakei, QStringLiteral("中計")},
+                                                   {LineKind::Zei, QStringLiteral("消費税")},
+                                                   {LineKind::Goukei, QStringLiteral("合計")}};
+    emit Edited(kNames.value(kind, QStringLiteral("計算行")), *sheet, row, -1, {}, false);
     view->SetCurrentCell(NextRowAfterCommand(grid, row), view->CurrentCol());
 }
 
@@ -462,6 +478,7 @@ void GridController::Discount() {
     AskDiscountAmount(grid, *sheet, c_.program.questions);
     Calculate(*sheet);
     const int row = view->CurrentGridRow();
+    emit Edited(QStringLiteral("値引"), *sheet, row, -1, {}, false);
     view->SetCurrentCell(NextRowAfterCommand(grid, row), view->CurrentCol());
     view->setFocus();
 }
@@ -511,7 +528,9 @@ void GridController::ApplyMultiplier(SheetKind sheet) {
         sheet == SheetKind::Breakdown
             ? c_.multiplier.ApplyToBreakdown(c_.document, c_.calculator, c_.program.questions)
             : c_.multiplier.ApplyToSummary(c_.document, c_.calculator, c_.program.questions);
-    if (changed) RefreshGrids();
+    if (!changed) return;
+    RefreshGrids();
+    emit Edited(QStringLiteral("掛け率設定"), sheet, -1, -1, {}, true);
 }
 
 void GridController::UndoMultiplier(SheetKind sheet) {
@@ -520,7 +539,9 @@ void GridController::UndoMultiplier(SheetKind sheet) {
         sheet == SheetKind::Breakdown
             ? c_.multiplier.UndoBreakdown(c_.document, c_.calculator, c_.program.questions)
             : c_.multiplier.UndoSummary(c_.document, c_.calculator, c_.program.questions);
-    if (changed) RefreshGrids();
+    if (!changed) return;
+    RefreshGrids();
+    emit Edited(QStringLiteral("設定前に戻す"), sheet, -1, -1, {}, true);
 }
 
 void GridController::Guide() {
@@ -638,6 +659,7 @@ void GridController::ChooseUnit() {
         }
         c_.Model(sheet)->Refresh();
         view->SetCurrentCell(row, col);
+        emit Edited(QStringLiteral("単位選択"), sheet, row, col, {}, false);
     }
     HideUnitList(true);
 }
@@ -686,6 +708,7 @@ void GridController::FillProduct(const std::string& category, const std::string&
     FillDetailRowFromProduct(c_.document.Grid(SheetKind::Detail), row, c_.program.masters, category,
                              productCode, c_.calculator.Settings());
     c_.Model(SheetKind::Detail)->RefreshRow(row);
+    emit Edited(QStringLiteral("商品選択"), SheetKind::Detail, row, -1, {}, false);
 }
 
 void GridController::MoveCurrentRowDown(SheetKind sheet) {

@@ -80,6 +80,13 @@ class GridController : public QObject {
     // The buttons that only make sense on a grid.
     void EnableGridCommands(bool enabled);
 
+  signals:
+    // The user changed the document (UTF-8 name of the step, the cell; -1: the cursor's).
+    // Typing into one cell carries the cell as mergeKey; multiplier: the unit prices were
+    // scaled or put back by the multiplier.
+    void Edited(const QString& name, SheetKind sheet, int row, int col, const QString& mergeKey,
+                bool multiplier);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -125,4 +125,11 @@ void SheetGridView::mousePressEvent(QMouseEvent* event) {
         emit MouseDown(SheetGridModel::GridRow(index), index.column(), event->button());
 }
 
+bool SheetGridView::IsCellEditor(const QWidget* widget) {
+    for (const QWidget* w = widget ? widget->parentWidget() : nullptr; w; w = w->parentWidget()) {
+        if (qobject_cast<const SheetGridView*>(w)) return true;
+    }
+    return false;
+}
+
 }  // namespace quilto

@@ -33,6 +33,8 @@ class SheetGridView : public QTableView {
     QRect CellRect(int gridRow, int col) const;
 
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
+    // Whether widget is the in-place editor of a cell of some sheet grid.
+    static bool IsCellEditor(const QWidget* widget);
     // Takes the in-place editor's text into the cell and closes the editor.
     void CommitEdit();
     // Insert and Ctrl+Enter: opens the in-place editor, or closes it keeping its text.

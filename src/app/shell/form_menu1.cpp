@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/editor/recovery_controller.h"
 #include "app/excel/form_mxls1.h"
 #include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
@@ -301,6 +302,28 @@ void TFormMenu1::RunStartUpOnce() {
         return;
     }
     if (formMenu2_) formMenu2_->ShowDataFolder();
+    QTimer::singleShot(0, this, &TFormMenu1::OfferRecovery);
+}
+
+void TFormMenu1::OfferRecovery() {
+    for (const RecoveryRecord& record : UnclaimedSnapshots(QDir::currentPath())) {
+        if (!NewerThanStored(record, program_.environment)) continue;
+        // Held by another running copy (a marker a crash left behind is taken over).
+        Markers& markers = program_.markers;
+        bool held = false;
+        if (!record.newEstimate) {
+            held = markers.HoldEstimateMarker(record.number) != 0 ||
+                   markers.EstimateState() != kMarkerHeld;
+            if (!held) markers.ReleaseEstimateMarker(record.number);
+            markers.ClearEstimateInUse();
+        }
+        if (RecoveryController::Ask(program_.questions, record, held) != 1) continue;
+        program_.shell.recoverySnapshot = record.snapshotPath.toStdString();
+        program_.shell.entryMode = record.newEstimate ? kEntryNew : kEntryCallUp;
+        program_.shell.selectedNumber = record.newEstimate ? std::string() : record.number;
+        OpenEditor();
+        return;  // the others are offered again at the next start
+    }
 }
 
 void TFormMenu1::closeEvent(QCloseEvent* event) {

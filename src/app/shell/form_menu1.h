@@ -79,6 +79,9 @@ class TFormMenu1 : public QMainWindow {
     void BuildMenuBar();
     QWidget* BuildLogo();
     void RunStartUpOnce();
+    // Unsaved edits a copy of the program left behind in this working folder: each is offered
+    // (復元する / 破棄する / 後で); the first one recovered opens in the editor.
+    void OfferRecovery();
     void ShowEstimateList(QPushButton* button, int entryMode);
     // Runs a window of the second panel with the logo greyed meanwhile.
     void ShowTool(const std::function<void()>& show);

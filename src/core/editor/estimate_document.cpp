@@ -339,6 +339,13 @@ void EstimateDocument::FinishStoredSheet(int k, bool hadLines) {
     if (count > 0 && !HasText(breakdown_.Cell(k, 3))) breakdown_.SetCell(k, 2, kDetailsWithoutName);
 }
 
+void EstimateDocument::SyncDetailSheet() {
+    const int k = detailRow_;
+    if (k < 1 || k > kBreakdownLines) return;
+    StoreDetailSheet();
+    detailRow_ = k;
+}
+
 void EstimateDocument::DropDetailSheet() {
     ClearDataCells(detail_);
     detailRow_ = 0;

@@ -102,6 +102,12 @@ class EstimateDocument {
     void DetailSheetStoredInPlace(int row, bool hadLines);
     // Forgets the loaded sheet without storing it and empties the detail grid.
     void DropDetailSheet();
+    // Writes the loaded sheet back to the store (as StoreDetailSheet) and keeps it loaded, so
+    // the store holds what the grid shows while the user goes on editing it.
+    void SyncDetailSheet();
+    // Puts back which sheet the detail grid shows, with the grid as it was then (undo and
+    // redo restore both together).
+    void RestoreDetailSheetRow(int row) { detailRow_ = row; }
     // Before a save: the detail sheet on screen goes back to the store, then the
     // calculations' BeforeSave step runs.
     void PrepareForSave();

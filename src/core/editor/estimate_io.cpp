@@ -288,17 +288,23 @@ int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores
 
 int LoadEstimate(EstimateDocument& document, Environment& environment) {
     const std::string number = NumberOf(document);
+    const QString path = EstimateFilePath(environment, number);
+    if (LoadEstimateFrom(document, path) != kEstimateOk) {
+        NewEstimate(document, environment);
+        document.SetText(HeaderText::MNo, number);
+        return kEstimateIoError;
+    }
+    return kEstimateOk;
+}
+
+int LoadEstimateFrom(EstimateDocument& document, const QString& path) {
+    const std::string number = NumberOf(document);
     document.ClearRecords();
     document.ClearCoverAndGrids();
     document.SetForeignFile(false);
     document.SetText(HeaderText::MNo, number);
 
-    const QString path = EstimateFilePath(environment, number);
-    if (ReadEstimateFile(path, document.Header(), document.Stores()) != 0) {
-        NewEstimate(document, environment);
-        document.SetText(HeaderText::MNo, number);
-        return kEstimateIoError;
-    }
+    if (ReadEstimateFile(path, document.Header(), document.Stores()) != 0) return kEstimateIoError;
     if (document.Header().SignatureKind() == EstimateSignature::Foreign) {
         document.ClearRecords();
         document.SetForeignFile(true);
@@ -336,6 +342,13 @@ int LoadEstimate(EstimateDocument& document, Environment& environment) {
         document.Calculations().FormatRowForDisplay(document, SheetKind::Summary, row);
     }
     return kEstimateOk;
+}
+
+std::string EstimateFileBytes(EstimateDocument document) {
+    document.SetCalculations(nullptr);
+    document.StoreDetailSheet();
+    BuildRecords(document);
+    return SerializeEstimate(document.Header(), document.Stores());
 }
 
 int SaveEstimate(EstimateDocument& document, Environment& environment, Questions& questions) {

@@ -67,6 +67,15 @@ int SaveEstimate(EstimateDocument& document, Environment& environment, Questions
 int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
                            Questions& questions);
 
+// The bytes a save of the document would write, without touching the document or running
+// any calculation: the detail sheet on screen counts as stored. Safe to call on a copy in
+// another thread (the copy's calculation steps are taken out first).
+std::string EstimateFileBytes(EstimateDocument document);
+
+// Loads an estimate file from `path` (a recovery snapshot) as LoadEstimate loads the file
+// of MNo; the document keeps the number it has. 0, or -1 when the file cannot be read.
+int LoadEstimateFrom(EstimateDocument& document, const QString& path);
+
 // Where a deleted estimate goes when its file system has no desktop trash: this folder of
 // the data folder.
 inline constexpr char kDeletedFolderName[] = "削除済み";

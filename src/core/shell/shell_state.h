@@ -38,6 +38,9 @@ struct ShellState {
     // The management number picked in the list (CP932 digits), "BackUp" for the backup
     // estimate, or empty when nothing was picked.
     std::string selectedNumber;
+    // A snapshot of unsaved edits the user chose to bring back when the program started
+    // (path, UTF-8): the editor opens it instead of the stored estimate. Empty otherwise.
+    std::string recoverySnapshot;
     // Sorted, without duplicates; CP932 as stored in the estimates.
     std::vector<std::string> customerHistory;
     std::vector<std::string> titleHistory;

@@ -1,6 +1,7 @@
 #include "core/store/estimate_file.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "core/foundation/binary_record.h"
 #include "core/foundation/text_bytes.h"
@@ -259,7 +260,24 @@ void LineRecord::MoveOldSpecification() {
 
 DetailStore::DetailStore()
     : index_(static_cast<std::size_t>(kDetailSheets) * kDetailSlots, nullptr),
-      sheets_(kDetailSheets, 0) {}
+      sheets_(kDetailSheets, 0),
+      stamps_(kDetailSheets, 0) {
+    for (int k = 0; k < kDetailSheets; ++k) Touch(k);
+}
+
+void DetailStore::Touch(int sheet) {
+    // One counter for every store: a stamp never repeats, not even in a copy or a store
+    // moved in.
+    static std::atomic<std::uint64_t> next{0};
+    if (sheet >= 0 && static_cast<std::size_t>(sheet) < stamps_.size())
+        stamps_[static_cast<std::size_t>(sheet)] = ++next;
+}
+
+std::uint64_t DetailStore::SheetStamp(int sheet) const {
+    return sheet >= 0 && static_cast<std::size_t>(sheet) < stamps_.size()
+               ? stamps_[static_cast<std::size_t>(sheet)]
+               : 0;
+}
 DetailStore::~DetailStore() = default;
 
 DetailStore::DetailStore(const DetailStore& other) : DetailStore() { *this = other; }
@@ -313,6 +331,7 @@ LineRecord& DetailStore::MutableLine(int sheet, int line) {
         return scratch_;
     }
     sheets_[static_cast<std::size_t>(sheet)] = 1;
+    Touch(sheet);
     LineRecord*& slot = Slot(sheet, line);
     if (!slot) slot = SpareRecord();
     return *slot;
@@ -324,11 +343,15 @@ bool DetailStore::HasSheet(int sheet) const {
 
 void DetailStore::ClearLine(int sheet, int line) {
     if (!Holds(sheet, line)) return;
-    if (LineRecord* r = Slot(sheet, line)) r->Clear();
+    if (LineRecord* r = Slot(sheet, line)) {
+        r->Clear();
+        Touch(sheet);
+    }
 }
 
 void DetailStore::ClearSheet(int sheet) {
     if (!HasSheet(sheet)) return;
+    Touch(sheet);
     for (int line = 0; line < kDetailSlots; ++line) {
         LineRecord*& slot = Slot(sheet, line);
         if (!slot) continue;
@@ -342,6 +365,7 @@ void DetailStore::ClearSheet(int sheet) {
 void DetailStore::Clear() {
     for (int k = 0; k < static_cast<int>(sheets_.size()); ++k) {
         if (!sheets_[static_cast<std::size_t>(k)]) continue;
+        Touch(k);
         std::fill_n(&Slot(k, 0), kDetailSlots, nullptr);
         sheets_[static_cast<std::size_t>(k)] = 0;
     }
@@ -353,6 +377,8 @@ void DetailStore::SwapSheets(int a, int b) {
     if (!Holds(a, 0) || !Holds(b, 0) || a == b) return;
     std::swap_ranges(&Slot(a, 0), &Slot(a, 0) + kDetailSlots, &Slot(b, 0));
     std::swap(sheets_[static_cast<std::size_t>(a)], sheets_[static_cast<std::size_t>(b)]);
+    Touch(a);
+    Touch(b);
 }
 
 std::span<char> DetailStore::FileBlock(std::size_t count) {
@@ -367,6 +393,7 @@ std::span<char> DetailStore::FileBlock(std::size_t count) {
 
 void DetailStore::Place(std::size_t at, int sheet, int line) {
     sheets_[static_cast<std::size_t>(sheet)] = 1;
+    Touch(sheet);
     Slot(sheet, line) = &Block()[at];
 }
 

@@ -214,6 +214,11 @@ class DetailStore {
     // Exchanges two whole sheets (breakdown lines moving with their details).
     void SwapSheets(int a, int b);
 
+    // Changes whenever sheet `sheet` may have been written (a mutable line handed out
+    // counts), and is unique among all stores, so whatever keeps a copy of a sheet can tell
+    // cheaply that its copy still matches without comparing the records.
+    std::uint64_t SheetStamp(int sheet) const;
+
     // Loading: empties the store and gives room for `count` records (contents unspecified)
     // for a file's records to be read into; Place then files each under its sheet and line.
     std::span<char> FileBlock(std::size_t count);
@@ -228,6 +233,7 @@ class DetailStore {
                       static_cast<std::size_t>(line)];
     }
     LineRecord* SpareRecord();
+    void Touch(int sheet);
     // Bytes of storage hold records as soon as bytes are written into them, so the block
     // is never zeroed first: a load writes every record it places.
     LineRecord* Block() { return std::launder(reinterpret_cast<LineRecord*>(block_.get())); }
@@ -239,6 +245,7 @@ class DetailStore {
     std::vector<LineRecord*> freed_;     // records of cleared sheets, zeroed, for reuse
     std::vector<LineRecord*> index_;     // sheet x line; nullptr: an empty line
     std::vector<unsigned char> sheets_;  // 1 where the sheet exists
+    std::vector<std::uint64_t> stamps_;  // per sheet, see SheetStamp
     LineRecord scratch_;                 // target of writes outside the store
 };
 
