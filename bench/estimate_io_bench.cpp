@@ -126,7 +126,7 @@ void BM_SaveMaximal(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
         if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
     }
@@ -174,7 +174,7 @@ void BM_SaveSmall(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillSmall(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
         if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
     }
@@ -188,7 +188,7 @@ void BM_FirstSaveSmall(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillSmall(doc);
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     for (auto _ : state) {
         doc.SetNumberAssigned(false);
         if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
@@ -203,7 +203,7 @@ void BM_LoadMaximal(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     EstimateDocument loaded;
@@ -213,7 +213,7 @@ void BM_LoadMaximal(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * size);
     // What a load keeps: saved again, the file must come out as it was.
-    loaded.BeginSession(3);
+    loaded.BeginSession(EntryMode::kCallUp);
     if (SaveEstimate(loaded, env, quiet) != 0) state.SkipWithError("save failed");
     Keep(EstimateFilePath(env, "000001"), "load_then_save_maximal.dat");
 }
@@ -226,7 +226,7 @@ void BM_LoadMaximalFloor_BareRead(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
     const QString file = EstimateFilePath(env, "000001");
     const QByteArray path = QFile::encodeName(file);

@@ -93,7 +93,7 @@ int RunCalc(const std::vector<std::string>& args) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
     document.SetCalculations(&calculator);
-    document.BeginSession(3);
+    document.BeginSession(EntryMode::kCallUp);
     document.SetText(HeaderText::MNo, number);
     if (LoadEstimate(document, environment) != 0) {
         PrintError("calc: estimate " + number + " cannot be read (" +

@@ -243,7 +243,7 @@ int RunCreate(const std::vector<std::string>& args) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument doc;
     doc.SetCalculations(&calculator);
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     NewEstimate(doc, environment);
     // The number the editor proposes when it opens; the save takes the next free one then.
     doc.SetText(HeaderText::MNo, NextManagementNumber(environment));

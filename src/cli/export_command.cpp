@@ -202,7 +202,7 @@ int Run(const char* command, std::vector<std::string> args, bool print) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
     document.SetCalculations(&calculator);
-    document.BeginSession(6);
+    document.BeginSession(EntryMode::kOutput);
     document.SetText(HeaderText::MNo, options.number);
     if (LoadEstimate(document, environment) != 0) {
         PrintError(prefix + "estimate " + options.number + " cannot be read (" +

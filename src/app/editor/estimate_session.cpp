@@ -86,26 +86,26 @@ bool EstimateSession::FormShow() {
     c_.document.SetCalculations(&c_.calculator);
     c_.pageControl1->setCurrentIndex(kCoverTab);
 
-    const int mode = c_.program.shell.entryMode;
+    const EntryMode mode = c_.program.shell.entryMode;
     const std::string selected = c_.program.shell.selectedNumber;
     c_.document.BeginSession(mode);
     c_.document.SetReadOnly(false);
     switch (mode) {
-        case kEntryExit:
+        case EntryMode::kExit:
             return false;
-        case kEntryCopy: {
+        case EntryMode::kCopy: {
             const std::string fresh = NewNumber();
             LoadByNumber(selected, true);
             c_.document.SetReadOnly(false);
             c_.document.SetText(HeaderText::MNo, fresh);
             break;
         }
-        case kEntryCallUp:
-        case kEntryOutput:
+        case EntryMode::kCallUp:
+        case EntryMode::kOutput:
             LoadByNumber(selected, false);
             break;
         default:
-            c_.document.BeginSession(kEntryNew);
+            c_.document.BeginSession(EntryMode::kNew);
             ClearDocument();
             c_.document.SetText(HeaderText::MNo, NewNumber());
             break;
@@ -115,12 +115,12 @@ bool EstimateSession::FormShow() {
     grids_.CalculateSummary();
     grids_.CalculateSelected();
     ShowCover();
-    if (mode == kEntryOutput) {
+    if (mode == EntryMode::kOutput) {
         if (c_.hooks.outputDialog) {
             c_.timer1->start(kOutputDelayMs);
         } else {
             // Until there is an output dialog the estimate is simply open for change.
-            c_.document.BeginSession(kEntryCallUp);
+            c_.document.BeginSession(EntryMode::kCallUp);
             c_.program.questions.Inform(kOutputMissingMessage);
         }
     }
@@ -178,7 +178,7 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     NewEstimate(c_.document, c_.program.environment);
     if (!copy && !IsUsableNumber(number)) {
         // Nothing to open: the editor goes on with a new estimate.
-        c_.document.BeginSession(kEntryNew);
+        c_.document.BeginSession(EntryMode::kNew);
         grids_.CalculateBreakdown();
         c_.document.SetText(HeaderText::MNo, fresh);
         return;
@@ -321,7 +321,7 @@ void EstimateSession::RunOutputMode() {
 
 void EstimateSession::NewEstimateCommand() {
     ReleaseMarker();
-    c_.document.BeginSession(kEntryNew);
+    c_.document.BeginSession(EntryMode::kNew);
     ClearDocument();
     c_.document.SetText(HeaderText::MNo, NewNumber());
     ShowDocument();
@@ -338,8 +338,8 @@ void EstimateSession::ReleaseMarker() {
 
 bool EstimateSession::Close() {
     bool closing = false;
-    const int mode = c_.document.EntryMode();
-    if (mode == kEntryOutput || c_.ReadOnly()) {
+    const EntryMode mode = c_.document.Entry();
+    if (mode == EntryMode::kOutput || c_.ReadOnly()) {
         ShowCover();
         closing = true;
     } else {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <functional>
 
+#include "core/editor/entry_mode.h"
+
 class QAction;
 class QDialog;
 class QLabel;
@@ -79,7 +81,7 @@ class TFormMenu1 : public QMainWindow {
     void BuildMenuBar();
     QWidget* BuildLogo();
     void RunStartUpOnce();
-    void ShowEstimateList(QPushButton* button, int entryMode);
+    void ShowEstimateList(QPushButton* button, EntryMode entryMode);
     // Runs a window of the second panel with the logo greyed meanwhile.
     void ShowTool(const std::function<void()>& show);
     void OpenEditor();

@@ -342,8 +342,8 @@ int SaveEstimate(EstimateDocument& document, Environment& environment, Questions
     const std::string number = NumberOf(document);
     if (number.empty()) return kEstimateNoNumber;
     const bool backup = number == kBackupNumber;
-    const int mode = document.EntryMode();
-    if (!backup && (mode == 1 || mode == 2) && !document.NumberAssigned()) {
+    const EntryMode mode = document.Entry();
+    if (!backup && ClaimsNewNumber(mode) && !document.NumberAssigned()) {
         return SaveAsNewNumber(document, environment, questions);
     }
 

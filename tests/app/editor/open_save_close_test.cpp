@@ -24,7 +24,7 @@ class OpenSaveClose : public EditorRun {
   protected:
     // An estimate saved through the editor itself.
     void SaveEstimate(const char* customer, const char* title) {
-        Open(kEntryNew);
+        Open(EntryMode::kNew);
         Type(QString::fromUtf8(customer));
         Key(Qt::Key_Return);
         Type(QString::fromUtf8(title));
@@ -39,7 +39,7 @@ class OpenSaveClose : public EditorRun {
 TEST_F(OpenSaveClose, ANewEstimateTakesTheNumberAfterTheHighest) {
     for (const char* name : {"DAT/m_000001.dat", "DAT/m_000002.dat", "DAT/m_000010.dat"})
         test::WriteAll(name, "x");
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000011");
     EXPECT_EQ(Editor().findChild<QLineEdit*>("MNo")->text(), "000011");
     EXPECT_FALSE(Editor().findChild<QLineEdit*>("MNo")->isEnabled());
@@ -55,7 +55,7 @@ TEST_F(OpenSaveClose, ANewEstimateTakesTheNumberAfterTheHighest) {
 }
 
 TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Key(Qt::Key_Return);
     Type(QStringLiteral("題名"));
     questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);
@@ -72,7 +72,7 @@ TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
 }
 
 TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Type(QStringLiteral("お客様"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
@@ -89,7 +89,7 @@ TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
 }
 
 TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Type(QStringLiteral("お客様"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
@@ -106,7 +106,7 @@ TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
 TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
     SaveEstimate("元のお客様", "元の工事");
     const std::string source = ReadAll("DAT/m_000001.dat");
-    Open(kEntryCopy, "000001");
+    Open(EntryMode::kCopy, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000002");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元のお客様");
     EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "1,000");
@@ -125,7 +125,7 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
     ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
     ASSERT_EQ(State().markers.CheckEstimateMarker("000001"), 0);  // as the list does
 
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     EXPECT_TRUE(Editor().windowTitle().endsWith(" < 書込み不可 >"));
     EXPECT_FALSE(Editor().findChild<QToolButton*>("SaveBTN")->isEnabled());
     Document().Grid(SheetKind::Summary).SetCell(1, 7, "2000");
@@ -139,7 +139,7 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
 
 TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
     SaveEstimate("お客様", "工事");
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     EXPECT_FALSE(Editor().windowTitle().contains("書込み不可"));
     EXPECT_EQ(State().markers.EstimateState(), kMarkerHeld);
     Document().SetText(HeaderText::MName1, "");
@@ -156,7 +156,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     SaveEstimate("お客様", "工事");
     Editor().SetOutputDialog({});
     questions.ExpectInform(kOutputMissingMessage);
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "お客様");
     EXPECT_FALSE(Editor().findChild<QAction*>("XlsPrint1")->isEnabled());
     questions.ExpectButtons(kCloseQuestion, 2);
@@ -165,7 +165,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     // With the dialog installed it shows half a second after opening, then the editor closes.
     int shown = 0;
     Editor().SetOutputDialog([&] { ++shown; });
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Editor().isVisible(); }, 3000));
     EXPECT_EQ(shown, 1);
 }

@@ -131,8 +131,8 @@ TEST_F(EstimateIo, NewEstimateStartsFromTheEnvironment) {
 }
 
 TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
-    for (int mode : {1, 2}) {
-        SCOPED_TRACE(mode);
+    for (EntryMode mode : {EntryMode::kNew, EntryMode::kCopy}) {
+        SCOPED_TRACE(static_cast<int>(mode));
         EstimateDocument doc;
         doc.BeginSession(mode);
         Fill(doc);
@@ -166,7 +166,7 @@ TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
 
 TEST_F(EstimateIo, OpenedEstimateIsSavedUnderItsOwnNumber) {
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000005");
     ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
@@ -182,7 +182,7 @@ TEST_F(EstimateIo, NumberTakenMeanwhileIsSkipped) {
     // Something the numbering does not count holds the next name.
     ASSERT_TRUE(QDir(folder_.FilePath("DAT")).mkdir("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
@@ -198,7 +198,7 @@ TEST_F(EstimateIo, ANumberClaimedByAnotherCopyIsSkipped) {
         test::MarkerHolder other(Dat("m_000001.claim").toLocal8Bit().constData());
         ASSERT_TRUE(other.Held());
         EstimateDocument doc;
-        doc.BeginSession(1);
+        doc.BeginSession(EntryMode::kNew);
         Fill(doc);
         doc.SetText(HeaderText::MNo, "000001");
         ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
@@ -223,7 +223,7 @@ TEST_F(EstimateIo, ConcurrentNewEstimatesNeverShareANumber) {
             int failures = 0;
             for (int i = 0; i < kEach; ++i) {
                 EstimateDocument doc;
-                doc.BeginSession(1);
+                doc.BeginSession(EntryMode::kNew);
                 doc.SetText(HeaderText::MNo, "000001");
                 doc.SetText(HeaderText::MName1, "copy " + std::to_string(copy));
                 doc.SetText(HeaderText::MTitle1, std::to_string(i));
@@ -255,7 +255,7 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
     QTemporaryDir elsewhere;
     env_.SetDataFolderSetting(elsewhere.path().toStdString());
     EstimateDocument doc;
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     ASSERT_EQ(SaveEstimateWithBackup(doc, env_, questions_), 0);
@@ -288,7 +288,7 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
 
 TEST_F(EstimateIo, CellTextsAreStoredAsNumbers) {
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000002");
     doc.SetTaxRateText(" 8 %");
@@ -316,7 +316,7 @@ TEST_F(EstimateIo, CellTextsAreStoredAsNumbers) {
 
 TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     EstimateDocument original;
-    original.BeginSession(3);
+    original.BeginSession(EntryMode::kCallUp);
     Fill(original);
     original.SetText(HeaderText::MNo, "000004");
     original.SetCheckBox1(true);
@@ -358,7 +358,7 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
 
     // Saving what was loaded gives the same file.
     const std::string before = ReadAll(Dat("m_000004.dat"));
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
     EXPECT_EQ(ReadAll(Dat("m_000004.dat")), before);
 }
@@ -375,7 +375,7 @@ TEST_F(EstimateIo, UnreadableFileGivesANewEstimateUnderTheSameNumber) {
     EXPECT_EQ(doc.Grid(SheetKind::Summary).Cell(1, 5), "");
     EXPECT_FALSE(doc.ReadOnly());
     // It is written over once the user saves.
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
     EstimateHeader header;
@@ -399,7 +399,7 @@ TEST_F(EstimateIo, OldFileLoadsItsSpecificationAndIsSavedInTheCurrentLayout) {
     Touch(Dat("m_000009.dat"), file + breakdown + detail);
 
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000009");
     ASSERT_EQ(LoadEstimate(doc, env_), 0);
     EXPECT_EQ(doc.Stores().details.Line(1, 1).Spec(), "SPEC");
@@ -416,7 +416,7 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     foreign[0] = 5;
     Touch(Dat("m_000003.dat"), foreign);
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000003");
     ASSERT_EQ(LoadEstimate(doc, env_), 0);
     EXPECT_TRUE(doc.ReadOnly());
@@ -428,7 +428,7 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateReadOnly);
     // Even a document that does not know where it came from cannot write over it.
     EstimateDocument other;
-    other.BeginSession(3);
+    other.BeginSession(EntryMode::kCallUp);
     Fill(other);
     other.SetText(HeaderText::MNo, "000003");
     questions_.ExpectInform("見積作成エラー  -3\n" + Absolute(Dat("m_000003.dat")) +
@@ -447,7 +447,7 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
 TEST_F(EstimateIo, MigratedNamesInOtherLetterCaseAreUsed) {
     Touch(Dat("M_000012.DAT"), EstimateBytes("000012", "migrated"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000012");
     ASSERT_EQ(LoadEstimate(doc, env_), 0);
     EXPECT_EQ(doc.Text(HeaderText::MName1), "migrated");
@@ -465,7 +465,7 @@ TEST_F(EstimateIo, CopiedFileIsSavedUnderItsOwnName) {
     Touch(Dat("m_000002.dat"), EstimateBytes("000001", "copy of one"));
     const std::string one = ReadAll(Dat("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000002");
     ASSERT_EQ(LoadEstimate(doc, env_), 0);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
@@ -478,7 +478,7 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     Touch(Dat("m_000001.dat"), EstimateBytes("000001", "old"));
     const std::string old = ReadAll(Dat("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     for (int row = 1; row <= 100; ++row) doc.Grid(SheetKind::Summary).SetCell(row, 3, "line");
@@ -487,7 +487,7 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) + tooLarge);
 
     EstimateDocument fresh = doc;
-    fresh.BeginSession(1);
+    fresh.BeginSession(EntryMode::kNew);
     questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000002.dat")) + tooLarge);
 
     int result = 0;
@@ -512,7 +512,7 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     if (!readOnly.Usable()) GTEST_SKIP() << "this file system lets us write anywhere";
 
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     questions_.ExpectInformStartingWith("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) +
@@ -522,7 +522,7 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
 
     // A new estimate cannot even be created there.
     EstimateDocument fresh;
-    fresh.BeginSession(1);
+    fresh.BeginSession(EntryMode::kNew);
     Fill(fresh);
     fresh.SetText(HeaderText::MNo, "000002");
     questions_.ExpectInformStartingWith(
