@@ -160,7 +160,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     SaveEstimate("お客様", "工事");
     Editor().SetOutputDialog({});
     questions.ExpectInform(kOutputMissingMessage);
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "お客様");
     EXPECT_FALSE(Editor().findChild<QAction*>("XlsPrint1")->isEnabled());
     questions.ExpectButtons(kCloseQuestion, 2);
@@ -169,7 +169,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     // With the dialog installed it shows half a second after opening, then the editor closes.
     int shown = 0;
     Editor().SetOutputDialog([&] { ++shown; });
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Editor().isVisible(); }, 3000));
     EXPECT_EQ(shown, 1);
 }
