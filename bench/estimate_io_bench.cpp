@@ -128,7 +128,8 @@ void BM_SaveMaximal(benchmark::State& state) {
     FillMaximal(doc);
     doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     state.SetBytesProcessed(state.iterations() * size);
@@ -176,7 +177,8 @@ void BM_SaveSmall(benchmark::State& state) {
     FillSmall(doc);
     doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_SaveSmall)->Unit(benchmark::kMillisecond);
@@ -191,7 +193,8 @@ void BM_FirstSaveSmall(benchmark::State& state) {
     doc.BeginSession(EntryMode::kNew);
     for (auto _ : state) {
         doc.SetNumberAssigned(false);
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_FirstSaveSmall)->Unit(benchmark::kMillisecond)->Iterations(300);
@@ -204,17 +207,17 @@ void BM_LoadMaximal(benchmark::State& state) {
     EstimateDocument doc;
     FillMaximal(doc);
     doc.BeginSession(EntryMode::kCallUp);
-    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     EstimateDocument loaded;
     loaded.SetText(HeaderText::MNo, "000001");
     for (auto _ : state) {
-        if (LoadEstimate(loaded, env) != 0) state.SkipWithError("load failed");
+        if (LoadEstimate(loaded, env) != EstimateResult::kOk) state.SkipWithError("load failed");
     }
     state.SetBytesProcessed(state.iterations() * size);
     // What a load keeps: saved again, the file must come out as it was.
     loaded.BeginSession(EntryMode::kCallUp);
-    if (SaveEstimate(loaded, env, quiet) != 0) state.SkipWithError("save failed");
+    if (SaveEstimate(loaded, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     Keep(EstimateFilePath(env, "000001"), "load_then_save_maximal.dat");
 }
 BENCHMARK(BM_LoadMaximal)->Unit(benchmark::kMillisecond);
@@ -227,7 +230,7 @@ void BM_LoadMaximalFloor_BareRead(benchmark::State& state) {
     EstimateDocument doc;
     FillMaximal(doc);
     doc.BeginSession(EntryMode::kCallUp);
-    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     const QString file = EstimateFilePath(env, "000001");
     const QByteArray path = QFile::encodeName(file);
     std::vector<char> buffer(static_cast<std::size_t>(QFileInfo(file).size()));

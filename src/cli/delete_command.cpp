@@ -36,7 +36,7 @@ int RunDelete(const std::vector<std::string>& args) {
     }
     EstimateDocument doc;
     doc.SetText(HeaderText::MNo, number);
-    if (DeleteEstimate(doc, environment) != kEstimateOk) {
+    if (DeleteEstimate(doc, environment) != EstimateResult::kOk) {
         PrintError("delete: estimate " + number + " could not be deleted (" +
                    LastFileFailure().toStdString() + ")");
         return 1;

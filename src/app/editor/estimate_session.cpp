@@ -186,7 +186,7 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     const std::string name = IsUsableNumber(number) ? SixDigits(number) : Trimmed(number);
     c_.document.SetText(HeaderText::MNo, name);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int loaded = LoadEstimate(c_.document, c_.program.environment);
+    const EstimateResult loaded = LoadEstimate(c_.document, c_.program.environment);
     if (!copy) {
         Markers& markers = c_.program.markers;
         if (markers.HoldEstimateMarker(name) == 0 && markers.EstimateState() == kMarkerHeld) {
@@ -195,8 +195,8 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
         c_.document.SetReadOnly(markers.EstimateState() == kMarkerInUse);
     }
     QApplication::restoreOverrideCursor();
-    if (loaded != kEstimateOk) {
-        c_.program.questions.Inform(kLoadError + std::to_string(loaded) + " (" +
+    if (loaded != EstimateResult::kOk) {
+        c_.program.questions.Inform(kLoadError + std::to_string(static_cast<int>(loaded)) + " (" +
                                     EstimateFilePath(c_.program.environment, name).toStdString() +
                                     ")");
     }
@@ -258,9 +258,9 @@ bool EstimateSession::Save() {
     bool written = false;
     if (!c_.ReadOnly()) {
         const bool wasNew = heldNumber_.empty();
-        const int result =
+        const EstimateResult result =
             SaveEstimateWithBackup(c_.document, c_.program.environment, c_.program.questions);
-        c_.saveFailed = result != kEstimateOk;
+        c_.saveFailed = result != EstimateResult::kOk;
         written = !c_.saveFailed;
         // A new estimate got its number with its first save: it is held from now on like
         // one opened for change.

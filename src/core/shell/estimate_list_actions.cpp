@@ -135,7 +135,7 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
     if (!NumberNamesFile(program.environment, number, selected->fileName))
         return ListOutcome::kRebuild;
     Removal removal;
-    if (DeleteEstimate(program.document, program.environment, &removal) != 0) {
+    if (DeleteEstimate(program.document, program.environment, &removal) != EstimateResult::kOk) {
         program.questions.Inform(std::string(kDeleteFailedMessage) + "\n" +
                                  LastFileFailure().toStdString());
     } else {

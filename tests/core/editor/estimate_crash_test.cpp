@@ -55,7 +55,7 @@ std::string SavedBytes(EstimateDocument doc, Environment& env, const std::string
     doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, number);
     const QString path = EstimateFilePath(env, number);
-    EXPECT_EQ(SaveEstimate(doc, env, silent), 0);
+    EXPECT_EQ(SaveEstimate(doc, env, silent), EstimateResult::kOk);
     std::string bytes = ReadAll(path);
     QFile::remove(path);
     return bytes;
@@ -71,7 +71,7 @@ pid_t StartSaving(std::vector<EstimateDocument>& docs, EntryMode mode, std::size
     for (std::size_t n = first;; ++n) {
         EstimateDocument& doc = docs[n % docs.size()];
         doc.BeginSession(mode);
-        SaveEstimateWithBackup(doc, env, silent);
+        (void)SaveEstimateWithBackup(doc, env, silent);  // a kill may come at any moment
         if (reportFd >= 0 && write(reportFd, "s", 1) != 1) _exit(1);
     }
 }

@@ -141,22 +141,22 @@ TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
         Touch(Dat("m_000007.dat"), EstimateBytes("000007"));
         const std::string seven = ReadAll(Dat("m_000007.dat"));
 
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), "000008");
         EXPECT_EQ(doc.Text(HeaderText::MBiko10), "");
         EXPECT_EQ(doc.Text(HeaderText::MYMD4), "");
         EstimateHeader header;
-        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), 0);
+        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), EstimateResult::kOk);
         EXPECT_EQ(header.Text(HeaderText::MNo), "000008");
         EXPECT_EQ(header.Text(HeaderText::MBiko10), "");
         EXPECT_EQ(header.Text(HeaderText::MYMD4), "");
         EXPECT_EQ(ReadAll(Dat("m_000007.dat")), seven);
 
         doc.SetText(HeaderText::MTitle1, "second");
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), "000008");
         EXPECT_FALSE(QFile::exists(Dat("m_000009.dat")));
-        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), 0);
+        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), EstimateResult::kOk);
         EXPECT_EQ(header.Text(HeaderText::MTitle1), "second");
         QFile::remove(Dat("m_000008.dat"));
     }
@@ -169,11 +169,11 @@ TEST_F(EstimateIo, OpenedEstimateIsSavedUnderItsOwnNumber) {
     doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000005");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000005");
     EXPECT_EQ(doc.Text(HeaderText::MBiko10), "7");
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000005.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000005.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MBiko10), "7");
     EXPECT_EQ(NextManagementNumber(env_), "000006");
 }
@@ -185,7 +185,7 @@ TEST_F(EstimateIo, NumberTakenMeanwhileIsSkipped) {
     doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
     EXPECT_TRUE(QFileInfo(Dat("m_000002.dat")).isFile());
 }
@@ -201,7 +201,7 @@ TEST_F(EstimateIo, ANumberClaimedByAnotherCopyIsSkipped) {
         doc.BeginSession(EntryMode::kNew);
         Fill(doc);
         doc.SetText(HeaderText::MNo, "000001");
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), expected);
         EXPECT_TRUE(QFileInfo(Dat(QStringLiteral("m_%1.dat").arg(expected))).isFile());
         EXPECT_FALSE(QFileInfo::exists(Dat("m_000001.dat")));
@@ -227,7 +227,7 @@ TEST_F(EstimateIo, ConcurrentNewEstimatesNeverShareANumber) {
                 doc.SetText(HeaderText::MNo, "000001");
                 doc.SetText(HeaderText::MName1, "copy " + std::to_string(copy));
                 doc.SetText(HeaderText::MTitle1, std::to_string(i));
-                if (SaveEstimate(doc, env_, silent) != 0) ++failures;
+                if (SaveEstimate(doc, env_, silent) != EstimateResult::kOk) ++failures;
             }
             _exit(failures);
         }
@@ -244,7 +244,7 @@ TEST_F(EstimateIo, ConcurrentNewEstimatesNeverShareANumber) {
     for (const QString& name : files) {
         EstimateHeader header;
         EstimateStores stores;
-        ASSERT_EQ(ReadEstimateFile(Dat(name), header, stores), 0);
+        ASSERT_EQ(ReadEstimateFile(Dat(name), header, stores), EstimateResult::kOk);
         EXPECT_EQ("m_" + header.Text(HeaderText::MNo) + ".dat", name.toStdString());
         saved.insert(header.Text(HeaderText::MName1) + "/" + header.Text(HeaderText::MTitle1));
     }
@@ -258,7 +258,7 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
     doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
-    ASSERT_EQ(SaveEstimateWithBackup(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kOk);
 
     const std::string backup = ReadAll(folder_.FilePath("m_BackUp.dat"));
     const std::string saved = ReadAll(QDir(elsewhere.path()).filePath("m_000001.dat"));
@@ -277,12 +277,12 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
     // A read-only document writes nothing.
     doc.SetReadOnly(true);
     doc.SetText(HeaderText::MTitle1, "changed");
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateReadOnly);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kReadOnly);
     EXPECT_EQ(ReadAll(folder_.FilePath("m_BackUp.dat")), backup);
 
     doc.SetReadOnly(false);
     doc.SetText(HeaderText::MNo, " ");
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateNoNumber);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kNoNumber);
     EXPECT_EQ(ReadAll(folder_.FilePath("m_BackUp.dat")), backup);
 }
 
@@ -293,11 +293,11 @@ TEST_F(EstimateIo, CellTextsAreStoredAsNumbers) {
     doc.SetText(HeaderText::MNo, "000002");
     doc.SetTaxRateText(" 8 %");
     doc.SetFigure(HeaderFigure::MGoukei12, "");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
 
     EstimateHeader header;
     EstimateStores stores;
-    ASSERT_EQ(ReadEstimateFile(Dat("m_000002.dat"), header, stores), 0);
+    ASSERT_EQ(ReadEstimateFile(Dat("m_000002.dat"), header, stores), EstimateResult::kOk);
     EXPECT_EQ(stores.summary[1].Quantity().raw, 15000000);
     EXPECT_EQ(stores.summary[1].UnitPrice().raw, 10000000);
     EXPECT_EQ(stores.summary[1].Amount().raw, 0);
@@ -320,7 +320,7 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     Fill(original);
     original.SetText(HeaderText::MNo, "000004");
     original.SetCheckBox1(true);
-    ASSERT_EQ(SaveEstimate(original, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(original, env_, questions_), EstimateResult::kOk);
 
     struct Counter : EstimateCalculations {
         int rows = 0, refreshes = 0;
@@ -331,9 +331,9 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     doc.SetCalculations(&counter);
     doc.Grid(SheetKind::Summary).SetCell(900, 3, "stale");
     doc.SetText(HeaderText::MNo, "4");  // not yet six digits: the file is m_4.dat
-    EXPECT_EQ(LoadEstimate(doc, env_), -1);
+    EXPECT_EQ(LoadEstimate(doc, env_), EstimateResult::kIoError);
     doc.SetText(HeaderText::MNo, "000004");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
 
     EXPECT_EQ(doc.Text(HeaderText::MName1), Sjis("山田工務店"));
     EXPECT_EQ(doc.Text(HeaderText::MBiko10), "7");
@@ -359,7 +359,7 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     // Saving what was loaded gives the same file.
     const std::string before = ReadAll(Dat("m_000004.dat"));
     doc.BeginSession(EntryMode::kCallUp);
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(ReadAll(Dat("m_000004.dat")), before);
 }
 
@@ -368,7 +368,7 @@ TEST_F(EstimateIo, UnreadableFileGivesANewEstimateUnderTheSameNumber) {
     EstimateDocument doc;
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000006");
-    EXPECT_EQ(LoadEstimate(doc, env_), -1);
+    EXPECT_EQ(LoadEstimate(doc, env_), EstimateResult::kIoError);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000006");
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Text(HeaderText::MYMD1), Sjis("令和06年05月20日"));
@@ -377,9 +377,9 @@ TEST_F(EstimateIo, UnreadableFileGivesANewEstimateUnderTheSameNumber) {
     // It is written over once the user saves.
     doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000006.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000006.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), Sjis("山田工務店"));
 }
 
@@ -401,9 +401,9 @@ TEST_F(EstimateIo, OldFileLoadsItsSpecificationAndIsSavedInTheCurrentLayout) {
     EstimateDocument doc;
     doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000009");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Stores().details.Line(1, 1).Spec(), "SPEC");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     const std::string saved = ReadAll(Dat("m_000009.dat"));
     ASSERT_EQ(saved.size(), kEstimateHeaderSize + 3 * kLineRecordSize);
     EXPECT_EQ(saved.substr(1, 12), "**$\\??Q-$%%7");
@@ -418,14 +418,14 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     EstimateDocument doc;
     doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000003");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_TRUE(doc.ReadOnly());
     EXPECT_TRUE(doc.ForeignFile());
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Grid(SheetKind::Summary).Cell(1, 5), "");
 
     Fill(doc);
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateReadOnly);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kReadOnly);
     // Even a document that does not know where it came from cannot write over it.
     EstimateDocument other;
     other.BeginSession(EntryMode::kCallUp);
@@ -433,14 +433,14 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     other.SetText(HeaderText::MNo, "000003");
     questions_.ExpectInform("見積作成エラー  -3\n" + Absolute(Dat("m_000003.dat")) +
                             ": 見積データではないファイルです（上書きしません）");
-    EXPECT_EQ(SaveEstimate(other, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(other, env_, questions_), EstimateResult::kSaveFailed);
     questions_.Done();
     EXPECT_EQ(ReadAll(Dat("m_000003.dat")), foreign);
 
     // Loading an estimate afterwards makes the document writable again.
     Touch(Dat("m_000004.dat"), EstimateBytes("000004"));
     doc.SetText(HeaderText::MNo, "000004");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_FALSE(doc.ReadOnly());
 }
 
@@ -449,13 +449,13 @@ TEST_F(EstimateIo, MigratedNamesInOtherLetterCaseAreUsed) {
     EstimateDocument doc;
     doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000012");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MName1), "migrated");
     doc.SetText(HeaderText::MName1, "saved");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(QDir(folder_.FilePath("DAT")).entryList(QDir::Files), QStringList{"M_000012.DAT"});
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000012.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000012.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), "saved");
 }
 
@@ -467,9 +467,9 @@ TEST_F(EstimateIo, CopiedFileIsSavedUnderItsOwnName) {
     EstimateDocument doc;
     doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000002");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), one);
 }
 
@@ -490,15 +490,15 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     fresh.BeginSession(EntryMode::kNew);
     questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000002.dat")) + tooLarge);
 
-    int result = 0;
-    int freshResult = 0;
+    EstimateResult result = EstimateResult::kOk;
+    EstimateResult freshResult = EstimateResult::kOk;
     {
         test::FileSizeLimit full(8192);
         result = SaveEstimate(doc, env_, questions_);
         freshResult = SaveEstimate(fresh, env_, questions_);
     }
-    EXPECT_EQ(result, kEstimateSaveFailed);
-    EXPECT_EQ(freshResult, kEstimateSaveFailed);
+    EXPECT_EQ(result, EstimateResult::kSaveFailed);
+    EXPECT_EQ(freshResult, EstimateResult::kSaveFailed);
     EXPECT_FALSE(fresh.NumberAssigned());
     questions_.Done();
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), old);
@@ -517,7 +517,7 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     doc.SetText(HeaderText::MNo, "000001");
     questions_.ExpectInformStartingWith("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) +
                                         ": ");
-    EXPECT_EQ(SaveEstimate(doc, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kSaveFailed);
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), old);
 
     // A new estimate cannot even be created there.
@@ -528,7 +528,7 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     questions_.ExpectInformStartingWith(
         "見積作成エラー  -1\n" +
         QFileInfo(folder_.FilePath("DAT/")).absoluteFilePath().toStdString() + ": ");
-    EXPECT_EQ(SaveEstimate(fresh, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(fresh, env_, questions_), EstimateResult::kSaveFailed);
     EXPECT_FALSE(fresh.NumberAssigned());
     questions_.Done();
 }
@@ -538,14 +538,14 @@ TEST_F(EstimateIo, DeleteRemovesTheFileAndClearsTheCover) {
     EstimateDocument doc;
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000003");
-    ASSERT_EQ(DeleteEstimate(doc, env_), 0);
+    ASSERT_EQ(DeleteEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_FALSE(QFile::exists(Dat("m_000003.dat")));
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Text(HeaderText::MYMD1), Sjis("令和06年05月20日"));
 
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000003");
-    EXPECT_EQ(DeleteEstimate(doc, env_), -1);
+    EXPECT_EQ(DeleteEstimate(doc, env_), EstimateResult::kIoError);
     EXPECT_EQ(doc.Text(HeaderText::MName1), Sjis("山田工務店"));
 }
 
@@ -553,11 +553,11 @@ TEST_F(EstimateIo, HeaderAloneForTheList) {
     Touch(Dat("m_000001.dat"), EstimateBytes("000001", "listed"));
     Touch(Dat("m_000002.dat"), std::string(1391, '\0'));
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000001.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000001.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), "listed");
     EXPECT_EQ(header.SignatureKind(), EstimateSignature::Current);
-    EXPECT_EQ(ReadEstimateHeader(env_, "m_000002.dat", header), -1);
-    EXPECT_EQ(ReadEstimateHeader(env_, "m_000404.dat", header), -1);
+    EXPECT_EQ(ReadEstimateHeader(env_, "m_000002.dat", header), EstimateResult::kIoError);
+    EXPECT_EQ(ReadEstimateHeader(env_, "m_000404.dat", header), EstimateResult::kIoError);
 }
 
 }  // namespace
