@@ -306,7 +306,7 @@ int Screens(const QString& out) {
     program.State().markers.ReleaseEstimateMarker(number);
     Markers other(questions, MarkerFoldersOf(program.State().environment));
     other.HoldEstimateMarker(number);
-    program.State().markers.CheckEstimateMarker(number);
+    (void)program.State().markers.CheckEstimateMarker(number);
     program.State().shell.entryMode = EntryMode::kCallUp;
     program.State().shell.selectedNumber = number;
     editor.Begin();

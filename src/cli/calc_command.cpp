@@ -82,7 +82,7 @@ int RunCalc(const std::vector<std::string>& args) {
     Markers markers(questions, MarkerFoldersOf(environment));
     if (save && number != kBackupNumber) {
         markers.HoldEstimateMarker(number);
-        if (markers.EstimateState() != kMarkerHeld) {
+        if (markers.EstimateState() != MarkerState::kHeld) {
             const std::string holder = markers.EstimateHolder(number);
             PrintError("calc: estimate " + number + " is in use by another copy of the program (" +
                        Markers::EstimateMarkerName(number).toStdString() + " is held" +

@@ -29,7 +29,7 @@ int RunDelete(const std::vector<std::string>& args) {
     CliQuestions questions(Answer::kUnset);
     Markers markers(questions, {[&environment] { return NativePath(DataFolder(environment)); },
                                 [&environment] { return NativePath(MasterFolder(environment)); }});
-    if (markers.CheckEstimateMarker(number) == 0) {
+    if (markers.CheckEstimateMarker(number) == MarkerCheck::kPresent) {
         questions.Inform(NamingHolder("この見積は使用中です。", markers.EstimateHolder(number)));
         markers.ClearEstimateInUse();
         return 1;

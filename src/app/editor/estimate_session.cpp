@@ -189,10 +189,11 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     const EstimateResult loaded = LoadEstimate(c_.document, c_.program.environment);
     if (!copy) {
         Markers& markers = c_.program.markers;
-        if (markers.HoldEstimateMarker(name) == 0 && markers.EstimateState() == kMarkerHeld) {
+        if (markers.HoldEstimateMarker(name) == MarkerHold::kDone &&
+            markers.EstimateState() == MarkerState::kHeld) {
             heldNumber_ = name;
         }
-        c_.document.SetReadOnly(markers.EstimateState() == kMarkerInUse);
+        c_.document.SetReadOnly(markers.EstimateState() == MarkerState::kInUse);
     }
     QApplication::restoreOverrideCursor();
     if (loaded != EstimateResult::kOk) {
@@ -266,8 +267,8 @@ bool EstimateSession::Save() {
         // one opened for change.
         if (written && wasNew && c_.document.NumberAssigned()) {
             const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
-            if (c_.program.markers.HoldEstimateMarker(number) == 0 &&
-                c_.program.markers.EstimateState() == kMarkerHeld) {
+            if (c_.program.markers.HoldEstimateMarker(number) == MarkerHold::kDone &&
+                c_.program.markers.EstimateState() == MarkerState::kHeld) {
                 heldNumber_ = number;
             }
         }

@@ -371,7 +371,7 @@ void TFormMSyo::Open() {
         program_.questions.Inform(unreadable);
     // Named only when another copy holds the masters, not when they are read-only because
     // a file could not be read.
-    const std::string holder = program_.markers.MasterState() == kMarkerInUse
+    const std::string holder = program_.markers.MasterState() == MarkerState::kInUse
                                    ? program_.markers.MasterHolder()
                                    : std::string();
     setWindowTitle(Text(kRegistrationCaption) +

@@ -77,7 +77,8 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
             return ListOutcome::kClose;
         case EntryMode::kCallUp:
             TakeNumber(program, *selected);
-            if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) != 0) {
+            if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) !=
+                MarkerCheck::kPresent) {
                 return ListOutcome::kClose;
             }
             if (program.questions.AskOkCancel(
@@ -92,7 +93,8 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
         case EntryMode::kOutput:
             // An estimate in use elsewhere is output read-only, without a question.
             TakeNumber(program, *selected);
-            program.markers.CheckEstimateMarker(program.shell.selectedNumber);
+            // The check leaves its answer in the marker state the output reads.
+            (void)program.markers.CheckEstimateMarker(program.shell.selectedNumber);
             return ListOutcome::kClose;
         default:
             return ListOutcome::kStay;
@@ -122,7 +124,7 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
     }
     const std::string number = NumberOfListItem(selected->item);
     program.document.SetText(HeaderText::MNo, number);
-    if (program.markers.CheckEstimateMarker(number) == 0) {
+    if (program.markers.CheckEstimateMarker(number) == MarkerCheck::kPresent) {
         program.questions.Inform(
             NamingHolder(kEstimateInUseMessage, program.markers.EstimateHolder(number)));
         program.markers.ClearEstimateInUse();

@@ -111,7 +111,7 @@ TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000002");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元のお客様");
     EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "1,000");
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerNone) << "a copy claims no marker";
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kNone) << "a copy claims no marker";
     questions.ExpectButtons(kCloseQuestion, 1);
     Click("CancelBTN");
     EXPECT_EQ(ReadAll("DAT/m_000001.dat"), source);
@@ -123,8 +123,9 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
     const std::string before = ReadAll("DAT/m_000001.dat");
     const std::string backup = ReadAll("m_BackUp.dat");
     Markers other(questions, MarkerFoldersOf(State().environment));
-    ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
-    ASSERT_EQ(State().markers.CheckEstimateMarker("000001"), 0);  // as the list does
+    ASSERT_EQ(other.HoldEstimateMarker("000001"), MarkerHold::kDone);
+    ASSERT_EQ(State().markers.CheckEstimateMarker("000001"),
+              MarkerCheck::kPresent);  // as the list does
 
     Open(EntryMode::kCallUp, "000001");
     // The caption names who has it open: here this very process, through the other markers.
@@ -145,7 +146,7 @@ TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
     SaveEstimate("お客様", "工事");
     Open(EntryMode::kCallUp, "000001");
     EXPECT_FALSE(Editor().windowTitle().contains("書込み不可"));
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kHeld);
     Document().SetText(HeaderText::MName1, "");
     Editor().findChild<QComboBox*>("MName1")->setEditText("");
     questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);

@@ -80,18 +80,18 @@ TEST(EstimateListActions, CallingUpAnEstimateInUseAsksForReferenceMode) {
     ListFixture list(EntryMode::kCallUp);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kClose);
     EXPECT_EQ(list.program.shell.selectedNumber, "000001");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
 
     WriteAll("DAT/m_000002.tmp", "");
     list.questions.ExpectOkCancel(kReferenceModeQuestion, false, kConfirmCaption);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
     EXPECT_EQ(list.program.shell.selectedNumber, "");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
 
     list.questions.ExpectOkCancel(kReferenceModeQuestion, true, kConfirmCaption);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kClose);
     EXPECT_EQ(list.program.shell.selectedNumber, "000002");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kInUse);
     list.questions.Done();
 }
 
@@ -101,7 +101,7 @@ TEST(EstimateListActions, AnEstimateInUseIsToldWithItsHolder) {
     ListFixture list(EntryMode::kCallUp);
     test::SilentQuestions silent;
     Markers otherCopy(silent, MarkerFoldersOf(list.program.environment));
-    ASSERT_EQ(otherCopy.HoldEstimateMarker("000002"), 0);
+    ASSERT_EQ(otherCopy.HoldEstimateMarker("000002"), MarkerHold::kDone);
     const std::string holder = otherCopy.EstimateHolder("000002");
     ASSERT_NE(holder.find(std::to_string(getpid())), std::string::npos) << holder;
     list.questions.ExpectOkCancel(std::string(kReferenceModeQuestion) + "\n使用中: " + holder,
@@ -117,7 +117,7 @@ TEST(EstimateListActions, OutputOfAnEstimateInUseGoesOnReadOnlyWithoutAQuestion)
     ListFixture list(EntryMode::kOutput);
     WriteAll("DAT/m_000001.tmp", "");
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kClose);
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kInUse);
     EXPECT_TRUE(list.questions.History().empty());
 }
 
@@ -130,7 +130,7 @@ TEST(EstimateListActions, DeletesOnlyWhenAskedAndNotInUse) {
     WriteAll("DAT/m_000001.tmp", "");
     list.questions.ExpectInform(kEstimateInUseMessage);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kStay);
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
     EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
 
     // "キャンセル" and Esc keep the file.
