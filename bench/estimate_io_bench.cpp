@@ -126,9 +126,10 @@ void BM_SaveMaximal(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     state.SetBytesProcessed(state.iterations() * size);
@@ -174,9 +175,10 @@ void BM_SaveSmall(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillSmall(doc);
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     for (auto _ : state) {
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_SaveSmall)->Unit(benchmark::kMillisecond);
@@ -188,10 +190,11 @@ void BM_FirstSaveSmall(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillSmall(doc);
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     for (auto _ : state) {
         doc.SetNumberAssigned(false);
-        if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+        if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk)
+            state.SkipWithError("save failed");
     }
 }
 BENCHMARK(BM_FirstSaveSmall)->Unit(benchmark::kMillisecond)->Iterations(300);
@@ -203,18 +206,18 @@ void BM_LoadMaximal(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
-    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    doc.BeginSession(EntryMode::kCallUp);
+    if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     const std::int64_t size = QFileInfo(EstimateFilePath(env, "000001")).size();
     EstimateDocument loaded;
     loaded.SetText(HeaderText::MNo, "000001");
     for (auto _ : state) {
-        if (LoadEstimate(loaded, env) != 0) state.SkipWithError("load failed");
+        if (LoadEstimate(loaded, env) != EstimateResult::kOk) state.SkipWithError("load failed");
     }
     state.SetBytesProcessed(state.iterations() * size);
     // What a load keeps: saved again, the file must come out as it was.
-    loaded.BeginSession(3);
-    if (SaveEstimate(loaded, env, quiet) != 0) state.SkipWithError("save failed");
+    loaded.BeginSession(EntryMode::kCallUp);
+    if (SaveEstimate(loaded, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     Keep(EstimateFilePath(env, "000001"), "load_then_save_maximal.dat");
 }
 BENCHMARK(BM_LoadMaximal)->Unit(benchmark::kMillisecond);
@@ -226,8 +229,8 @@ void BM_LoadMaximalFloor_BareRead(benchmark::State& state) {
     Quiet quiet;
     EstimateDocument doc;
     FillMaximal(doc);
-    doc.BeginSession(3);
-    if (SaveEstimate(doc, env, quiet) != 0) state.SkipWithError("save failed");
+    doc.BeginSession(EntryMode::kCallUp);
+    if (SaveEstimate(doc, env, quiet) != EstimateResult::kOk) state.SkipWithError("save failed");
     const QString file = EstimateFilePath(env, "000001");
     const QByteArray path = QFile::encodeName(file);
     std::vector<char> buffer(static_cast<std::size_t>(QFileInfo(file).size()));

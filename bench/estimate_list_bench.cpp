@@ -122,7 +122,8 @@ void BM_ReadEstimateHeaderApi(benchmark::State& state) {
     for (auto _ : state) {
         int failed = 0;
         for (const std::string& name : folder.Names()) {
-            failed += quilto::ReadEstimateHeader(environment, name.substr(4), header) != 0;
+            failed += quilto::ReadEstimateHeader(environment, name.substr(4), header) !=
+                      EstimateResult::kOk;
         }
         if (failed != 0) state.SkipWithError("a header could not be read");
     }

@@ -126,7 +126,7 @@ int Bench(int runs) {
 
     std::vector<double> open, key, enter, detail;
     for (int run = 0; run < runs; ++run) {
-        program.State().shell.entryMode = kEntryCallUp;
+        program.State().shell.entryMode = EntryMode::kCallUp;
         program.State().shell.selectedNumber = "000001";
         QElapsedTimer clock;
         clock.start();
@@ -257,7 +257,7 @@ int Screens(const QString& out) {
     if (!WaitForStart(menu)) return 1;
     TFormMVell1& editor = program.FormMVell1();
     EditorContext& c = editor.Context();
-    program.State().shell.entryMode = kEntryNew;
+    program.State().shell.entryMode = EntryMode::kNew;
     editor.Begin();
     editor.move(0, 0);
     editor.activateWindow();
@@ -306,8 +306,8 @@ int Screens(const QString& out) {
     program.State().markers.ReleaseEstimateMarker(number);
     Markers other(questions, MarkerFoldersOf(program.State().environment));
     other.HoldEstimateMarker(number);
-    program.State().markers.CheckEstimateMarker(number);
-    program.State().shell.entryMode = kEntryCallUp;
+    (void)program.State().markers.CheckEstimateMarker(number);
+    program.State().shell.entryMode = EntryMode::kCallUp;
     program.State().shell.selectedNumber = number;
     editor.Begin();
     editor.move(0, 0);

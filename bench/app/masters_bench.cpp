@@ -185,7 +185,7 @@ int ScreensOverTheEditor(const QString& target) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     quilto::TFormMVell1& editor = program.FormMVell1();
-    program.State().shell.entryMode = quilto::kEntryNew;
+    program.State().shell.entryMode = quilto::EntryMode::kNew;
     if (!editor.Begin()) return 1;
     quilto::EditorContext& context = editor.Context();
     QApplication::processEvents();

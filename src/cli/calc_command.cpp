@@ -82,7 +82,7 @@ int RunCalc(const std::vector<std::string>& args) {
     Markers markers(questions, MarkerFoldersOf(environment));
     if (save && number != kBackupNumber) {
         markers.HoldEstimateMarker(number);
-        if (markers.EstimateState() != kMarkerHeld) {
+        if (markers.EstimateState() != MarkerState::kHeld) {
             const std::string holder = markers.EstimateHolder(number);
             PrintError("calc: estimate " + number + " is in use by another copy of the program (" +
                        Markers::EstimateMarkerName(number).toStdString() + " is held" +
@@ -93,9 +93,9 @@ int RunCalc(const std::vector<std::string>& args) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
     document.SetCalculations(&calculator);
-    document.BeginSession(3);
+    document.BeginSession(EntryMode::kCallUp);
     document.SetText(HeaderText::MNo, number);
-    if (LoadEstimate(document, environment) != 0) {
+    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
         PrintError("calc: estimate " + number + " cannot be read (" +
                    EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
         return 1;
@@ -113,7 +113,8 @@ int RunCalc(const std::vector<std::string>& args) {
     }
     if (save) {
         document.PrepareForSave();
-        if (SaveEstimateWithBackup(document, environment, questions) != 0) return 1;
+        if (SaveEstimateWithBackup(document, environment, questions) != EstimateResult::kOk)
+            return 1;
     }
     std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
     return 0;

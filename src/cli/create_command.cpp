@@ -243,7 +243,7 @@ int RunCreate(const std::vector<std::string>& args) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument doc;
     doc.SetCalculations(&calculator);
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     NewEstimate(doc, environment);
     // The number the editor proposes when it opens; the save takes the next free one then.
     doc.SetText(HeaderText::MNo, NextManagementNumber(environment));
@@ -273,9 +273,10 @@ int RunCreate(const std::vector<std::string>& args) {
         questions.Inform("見積データが設定されていません。");
         return 1;
     }
-    const int result = SaveEstimateWithBackup(doc, environment, questions);
-    if (result != kEstimateOk) {
-        PrintError("create: the estimate was not saved (" + std::to_string(result) + ")");
+    const EstimateResult result = SaveEstimateWithBackup(doc, environment, questions);
+    if (result != EstimateResult::kOk) {
+        PrintError("create: the estimate was not saved (" +
+                   std::to_string(static_cast<int>(result)) + ")");
         return 1;
     }
     std::printf("%s\n", doc.Text(HeaderText::MNo).c_str());

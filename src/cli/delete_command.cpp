@@ -29,14 +29,14 @@ int RunDelete(const std::vector<std::string>& args) {
     CliQuestions questions(Answer::kUnset);
     Markers markers(questions, {[&environment] { return NativePath(DataFolder(environment)); },
                                 [&environment] { return NativePath(MasterFolder(environment)); }});
-    if (markers.CheckEstimateMarker(number) == 0) {
+    if (markers.CheckEstimateMarker(number) == MarkerCheck::kPresent) {
         questions.Inform(NamingHolder("この見積は使用中です。", markers.EstimateHolder(number)));
         markers.ClearEstimateInUse();
         return 1;
     }
     EstimateDocument doc;
     doc.SetText(HeaderText::MNo, number);
-    if (DeleteEstimate(doc, environment) != kEstimateOk) {
+    if (DeleteEstimate(doc, environment) != EstimateResult::kOk) {
         PrintError("delete: estimate " + number + " could not be deleted (" +
                    LastFileFailure().toStdString() + ")");
         return 1;

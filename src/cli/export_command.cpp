@@ -202,9 +202,9 @@ int Run(const char* command, std::vector<std::string> args, bool print) {
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
     document.SetCalculations(&calculator);
-    document.BeginSession(6);
+    document.BeginSession(EntryMode::kOutput);
     document.SetText(HeaderText::MNo, options.number);
-    if (LoadEstimate(document, environment) != 0) {
+    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
         PrintError(prefix + "estimate " + options.number + " cannot be read (" +
                    EstimateReadFailure(EstimateFilePath(environment, options.number)) + ")");
         return kExitFailed;

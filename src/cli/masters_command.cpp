@@ -115,12 +115,12 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
     CliQuestions questions(Answer::kNo);
     Markers markers(questions, MarkerFoldersOf(environment));
     markers.HoldMasterMarker();
-    if (markers.MasterState() == kMarkerInUse) {
+    if (markers.MasterState() == MarkerState::kInUse) {
         PrintError(NamingHolder(kImportReadOnlyMessage, markers.MasterHolder()));
         markers.ReleaseMasterMarker();
         return 1;
     }
-    if (markers.MasterState() != kMarkerHeld) {
+    if (markers.MasterState() != MarkerState::kHeld) {
         // No other copy: the folder itself takes no marker (read-only share, permissions).
         const QString folder = QFileInfo(NativePath(MasterFolder(environment))).absoluteFilePath();
         const std::string reason = ::access(QFile::encodeName(folder).constData(), W_OK) != 0

@@ -95,7 +95,7 @@ int RunShow(const std::vector<std::string>& args) {
     const QString path = EstimateFilePath(environment, number);
     EstimateHeader header;
     EstimateStores stores;
-    if (ReadEstimateFile(path, header, stores) != 0) {
+    if (ReadEstimateFile(path, header, stores) != EstimateResult::kOk) {
         PrintError("show: estimate " + number + " cannot be read (" + path.toStdString() + ")");
         return 1;
     }

@@ -148,7 +148,7 @@ TEST(CliCalc, ASaveTakesTheEstimatesMarkerAndIsRefusedWhileAnotherCopyHoldsIt) {
         test::SilentQuestions silent;
         Environment environment;
         Markers other(silent, MarkerFoldersOf(environment));
-        ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
+        ASSERT_EQ(other.HoldEstimateMarker("000001"), MarkerHold::kDone);
         const std::string pid = "（プロセス " + std::to_string(getpid()) + "、";
         const auto run = RunCli({"calc", "000001", "--json", "--save"});
         EXPECT_EQ(run.exitCode, 1);

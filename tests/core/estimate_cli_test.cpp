@@ -187,15 +187,15 @@ TEST(EstimateCli, DeleteIsRefusedWhileTheEstimateIsInUse) {
     test::ScriptedQuestions questions;
     Markers markers(questions,
                     {[] { return QStringLiteral("DAT/"); }, [] { return QStringLiteral("MST/"); }});
-    ASSERT_EQ(markers.HoldEstimateMarker("000001"), 0);
-    ASSERT_EQ(markers.EstimateState(), kMarkerHeld);
+    ASSERT_EQ(markers.HoldEstimateMarker("000001"), MarkerHold::kDone);
+    ASSERT_EQ(markers.EstimateState(), MarkerState::kHeld);
 
     CliRun run = Cli(folder, {"delete", "000001"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("この見積は使用中です。"), std::string::npos) << run.err;
     EXPECT_TRUE(QFile::exists(folder.FilePath("DAT/m_000001.dat")));
 
-    ASSERT_EQ(markers.ReleaseEstimateMarker("000001"), 0);
+    ASSERT_EQ(markers.ReleaseEstimateMarker("000001"), MarkerRelease::kReleased);
     run = Cli(folder, {"delete", "000001"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(QFile::exists(folder.FilePath("DAT/m_000001.dat")));

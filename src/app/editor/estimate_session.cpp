@@ -93,28 +93,28 @@ bool EstimateSession::FormShow() {
     // this a new estimate's first showing offered 小計・計・税 and a reopened one did not.
     grids_.EnableGridCommands(false);
 
-    const int mode = c_.program.shell.entryMode;
+    const EntryMode mode = c_.program.shell.entryMode;
     const std::string selected = c_.program.shell.selectedNumber;
     const std::string recoverFrom = c_.program.shell.recoverySnapshot;
     c_.program.shell.recoverySnapshot.clear();
     c_.document.BeginSession(mode);
     c_.document.SetReadOnly(false);
     switch (mode) {
-        case kEntryExit:
+        case EntryMode::kExit:
             return false;
-        case kEntryCopy: {
+        case EntryMode::kCopy: {
             const std::string fresh = NewNumber();
             LoadByNumber(selected, true);
             c_.document.SetReadOnly(false);
             c_.document.SetText(HeaderText::MNo, fresh);
             break;
         }
-        case kEntryCallUp:
-        case kEntryOutput:
+        case EntryMode::kCallUp:
+        case EntryMode::kOutput:
             LoadByNumber(selected, false);
             break;
         default:
-            c_.document.BeginSession(kEntryNew);
+            c_.document.BeginSession(EntryMode::kNew);
             ClearDocument();
             c_.document.SetText(HeaderText::MNo, NewNumber());
             break;
@@ -123,7 +123,7 @@ bool EstimateSession::FormShow() {
     if (!recoverFrom.empty()) {
         // The user chose to bring these edits back when the program started.
         recovered = RecoverFrom(QString::fromStdString(recoverFrom));
-    } else if (mode == kEntryCallUp && recovery_) {
+    } else if (mode == EntryMode::kCallUp && recovery_) {
         if (const auto offer = recovery_->Offer(Trimmed(c_.document.Text(HeaderText::MNo)))) {
             if (RecoveryController::Ask(c_.program.questions, *offer, c_.ReadOnly()) == 1)
                 recovered = RecoverFrom(offer->snapshotPath);
@@ -135,12 +135,12 @@ bool EstimateSession::FormShow() {
     grids_.CalculateSelected();
     ShowCover();
     StartHistory(recovered);
-    if (mode == kEntryOutput) {
+    if (mode == EntryMode::kOutput) {
         if (c_.hooks.outputDialog) {
             c_.timer1->start(kOutputDelayMs);
         } else {
             // Until there is an output dialog the estimate is simply open for change.
-            c_.document.BeginSession(kEntryCallUp);
+            c_.document.BeginSession(EntryMode::kCallUp);
             c_.program.questions.Inform(kOutputMissingMessage);
         }
     }
@@ -157,14 +157,28 @@ std::optional<RecoveryRecord> EstimateSession::RecoverFrom(const QString& path) 
     // Read first, so a snapshot that cannot be read leaves the estimate as it was opened.
     EstimateHeader header;
     EstimateStores stores;
-    if (ReadEstimateFile(path, header, stores) != 0 ||
-        header.SignatureKind() == EstimateSignature::Foreign) {
+    const auto unreadable = [&] {
         c_.program.questions.Inform("復元できません。未保存の編集のファイルが読めません (" +
                                     path.toStdString() + ": " + LastFileFailure().toStdString() +
                                     ")。保存されている見積を開きます。");
+    };
+    if (ReadEstimateFile(path, header, stores) != EstimateResult::kOk ||
+        header.SignatureKind() == EstimateSignature::Foreign) {
+        unreadable();
         return std::nullopt;
     }
-    LoadEstimateFrom(c_.document, path);
+    if (LoadEstimateFrom(c_.document, path) != EstimateResult::kOk) {
+        // The snapshot changed between the two reads: the stored estimate is opened again.
+        unreadable();
+        if (const EstimateResult stored = LoadEstimate(c_.document, c_.program.environment);
+            stored != EstimateResult::kOk) {
+            const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
+            c_.program.questions.Inform(
+                kLoadError + std::to_string(static_cast<int>(stored)) + " (" +
+                EstimateFilePath(c_.program.environment, number).toStdString() + ")");
+        }
+        return std::nullopt;
+    }
     c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
     grids_.CalculateSelected();
     return record;
@@ -226,7 +240,7 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     NewEstimate(c_.document, c_.program.environment);
     if (!copy && !IsUsableNumber(number)) {
         // Nothing to open: the editor goes on with a new estimate.
-        c_.document.BeginSession(kEntryNew);
+        c_.document.BeginSession(EntryMode::kNew);
         grids_.CalculateBreakdown();
         c_.document.SetText(HeaderText::MNo, fresh);
         return;
@@ -234,17 +248,18 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     const std::string name = IsUsableNumber(number) ? SixDigits(number) : Trimmed(number);
     c_.document.SetText(HeaderText::MNo, name);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int loaded = LoadEstimate(c_.document, c_.program.environment);
+    const EstimateResult loaded = LoadEstimate(c_.document, c_.program.environment);
     if (!copy) {
         Markers& markers = c_.program.markers;
-        if (markers.HoldEstimateMarker(name) == 0 && markers.EstimateState() == kMarkerHeld) {
+        if (markers.HoldEstimateMarker(name) == MarkerHold::kDone &&
+            markers.EstimateState() == MarkerState::kHeld) {
             heldNumber_ = name;
         }
-        c_.document.SetReadOnly(markers.EstimateState() == kMarkerInUse);
+        c_.document.SetReadOnly(markers.EstimateState() == MarkerState::kInUse);
     }
     QApplication::restoreOverrideCursor();
-    if (loaded != kEstimateOk) {
-        c_.program.questions.Inform(kLoadError + std::to_string(loaded) + " (" +
+    if (loaded != EstimateResult::kOk) {
+        c_.program.questions.Inform(kLoadError + std::to_string(static_cast<int>(loaded)) + " (" +
                                     EstimateFilePath(c_.program.environment, name).toStdString() +
                                     ")");
     }
@@ -306,9 +321,9 @@ bool EstimateSession::Save() {
     bool written = false;
     if (!c_.ReadOnly()) {
         const bool wasNew = heldNumber_.empty();
-        const int result =
+        const EstimateResult result =
             SaveEstimateWithBackup(c_.document, c_.program.environment, c_.program.questions);
-        c_.saveFailed = result != kEstimateOk;
+        c_.saveFailed = result != EstimateResult::kOk;
         written = !c_.saveFailed;
         if (written) {
             if (undo_) undo_->Saved();
@@ -318,8 +333,8 @@ bool EstimateSession::Save() {
         // one opened for change.
         if (written && wasNew && c_.document.NumberAssigned()) {
             const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
-            if (c_.program.markers.HoldEstimateMarker(number) == 0 &&
-                c_.program.markers.EstimateState() == kMarkerHeld) {
+            if (c_.program.markers.HoldEstimateMarker(number) == MarkerHold::kDone &&
+                c_.program.markers.EstimateState() == MarkerState::kHeld) {
                 heldNumber_ = number;
             }
         }
@@ -374,7 +389,7 @@ void EstimateSession::RunOutputMode() {
 void EstimateSession::NewEstimateCommand() {
     if (undo_) undo_->Stop();
     ReleaseMarker();
-    c_.document.BeginSession(kEntryNew);
+    c_.document.BeginSession(EntryMode::kNew);
     ClearDocument();
     c_.document.SetText(HeaderText::MNo, NewNumber());
     ShowDocument();
@@ -392,8 +407,8 @@ void EstimateSession::ReleaseMarker() {
 
 bool EstimateSession::Close() {
     bool closing = false;
-    const int mode = c_.document.EntryMode();
-    if (mode == kEntryOutput || c_.ReadOnly()) {
+    const EntryMode mode = c_.document.Entry();
+    if (mode == EntryMode::kOutput || c_.ReadOnly()) {
         ShowCover();
         closing = true;
     } else {

@@ -142,17 +142,17 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
     }
 
     connect(newBtn_, &QPushButton::clicked, this, [this] {
-        program_.shell.entryMode = kEntryNew;
+        program_.shell.entryMode = EntryMode::kNew;
         OpenEditor();
     });
     connect(custBtn_, &QPushButton::clicked, this,
-            [this] { ShowEstimateList(custBtn_, kEntryCopy); });
+            [this] { ShowEstimateList(custBtn_, EntryMode::kCopy); });
     connect(chgBtn_, &QPushButton::clicked, this,
-            [this] { ShowEstimateList(chgBtn_, kEntryCallUp); });
+            [this] { ShowEstimateList(chgBtn_, EntryMode::kCallUp); });
     connect(delBtn_, &QPushButton::clicked, this,
-            [this] { ShowEstimateList(delBtn_, kEntryDelete); });
+            [this] { ShowEstimateList(delBtn_, EntryMode::kDelete); });
     connect(exlBtn1_, &QPushButton::clicked, this,
-            [this] { ShowEstimateList(exlBtn1_, kEntryOutput); });
+            [this] { ShowEstimateList(exlBtn1_, EntryMode::kOutput); });
     connect(exlBtn2_, &QPushButton::clicked, this, [this] {
         ShowTool([this] {
             if (formMXls1_) formMXls1_->exec();
@@ -168,7 +168,7 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
         if (openRegistration_) openRegistration_();
     });
     connect(exitBtn_, &QPushButton::clicked, this, [this] {
-        program_.shell.entryMode = kEntryExit;
+        program_.shell.entryMode = EntryMode::kExit;
         close();
     });
 
@@ -231,7 +231,7 @@ void TFormMenu1::BuildMenuBar() {
     file->setObjectName("File1");
     connect(MakeAction(file, "Exit1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
             [this] {
-                program_.shell.entryMode = kEntryExit;
+                program_.shell.entryMode = EntryMode::kExit;
                 close();
             });
 
@@ -312,14 +312,14 @@ void TFormMenu1::OfferRecovery() {
         Markers& markers = program_.markers;
         bool held = false;
         if (!record.newEstimate) {
-            held = markers.HoldEstimateMarker(record.number) != 0 ||
-                   markers.EstimateState() != kMarkerHeld;
+            held = markers.HoldEstimateMarker(record.number) != MarkerHold::kDone ||
+                   markers.EstimateState() != MarkerState::kHeld;
             if (!held) markers.ReleaseEstimateMarker(record.number);
             markers.ClearEstimateInUse();
         }
         if (RecoveryController::Ask(program_.questions, record, held) != 1) continue;
         program_.shell.recoverySnapshot = record.snapshotPath.toStdString();
-        program_.shell.entryMode = record.newEstimate ? kEntryNew : kEntryCallUp;
+        program_.shell.entryMode = record.newEstimate ? EntryMode::kNew : EntryMode::kCallUp;
         program_.shell.selectedNumber = record.newEstimate ? std::string() : record.number;
         OpenEditor();
         return;  // the others are offered again at the next start
@@ -349,7 +349,7 @@ void TFormMenu1::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void TFormMenu1::ShowEstimateList(QPushButton* button, int entryMode) {
+void TFormMenu1::ShowEstimateList(QPushButton* button, EntryMode entryMode) {
     program_.shell.entryMode = entryMode;
     if (!formMenu2_) return;
     shape1_->SetBrushColor(FromBgr(kLogoBusyColor));
@@ -357,7 +357,7 @@ void TFormMenu1::ShowEstimateList(QPushButton* button, int entryMode) {
     formMenu2_->exec();
     SetCaptionColor(button, kCaptionColor);
     shape1_->SetBrushColor(FromBgr(kLogoColor));
-    if (entryMode == kEntryDelete) return;
+    if (entryMode == EntryMode::kDelete) return;
     if (!Trimmed(program_.shell.selectedNumber).empty()) OpenEditor();
 }
 

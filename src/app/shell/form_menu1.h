@@ -11,6 +11,8 @@
 #include <QString>
 #include <functional>
 
+#include "core/editor/entry_mode.h"
+
 class QAction;
 class QDialog;
 class QLabel;

@@ -434,11 +434,11 @@ void TFormMenu2::ShowIssueHistory() {
 }
 
 void TFormMenu2::PaintModePanel() {
-    const int mode = program_.shell.entryMode;
+    const EntryMode mode = program_.shell.entryMode;
     QPalette palette = eMode_->palette();
-    palette.setColor(QPalette::Window, FromBgr(mode == kEntryDelete ? kYellow : kAqua));
+    palette.setColor(QPalette::Window, FromBgr(mode == EntryMode::kDelete ? kYellow : kAqua));
     eMode_->setPalette(palette);
-    eMode_->setCursor(mode == kEntryCopy ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    eMode_->setCursor(mode == EntryMode::kCopy ? Qt::PointingHandCursor : Qt::ArrowCursor);
     eMode_->setText(QString::fromStdString(ModePanelText(mode)));
 }
 

@@ -371,7 +371,7 @@ void EstimateDocument::ClearRecords() {
     stores_.Clear();
 }
 
-void EstimateDocument::BeginSession(int entryMode) {
+void EstimateDocument::BeginSession(EntryMode entryMode) {
     entryMode_ = entryMode;
     numberAssigned_ = false;
 }

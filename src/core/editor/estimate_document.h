@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/editor/entry_mode.h"
 #include "core/editor/sheet_layout.h"
 #include "core/foundation/fixed4.h"
 #include "core/foundation/text_grid.h"
@@ -120,8 +121,8 @@ class EstimateDocument {
     // --- Editing session ---
     // The entry mode the editor was opened with (1 new, 2 copy, 3 open, 6 output). Setting it
     // starts a session: a new estimate gets its number at the first save of the session.
-    int EntryMode() const { return entryMode_; }
-    void BeginSession(int entryMode);
+    EntryMode Entry() const { return entryMode_; }
+    void BeginSession(EntryMode entryMode);
     bool NumberAssigned() const { return numberAssigned_; }
     void SetNumberAssigned(bool assigned) { numberAssigned_ = assigned; }
     // Read-only: another copy holds the estimate, or the file is not an estimate at all.
@@ -150,7 +151,7 @@ class EstimateDocument {
     EstimateStores stores_;
     int detailRow_ = 0;
 
-    int entryMode_ = 0;
+    EntryMode entryMode_ = EntryMode::kNone;
     bool numberAssigned_ = false;
     bool readOnly_ = false;
     bool foreignFile_ = false;

@@ -109,12 +109,12 @@ void BuildRecords(EstimateDocument& document) {
 
 // The fixed message with its code, then the file and the system's reason when the failed
 // step noted them, so that the user can tell a full disk from a missing folder.
-int Fail(Questions& questions, const char* message, int code) {
-    std::string text = message + std::to_string(code);
+EstimateResult Fail(Questions& questions, const char* message, EstimateResult code) {
+    std::string text = message + std::to_string(static_cast<int>(code));
     if (const QString failure = LastFileFailure(); !failure.isEmpty())
         text += "\n" + failure.toStdString();
     questions.Inform(text);
-    return kEstimateSaveFailed;
+    return EstimateResult::kSaveFailed;
 }
 
 enum class Claim { Done, Taken, CreateFailed, WriteFailed };
@@ -157,7 +157,8 @@ Claim ClaimNewFile(const QString& target, std::string_view number, std::string_v
 }
 
 // The first save of a new estimate: the next free number, claimed exclusively.
-int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questions& questions) {
+EstimateResult SaveAsNewNumber(EstimateDocument& document, Environment& environment,
+                               Questions& questions) {
     document.SetText(HeaderText::MBiko10, {});
     document.SetText(HeaderText::MYMD4, {});
     const QString folder = NativePath(DataFolder(environment));
@@ -165,11 +166,11 @@ int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questi
     int tried = 0;
     while (true) {
         const std::string next = NextManagementNumber(environment);
-        if (next.empty()) return Fail(questions, kCreateError, kEstimateIoError);
+        if (next.empty()) return Fail(questions, kCreateError, EstimateResult::kIoError);
         // A name taken by something the numbering does not count (a folder, say) must not
         // be tried again and again.
         const int number = std::max(static_cast<int>(ToInt(next)), tried + 1);
-        if (number > kHighestNumber) return Fail(questions, kCreateError, kEstimateIoError);
+        if (number > kHighestNumber) return Fail(questions, kCreateError, EstimateResult::kIoError);
         tried = number;
         const std::string text = SixDigits(number);
         document.SetText(HeaderText::MNo, text);
@@ -179,13 +180,13 @@ int SaveAsNewNumber(EstimateDocument& document, Environment& environment, Questi
         switch (ClaimNewFile(target, text, bytes)) {
             case Claim::Done:
                 document.SetNumberAssigned(true);
-                return kEstimateOk;
+                return EstimateResult::kOk;
             case Claim::Taken:
                 continue;
             case Claim::CreateFailed:
-                return Fail(questions, kCreateError, kEstimateIoError);
+                return Fail(questions, kCreateError, EstimateResult::kIoError);
             case Claim::WriteFailed:
-                return Fail(questions, kWriteError, kEstimateIoError);
+                return Fail(questions, kWriteError, EstimateResult::kIoError);
         }
     }
 }
@@ -255,15 +256,16 @@ class FileDescriptor {
 
 // The records are read straight into the detail store's block, which the store keeps from
 // load to load: a large estimate is neither copied nor allocated again on every load.
-int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores) {
+EstimateResult ReadEstimateFile(const QString& path, EstimateHeader& header,
+                                EstimateStores& stores) {
     const QByteArray name = QFile::encodeName(path);
     const FileDescriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) return kEstimateIoError;
+    if (file.get() < 0) return EstimateResult::kIoError;
     struct stat status {};
-    if (::fstat(file.get(), &status) != 0) return kEstimateIoError;
+    if (::fstat(file.get(), &status) != 0) return EstimateResult::kIoError;
     std::array<char, kEstimateHeaderSize> head{};
     if (ReadFully(file.get(), head.data(), head.size()) != static_cast<ssize_t>(head.size()))
-        return kEstimateIoError;
+        return EstimateResult::kIoError;
     header.Assign(std::string_view(head.data(), head.size()));
     const EstimateSignature signature = header.SignatureKind();
     // The size only sizes the block: a file that grows meanwhile is read up to it, one that
@@ -278,37 +280,38 @@ int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores
     const ssize_t got = ReadFully(file.get(), block.data(), block.size());
     if (got < 0) {
         stores.Clear();
-        return kEstimateIoError;
+        return EstimateResult::kIoError;
     }
     // A short trailing record is ignored.
     stores.PlaceBlock(static_cast<std::size_t>(got) / kLineRecordSize,
                       signature == EstimateSignature::Old);
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
-int LoadEstimate(EstimateDocument& document, Environment& environment) {
+EstimateResult LoadEstimate(EstimateDocument& document, Environment& environment) {
     const std::string number = NumberOf(document);
     const QString path = EstimateFilePath(environment, number);
-    if (LoadEstimateFrom(document, path) != kEstimateOk) {
+    if (LoadEstimateFrom(document, path) != EstimateResult::kOk) {
         NewEstimate(document, environment);
         document.SetText(HeaderText::MNo, number);
-        return kEstimateIoError;
+        return EstimateResult::kIoError;
     }
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
-int LoadEstimateFrom(EstimateDocument& document, const QString& path) {
+EstimateResult LoadEstimateFrom(EstimateDocument& document, const QString& path) {
     const std::string number = NumberOf(document);
     document.ClearRecords();
     document.ClearCoverAndGrids();
     document.SetForeignFile(false);
     document.SetText(HeaderText::MNo, number);
 
-    if (ReadEstimateFile(path, document.Header(), document.Stores()) != 0) return kEstimateIoError;
+    if (ReadEstimateFile(path, document.Header(), document.Stores()) != EstimateResult::kOk)
+        return EstimateResult::kIoError;
     if (document.Header().SignatureKind() == EstimateSignature::Foreign) {
         document.ClearRecords();
         document.SetForeignFile(true);
-        return kEstimateOk;
+        return EstimateResult::kOk;
     }
 
     const EstimateHeader& header = document.Header();
@@ -341,7 +344,7 @@ int LoadEstimateFrom(EstimateDocument& document, const QString& path) {
                     row);
         document.Calculations().FormatRowForDisplay(document, SheetKind::Summary, row);
     }
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
 std::string EstimateFileBytes(EstimateDocument document) {
@@ -351,12 +354,13 @@ std::string EstimateFileBytes(EstimateDocument document) {
     return SerializeEstimate(document.Header(), document.Stores());
 }
 
-int SaveEstimate(EstimateDocument& document, Environment& environment, Questions& questions) {
+EstimateResult SaveEstimate(EstimateDocument& document, Environment& environment,
+                            Questions& questions) {
     const std::string number = NumberOf(document);
-    if (number.empty()) return kEstimateNoNumber;
+    if (number.empty()) return EstimateResult::kNoNumber;
     const bool backup = number == kBackupNumber;
-    const int mode = document.EntryMode();
-    if (!backup && (mode == 1 || mode == 2) && !document.NumberAssigned()) {
+    const EntryMode mode = document.Entry();
+    if (!backup && ClaimsNewNumber(mode) && !document.NumberAssigned()) {
         return SaveAsNewNumber(document, environment, questions);
     }
 
@@ -364,47 +368,48 @@ int SaveEstimate(EstimateDocument& document, Environment& environment, Questions
     ClearFileFailure();
     if (!backup && HoldsForeignFile(path)) {
         NoteFileFailure(path, QStringLiteral("見積データではないファイルです（上書きしません）"));
-        return Fail(questions, kCreateError, kEstimateNotEstimate);
+        return Fail(questions, kCreateError, EstimateResult::kNotEstimate);
     }
     BuildRecords(document);
     const std::string bytes = SerializeEstimate(document.Header(), document.Stores());
     const bool existed = QFileInfo::exists(path);
     if (!SaveFileAtomically(path, bytes)) {
-        return Fail(questions, existed ? kWriteError : kCreateError, kEstimateIoError);
+        return Fail(questions, existed ? kWriteError : kCreateError, EstimateResult::kIoError);
     }
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
-int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
-                           Questions& questions) {
-    if (document.ReadOnly()) return kEstimateReadOnly;
+EstimateResult SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
+                                      Questions& questions) {
+    if (document.ReadOnly()) return EstimateResult::kReadOnly;
     const std::string number = document.Text(HeaderText::MNo);
-    if (!HasText(number)) return kEstimateNoNumber;
+    if (!HasText(number)) return EstimateResult::kNoNumber;
     document.SetText(HeaderText::MNo, std::string(kBackupNumber));
-    const int backup = SaveEstimate(document, environment, questions);
+    const EstimateResult backup = SaveEstimate(document, environment, questions);
     document.SetText(HeaderText::MNo, number);
-    if (backup != kEstimateOk) return backup;
+    if (backup != EstimateResult::kOk) return backup;
     return SaveEstimate(document, environment, questions);
 }
 
-int DeleteEstimate(EstimateDocument& document, Environment& environment, Removal* removal) {
+EstimateResult DeleteEstimate(EstimateDocument& document, Environment& environment,
+                              Removal* removal) {
     const QString path = EstimateFilePath(environment, NumberOf(document));
     const QString keep =
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kDeletedFolderName));
     const Removal removed = RemoveRecoverably(path, keep);
     if (removal) *removal = removed;
-    if (removed.result != 0) return kEstimateIoError;
+    if (removed.result != 0) return EstimateResult::kIoError;
     ClearCover(document, environment);
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
-int ReadEstimateHeader(Environment& environment, std::string_view fileName,
-                       EstimateHeader& header) {
+EstimateResult ReadEstimateHeader(Environment& environment, std::string_view fileName,
+                                  EstimateHeader& header) {
     const auto head =
         ReadUpTo(DataFilePath(environment, fileName), static_cast<qint64>(kEstimateHeaderSize));
-    if (!head || head->size() < kEstimateHeaderSize) return kEstimateIoError;
+    if (!head || head->size() < kEstimateHeaderSize) return EstimateResult::kIoError;
     header.Assign(*head);
-    return kEstimateOk;
+    return EstimateResult::kOk;
 }
 
 }  // namespace quilto

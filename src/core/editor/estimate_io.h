@@ -24,13 +24,15 @@ namespace quilto {
 
 inline constexpr std::string_view kBackupNumber = "BackUp";
 
-// Results of the operations below.
-inline constexpr int kEstimateOk = 0;
-inline constexpr int kEstimateIoError = -1;
-inline constexpr int kEstimateNoNumber = -2;     // MNo blank: nothing written, no message
-inline constexpr int kEstimateNotEstimate = -3;  // the file on disk is not an estimate
-inline constexpr int kEstimateReadOnly = -4;     // read-only document: nothing written
-inline constexpr int kEstimateSaveFailed = -10;  // after the error message
+// Results of the operations below. The numbers are those the save's error messages show.
+enum class EstimateResult : int {
+    kOk = 0,
+    kIoError = -1,
+    kNoNumber = -2,     // MNo blank: nothing written, no message
+    kNotEstimate = -3,  // the file on disk is not an estimate
+    kReadOnly = -4,     // read-only document: nothing written
+    kSaveFailed = -10,  // after the error message
+};
 
 // The file of management number `number` (trimmed): m_BackUp.dat in the working folder for
 // "BackUp", otherwise m_NNNNNN.dat in the data folder. An existing file whose name differs
@@ -51,21 +53,22 @@ void NewEstimate(EstimateDocument& document, const Environment& environment);
 // 0 when loaded. A file with a foreign signature loads nothing: the document stays empty
 // and becomes read-only (0). -1 when the header cannot be read: the document then holds a
 // new estimate, still under the number asked for.
-int LoadEstimate(EstimateDocument& document, Environment& environment);
+[[nodiscard]] EstimateResult LoadEstimate(EstimateDocument& document, Environment& environment);
 
 // Writes the document under its MNo. In entry modes 1 and 2 the first save of the session
 // gives the estimate the next free number (MNo), empties MBiko10 and MYMD4, and claims the
 // file exclusively. Results: 0 saved; -2 MNo blank; -10 after the message
 // "見積作成エラー  " + code (file not creatable -1; not an estimate -3) or
 // "見積作成エラ－  " + code (write failed -1). On failure the old file is unchanged.
-int SaveEstimate(EstimateDocument& document, Environment& environment, Questions& questions);
+[[nodiscard]] EstimateResult SaveEstimate(EstimateDocument& document, Environment& environment,
+                                          Questions& questions);
 
 // The editor's save, once the document is prepared (EstimateDocument::PrepareForSave) and
 // checked: writes the backup estimate (MNo "BackUp" for that write) and, when that worked,
 // the estimate under its number. A read-only document is not written (-4, no message).
 // Otherwise the first failure's result, or 0.
-int SaveEstimateWithBackup(EstimateDocument& document, Environment& environment,
-                           Questions& questions);
+[[nodiscard]] EstimateResult SaveEstimateWithBackup(EstimateDocument& document,
+                                                    Environment& environment, Questions& questions);
 
 // The bytes a save of the document would write, without touching the document or running
 // any calculation: the detail sheet on screen counts as stored. Safe to call on a copy in
@@ -74,7 +77,7 @@ std::string EstimateFileBytes(EstimateDocument document);
 
 // Loads an estimate file from `path` (a recovery snapshot) as LoadEstimate loads the file
 // of MNo; the document keeps the number it has. 0, or -1 when the file cannot be read.
-int LoadEstimateFrom(EstimateDocument& document, const QString& path);
+[[nodiscard]] EstimateResult LoadEstimateFrom(EstimateDocument& document, const QString& path);
 
 // Where a deleted estimate goes when its file system has no desktop trash: this folder of
 // the data folder.
@@ -84,15 +87,17 @@ inline constexpr char kDeletedFolderName[] = "削除済み";
 // where there is none, into the data folder's 削除済み folder. On success the cover and
 // grids are cleared. 0, or -1 with LastFileFailure() saying why; no message.
 // removal, when given, tells where the file went.
-int DeleteEstimate(EstimateDocument& document, Environment& environment,
-                   Removal* removal = nullptr);
+[[nodiscard]] EstimateResult DeleteEstimate(EstimateDocument& document, Environment& environment,
+                                            Removal* removal = nullptr);
 
 // The header of file `fileName` of the data folder: 0, or -1 when it cannot be read. The
 // caller judges the signature.
-int ReadEstimateHeader(Environment& environment, std::string_view fileName, EstimateHeader& header);
+[[nodiscard]] EstimateResult ReadEstimateHeader(Environment& environment, std::string_view fileName,
+                                                EstimateHeader& header);
 
 // A whole estimate file into header and stores (as ParseEstimateFile); -1 when the file
 // is missing or shorter than the header.
-int ReadEstimateFile(const QString& path, EstimateHeader& header, EstimateStores& stores);
+[[nodiscard]] EstimateResult ReadEstimateFile(const QString& path, EstimateHeader& header,
+                                              EstimateStores& stores);
 
 }  // namespace quilto

@@ -105,7 +105,7 @@ void NameRegistration::Open() {
     markers_.HoldMasterMarker();
     // A list whose file could not be read whole is shown as far as it was read, and
     // nothing is written until the file can be read again.
-    readOnly_ = markers_.MasterState() == kMarkerInUse || !lists_.Unreadable().isEmpty();
+    readOnly_ = markers_.MasterState() == MarkerState::kInUse || !lists_.Unreadable().isEmpty();
 }
 
 std::string NameRegistration::UnreadableMessage() const {
@@ -119,7 +119,7 @@ std::string NameRegistration::UnreadableMessage() const {
 }
 
 std::string NameRegistration::OtherHolder() const {
-    return markers_.MasterState() == kMarkerInUse ? markers_.MasterHolder() : std::string();
+    return markers_.MasterState() == MarkerState::kInUse ? markers_.MasterHolder() : std::string();
 }
 
 void NameRegistration::Close() {

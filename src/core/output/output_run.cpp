@@ -133,7 +133,8 @@ bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
     document.SetText(HeaderText::MBiko10, choices.documentNumber);
     document.SetText(HeaderText::MYMD4, choices.printDate);
     document.PrepareForSave();
-    if (SaveEstimateWithBackup(document, environment, questions) == kEstimateOk) return true;
+    if (SaveEstimateWithBackup(document, environment, questions) == EstimateResult::kOk)
+        return true;
     questions.Inform("** 見積保存エラー（請求処理） !! ");
     return false;
 }

@@ -44,15 +44,15 @@ std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry&
     return question;
 }
 
-std::string ModePanelText(int entryMode) {
+std::string ModePanelText(EntryMode entryMode) {
     switch (entryMode) {
-        case kEntryCopy:
+        case EntryMode::kCopy:
             return "既存参照作成";
-        case kEntryCallUp:
+        case EntryMode::kCallUp:
             return "呼び出し";
-        case kEntryDelete:
+        case EntryMode::kDelete:
             return "削 除";
-        case kEntryOutput:
+        case EntryMode::kOutput:
             return "エクセル出力/印刷";
         default:
             return {};
@@ -68,16 +68,17 @@ ShownEstimateList ShowEstimateList(ProgramState& program) {
 }
 
 ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* selected) {
-    const int mode = program.shell.entryMode;
-    if (mode == kEntryDelete) return DeleteListEntry(program, selected);
+    const EntryMode mode = program.shell.entryMode;
+    if (mode == EntryMode::kDelete) return DeleteListEntry(program, selected);
     if (selected == nullptr) return ListOutcome::kStay;
     switch (mode) {
-        case kEntryCopy:
+        case EntryMode::kCopy:
             TakeNumber(program, *selected);
             return ListOutcome::kClose;
-        case kEntryCallUp:
+        case EntryMode::kCallUp:
             TakeNumber(program, *selected);
-            if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) != 0) {
+            if (program.markers.CheckEstimateMarker(program.shell.selectedNumber) !=
+                MarkerCheck::kPresent) {
                 return ListOutcome::kClose;
             }
             if (program.questions.AskOkCancel(
@@ -89,10 +90,11 @@ ListOutcome ChooseListEntry(ProgramState& program, const EstimateListEntry* sele
             program.shell.selectedNumber.clear();
             program.markers.ClearEstimateInUse();
             return ListOutcome::kStay;
-        case kEntryOutput:
+        case EntryMode::kOutput:
             // An estimate in use elsewhere is output read-only, without a question.
             TakeNumber(program, *selected);
-            program.markers.CheckEstimateMarker(program.shell.selectedNumber);
+            // The check leaves its answer in the marker state the output reads.
+            (void)program.markers.CheckEstimateMarker(program.shell.selectedNumber);
             return ListOutcome::kClose;
         default:
             return ListOutcome::kStay;
@@ -122,7 +124,7 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
     }
     const std::string number = NumberOfListItem(selected->item);
     program.document.SetText(HeaderText::MNo, number);
-    if (program.markers.CheckEstimateMarker(number) == 0) {
+    if (program.markers.CheckEstimateMarker(number) == MarkerCheck::kPresent) {
         program.questions.Inform(
             NamingHolder(kEstimateInUseMessage, program.markers.EstimateHolder(number)));
         program.markers.ClearEstimateInUse();
@@ -135,7 +137,7 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
     if (!NumberNamesFile(program.environment, number, selected->fileName))
         return ListOutcome::kRebuild;
     Removal removal;
-    if (DeleteEstimate(program.document, program.environment, &removal) != 0) {
+    if (DeleteEstimate(program.document, program.environment, &removal) != EstimateResult::kOk) {
         program.questions.Inform(std::string(kDeleteFailedMessage) + "\n" +
                                  LastFileFailure().toStdString());
     } else {
@@ -145,7 +147,7 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
 }
 
 ListOutcome ModePanelDoubleClicked(ProgramState& program) {
-    if (program.shell.entryMode != kEntryCopy) return ListOutcome::kStay;
+    if (program.shell.entryMode != EntryMode::kCopy) return ListOutcome::kStay;
     program.shell.selectedNumber = std::string(kBackupNumber);
     return ListOutcome::kClose;
 }

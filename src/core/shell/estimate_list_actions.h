@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/editor/entry_mode.h"
 #include "core/foundation/file_helpers.h"
 #include "core/store/estimate_list.h"
 #include "core/store/estimate_search.h"
@@ -36,7 +37,7 @@ enum class ListOutcome {
 
 // The mode panel's text for an entry mode (UTF-8; blank for the modes the list is not
 // shown in).
-std::string ModePanelText(int entryMode);
+std::string ModePanelText(EntryMode entryMode);
 
 // What the list shows: every estimate with what its search looks at, and the archive of
 // issued documents (which estimates were issued, and their history).

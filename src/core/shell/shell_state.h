@@ -8,18 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace quilto {
+#include "core/editor/entry_mode.h"
 
-// How the editor is to be entered; set by the main menu's buttons.
-enum EntryMode : int {
-    kEntryNone = 0,
-    kEntryNew = 1,     // 新規作成
-    kEntryCopy = 2,    // 既存参照作成: a new estimate from an existing one
-    kEntryCallUp = 3,  // 呼び出し: change an existing estimate
-    kEntryDelete = 4,  // 削 除
-    kEntryExit = 5,
-    kEntryOutput = 6,  // エクセル出力/印刷
-};
+namespace quilto {
 
 // The program's name in the captions of the main menu and the editor.
 inline constexpr char kProgramName[] = "Quilto";
@@ -34,7 +25,7 @@ inline constexpr char kKojiGridHeader[] = "   工      事      名";
 inline constexpr char kKojiListHeader[] = "  工 事 名 称";
 
 struct ShellState {
-    int entryMode = kEntryNone;
+    EntryMode entryMode = EntryMode::kNone;
     // The management number picked in the list (CP932 digits), "BackUp" for the backup
     // estimate, or empty when nothing was picked.
     std::string selectedNumber;

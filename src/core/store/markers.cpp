@@ -181,29 +181,29 @@ QString Markers::MasterPath() const {
 }
 
 void Markers::ClearEstimateInUse() {
-    if (estimate_.state == kMarkerInUse) estimate_.state = kMarkerNone;
+    if (estimate_.state == MarkerState::kInUse) estimate_.state = MarkerState::kNone;
 }
 
-int Markers::CheckEstimateMarker(std::string_view number) {
+MarkerCheck Markers::CheckEstimateMarker(std::string_view number) {
     if (CanOpenFile(EstimatePath(number)) == 0) {
-        estimate_.state = kMarkerInUse;
-        return 0;
+        estimate_.state = MarkerState::kInUse;
+        return MarkerCheck::kPresent;
     }
-    estimate_.state = kMarkerNone;
-    return -1;
+    estimate_.state = MarkerState::kNone;
+    return MarkerCheck::kAbsent;
 }
 
-int Markers::HoldEstimateMarker(std::string_view number) {
-    if (estimate_.state == kMarkerInUse) return 0;
+MarkerHold Markers::HoldEstimateMarker(std::string_view number) {
+    if (estimate_.state == MarkerState::kInUse) return MarkerHold::kDone;
     if (IsBlank(number)) {
         LetGo(estimate_);
-        estimate_.state = kMarkerNone;
-        return -2;
+        estimate_.state = MarkerState::kNone;
+        return MarkerHold::kBlankNumber;
     }
     return Hold(estimate_, EstimatePath(number), {kEstimateCreateFailed, kEstimateOpenFailed});
 }
 
-int Markers::ReleaseEstimateMarker(std::string_view number) {
+MarkerRelease Markers::ReleaseEstimateMarker(std::string_view number) {
     return Release(estimate_, EstimatePath(number));
 }
 
@@ -213,30 +213,30 @@ std::string Markers::EstimateHolder(std::string_view number) const {
 
 std::string Markers::MasterHolder() const { return MarkerHolderText(MasterPath()); }
 
-int Markers::CheckMasterMarker() {
+MarkerCheck Markers::CheckMasterMarker() {
     if (CanOpenFile(MasterPath()) == 0) {
-        master_.state = kMarkerInUse;
-        return 0;
+        master_.state = MarkerState::kInUse;
+        return MarkerCheck::kPresent;
     }
-    return -1;
+    return MarkerCheck::kAbsent;
 }
 
-int Markers::HoldMasterMarker() {
+MarkerHold Markers::HoldMasterMarker() {
     return Hold(master_, MasterPath(), {kMasterCreateFailed, kMasterOpenFailed});
 }
 
-int Markers::ReleaseMasterMarker() { return Release(master_, MasterPath()); }
+MarkerRelease Markers::ReleaseMasterMarker() { return Release(master_, MasterPath()); }
 
-int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
-    if (slot.state == kMarkerInUse) return 0;
+MarkerHold Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
+    if (slot.state == MarkerState::kInUse) return MarkerHold::kDone;
     if (slot.fd >= 0) {
         if (slot.heldPath == path) {
-            slot.state = kMarkerHeld;
-            return 0;
+            slot.state = MarkerState::kHeld;
+            return MarkerHold::kDone;
         }
         LetGo(slot);  // a second hold must not take a lock on top of our own first one
     }
-    slot.state = kMarkerNone;
+    slot.state = MarkerState::kNone;
 
     const QByteArray name = QFile::encodeName(path);
     for (int attempt = 0; attempt < kHoldAttempts; ++attempt) {
@@ -246,12 +246,12 @@ int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
             if (existed && errno == ENOENT) continue;  // deleted between the test and the open
             questions_.Inform(existed ? std::string(messages.openFailed)
                                       : std::string(messages.createFailed) + "-1");
-            return -10;
+            return MarkerHold::kFailed;
         }
         if (!IsRegularFile(fd)) {
             ::close(fd);
             questions_.Inform(messages.openFailed);
-            return -10;
+            return MarkerHold::kFailed;
         }
         switch (TryWriteLock(fd)) {
             case LockResult::kTaken:
@@ -259,12 +259,12 @@ int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
             case LockResult::kHeldElsewhere:
                 // Another copy edits this data: work read-only, never as a second holder.
                 ::close(fd);
-                slot.state = kMarkerInUse;
-                return 0;
+                slot.state = MarkerState::kInUse;
+                return MarkerHold::kDone;
             case LockResult::kError:
                 ::close(fd);
                 questions_.Inform(messages.openFailed);
-                return -10;
+                return MarkerHold::kFailed;
         }
         if (!NameRefersTo(fd, name)) {
             // Released or cleared away by another copy between our open and our lock.
@@ -274,29 +274,32 @@ int Markers::Hold(Slot& slot, const QString& path, const Messages& messages) {
         WriteHolder(fd);
         slot.fd = fd;
         slot.heldPath = path;
-        slot.state = kMarkerHeld;
-        return 0;
+        slot.state = MarkerState::kHeld;
+        return MarkerHold::kDone;
     }
     questions_.Inform(messages.openFailed);
-    return -10;
+    return MarkerHold::kFailed;
 }
 
-int Markers::Release(Slot& slot, const QString& path) {
-    int result = 0;
+MarkerRelease Markers::Release(Slot& slot, const QString& path) {
+    MarkerRelease result = MarkerRelease::kReleased;
     if (slot.fd >= 0) {
         result = LetGo(slot);
-    } else if (slot.state != kMarkerInUse) {
+    } else if (slot.state != MarkerState::kInUse) {
         // Not ours to hold: it may still be deleted when nobody holds it (a leftover).
-        result = DeleteIfFree(path) == FreeDeletion::kDeleted ? 0 : -1;
+        result = DeleteIfFree(path) == FreeDeletion::kDeleted ? MarkerRelease::kReleased
+                                                              : MarkerRelease::kNotReleased;
     }
-    slot.state = kMarkerNone;
+    slot.state = MarkerState::kNone;
     return result;
 }
 
-int Markers::LetGo(Slot& slot) {
-    if (slot.fd < 0) return -1;
+MarkerRelease Markers::LetGo(Slot& slot) {
+    if (slot.fd < 0) return MarkerRelease::kNotReleased;
     const QByteArray name = QFile::encodeName(slot.heldPath);
-    const int result = NameRefersTo(slot.fd, name) && ::unlink(name.constData()) == 0 ? 0 : -1;
+    const MarkerRelease result = NameRefersTo(slot.fd, name) && ::unlink(name.constData()) == 0
+                                     ? MarkerRelease::kReleased
+                                     : MarkerRelease::kNotReleased;
     ::close(slot.fd);
     slot.fd = -1;
     slot.heldPath.clear();

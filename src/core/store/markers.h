@@ -22,12 +22,27 @@
 namespace quilto {
 
 // One value per marker kind for the whole run; the editor and the registration window work
-// read-only while their marker's state is kMarkerInUse.
-enum MarkerState : int {
-    kMarkerNone = 0,     // no marker handled by this program
-    kMarkerHeld = 1,     // this program created the marker and holds it
-    kMarkerInUse = 100,  // the marker was found to exist: the data opens read-only
+// read-only while their marker's state is kInUse.
+enum class MarkerState : int {
+    kNone = 0,     // no marker handled by this program
+    kHeld = 1,     // this program created the marker and holds it
+    kInUse = 100,  // the marker was found to exist: the data opens read-only
 };
+
+// Whether a marker file exists. One left behind by a crash exists too, until the leftover
+// deletion removes it.
+enum class MarkerCheck { kPresent, kAbsent };
+
+// How taking a marker ended. kDone leaves the answer in the state: kHeld when it is ours,
+// kInUse when another copy turned out to hold it (the data opens read-only).
+enum class MarkerHold : int {
+    kDone = 0,
+    kBlankNumber = -2,
+    kFailed = -10,  // after the error message has been shown
+};
+
+// Whether a released marker's file is gone.
+enum class MarkerRelease : int { kReleased = 0, kNotReleased = -1 };
 
 // Where the markers live. Each call gives the folder as it is at that moment (the folder
 // settings may be re-read), as a file-system path; "DAT/" and "MST/" by default.
@@ -61,23 +76,19 @@ class Markers {
     // The estimate list forgets a marker it found in use once it has refused the deletion.
     void ClearEstimateInUse();
 
-    // 0 when the marker exists (state kMarkerInUse), -1 when it does not (state
-    // kMarkerNone). A marker left behind by a crash exists too, until the leftover
-    // deletion removes it.
-    int CheckEstimateMarker(std::string_view number);
-    // 0 when held, and also when the marker turns out to be held by another copy (state
-    // kMarkerInUse: read-only) or the state already is kMarkerInUse; -2 for a blank
-    // number; -10 after the error message has been shown.
-    int HoldEstimateMarker(std::string_view number);
-    // 0, or -1 when the marker could not be deleted (it is missing, or another copy holds
-    // it); the state is kMarkerNone afterwards. In state kMarkerInUse the other copy's
-    // marker is left alone.
-    int ReleaseEstimateMarker(std::string_view number);
+    // The state follows: kInUse when present, kNone when absent.
+    [[nodiscard]] MarkerCheck CheckEstimateMarker(std::string_view number);
+    // In state kInUse nothing is tried: kDone.
+    MarkerHold HoldEstimateMarker(std::string_view number);
+    // kNotReleased when the marker could not be deleted (it is missing, or another copy
+    // holds it); the state is kNone afterwards. In state kInUse the other copy's marker is
+    // left alone.
+    MarkerRelease ReleaseEstimateMarker(std::string_view number);
 
     // As above for "Master.tmp"; a check that finds no marker leaves the state unchanged.
-    int CheckMasterMarker();
-    int HoldMasterMarker();
-    int ReleaseMasterMarker();
+    [[nodiscard]] MarkerCheck CheckMasterMarker();
+    MarkerHold HoldMasterMarker();
+    MarkerRelease ReleaseMasterMarker();
 
     // Deletes every "*.tmp" file (extension in any letter case) of the data folder and
     // then of the master folder, and every "m_new.*.part" of the data folder (left by a
@@ -95,7 +106,7 @@ class Markers {
 
   private:
     struct Slot {
-        MarkerState state = kMarkerNone;
+        MarkerState state = MarkerState::kNone;
         int fd = -1;  // open while held
         QString heldPath;
     };
@@ -104,10 +115,10 @@ class Markers {
         const char* openFailed;
     };
 
-    int Hold(Slot& slot, const QString& path, const Messages& messages);
-    int Release(Slot& slot, const QString& path);
+    MarkerHold Hold(Slot& slot, const QString& path, const Messages& messages);
+    MarkerRelease Release(Slot& slot, const QString& path);
     // Deletes the held marker while its lock is still ours, then closes it.
-    static int LetGo(Slot& slot);
+    static MarkerRelease LetGo(Slot& slot);
     QString EstimatePath(std::string_view number) const;
     QString MasterPath() const;
 

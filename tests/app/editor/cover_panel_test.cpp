@@ -14,7 +14,7 @@ using test::EditorRun;
 using CoverTab = EditorRun;
 
 TEST_F(CoverTab, ShowsTheHonorificAndWarnsOnceAboutATypedOne) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     auto* hint = Editor().findChild<QLabel*>("MName1Honorific");
     ASSERT_NE(hint, nullptr);
     EXPECT_TRUE(hint->isVisible());
@@ -41,13 +41,13 @@ TEST_F(CoverTab, LineCommandsAreOffOnTheCoverOfANewAndAReopenedEstimate) {
             if (Editor().findChild<QToolButton*>(name)->isEnabled()) on += name;
         return on;
     };
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     EXPECT_EQ(offered(), "") << "a new estimate";
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     EXPECT_EQ(offered(), "SB_SyokeiSB_NakakeiSB_Zei") << "on a grid they act";
     Context().pageControl1->setCurrentIndex(kCoverTab);
     Editor().done(0);
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     EXPECT_EQ(offered(), "") << "shown again";
 }
 

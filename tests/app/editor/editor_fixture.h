@@ -48,7 +48,7 @@ class EditorRun : public ::testing::Test {
     EstimateDocument& Document() { return State().document; }
 
     // Opens the editor without waiting for it, in the entry mode given.
-    void Open(int entryMode, const std::string& selected = {}) {
+    void Open(EntryMode entryMode, const std::string& selected = {}) {
         State().shell.entryMode = entryMode;
         State().shell.selectedNumber = selected;
         ASSERT_TRUE(Editor().Begin());

@@ -92,7 +92,7 @@ class TypedEstimate : public EditorRun {
 };
 
 TEST_F(TypedEstimate, IsSavedClosedAndFoundAgainAsTyped) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TypeAll();
     ExpectEstimate();
 
@@ -122,7 +122,7 @@ TEST_F(TypedEstimate, IsSavedClosedAndFoundAgainAsTyped) {
     EXPECT_EQ(file["summary"][0]["amount"], "150000");
 
     // Opened again for change: every cell and figure as before.
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     EXPECT_EQ(test::Utf8(Document().Text(HeaderText::MNo)), "000001");
     ExpectEstimate();
     Key(Qt::Key_F12);

@@ -63,7 +63,7 @@ int TabOf(SheetKind sheet) {
 }
 
 TEST_F(GridEditing, EachColumnTakesOnlyItsCharactersAndLength) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     struct Case {
         SheetKind sheet;
         int col;
@@ -94,7 +94,7 @@ TEST_F(GridEditing, EachColumnTakesOnlyItsCharactersAndLength) {
 }
 
 TEST_F(GridEditing, CompositionStartsEditingAndKeepsEveryCharacter) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     Focus(SheetKind::Breakdown, 1, 3);
     SheetGridView* grid = Grid(SheetKind::Breakdown);
@@ -119,7 +119,7 @@ TEST_F(GridEditing, CompositionStartsEditingAndKeepsEveryCharacter) {
 }
 
 TEST_F(GridEditing, CharactersCp932CannotHoldAreRefusedWithAMessage) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     Focus(SheetKind::Breakdown, 1, 3);
     Type(QStringLiteral("足場"));
@@ -133,7 +133,7 @@ TEST_F(GridEditing, CharactersCp932CannotHoldAreRefusedWithAMessage) {
 }
 
 TEST_F(GridEditing, LineOperationsRefuseWhatCannotApply) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TextGrid& breakdown = Document().Grid(SheetKind::Breakdown);
     breakdown.SetCell(300, 3, "last");
     breakdown.SetCell(5, 3, "five");
@@ -182,7 +182,7 @@ TEST_F(GridEditing, LineOperationsRefuseWhatCannotApply) {
 
 TEST_F(GridEditing, TheSubMenuOffersItsGridsMultiplierAndUndoesIt) {
     using Names = std::vector<std::string>;
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TextGrid& summary = Document().Grid(SheetKind::Summary);
     summary.SetCell(1, 3, "walls");
     summary.SetCell(1, 5, "2");
@@ -211,7 +211,7 @@ TEST_F(GridEditing, TheSubMenuOffersItsGridsMultiplierAndUndoesIt) {
 }
 
 TEST_F(GridEditing, PageMarkersStatusAndTheSheetOfASpecialLine) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     const TextGrid& summary = Document().Grid(SheetKind::Summary);
     EXPECT_EQ(summary.Cell(1, 0), "   1*");
     EXPECT_EQ(summary.Cell(20, 0), "  20 ");
@@ -238,7 +238,7 @@ TEST_F(GridEditing, PageMarkersStatusAndTheSheetOfASpecialLine) {
 // The breakdown's amount and cost come from the detail sheet: the arrow keys step over
 // them and a click on one lands on the remarks; the detail's last visible column stays put.
 TEST_F(GridEditing, TheCursorPassesOverTheColumnsASheetWorksOut) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     SheetGridView* grid = Grid(SheetKind::Breakdown);
     Focus(SheetKind::Breakdown, 1, 5);
@@ -259,7 +259,7 @@ TEST_F(GridEditing, TheCursorPassesOverTheColumnsASheetWorksOut) {
 }
 
 TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsStayWhenTheirEmptySheetIsStored) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TextGrid& breakdown = Document().Grid(SheetKind::Breakdown);
     breakdown.SetCell(2, 3, Sjis("手入力"));
     breakdown.SetCell(2, 6, "5000");
@@ -296,7 +296,7 @@ TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsStayWhenTheirEmpty
 }
 
 TEST_F(GridEditing, EnterOnADetailDiscountLineAsksForTheAmountAgain) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     Document().Grid(SheetKind::Breakdown).SetCell(1, 3, "work");
     Focus(SheetKind::Breakdown, 1, 3);
@@ -327,7 +327,7 @@ TEST_F(GridEditing, EnterOnADetailDiscountLineAsksForTheAmountAgain) {
 }
 
 TEST_F(GridEditing, UnitListFillsTheUnitAndKeepsTheDetailSheetAndCursor) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     Document().Grid(SheetKind::Breakdown).SetCell(1, 3, "work");
     Focus(SheetKind::Breakdown, 1, 3);

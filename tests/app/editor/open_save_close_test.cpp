@@ -25,7 +25,7 @@ class OpenSaveClose : public EditorRun {
   protected:
     // An estimate saved through the editor itself.
     void SaveEstimate(const char* customer, const char* title) {
-        Open(kEntryNew);
+        Open(EntryMode::kNew);
         Type(QString::fromUtf8(customer));
         Key(Qt::Key_Return);
         Type(QString::fromUtf8(title));
@@ -40,7 +40,7 @@ class OpenSaveClose : public EditorRun {
 TEST_F(OpenSaveClose, ANewEstimateTakesTheNumberAfterTheHighest) {
     for (const char* name : {"DAT/m_000001.dat", "DAT/m_000002.dat", "DAT/m_000010.dat"})
         test::WriteAll(name, "x");
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000011");
     EXPECT_EQ(Editor().findChild<QLineEdit*>("MNo")->text(), "000011");
     EXPECT_FALSE(Editor().findChild<QLineEdit*>("MNo")->isEnabled());
@@ -56,7 +56,7 @@ TEST_F(OpenSaveClose, ANewEstimateTakesTheNumberAfterTheHighest) {
 }
 
 TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Key(Qt::Key_Return);
     Type(QStringLiteral("題名"));
     questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);
@@ -73,7 +73,7 @@ TEST_F(OpenSaveClose, SaveAndReturnWithABlankCustomerStaysOpen) {
 }
 
 TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Type(QStringLiteral("山田工務店"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
@@ -90,7 +90,7 @@ TEST_F(OpenSaveClose, AFigurePastTheRangeIsNamedAndNothingIsSaved) {
 }
 
 TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Type(QStringLiteral("山田工務店"));
     Key(Qt::Key_Return);
     Type(QStringLiteral("工事"));
@@ -107,11 +107,11 @@ TEST_F(OpenSaveClose, ASaveSaysSoInTheStatusBarWithItsNumber) {
 TEST_F(OpenSaveClose, CopyModeSavesUnderTheNextNumberAndLeavesTheSourceAlone) {
     SaveEstimate("元の施主", "元の工事");
     const std::string source = ReadAll("DAT/m_000001.dat");
-    Open(kEntryCopy, "000001");
+    Open(EntryMode::kCopy, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MNo)), "000002");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "元の施主");
     EXPECT_EQ(CellText(SheetKind::Summary, 1, 7), "1,000");
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerNone) << "a copy claims no marker";
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kNone) << "a copy claims no marker";
     questions.ExpectButtons(kCloseQuestion, 1);
     Click("CancelBTN");
     EXPECT_EQ(ReadAll("DAT/m_000001.dat"), source);
@@ -123,10 +123,11 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
     const std::string before = ReadAll("DAT/m_000001.dat");
     const std::string backup = ReadAll("m_BackUp.dat");
     Markers other(questions, MarkerFoldersOf(State().environment));
-    ASSERT_EQ(other.HoldEstimateMarker("000001"), 0);
-    ASSERT_EQ(State().markers.CheckEstimateMarker("000001"), 0);  // as the list does
+    ASSERT_EQ(other.HoldEstimateMarker("000001"), MarkerHold::kDone);
+    ASSERT_EQ(State().markers.CheckEstimateMarker("000001"),
+              MarkerCheck::kPresent);  // as the list does
 
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     // The caption names who has it open: here this very process, through the other markers.
     EXPECT_TRUE(Editor().windowTitle().contains(
         QStringLiteral(" < 書込み不可 > 使用中: PC「%1」").arg(QSysInfo::machineHostName())))
@@ -143,9 +144,9 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
 
 TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {
     SaveEstimate("山田工務店", "工事");
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     EXPECT_FALSE(Editor().windowTitle().contains("書込み不可"));
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kHeld);
     Document().SetText(HeaderText::MName1, "");
     Editor().findChild<QComboBox*>("MName1")->setEditText("");
     questions.ExpectButtons(kCloseQuestion, 1).ExpectInform(kNoDataMessage);
@@ -160,7 +161,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     SaveEstimate("山田工務店", "工事");
     Editor().SetOutputDialog({});
     questions.ExpectInform(kOutputMissingMessage);
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "山田工務店");
     EXPECT_FALSE(Editor().findChild<QAction*>("XlsPrint1")->isEnabled());
     questions.ExpectButtons(kCloseQuestion, 2);
@@ -169,7 +170,7 @@ TEST_F(OpenSaveClose, OutputModeWithoutTheOutputDialogOpensForChangeAndSaysSo) {
     // With the dialog installed it shows half a second after opening, then the editor closes.
     int shown = 0;
     Editor().SetOutputDialog([&] { ++shown; });
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Editor().isVisible(); }, 3000));
     EXPECT_EQ(shown, 1);
 }

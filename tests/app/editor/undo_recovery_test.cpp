@@ -65,7 +65,7 @@ class UndoRecovery : public EditorRun {
         d.Grid(SheetKind::Summary).SetCell(1, 7, "5000");
         d.Grid(SheetKind::Breakdown).SetCell(1, 3, "first");
         d.Grid(SheetKind::Breakdown).SetCell(2, 3, "second");
-        d.BeginSession(kEntryCallUp);
+        d.BeginSession(EntryMode::kCallUp);
         ASSERT_EQ(SaveEstimate(d, State().environment, questions), 0);
     }
 
@@ -110,7 +110,7 @@ class UndoRecovery : public EditorRun {
 TEST_F(UndoRecovery, ChildEditsUntilKilled) {
     if (!qEnvironmentVariableIsSet(kChildMode)) GTEST_SKIP() << "run by the tests below";
     const int mode = qEnvironmentVariable(kChildMode).toInt();
-    Open(mode, mode == kEntryCallUp ? "000001" : "");
+    Open(mode, mode == EntryMode::kCallUp ? "000001" : "");
     MakeEdits();
     SnapshotWriter* writer = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
@@ -131,7 +131,7 @@ TEST_F(UndoRecovery, ChildEditsUntilKilled) {
 
 TEST_F(UndoRecovery, CtrlZAndCtrlYTakeStepsBackAndForthWithTabAndCursor) {
     StoreEstimate();
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     EXPECT_FALSE(Editor().findChild<QAction*>("Undo1")->isEnabled());
     MakeEdits();
     EXPECT_EQ(MenuText("Undo1"), "元に戻す: 行削除");
@@ -171,7 +171,7 @@ TEST_F(UndoRecovery, EditsOfAKilledProgramAreRecoveredAtTheNextStart) {
     StoreEstimate();
     const QString path = folder.FilePath(QStringLiteral("DAT/m_000001.dat"));
     const std::string original = ReadAll(path);
-    Open(kEntryCallUp, "000001");
+    Open(EntryMode::kCallUp, "000001");
     MakeEdits();
     const std::string customer = Utf8(Document().Text(HeaderText::MName1));
     questions.ExpectButtons(kCloseQuestion, 1);
@@ -183,7 +183,7 @@ TEST_F(UndoRecovery, EditsOfAKilledProgramAreRecoveredAtTheNextStart) {
                             QFileDevice::FileModificationTime);
     EXPECT_TRUE(Snapshots().empty()) << "a normal close leaves no snapshot";
 
-    RunChildUntilKilled(kEntryCallUp);
+    RunChildUntilKilled(EntryMode::kCallUp);
     const std::vector<RecoveryRecord> left = Snapshots();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(ReadAll(path), original) << "the killed copy never saved";
@@ -212,7 +212,7 @@ TEST_F(UndoRecovery, EditsOfAKilledProgramAreRecoveredAtTheNextStart) {
 // A new estimate's edits come back as a new estimate (its number is given at its first
 // save); 破棄する removes the snapshot.
 TEST_F(UndoRecovery, ANewEstimateIsRecoveredAsNewAndDiscardRemovesTheSnapshot) {
-    RunChildUntilKilled(kEntryNew);
+    RunChildUntilKilled(EntryMode::kNew);
     std::vector<RecoveryRecord> left = Snapshots();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_TRUE(left[0].newEstimate);
@@ -220,7 +220,7 @@ TEST_F(UndoRecovery, ANewEstimateIsRecoveredAsNewAndDiscardRemovesTheSnapshot) {
     questions.ExpectButtons(RecoveryQuestion(left[0], false), 1, kRecoveryCaption);
     ModalDriver driver([&](QWidget*) {
         EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "abc");
-        EXPECT_EQ(Document().EntryMode(), kEntryNew);
+        EXPECT_EQ(Document().EntryMode(), EntryMode::kNew);
         EXPECT_FALSE(Document().NumberAssigned());
         EXPECT_TRUE(Editor().Undo().Modified());
         EXPECT_EQ(CellText(SheetKind::Summary, 2, 7), "3,600");
@@ -234,7 +234,7 @@ TEST_F(UndoRecovery, ANewEstimateIsRecoveredAsNewAndDiscardRemovesTheSnapshot) {
     EXPECT_TRUE(Snapshots().empty());
     EXPECT_FALSE(QFile::exists(folder.FilePath(QStringLiteral("DAT/m_000001.dat"))));
 
-    RunChildUntilKilled(kEntryNew);
+    RunChildUntilKilled(EntryMode::kNew);
     left = Snapshots();
     ASSERT_EQ(left.size(), 1u);
     questions.ExpectButtons(RecoveryQuestion(left[0], false), 2, kRecoveryCaption);

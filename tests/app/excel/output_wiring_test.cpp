@@ -47,7 +47,7 @@ class OutputWiring : public test::EditorRun {
 };
 
 TEST_F(OutputWiring, ControlPSavesTheEstimateAndOpensTheDialogOnIt) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TypeEstimate();
     QString shown;
     QStringList listed;
@@ -66,7 +66,7 @@ TEST_F(OutputWiring, ControlPSavesTheEstimateAndOpensTheDialogOnIt) {
 }
 
 TEST_F(OutputWiring, EntryModeSixShowsTheDialogAndThenClosesTheEditor) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     TypeEstimate();
     questions.ExpectButtons("見積作成を終了してメニューに戻ります。", 1);
     Key(Qt::Key_Escape, Qt::ShiftModifier);
@@ -84,13 +84,13 @@ TEST_F(OutputWiring, EntryModeSixShowsTheDialogAndThenClosesTheEditor) {
         dialog.reject();
     });
     poll.start(20);
-    Open(kEntryOutput, "000001");
+    Open(EntryMode::kOutput, "000001");
     EXPECT_TRUE(QTest::qWaitFor([this] { return !Editor().isVisible(); }, 5000));
     EXPECT_EQ(listed, QStringList{"足場"});
 }
 
 TEST_F(OutputWiring, TableSetupOpensTheDefinitionEditor) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     QString shown;
     {
         ModalDriver driver([&](QWidget* modal) {

@@ -76,7 +76,7 @@ TEST_F(ProgramWindowsOnASmallScreen, EveryWindowStaysInsideTheScreen) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_LT(area.width(), 1270) << "the screen should be smaller than the editor";
     ASSERT_LT(area.height(), 960);
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     EXPECT_TRUE(area.contains(Editor().frameGeometry()))
         << "editor: " << Editor().frameGeometry().width() << "x"
         << Editor().frameGeometry().height();

@@ -44,7 +44,7 @@ class GuideInEditor : public test::EditorRun {
 
 TEST_F(GuideInEditor, F4ShowsTheGuideForTheFocusedGridAndChoicesFillItsLines) {
     WriteMasters();
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Key(Qt::Key_F12);
     Key(Qt::Key_F12);
     ASSERT_EQ(Context().VisibleTab(), kBreakdownTab);
@@ -89,7 +89,7 @@ TEST_F(GuideInEditor, F4ShowsTheGuideForTheFocusedGridAndChoicesFillItsLines) {
 }
 
 TEST_F(GuideInEditor, TheProductRegistrationCommandOpensTheNameRegistration) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     bool shown = false;
     {
         ModalDriver driver([&](QWidget* modal) {

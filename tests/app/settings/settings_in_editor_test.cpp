@@ -17,7 +17,7 @@ using test::PressKey;
 using SettingsInEditor = EditorRun;
 
 TEST_F(SettingsInEditor, ATaxRoundingChangedFromTheEditorRecalculatesTheBreakdownAtOnce) {
-    Open(kEntryNew);
+    Open(EntryMode::kNew);
     Key(Qt::Key_F12);
     Key(Qt::Key_F12);
     ASSERT_EQ(Context().VisibleTab(), kBreakdownTab);

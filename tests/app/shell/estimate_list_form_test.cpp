@@ -227,7 +227,7 @@ TEST_F(EstimateListForm, CallingUpAnEstimateInUseAsksAndCancelKeepsTheListOpen) 
     EXPECT_TRUE(stayed);
     EXPECT_EQ(afterCancel, "");
     EXPECT_EQ(State().shell.selectedNumber, "000001");
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kInUse);
 }
 
 TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise) {
@@ -267,7 +267,7 @@ TEST_F(EstimateListForm, DeletesTheChosenEstimateAfterAskingAndRefusesOtherwise)
     EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
     EXPECT_FALSE(QFile::exists("DAT/m_000002.dat"));
     EXPECT_TRUE(QFile::exists(folder.TrashFiles() + "/m_000002.dat"));
-    EXPECT_EQ(State().markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(State().markers.EstimateState(), MarkerState::kNone);
     EXPECT_EQ(State().shell.selectedNumber, "");
     const auto& asked = questions.History();
     ASSERT_EQ(asked.size(), 5u);

@@ -144,7 +144,7 @@ TEST_F(MainMenu, ExitButtonMenuItemAndEscEndTheProgram) {
         EXPECT_FALSE(Menu().isVisible()) << i;
         EXPECT_EQ(ended, 1) << i;
     }
-    EXPECT_EQ(State().shell.entryMode, kEntryExit);
+    EXPECT_EQ(State().shell.entryMode, EntryMode::kExit);
 }
 
 TEST_F(MainMenu, ListButtonsGreyTheLogoAndRedTheirCaptionWhileTheListIsUp) {
@@ -167,7 +167,7 @@ TEST_F(MainMenu, ListButtonsGreyTheLogoAndRedTheirCaptionWhileTheListIsUp) {
     EXPECT_EQ(modeDuring, "呼び出し");
     EXPECT_EQ(LogoColor(&Menu()), QColor(0, 0, 0xE3));
     EXPECT_EQ(chgBtn->palette().color(QPalette::ButtonText), QColor(0, 0, 0));
-    EXPECT_EQ(State().shell.entryMode, kEntryCallUp);
+    EXPECT_EQ(State().shell.entryMode, EntryMode::kCallUp);
 }
 
 TEST_F(MainMenu, OnlyAPickInTheListOpensTheEditorAndDeletionNever) {
@@ -208,7 +208,7 @@ TEST_F(MainMenu, OnlyAPickInTheListOpensTheEditorAndDeletionNever) {
     }
     questions.Done();
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(State().shell.entryMode, kEntryDelete);
+    EXPECT_EQ(State().shell.entryMode, EntryMode::kDelete);
 }
 
 TEST_F(MainMenu, LeftoverDeletionAsksAndKeepsMarkersARunningCopyHolds) {

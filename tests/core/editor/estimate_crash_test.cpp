@@ -52,10 +52,10 @@ EstimateDocument BigDocument(char version) {
 // The bytes a save of doc under number writes (the same for every save of doc).
 std::string SavedBytes(EstimateDocument doc, Environment& env, const std::string& number) {
     SilentQuestions silent;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, number);
     const QString path = EstimateFilePath(env, number);
-    EXPECT_EQ(SaveEstimate(doc, env, silent), 0);
+    EXPECT_EQ(SaveEstimate(doc, env, silent), EstimateResult::kOk);
     std::string bytes = ReadAll(path);
     QFile::remove(path);
     return bytes;
@@ -63,7 +63,7 @@ std::string SavedBytes(EstimateDocument doc, Environment& env, const std::string
 
 // Saves forever in a child process until killed; returns its process id. With reportFd,
 // the child writes a byte there after each save it finished.
-pid_t StartSaving(std::vector<EstimateDocument>& docs, int mode, std::size_t first,
+pid_t StartSaving(std::vector<EstimateDocument>& docs, EntryMode mode, std::size_t first,
                   Environment& env, int reportFd = -1) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
@@ -71,7 +71,7 @@ pid_t StartSaving(std::vector<EstimateDocument>& docs, int mode, std::size_t fir
     for (std::size_t n = first;; ++n) {
         EstimateDocument& doc = docs[n % docs.size()];
         doc.BeginSession(mode);
-        SaveEstimateWithBackup(doc, env, silent);
+        (void)SaveEstimateWithBackup(doc, env, silent);  // a kill may come at any moment
         if (reportFd >= 0 && write(reportFd, "s", 1) != 1) _exit(1);
     }
 }
@@ -97,7 +97,7 @@ class KilledSave : public ::testing::Test {
         ASSERT_EQ(pipe(report), 0);
         QElapsedTimer timer;
         timer.start();
-        const pid_t pid = StartSaving(docs, 3, 0, env_, report[1]);
+        const pid_t pid = StartSaving(docs, EntryMode::kCallUp, 0, env_, report[1]);
         ASSERT_GT(pid, 0);
         close(report[1]);
         char done[3];
@@ -153,7 +153,8 @@ TEST_F(KilledSave, RewriteLeavesTheOldOrTheNewFile) {
     int changes = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         // The child first writes the version the files do not hold yet.
-        const pid_t pid = StartSaving(docs, 3, static_cast<std::size_t>(current + 1), env_);
+        const pid_t pid =
+            StartSaving(docs, EntryMode::kCallUp, static_cast<std::size_t>(current + 1), env_);
         ASSERT_GT(pid, 0);
         KillAfter(pid, random);
 
@@ -180,7 +181,7 @@ void KilledSave::KillNewEstimates(const QDir& dat, int kills) {
     QFile::remove(EstimateFilePath(env_, "000001"));
     int complete = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        const pid_t pid = StartSaving(docs, 1, static_cast<std::size_t>(kill), env_);
+        const pid_t pid = StartSaving(docs, EntryMode::kNew, static_cast<std::size_t>(kill), env_);
         ASSERT_GT(pid, 0);
         KillAfter(pid, random);
 

@@ -131,8 +131,8 @@ TEST_F(EstimateIo, NewEstimateStartsFromTheEnvironment) {
 }
 
 TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
-    for (int mode : {1, 2}) {
-        SCOPED_TRACE(mode);
+    for (EntryMode mode : {EntryMode::kNew, EntryMode::kCopy}) {
+        SCOPED_TRACE(static_cast<int>(mode));
         EstimateDocument doc;
         doc.BeginSession(mode);
         Fill(doc);
@@ -141,22 +141,22 @@ TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
         Touch(Dat("m_000007.dat"), EstimateBytes("000007"));
         const std::string seven = ReadAll(Dat("m_000007.dat"));
 
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), "000008");
         EXPECT_EQ(doc.Text(HeaderText::MBiko10), "");
         EXPECT_EQ(doc.Text(HeaderText::MYMD4), "");
         EstimateHeader header;
-        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), 0);
+        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), EstimateResult::kOk);
         EXPECT_EQ(header.Text(HeaderText::MNo), "000008");
         EXPECT_EQ(header.Text(HeaderText::MBiko10), "");
         EXPECT_EQ(header.Text(HeaderText::MYMD4), "");
         EXPECT_EQ(ReadAll(Dat("m_000007.dat")), seven);
 
         doc.SetText(HeaderText::MTitle1, "second");
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), "000008");
         EXPECT_FALSE(QFile::exists(Dat("m_000009.dat")));
-        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), 0);
+        ASSERT_EQ(ReadEstimateHeader(env_, "m_000008.dat", header), EstimateResult::kOk);
         EXPECT_EQ(header.Text(HeaderText::MTitle1), "second");
         QFile::remove(Dat("m_000008.dat"));
     }
@@ -166,14 +166,14 @@ TEST_F(EstimateIo, FirstSaveOfANewEstimateTakesTheNextNumberOnce) {
 
 TEST_F(EstimateIo, OpenedEstimateIsSavedUnderItsOwnNumber) {
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000005");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000005");
     EXPECT_EQ(doc.Text(HeaderText::MBiko10), "7");
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000005.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000005.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MBiko10), "7");
     EXPECT_EQ(NextManagementNumber(env_), "000006");
 }
@@ -182,10 +182,10 @@ TEST_F(EstimateIo, NumberTakenMeanwhileIsSkipped) {
     // Something the numbering does not count holds the next name.
     ASSERT_TRUE(QDir(folder_.FilePath("DAT")).mkdir("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
     EXPECT_TRUE(QFileInfo(Dat("m_000002.dat")).isFile());
 }
@@ -198,10 +198,10 @@ TEST_F(EstimateIo, ANumberClaimedByAnotherCopyIsSkipped) {
         test::MarkerHolder other(Dat("m_000001.claim").toLocal8Bit().constData());
         ASSERT_TRUE(other.Held());
         EstimateDocument doc;
-        doc.BeginSession(1);
+        doc.BeginSession(EntryMode::kNew);
         Fill(doc);
         doc.SetText(HeaderText::MNo, "000001");
-        ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+        ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
         EXPECT_EQ(doc.Text(HeaderText::MNo), expected);
         EXPECT_TRUE(QFileInfo(Dat(QStringLiteral("m_%1.dat").arg(expected))).isFile());
         EXPECT_FALSE(QFileInfo::exists(Dat("m_000001.dat")));
@@ -223,11 +223,11 @@ TEST_F(EstimateIo, ConcurrentNewEstimatesNeverShareANumber) {
             int failures = 0;
             for (int i = 0; i < kEach; ++i) {
                 EstimateDocument doc;
-                doc.BeginSession(1);
+                doc.BeginSession(EntryMode::kNew);
                 doc.SetText(HeaderText::MNo, "000001");
                 doc.SetText(HeaderText::MName1, "copy " + std::to_string(copy));
                 doc.SetText(HeaderText::MTitle1, std::to_string(i));
-                if (SaveEstimate(doc, env_, silent) != 0) ++failures;
+                if (SaveEstimate(doc, env_, silent) != EstimateResult::kOk) ++failures;
             }
             _exit(failures);
         }
@@ -244,7 +244,7 @@ TEST_F(EstimateIo, ConcurrentNewEstimatesNeverShareANumber) {
     for (const QString& name : files) {
         EstimateHeader header;
         EstimateStores stores;
-        ASSERT_EQ(ReadEstimateFile(Dat(name), header, stores), 0);
+        ASSERT_EQ(ReadEstimateFile(Dat(name), header, stores), EstimateResult::kOk);
         EXPECT_EQ("m_" + header.Text(HeaderText::MNo) + ".dat", name.toStdString());
         saved.insert(header.Text(HeaderText::MName1) + "/" + header.Text(HeaderText::MTitle1));
     }
@@ -255,10 +255,10 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
     QTemporaryDir elsewhere;
     env_.SetDataFolderSetting(elsewhere.path().toStdString());
     EstimateDocument doc;
-    doc.BeginSession(1);
+    doc.BeginSession(EntryMode::kNew);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
-    ASSERT_EQ(SaveEstimateWithBackup(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kOk);
 
     const std::string backup = ReadAll(folder_.FilePath("m_BackUp.dat"));
     const std::string saved = ReadAll(QDir(elsewhere.path()).filePath("m_000001.dat"));
@@ -277,27 +277,27 @@ TEST_F(EstimateIo, SaveWritesTheBackupInTheWorkingFolderFirst) {
     // A read-only document writes nothing.
     doc.SetReadOnly(true);
     doc.SetText(HeaderText::MTitle1, "changed");
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateReadOnly);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kReadOnly);
     EXPECT_EQ(ReadAll(folder_.FilePath("m_BackUp.dat")), backup);
 
     doc.SetReadOnly(false);
     doc.SetText(HeaderText::MNo, " ");
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateNoNumber);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kNoNumber);
     EXPECT_EQ(ReadAll(folder_.FilePath("m_BackUp.dat")), backup);
 }
 
 TEST_F(EstimateIo, CellTextsAreStoredAsNumbers) {
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000002");
     doc.SetTaxRateText(" 8 %");
     doc.SetFigure(HeaderFigure::MGoukei12, "");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
 
     EstimateHeader header;
     EstimateStores stores;
-    ASSERT_EQ(ReadEstimateFile(Dat("m_000002.dat"), header, stores), 0);
+    ASSERT_EQ(ReadEstimateFile(Dat("m_000002.dat"), header, stores), EstimateResult::kOk);
     EXPECT_EQ(stores.summary[1].Quantity().raw, 15000000);
     EXPECT_EQ(stores.summary[1].UnitPrice().raw, 10000000);
     EXPECT_EQ(stores.summary[1].Amount().raw, 0);
@@ -316,11 +316,11 @@ TEST_F(EstimateIo, CellTextsAreStoredAsNumbers) {
 
 TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     EstimateDocument original;
-    original.BeginSession(3);
+    original.BeginSession(EntryMode::kCallUp);
     Fill(original);
     original.SetText(HeaderText::MNo, "000004");
     original.SetCheckBox1(true);
-    ASSERT_EQ(SaveEstimate(original, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(original, env_, questions_), EstimateResult::kOk);
 
     struct Counter : EstimateCalculations {
         int rows = 0, refreshes = 0;
@@ -331,9 +331,9 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     doc.SetCalculations(&counter);
     doc.Grid(SheetKind::Summary).SetCell(900, 3, "stale");
     doc.SetText(HeaderText::MNo, "4");  // not yet six digits: the file is m_4.dat
-    EXPECT_EQ(LoadEstimate(doc, env_), -1);
+    EXPECT_EQ(LoadEstimate(doc, env_), EstimateResult::kIoError);
     doc.SetText(HeaderText::MNo, "000004");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
 
     EXPECT_EQ(doc.Text(HeaderText::MName1), Sjis("山田工務店"));
     EXPECT_EQ(doc.Text(HeaderText::MBiko10), "7");
@@ -358,8 +358,8 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
 
     // Saving what was loaded gives the same file.
     const std::string before = ReadAll(Dat("m_000004.dat"));
-    doc.BeginSession(3);
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    doc.BeginSession(EntryMode::kCallUp);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(ReadAll(Dat("m_000004.dat")), before);
 }
 
@@ -368,18 +368,18 @@ TEST_F(EstimateIo, UnreadableFileGivesANewEstimateUnderTheSameNumber) {
     EstimateDocument doc;
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000006");
-    EXPECT_EQ(LoadEstimate(doc, env_), -1);
+    EXPECT_EQ(LoadEstimate(doc, env_), EstimateResult::kIoError);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000006");
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Text(HeaderText::MYMD1), Sjis("令和06年05月20日"));
     EXPECT_EQ(doc.Grid(SheetKind::Summary).Cell(1, 5), "");
     EXPECT_FALSE(doc.ReadOnly());
     // It is written over once the user saves.
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000006.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000006.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), Sjis("山田工務店"));
 }
 
@@ -399,11 +399,11 @@ TEST_F(EstimateIo, OldFileLoadsItsSpecificationAndIsSavedInTheCurrentLayout) {
     Touch(Dat("m_000009.dat"), file + breakdown + detail);
 
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000009");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Stores().details.Line(1, 1).Spec(), "SPEC");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     const std::string saved = ReadAll(Dat("m_000009.dat"));
     ASSERT_EQ(saved.size(), kEstimateHeaderSize + 3 * kLineRecordSize);
     EXPECT_EQ(saved.substr(1, 12), "**$\\??Q-$%%7");
@@ -416,46 +416,46 @@ TEST_F(EstimateIo, ForeignFileOpensReadOnlyAndIsNeverOverwritten) {
     foreign[0] = 5;
     Touch(Dat("m_000003.dat"), foreign);
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000003");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_TRUE(doc.ReadOnly());
     EXPECT_TRUE(doc.ForeignFile());
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Grid(SheetKind::Summary).Cell(1, 5), "");
 
     Fill(doc);
-    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), kEstimateReadOnly);
+    EXPECT_EQ(SaveEstimateWithBackup(doc, env_, questions_), EstimateResult::kReadOnly);
     // Even a document that does not know where it came from cannot write over it.
     EstimateDocument other;
-    other.BeginSession(3);
+    other.BeginSession(EntryMode::kCallUp);
     Fill(other);
     other.SetText(HeaderText::MNo, "000003");
     questions_.ExpectInform("見積作成エラー  -3\n" + Absolute(Dat("m_000003.dat")) +
                             ": 見積データではないファイルです（上書きしません）");
-    EXPECT_EQ(SaveEstimate(other, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(other, env_, questions_), EstimateResult::kSaveFailed);
     questions_.Done();
     EXPECT_EQ(ReadAll(Dat("m_000003.dat")), foreign);
 
     // Loading an estimate afterwards makes the document writable again.
     Touch(Dat("m_000004.dat"), EstimateBytes("000004"));
     doc.SetText(HeaderText::MNo, "000004");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_FALSE(doc.ReadOnly());
 }
 
 TEST_F(EstimateIo, MigratedNamesInOtherLetterCaseAreUsed) {
     Touch(Dat("M_000012.DAT"), EstimateBytes("000012", "migrated"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000012");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MName1), "migrated");
     doc.SetText(HeaderText::MName1, "saved");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(QDir(folder_.FilePath("DAT")).entryList(QDir::Files), QStringList{"M_000012.DAT"});
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000012.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000012.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), "saved");
 }
 
@@ -465,11 +465,11 @@ TEST_F(EstimateIo, CopiedFileIsSavedUnderItsOwnName) {
     Touch(Dat("m_000002.dat"), EstimateBytes("000001", "copy of one"));
     const std::string one = ReadAll(Dat("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     doc.SetText(HeaderText::MNo, "000002");
-    ASSERT_EQ(LoadEstimate(doc, env_), 0);
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_EQ(doc.Text(HeaderText::MNo), "000002");
-    ASSERT_EQ(SaveEstimate(doc, env_, questions_), 0);
+    ASSERT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kOk);
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), one);
 }
 
@@ -478,7 +478,7 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     Touch(Dat("m_000001.dat"), EstimateBytes("000001", "old"));
     const std::string old = ReadAll(Dat("m_000001.dat"));
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     for (int row = 1; row <= 100; ++row) doc.Grid(SheetKind::Summary).SetCell(row, 3, "line");
@@ -487,18 +487,18 @@ TEST_F(EstimateIo, FailedWriteKeepsTheOldFileAndReportsIt) {
     questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) + tooLarge);
 
     EstimateDocument fresh = doc;
-    fresh.BeginSession(1);
+    fresh.BeginSession(EntryMode::kNew);
     questions_.ExpectInform("見積作成エラ－  -1\n" + Absolute(Dat("m_000002.dat")) + tooLarge);
 
-    int result = 0;
-    int freshResult = 0;
+    EstimateResult result = EstimateResult::kOk;
+    EstimateResult freshResult = EstimateResult::kOk;
     {
         test::FileSizeLimit full(8192);
         result = SaveEstimate(doc, env_, questions_);
         freshResult = SaveEstimate(fresh, env_, questions_);
     }
-    EXPECT_EQ(result, kEstimateSaveFailed);
-    EXPECT_EQ(freshResult, kEstimateSaveFailed);
+    EXPECT_EQ(result, EstimateResult::kSaveFailed);
+    EXPECT_EQ(freshResult, EstimateResult::kSaveFailed);
     EXPECT_FALSE(fresh.NumberAssigned());
     questions_.Done();
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), old);
@@ -512,23 +512,23 @@ TEST_F(EstimateIo, ReadOnlyDataFolderRefusesEverySaveWithItsMessage) {
     if (!readOnly.Usable()) GTEST_SKIP() << "this file system lets us write anywhere";
 
     EstimateDocument doc;
-    doc.BeginSession(3);
+    doc.BeginSession(EntryMode::kCallUp);
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000001");
     questions_.ExpectInformStartingWith("見積作成エラ－  -1\n" + Absolute(Dat("m_000001.dat")) +
                                         ": ");
-    EXPECT_EQ(SaveEstimate(doc, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(doc, env_, questions_), EstimateResult::kSaveFailed);
     EXPECT_EQ(ReadAll(Dat("m_000001.dat")), old);
 
     // A new estimate cannot even be created there.
     EstimateDocument fresh;
-    fresh.BeginSession(1);
+    fresh.BeginSession(EntryMode::kNew);
     Fill(fresh);
     fresh.SetText(HeaderText::MNo, "000002");
     questions_.ExpectInformStartingWith(
         "見積作成エラー  -1\n" +
         QFileInfo(folder_.FilePath("DAT/")).absoluteFilePath().toStdString() + ": ");
-    EXPECT_EQ(SaveEstimate(fresh, env_, questions_), kEstimateSaveFailed);
+    EXPECT_EQ(SaveEstimate(fresh, env_, questions_), EstimateResult::kSaveFailed);
     EXPECT_FALSE(fresh.NumberAssigned());
     questions_.Done();
 }
@@ -538,14 +538,14 @@ TEST_F(EstimateIo, DeleteRemovesTheFileAndClearsTheCover) {
     EstimateDocument doc;
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000003");
-    ASSERT_EQ(DeleteEstimate(doc, env_), 0);
+    ASSERT_EQ(DeleteEstimate(doc, env_), EstimateResult::kOk);
     EXPECT_FALSE(QFile::exists(Dat("m_000003.dat")));
     EXPECT_EQ(doc.Text(HeaderText::MName1), "");
     EXPECT_EQ(doc.Text(HeaderText::MYMD1), Sjis("令和06年05月20日"));
 
     Fill(doc);
     doc.SetText(HeaderText::MNo, "000003");
-    EXPECT_EQ(DeleteEstimate(doc, env_), -1);
+    EXPECT_EQ(DeleteEstimate(doc, env_), EstimateResult::kIoError);
     EXPECT_EQ(doc.Text(HeaderText::MName1), Sjis("山田工務店"));
 }
 
@@ -553,11 +553,11 @@ TEST_F(EstimateIo, HeaderAloneForTheList) {
     Touch(Dat("m_000001.dat"), EstimateBytes("000001", "listed"));
     Touch(Dat("m_000002.dat"), std::string(1391, '\0'));
     EstimateHeader header;
-    ASSERT_EQ(ReadEstimateHeader(env_, "m_000001.dat", header), 0);
+    ASSERT_EQ(ReadEstimateHeader(env_, "m_000001.dat", header), EstimateResult::kOk);
     EXPECT_EQ(header.Text(HeaderText::MName1), "listed");
     EXPECT_EQ(header.SignatureKind(), EstimateSignature::Current);
-    EXPECT_EQ(ReadEstimateHeader(env_, "m_000002.dat", header), -1);
-    EXPECT_EQ(ReadEstimateHeader(env_, "m_000404.dat", header), -1);
+    EXPECT_EQ(ReadEstimateHeader(env_, "m_000002.dat", header), EstimateResult::kIoError);
+    EXPECT_EQ(ReadEstimateHeader(env_, "m_000404.dat", header), EstimateResult::kIoError);
 }
 
 }  // namespace

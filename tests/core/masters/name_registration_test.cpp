@@ -145,8 +145,8 @@ TEST_F(RegistrationFiles, ReadOnlyWhileAnotherCopyHoldsTheMarkerAndNothingIsWrit
     // Another copy: its own marker state, the same folder. The lock conflicts even within
     // one process.
     Markers other(silent, MarkerFoldersOf(environment));
-    ASSERT_EQ(other.HoldMasterMarker(), 0);
-    ASSERT_EQ(other.MasterState(), kMarkerHeld);
+    ASSERT_EQ(other.HoldMasterMarker(), MarkerHold::kDone);
+    ASSERT_EQ(other.MasterState(), MarkerState::kHeld);
 
     registration.Open();
     EXPECT_TRUE(registration.ReadOnly());
@@ -166,7 +166,7 @@ TEST_F(RegistrationFiles, ReadOnlyWhileAnotherCopyHoldsTheMarkerAndNothingIsWrit
     // Closing leaves the other copy's marker alone.
     registration.Close();
     EXPECT_TRUE(QFile::exists("MST/Master.tmp"));
-    EXPECT_EQ(other.MasterState(), kMarkerHeld);
+    EXPECT_EQ(other.MasterState(), MarkerState::kHeld);
 }
 
 }  // namespace

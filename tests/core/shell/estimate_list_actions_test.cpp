@@ -50,7 +50,7 @@ std::vector<EstimateListEntry> ShownLines(ProgramState& program) {
 
 // The list as shown in an entry mode, over estimates 000001 and 000002.
 struct ListFixture {
-    explicit ListFixture(int mode) : program(questions) {
+    explicit ListFixture(EntryMode mode) : program(questions) {
         WriteEstimate("DAT/m_000001.dat");
         WriteEstimate("DAT/m_000002.dat");
         program.shell.entryMode = mode;
@@ -65,8 +65,8 @@ struct ListFixture {
     std::vector<EstimateListEntry> entries;
 };
 
-TEST(EstimateListActions, ShowingClearsTheSelectionAndModesTwoAndSixTakeTheNumber) {
-    for (int mode : {kEntryCopy, kEntryOutput}) {
+TEST(EstimateListActions, ShowingClearsTheSelectionAndCopyAndOutputTakeTheNumber) {
+    for (EntryMode mode : {EntryMode::kCopy, EntryMode::kOutput}) {
         ListFixture list(mode);
         EXPECT_EQ(list.program.shell.selectedNumber, "");
         ASSERT_EQ(list.entries.size(), 2u);
@@ -77,52 +77,52 @@ TEST(EstimateListActions, ShowingClearsTheSelectionAndModesTwoAndSixTakeTheNumbe
 }
 
 TEST(EstimateListActions, CallingUpAnEstimateInUseAsksForReferenceMode) {
-    ListFixture list(kEntryCallUp);
+    ListFixture list(EntryMode::kCallUp);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kClose);
     EXPECT_EQ(list.program.shell.selectedNumber, "000001");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
 
     WriteAll("DAT/m_000002.tmp", "");
     list.questions.ExpectOkCancel(kReferenceModeQuestion, false, kConfirmCaption);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
     EXPECT_EQ(list.program.shell.selectedNumber, "");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
 
     list.questions.ExpectOkCancel(kReferenceModeQuestion, true, kConfirmCaption);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kClose);
     EXPECT_EQ(list.program.shell.selectedNumber, "000002");
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kInUse);
     list.questions.Done();
 }
 
 // The question names who holds the estimate (what the holder wrote into its marker), and so
 // does the refusal to delete it.
 TEST(EstimateListActions, AnEstimateInUseIsToldWithItsHolder) {
-    ListFixture list(kEntryCallUp);
+    ListFixture list(EntryMode::kCallUp);
     test::SilentQuestions silent;
     Markers otherCopy(silent, MarkerFoldersOf(list.program.environment));
-    ASSERT_EQ(otherCopy.HoldEstimateMarker("000002"), 0);
+    ASSERT_EQ(otherCopy.HoldEstimateMarker("000002"), MarkerHold::kDone);
     const std::string holder = otherCopy.EstimateHolder("000002");
     ASSERT_NE(holder.find(std::to_string(getpid())), std::string::npos) << holder;
     list.questions.ExpectOkCancel(std::string(kReferenceModeQuestion) + "\n使用中: " + holder,
                                   false, kConfirmCaption);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
-    list.program.shell.entryMode = kEntryDelete;
+    list.program.shell.entryMode = EntryMode::kDelete;
     list.questions.ExpectInform(std::string(kEstimateInUseMessage) + "\n使用中: " + holder);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(1)), ListOutcome::kStay);
     list.questions.Done();
 }
 
 TEST(EstimateListActions, OutputOfAnEstimateInUseGoesOnReadOnlyWithoutAQuestion) {
-    ListFixture list(kEntryOutput);
+    ListFixture list(EntryMode::kOutput);
     WriteAll("DAT/m_000001.tmp", "");
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kClose);
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kInUse);
     EXPECT_TRUE(list.questions.History().empty());
 }
 
 TEST(EstimateListActions, DeletesOnlyWhenAskedAndNotInUse) {
-    ListFixture list(kEntryDelete);
+    ListFixture list(EntryMode::kDelete);
 
     list.questions.ExpectInform(kNothingSelectedMessage);
     EXPECT_EQ(ChooseListEntry(list.program, nullptr), ListOutcome::kStay);
@@ -130,7 +130,7 @@ TEST(EstimateListActions, DeletesOnlyWhenAskedAndNotInUse) {
     WriteAll("DAT/m_000001.tmp", "");
     list.questions.ExpectInform(kEstimateInUseMessage);
     EXPECT_EQ(ChooseListEntry(list.program, list.Line(0)), ListOutcome::kStay);
-    EXPECT_EQ(list.program.markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(list.program.markers.EstimateState(), MarkerState::kNone);
     EXPECT_TRUE(QFile::exists("DAT/m_000001.dat"));
 
     // "キャンセル" and Esc keep the file.
@@ -157,7 +157,7 @@ TEST(EstimateListActions, ALineWhoseNumberNamesAnotherFileDeletesNothing) {
     WriteEstimate("DAT/m_abc.dat");
     ScriptedQuestions questions;
     ProgramState program(questions);
-    program.shell.entryMode = kEntryDelete;
+    program.shell.entryMode = EntryMode::kDelete;
     const std::vector<EstimateListEntry> entries = ShownLines(program);
     ASSERT_EQ(entries.size(), 2u);
     ASSERT_EQ(entries[1].fileName, "m_abc.dat");
@@ -173,7 +173,7 @@ TEST(EstimateListActions, ALineWhoseNumberNamesAnotherFileDeletesNothing) {
 // can be made, from the data folder's 削除済み folder (a second deletion of the same name
 // there keeps both). A deletion that fails says so with the file and the reason.
 TEST(EstimateListActions, DeletedEstimatesGoToTheTrashOrTheKeepFolderAndFailuresAreTold) {
-    ListFixture list(kEntryDelete);
+    ListFixture list(EntryMode::kDelete);
     const std::string data = QDir("DAT").absolutePath().toStdString();
     // Each time the user is told where it went and how to get it back.
     list.questions.ExpectButtons(DeleteQuestion("000001"), 1)
@@ -217,7 +217,7 @@ TEST(EstimateListActions, DeletedEstimatesGoToTheTrashOrTheKeepFolderAndFailures
 }
 
 TEST(EstimateListActions, AFailedDeletionIsToldWithTheFileAndTheReason) {
-    ListFixture list(kEntryDelete);
+    ListFixture list(EntryMode::kDelete);
     test::ReadOnlyFolder readOnly(list.folder.FilePath("DAT"));
     if (!readOnly.Usable()) GTEST_SKIP() << "the folder cannot be made read-only here";
     // The reason is the system's own, whatever it says for this folder.
@@ -233,11 +233,11 @@ TEST(EstimateListActions, AFailedDeletionIsToldWithTheFileAndTheReason) {
 }
 
 TEST(EstimateListActions, OnlyModeTwoPicksTheBackupFromTheModePanel) {
-    ListFixture copy(kEntryCopy);
+    ListFixture copy(EntryMode::kCopy);
     EXPECT_EQ(ModePanelDoubleClicked(copy.program), ListOutcome::kClose);
     EXPECT_EQ(copy.program.shell.selectedNumber, "BackUp");
 
-    ListFixture callUp(kEntryCallUp);
+    ListFixture callUp(EntryMode::kCallUp);
     EXPECT_EQ(ModePanelDoubleClicked(callUp.program), ListOutcome::kStay);
     EXPECT_EQ(callUp.program.shell.selectedNumber, "");
 }

@@ -115,16 +115,17 @@ class OtherCopy {
         {
             Markers markers(questions, DefaultFolders());
             const bool master = number.empty();
-            if ((master ? markers.HoldMasterMarker() : markers.HoldEstimateMarker(number)) == 0) {
-                state = master ? markers.MasterState() : markers.EstimateState();
+            if ((master ? markers.HoldMasterMarker() : markers.HoldEstimateMarker(number)) ==
+                MarkerHold::kDone) {
+                state = static_cast<int>(master ? markers.MasterState() : markers.EstimateState());
             }
             const char report = static_cast<char>(state);
             (void)::write(reportFd, &report, 1);
             char ignored;
             while (::read(commandFd, &ignored, 1) > 0) {
             }
-            released =
-                master ? markers.ReleaseMasterMarker() : markers.ReleaseEstimateMarker(number);
+            released = static_cast<int>(master ? markers.ReleaseMasterMarker()
+                                               : markers.ReleaseEstimateMarker(number));
         }
         ::_exit(100 + released);
     }
@@ -140,29 +141,29 @@ TEST(MarkersTest, CheckCountsAnyExistingMarkerAsInUse) {
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
 
-    EXPECT_EQ(markers.CheckEstimateMarker("000001"), -1);
-    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(markers.CheckEstimateMarker("000001"), MarkerCheck::kAbsent);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kNone);
 
     // A leftover of a crash: nobody holds it, yet it counts until the leftovers are cleared.
     Touch("DAT/m_000001.tmp");
-    EXPECT_EQ(markers.CheckEstimateMarker("000001"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
-    EXPECT_EQ(markers.CheckEstimateMarker("000002"), -1);
-    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(markers.CheckEstimateMarker("000001"), MarkerCheck::kPresent);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kInUse);
+    EXPECT_EQ(markers.CheckEstimateMarker("000002"), MarkerCheck::kAbsent);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kNone);
 
     // A folder of the marker's name is no marker.
     QDir().mkdir("DAT/m_000003.tmp");
-    EXPECT_EQ(markers.CheckEstimateMarker("000003"), -1);
+    EXPECT_EQ(markers.CheckEstimateMarker("000003"), MarkerCheck::kAbsent);
 
     // The master check leaves the state alone when it finds nothing.
-    EXPECT_EQ(markers.CheckMasterMarker(), -1);
-    EXPECT_EQ(markers.MasterState(), kMarkerNone);
+    EXPECT_EQ(markers.CheckMasterMarker(), MarkerCheck::kAbsent);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kNone);
     Touch("MST/Master.tmp");
-    EXPECT_EQ(markers.CheckMasterMarker(), 0);
-    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+    EXPECT_EQ(markers.CheckMasterMarker(), MarkerCheck::kPresent);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kInUse);
     QFile::remove("MST/Master.tmp");
-    EXPECT_EQ(markers.CheckMasterMarker(), -1);
-    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+    EXPECT_EQ(markers.CheckMasterMarker(), MarkerCheck::kAbsent);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kInUse);
 }
 
 // What another copy is told about the holder: PC, user, process and since when.
@@ -179,8 +180,8 @@ TEST(MarkersTest, HoldCreatesAMarkerNamingItsHolderAndReleaseDeletesIt) {
     Markers other(questions, DefaultFolders());
     EXPECT_EQ(other.EstimateHolder("000007"), "");
 
-    EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(markers.HoldEstimateMarker("000007"), MarkerHold::kDone);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kHeld);
     EXPECT_TRUE(Exists("DAT/m_000007.tmp"));
     const std::string holder = other.EstimateHolder("000007");
     EXPECT_EQ(holder.rfind(ExpectedHolderStart(), 0), 0u) << holder;
@@ -189,28 +190,28 @@ TEST(MarkersTest, HoldCreatesAMarkerNamingItsHolderAndReleaseDeletesIt) {
     EXPECT_NE(holder.find(" から）"), std::string::npos) << holder;
     EXPECT_EQ(holder.find("終了"), std::string::npos) << holder;
     // Holding the same marker again keeps the one hold (it would otherwise block itself).
-    EXPECT_EQ(markers.HoldEstimateMarker("000007"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(markers.HoldEstimateMarker("000007"), MarkerHold::kDone);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kHeld);
 
-    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), MarkerRelease::kReleased);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kNone);
     EXPECT_FALSE(Exists("DAT/m_000007.tmp"));
 
-    EXPECT_EQ(markers.HoldMasterMarker(), 0);
-    EXPECT_EQ(markers.MasterState(), kMarkerHeld);
+    EXPECT_EQ(markers.HoldMasterMarker(), MarkerHold::kDone);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kHeld);
     EXPECT_TRUE(Exists("MST/Master.tmp"));
     EXPECT_EQ(other.MasterHolder().rfind(ExpectedHolderStart(), 0), 0u);
-    EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
-    EXPECT_EQ(markers.MasterState(), kMarkerNone);
+    EXPECT_EQ(markers.ReleaseMasterMarker(), MarkerRelease::kReleased);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kNone);
     EXPECT_FALSE(Exists("MST/Master.tmp"));
 
     // Nothing left to delete.
-    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), -1);
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000007"), MarkerRelease::kNotReleased);
 
     // A hold still standing when the run ends is released, not left as a leftover.
     {
         Markers ending(questions, DefaultFolders());
-        ASSERT_EQ(ending.HoldEstimateMarker("000008"), 0);
+        ASSERT_EQ(ending.HoldEstimateMarker("000008"), MarkerHold::kDone);
     }
     EXPECT_FALSE(Exists("DAT/m_000008.tmp"));
 }
@@ -228,8 +229,8 @@ TEST(MarkersTest, HoldTakesOverACrashLeftoverAndWritesItsOwnHolder) {
               "ただし使用していたプログラムは終了しています（不要ファイル削除で消せます）");
     EXPECT_EQ(markers.EstimateHolder("000005"), "");
 
-    EXPECT_EQ(markers.HoldEstimateMarker("000004"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerHeld);
+    EXPECT_EQ(markers.HoldEstimateMarker("000004"), MarkerHold::kDone);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kHeld);
     EXPECT_NE(test::ReadAll("DAT/m_000004.tmp").find("pid=" + std::to_string(getpid())),
               std::string::npos);
 }
@@ -239,19 +240,19 @@ TEST(MarkersTest, HoldRefusesABlankNumberAndDoesNothingInReadOnlyMode) {
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
 
-    EXPECT_EQ(markers.HoldEstimateMarker("  "), -2);
-    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(markers.HoldEstimateMarker("  "), MarkerHold::kBlankNumber);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kNone);
     EXPECT_TRUE(QDir("DAT").isEmpty());
 
     // Found in use by the list: the editor's hold must not touch the other copy's marker,
     // and neither must its release.
     Touch("DAT/m_000005.tmp", "x");
-    ASSERT_EQ(markers.CheckEstimateMarker("000005"), 0);
-    EXPECT_EQ(markers.HoldEstimateMarker("000005"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
+    ASSERT_EQ(markers.CheckEstimateMarker("000005"), MarkerCheck::kPresent);
+    EXPECT_EQ(markers.HoldEstimateMarker("000005"), MarkerHold::kDone);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kInUse);
     EXPECT_EQ(test::ReadAll("DAT/m_000005.tmp"), "x");
-    EXPECT_EQ(markers.ReleaseEstimateMarker("000005"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerNone);
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000005"), MarkerRelease::kReleased);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kNone);
     EXPECT_TRUE(Exists("DAT/m_000005.tmp"));
 }
 
@@ -280,8 +281,8 @@ TEST(MarkersTest, HoldThatCannotCreateTheMarkerSaysSo) {
         questions.ExpectInform(c.message);
         Markers markers(questions, DefaultFolders());
         EXPECT_EQ(c.master ? markers.HoldMasterMarker() : markers.HoldEstimateMarker("000009"),
-                  -10);
-        EXPECT_EQ(c.master ? markers.MasterState() : markers.EstimateState(), kMarkerNone);
+                  MarkerHold::kFailed);
+        EXPECT_EQ(c.master ? markers.MasterState() : markers.EstimateState(), MarkerState::kNone);
         questions.Done();
     }
 }
@@ -293,37 +294,37 @@ TEST(MarkersTest, ASecondCopyGetsReadOnlyAndCannotRemoveTheHeldMarker) {
     ScriptedQuestions questions;
     Markers first(questions, DefaultFolders());
     Markers second(questions, DefaultFolders());
-    ASSERT_EQ(first.HoldEstimateMarker("000010"), 0);
-    ASSERT_EQ(first.HoldMasterMarker(), 0);
+    ASSERT_EQ(first.HoldEstimateMarker("000010"), MarkerHold::kDone);
+    ASSERT_EQ(first.HoldMasterMarker(), MarkerHold::kDone);
 
-    EXPECT_EQ(second.HoldEstimateMarker("000010"), 0);
-    EXPECT_EQ(second.EstimateState(), kMarkerInUse);
-    EXPECT_EQ(second.HoldMasterMarker(), 0);
-    EXPECT_EQ(second.MasterState(), kMarkerInUse);
+    EXPECT_EQ(second.HoldEstimateMarker("000010"), MarkerHold::kDone);
+    EXPECT_EQ(second.EstimateState(), MarkerState::kInUse);
+    EXPECT_EQ(second.HoldMasterMarker(), MarkerHold::kDone);
+    EXPECT_EQ(second.MasterState(), MarkerState::kInUse);
 
     // A release without a hold may clear a leftover, never a held marker.
     Markers third(questions, DefaultFolders());
-    EXPECT_EQ(third.ReleaseEstimateMarker("000010"), -1);
-    EXPECT_EQ(third.ReleaseMasterMarker(), -1);
+    EXPECT_EQ(third.ReleaseEstimateMarker("000010"), MarkerRelease::kNotReleased);
+    EXPECT_EQ(third.ReleaseMasterMarker(), MarkerRelease::kNotReleased);
     EXPECT_TRUE(Exists("DAT/m_000010.tmp"));
     EXPECT_TRUE(Exists("MST/Master.tmp"));
 
     // Read-only: the holder's marker is left alone.
-    EXPECT_EQ(second.ReleaseEstimateMarker("000010"), 0);
-    EXPECT_EQ(second.EstimateState(), kMarkerNone);
+    EXPECT_EQ(second.ReleaseEstimateMarker("000010"), MarkerRelease::kReleased);
+    EXPECT_EQ(second.EstimateState(), MarkerState::kNone);
     EXPECT_TRUE(Exists("DAT/m_000010.tmp"));
 
-    ASSERT_EQ(first.ReleaseEstimateMarker("000010"), 0);
-    EXPECT_EQ(third.HoldEstimateMarker("000010"), 0);
-    EXPECT_EQ(third.EstimateState(), kMarkerHeld);
+    ASSERT_EQ(first.ReleaseEstimateMarker("000010"), MarkerRelease::kReleased);
+    EXPECT_EQ(third.HoldEstimateMarker("000010"), MarkerHold::kDone);
+    EXPECT_EQ(third.EstimateState(), MarkerState::kHeld);
 }
 
 TEST(MarkersTest, LeftoverDeletionSkipsHeldFilesAndOtherExtensions) {
     WorkingFolder folder;
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
-    ASSERT_EQ(markers.HoldEstimateMarker("000020"), 0);
-    ASSERT_EQ(markers.HoldMasterMarker(), 0);
+    ASSERT_EQ(markers.HoldEstimateMarker("000020"), MarkerHold::kDone);
+    ASSERT_EQ(markers.HoldMasterMarker(), MarkerHold::kDone);
     for (const char* name :
          {"DAT/m_000021.tmp", "DAT/m_000022.TMP", "DAT/old.Tmp", "MST/x.tmp", "DAT/m_000023.dat",
           "DAT/m_000024.tmpx", "DAT/tmp", "DAT/.hidden.tmp", "DAT/m_new.0123456789abcdef.part",
@@ -345,8 +346,8 @@ TEST(MarkersTest, LeftoverDeletionSkipsHeldFilesAndOtherExtensions) {
     EXPECT_EQ(QDir("MST").entryList(QDir::Files, QDir::Name).join(' ').toStdString(),
               "Master.tmp m_new.0123456789abcdef.part");
     // Our own holds survive it intact.
-    EXPECT_EQ(markers.ReleaseEstimateMarker("000020"), 0);
-    EXPECT_EQ(markers.ReleaseMasterMarker(), 0);
+    EXPECT_EQ(markers.ReleaseEstimateMarker("000020"), MarkerRelease::kReleased);
+    EXPECT_EQ(markers.ReleaseMasterMarker(), MarkerRelease::kReleased);
 }
 
 TEST(MarkersTest, FoldersComeFromTheEnvironmentAtEachUse) {
@@ -356,12 +357,12 @@ TEST(MarkersTest, FoldersComeFromTheEnvironmentAtEachUse) {
     Environment environment;
     Markers markers(questions, MarkerFoldersOf(environment));
 
-    ASSERT_EQ(markers.HoldEstimateMarker("000030"), 0);
+    ASSERT_EQ(markers.HoldEstimateMarker("000030"), MarkerHold::kDone);
     EXPECT_TRUE(Exists("DAT/m_000030.tmp"));
-    ASSERT_EQ(markers.ReleaseEstimateMarker("000030"), 0);
+    ASSERT_EQ(markers.ReleaseEstimateMarker("000030"), MarkerRelease::kReleased);
 
     environment.SetMasterFolderSetting("shared");
-    ASSERT_EQ(markers.HoldMasterMarker(), 0);
+    ASSERT_EQ(markers.HoldMasterMarker(), MarkerHold::kDone);
     EXPECT_TRUE(Exists("shared/Master.tmp"));
     EXPECT_FALSE(Exists("MST/Master.tmp"));
 }
@@ -369,16 +370,16 @@ TEST(MarkersTest, FoldersComeFromTheEnvironmentAtEachUse) {
 TEST(MarkersTest, AnotherProcessHoldingAnEstimateMakesItReadOnlyHere) {
     WorkingFolder folder;
     OtherCopy other("000040");
-    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+    ASSERT_EQ(other.HeldState(), static_cast<int>(MarkerState::kHeld));
 
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
-    EXPECT_EQ(markers.CheckEstimateMarker("000040"), 0);
-    EXPECT_EQ(markers.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(markers.CheckEstimateMarker("000040"), MarkerCheck::kPresent);
+    EXPECT_EQ(markers.EstimateState(), MarkerState::kInUse);
 
     Markers editor(questions, DefaultFolders());
-    EXPECT_EQ(editor.HoldEstimateMarker("000040"), 0);
-    EXPECT_EQ(editor.EstimateState(), kMarkerInUse);
+    EXPECT_EQ(editor.HoldEstimateMarker("000040"), MarkerHold::kDone);
+    EXPECT_EQ(editor.EstimateState(), MarkerState::kInUse);
 
     // Leftover deletion here skips the marker the other process holds.
     Touch("DAT/m_000041.tmp");
@@ -389,41 +390,41 @@ TEST(MarkersTest, AnotherProcessHoldingAnEstimateMakesItReadOnlyHere) {
     // Its own release still works and leaves nothing behind.
     EXPECT_EQ(other.Finish(), 0);
     EXPECT_FALSE(Exists("DAT/m_000040.tmp"));
-    EXPECT_EQ(markers.CheckEstimateMarker("000040"), -1);
+    EXPECT_EQ(markers.CheckEstimateMarker("000040"), MarkerCheck::kAbsent);
 }
 
 TEST(MarkersTest, AfterAProcessDiesItsMarkerCountsUntilLeftoversAreDeleted) {
     WorkingFolder folder;
     OtherCopy other("000050");
-    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+    ASSERT_EQ(other.HeldState(), static_cast<int>(MarkerState::kHeld));
     other.Crash();
 
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
-    EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
-    EXPECT_EQ(markers.CheckEstimateMarker("000050"), 0);
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), MarkerCheck::kPresent);
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), MarkerCheck::kPresent);
 
     EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{1, 0, 0}));
     EXPECT_FALSE(Exists("DAT/m_000050.tmp"));
-    EXPECT_EQ(markers.CheckEstimateMarker("000050"), -1);
+    EXPECT_EQ(markers.CheckEstimateMarker("000050"), MarkerCheck::kAbsent);
 }
 
 TEST(MarkersTest, AnotherProcessHoldingTheMastersMakesThemReadOnlyHere) {
     WorkingFolder folder;
     OtherCopy other("");
-    ASSERT_EQ(other.HeldState(), kMarkerHeld);
+    ASSERT_EQ(other.HeldState(), static_cast<int>(MarkerState::kHeld));
 
     ScriptedQuestions questions;
     Markers markers(questions, DefaultFolders());
-    EXPECT_EQ(markers.HoldMasterMarker(), 0);
-    EXPECT_EQ(markers.MasterState(), kMarkerInUse);
+    EXPECT_EQ(markers.HoldMasterMarker(), MarkerHold::kDone);
+    EXPECT_EQ(markers.MasterState(), MarkerState::kInUse);
     EXPECT_EQ(markers.DeleteLeftoverMarkers(), (LeftoverDeletion{0, 1, 0}));
     EXPECT_TRUE(Exists("MST/Master.tmp"));
 
     other.Crash();
     Markers later(questions, DefaultFolders());
-    EXPECT_EQ(later.HoldMasterMarker(), 0);
-    EXPECT_EQ(later.MasterState(), kMarkerHeld);
+    EXPECT_EQ(later.HoldMasterMarker(), MarkerHold::kDone);
+    EXPECT_EQ(later.MasterState(), MarkerState::kHeld);
 }
 
 }  // namespace
