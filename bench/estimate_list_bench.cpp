@@ -5,9 +5,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,52 +14,17 @@
 #include "core/store/estimate_file.h"
 #include "core/store/estimate_history.h"
 #include "core/store/estimate_list.h"
+#include "estimate_folder.h"
 
 namespace {
 
+using DataFolder = quilto::bench::EstimateFolder;
+using quilto::bench::kLinesPerEstimate;
+
 constexpr int kEstimates = 10000;
-// A modest estimate: 40 summary, breakdown and detail lines after the header.
-constexpr int kLinesPerEstimate = 40;
-
-// A working folder with DAT/ holding kEstimates estimates, made once for all benchmarks.
-class DataFolder {
-  public:
-    DataFolder() {
-        QDir(dir_.path()).mkdir("DAT");
-        QDir::setCurrent(dir_.path());
-        const std::string lines(kLinesPerEstimate * quilto::kLineRecordSize, '\0');
-        for (int i = 1; i <= kEstimates; ++i) {
-            quilto::EstimateHeader header;
-            header.SetSignature(quilto::kEstimateSignature);
-            const std::string number = std::to_string(1000000 + i).substr(1);
-            header.SetText(quilto::HeaderText::MNo, number);
-            // "株式会社 山田建設 n" and "外壁塗装工事 n" in CP932.
-            header.SetText(
-                quilto::HeaderText::MName1,
-                "\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0 \x8E\x52\x93\x63\x8C\x9A\x90\xDD " + number);
-            header.SetText(quilto::HeaderText::MTitle1,
-                           "\x8A\x4F\x95\xC7\x93\x68\x91\x95\x8D\x48\x8E\x96 " + number);
-            header.SetFigure(quilto::HeaderFigure::MGoukei01, quilto::Fixed4::FromInt(i * 1000));
-            const std::string name = "DAT/m_" + number + ".dat";
-            names_.push_back(name);
-            const std::string bytes = header.Bytes() + lines;
-            const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd < 0 ||
-                ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-                std::abort();
-            }
-            ::close(fd);
-        }
-    }
-    const std::vector<std::string>& Names() const { return names_; }
-
-  private:
-    QTemporaryDir dir_;
-    std::vector<std::string> names_;
-};
 
 const DataFolder& Folder() {
-    static const DataFolder folder;
+    static const DataFolder folder(kEstimates);
     return folder;
 }
 

@@ -52,6 +52,15 @@ bool IsEstimateFileName(std::string_view name) {
            EqualsIgnoringCase(name.substr(name.size() - 4), ".dat");
 }
 
+// A name read from the folder. Estimate names are ASCII, which reads the same in every
+// encoding and is taken without the general (and much slower) decoding.
+QString NameOf(const char* name) {
+    const std::size_t length = std::strlen(name);
+    for (std::size_t i = 0; i < length; ++i)
+        if (static_cast<unsigned char>(name[i]) >= 0x80) return QFile::decodeName(name);
+    return QString::fromLatin1(name, static_cast<qsizetype>(length));
+}
+
 bool IsPlainFile(const std::string& path, unsigned char type) {
     if (type == DT_REG) return true;
     if (type != DT_LNK && type != DT_UNKNOWN) return false;
@@ -195,7 +204,7 @@ bool VisitEstimateHeaders(
     return WalkEstimateFiles(environment, [&](DIR*, const dirent* entry, const std::string& path) {
         if (!IsPlainFile(path, entry->d_type)) return true;
         const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
-        return visit(QFile::decodeName(entry->d_name), readable ? &header : nullptr);
+        return visit(NameOf(entry->d_name), readable ? &header : nullptr);
     });
 }
 
@@ -217,7 +226,7 @@ bool VisitEstimateFiles(
         const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
             return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
         };
-        return visit(QFile::decodeName(entry->d_name), stamp, readHeader);
+        return visit(NameOf(entry->d_name), stamp, readHeader);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QtEndian>
 #include <algorithm>
 #include <iterator>
 
@@ -35,17 +36,81 @@ void Write(QDataStream& out, const QString& name, const IndexedFile& f) {
         << (s.amount ? s.amount->raw : qint64{0});
 }
 
-bool Read(QDataStream& in, QString& name, IndexedFile& f) {
+// Reads what Write wrote (QDataStream's Qt 6.0 form: big-endian numbers, texts and byte
+// arrays after their size in bytes) straight from the file's bytes: a listing reads the
+// whole index at every start, and a QDataStream over a buffer spends most of that time in
+// its own layers.
+class IndexReader {
+  public:
+    explicit IndexReader(const QByteArray& data)
+        : at_(reinterpret_cast<const uchar*>(data.constData())), end_(at_ + data.size()) {}
+
+    bool ok() const { return ok_; }
+
+    template <typename T>
+    T Number() {
+        if (!Has(sizeof(T))) return T{};
+        const T value = qFromBigEndian<T>(at_);
+        at_ += sizeof(T);
+        return value;
+    }
+
+    QString Text() {
+        const quint32 bytes = Number<quint32>();
+        if (bytes == 0xFFFFFFFF) return {};
+        if (bytes % 2 != 0 || !Has(bytes)) return Fail<QString>();
+        if (bytes == 0) return QString(QLatin1StringView(""));
+        QString text(static_cast<qsizetype>(bytes / 2), Qt::Uninitialized);
+        qFromBigEndian<char16_t>(at_, bytes / 2, text.data());
+        at_ += bytes;
+        return text;
+    }
+
+    QByteArray Bytes() {
+        const quint32 bytes = Number<quint32>();
+        if (bytes == 0xFFFFFFFF) return {};
+        if (!Has(bytes)) return Fail<QByteArray>();
+        QByteArray data(reinterpret_cast<const char*>(at_), static_cast<qsizetype>(bytes));
+        at_ += bytes;
+        return data;
+    }
+
+  private:
+    bool Has(std::size_t bytes) {
+        if (ok_ && static_cast<std::size_t>(end_ - at_) >= bytes) return true;
+        ok_ = false;
+        return false;
+    }
+    template <typename T>
+    T Fail() {
+        ok_ = false;
+        return T{};
+    }
+
+    const uchar* at_;
+    const uchar* end_;
+    bool ok_ = true;
+};
+
+bool Read(IndexReader& in, QString& name, IndexedFile& f) {
     SearchableEstimate& s = f.entry.searchable;
-    QByteArray item;
-    qint8 dateState = 0;
-    qint64 julianDay = 0;
-    bool hasAmount = false;
-    qint64 amount = 0;
-    in >> name >> f.stamp.size >> f.stamp.modifiedNs >> f.stamp.inode >> item >> s.number >>
-        s.customer >> s.title >> s.place >> s.dateText >> s.printDate >> s.foldedText >>
-        dateState >> julianDay >> hasAmount >> amount;
-    if (in.status() != QDataStream::Ok || dateState < 0 || dateState > 2) return false;
+    name = in.Text();
+    f.stamp.size = in.Number<qint64>();
+    f.stamp.modifiedNs = in.Number<qint64>();
+    f.stamp.inode = in.Number<quint64>();
+    const QByteArray item = in.Bytes();
+    s.number = in.Text();
+    s.customer = in.Text();
+    s.title = in.Text();
+    s.place = in.Text();
+    s.dateText = in.Text();
+    s.printDate = in.Text();
+    s.foldedText = in.Text();
+    const qint8 dateState = in.Number<qint8>();
+    const qint64 julianDay = in.Number<qint64>();
+    const bool hasAmount = in.Number<quint8>() != 0;
+    const qint64 amount = in.Number<qint64>();
+    if (!in.ok() || dateState < 0 || dateState > 2) return false;
     f.entry.listed = {item.toStdString(), name};
     s.dateState = static_cast<EstimateDateState>(dateState);
     s.date = QDate::fromJulianDay(julianDay);
@@ -64,11 +129,11 @@ StoredIndex LoadIndex(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kIndexLimit) return index;
     const QByteArray data = file.readAll();
-    QDataStream in(data);
-    in.setVersion(QDataStream::Qt_6_0);
-    quint32 magic = 0, version = 0, count = 0;
-    in >> magic >> version >> count;
-    if (in.status() != QDataStream::Ok || magic != kMagic || version != kVersion) return index;
+    IndexReader in(data);
+    const quint32 magic = in.Number<quint32>();
+    const quint32 version = in.Number<quint32>();
+    const quint32 count = in.Number<quint32>();
+    if (!in.ok() || magic != kMagic || version != kVersion) return index;
     const std::size_t plausible = std::min<std::size_t>(count, 1u << 20);
     index.files.reserve(plausible);
     index.position.reserve(static_cast<qsizetype>(plausible));

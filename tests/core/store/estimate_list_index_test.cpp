@@ -23,6 +23,9 @@ std::string HeaderOf(const char* customer, int amount) {
     EstimateHeader h;
     h.SetSignature(kEstimateSignature);
     h.SetText(HeaderText::MName1, Sjis(customer));
+    h.SetText(HeaderText::MTitle1, Sjis("外壁塗装工事"));
+    h.SetText(HeaderText::MBasyo1, Sjis("八王子市"));
+    h.SetText(HeaderText::MYMD4, Sjis("令和8年12月24日"));
     h.SetText(HeaderText::MYMD1, Sjis("R8.12.10"));
     h.SetFigure(HeaderFigure::MGoukei01, Fixed4::FromInt(amount));
     return h.Bytes() + std::string(192, '\0');
@@ -48,6 +51,33 @@ std::vector<std::string> Items(const std::vector<EstimateListEntry>& entries) {
     return items;
 }
 
+// Every field of two listings, entry by entry: what the index gives back must be what reading
+// the files gave.
+void ExpectSameEntries(const IndexedListing& a, const IndexedListing& b) {
+    ASSERT_EQ(a.entries.size(), b.entries.size());
+    for (std::size_t i = 0; i < a.entries.size(); ++i) {
+        const SearchableListEntry& x = a.entries[i];
+        const SearchableListEntry& y = b.entries[i];
+        EXPECT_EQ(x.listed.item, y.listed.item) << i;
+        EXPECT_EQ(x.listed.fileName, y.listed.fileName) << i;
+        const SearchableEstimate& s = x.searchable;
+        const SearchableEstimate& t = y.searchable;
+        for (const auto& [one, other] : {std::pair{s.number, t.number},
+                                         {s.customer, t.customer},
+                                         {s.title, t.title},
+                                         {s.place, t.place},
+                                         {s.dateText, t.dateText},
+                                         {s.printDate, t.printDate},
+                                         {s.foldedText, t.foldedText}}) {
+            EXPECT_EQ(one, other) << i;
+            EXPECT_EQ(one.isNull(), other.isNull()) << i << " " << one.toStdString();
+        }
+        EXPECT_EQ(s.dateState, t.dateState) << i;
+        EXPECT_EQ(s.date, t.date) << i;
+        EXPECT_EQ(s.amount, t.amount) << i;
+    }
+}
+
 class ListIndex : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -70,6 +100,7 @@ TEST_F(ListIndex, ASecondListingReadsNoFileAndGivesTheSameList) {
     EXPECT_EQ(second.reused, 3);
     EXPECT_FALSE(second.indexWritten);
     EXPECT_EQ(Items(second), Items(first));
+    ExpectSameEntries(second, first);
     ASSERT_EQ(second.entries.size(), 3u);
     EXPECT_EQ(second.entries[0].searchable.customer, QStringLiteral("山田建設"));
     EXPECT_EQ(second.entries[0].searchable.date, QDate(2026, 12, 10));
