@@ -2,10 +2,14 @@
 
 // One open workbook, the way the output engine drives a spreadsheet program: open a copy of
 // a template, copy and hide sheets, activate one, write cells into it, save. The whole
-// .xlsx package is read into memory when it is opened; cells written are kept in memory
-// and the changed sheets are serialised once, on Save. Every part of the package that is
-// not touched (styles, fonts, themes, column widths, images, headers and footers) is
-// written back byte for byte.
+// .xlsx package is read into memory when it is opened; cells written are kept in memory.
+// A copied sheet refers to the parsed sheet it was copied from, and each page is put
+// together only on Save, one at a time, and written out before the next: however many
+// pages an output makes, memory stays near the template's expanded size plus the saved
+// workbook. Every part of the package that is not touched (styles, fonts, themes, column
+// widths, images, headers and footers) is written back byte for byte, as the template
+// stored it. A template opened by path is parsed once and kept while the program runs,
+// for as long as its bytes stay the same.
 //
 // Text arrives as CP932 bytes, as the engine holds it. A text that reads as a number the
 // way a spreadsheet reads typed text ("   1,234,567", "-12.5", "+3") is stored as a number,
