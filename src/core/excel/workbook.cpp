@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -540,6 +541,7 @@ struct Workbook::Impl {
     // The next number to try for a new part name, by name without its number
     // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
     std::map<std::string, int> nextPartNumber;
+    std::optional<std::string> title;  // UTF-8, when one was set
 
     bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
     bool Visible(int sheet) const {
@@ -559,6 +561,7 @@ struct Workbook::Impl {
     std::string DuplicatePart(const std::string& part);
     bool CopySheet(int sheet, int after, QString* error);
     bool Serialize(std::string* bytes, QString* error);
+    void WriteTitle(const std::string& text);
     bool WritePage(ZipWriter& zip, const std::string& part, const SheetPage& page, bool select);
 };
 
@@ -770,6 +773,62 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     return true;
 }
 
+// The title goes into the package's core properties (dc:title), made when the template has
+// none.
+void Workbook::Impl::WriteTitle(const std::string& text) {
+    static const char kDublinCore[] = "http://purl.org/dc/elements/1.1/";
+    const std::string packageRels = "_rels/.rels";
+    pugi::xml_document rels;
+    if (!ParseXml(Bytes(packageRels), &rels)) return;  // read when the package was opened
+    std::string corePart;
+    for (pugi::xml_node rel : rels.document_element().children())
+        if (EndsWith(rel.attribute("Type").value(), "/metadata/core-properties"))
+            corePart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+    pugi::xml_document core;
+    if (corePart.empty()) {
+        corePart = FreePartName("docProps/core.xml");
+        std::set<std::string> ids;
+        for (pugi::xml_node rel : rels.document_element().children())
+            ids.insert(rel.attribute("Id").value());
+        std::string id;
+        for (std::size_t n = ids.size() + 1; id.empty() || ids.count(id) != 0; ++n)
+            id = "rId" + std::to_string(n);
+        const Names relNames(rels.document_element());
+        pugi::xml_node rel = rels.document_element().append_child(relNames("Relationship").c_str());
+        rel.append_attribute("Id").set_value(id.c_str());
+        rel.append_attribute("Type").set_value(
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/"
+            "core-properties");
+        rel.append_attribute("Target").set_value(corePart.c_str());
+        Put(packageRels, SerializeXml(rels));
+    }
+    if (!Has(corePart))
+        AddContentTypeOverride(corePart,
+                               "application/vnd.openxmlformats-package.core-properties+xml");
+    if (!Has(corePart) || !ParseXml(Bytes(corePart), &core))
+        core.load_string(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+            "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>",
+            kParseOptions);
+    pugi::xml_node root = core.document_element();
+    std::string prefix;
+    for (pugi::xml_attribute attribute : root.attributes()) {
+        const std::string_view name = attribute.name();
+        if (name.starts_with("xmlns:") && std::string_view(attribute.value()) == kDublinCore)
+            prefix = std::string(name.substr(6));
+    }
+    if (prefix.empty()) {
+        prefix = "dc";
+        root.append_attribute("xmlns:dc").set_value(kDublinCore);
+    }
+    const std::string element = prefix + ":title";
+    pugi::xml_node node = root.child(element.c_str());
+    if (!node) node = root.prepend_child(element.c_str());
+    node.text().set(text.c_str());
+    Put(corePart, SerializeXml(core));
+}
+
 // A page as saved: an original sheet nothing changed keeps the template's bytes; any other
 // is put together from its template sheet, its writes and its tab selection, one page at a
 // time, and written out before the next is made.
@@ -835,6 +894,7 @@ bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
         }
         rel = next;
     }
+    if (title) WriteTitle(*title);
     Put(workbookPart, SerializeXml(workbook));
     Put(workbookRelsPart, SerializeXml(workbookRels));
     Put(kContentTypesPart, SerializeXml(contentTypes));
@@ -991,6 +1051,13 @@ bool Workbook::WriteCell(int row, int column, std::string_view cp932Text, QStrin
     }
     impl_->pages[impl_->sheets[impl_->active - 1].part].writes[{row, column}] = std::move(write);
     return true;
+}
+
+void Workbook::SetTitle(const QString& title) {
+    std::string text = title.toStdString();
+    // Control characters have no place in XML.
+    std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    impl_->title = std::move(text);
 }
 
 bool Workbook::Save(const QString& xlsxPath, QString* error) {

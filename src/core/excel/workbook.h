@@ -68,6 +68,11 @@ class Workbook {
     bool WriteCell(std::string_view address, std::string_view cp932Text, QString* error);
     bool WriteCell(int row, int column, std::string_view cp932Text, QString* error);
 
+    // The workbook's title (UTF-8) in its document properties, where a spreadsheet program
+    // shows it and from which a PDF made of the workbook takes its own title. A template
+    // without document properties gets them.
+    void SetTitle(const QString& title);
+
     // Saves the package to xlsxPath atomically. The saved workbook opens on a visible
     // sheet: the active one when it is visible, otherwise the first visible sheet.
     bool Save(const QString& xlsxPath, QString* error);

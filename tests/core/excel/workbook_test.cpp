@@ -432,6 +432,45 @@ TEST_F(WorkbookTest, SavingAgainKeepsEveryWriteAndTheTemplateFileIsReadAgainWhen
     EXPECT_EQ(reopened->SheetName(3), QStringLiteral("明細 (2)"));
 }
 
+// The title reaches the document properties, which a PDF made of the workbook takes its
+// title from; a template without them gets them.
+TEST_F(WorkbookTest, TheTitleGoesIntoTheDocumentPropertiesMadeWhereMissing) {
+    XlsxPackage bare;
+    ASSERT_TRUE(ReadXlsxPackage(template_, &bare, &error_));
+    ASSERT_TRUE(bare.Has("docProps/core.xml"));
+    bare.Remove("docProps/core.xml");
+    std::string& rels = bare.parts["_rels/.rels"];
+    const std::size_t core = rels.find("<Relationship Id=\"rId2\"");
+    ASSERT_NE(core, std::string::npos);
+    ASSERT_NE(rels.find("core-properties", core), std::string::npos);
+    rels.erase(core, rels.find("/>", core) + 2 - core);
+    std::string withoutProperties;
+    ASSERT_TRUE(WriteXlsxPackage(bare, &withoutProperties, &error_));
+
+    const QString title = QStringLiteral("000042 鈴木 & <一郎> 浴室改修工事");
+    for (const std::string* bytes : {&template_, &withoutProperties}) {
+        auto book = Workbook::OpenBytes(*bytes, &error_);
+        ASSERT_TRUE(book) << error_.toStdString();
+        book->SetTitle(title);
+        SavedBook saved(SaveBytes(*book));
+        pugi::xml_document packageRels;
+        packageRels.load_string(saved.package.parts["_rels/.rels"].c_str());
+        std::string corePart;
+        for (pugi::xml_node rel : packageRels.child("Relationships").children())
+            if (std::string_view(rel.attribute("Type").value()).ends_with("/core-properties"))
+                corePart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+        ASSERT_TRUE(saved.package.Has(corePart)) << corePart;
+        EXPECT_NE(saved.package.parts["[Content_Types].xml"].find("/" + corePart),
+                  std::string::npos);
+        pugi::xml_document properties;
+        ASSERT_TRUE(properties.load_string(saved.package.parts[corePart].c_str()));
+        EXPECT_EQ(properties.child("cp:coreProperties").child("dc:title").text().get(),
+                  title.toStdString());
+        auto reopened = Workbook::OpenBytes(SaveBytes(*book), &error_);  // still a workbook
+        EXPECT_TRUE(reopened) << error_.toStdString();
+    }
+}
+
 // A template of a few kilobytes whose sheets expand to megabytes of blank cells: each named
 // sheet part gets rows of blank styled cells until it holds about `megabytes`.
 std::string WithBlankCells(const std::string& templateBytes,
