@@ -1,6 +1,6 @@
 #include "core/excel/zip_writer.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <ctime>
@@ -16,7 +16,6 @@ constexpr std::uint16_t kVersion = 20;        // 2.0: deflate
 constexpr std::uint16_t kUtf8Names = 0x0800;  // names are UTF-8 (bit 11)
 constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t kChunk = 64 * 1024;
 
 void Put16(std::string& out, std::uint16_t value) {
     out += static_cast<char>(value & 0xff);
@@ -33,34 +32,27 @@ void Set32(std::string& out, std::size_t at, std::uint32_t value) {
 
 }  // namespace
 
-// One raw deflate stream, reset between entries rather than set up again.
+// One deflate compressor for every entry: setting one up costs more than deflating a small
+// part. An entry's bytes are gathered in a buffer that is kept from entry to entry, then
+// deflated at once.
 struct ZipWriter::Deflater {
-    z_stream stream{};
-    bool ready = false;
-    Deflater() {
-        // The fastest level: a filled workbook is written once per run and opened soon
-        // after, so speed counts for more than the last few kilobytes.
-        ready = deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
-    }
+    libdeflate_compressor* compressor = nullptr;
+    std::string pending;  // the entry being written, uncompressed
+    // The fastest level: a filled workbook is written once per run and opened soon after,
+    // so speed counts for more than the last few kilobytes.
+    Deflater() : compressor(libdeflate_alloc_compressor(1)) {}
     ~Deflater() {
-        if (ready) deflateEnd(&stream);
+        if (compressor) libdeflate_free_compressor(compressor);
     }
-    // Deflates bytes onto out (finishing the entry when `finish`).
-    bool Run(std::string_view bytes, bool finish, std::string& out) {
-        if (!ready) return false;
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-        stream.avail_in = static_cast<uInt>(bytes.size());
-        for (;;) {
-            const std::size_t start = out.size();
-            out.resize(start + kChunk);
-            stream.next_out = reinterpret_cast<Bytef*>(out.data() + start);
-            stream.avail_out = static_cast<uInt>(kChunk);
-            const int result = deflate(&stream, finish ? Z_FINISH : Z_NO_FLUSH);
-            out.resize(start + kChunk - stream.avail_out);
-            if (result == Z_STREAM_END) return true;
-            if (result != Z_OK && result != Z_BUF_ERROR) return false;
-            if (!finish && stream.avail_in == 0 && stream.avail_out != 0) return true;
-        }
+    // Deflates bytes onto out.
+    bool Run(std::string_view bytes, std::string& out) {
+        if (!compressor) return false;
+        const std::size_t start = out.size();
+        out.resize(start + libdeflate_deflate_compress_bound(compressor, bytes.size()));
+        const std::size_t written = libdeflate_deflate_compress(
+            compressor, bytes.data(), bytes.size(), out.data() + start, out.size() - start);
+        out.resize(start + written);
+        return written != 0 || bytes.empty();
     }
 };
 
@@ -108,42 +100,37 @@ bool ZipWriter::PatchLocalHeader(const Central& entry) {
 }
 
 bool ZipWriter::Add(std::string_view name, std::string_view bytes, bool store) {
-    if (!store) return Begin(name) && Append(bytes) && End();
-    if (!LocalHeader(name, 0)) return false;
+    if (!LocalHeader(name, store ? 0 : 8)) return false;
     Central& entry = entries_.back();
-    entry.crc = static_cast<std::uint32_t>(
-        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
-    entry.compressed = entry.size = bytes.size();
-    out_->append(bytes);
+    entry.crc = libdeflate_crc32(0, bytes.data(), bytes.size());
+    entry.size = bytes.size();
+    if (store)
+        out_->append(bytes);
+    else if (!deflater_->Run(bytes, *out_))
+        return failed_ = true, false;
+    entry.compressed = out_->size() - entry.offset - kLocalHeaderSize - entry.name.size();
     if (!PatchLocalHeader(entry)) failed_ = true;
     return !failed_;
 }
 
 bool ZipWriter::Begin(std::string_view name) {
-    if (!LocalHeader(name, 8)) return false;
-    if (deflateReset(&deflater_->stream) != Z_OK) failed_ = true;
-    open_ = !failed_;
-    return open_;
+    if (failed_ || open_) return failed_ = true, false;
+    pendingName_ = name;
+    deflater_->pending.clear();
+    open_ = true;
+    return true;
 }
 
 bool ZipWriter::Append(std::string_view bytes) {
     if (failed_ || !open_) return failed_ = true, false;
-    Central& entry = entries_.back();
-    entry.crc = static_cast<std::uint32_t>(
-        crc32_z(entry.crc, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
-    entry.size += bytes.size();
-    if (!deflater_->Run(bytes, false, *out_)) failed_ = true;
-    return !failed_;
+    deflater_->pending.append(bytes);
+    return true;
 }
 
 bool ZipWriter::End() {
     if (failed_ || !open_) return failed_ = true, false;
     open_ = false;
-    Central& entry = entries_.back();
-    if (!deflater_->Run({}, true, *out_)) return failed_ = true, false;
-    entry.compressed = out_->size() - entry.offset - kLocalHeaderSize - entry.name.size();
-    if (!PatchLocalHeader(entry)) failed_ = true;
-    return !failed_;
+    return Add(pendingName_, deflater_->pending);
 }
 
 bool ZipWriter::AddStored(std::string_view name, const ZipStoredEntry& stored) {

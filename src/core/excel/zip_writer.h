@@ -1,10 +1,10 @@
 #pragma once
 
-// Writes a zip archive into memory, one entry after another. Every entry is deflated
-// through the same deflate stream (setting one up costs more than deflating a small part of
-// a workbook), an entry can be fed piece by piece so that a large part never has to be held
-// whole, and an entry that is already compressed elsewhere (a part of the template that
-// nothing changed) is copied as it is stored, without inflating and deflating it again.
+// Writes a zip archive into memory, one entry after another. Every entry is deflated by the
+// same compressor (setting one up costs more than deflating a small part of a workbook), an
+// entry can be fed piece by piece, and an entry that is already compressed elsewhere (a part
+// of the template that nothing changed) is copied as it is stored, without inflating and
+// deflating it again.
 
 #include <cstdint>
 #include <memory>
@@ -34,7 +34,8 @@ class ZipWriter {
     // A whole entry, deflated, or stored as it is when `store` (images, which deflate
     // would only make slower to write).
     bool Add(std::string_view name, std::string_view bytes, bool store = false);
-    // An entry written in pieces: Begin, any number of Append, End. Always deflated.
+    // An entry written in pieces: Begin, any number of Append, End. Always deflated. The
+    // pieces are gathered in a buffer kept from entry to entry.
     bool Begin(std::string_view name);
     bool Append(std::string_view bytes);
     bool End();
@@ -57,6 +58,7 @@ class ZipWriter {
 
     std::string* out_;
     std::unique_ptr<Deflater> deflater_;
+    std::string pendingName_;  // between Begin and End
     std::vector<Central> entries_;
     std::uint16_t time_ = 0, date_ = 0;  // DOS form of when the archive was made
     bool open_ = false;                  // between Begin and End
