@@ -357,8 +357,7 @@ void SelectTab(pugi::xml_document& doc, bool select) {
     }
 }
 
-// A document serialised straight into a zip entry, so that a large sheet is never held as
-// text as well as parsed.
+// A document serialised into a zip entry, without a copy of its text of its own.
 bool WriteXmlEntry(ZipWriter& zip, const std::string& name, const pugi::xml_document& doc) {
     struct Writer : pugi::xml_writer {
         ZipWriter& zip;
