@@ -33,14 +33,10 @@ with zipfile.ZipFile(source) as src, zipfile.ZipFile(target, "w", zipfile.ZIP_DE
     for info in src.infolist():
         data = src.read(info.filename)
         if info.filename == "xl/worksheets/sheet4.xml":
+            # After the sheet's own rows; blank rows carry no number, so they follow in order.
             text = data.decode()
-            if kind == "spaces":
-                at = text.index("</sheetData>")
-                text = text[:at] + blanks + text[at:]
-            else:  # after the sheet's own rows, so their numbers stay in order
-                at = text.index("</sheetData>")
-                text = text[:at] + blanks + text[at:]
-            data = text.encode()
+            at = text.index("</sheetData>")
+            data = (text[:at] + blanks + text[at:]).encode()
         dst.writestr(info.filename, data)
 lines = [{"cells": ["", str(n), f"工事{n}", "式", "1"],
           "details": [["", "", f"品名{n}-{k}", "規格", "m", "2", "1,000"] for k in range(1, 4)]}
