@@ -1,8 +1,14 @@
-// The output engine from template to saved workbook, against a per-cell automation peer
-// (bench/uno_peer.py: LibreOffice driven through UNO, one call per cell) doing the same
-// workbook calls on the same estimate, side by side in one run.
+// The output engine from template to saved workbook, beside its floor (the engine's own work
+// into a book that keeps nothing, plus writing the saved workbook's bytes durably: write,
+// fsync, rename) and against a per-cell automation peer (bench/uno_peer.py: LibreOffice
+// driven through UNO, one call per cell) doing the same workbook calls on the same estimate,
+// side by side in one run.
 //
-//   build/release/bench/output_engine_bench
+//   build/release/bench/output_engine_bench --benchmark_filter='BM_Engine/|BM_Floor'
+//       --benchmark_repetitions=5   (one command line)
+//
+// With QUILTO_BENCH_KEEP=DIR each scenario's workbook is kept as DIR/<scenario>.xlsx, so that
+// two builds' workbooks can be compared part by part (bench/compare_workbooks.py).
 //
 // Each estimate gets a working folder with the shipped template 見積書00 and the standard
 // table definitions (generated into the build's XlsBase folder). The engine's
@@ -22,6 +28,7 @@
 
 #include "core/excel/cell_address.h"
 #include "core/excel/table_definition.h"
+#include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
 #include "core/output/output_run.h"
 #include "core/output/standard_output.h"
@@ -209,6 +216,40 @@ void BM_Engine(benchmark::State& state) {
     state.counters["pages"] = setup.Pages();
     state.counters["cells/s"] = benchmark::Counter(
         static_cast<double>(setup.Cells()) * state.iterations(), benchmark::Counter::kIsRate);
+    if (const QString keep = qEnvironmentVariable("QUILTO_BENCH_KEEP"); !keep.isEmpty()) {
+        QDir().mkpath(keep);
+        const QString kept = keep + "/" + s.name + ".xlsx";
+        QFile::remove(kept);
+        QFile::copy(setup.Path("Xls/見積書00.xlsx"), kept);
+    }
+}
+
+// The floor: what any output of the estimate must do. The engine works out every value into
+// a book that keeps nothing, and the workbook's bytes (as the engine saved them) are written
+// durably the way a save writes them.
+void BM_Floor(benchmark::State& state) {
+    const Scenario& s = kScenarios[state.range(0)];
+    Setup setup(s);
+    NullProgress progress;
+    if (ProduceOutput(setup.Job(), progress).status != OutputStatus::kDone) {
+        state.SkipWithError("the output failed");
+        return;
+    }
+    const std::string bytes = ReadWholeFile(setup.Path("Xls/見積書00.xlsx"), 1 << 30).value_or("");
+    TableDefinitions definitions;
+    definitions.Load("");
+    const OutputJob& job = setup.Job();
+    const QString target = setup.Path("floor.xlsx");
+    for (auto _ : state) {
+        NullBook book;
+        const OutputSource source{job.document, job.environment, job.choices, definitions};
+        QString error;
+        WriteStandardOutput(book, source, CountStandardPages(source), progress, &error);
+        if (!SaveFileAtomically(target, bytes)) state.SkipWithError("the write failed");
+    }
+    state.SetLabel(s.name);
+    state.counters["cells/s"] = benchmark::Counter(
+        static_cast<double>(setup.Cells()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 // The engine alone: pages counted and every value worked out, into a book that keeps
@@ -264,6 +305,7 @@ void BM_PerCellPeer(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Engine)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineWithoutWorkbook)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PerCellPeer)
     ->DenseRange(0, 1)

@@ -77,6 +77,12 @@ TEST(CliExport, PdfHoldsThePrintedSheets) {
     for (const char* shown : {"表紙", "山田建設", "内訳書", "配管", "明細書"})
         EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
     EXPECT_EQ(text.find("総括書"), std::string::npos) << text;
+    // Its title is the estimate's number, customer and title, in UTF-8.
+    QProcess pdfinfo;
+    pdfinfo.start("pdfinfo", {"out.pdf"});
+    ASSERT_TRUE(pdfinfo.waitForFinished(60000));
+    const std::string info = pdfinfo.readAllStandardOutput().toStdString();
+    EXPECT_NE(info.find("Title:           000001 山田建設 改修工事\n"), std::string::npos) << info;
 
     // The PDF went to a client: the archive keeps it byte for byte.
     const ArchiveReading archive = ReadIssuedArchive(folder.FilePath("DAT/発行済み"));

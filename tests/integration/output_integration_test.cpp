@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cups/cups.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -127,6 +128,22 @@ TEST(OutputIntegration, PrintGoesToTheDefaultQueue) {
     }
     ASSERT_FALSE(printed.isEmpty()) << "cups-pdf wrote nothing in " << cupsOut.toStdString();
     EXPECT_EQ(pages, 5);  // cover, breakdown and three detail pages; the summary is hidden
+
+    // The job is named after the estimate (number, customer, title) in UTF-8, as the queue
+    // shows it, and so is the PDF it was printed from.
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
+    const cups_job_t* last = nullptr;
+    for (int i = 0; i < count; ++i)
+        if (last == nullptr || jobs[i].id > last->id) last = &jobs[i];
+    ASSERT_NE(last, nullptr);
+    const std::string title = "000001 株式会社 山田商事 本社ビル3階 事務所改装工事";
+    EXPECT_EQ(std::string(last->title), title);
+    cupsFreeJobs(count, jobs);
+    int code = 0;
+    const QString info = Output("pdfinfo", {"Xls/見積書00.pdf"}, &code);
+    EXPECT_TRUE(info.contains(QString::fromStdString("Title:           " + title + "\n")))
+        << info.toStdString();
 }
 
 }  // namespace

@@ -3,12 +3,17 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <list>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "core/excel/typed_cell_value.h"
 #include "core/excel/xlsx_package.h"
+#include "core/excel/zip_writer.h"
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/file_helpers.h"
@@ -178,11 +183,7 @@ struct CellWrite {
     std::string value;  // the number in plain decimal form, or the text as UTF-8
 };
 
-struct SheetPart {
-    pugi::xml_document doc;
-    bool dirty = false;
-    std::map<std::pair<int, int>, CellWrite> writes;  // (row, column) -> value
-};
+using CellWrites = std::map<std::pair<int, int>, CellWrite>;  // (row, column) -> value
 
 int RowNumberOf(pugi::xml_node row, int previous) {
     const int number = row.attribute("r").as_int(0);
@@ -231,9 +232,9 @@ pugi::xml_node InsertChildAfterAny(pugi::xml_node parent, const std::string& nam
                   : parent.prepend_child(name.c_str());
 }
 
-void ApplyWrites(SheetPart& sheet) {
-    if (sheet.writes.empty()) return;
-    pugi::xml_node worksheet = sheet.doc.document_element();
+void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
+    if (writes.empty()) return;
+    pugi::xml_node worksheet = doc.document_element();
     const Names names(worksheet);
     const std::string rowName = names("row");
     const std::string cellName = names("c");
@@ -261,8 +262,8 @@ void ApplyWrites(SheetPart& sheet) {
     int minRow = kMaxRow, maxRow = 0, minColumn = kMaxColumn, maxColumn = 0;
     pugi::xml_node row = data.child(rowName.c_str());
     int rowNumber = row ? RowNumberOf(row, 0) : 0;
-    auto it = sheet.writes.begin();
-    while (it != sheet.writes.end()) {
+    auto it = writes.begin();
+    while (it != writes.end()) {
         const int r = it->first.first;
         while (row && rowNumber < r) {
             row = row.next_sibling(rowName.c_str());
@@ -279,7 +280,7 @@ void ApplyWrites(SheetPart& sheet) {
             IsTrue(row.attribute("customFormat")) ? row.attribute("s").value() : "";
         pugi::xml_node cell = row.child(cellName.c_str());
         int columnNumber = cell ? ColumnNumberOf(cell, r, 0) : 0;
-        for (; it != sheet.writes.end() && it->first.first == r; ++it) {
+        for (; it != writes.end() && it->first.first == r; ++it) {
             const int c = it->first.second;
             while (cell && columnNumber < c) {
                 cell = cell.next_sibling(cellName.c_str());
@@ -304,8 +305,6 @@ void ApplyWrites(SheetPart& sheet) {
             maxColumn = std::max(maxColumn, c);
         }
     }
-    sheet.writes.clear();
-    sheet.dirty = true;
 
     // The used range grows to hold what was written.
     if (pugi::xml_node dimension = worksheet.child(names("dimension").c_str())) {
@@ -330,44 +329,68 @@ void ApplyWrites(SheetPart& sheet) {
     }
 }
 
-}  // namespace
+// Whether a sheet's tab selection is to change to `select`.
+bool TabSelectionDiffers(const pugi::xml_document& doc, bool select) {
+    const pugi::xml_node worksheet = doc.document_element();
+    const Names names(worksheet);
+    const pugi::xml_node view =
+        worksheet.child(names("sheetViews").c_str()).child(names("sheetView").c_str());
+    return IsTrue(view.attribute("tabSelected")) != select;
+}
 
-struct Workbook::Impl {
+// Only the active tab is selected; several selected tabs would group the sheets.
+void SelectTab(pugi::xml_document& doc, bool select) {
+    pugi::xml_node worksheet = doc.document_element();
+    const Names names(worksheet);
+    pugi::xml_node views = worksheet.child(names("sheetViews").c_str());
+    pugi::xml_node view = views.child(names("sheetView").c_str());
+    if (!view && select) {
+        if (!views)
+            views = InsertChildAfterAny(worksheet, names("sheetViews"), {"sheetPr", "dimension"},
+                                        names);
+        view = views.append_child(names("sheetView").c_str());
+        view.append_attribute("workbookViewId").set_value(0);
+    }
+    if (view) {
+        view.remove_attribute("tabSelected");
+        if (select) view.prepend_attribute("tabSelected").set_value(1);
+    }
+}
+
+// A document serialised into a zip entry, without a copy of its text of its own.
+bool WriteXmlEntry(ZipWriter& zip, const std::string& name, const pugi::xml_document& doc) {
+    struct Writer : pugi::xml_writer {
+        ZipWriter& zip;
+        bool ok = true;
+        explicit Writer(ZipWriter& z) : zip(z) {}
+        void write(const void* data, size_t size) override {
+            if (ok) ok = zip.Append(std::string_view(static_cast<const char*>(data), size));
+        }
+    } writer(zip);
+    if (!zip.Begin(name)) return false;
+    doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return writer.ok && zip.End();
+}
+
+// A package as read and parsed: never changed once made, so every workbook opened from the
+// same template shares it, and each sheet page refers to its parsed sheet instead of
+// holding a copy.
+struct ParsedPackage {
     XlsxPackage package;
+    std::map<std::string, ZipStoredEntry> stored;  // parts as the zip stored them
     std::string workbookPart;
     std::string workbookRelsPart;
     pugi::xml_document workbook;
     pugi::xml_document workbookRels;
     pugi::xml_document contentTypes;
-    struct Sheet {
-        pugi::xml_node node;  // <sheet> in the workbook
-        std::string part;
-    };
-    std::vector<Sheet> sheets;
-    std::map<std::string, SheetPart> sheetParts;
-    int active = 1;
-    // The next number to try for a new part name, by name without its number
-    // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
-    std::map<std::string, int> nextPartNumber;
-
-    bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
-    bool Visible(int sheet) const {
-        const std::string_view state = sheets[sheet - 1].node.attribute("state").value();
-        return state != "hidden" && state != "veryHidden";
-    }
-    Names WorkbookNames() const { return Names(workbook.document_element()); }
+    std::vector<std::string> sheetParts;  // in the order of the workbook's <sheet> elements
+    std::map<std::string, std::shared_ptr<const pugi::xml_document>> sheets;  // by part
 
     bool Load(std::string_view bytes, QString* error);
-    std::string FreePartName(const std::string& part);
-    std::string ContentTypeOverride(const std::string& part) const;
-    void AddContentTypeOverride(const std::string& part, const std::string& type);
-    std::string DuplicatePart(const std::string& part);
-    bool CopySheet(int sheet, int after, QString* error);
-    bool Serialize(std::string* bytes, QString* error);
 };
 
-bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
-    if (!ReadXlsxPackage(bytes, &package, error)) return false;
+bool ParsedPackage::Load(std::string_view bytes, QString* error) {
+    if (!ReadXlsxPackage(bytes, &package, error, &stored)) return false;
     const auto missing = [&](std::string_view part) {
         *error = QStringLiteral("ブックが壊れています: %1 がないか読めません。").arg(Utf8(part));
         return false;
@@ -407,7 +430,7 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
         relations[rel.attribute("Id").value()] = {rel.attribute("Type").value(), part};
     }
 
-    const Names names = WorkbookNames();
+    const Names names(workbook.document_element());
     pugi::xml_node sheetList = workbook.document_element().child(names("sheets").c_str());
     const std::string sheetName = names("sheet");
     for (pugi::xml_node node : sheetList.children(sheetName.c_str())) {
@@ -422,24 +445,165 @@ bool Workbook::Impl::Load(std::string_view bytes, QString* error) {
             return false;
         }
         const std::string& part = relation->second.second;
-        if (sheetParts.count(part) != 0) {
+        if (sheets.count(part) != 0) {
             *error = QStringLiteral("ブックが壊れています: 二つのシートが同じ部品を指しています。");
             return false;
         }
-        if (!package.Has(part) || !ParseXml(package.parts[part], &sheetParts[part].doc))
-            return missing(part);
-        sheets.push_back({node, part});
+        auto doc = std::make_shared<pugi::xml_document>();
+        if (!package.Has(part) || !ParseXml(package.parts[part], doc.get())) return missing(part);
+        sheets.emplace(part, std::move(doc));
+        sheetParts.push_back(part);
     }
-    if (sheets.empty()) {
+    if (sheetParts.empty()) {
         *error = QStringLiteral("ブックにシートがありません。");
         return false;
+    }
+    return true;
+}
+
+// Parsed templates kept while the program runs: an output reads its template's bytes again
+// (it may have been replaced since) but parses it only when they changed. Only templates of
+// the usual size are kept, so a huge one does not stay in memory after its output.
+class ParsedTemplates {
+  public:
+    static ParsedTemplates& Instance() {
+        static ParsedTemplates templates;
+        return templates;
+    }
+    std::shared_ptr<const ParsedPackage> Find(const QString& path, const std::string& bytes) {
+        const std::lock_guard lock(mutex_);
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->path == path && it->bytes == bytes) {
+                entries_.splice(entries_.begin(), entries_, it);  // most recent first
+                return it->parsed;
+            }
+        return nullptr;
+    }
+    void Keep(const QString& path, std::string bytes, std::shared_ptr<const ParsedPackage> parsed) {
+        std::size_t expanded = 0;
+        for (const auto& [name, part] : parsed->package.parts) expanded += part.size();
+        if (expanded > kMaxKeptBytes) return;
+        const std::lock_guard lock(mutex_);
+        entries_.remove_if([&](const Entry& entry) { return entry.path == path; });
+        entries_.push_front({path, std::move(bytes), std::move(parsed)});
+        if (entries_.size() > kMaxKept) entries_.pop_back();
+    }
+
+  private:
+    static constexpr std::size_t kMaxKept = 4;  // a pattern's 見積書, 原価表, 書式F..A, ..B
+    static constexpr std::size_t kMaxKeptBytes = 8u << 20;
+    struct Entry {
+        QString path;
+        std::string bytes;
+        std::shared_ptr<const ParsedPackage> parsed;
+    };
+    std::mutex mutex_;
+    std::list<Entry> entries_;
+};
+
+// A part of the workbook being made: the template's bytes (and their stored form) while
+// nothing changed it, else bytes of its own.
+struct PartBytes {
+    std::string own;
+    const std::string* shared = nullptr;
+    const ZipStoredEntry* stored = nullptr;
+    const std::string& Bytes() const { return shared ? *shared : own; }
+};
+
+// A sheet as it will be saved: the parsed template sheet it was made from, and the cells
+// written into it. Pages share their template sheet, so a hundred pages of a large sheet
+// cost one parsed sheet, and each page is put together only while it is being saved.
+struct SheetPage {
+    std::shared_ptr<const pugi::xml_document> base;
+    CellWrites writes;
+    bool copy = false;  // a copy is always saved from `base`; an original keeps its bytes
+};
+
+}  // namespace
+
+struct Workbook::Impl {
+    std::shared_ptr<const ParsedPackage> parsed;
+    std::vector<std::string> order;  // part names as they are to be stored
+    std::map<std::string, PartBytes> parts;
+    std::string workbookPart;
+    std::string workbookRelsPart;
+    pugi::xml_document workbook;
+    pugi::xml_document workbookRels;
+    pugi::xml_document contentTypes;
+    struct Sheet {
+        pugi::xml_node node;  // <sheet> in the workbook
+        std::string part;
+    };
+    std::vector<Sheet> sheets;
+    std::map<std::string, SheetPage> pages;  // by part
+    int active = 1;
+    // The next number to try for a new part name, by name without its number
+    // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
+    std::map<std::string, int> nextPartNumber;
+    std::optional<std::string> title;  // UTF-8, when one was set
+
+    bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
+    bool Visible(int sheet) const {
+        const std::string_view state = sheets[sheet - 1].node.attribute("state").value();
+        return state != "hidden" && state != "veryHidden";
+    }
+    Names WorkbookNames() const { return Names(workbook.document_element()); }
+
+    explicit Impl(std::shared_ptr<const ParsedPackage> from);
+    bool Has(const std::string& part) const { return parts.count(part) != 0; }
+    const std::string& Bytes(const std::string& part) const { return parts.at(part).Bytes(); }
+    void Put(const std::string& part, std::string bytes);
+    void Remove(const std::string& part);
+    std::string FreePartName(const std::string& part);
+    std::string ContentTypeOverride(const std::string& part) const;
+    void AddContentTypeOverride(const std::string& part, const std::string& type);
+    std::string DuplicatePart(const std::string& part);
+    bool CopySheet(int sheet, int after, QString* error);
+    bool Serialize(std::string* bytes, QString* error);
+    void WriteTitle(const std::string& text);
+    bool WritePage(ZipWriter& zip, const std::string& part, const SheetPage& page, bool select);
+};
+
+// The workbook, its relationships and content types are small and change with every copy:
+// each workbook has its own. The sheets stay the template's until they are saved.
+Workbook::Impl::Impl(std::shared_ptr<const ParsedPackage> from) : parsed(std::move(from)) {
+    order = parsed->package.order;
+    for (const auto& [name, bytes] : parsed->package.parts) {
+        PartBytes& part = parts[name];
+        part.shared = &bytes;
+        const auto stored = parsed->stored.find(name);
+        if (stored != parsed->stored.end()) part.stored = &stored->second;
+    }
+    workbookPart = parsed->workbookPart;
+    workbookRelsPart = parsed->workbookRelsPart;
+    workbook.reset(parsed->workbook);
+    workbookRels.reset(parsed->workbookRels);
+    contentTypes.reset(parsed->contentTypes);
+    const Names names = WorkbookNames();
+    const std::string sheetName = names("sheet");
+    std::size_t index = 0;
+    for (pugi::xml_node node :
+         workbook.document_element().child(names("sheets").c_str()).children(sheetName.c_str())) {
+        const std::string& part = parsed->sheetParts.at(index++);
+        sheets.push_back({node, part});
+        pages[part].base = parsed->sheets.at(part);
     }
     const pugi::xml_node view = workbook.document_element()
                                     .child(names("bookViews").c_str())
                                     .child(names("workbookView").c_str());
     active =
         std::clamp(view.attribute("activeTab").as_int(0) + 1, 1, static_cast<int>(sheets.size()));
-    return true;
+}
+
+void Workbook::Impl::Put(const std::string& part, std::string bytes) {
+    auto [it, inserted] = parts.insert_or_assign(part, PartBytes{std::move(bytes)});
+    (void)it;
+    if (inserted) order.push_back(part);
+}
+
+void Workbook::Impl::Remove(const std::string& part) {
+    if (parts.erase(part) == 0) return;
+    order.erase(std::remove(order.begin(), order.end(), part), order.end());
 }
 
 // A free name beside part in its folder: "xl/drawings/drawing1.xml" -> ".../drawing2.xml".
@@ -452,7 +616,7 @@ std::string Workbook::Impl::FreePartName(const std::string& part) {
     int& n = nextPartNumber.try_emplace(stem + extension, 1).first->second;
     for (;; ++n) {
         std::string candidate = stem + std::to_string(n) + extension;
-        if (!package.Has(candidate)) return candidate;
+        if (!Has(candidate)) return candidate;
     }
 }
 
@@ -473,29 +637,32 @@ void Workbook::Impl::AddContentTypeOverride(const std::string& part, const std::
 }
 
 // A copy of a part (and of its relationships, whose targets stay shared) under a free name.
+// The copy's bytes are the original's, so a part of the template stays shared.
 std::string Workbook::Impl::DuplicatePart(const std::string& part) {
     const std::string copy = FreePartName(part);
-    package.Put(copy, package.parts[part]);
+    const auto duplicate = [&](const std::string& from, const std::string& to) {
+        const PartBytes bytes = parts.at(from);
+        Put(to, {});
+        parts[to] = bytes;
+    };
+    duplicate(part, copy);
     const std::string rels = RelationshipsPartFor(part);
-    if (package.Has(rels)) package.Put(RelationshipsPartFor(copy), package.parts[rels]);
+    if (Has(rels)) duplicate(rels, RelationshipsPartFor(copy));
     AddContentTypeOverride(copy, ContentTypeOverride(part));
     return copy;
 }
 
 bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     const Sheet source = sheets[sheet - 1];
-    SheetPart& sourcePart = sheetParts[source.part];
-    ApplyWrites(sourcePart);
-    const std::string sourceXml = SerializeXml(sourcePart.doc);
 
     // The sheet's own parts: drawings, comments and printer settings are copied; tables
     // would need new names and ids and are refused; anything else stays shared.
     const std::string copyPart = FreePartName(source.part);
     const std::string sourceRels = RelationshipsPartFor(source.part);
     std::string copyRelsXml;
-    if (package.Has(sourceRels)) {
+    if (Has(sourceRels)) {
         pugi::xml_document rels;
-        if (!ParseXml(package.parts[sourceRels], &rels)) {
+        if (!ParseXml(Bytes(sourceRels), &rels)) {
             *error =
                 QStringLiteral("ブックが壊れています: %1 が読めません。").arg(Utf8(sourceRels));
             return false;
@@ -514,7 +681,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
                 continue;
             const std::string target =
                 ResolveRelationshipTarget(source.part, rel.attribute("Target").value());
-            if (target.empty() || !package.Has(target)) continue;
+            if (target.empty() || !Has(target)) continue;
             duplicates.emplace_back(rel, target);
         }
         for (auto& [rel, target] : duplicates) {
@@ -526,7 +693,6 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
         }
         copyRelsXml = SerializeXml(rels);
     }
-
     const Names names = WorkbookNames();
     pugi::xml_node root = workbook.document_element();
     // The new sheet's name, id and relationship.
@@ -561,8 +727,10 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
                     sourceRelType = rel.attribute("Type").value();
         }
 
-    package.Put(copyPart, sourceXml);
-    if (!copyRelsXml.empty()) package.Put(RelationshipsPartFor(copyPart), copyRelsXml);
+    Put(copyPart, {});  // made when the workbook is saved
+    const SheetPage& sourcePage = pages.at(source.part);
+    pages[copyPart] = SheetPage{sourcePage.base, sourcePage.writes, true};
+    if (!copyRelsXml.empty()) Put(RelationshipsPartFor(copyPart), copyRelsXml);
     AddContentTypeOverride(copyPart, ContentTypeOverride(source.part));
     const Names relNames(workbookRels.document_element());
     pugi::xml_node rel =
@@ -576,10 +744,6 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     node.attribute("name").set_value(name.toStdString().c_str());
     node.attribute("sheetId").set_value(maxSheetId + 1);
     node.attribute(idAttribute.c_str()).set_value(relId.c_str());
-    if (!ParseXml(sourceXml, &sheetParts[copyPart].doc)) {
-        *error = QStringLiteral("シートをコピーできませんでした。");
-        return false;
-    }
     sheets.insert(sheets.begin() + after, Sheet{node, copyPart});
 
     // Sheet-local names (print area, print titles) follow the sheets they belong to; the
@@ -608,6 +772,82 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     return true;
 }
 
+// The title goes into the package's core properties (dc:title), made when the template has
+// none.
+void Workbook::Impl::WriteTitle(const std::string& text) {
+    static const char kDublinCore[] = "http://purl.org/dc/elements/1.1/";
+    const std::string packageRels = "_rels/.rels";
+    pugi::xml_document rels;
+    if (!ParseXml(Bytes(packageRels), &rels)) return;  // read when the package was opened
+    std::string corePart;
+    for (pugi::xml_node rel : rels.document_element().children())
+        if (EndsWith(rel.attribute("Type").value(), "/metadata/core-properties"))
+            corePart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+    pugi::xml_document core;
+    if (corePart.empty()) {
+        corePart = FreePartName("docProps/core.xml");
+        std::set<std::string> ids;
+        for (pugi::xml_node rel : rels.document_element().children())
+            ids.insert(rel.attribute("Id").value());
+        std::string id;
+        for (std::size_t n = ids.size() + 1; id.empty() || ids.count(id) != 0; ++n)
+            id = "rId" + std::to_string(n);
+        const Names relNames(rels.document_element());
+        pugi::xml_node rel = rels.document_element().append_child(relNames("Relationship").c_str());
+        rel.append_attribute("Id").set_value(id.c_str());
+        rel.append_attribute("Type").set_value(
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/"
+            "core-properties");
+        rel.append_attribute("Target").set_value(corePart.c_str());
+        Put(packageRels, SerializeXml(rels));
+    }
+    if (!Has(corePart))
+        AddContentTypeOverride(corePart,
+                               "application/vnd.openxmlformats-package.core-properties+xml");
+    if (!Has(corePart) || !ParseXml(Bytes(corePart), &core))
+        core.load_string(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+            "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>",
+            kParseOptions);
+    pugi::xml_node root = core.document_element();
+    std::string prefix;
+    for (pugi::xml_attribute attribute : root.attributes()) {
+        const std::string_view name = attribute.name();
+        if (name.starts_with("xmlns:") && std::string_view(attribute.value()) == kDublinCore)
+            prefix = std::string(name.substr(6));
+    }
+    if (prefix.empty()) {
+        prefix = "dc";
+        root.append_attribute("xmlns:dc").set_value(kDublinCore);
+    }
+    const std::string element = prefix + ":title";
+    pugi::xml_node node = root.child(element.c_str());
+    if (!node) node = root.prepend_child(element.c_str());
+    node.text().set(text.c_str());
+    Put(corePart, SerializeXml(core));
+}
+
+// A page as saved: an original sheet nothing changed keeps the template's bytes; any other
+// is put together from its template sheet, its writes and its tab selection, one page at a
+// time, and written out before the next is made.
+bool Workbook::Impl::WritePage(ZipWriter& zip, const std::string& part, const SheetPage& page,
+                               bool select) {
+    const bool tabChanges = TabSelectionDiffers(*page.base, select);
+    if (page.writes.empty() && !tabChanges) {
+        if (!page.copy) {
+            const PartBytes& bytes = parts.at(part);
+            return bytes.stored ? zip.AddStored(part, *bytes.stored) : zip.Add(part, bytes.Bytes());
+        }
+        return WriteXmlEntry(zip, part, *page.base);
+    }
+    pugi::xml_document doc;
+    doc.reset(*page.base);
+    ApplyWrites(doc, page.writes);
+    if (tabChanges) SelectTab(doc, select);
+    return WriteXmlEntry(zip, part, doc);
+}
+
 bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
     if (!Visible(active))
         for (int i = 1; i <= static_cast<int>(sheets.size()); ++i)
@@ -615,35 +855,6 @@ bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
                 active = i;
                 break;
             }
-    for (int i = 1; i <= static_cast<int>(sheets.size()); ++i) {
-        SheetPart& sheet = sheetParts[sheets[i - 1].part];
-        ApplyWrites(sheet);
-        // Only the active tab is selected; several selected tabs would group the sheets.
-        pugi::xml_node worksheet = sheet.doc.document_element();
-        const Names names(worksheet);
-        pugi::xml_node views = worksheet.child(names("sheetViews").c_str());
-        pugi::xml_node view = views.child(names("sheetView").c_str());
-        const bool select = i == active;
-        if (IsTrue(view.attribute("tabSelected")) != select) {
-            if (!view && select) {
-                if (!views)
-                    views = InsertChildAfterAny(worksheet, names("sheetViews"),
-                                                {"sheetPr", "dimension"}, names);
-                view = views.append_child(names("sheetView").c_str());
-                view.append_attribute("workbookViewId").set_value(0);
-            }
-            if (view) {
-                view.remove_attribute("tabSelected");
-                if (select) view.prepend_attribute("tabSelected").set_value(1);
-            }
-            sheet.dirty = true;
-        }
-        if (sheet.dirty) {
-            package.Put(sheets[i - 1].part, SerializeXml(sheet.doc));
-            sheet.dirty = false;
-        }
-    }
-
     const Names names = WorkbookNames();
     pugi::xml_node root = workbook.document_element();
     pugi::xml_node bookViews = root.child(names("bookViews").c_str());
@@ -671,7 +882,7 @@ bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
         if (EndsWith(rel.attribute("Type").value(), "/calcChain")) {
             const std::string part =
                 ResolveRelationshipTarget(workbookPart, rel.attribute("Target").value());
-            package.Remove(part);
+            Remove(part);
             for (pugi::xml_node type = contentTypes.document_element().first_child(); type;) {
                 pugi::xml_node nextType = type.next_sibling();
                 if ("/" + part == type.attribute("PartName").value())
@@ -682,28 +893,67 @@ bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
         }
         rel = next;
     }
-    package.Put(workbookPart, SerializeXml(workbook));
-    package.Put(workbookRelsPart, SerializeXml(workbookRels));
-    package.Put(kContentTypesPart, SerializeXml(contentTypes));
-    return WriteXlsxPackage(package, bytes, error);
+    if (title) WriteTitle(*title);
+    Put(workbookPart, SerializeXml(workbook));
+    Put(workbookRelsPart, SerializeXml(workbookRels));
+    Put(kContentTypesPart, SerializeXml(contentTypes));
+
+    std::map<std::string, bool> selected;  // sheet part -> whether its tab is selected
+    for (int i = 1; i <= static_cast<int>(sheets.size()); ++i)
+        selected[sheets[i - 1].part] = i == active;
+    bytes->clear();
+    ZipWriter zip(bytes);
+    std::vector<std::string> partNames{kContentTypesPart};
+    for (const std::string& name : order)
+        if (name != kContentTypesPart) partNames.push_back(name);
+    bool ok = true;
+    for (const std::string& name : partNames) {
+        if (!ok) break;
+        if (const auto page = pages.find(name); page != pages.end()) {
+            ok = WritePage(zip, name, page->second, selected[name]);
+            continue;
+        }
+        const PartBytes& part = parts.at(name);
+        ok = part.stored ? zip.AddStored(name, *part.stored)
+                         : zip.Add(name, part.Bytes(), IsCompressedAlready(name));
+    }
+    if (!ok || !zip.Finish()) {
+        bytes->clear();
+        *error =
+            QStringLiteral("ブックを書き出せませんでした（大きすぎるか、メモリが足りません）。");
+        return false;
+    }
+    return true;
 }
 
 Workbook::Workbook(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Workbook::~Workbook() = default;
 
 std::unique_ptr<Workbook> Workbook::Open(const QString& xlsxPath, QString* error) {
-    const std::optional<std::string> bytes = ReadWholeFile(xlsxPath, kMaxPackageBytes);
+    std::optional<std::string> bytes = ReadWholeFile(xlsxPath, kMaxPackageBytes);
     if (!bytes) {
         *error = QStringLiteral("ブック %1 を読めません。").arg(xlsxPath);
         return nullptr;
     }
-    return OpenBytes(*bytes, error);
+    ParsedTemplates& templates = ParsedTemplates::Instance();
+    std::shared_ptr<const ParsedPackage> parsed = templates.Find(xlsxPath, *bytes);
+    if (!parsed) {
+        auto fresh = std::make_shared<ParsedPackage>();
+        if (!fresh->Load(*bytes, error)) {
+            // The reason, then which file it is about.
+            *error += QStringLiteral("\n(%1)").arg(xlsxPath);
+            return nullptr;
+        }
+        parsed = fresh;
+        templates.Keep(xlsxPath, std::move(*bytes), parsed);
+    }
+    return std::unique_ptr<Workbook>(new Workbook(std::make_unique<Impl>(std::move(parsed))));
 }
 
 std::unique_ptr<Workbook> Workbook::OpenBytes(std::string_view bytes, QString* error) {
-    auto impl = std::make_unique<Impl>();
-    if (!impl->Load(bytes, error)) return nullptr;
-    return std::unique_ptr<Workbook>(new Workbook(std::move(impl)));
+    auto parsed = std::make_shared<ParsedPackage>();
+    if (!parsed->Load(bytes, error)) return nullptr;
+    return std::unique_ptr<Workbook>(new Workbook(std::make_unique<Impl>(std::move(parsed))));
 }
 
 int Workbook::SheetCount() const { return static_cast<int>(impl_->sheets.size()); }
@@ -798,9 +1048,15 @@ bool Workbook::WriteCell(int row, int column, std::string_view cp932Text, QStrin
         write.kind = CellWrite::kText;
         write.value = CellTextUtf8(cp932Text);
     }
-    impl_->sheetParts[impl_->sheets[impl_->active - 1].part].writes[{row, column}] =
-        std::move(write);
+    impl_->pages[impl_->sheets[impl_->active - 1].part].writes[{row, column}] = std::move(write);
     return true;
+}
+
+void Workbook::SetTitle(const QString& title) {
+    std::string text = title.toStdString();
+    // Control characters have no place in XML.
+    std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    impl_->title = std::move(text);
 }
 
 bool Workbook::Save(const QString& xlsxPath, QString* error) {

@@ -2,10 +2,14 @@
 
 // One open workbook, the way the output engine drives a spreadsheet program: open a copy of
 // a template, copy and hide sheets, activate one, write cells into it, save. The whole
-// .xlsx package is read into memory when it is opened; cells written are kept in memory
-// and the changed sheets are serialised once, on Save. Every part of the package that is
-// not touched (styles, fonts, themes, column widths, images, headers and footers) is
-// written back byte for byte.
+// .xlsx package is read into memory when it is opened; cells written are kept in memory.
+// A copied sheet refers to the parsed sheet it was copied from, and each page is put
+// together only on Save, one at a time, and written out before the next: however many
+// pages an output makes, memory stays near the template's expanded size plus the saved
+// workbook. Every part of the package that is not touched (styles, fonts, themes, column
+// widths, images, headers and footers) is written back byte for byte, as the template
+// stored it. A template opened by path is parsed once and kept while the program runs,
+// for as long as its bytes stay the same.
 //
 // Text arrives as CP932 bytes, as the engine holds it. A text that reads as a number the
 // way a spreadsheet reads typed text ("   1,234,567", "-12.5", "+3") is stored as a number,
@@ -63,6 +67,11 @@ class Workbook {
     // text clears the cell's value and keeps its style.
     bool WriteCell(std::string_view address, std::string_view cp932Text, QString* error);
     bool WriteCell(int row, int column, std::string_view cp932Text, QString* error);
+
+    // The workbook's title (UTF-8) in its document properties, where a spreadsheet program
+    // shows it and from which a PDF made of the workbook takes its own title. A template
+    // without document properties gets them.
+    void SetTitle(const QString& title);
 
     // Saves the package to xlsxPath atomically. The saved workbook opens on a visible
     // sheet: the active one when it is visible, otherwise the first visible sheet.

@@ -38,14 +38,40 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-bool CompressedAlready(std::string_view name) {
+bool EndsWithAny(std::string_view name, std::initializer_list<const char*> extensions) {
     const std::string lower = Lower(name);
-    for (const char* ext : {".png", ".jpg", ".jpeg", ".gif", ".zip"})
+    for (const char* ext : extensions)
         if (lower.size() > std::char_traits<char>::length(ext) && lower.ends_with(ext)) return true;
     return false;
 }
 
+bool IsXmlPart(std::string_view name) { return EndsWithAny(name, {".xml", ".rels", ".vml"}); }
+
+QString Megabytes(std::uint64_t bytes) {
+    return QString::number(static_cast<double>(bytes) / (1 << 20), 'f', 1);
+}
+
+// Reads an entry's bytes; false when it yields more or fewer than it declared.
+bool ReadEntry(zip_t* archive, zip_uint64_t index, zip_flags_t flags, std::uint64_t size,
+               std::string* bytes) {
+    std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive, index, flags));
+    if (!file) return false;
+    bytes->assign(size, '\0');
+    zip_uint64_t done = 0;
+    while (done < size) {
+        const zip_int64_t got = zip_fread(file.get(), bytes->data() + done, size - done);
+        if (got <= 0) break;
+        done += static_cast<zip_uint64_t>(got);
+    }
+    char extra;
+    return done == size && zip_fread(file.get(), &extra, 1) == 0;
+}
+
 }  // namespace
+
+bool IsCompressedAlready(std::string_view partName) {
+    return EndsWithAny(partName, {".png", ".jpg", ".jpeg", ".gif", ".zip"});
+}
 
 void XlsxPackage::Put(const std::string& name, std::string bytes) {
     auto [it, inserted] = parts.insert_or_assign(name, std::move(bytes));
@@ -58,8 +84,10 @@ void XlsxPackage::Remove(const std::string& name) {
     order.erase(std::remove(order.begin(), order.end(), name), order.end());
 }
 
-bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* error) {
+bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* error,
+                     std::map<std::string, ZipStoredEntry>* stored) {
     *package = XlsxPackage{};
+    if (stored) stored->clear();
     zip_error_t zipError;
     zip_error_init(&zipError);
     zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &zipError);
@@ -86,51 +114,68 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
     }
     std::set<std::string> seenLower;
     std::size_t total = 0;
+    std::size_t xmlTotal = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
+        const zip_uint64_t index = static_cast<zip_uint64_t>(i);
         zip_stat_t stat;
         zip_stat_init(&stat);
-        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
-            !(stat.valid & ZIP_STAT_NAME) || !(stat.valid & ZIP_STAT_SIZE)) {
+        if (zip_stat_index(archive.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME) ||
+            !(stat.valid & ZIP_STAT_SIZE)) {
             *error = QStringLiteral("ブックの zip 目録が壊れています。");
             return false;
         }
         const std::string name(stat.name);
         if (!name.empty() && name.back() == '/') continue;  // a folder entry
+        const QString shownName = QString::fromUtf8(name.c_str());
         if (!IsSafeEntryName(name)) {
-            *error = QStringLiteral("ブックに危険な名前の部品があります: %1")
-                         .arg(QString::fromUtf8(name.c_str()));
+            *error = QStringLiteral("ブックに危険な名前の部品があります: %1").arg(shownName);
             return false;
         }
         if (!seenLower.insert(Lower(name)).second) {
-            *error = QStringLiteral("ブックに部品 %1 が二つあります。")
-                         .arg(QString::fromUtf8(name.c_str()));
+            *error = QStringLiteral("ブックに部品 %1 が二つあります。").arg(shownName);
             return false;
         }
         if (stat.size > kMaxPartBytes || total + stat.size > kMaxPackageBytes) {
-            *error = QStringLiteral("ブックの部品 %1 が大きすぎます。")
-                         .arg(QString::fromUtf8(name.c_str()));
+            *error = QStringLiteral("ブックの部品 %1 が大きすぎます（展開すると %2 MB）。")
+                         .arg(shownName, Megabytes(stat.size));
+            return false;
+        }
+        if (IsXmlPart(name) && stat.size > kMaxXmlPartBytes) {
+            *error = QStringLiteral(
+                         "ブックの部品 %1 は展開すると %2 MB あり、XML の部品一つの上限 %3 MB "
+                         "を超えています。シートの使っていない行や列（空白のセル）を削った"
+                         "テンプレートにしてください。")
+                         .arg(shownName, Megabytes(stat.size), Megabytes(kMaxXmlPartBytes));
+            return false;
+        }
+        if (IsXmlPart(name) && xmlTotal + stat.size > kMaxXmlPackageBytes) {
+            *error = QStringLiteral(
+                         "ブックの XML の部品は、部品 %1（展開すると %2 MB）までで合わせて上限の "
+                         "%3 MB を超えます。シートの使っていない行や列（空白のセル）を削った"
+                         "テンプレートにしてください。")
+                         .arg(shownName, Megabytes(stat.size), Megabytes(kMaxXmlPackageBytes));
             return false;
         }
         total += stat.size;
-        std::unique_ptr<zip_file_t, ZipFileCloser> file(
-            zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
-        if (!file) {
-            *error = QStringLiteral("ブックの部品 %1 を読めません。")
-                         .arg(QString::fromUtf8(name.c_str()));
+        if (IsXmlPart(name)) xmlTotal += stat.size;
+        std::string bytes;
+        if (!ReadEntry(archive.get(), index, 0, stat.size, &bytes)) {
+            *error = QStringLiteral("ブックの部品 %1 が壊れているか読めません。").arg(shownName);
             return false;
         }
-        std::string bytes(stat.size, '\0');
-        zip_uint64_t done = 0;
-        while (done < stat.size) {
-            const zip_int64_t got = zip_fread(file.get(), bytes.data() + done, stat.size - done);
-            if (got <= 0) break;
-            done += static_cast<zip_uint64_t>(got);
-        }
-        char extra;
-        if (done != stat.size || zip_fread(file.get(), &extra, 1) != 0) {
-            *error = QStringLiteral("ブックの部品 %1 が壊れています。")
-                         .arg(QString::fromUtf8(name.c_str()));
-            return false;
+        if (stored && (stat.valid & ZIP_STAT_COMP_METHOD) && (stat.valid & ZIP_STAT_CRC) &&
+            (stat.valid & ZIP_STAT_COMP_SIZE)) {
+            // The entry was read whole above, its CRC checked, so the stored form is sound.
+            ZipStoredEntry entry{
+                static_cast<std::uint16_t>(stat.comp_method), stat.crc, stat.size, {}};
+            if (stat.comp_method == ZIP_CM_STORE) {
+                entry.data = bytes;
+                stored->emplace(name, std::move(entry));
+            } else if (stat.comp_method == ZIP_CM_DEFLATE &&
+                       ReadEntry(archive.get(), index, ZIP_FL_COMPRESSED, stat.comp_size,
+                                 &entry.data)) {
+                stored->emplace(name, std::move(entry));
+            }
         }
         package->order.push_back(name);
         package->parts.emplace(name, std::move(bytes));
@@ -139,66 +184,17 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
 }
 
 bool WriteXlsxPackage(const XlsxPackage& package, std::string* zipBytes, QString* error) {
-    zip_error_t zipError;
-    zip_error_init(&zipError);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zipError);
-    if (buffer == nullptr) {
-        zip_error_fini(&zipError);
-        *error = QStringLiteral("ブックの保存中にメモリが足りなくなりました。");
-        return false;
-    }
-    zip_source_keep(buffer);
-    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &zipError);
-    zip_error_fini(&zipError);
-    if (archive == nullptr) {
-        zip_source_free(buffer);
-        *error = QStringLiteral("ブックの保存中にメモリが足りなくなりました。");
-        return false;
-    }
-    std::vector<std::string> names;
-    names.reserve(package.order.size());
+    zipBytes->clear();
+    ZipWriter zip(zipBytes);
     const std::string contentTypes = "[Content_Types].xml";
-    if (package.Has(contentTypes)) names.push_back(contentTypes);
+    bool ok = !package.Has(contentTypes) || zip.Add(contentTypes, package.parts.at(contentTypes));
     for (const std::string& name : package.order)
-        if (name != contentTypes) names.push_back(name);
-
-    bool ok = true;
-    for (const std::string& name : names) {
-        const std::string& bytes = package.parts.at(name);
-        zip_source_t* part = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-        const zip_int64_t index =
-            part == nullptr ? -1 : zip_file_add(archive, name.c_str(), part, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            if (part != nullptr) zip_source_free(part);
-            ok = false;
-            break;
-        }
-        // The fastest deflate level: a filled workbook is saved once per run and opened
-        // soon after, so speed counts for more than the last few kilobytes.
-        if (CompressedAlready(name))
-            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
-        else
-            zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
-    }
-    if (!ok || zip_close(archive) != 0) {
-        zip_discard(archive);  // after a failed close the archive is still ours
-        zip_source_free(buffer);
-        *error = QStringLiteral("ブックを書き出せませんでした。");
-        return false;
-    }
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_source_stat(buffer, &stat) != 0 || zip_source_open(buffer) != 0) {
-        zip_source_free(buffer);
-        *error = QStringLiteral("ブックを書き出せませんでした。");
-        return false;
-    }
-    zipBytes->assign(stat.size, '\0');
-    const zip_int64_t got = zip_source_read(buffer, zipBytes->data(), stat.size);
-    zip_source_close(buffer);
-    zip_source_free(buffer);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
-        *error = QStringLiteral("ブックを書き出せませんでした。");
+        if (ok && name != contentTypes)
+            ok = zip.Add(name, package.parts.at(name), IsCompressedAlready(name));
+    if (!ok || !zip.Finish()) {
+        zipBytes->clear();
+        *error =
+            QStringLiteral("ブックを書き出せませんでした（大きすぎるか、メモリが足りません）。");
         return false;
     }
     return true;

@@ -13,6 +13,7 @@
 #include "core/excel/workbook.h"
 #include "core/foundation/file_helpers.h"
 #include "core/output/free_form_output.h"
+#include "core/output/pdf_handover.h"
 #include "core/output/standard_output.h"
 
 namespace quilto {
@@ -199,6 +200,9 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     const bool elsewhere =
         job.choices.target == OutputTarget::kWorkbook && !job.choices.outputPath.isEmpty();
     result.workbookPath = elsewhere ? job.choices.outputPath : OutputWorkbookPath(stem);
+    // The PDF made of it takes this title, and the print job is named the same.
+    const QString title = DocumentTitleOf(job.document);
+    workbook->SetTitle(title);
     if (!workbook->Save(result.workbookPath, &error)) return Failed(error);
     workbook.reset();
 
@@ -222,7 +226,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     }
     if (job.choices.target == OutputTarget::kPrint) {
         progress.Status("印刷中…");
-        if (PrintPdf(result.pdfPath, job.choices.printer, stem, &error) == 0) return Failed(error);
+        if (PrintPdf(result.pdfPath, job.choices.printer, title, &error) == 0) return Failed(error);
     }
     result.status = OutputStatus::kDone;
     return result;

@@ -25,8 +25,11 @@ int DetailLineCount(const EstimateDocument& document, int row) {
     return std::min(DetailCount(document.Stores(), row), kDetailLines);
 }
 
-bool PrintsDetailTotal(const EstimateDocument& document, int row) {
-    const int count = DetailLineCount(document, row);
+namespace {
+
+// Whether a sheet of `count` lines has no total line of its own. Counting a sheet's lines
+// scans it from its last slot, so the count is worked out once and handed in.
+bool LacksTotalLine(const EstimateDocument& document, int row, int count) {
     for (int line = 1; line <= count; ++line) {
         if (LineKindOfMarker(document.Stores().details.Line(row, line).Code()) == LineKind::Nakakei)
             return false;
@@ -34,8 +37,15 @@ bool PrintsDetailTotal(const EstimateDocument& document, int row) {
     return count > 0;
 }
 
+}  // namespace
+
+bool PrintsDetailTotal(const EstimateDocument& document, int row) {
+    return LacksTotalLine(document, row, DetailLineCount(document, row));
+}
+
 int DetailPrintLineCount(const EstimateDocument& document, int row) {
-    return DetailLineCount(document, row) + (PrintsDetailTotal(document, row) ? 1 : 0);
+    const int count = DetailLineCount(document, row);
+    return count + (LacksTotalLine(document, row, count) ? 1 : 0);
 }
 
 std::vector<ConstructionEntry> ListConstructions(const EstimateDocument& document) {

@@ -97,7 +97,7 @@ PdfHandOverOutcome HandOverPdf(const EstimateDocument& document, Environment& en
     }
     switch (request.way) {
         case PdfHandOverWay::kPrint:
-            if (PrintPdf(request.pdfPath, request.printer, PdfFileNameOf(document), request.range,
+            if (PrintPdf(request.pdfPath, request.printer, DocumentTitleOf(document), request.range,
                          &outcome.error) == 0)
                 return outcome;
             outcome.handedPath = request.pdfPath;
@@ -157,6 +157,19 @@ QString PdfFileNameOf(const EstimateDocument& document) {
     return PdfFileName(Cp932ToQStringLossy(document.Text(HeaderText::MNo)),
                        Cp932ToQStringLossy(document.Text(HeaderText::MName1)),
                        Cp932ToQStringLossy(document.Text(HeaderText::MTitle1)));
+}
+
+QString DocumentTitle(const QString& number, const QString& customer, const QString& title) {
+    QStringList parts;
+    for (const QString& part : {number, customer, title})
+        if (!part.simplified().isEmpty()) parts << part.simplified();
+    return parts.isEmpty() ? QStringLiteral("見積書") : parts.join(QLatin1Char(' '));
+}
+
+QString DocumentTitleOf(const EstimateDocument& document) {
+    return DocumentTitle(Cp932ToQStringLossy(document.Text(HeaderText::MNo)),
+                         Cp932ToQStringLossy(document.Text(HeaderText::MName1)),
+                         Cp932ToQStringLossy(document.Text(HeaderText::MTitle1)));
 }
 
 QString MailSubjectOf(const EstimateDocument& document) {

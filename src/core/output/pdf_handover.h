@@ -49,6 +49,12 @@ struct PdfHandOverOutcome {
 QString PdfFileName(const QString& number, const QString& customer, const QString& title);
 // PdfFileName of the estimate.
 QString PdfFileNameOf(const EstimateDocument& document);
+// The title of a printed or converted estimate, as a print queue and a PDF's properties show
+// it: the number, customer and title joined by blanks, blank ones left out; 見積書 when all
+// three are blank.
+QString DocumentTitle(const QString& number, const QString& customer, const QString& title);
+// DocumentTitle of the estimate.
+QString DocumentTitleOf(const EstimateDocument& document);
 // The mail's subject: 御見積書 with the title and the number.
 QString MailSubjectOf(const EstimateDocument& document);
 

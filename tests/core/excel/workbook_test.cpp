@@ -12,6 +12,7 @@
 
 #include "core/excel/typed_cell_value.h"
 #include "core/excel/xlsx_package.h"
+#include "core/foundation/atomic_file.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
 
@@ -287,9 +288,11 @@ TEST_F(WorkbookTest, CopiesLandAfterTheGivenSheetWithEverythingTheSheetOwns) {
     EXPECT_EQ(book->SheetName(4), QStringLiteral("明細 (3)"));
     EXPECT_EQ(book->SheetName(5), QStringLiteral("表紙 (2)"));
     EXPECT_FALSE(book->IsSheetVisible(6));
-    // Writes to a copy stay on that copy.
+    // Writes to a copy stay on that copy, and later writes to its source stay on the source.
     ASSERT_TRUE(book->ActivateSheet(3, &error_));
     ASSERT_TRUE(book->WriteCell("B5", "page 2", &error_));
+    ASSERT_TRUE(book->ActivateSheet(2, &error_));
+    ASSERT_TRUE(book->WriteCell("B6", "after the copies", &error_));
 
     SavedBook saved(SaveBytes(*book));
     EXPECT_EQ(saved.sheetNames, (std::vector<std::string>{"表紙", "明細", "明細 (2)", "明細 (3)",
@@ -297,6 +300,9 @@ TEST_F(WorkbookTest, CopiesLandAfterTheGivenSheetWithEverythingTheSheetOwns) {
     EXPECT_EQ(saved.At(2, "B5").value, "written before the copy");
     EXPECT_EQ(saved.At(3, "B5").value, "page 2");
     EXPECT_EQ(saved.At(4, "B5").value, "written before the copy");
+    EXPECT_EQ(saved.At(2, "B6").value, "after the copies");
+    EXPECT_FALSE(saved.At(3, "B6").exists);
+    EXPECT_FALSE(saved.At(4, "B6").exists);
     // Print areas and titles: each copy has its own, the hidden sheet's moved along.
     EXPECT_EQ(saved.DefinedName("_xlnm.Print_Area", 1), "'明細'!$A$1:$H$40");
     EXPECT_EQ(saved.DefinedName("_xlnm.Print_Area", 2), "'明細 (2)'!$A$1:$H$40");
@@ -402,6 +408,131 @@ TEST_F(WorkbookTest, SavesAtomicallyToAFileAndReadsItBack) {
     EXPECT_EQ(book->SheetCount(), 3);
     EXPECT_FALSE(book->Save(dir_.filePath("no/such/folder/out.xlsx"), &error_));
     EXPECT_FALSE(Workbook::Open(dir_.filePath("missing.xlsx"), &error_));
+}
+
+TEST_F(WorkbookTest, SavingAgainKeepsEveryWriteAndTheTemplateFileIsReadAgainWhenItChanged) {
+    auto book = OpenTemplate();
+    ASSERT_TRUE(book->CopySheetAfter(2, 2, &error_));
+    ASSERT_TRUE(book->WriteCell("B5", "first", &error_));
+    const std::string first = SaveBytes(*book);
+    ASSERT_TRUE(book->WriteCell("B6", "second", &error_));
+    SavedBook again(SaveBytes(*book));
+    EXPECT_EQ(again.At(3, "B5").value, "first");
+    EXPECT_EQ(again.At(3, "B6").value, "second");
+    EXPECT_FALSE(SavedBook(first).At(3, "B6").exists);
+
+    // A template opened by path is kept parsed; replacing the file gives the new one.
+    const QString path = dir_.filePath("kept.xlsx");
+    ASSERT_TRUE(SaveFileAtomically(path, template_));
+    ASSERT_TRUE(Workbook::Open(path, &error_));
+    ASSERT_TRUE(SaveFileAtomically(path, first));
+    auto reopened = Workbook::Open(path, &error_);
+    ASSERT_TRUE(reopened) << error_.toStdString();
+    EXPECT_EQ(reopened->SheetCount(), 4);
+    EXPECT_EQ(reopened->SheetName(3), QStringLiteral("明細 (2)"));
+}
+
+// The title reaches the document properties, which a PDF made of the workbook takes its
+// title from; a template without them gets them.
+TEST_F(WorkbookTest, TheTitleGoesIntoTheDocumentPropertiesMadeWhereMissing) {
+    XlsxPackage bare;
+    ASSERT_TRUE(ReadXlsxPackage(template_, &bare, &error_));
+    ASSERT_TRUE(bare.Has("docProps/core.xml"));
+    bare.Remove("docProps/core.xml");
+    std::string& rels = bare.parts["_rels/.rels"];
+    const std::size_t core = rels.find("<Relationship Id=\"rId2\"");
+    ASSERT_NE(core, std::string::npos);
+    ASSERT_NE(rels.find("core-properties", core), std::string::npos);
+    rels.erase(core, rels.find("/>", core) + 2 - core);
+    std::string withoutProperties;
+    ASSERT_TRUE(WriteXlsxPackage(bare, &withoutProperties, &error_));
+
+    const QString title = QStringLiteral("000042 鈴木 & <一郎> 浴室改修工事");
+    for (const std::string* bytes : {&template_, &withoutProperties}) {
+        auto book = Workbook::OpenBytes(*bytes, &error_);
+        ASSERT_TRUE(book) << error_.toStdString();
+        book->SetTitle(title);
+        SavedBook saved(SaveBytes(*book));
+        pugi::xml_document packageRels;
+        packageRels.load_string(saved.package.parts["_rels/.rels"].c_str());
+        std::string corePart;
+        for (pugi::xml_node rel : packageRels.child("Relationships").children())
+            if (std::string_view(rel.attribute("Type").value()).ends_with("/core-properties"))
+                corePart = ResolveRelationshipTarget("", rel.attribute("Target").value());
+        ASSERT_TRUE(saved.package.Has(corePart)) << corePart;
+        EXPECT_NE(saved.package.parts["[Content_Types].xml"].find("/" + corePart),
+                  std::string::npos);
+        pugi::xml_document properties;
+        ASSERT_TRUE(properties.load_string(saved.package.parts[corePart].c_str()));
+        EXPECT_EQ(properties.child("cp:coreProperties").child("dc:title").text().get(),
+                  title.toStdString());
+        auto reopened = Workbook::OpenBytes(SaveBytes(*book), &error_);  // still a workbook
+        EXPECT_TRUE(reopened) << error_.toStdString();
+    }
+}
+
+// A template of a few kilobytes whose sheets expand to megabytes of blank cells: each named
+// sheet part gets rows of blank styled cells until it holds about `megabytes`.
+std::string WithBlankCells(const std::string& templateBytes,
+                           const std::vector<std::pair<std::string, double>>& sheets) {
+    XlsxPackage package;
+    QString error;
+    EXPECT_TRUE(ReadXlsxPackage(templateBytes, &package, &error));
+    std::string row = "<row r=\"1000\">";
+    for (char column = 'A'; column <= 'Z'; ++column)
+        row += std::string("<c r=\"") + column + "1000\" s=\"1\"/>";
+    row += "</row>";
+    for (const auto& [part, megabytes] : sheets) {
+        std::string blanks;
+        const auto target = static_cast<std::size_t>(megabytes * (1 << 20));
+        std::string& xml = package.parts[part];
+        while (xml.size() + blanks.size() + row.size() <= target) blanks += row;
+        if (const std::size_t empty = xml.find("<sheetData/>"); empty != std::string::npos)
+            xml.replace(empty, 12, "<sheetData>" + blanks + "</sheetData>");
+        else
+            xml.insert(xml.find("</sheetData>"), blanks);
+    }
+    std::string bytes;
+    EXPECT_TRUE(WriteXlsxPackage(package, &bytes, &error));
+    return bytes;
+}
+
+// Every page of a sheet costs memory in proportion to it, so a template that expands past
+// what can be made into pages is refused, naming the part and its size, before any page is
+// made.
+TEST(WorkbookHostile, RefusesATemplateThatExpandsToMoreThanCanBeMadeIntoPages) {
+    QTemporaryDir dir;
+    const std::string good = MakeTemplate(dir.path());
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, double>> sheets;
+        const char* named;  // the part the message names
+        const char* size;   // its expanded size, as the message shows it
+        const char* limit;
+    } const cases[] = {
+        {"one sheet past the part limit",
+         {{"xl/worksheets/sheet2.xml", 16.5}},
+         "xl/worksheets/sheet2.xml",
+         "16.5",
+         "16.0"},
+        {"three sheets past the package limit",
+         {{"xl/worksheets/sheet1.xml", 11},
+          {"xl/worksheets/sheet2.xml", 11},
+          {"xl/worksheets/sheet3.xml", 11}},
+         "xl/worksheets/sheet3.xml",
+         "11.0",
+         "32.0"},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = WithBlankCells(good, c.sheets);
+        QString message;
+        EXPECT_FALSE(Workbook::OpenBytes(bytes, &message)) << c.what;
+        EXPECT_TRUE(message.contains(c.named)) << c.what << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("%1 MB").arg(c.size)))
+            << c.what << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("%1 MB").arg(c.limit)))
+            << c.what << ": " << message.toStdString();
+    }
 }
 
 // Packages made to hurt the reader: each gives a clear error.

@@ -39,7 +39,9 @@ TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
     WorkingFolder folder;
     test::InstallOutputFiles();
     OutputFixture f;
+    f.document.SetText(HeaderText::MNo, "000042");
     f.document.SetText(HeaderText::MName1, Sjis("山田 太郎"));
+    f.document.SetText(HeaderText::MTitle1, Sjis("浴室改修工事"));
     for (int row = 1; row <= 21; ++row) f.Breakdown(row, "", "", "工事", "1,234,567");
     f.AddDetails(1, 3);
     f.choices.constructions.fill(false);
@@ -69,6 +71,13 @@ TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
     const std::string texts = WorksheetTexts(result.workbookPath);
     EXPECT_NE(texts.find("山田 太郎"), std::string::npos);
     EXPECT_NE(texts.find("<v>1234567</v>"), std::string::npos);  // amounts as numbers
+    // The title a PDF of it and the print job take: number, customer, title.
+    XlsxPackage package;
+    ASSERT_TRUE(ReadXlsxPackage(test::ReadAll(result.workbookPath), &package, &error));
+    EXPECT_NE(package.parts["docProps/core.xml"].find(
+                  "<dc:title>000042 山田 太郎 浴室改修工事</dc:title>"),
+              std::string::npos)
+        << package.parts["docProps/core.xml"];
 }
 
 // The cover's tax words follow the tick; when the figures say otherwise the user is asked
