@@ -41,6 +41,12 @@ void ByteLimitValidator::ShowText(QLineEdit* edit, const QString& text) {
     if (validator) validator->showing_ = false;
 }
 
+void ByteLimitValidator::AcceptDigitsOnly(QLineEdit* edit) {
+    if (auto* validator =
+            edit->findChild<ByteLimitValidator*>(QString(), Qt::FindDirectChildrenOnly))
+        validator->digitsOnly_ = true;
+}
+
 ByteLimitValidator::ByteLimitValidator(int limitBytes, QString field,
                                        std::function<void(const QString&)> refused, QObject* parent)
     : QValidator(parent),
@@ -50,6 +56,9 @@ ByteLimitValidator::ByteLimitValidator(int limitBytes, QString field,
 
 QValidator::State ByteLimitValidator::validate(QString& input, int& pos) const {
     if (showing_ || choices_.contains(input)) return Acceptable;
+    if (digitsOnly_ &&
+        std::any_of(input.cbegin(), input.cend(), [](QChar c) { return c < u'0' || c > u'9'; }))
+        return Invalid;
     TypedTextRefusal refusal;
     if (!TypedTextToCp932(input, &refusal)) {
         if (!messagePending_ && refused_) {

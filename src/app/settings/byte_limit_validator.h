@@ -28,6 +28,8 @@ class ByteLimitValidator : public QValidator {
                                       QStringList choices = {});
     // Shows text in edit as the program has it, unchecked and uncut.
     static void ShowText(QLineEdit* edit, const QString& text);
+    // From now on edit's validator refuses anything but the digits 0-9 as they are typed.
+    static void AcceptDigitsOnly(QLineEdit* edit);
 
     State validate(QString& input, int& pos) const override;
 
@@ -41,6 +43,7 @@ class ByteLimitValidator : public QValidator {
     QStringList choices_;
     QString current_;  // the text before the edit being validated
     bool showing_ = false;
+    bool digitsOnly_ = false;
     mutable bool messagePending_ = false;
 };
 

@@ -193,6 +193,7 @@ QWidget* TFormMConf::BuildOptionsTab() {
     rate->addWidget(MakeLabel(QStringLiteral("設定消費税："), tab));
     QLineEdit* zratio = AddEdit("Zratio1", QStringLiteral("設定消費税"), tab);
     zratio->setAlignment(Qt::AlignRight);
+    ByteLimitValidator::AcceptDigitsOnly(zratio);
     rate->addWidget(zratio);
     rate->addWidget(MakeLabel(QStringLiteral("％"), tab));
     rate->addStretch();

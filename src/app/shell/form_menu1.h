@@ -84,7 +84,7 @@ class TFormMenu1 : public QMainWindow {
     // Unsaved edits a copy of the program left behind in this working folder: each is offered
     // (復元する / 破棄する / 後で); the first one recovered opens in the editor.
     void OfferRecovery();
-    void ShowEstimateList(QPushButton* button, int entryMode);
+    void ShowEstimateList(QPushButton* button, EntryMode entryMode);
     // Runs a window of the second panel with the logo greyed meanwhile.
     void ShowTool(const std::function<void()>& show);
     void OpenEditor();

@@ -56,12 +56,10 @@ std::string PaintedCellText(const TextGrid& grid, SheetKind sheet, int row, int 
         const int decimals = sheet == SheetKind::Breakdown ? 0 : settings.quantityDecimals;
         return Formatted(cell, value, ColumnSpecsOf(sheet)[col].maxBytes + 8, decimals, false);
     }
-    if (zero) {
-        const bool blank = sheet == SheetKind::Detail ||
-                           (nameBlank && sheet != SheetKind::Summary) ||
-                           (sheet == SheetKind::Summary && (nameBlank || special));
-        if (blank) return {};
-    }
+    // A zero that says nothing is left out: every zero of the detail sheet, and on the
+    // breakdown and the summary alike a nameless line's and a special line's (a discount or
+    // tax line has no cost, so both sheets show it blank rather than one of them "0").
+    if (zero && (sheet == SheetKind::Detail || nameBlank || special)) return {};
     std::string text = Formatted(cell, value, MoneyWidth(sheet, col), 0, true);
     if (settings.discountSign && kind == LineKind::Nebiki && sheet != SheetKind::Detail && !zero &&
         (col == ColumnsOf(sheet).amount || col == ColumnsOf(sheet).cost)) {

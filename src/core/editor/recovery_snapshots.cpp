@@ -260,8 +260,7 @@ bool SnapshotWriter::Write(Job job) {
     RecoveryRecord record;
     record.workingFolder = workingFolder_;
     record.number = Trimmed(job.document->Text(HeaderText::MNo));
-    record.newEstimate = (job.document->EntryMode() == 1 || job.document->EntryMode() == 2) &&
-                         !job.document->NumberAssigned();
+    record.newEstimate = ClaimsNewNumber(job.document->Entry()) && !job.document->NumberAssigned();
     record.savedAt = job.takenAt;
     const std::string bytes = EstimateFileBytes(std::move(*job.document));
     // The snapshot first, then its record: a record always names a whole snapshot.

@@ -66,16 +66,16 @@ class UndoRecovery : public EditorRun {
         d.Grid(SheetKind::Breakdown).SetCell(1, 3, "first");
         d.Grid(SheetKind::Breakdown).SetCell(2, 3, "second");
         d.BeginSession(EntryMode::kCallUp);
-        ASSERT_EQ(SaveEstimate(d, State().environment, questions), 0);
+        ASSERT_EQ(SaveEstimate(d, State().environment, questions), EstimateResult::kOk);
     }
 
     // A child run of this program that opens the editor in `mode` (3: estimate 000001),
     // makes the edits, waits for the snapshot and is then killed.
-    void RunChildUntilKilled(int mode) {
+    void RunChildUntilKilled(EntryMode mode) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(kChildFolder, QDir::currentPath());
-        env.insert(kChildMode, QString::number(mode));
+        env.insert(kChildMode, QString::number(static_cast<int>(mode)));
         child.setProcessEnvironment(env);
         child.setWorkingDirectory(QDir::currentPath());
         child.start(QCoreApplication::applicationFilePath(),
@@ -109,7 +109,7 @@ class UndoRecovery : public EditorRun {
 // The child's part of the tests below: not a test of its own.
 TEST_F(UndoRecovery, ChildEditsUntilKilled) {
     if (!qEnvironmentVariableIsSet(kChildMode)) GTEST_SKIP() << "run by the tests below";
-    const int mode = qEnvironmentVariable(kChildMode).toInt();
+    const auto mode = static_cast<EntryMode>(qEnvironmentVariable(kChildMode).toInt());
     Open(mode, mode == EntryMode::kCallUp ? "000001" : "");
     MakeEdits();
     SnapshotWriter* writer = nullptr;
@@ -220,7 +220,7 @@ TEST_F(UndoRecovery, ANewEstimateIsRecoveredAsNewAndDiscardRemovesTheSnapshot) {
     questions.ExpectButtons(RecoveryQuestion(left[0], false), 1, kRecoveryCaption);
     ModalDriver driver([&](QWidget*) {
         EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "abc");
-        EXPECT_EQ(Document().EntryMode(), EntryMode::kNew);
+        EXPECT_EQ(Document().Entry(), EntryMode::kNew);
         EXPECT_FALSE(Document().NumberAssigned());
         EXPECT_TRUE(Editor().Undo().Modified());
         EXPECT_EQ(CellText(SheetKind::Summary, 2, 7), "3,600");

@@ -163,11 +163,15 @@ TEST_F(SettingsDialog, TaxRateAndRoundingChoicesAreStoredAsTheirRulesSay) {
     EXPECT_EQ(state.environment.Settings().Text("Hasu2"), Sjis(" 1 切捨て"));
     Close();
     EXPECT_EQ(Stored().AmountRounding(), 1);
-    // The rate field takes two characters at most.
+    // The rate field takes two characters at most, and digits only: a letter is refused as
+    // it is typed rather than stored as the standard rate without a word.
     Open();
     TypeOver(Edit("Zratio1"), "123");
     EXPECT_EQ(Edit("Zratio1")->text(), "12");
+    TypeOver(Edit("Zratio1"), "8a");
+    EXPECT_EQ(Edit("Zratio1")->text(), "8");
     Close();
+    EXPECT_EQ(Stored().TaxRate(), Fixed4::FromInt(8));
 }
 
 TEST_F(SettingsDialog, FieldsCountCp932BytesAndRefuseWhatCp932CannotHold) {

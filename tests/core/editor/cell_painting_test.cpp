@@ -51,7 +51,7 @@ TEST(CellPainting, NumbersInDisplayFormAndBlankWhereAZeroSaysNothing) {
         {summary, SheetKind::Summary, 3, 7, plain, ""},   // nameless line: no 0
         {breakdown, SheetKind::Breakdown, 1, 6, plain, "500"},
         {breakdown, SheetKind::Breakdown, 1, 6, {1, true}, "-500"},
-        {breakdown, SheetKind::Breakdown, 1, 7, {1, true}, "0"},  // no sign on a zero
+        {breakdown, SheetKind::Breakdown, 1, 7, {1, true}, ""},  // special line: no 0, no sign
         {breakdown, SheetKind::Breakdown, 2, 5, plain, ""},
         {breakdown, SheetKind::Breakdown, 2, 6, plain, ""},
         {breakdown, SheetKind::Breakdown, 3, 5, plain, "3"},
