@@ -70,6 +70,7 @@ struct EditorActions {
     QAction* kakeRet = nullptr;
     QAction* kakeSetS = nullptr;
     QAction* kakeRetS = nullptr;
+    QAction* itemised1 = nullptr;  // the window 材料費等内訳
     // The speed buttons.
     QToolButton* saveBtn = nullptr;
     QToolButton* cancelBtn = nullptr;

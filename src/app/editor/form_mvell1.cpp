@@ -17,6 +17,7 @@
 #include "app/editor/editor_menus.h"
 #include "app/editor/estimate_session.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/itemised_window.h"
 #include "app/editor/sheet_grid_delegate.h"
 #include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
@@ -189,6 +190,7 @@ void TFormMVell1::Connect() {
         IssueHistoryDialog(folder, number, IssuesOf(ReadIssuedArchive(folder), number), this)
             .exec();
     });
+    connect(a.itemised1, &QAction::triggered, this, &TFormMVell1::ShowItemisedWindow);
     connect(a.sConf1, &QAction::triggered, this, &TFormMVell1::SConf1Click);
     connect(a.sSyo1, &QAction::triggered, this, [this] {
         if (context_->hooks.nameRegistration) context_->hooks.nameRegistration();
@@ -422,5 +424,22 @@ void TFormMVell1::MoveCurrentRowDown(SheetKind sheet) { grids_->MoveCurrentRowDo
 void TFormMVell1::FocusActiveGrid() { grids_->FocusActiveGrid(); }
 
 void TFormMVell1::GuideClosed() { context_->guideOpenMarker = 0; }
+
+void TFormMVell1::ShowItemisedWindow() {
+    if (!itemisedWindow_) {
+        EditorContext& c = *context_;
+        itemisedWindow_ = new ItemisedWindow(
+            [&c] { return ItemiseEstimate(c.document, c.program.environment.AmountRounding()); },
+            this);
+        // Live: whatever changes a cell of the breakdown or of the detail sheet on screen
+        // (typing, a calculation, a line command) changes the table.
+        for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail}) {
+            connect(c.Model(sheet), &QAbstractItemModel::dataChanged, itemisedWindow_,
+                    &ItemisedWindow::RefreshSoon);
+        }
+    }
+    itemisedWindow_->show();
+    itemisedWindow_->raise();
+}
 
 }  // namespace quilto

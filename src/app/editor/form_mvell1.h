@@ -16,6 +16,7 @@ namespace quilto {
 
 class EstimateSession;
 class GridController;
+class ItemisedWindow;
 
 class TFormMVell1 : public QDialog, public GuideTarget {
     Q_OBJECT
@@ -40,6 +41,8 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     // The environment settings command: the settings dialog, then the breakdown calculation.
     // The main menu's SetBtn2 runs it too.
     void SConf1Click();
+    // The window 材料費等内訳, made at its first use and following the editor from then on.
+    void ShowItemisedWindow();
 
     EditorContext& Context() { return *context_; }
     GridController& Grids() { return *grids_; }
@@ -79,6 +82,7 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     GridController* grids_ = nullptr;
     EstimateSession* session_ = nullptr;
     bool closing_ = false;
+    ItemisedWindow* itemisedWindow_ = nullptr;
 };
 
 }  // namespace quilto

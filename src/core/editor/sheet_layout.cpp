@@ -3,9 +3,9 @@
 namespace quilto {
 
 const SheetColumns& ColumnsOf(SheetKind sheet) {
-    static const SheetColumns kBreakdown{301,       9, 300, 4,         5,         kNoColumn, 6,
-                                         kNoColumn, 7, 8,   kNoColumn, kNoColumn, 8};
-    static const SheetColumns kDetail{301, 14, 300, 5, 6, 7, 8, 9, 10, 11, 12, 13, 10};
+    static const SheetColumns kBreakdown{301, 10, 300,       4,         5, kNoColumn, 6, kNoColumn,
+                                         7,   8,  kNoColumn, kNoColumn, 8, kNoColumn, 9};
+    static const SheetColumns kDetail{301, 15, 300, 5, 6, 7, 8, 9, 10, 11, 12, 13, 10, 14};
     static const SheetColumns kSummary{1001, 11, 1000, 4,         5,         6, 7,
                                        8,    9,  10,   kNoColumn, kNoColumn, 10};
     return BySheet(sheet, kBreakdown, kDetail, kSummary);
@@ -22,6 +22,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
         {"    金   額", 120, 14},
         {"   原    価", 120, 14},
         {"  摘       要", 220, 28},
+        {"日数", 45, 5},
     };
     static const std::vector<ColumnSpec> kDetail = {
         {" No.", 40, 0},         {" ｺｰﾄﾞ", 0, 6},
@@ -31,6 +32,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
         {"   金   額", 93, 11},  {"   原単価", 77, 9},
         {"   原   価", 93, 11},  {" 摘    要", 220, 28},
         {"  歩掛単価", 0, 10},   {"  歩 掛 け", 0, 0},
+        {"区分", 36, 2},
     };
     static const std::vector<ColumnSpec> kSummary = {
         {" No.", 45, 0},
@@ -57,6 +59,7 @@ CellTyping CellTypingOf(SheetKind sheet, int col) {
     switch (sheet) {
         case SheetKind::Breakdown:
             if (col >= c.quantity && col <= c.cost) return {CellTypingKind::WholeNumber, maxBytes};
+            if (col == c.workDays) return {CellTypingKind::DecimalNumber, maxBytes};
             break;
         case SheetKind::Summary:
             if (col == c.quantity) return {CellTypingKind::DecimalNumber, maxBytes};
