@@ -73,6 +73,8 @@ QMenuBar* BuildEditorMenuBar(QWidget* form, EditorActions& a) {
     a.nakakei = Add(lines, form, "Grid_Nakakei", "中計");
     a.zei = Add(lines, form, "Grid_Zei", "消費税");
     a.goukei = Add(lines, form, "Grid_Goukei", "合計");
+    lines->addSeparator();
+    a.welfare1 = Add(lines, form, "Welfare1", "法定福利費の行（明細書）(&W)...");
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName("View1");

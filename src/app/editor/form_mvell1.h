@@ -43,6 +43,9 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     void SConf1Click();
     // The window 材料費等内訳, made at its first use and following the editor from then on.
     void ShowItemisedWindow();
+    // Adds or updates the statutory welfare line of the detail sheet on screen, after
+    // asking for the rate (kept in quilto.conf for the next time and the next PC).
+    void WelfareLineCommand();
 
     EditorContext& Context() { return *context_; }
     GridController& Grids() { return *grids_; }

@@ -101,6 +101,10 @@ WorkTypeCosts SplitCostLines(std::span<const CostLine> lines, int amountRounding
     return costs;
 }
 
+WorkTypeCosts SplitDetailSheet(const EstimateDocument& document, int row, int amountRounding) {
+    return SplitCostLines(DetailCostLines(document, row), amountRounding);
+}
+
 ItemisedEstimate ItemiseEstimate(const EstimateDocument& document, int amountRounding) {
     ItemisedEstimate result;
     const TextGrid& grid = document.Grid(SheetKind::Breakdown);
@@ -125,8 +129,7 @@ ItemisedEstimate ItemiseEstimate(const EstimateDocument& document, int amountRou
 
         ItemisedRow work = RowOf(ItemisedRowKind::WorkType, row, name);
         work.days = grid.NumberAt(row, c.workDays);
-        const std::vector<CostLine> lines = DetailCostLines(document, row);
-        const WorkTypeCosts costs = SplitCostLines(lines, amountRounding);
+        const WorkTypeCosts costs = SplitDetailSheet(document, row, amountRounding);
         if (costs.hasLines) {
             work.classes = costs.classes;
             work.unclassified = costs.unclassified;

@@ -49,6 +49,10 @@ struct WorkTypeCosts {
 // rounding (0 half up, 1 truncate, 2 away from zero), as the line's amount was.
 WorkTypeCosts SplitCostLines(std::span<const CostLine> lines, int amountRounding);
 
+// Detail sheet `row` of the document split (the detail grid when it is the sheet on
+// screen, the store otherwise).
+WorkTypeCosts SplitDetailSheet(const EstimateDocument& document, int row, int amountRounding);
+
 enum class ItemisedRowKind { WorkType, Discount };
 
 struct ItemisedRow {

@@ -12,10 +12,13 @@
 #include "core/editor/estimate_calculator.h"
 #include "core/editor/estimate_io.h"
 #include "core/editor/grid_operations.h"
+#include "core/editor/welfare_line.h"
 #include "core/foundation/fixed4_arithmetic.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
 #include "core/store/environment.h"
+#include "core/store/own_settings.h"
+#include "core/store/registration_number.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
@@ -330,6 +333,85 @@ TEST(ItemiseEstimate, TheSheetOnScreenCountsAsTheUserSeesIt) {
     const ItemisedEstimate it = ItemiseEstimate(e.document, 0);
     ASSERT_EQ(it.rows.size(), 1u);
     EXPECT_EQ(it.rows[0].classes, Classes(0, 0, 0, 0, 0, 900));
+}
+
+TEST(WelfareLine, TheRateOfTheSheetsLabourBecomesOneLineOfTheTotals) {
+    Estimate e;
+    e.Breakdown(1, "", "work");
+    DetailStore& details = e.document.Stores().details;
+    details.MutableLine(1, 1) = Detail("000001", "a", Yen(4), Yen(2500), 1, Yen(500));  // 2,000
+    details.MutableLine(1, 2) = Detail("", "b", Yen(1), Yen(1000), 2);                  // 1,000
+    details.MutableLine(1, 3).SetCode("/");
+    e.calculator.RecalculateAll(e.document);
+    e.document.LoadDetailSheet(1);
+    TextGrid& grid = e.document.Grid(SheetKind::Detail);
+    const Fixed4 rate = Fixed4::FromRaw(156000);  // 15.6 %
+
+    WelfareLine placed = PlaceWelfareLine(e.document, rate, 0);
+    EXPECT_EQ(placed.result, WelfareLineResult::kAdded);
+    EXPECT_EQ(placed.row, 3) << "above the total line";
+    EXPECT_EQ(placed.labour, Yen(3000));
+    EXPECT_EQ(placed.amount, Yen(468));
+    EXPECT_EQ(LineKindOf(grid, 4), LineKind::Nakakei);
+    e.calculator.CalculateDetail(e.document);
+    EXPECT_EQ(Trimmed(grid.Cell(4, 8)), "11,468") << "the total line takes the welfare line in";
+
+    // More labour, the command again: the same line is updated, none added.
+    grid.SetCell(2, 7, "2,000");
+    e.calculator.CalculateDetail(e.document);
+    placed = PlaceWelfareLine(e.document, rate, 0);
+    EXPECT_EQ(placed.result, WelfareLineResult::kUpdated);
+    EXPECT_EQ(placed.row, 3);
+    EXPECT_EQ(placed.amount, Yen(624));  // 4,000 x 15.6 %
+    e.calculator.CalculateDetail(e.document);
+    e.document.StoreDetailSheet();
+    const ItemisedEstimate it = ItemiseEstimate(e.document, 0);
+    ASSERT_EQ(it.rows.size(), 1u);
+    EXPECT_EQ(it.rows[0].classes, Classes(8000, 4000, 624));
+    EXPECT_EQ(it.total, TextToFixed4(e.document.Figure(HeaderFigure::MGoukei01)));
+
+    // A sheet without labour, or none on screen, gets nothing.
+    e.Breakdown(2, "", "materials only");
+    e.document.Stores().details.MutableLine(2, 1) = Detail("1", "m", Yen(1), Yen(10), 1);
+    e.document.LoadDetailSheet(2);
+    EXPECT_EQ(PlaceWelfareLine(e.document, rate, 0).result, WelfareLineResult::kNoLabour);
+    e.document.DropDetailSheet();
+    EXPECT_EQ(PlaceWelfareLine(e.document, rate, 0).result, WelfareLineResult::kNoSheet);
+}
+
+TEST(OwnSettings, KeepsWhatItDoesNotKnowAndReadsTheWelfareRate) {
+    test::WorkingFolder folder;
+    test::WriteAll(OwnSettingsPath(), "future_key = x=1\nwelfare_rate=15.6\nnot a line\n");
+    OwnSettings settings;
+    ASSERT_TRUE(ReadOwnSettings(settings, nullptr));
+    EXPECT_EQ(settings.WelfareRate(), Fixed4::FromRaw(156000));
+    settings.SetWelfareRate(Fixed4::FromRaw(162000));
+    ASSERT_TRUE(WriteOwnSettings(settings, nullptr));
+    EXPECT_EQ(test::ReadAll(OwnSettingsPath()), "future_key=x=1\nwelfare_rate=16.2\n");
+    for (const char* bad : {"welfare_rate=", "welfare_rate=-3", "welfare_rate=abc"}) {
+        settings.Parse(bad);
+        EXPECT_EQ(settings.WelfareRate(), std::nullopt) << bad;
+    }
+}
+
+TEST(RegistrationNumber, FormIsRefusedCheckDigitOnlyWarned) {
+    // 7000012050002 is the National Tax Agency's corporate number: check digit 7.
+    struct Case {
+        const char* text;
+        RegistrationCheck check;
+    } cases[] = {
+        {"T7000012050002", RegistrationCheck::kValid},
+        {" T7000012050002 ", RegistrationCheck::kValid},
+        {"T1000012050002", RegistrationCheck::kCheckDigitWarning},
+        {"T700001205000", RegistrationCheck::kWrongForm},    // 12 digits
+        {"T70000120500021", RegistrationCheck::kWrongForm},  // 14 digits
+        {"7000012050002", RegistrationCheck::kWrongForm},    // no T
+        {"t7000012050002", RegistrationCheck::kWrongForm},
+        {"T70000120O0002", RegistrationCheck::kWrongForm},
+        {"", RegistrationCheck::kBlank},
+        {"   ", RegistrationCheck::kBlank},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CheckRegistrationNumber(c.text), c.check) << c.text;
 }
 
 // Random estimates against a model that knows only the rule: per ordinary line, labour is
