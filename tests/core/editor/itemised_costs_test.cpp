@@ -365,6 +365,7 @@ TEST(WelfareLine, TheRateOfTheSheetsLabourBecomesOneLineOfTheTotals) {
     EXPECT_EQ(placed.amount, Yen(624));  // 4,000 x 15.6 %
     e.calculator.CalculateDetail(e.document);
     e.document.StoreDetailSheet();
+    e.calculator.CalculateBreakdown(e.document);
     const ItemisedEstimate it = ItemiseEstimate(e.document, 0);
     ASSERT_EQ(it.rows.size(), 1u);
     EXPECT_EQ(it.rows[0].classes, Classes(8000, 4000, 624));
