@@ -152,7 +152,7 @@ TEST(OutputIntegration, TheItemisedSheetReadsBackPerWorkType) {
     EXPECT_EQ(number("D11"), 36000);
     EXPECT_EQ(number("E11"), 0);
     EXPECT_EQ(number("I11"), 633000);  // the cover's amount before tax
-    EXPECT_TRUE(text("B28").contains("444000")) << text("B28").toStdString();
+    EXPECT_TRUE(text("B28").contains("444,000")) << text("B28").toStdString();
 
     // The command line gives the same table.
     const auto costs = RunCli({"costs", "000001", "--json"});

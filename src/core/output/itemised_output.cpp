@@ -4,6 +4,7 @@
 
 #include "core/excel/itemised_sheet_layout.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/fixed4_format.h"
 #include "core/foundation/text_bytes.h"
 #include "core/output/sheet_writer.h"
 
@@ -59,7 +60,7 @@ class ItemisedWriter {
         if (itemised_.unclassified.raw != 0) {
             out_.At(is::kNoteRow, is::kNameColumn,
                     Cp932Of("※ 費目を分類していない明細の金額 ") +
-                        Fixed4ToText(itemised_.unclassified) +
+                        Trimmed(DisplayNumber(itemised_.unclassified, 24, 0, true)) +
                         Cp932Of(" 円は、材料費に含めています。"));
         }
     }
