@@ -369,7 +369,11 @@ void TFormMSyo::Open() {
     registration_.Open();
     if (const std::string unreadable = registration_.UnreadableMessage(); !unreadable.empty())
         program_.questions.Inform(unreadable);
-    const std::string holder = ReadOnly() ? program_.markers.MasterHolder() : std::string();
+    // Named only when another copy holds the masters, not when they are read-only because
+    // a file could not be read.
+    const std::string holder = program_.markers.MasterState() == kMarkerInUse
+                                   ? program_.markers.MasterHolder()
+                                   : std::string();
     setWindowTitle(Text(kRegistrationCaption) +
                    (ReadOnly() ? Text(kReadOnlyCaptionSuffix) : QString()) +
                    (holder.empty() ? QString() : QStringLiteral(" 使用中: ") + Text(holder)));
