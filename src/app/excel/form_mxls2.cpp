@@ -186,11 +186,12 @@ QWidget* TFormMXls2::BuildChoices() {
     checkGen_ = MakeCheck("Check_gen", "原価印刷", sheets);
     auto* sheetsLayout = new QVBoxLayout(sheets);
     for (QCheckBox* box : {checkH_, check3_, check1_, checkItemised_}) {
-        sheetsLayout->addWidget(box);
+        // Each box as wide as its caption, so that a click beside a short one misses it.
+        sheetsLayout->addWidget(box, 0, Qt::AlignLeft);
         connect(box, &QCheckBox::clicked, this, [this] { ApplyRule(StandardBoxReleased); });
     }
     sheetsLayout->addSpacing(12);
-    sheetsLayout->addWidget(checkGen_);
+    sheetsLayout->addWidget(checkGen_, 0, Qt::AlignLeft);
     sheetsLayout->addStretch(1);
 
     auto* details = new QGroupBox(QStringLiteral("< 見積明細書 >"), groupBox2_);
