@@ -27,6 +27,7 @@
 #include <functional>
 
 #include "app/editor/form_mvell1.h"
+#include "app/editor/sheet_grid_view.h"
 #include "app/excel/form_mxls2.h"
 #include "app/excel/pdf_preview_window.h"
 #include "app/foundation/app_setup.h"
@@ -186,6 +187,27 @@ int main(int argc, char** argv) {
         }
         Wait(300);
         ok = Save(editor.grab(), out, "editor_breakdown.png") && ok;
+
+        // The itemised estimate: the detail sheet of line 2 with its class column, and the
+        // window 材料費等内訳 beside the editor.
+        auto* breakdown = editor.findChild<quilto::SheetGridView*>(QStringLiteral("StringGrid1"));
+        if (breakdown) breakdown->SetCurrentCell(2, 3);
+        for (int i = 0; tabs != nullptr && i < tabs->count(); ++i) {
+            if (tabs->tabText(i).contains(QStringLiteral("明細"))) tabs->setCurrentIndex(i);
+        }
+        Wait(400);
+        ok = Save(editor.grab(), out, "itemised_editor.png") && ok;
+        if (auto* itemised = editor.findChild<QAction*>(QStringLiteral("Itemised1"))) {
+            itemised->trigger();
+            Wait(400);
+            if (auto* window = editor.findChild<QDialog*>(QStringLiteral("FormItemised"))) {
+                ok = Save(window->grab(), out, "itemised_window.png") && ok;
+                window->hide();
+            }
+        }
+        for (int i = 0; tabs != nullptr && i < tabs->count(); ++i) {
+            if (tabs->tabText(i).contains(QStringLiteral("内訳"))) tabs->setCurrentIndex(i);
+        }
 
         // The other windows, each shown over the editor as its menu or button opens it.
         const auto picture = [&](QDialog& window, const char* name,

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/editor/estimate_calculator.h"
+#include "core/editor/estimate_document.h"
+#include "core/editor/estimate_io.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/typed_text.h"
 #include "core/store/environment.h"
@@ -86,6 +89,29 @@ std::string EstimateReadFailure(const QString& path) {
 
 void PrintError(std::string_view message) {
     std::fprintf(stderr, "quilto-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+}
+
+bool LoadCalculatedEstimate(const std::string& command, const std::string& number,
+                            Environment& environment, EstimateCalculator& calculator,
+                            EstimateDocument& document) {
+    const std::string prefix = command + ": ";
+    document.SetCalculations(&calculator);
+    document.BeginSession(EntryMode::kOutput);
+    document.SetText(HeaderText::MNo, number);
+    bool loaded = false;
+    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
+        PrintError(prefix + "estimate " + number + " cannot be read (" +
+                   EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
+    } else if (document.ForeignFile()) {
+        PrintError(prefix + number + " is not an estimate file");
+    } else if (const auto overflow = calculator.RecalculateAll(document)) {
+        // A capped figure is never written anywhere.
+        PrintError(prefix + CalculationOverflowMessage(*overflow) + " Nothing was written.");
+    } else {
+        loaded = true;
+    }
+    document.SetCalculations(nullptr);
+    return loaded;
 }
 
 }  // namespace quilto::cli

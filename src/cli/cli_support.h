@@ -16,7 +16,9 @@
 
 namespace quilto {
 class Environment;
-}
+class EstimateCalculator;
+class EstimateDocument;
+}  // namespace quilto
 
 namespace quilto::cli {
 
@@ -63,6 +65,13 @@ std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_vi
 
 // Why the estimate file at path could not be read: "<absolute path>: <reason>".
 std::string EstimateReadFailure(const QString& path);
+
+// Loads estimate `number` into document for output (entry mode 6) and brings every figure
+// up to date as a save would. False, told on stderr as "<command>: ...", when the file
+// cannot be read, is no estimate, or a figure runs past the range the program can hold.
+bool LoadCalculatedEstimate(const std::string& command, const std::string& number,
+                            Environment& environment, EstimateCalculator& calculator,
+                            EstimateDocument& document);
 
 // "quilto-cli: <message>" on stderr.
 void PrintError(std::string_view message);

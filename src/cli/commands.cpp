@@ -13,6 +13,7 @@ int RunRestoreCommand(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunPrint(const std::vector<std::string>& args);
 int RunMasters(const std::vector<std::string>& args);
+int RunCosts(const std::vector<std::string>& args);
 
 namespace {
 
@@ -176,6 +177,9 @@ Arguments:
                         (default: cover, breakdown, detail, and summary when the estimate
                         totals on it)
   --cost                the cost sheet (原価表) instead of the estimate
+  --itemised            add the sheet 材料費等内訳書 (the itemised estimate: per work type
+                        材料費, 労務費, 法定福利費, 安全衛生経費, 建退共掛金, その他経費,
+                        total and days; see `help costs`); not with --free
   --constructions all|1,3,...
                         the breakdown lines whose detail sheets are output (default all)
   --free summary|breakdown|details
@@ -192,6 +196,37 @@ Exit status: 0 when written; 1 when the estimate cannot be read, a figure runs p
 largest amount the program can hold (the message names the line), the tax tick and the
 figures disagree without --yes, the template is missing or the output fails (the message
 says why); 2 for wrong arguments; 3 when there is nothing to print.
+)";
+
+constexpr const char* kCostsHelp =
+    R"(Prints the itemised estimate of an estimate as JSON: the table the sheet 材料費等内訳書
+shows, after every figure of the estimate was brought up to date as a save would.
+
+Each breakdown line is a work type. Its amount is split by the cost classes of its detail
+lines: a line's labour (歩掛単価 x quantity, rounded to whole yen with the amount rounding
+of the settings) is 労務費 whatever its class, and the rest of its amount goes to its
+class. Lines without a class count as 材料費 and are also added up under "unclassified",
+so that what was never classified can be seen. A line without detail lines counts its
+typed amount that way. Discounts are never spread over the classes: a discount of a detail
+sheet follows its work type as a line of kind "discount", and so does a discount line of
+the breakdown. Subtotal and total lines count for nothing; the tax line gives "tax".
+
+Arguments:
+  NNNNNN      the management number (six digits)
+  --json      the output format (the only one)
+
+Output (amounts are decimal strings):
+  {"number", "estimateNumber", "customer", "title",
+   "lines": [{"number": breakdown row, "kind": "work"|"discount", "name",
+              "材料費", "労務費", "法定福利費", "安全衛生経費", "建退共掛金", "その他経費",
+              "unclassified", "days", "total"}, ...],
+   "totals": {the six classes, "unclassified", "discounts", "total" (before tax),
+              "tax", "totalWithTax"}}
+For a work type, the six classes add up to "total"; the lines' totals add up to the
+estimate's total before tax.
+
+Exit status: 0 when printed; 1 when the estimate cannot be read, is not an estimate, or a
+figure runs past the largest amount the program can hold; 2 for wrong arguments.
 )";
 
 constexpr const char* kPrintHelp =
@@ -295,6 +330,8 @@ const std::vector<CliCommand>& Commands() {
          kRestoreHelp, &RunRestoreCommand},
         {"masters", "masters list [CODE] [--json] | import CODE FILE.csv | export CODE",
          kMastersHelp, &RunMasters},
+        {"costs", "costs NNNNNN --json  the itemised estimate: per work type 材料費 to その他経費",
+         kCostsHelp, &RunCosts},
     };
     return commands;
 }

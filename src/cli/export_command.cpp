@@ -146,6 +146,8 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
             options.sheetsGiven = true;
         } else if (arg == "--cost") {
             choices.cost = true;
+        } else if (arg == "--itemised") {
+            choices.itemised = true;
         } else if (arg == "--constructions") {
             if (!(v = value())) return bad("--constructions takes all or breakdown rows 1,3,...");
             constructions = *v;
@@ -183,6 +185,8 @@ bool ParseOptions(const char* command, const std::vector<std::string>& args, boo
         }
     }
     if (options.number.empty()) return bad("no estimate number given");
+    if (choices.itemised && choices.freeForm)
+        return bad("--itemised goes with the standard sheets, not with --free");
     if (!print && !options.targetGiven) return bad("give --xlsx FILE or --pdf FILE");
     if (!TakeConstructions(constructions, choices))
         return bad("--constructions takes all or breakdown rows 1,3,... (1-300)");
@@ -201,24 +205,8 @@ int Run(const char* command, std::vector<std::string> args, bool print) {
     LoadEnvironment(environment);
     EstimateCalculator calculator(CalculationSettingsFrom(environment));
     EstimateDocument document;
-    document.SetCalculations(&calculator);
-    document.BeginSession(EntryMode::kOutput);
-    document.SetText(HeaderText::MNo, options.number);
-    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
-        PrintError(prefix + "estimate " + options.number + " cannot be read (" +
-                   EstimateReadFailure(EstimateFilePath(environment, options.number)) + ")");
+    if (!LoadCalculatedEstimate(command, options.number, environment, calculator, document))
         return kExitFailed;
-    }
-    if (document.ForeignFile()) {
-        PrintError(prefix + options.number + " is not an estimate file");
-        return kExitFailed;
-    }
-    // A capped figure is never written into a workbook.
-    if (const auto overflow = calculator.RecalculateAll(document)) {
-        PrintError(prefix + CalculationOverflowMessage(*overflow) + " Nothing was written.");
-        return kExitFailed;
-    }
-    document.SetCalculations(nullptr);
     // As in the dialog: the estimate's own pattern unless another is chosen, and the
     // summary printed by default when the estimate totals on it.
     if (!options.patternGiven)

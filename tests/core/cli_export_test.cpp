@@ -62,6 +62,64 @@ TEST(CliExport, WritesTheFilledWorkbook) {
     EXPECT_TRUE(QFileInfo::exists("free.xlsx"));
 }
 
+// A template made before the itemised sheet existed cannot take it: nothing is written and
+// the message says which template and what to do. Without --itemised it serves as before.
+TEST(CliExport, ItemisedNeedsATemplateWithItsSheet) {
+    WorkingFolder folder;
+    MakeEstimate();
+    const auto run = RunCli({"export", "000001", "--xlsx", "out.xlsx", "--itemised"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("見積書00.xlsx には「材料費等内訳書」のシートがありません"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(QFileInfo::exists("out.xlsx"));
+    EXPECT_EQ(RunCli({"export", "000001", "--xlsx", "f.xlsx", "--itemised", "--free", "summary"})
+                  .exitCode,
+              2);
+}
+
+// costs prints the itemised table of the estimate.
+TEST(CliCosts, PrintsEachWorkTypeSplitByClass) {
+    WorkingFolder folder;
+    ASSERT_EQ(RunCli({"check", "--yes"}).exitCode, 0);
+    const json description = {
+        {"cover", {{"MName1", "山田建設"}, {"MTitle1", "改修工事"}}},
+        {"breakdown",
+         json::array({
+             {{"cells", {"", "1", "設備", "", "", "", "", "", "3"}},
+              {"details",
+               {{"000001", "", "配管", "20A", "m", "4", "2,500", "", "", "", "", "500", "", "材"},
+                {"", "", "足場", "", "式", "1", "1,000", "", "", "", "", "", "", "6"},
+                {"-", "", "", "", "", "", "", "300"}}}},
+             {{"cells", {"", "2", "電気", "", "", "2,000"}}},
+         })}};
+    test::WriteAll("estimate.json", description.dump());
+    ASSERT_EQ(RunCli({"create", "--json", "estimate.json"}).out, "000001\n");
+
+    const auto run = RunCli({"costs", "000001", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const json table = json::parse(run.out);
+    EXPECT_EQ(table["customer"], "山田建設");
+    ASSERT_EQ(table["lines"].size(), 3u);
+    const json& pipes = table["lines"][0];
+    EXPECT_EQ(pipes["name"], "設備");
+    EXPECT_EQ(pipes["材料費"], "8000");  // 10,000 less 500 x 4 of labour
+    EXPECT_EQ(pipes["労務費"], "2000");
+    EXPECT_EQ(pipes["その他経費"], "1000");
+    EXPECT_EQ(pipes["法定福利費"], "0");
+    EXPECT_EQ(pipes["days"], "3");
+    EXPECT_EQ(pipes["total"], "11000");
+    EXPECT_EQ(table["lines"][1]["kind"], "discount");
+    EXPECT_EQ(table["lines"][1]["total"], "-300");
+    EXPECT_EQ(table["lines"][2]["unclassified"], "2000");
+    EXPECT_EQ(table["totals"]["total"], "12700");
+    EXPECT_EQ(table["totals"]["discounts"], "-300");
+
+    EXPECT_EQ(RunCli({"costs", "000002", "--json"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"costs", "000001"}).exitCode, 2);
+    EXPECT_NE(RunCli({"help", "costs"}).out.find("法定福利費"), std::string::npos);
+}
+
 // The PDF holds the visible sheets only: the hidden summary page prints nothing.
 TEST(CliExport, PdfHoldsThePrintedSheets) {
     if (FindOffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";

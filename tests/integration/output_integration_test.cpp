@@ -53,10 +53,12 @@ void Install() {
  "cover": {"MName1": "株式会社 山田商事", "MTitle1": "本社ビル3階 事務所改装工事", "ZRitu": "10",
            "CheckBox2": true},
  "breakdown": [
-  {"cells": ["", "1", "仮設工事", "式", "1"],
-   "details": [["000001", "", "養生シート", "1.8×3.6m", "枚", "20", "850"]]},
-  {"cells": ["", "2", "内装工事", "式", "1"],
-   "details": [["000003", "", "石膏ボード張り", "t=12.5", "㎡", "120", "1,850"]]},
+  {"cells": ["", "1", "仮設工事", "式", "1", "", "", "", "2"],
+   "details": [["000001", "", "養生シート", "1.8×3.6m", "枚", "20", "850",
+                "", "", "", "", "", "", "材"]]},
+  {"cells": ["", "2", "内装工事", "式", "1", "", "", "", "5.5"],
+   "details": [["000003", "", "石膏ボード張り", "t=12.5", "㎡", "120", "1,850",
+                "", "", "", "", "300", "", "材"]]},
   {"cells": ["", "3", "電気設備工事", "式", "1"],
    "details": [["000006", "", "LED照明器具", "埋込型", "台", "24", "18,500"]]},
   {"cells": ["="]}, {"cells": ["-", "", "", "", "", "50,000"]}, {"cells": ["/"]},
@@ -79,9 +81,11 @@ TEST(OutputIntegration, AnIndependentReaderSeesTheFilledEstimate) {
     ASSERT_EQ(code, 0) << json.toStdString();
     const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
     const QJsonArray sheets = root["sheets"].toArray();
-    ASSERT_EQ(sheets.size(), 6);  // cover, summary (hidden), breakdown, three detail sheets
+    // cover, summary (hidden), breakdown, three detail sheets, the itemised sheet (hidden)
+    ASSERT_EQ(sheets.size(), 7);
     EXPECT_EQ(root["active"].toString(), "表紙");
     EXPECT_EQ(sheets[1].toObject()["state"].toString(), "hidden");
+    EXPECT_EQ(sheets[6].toObject()["state"].toString(), "hidden");
     const auto cell = [&](int sheet, const char* address) {
         return sheets[sheet - 1].toObject()["cells"].toObject()[address].toVariant();
     };
@@ -98,6 +102,71 @@ TEST(OutputIntegration, AnIndependentReaderSeesTheFilledEstimate) {
     EXPECT_EQ(cell(5, "E3").toDouble(), 120);
     EXPECT_EQ(cell(6, "H3").toDouble(), 444000);
     EXPECT_EQ(cell(6, "H4").toDouble(), 444000);  // the sheet's total below its last line
+}
+
+TEST(OutputIntegration, TheItemisedSheetReadsBackPerWorkType) {
+    int code = 0;
+    Output("/usr/bin/python3", {"-c", "import openpyxl"}, &code);
+    REQUIRE_PROGRAM(code == 0, "python3-openpyxl");
+    test::WorkingFolder folder;
+    Install();
+    const auto run = RunCli({"export", "000001", "--xlsx", "out.xlsx", "--itemised"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "export: 6 pages\n");  // the standard five and the itemised one
+
+    const QString json =
+        Output("/usr/bin/python3", {QUILTO_INTEGRATION_DIR "/read_xlsx.py", "out.xlsx"}, &code);
+    ASSERT_EQ(code, 0) << json.toStdString();
+    const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonArray sheets = root["sheets"].toArray();
+    ASSERT_EQ(sheets.size(), 7);
+    const QJsonObject itemised = sheets[6].toObject();
+    EXPECT_EQ(itemised["name"].toString(), "材料費等内訳書");
+    EXPECT_EQ(itemised["state"].toString(), "visible");
+    const QJsonObject cells = itemised["cells"].toObject();
+    const auto text = [&](const char* address) { return cells[address].toString(); };
+    const auto number = [&](const char* address) {
+        EXPECT_TRUE(cells[address].isDouble()) << address << " is not a number";
+        return cells[address].toDouble();
+    };
+    EXPECT_EQ(text("F3"), "株式会社 山田商事");
+    EXPECT_EQ(text("C4"), "本社ビル3階 事務所改装工事");
+    // 仮設工事: materials only, 2 days.
+    EXPECT_EQ(text("B7"), "仮設工事");
+    EXPECT_EQ(number("C7"), 17000);
+    EXPECT_EQ(number("I7"), 17000);
+    EXPECT_EQ(number("J7"), 2);
+    // 内装工事: 222,000 of which 300 x 120 = 36,000 is labour.
+    EXPECT_EQ(text("B8"), "内装工事");
+    EXPECT_EQ(number("C8"), 186000);
+    EXPECT_EQ(number("D8"), 36000);
+    EXPECT_EQ(number("I8"), 222000);
+    EXPECT_EQ(number("J8"), 5.5);
+    // 電気設備工事: never classified, counted as materials and said so below the table.
+    EXPECT_EQ(number("C9"), 444000);
+    EXPECT_FALSE(cells.contains("D9"));
+    // The breakdown's discount is a row of its own; the total row closes the table.
+    EXPECT_EQ(number("I10"), -50000);
+    EXPECT_FALSE(cells.contains("C10"));
+    EXPECT_EQ(text("B11"), "合　　計");
+    EXPECT_EQ(number("C11"), 647000);
+    EXPECT_EQ(number("D11"), 36000);
+    EXPECT_EQ(number("E11"), 0);
+    EXPECT_EQ(number("I11"), 633000);  // the cover's amount before tax
+    EXPECT_TRUE(text("B28").contains("444,000")) << text("B28").toStdString();
+
+    // The command line gives the same table.
+    const auto costs = RunCli({"costs", "000001", "--json"});
+    ASSERT_EQ(costs.exitCode, 0) << costs.err;
+    const QJsonObject table =
+        QJsonDocument::fromJson(QByteArray::fromStdString(costs.out)).object();
+    const QJsonArray lines = table["lines"].toArray();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1].toObject()["労務費"].toString(), "36000");
+    EXPECT_EQ(lines[1].toObject()["days"].toString(), "5.5");
+    EXPECT_EQ(lines[3].toObject()["kind"].toString(), "discount");
+    EXPECT_EQ(table["totals"].toObject()["total"].toString(), "633000");
+    EXPECT_EQ(table["totals"].toObject()["unclassified"].toString(), "444000");
 }
 
 TEST(OutputIntegration, PrintGoesToTheDefaultQueue) {

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/excel/itemised_sheet_layout.h"
 #include "core/excel/table_definition.h"
 #include "core/excel/table_definition_fields.h"
 #include "core/excel/xlsx_package.h"
@@ -534,6 +535,80 @@ void LineSheet(Book& book, const Definitions& d, const char* sheetName, const ch
     p.Print(logo.row, lastColumn, look.landscape, "&C&\"IPAPGothic\"&9&P / &N");
 }
 
+// ---- The itemised estimate (材料費等内訳書): per work type the six cost amounts ----
+
+void ItemisedSheet(Book& book) {
+    namespace is = itemised_sheet;
+    const Look& look = book.look();
+    Page p(book, book.Sheet(is::kSheetName));
+    p.Columns(1, 1, 1.5);
+    p.Columns(is::kNameColumn, is::kNameColumn, 30);
+    p.Columns(is::kFirstClassColumn, is::kTotalColumn, 12.5);
+    p.Columns(is::kDaysColumn, is::kDaysColumn, 8);
+    p.Height(is::kTitleRow, 34);
+    p.Height(is::kHeadingRow, 30);
+    for (int row = is::kFirstLineRow; row < is::kFirstLineRow + is::kLinesPerPage; ++row)
+        p.Height(row, 24);
+
+    const int last = is::kLastColumn;
+    p.Merge(is::kTitleRow, is::kNameColumn, is::kTitleRow, last, "材　料　費　等　内　訳　書",
+            Style().Title().Size(16).Bold().Center().Color(look.ink).Bottom(LXW_BORDER_DOUBLE));
+    const Style label = Style().Size(10).Color(look.ink).Right();
+    const Style value = Style().Size(11).Shrink().Bottom(LXW_BORDER_HAIR);
+    p.Text(is::kNumberRow, is::kNumberColumn - 1, "見積番号", label);
+    p.Merge(is::kNumberRow, is::kNumberColumn, is::kNumberRow, is::kNumberColumn + 1, "", value);
+    p.Text(is::kCustomerRow, is::kCustomerColumn - 1, "お客様", label);
+    p.Merge(is::kCustomerRow, is::kCustomerColumn, is::kCustomerRow, last, "", value);
+    p.Text(is::kTitleOfWorkRow, is::kTitleOfWorkColumn - 1, "工事名称", label);
+    p.Merge(is::kTitleOfWorkRow, is::kTitleOfWorkColumn, is::kTitleOfWorkRow, last, "", value);
+
+    const char* captions[] = {
+        "工　　種",      "材料費",     "労務費",     "法定福利費\n(事業主負担)",
+        "安全衛生経費",  "建退共掛金", "その他経費", "合　計",
+        "作業日数\n(日)"};
+    const uint8_t frame = LXW_BORDER_MEDIUM;
+    const uint8_t hair = LXW_BORDER_HAIR;
+    const uint8_t inner = look.innerVerticals ? LXW_BORDER_THIN : LXW_BORDER_NONE;
+    for (int column = is::kNameColumn; column <= last; ++column) {
+        const bool first = column == is::kNameColumn;
+        const bool lastOne = column == last;
+        p.Text(is::kHeadingRow, column, captions[column - is::kNameColumn],
+               Style()
+                   .Size(9.5)
+                   .Bold()
+                   .Center()
+                   .Wrap()
+                   .Fill(look.band)
+                   .Color(look.bandText)
+                   .Top(frame)
+                   .Bottom(LXW_BORDER_THIN)
+                   .Left(first ? frame : inner)
+                   .RightRule(lastOne ? frame : inner));
+        for (int line = 0; line < is::kLinesPerPage; ++line) {
+            Style s = Style()
+                          .Size(10.5)
+                          .Left(first ? frame : inner)
+                          .RightRule(lastOne ? frame : inner)
+                          .Bottom(line + 1 == is::kLinesPerPage ? frame : hair);
+            if (look.zebra != kNone && line % 2 == 1) s.Fill(look.zebra);
+            if (first) {
+                s.Indent(1).Shrink();
+            } else if (column == is::kDaysColumn) {
+                s.Right().Number("0.0_ ;-0.0_ ");
+            } else {
+                s.Right().Number(kAmountFormat);
+                if (column == is::kTotalColumn) s.Bold();
+            }
+            p.Blank(is::kFirstLineRow + line, column, s);
+        }
+    }
+    p.Height(is::kIssuerRow, 24);
+    p.Merge(is::kIssuerRow, is::kNameColumn, is::kIssuerRow, last, "",
+            Style().Title().Size(11).Bold().Right().Color(look.ink));
+    p.Merge(is::kNoteRow, is::kNameColumn, is::kNoteRow, last, "", Style().Size(9).Color(look.ink));
+    p.Print(is::kNoteRow, last, true, "&C&\"IPAPGothic\"&9&P / &N");
+}
+
 bool QuotationWorkbook(const std::string& path, const Look& look, const Definitions& d, bool cost) {
     Book book(path, look);
     Cover(book, d, cost);
@@ -571,6 +646,7 @@ bool QuotationWorkbook(const std::string& path, const Look& look, const Definiti
               "Dadd2", nullptr);
     LineSheet(book, d, "明細書", cost ? "原　価　明　細　書" : "明　細　書", "GyoE1", detail,
               "Eadd2", "Eadd1");
+    ItemisedSheet(book);
     return book.Close() && UseFontForNormalStyle(path, look.font);
 }
 

@@ -73,6 +73,8 @@ struct EditorActions {
     QAction* kakeRet = nullptr;
     QAction* kakeSetS = nullptr;
     QAction* kakeRetS = nullptr;
+    QAction* itemised1 = nullptr;  // the window 材料費等内訳
+    QAction* welfare1 = nullptr;   // the statutory welfare line of the detail sheet
     // The speed buttons.
     QToolButton* saveBtn = nullptr;
     QToolButton* cancelBtn = nullptr;

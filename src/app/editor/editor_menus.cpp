@@ -78,11 +78,16 @@ QMenuBar* BuildEditorMenuBar(QWidget* form, EditorActions& a) {
     a.nakakei = Add(lines, form, "Grid_Nakakei", "中計");
     a.zei = Add(lines, form, "Grid_Zei", "消費税");
     a.goukei = Add(lines, form, "Grid_Goukei", "合計");
+    lines->addSeparator();
+    a.welfare1 = Add(lines, form, "Welfare1", "法定福利費の行（明細書）(&W)...");
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName("View1");
     a.hyousi1 = Add(view, form, "Grid_Hyousi1", "表紙 切替", QKeySequence(Qt::Key_F11));
     a.meisai1 = Add(view, form, "Grid_meisai1", "明細 切替", QKeySequence(Qt::Key_F12));
+    view->addSeparator();
+    a.itemised1 = Add(view, form, "Itemised1", "材料費等内訳(&Z)...",
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定他(&S)"));
     settings->setObjectName("Settings1");

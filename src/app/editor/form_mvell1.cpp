@@ -17,15 +17,20 @@
 #include "app/editor/editor_menus.h"
 #include "app/editor/estimate_session.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/itemised_window.h"
 #include "app/editor/recovery_controller.h"
 #include "app/editor/sheet_grid_delegate.h"
 #include "app/editor/undo_controller.h"
 #include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
 #include "app/foundation/typed_line_edit.h"
+#include "core/editor/welfare_line.h"
 #include "core/foundation/cp932.h"
+#include "core/foundation/number_text.h"
+#include "core/foundation/text_bytes.h"
 #include "core/store/estimate_search.h"
 #include "core/store/issued_archive.h"
+#include "core/store/own_settings.h"
 
 namespace quilto {
 
@@ -196,6 +201,8 @@ void TFormMVell1::Connect() {
         IssueHistoryDialog(folder, number, IssuesOf(ReadIssuedArchive(folder), number), this)
             .exec();
     });
+    connect(a.itemised1, &QAction::triggered, this, &TFormMVell1::ShowItemisedWindow);
+    connect(a.welfare1, &QAction::triggered, this, &TFormMVell1::WelfareLineCommand);
     connect(a.sConf1, &QAction::triggered, this, &TFormMVell1::SConf1Click);
     connect(a.sSyo1, &QAction::triggered, this, [this] {
         if (context_->hooks.nameRegistration) context_->hooks.nameRegistration();
@@ -460,5 +467,77 @@ void TFormMVell1::MoveCurrentRowDown(SheetKind sheet) { grids_->MoveCurrentRowDo
 void TFormMVell1::FocusActiveGrid() { grids_->FocusActiveGrid(); }
 
 void TFormMVell1::GuideClosed() { context_->guideOpenMarker = 0; }
+
+void TFormMVell1::ShowItemisedWindow() {
+    if (!itemisedWindow_) {
+        EditorContext& c = *context_;
+        itemisedWindow_ = new ItemisedWindow(
+            [&c] { return ItemiseEstimate(c.document, c.program.environment.AmountRounding()); },
+            this);
+        // Live: whatever changes a cell of the breakdown or of the detail sheet on screen
+        // (typing, a calculation, a line command) changes the table.
+        for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail}) {
+            connect(c.Model(sheet), &QAbstractItemModel::dataChanged, itemisedWindow_,
+                    &ItemisedWindow::RefreshSoon);
+        }
+    }
+    itemisedWindow_->show();
+    itemisedWindow_->raise();
+}
+
+void TFormMVell1::WelfareLineCommand() {
+    EditorContext& c = *context_;
+    Questions& questions = c.program.questions;
+    if (c.ReadOnly()) return;
+    if (c.VisibleTab() != kDetailTab || c.document.DetailSheetRow() < 1) {
+        questions.Inform("法定福利費の行は明細書で追加します。明細書を開いてから選んでください。");
+        return;
+    }
+    c.View(SheetKind::Detail)->CommitEdit();
+    OwnSettings settings;
+    QString error;
+    if (!ReadOwnSettings(settings, &error)) {
+        questions.Inform(error.toStdString() + "\n設定ファイルを確認してください。");
+        return;
+    }
+    const std::optional<Fixed4> stored = settings.WelfareRate();
+    const std::optional<std::string> answer =
+        questions.AskText("法定福利費", "法定福利費率（労務費に対する％）を入力してください。",
+                          stored ? Fixed4ToText(*stored) : std::string());
+    if (!answer) return;
+    const std::string text = Trimmed(*answer);
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos ||
+        TextToFixed4(text).raw <= 0 || TextToFixed4(text) > Fixed4::FromInt(100)) {
+        questions.Inform(
+            "法定福利費率は 0 より大きく 100 以下の数字で入力してください（例 15.6）。");
+        return;
+    }
+    const Fixed4 rate = TextToFixed4(text);
+    if (!stored || *stored != rate) {
+        settings.SetWelfareRate(rate);
+        if (!WriteOwnSettings(settings, &error)) {
+            questions.Inform("法定福利費率を保存できません。\n" + error.toStdString());
+        }
+    }
+    const WelfareLine placed =
+        PlaceWelfareLine(c.document, rate, c.program.environment.AmountRounding());
+    switch (placed.result) {
+        case WelfareLineResult::kAdded:
+        case WelfareLineResult::kUpdated:
+            grids_->CalculateDetail();
+            c.Model(SheetKind::Detail)->Refresh();
+            c.View(SheetKind::Detail)->SetCurrentCell(placed.row, 3);
+            break;
+        case WelfareLineResult::kNoLabour:
+            questions.Inform(
+                "この明細書には労務費（歩掛単価、または区分「労」の行）がありません。");
+            break;
+        case WelfareLineResult::kSheetFull:
+            questions.Inform("明細書に空いている行がありません。");
+            break;
+        case WelfareLineResult::kNoSheet:
+            break;
+    }
+}
 
 }  // namespace quilto

@@ -18,6 +18,7 @@ class EstimateSession;
 class GridController;
 class RecoveryController;
 class UndoController;
+class ItemisedWindow;
 
 class TFormMVell1 : public QDialog, public GuideTarget {
     Q_OBJECT
@@ -42,6 +43,11 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     // The environment settings command: the settings dialog, then the breakdown calculation.
     // The main menu's SetBtn2 runs it too.
     void SConf1Click();
+    // The window 材料費等内訳, made at its first use and following the editor from then on.
+    void ShowItemisedWindow();
+    // Adds or updates the statutory welfare line of the detail sheet on screen, after
+    // asking for the rate (kept in quilto.conf for the next time and the next PC).
+    void WelfareLineCommand();
 
     EditorContext& Context() { return *context_; }
     GridController& Grids() { return *grids_; }
@@ -85,6 +91,7 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     UndoController* undo_ = nullptr;
     RecoveryController* recovery_ = nullptr;
     bool closing_ = false;
+    ItemisedWindow* itemisedWindow_ = nullptr;
 };
 
 }  // namespace quilto

@@ -6,6 +6,7 @@
 #include "app/foundation/typed_line_edit.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
+#include "core/store/cost_class.h"
 
 namespace quilto {
 
@@ -117,7 +118,22 @@ void SheetGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
 
 void SheetGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                      const QModelIndex& index) const {
-    const std::string text = static_cast<TypedLineEdit*>(editor)->Cp932Text();
+    std::string text = static_cast<TypedLineEdit*>(editor)->Cp932Text();
+    if (index.column() == ColumnsOf(sheet_).costClass) {
+        // The class is typed by its key (1-6, 0 or blank for none) or its name, and shown
+        // by its short name.
+        const std::optional<CostClass> cls = CostClassOfCellText(text);
+        if (!cls) {
+            if (refuse_) {
+                refuse_(
+                    QStringLiteral("区分は 1 材料費 / 2 労務費 / 3 法定福利費 / 4 安全衛生経費 / "
+                                   "5 建退共掛金 / 6 その他経費 の番号で入力してください"
+                                   "（0 または空白で未分類）。"));
+            }
+            return;
+        }
+        text = CostClassCellText(*cls);
+    }
     // Unchanged text keeps the cell as it was, its padding included.
     if (text == Trimmed(CellBytes(index))) return;
     model->setData(index, QByteArray(text.data(), static_cast<qsizetype>(text.size())),

@@ -45,6 +45,16 @@ bool SheetGridModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 QVariant SheetGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole &&
+        section == ColumnsOf(sheet_).costClass) {
+        return QStringLiteral(
+            "費目の区分: 1 材料費 / 2 労務費 / 3 法定福利費 / 4 安全衛生経費 / "
+            "5 建退共掛金 / 6 その他経費 / 0 未分類（歩掛単価×数量は常に労務費）");
+    }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole &&
+        section == ColumnsOf(sheet_).workDays) {
+        return QStringLiteral("作業日数: この工種の作業と準備に要する日数");
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     return Cp932ToQStringLossy(grid_.Cell(0, section));
 }

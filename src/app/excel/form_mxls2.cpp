@@ -180,14 +180,19 @@ QWidget* TFormMXls2::BuildChoices() {
     checkH_ = MakeCheck("Check_H", "表  紙", sheets);
     check3_ = MakeCheck("Check_3", "総括書", sheets);
     check1_ = MakeCheck("Check_1", "内訳書", sheets);
+    checkItemised_ = MakeCheck("Check_itemised", "材料費等内訳書", sheets);
+    checkItemised_->setToolTip(
+        QStringLiteral("工種ごとの材料費・労務費・法定福利費・安全衛生経費・建退共掛金・"
+                       "その他経費と作業日数の表を加えます"));
     checkGen_ = MakeCheck("Check_gen", "原価印刷", sheets);
     auto* sheetsLayout = new QVBoxLayout(sheets);
-    for (QCheckBox* box : {checkH_, check3_, check1_}) {
-        sheetsLayout->addWidget(box);
+    for (QCheckBox* box : {checkH_, check3_, check1_, checkItemised_}) {
+        // Each box as wide as its caption, so that a click beside a short one misses it.
+        sheetsLayout->addWidget(box, 0, Qt::AlignLeft);
         connect(box, &QCheckBox::clicked, this, [this] { ApplyRule(StandardBoxReleased); });
     }
     sheetsLayout->addSpacing(12);
-    sheetsLayout->addWidget(checkGen_);
+    sheetsLayout->addWidget(checkGen_, 0, Qt::AlignLeft);
     sheetsLayout->addStretch(1);
 
     auto* details = new QGroupBox(QStringLiteral("< 見積明細書 >"), groupBox2_);
@@ -367,6 +372,7 @@ OutputDialogChecks TFormMXls2::ReadChecks() const {
     checks.summary = check3_->isChecked();
     checks.breakdown = check1_->isChecked();
     checks.cost = checkGen_->isChecked();
+    checks.itemised = checkItemised_->isChecked();
     checks.freeForm = checkSei_->isChecked();
     checks.linesTotals = chkKtype_->isChecked();
     checks.source = static_cast<FreeFormSource>(std::max(0, sources_->checkedId()));
@@ -378,6 +384,7 @@ void TFormMXls2::ShowChecks(const OutputDialogChecks& checks) {
     check3_->setChecked(checks.summary);
     check1_->setChecked(checks.breakdown);
     checkGen_->setChecked(checks.cost);
+    checkItemised_->setChecked(checks.itemised);
     checkSei_->setChecked(checks.freeForm);
     chkKtype_->setChecked(checks.linesTotals);
     sources_->button(static_cast<int>(checks.source))->setChecked(true);

@@ -115,6 +115,7 @@ class TFormMXls2 : public QDialog {
     QCheckBox* check3_ = nullptr;
     QCheckBox* check1_ = nullptr;
     QCheckBox* checkGen_ = nullptr;
+    QCheckBox* checkItemised_ = nullptr;
     QListWidget* listBox1_ = nullptr;
     QGroupBox* freeFormGroup_ = nullptr;
     QCheckBox* checkSei_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include "core/editor/line_kind.h"
 #include "core/foundation/text_bytes.h"
+#include "core/store/cost_class.h"
 
 namespace quilto {
 
@@ -30,18 +31,20 @@ enum class Field {
     Cost,
     LabourRate,
     Remarks,
+    WorkDays,   // breakdown lines: the labour-rate field holds their days of work
+    CostClass,  // detail lines: the record's last byte
 };
 
-using ColumnFields = std::array<Field, 14>;
+using ColumnFields = std::array<Field, 15>;
 
 const ColumnFields& FieldsOf(SheetKind sheet) {
     static constexpr ColumnFields kBreakdown = {
-        Field::None,     Field::Code,   Field::NumberText,    Field::Name,   Field::Unit,
-        Field::Quantity, Field::Amount, Field::CostUnitPrice, Field::Remarks};
+        Field::None,     Field::Code,   Field::NumberText,    Field::Name,    Field::Unit,
+        Field::Quantity, Field::Amount, Field::CostUnitPrice, Field::Remarks, Field::WorkDays};
     static constexpr ColumnFields kDetail = {
         Field::None, Field::Code,     Field::NumberText, Field::Name,   Field::Spec,
         Field::Unit, Field::Quantity, Field::UnitPrice,  Field::Amount, Field::CostUnitPrice,
-        Field::Cost, Field::Remarks,  Field::LabourRate, Field::None};
+        Field::Cost, Field::Remarks,  Field::LabourRate, Field::None,   Field::CostClass};
     static constexpr ColumnFields kSummary = {Field::None,      Field::Code,   Field::NumberText,
                                               Field::Name,      Field::Unit,   Field::Quantity,
                                               Field::UnitPrice, Field::Amount, Field::CostUnitPrice,
@@ -392,7 +395,17 @@ void RecordToRow(const LineRecord& record, SheetKind sheet, TextGrid& grid, int 
     const ColumnFields& fields = FieldsOf(sheet);
     for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
         const Field f = fields[static_cast<std::size_t>(col)];
-        if (const auto value = FieldNumber(record, f)) {
+        if (f == Field::WorkDays) {
+            // Blank rather than "0": most lines have no days, and a zero would make every
+            // row of the grid look used.
+            if (record.WorkDays().raw == 0) {
+                grid.ClearCell(row, col);
+            } else {
+                grid.SetNumberCell(row, col, record.WorkDays());
+            }
+        } else if (f == Field::CostClass) {
+            grid.SetCell(row, col, CostClassCellText(CostClassOfByte(record.CostClassByte())));
+        } else if (const auto value = FieldNumber(record, f)) {
             // The calculation and the store read the value back without parsing the text.
             grid.SetNumberCell(row, col, *value);
         } else if (f != Field::None) {
@@ -406,7 +419,13 @@ void RowToRecord(const TextGrid& grid, int row, SheetKind sheet, LineRecord& rec
     const ColumnFields& fields = FieldsOf(sheet);
     for (int col = 1; col < grid.ColCount() && col < static_cast<int>(fields.size()); ++col) {
         const Field f = fields[static_cast<std::size_t>(col)];
-        if (IsNumberField(f)) {
+        if (f == Field::WorkDays) {
+            record.SetWorkDays(grid.NumberAt(row, col));
+        } else if (f == Field::CostClass) {
+            const auto cls = CostClassOfCellText(grid.Cell(row, col));
+            record.SetCostClassByte(
+                static_cast<std::uint8_t>(cls.value_or(CostClass::Unclassified)));
+        } else if (IsNumberField(f)) {
             SetFieldNumber(record, f, grid.NumberAt(row, col));
         } else if (f != Field::None) {
             SetField(record, f, grid.Cell(row, col));

@@ -11,6 +11,7 @@
 #include "core/foundation/fixed4_format.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
+#include "core/store/cost_class.h"
 
 namespace quilto {
 
@@ -411,6 +412,7 @@ Fixed4 ShownReading(Fixed4 v, int width, int decimals, bool grouped) {
 struct DetailRow {
     std::string_view code, number, name, spec, unit, remarks;
     Fixed4 quantity, unitPrice, amount, costUnitPrice, cost, labourRate;
+    std::uint8_t costClass = 0;  // the record's last byte, carried as the grid carries it
 };
 
 class DetailRows {
@@ -430,9 +432,10 @@ class DetailRows {
             if (!HasText(r.CodeView()) && !HasText(r.NameView()) && !HasText(r.SpecView()) &&
                 !HasText(r.UnitView()) && r.Amount().raw == 0)
                 continue;
-            row = DetailRow{r.CodeView(), r.NumberTextView(), r.NameView(), r.SpecView(),
-                            r.UnitView(), r.RemarksView(),    r.Quantity(), r.UnitPrice(),
-                            r.Amount(),   r.CostUnitPrice(),  r.Cost(),     r.LabourRate()};
+            row = DetailRow{r.CodeView(),     r.NumberTextView(), r.NameView(), r.SpecView(),
+                            r.UnitView(),     r.RemarksView(),    r.Quantity(), r.UnitPrice(),
+                            r.Amount(),       r.CostUnitPrice(),  r.Cost(),     r.LabourRate(),
+                            r.CostClassByte()};
             lastRow_ = line;
         }
     }
@@ -447,9 +450,11 @@ class DetailRows {
             if (kind == LineKind::Zei) {
                 const std::string_view number = row.number;
                 const Fixed4 labourRate = row.labourRate;
+                const std::uint8_t costClass = row.costClass;
                 row = DetailRow{};
                 row.number = number;
                 row.labourRate = labourRate;
+                row.costClass = costClass;
                 kind = LineKind::Empty;
                 sums.settled = false;
             }
@@ -491,6 +496,8 @@ class DetailRows {
             r.SetCost(row.cost);
             r.SetRemarks(row.remarks);
             r.SetLabourRate(row.labourRate);
+            // The grid shows a byte no class has as blank, which stores as 0.
+            r.SetCostClassByte(static_cast<std::uint8_t>(CostClassOfByte(row.costClass)));
             store.MutableLine(sheet, line) = r;
         }
     }

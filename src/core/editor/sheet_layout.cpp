@@ -4,7 +4,7 @@ namespace quilto {
 
 const SheetColumns& ColumnsOf(SheetKind sheet) {
     static const SheetColumns kBreakdown{.rowCount = 301,
-                                         .colCount = 9,
+                                         .colCount = 10,
                                          .lastDataRow = 300,
                                          .marker = 1,
                                          .number = 2,
@@ -19,9 +19,10 @@ const SheetColumns& ColumnsOf(SheetKind sheet) {
                                          .remarks = 8,
                                          .labourRate = kNoColumn,
                                          .labourAmount = kNoColumn,
-                                         .lastEnterColumn = 8};
+                                         .lastEnterColumn = 8,
+                                         .workDays = 9};
     static const SheetColumns kDetail{.rowCount = 301,
-                                      .colCount = 14,
+                                      .colCount = 15,
                                       .lastDataRow = 300,
                                       .marker = 1,
                                       .number = 2,
@@ -36,7 +37,8 @@ const SheetColumns& ColumnsOf(SheetKind sheet) {
                                       .remarks = 11,
                                       .labourRate = 12,
                                       .labourAmount = 13,
-                                      .lastEnterColumn = 10};
+                                      .lastEnterColumn = 10,
+                                      .costClass = 14};
     static const SheetColumns kSummary{.rowCount = 1001,
                                        .colCount = 11,
                                        .lastDataRow = 1000,
@@ -103,6 +105,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
         {"    金   額", 120, 14},
         {"   原    価", 120, 14},
         {"  摘       要", 220, 28},
+        {"日数", 45, 5},
     };
     static const std::vector<ColumnSpec> kDetail = {
         {" No.", 40, 0},         {" ｺｰﾄﾞ", 0, 6},
@@ -112,6 +115,7 @@ const std::vector<ColumnSpec>& ColumnSpecsOf(SheetKind sheet) {
         {"   金   額", 93, 11},  {"   原単価", 77, 9},
         {"   原   価", 93, 11},  {" 摘    要", 220, 28},
         {"  歩掛単価", 0, 10},   {"  歩 掛 け", 0, 0},
+        {"区分", 36, 2},
     };
     static const std::vector<ColumnSpec> kSummary = {
         {" No.", 45, 0},
@@ -138,6 +142,7 @@ CellTyping CellTypingOf(SheetKind sheet, int col) {
     switch (sheet) {
         case SheetKind::Breakdown:
             if (col >= c.quantity && col <= c.cost) return {CellTypingKind::WholeNumber, maxBytes};
+            if (col == c.workDays) return {CellTypingKind::DecimalNumber, maxBytes};
             break;
         case SheetKind::Summary:
             if (col == c.quantity) return {CellTypingKind::DecimalNumber, maxBytes};

@@ -46,6 +46,10 @@ struct SheetColumns {
     int labourRate;       // detail only
     int labourAmount;     // detail only
     int lastEnterColumn;  // the last column Enter visits before the next row
+    // Columns beyond those of the stored layout, at the right of their grids: the detail
+    // line's cost class (its short name) and the breakdown line's days of work.
+    int costClass = kNoColumn;  // detail only
+    int workDays = kNoColumn;   // breakdown only
 };
 
 const SheetColumns& ColumnsOf(SheetKind sheet);

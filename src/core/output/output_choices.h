@@ -30,6 +30,7 @@ struct OutputChoices {
     bool summary = false;   // Check_3 総括書
     bool breakdown = true;  // Check_1 内訳書
     bool cost = false;      // Check_gen 原価印刷: the cost template and the cost cells
+    bool itemised = false;  // 材料費等内訳書: the itemised estimate's sheet is added
     // The construction selection: index = breakdown row (1-300); a row whose detail sheet
     // is printed is selected here.
     std::array<bool, kBreakdownSlots> constructions{};

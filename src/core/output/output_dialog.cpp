@@ -18,6 +18,7 @@ void FreeFormBoxReleased(OutputDialogChecks& checks) {
     checks.cover = false;
     checks.summary = false;
     checks.breakdown = false;
+    checks.itemised = false;
 }
 
 void FreeFormSourceReleased(OutputDialogChecks& checks, FreeFormSource source) {
@@ -48,6 +49,7 @@ OutputChoices OutputChoicesOf(const OutputDialogChecks& checks, OutputTarget tar
     choices.summary = checks.summary;
     choices.breakdown = checks.breakdown;
     choices.cost = checks.cost;
+    choices.itemised = checks.itemised && !checks.freeForm;
     choices.constructions = constructions;
     choices.freeForm = checks.freeForm;
     choices.freeFormSource = checks.source;

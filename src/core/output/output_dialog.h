@@ -24,6 +24,7 @@ struct OutputDialogChecks {
     bool freeForm = false;                             // Check_sei かがみ付フリー印刷
     bool linesTotals = false;                          // Chk_ktype
     FreeFormSource source = FreeFormSource::kSummary;  // RadioButton1-3
+    bool itemised = false;                             // Check_itemised 材料費等内訳書
 
     friend bool operator==(const OutputDialogChecks&, const OutputDialogChecks&) = default;
 };
@@ -33,12 +34,12 @@ struct OutputDialogChecks {
 OutputDialogChecks DefaultOutputChecks(const EstimateDocument& document);
 
 // After the mouse is released on a box (which has toggled itself):
-// 表紙, 総括書 or 内訳書: the free-form output is unticked.
+// 表紙, 総括書, 内訳書 or 材料費等内訳書: the free-form output is unticked.
 void StandardBoxReleased(OutputDialogChecks& checks);
-// かがみ付フリー印刷 or Chk_ktype: 表紙, 総括書 and 内訳書 are unticked.
+// かがみ付フリー印刷 or Chk_ktype: 表紙, 総括書, 内訳書 and 材料費等内訳書 are unticked.
 void FreeFormBoxReleased(OutputDialogChecks& checks);
 // A radio button (which chose its source): the free-form output is ticked, 表紙, 総括書,
-// 内訳書 and 原価印刷 unticked.
+// 内訳書, 材料費等内訳書 and 原価印刷 unticked.
 void FreeFormSourceReleased(OutputDialogChecks& checks, FreeFormSource source);
 
 // The constructions the list offers (the breakdown lines with a detail sheet of their own,

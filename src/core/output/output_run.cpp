@@ -13,6 +13,7 @@
 #include "core/excel/workbook.h"
 #include "core/foundation/file_helpers.h"
 #include "core/output/free_form_output.h"
+#include "core/output/itemised_output.h"
 #include "core/output/pdf_handover.h"
 #include "core/output/standard_output.h"
 
@@ -167,6 +168,8 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     const OutputSource source{job.document, job.environment, job.choices, definitions};
     FreeFormLines lines;
     StandardPages standard;
+    ItemisedEstimate itemised;
+    int itemisedPages = 0;
     if (job.choices.freeForm) {
         lines = GatherFreeFormLines(source);
         result.pages = CountFreeFormPages(source, lines);
@@ -174,7 +177,11 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         progress.Begin(result.pages, details ? static_cast<int>(lines.lines.size()) : -1);
     } else {
         standard = CountStandardPages(source);
-        result.pages = standard.Total();
+        if (job.choices.itemised) {
+            itemised = ItemiseEstimate(job.document, job.environment.AmountRounding());
+            itemisedPages = CountItemisedPages(source, itemised);
+        }
+        result.pages = standard.Total() + itemisedPages;
         progress.Begin(result.pages, -1);
     }
     if (result.pages == 0) {
@@ -186,10 +193,21 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
     std::unique_ptr<Workbook> workbook = Workbook::Open(xlsxTemplate, &error);
     if (!workbook) return Failed(error);
     WorkbookBook book(*workbook);
-    const BookWriting written =
+    const int templateSheets = book.SheetCount();
+    if (itemisedPages > 0 && !TemplateHasItemisedSheet(templateSheets)) {
+        return Failed(QStringLiteral("%1 には「材料費等内訳書」のシートがありません。"
+                                     "新しいテンプレートに替えるか、「材料費等内訳書」の"
+                                     "チェックを外してください。")
+                          .arg(xlsxTemplate));
+    }
+    BookWriting written =
         job.choices.freeForm
             ? WriteFreeFormOutput(book, source, lines, result.pages, progress, &error)
             : WriteStandardOutput(book, source, standard, progress, &error);
+    if (written == BookWriting::kWritten && !job.choices.freeForm) {
+        written = WriteItemisedOutput(book, source, itemised, templateSheets, standard.Total(),
+                                      progress, &error);
+    }
     if (written == BookWriting::kFailed) return Failed(error);
     if (written == BookWriting::kCancelled) {
         // An earlier workbook of the same name stays as it was.

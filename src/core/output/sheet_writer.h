@@ -93,6 +93,11 @@ class SheetWriter {
             Check(book_.WriteCell(cell.at.row + line - 1, cell.at.column, value, &error_));
     }
 
+    // A cell by row and column, for sheets whose cells the program places itself.
+    void At(int row, int column, std::string_view value) {
+        Check(book_.WriteCell(row, column, value, &error_));
+    }
+
     // The company block of the environment, each field named prefix + its name.
     void Company(const TableDefinitions& definitions, std::string_view prefix,
                  const Environment& environment) {

@@ -23,6 +23,7 @@
 #include "core/store/environment.h"
 #include "core/store/issued_archive.h"
 #include "core/store/markers.h"
+#include "core/store/own_settings.h"
 
 namespace quilto {
 namespace {
@@ -31,6 +32,7 @@ const QString kDataSet = QStringLiteral("DAT");
 const QString kMasterSet = QStringLiteral("MST");
 const QString kTemplateSet = QStringLiteral("XlsBase");
 const QString kEnvironmentName = QString::fromLatin1(kEnvironmentFileName);
+const QString kOwnSettingsName = QString::fromLatin1(kOwnSettingsFileName);
 
 // A failure message lists this many failures and counts the rest.
 constexpr std::size_t kFailuresShown = 20;
@@ -306,13 +308,21 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     const QString environmentFile =
         ResolveCaseInsensitive(QDir(live.program).filePath(kEnvironmentName));
     const QString environmentCopy = FolderNames(live.master).Target(kEnvironmentName);
+    // Quilto's own settings beside the environment travel the same way, when there are any.
+    const QString ownSettingsFile = OwnSettingsPath(live.program);
+    const bool hasOwnSettings = QFileInfo(ownSettingsFile).isFile();
+    const QString ownSettingsCopy = FolderNames(live.master).Target(kOwnSettingsName);
     const bool hasMasters = QFileInfo(live.master).isDir();
     const QStringList mastersBefore = FilesToCopy(live.master, false);
     const bool environmentInMasters = mastersBefore.contains(QFileInfo(environmentCopy).fileName());
+    const bool ownSettingsInMasters =
+        !hasOwnSettings || mastersBefore.contains(QFileInfo(ownSettingsCopy).fileName());
     const QStringList templates = FilesToCopy(live.templates, false);
     // The environment is copied into the masters and then with them.
     const qsizetype masterFiles =
-        hasMasters ? 1 + mastersBefore.size() + (environmentInMasters ? 0 : 1) : 0;
+        hasMasters ? 1 + mastersBefore.size() + (environmentInMasters ? 0 : 1) +
+                         (hasOwnSettings ? 1 : 0) + (ownSettingsInMasters ? 0 : 1)
+                   : 0;
     Copier copier(observer, static_cast<int>(estimates.size() + masterFiles + templates.size()));
     copier.Count();
 
@@ -337,6 +347,7 @@ CopyRun RunBackup(Questions& questions, const LiveFolders& live, const QString& 
     }
     // The environment travels in the master set.
     if (hasMasters) copier.Copy(environmentFile, environmentCopy);
+    if (hasMasters && hasOwnSettings) copier.Copy(ownSettingsFile, ownSettingsCopy);
     if (const QString to = folderFor(live.master, kMasterSet); !to.isEmpty()) {
         copier.CopySet(live.master, FilesToCopy(live.master, false), to);
     }
@@ -432,6 +443,9 @@ CopyRun RunRestore(Questions& questions, const LiveFolders& live, const QString&
         ResolveCaseInsensitive(QDir(masterSource).filePath(kEnvironmentName));
     if (QFileInfo(environmentBackup).isFile())
         copies.emplace_back(environmentBackup, FolderNames(live.program).Target(kEnvironmentName));
+    const QString ownSettingsBackup = QDir(masterSource).filePath(kOwnSettingsName);
+    if (QFileInfo(ownSettingsBackup).isFile())
+        copies.emplace_back(ownSettingsBackup, FolderNames(live.program).Target(kOwnSettingsName));
     if (!refused.failures.empty()) {
         Tell(questions, refused, kRestoreDoneMessage, kRestoreFailedMessage);
         return refused;

@@ -172,11 +172,24 @@ class LineRecord {
     void SetCost(Fixed4 value);
     Fixed4 LabourRate() const;
     void SetLabourRate(Fixed4 value);
+    // Breakdown lines carry no labour rate of their own; their labour-rate field holds the
+    // days the work type needs for the work and its preparation.
+    Fixed4 WorkDays() const { return LabourRate(); }
+    void SetWorkDays(Fixed4 days) { SetLabourRate(days); }
+    // The cost class of a detail line (see cost_class.h) in the record's last byte, which
+    // the layout leaves unused and every program that keeps records whole carries along.
+    std::uint8_t CostClassByte() const {
+        return static_cast<std::uint8_t>(bytes_[kCostClassOffset]);
+    }
+    void SetCostClassByte(std::uint8_t value) {
+        bytes_[kCostClassOffset] = static_cast<char>(value);
+    }
 
     // The first layout kept the 規格 text 10 bytes further on: move it into place.
     void MoveOldSpecification();
 
   private:
+    static constexpr std::size_t kCostClassOffset = 191;
     std::span<char> Writable() { return bytes_; }
     // Little-endian, within the record by construction.
     int I16At(std::size_t offset) const {

@@ -15,9 +15,9 @@ using test::Sjis;
 TEST(EstimateDocument, GridsHaveTheEditorsSizes) {
     EstimateDocument doc;
     EXPECT_EQ(doc.Grid(SheetKind::Breakdown).RowCount(), 301);
-    EXPECT_EQ(doc.Grid(SheetKind::Breakdown).ColCount(), 9);
+    EXPECT_EQ(doc.Grid(SheetKind::Breakdown).ColCount(), 10);
     EXPECT_EQ(doc.Grid(SheetKind::Detail).RowCount(), 301);
-    EXPECT_EQ(doc.Grid(SheetKind::Detail).ColCount(), 14);
+    EXPECT_EQ(doc.Grid(SheetKind::Detail).ColCount(), 15);
     EXPECT_EQ(doc.Grid(SheetKind::Summary).RowCount(), 1001);
     EXPECT_EQ(doc.Grid(SheetKind::Summary).ColCount(), 11);
 }
@@ -126,10 +126,11 @@ TEST(EstimateDocument, RowToRecordKeepsUnshownFieldsAndZeroesBreakdownCost) {
     r.SetLabourRate(Fixed4::FromInt(3));
     EstimateDocument doc;
     doc.Grid(SheetKind::Breakdown).SetCell(1, 6, "1,500");
+    doc.Grid(SheetKind::Breakdown).SetCell(1, 9, "4.5");  // the days, in the labour-rate field
     RowToRecord(doc.Grid(SheetKind::Breakdown), 1, SheetKind::Breakdown, r);
     EXPECT_EQ(r.Spec(), "from the file");
     EXPECT_EQ(r.UnitPrice(), Fixed4::FromInt(12));
-    EXPECT_EQ(r.LabourRate(), Fixed4::FromInt(3));
+    EXPECT_EQ(r.WorkDays(), Fixed4::FromRaw(45000));
     EXPECT_EQ(r.Cost(), Fixed4{});
     EXPECT_EQ(r.Amount().raw, 15000000);
     EXPECT_EQ(r.Quantity(), Fixed4{});  // blank cell

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/excel/itemised_sheet_layout.h"
 #include "core/excel/table_definition.h"
 #include "core/excel/xlsx_package.h"
 #include "core/foundation/atomic_file.h"
@@ -120,8 +121,33 @@ void CheckTemplate(const QString& path, const TableDefinitions& defs, bool freeF
                    bool cost = false) {
     SCOPED_TRACE(path.toStdString());
     const std::vector<TemplateSheet> sheets = ReadTemplate(path);
-    ASSERT_EQ(sheets.size(), freeForm ? 2u : 4u);
+    ASSERT_EQ(sheets.size(), freeForm ? 2u : 5u);
     int checked = 0;
+    if (!freeForm) {
+        // The itemised estimate's sheet, last: every cell the output writes is a formatted,
+        // printed cell of its own.
+        namespace is = itemised_sheet;
+        const TemplateSheet& itemised = sheets[4];
+        std::vector<std::pair<int, int>> cells = {{is::kNumberRow, is::kNumberColumn},
+                                                  {is::kCustomerRow, is::kCustomerColumn},
+                                                  {is::kTitleOfWorkRow, is::kTitleOfWorkColumn},
+                                                  {is::kIssuerRow, is::kNameColumn},
+                                                  {is::kNoteRow, is::kNameColumn}};
+        for (int line = 0; line < is::kLinesPerPage; ++line) {
+            for (int column = is::kNameColumn; column <= is::kLastColumn; ++column)
+                cells.emplace_back(is::kFirstLineRow + line, column);
+        }
+        for (const auto& [row, column] : cells) {
+            EXPECT_TRUE(itemised.printArea.Holds(row, column))
+                << "itemised " << row << "," << column;
+            auto styled = itemised.styled.find({row, column});
+            EXPECT_TRUE(styled != itemised.styled.end() && styled->second)
+                << "itemised " << row << "," << column << " has no formatted cell";
+            for (const Range& m : itemised.merges)
+                EXPECT_FALSE(m.Holds(row, column) && (m.row1 != row || m.column1 != column))
+                    << "itemised " << row << "," << column << " lies inside a merged range";
+        }
+    }
     for (const TableField& field : TableFields()) {
         if (field.kind != TableFieldKind::kCell) continue;
         if ((field.file == TableFile::kFreeForm) != freeForm) continue;

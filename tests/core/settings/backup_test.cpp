@@ -125,6 +125,24 @@ TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
     EXPECT_EQ(after, before);
 }
 
+// Quilto's own settings (welfare rate, registration number) live beside the environment and
+// travel with it: into the backup's masters, and back beside sp_jis.dat.
+TEST_F(Backup, OwnSettingsTravelWithTheEnvironment) {
+    WriteAll("quilto.conf", "welfare_rate=15.6\n");
+    questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
+    CopyRun run = BackUp(backup.path());
+    EXPECT_EQ(run.result, CopyRunResult::kDone);
+    EXPECT_EQ(ReadAll(backup.filePath("MST/quilto.conf")), "welfare_rate=15.6\n");
+    EXPECT_EQ(run.copied, 11);  // the environment and the settings twice each
+
+    WriteAll("quilto.conf", "welfare_rate=99\n");
+    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    run = Restore(backup.path());
+    questions.Done();
+    EXPECT_EQ(run.result, CopyRunResult::kDone);
+    EXPECT_EQ(ReadAll("quilto.conf"), "welfare_rate=15.6\n");
+}
+
 TEST_F(Backup, AnOlderBackupKeepsItsOtherFilesAndGetsTheNewOnesOfTheSameName) {
     QDir(backup.path()).mkpath("DAT");
     WriteAll(backup.filePath("DAT/m_000001.dat"), "older");
