@@ -105,7 +105,8 @@ class ItemisedFile : public ::testing::Test {
     EstimateStores ReadBack() {
         EstimateHeader header;
         EstimateStores stores;
-        EXPECT_EQ(ReadEstimateFile(folder_.FilePath("DAT/m_000001.dat"), header, stores), 0);
+        EXPECT_EQ(ReadEstimateFile(folder_.FilePath("DAT/m_000001.dat"), header, stores),
+                  EstimateResult::kOk);
         return stores;
     }
 
@@ -128,7 +129,7 @@ TEST_F(ItemisedFile, ClassesAndDaysSurviveLoadInsertDeleteRecalculateAndSave) {
     stores.details.MutableLine(2, 1) = Detail("000004", "d", Yen(1), Yen(400), 6);
     Write({}, stores);
 
-    ASSERT_EQ(LoadEstimate(document_, environment_), 0);
+    ASSERT_EQ(LoadEstimate(document_, environment_), EstimateResult::kOk);
     TextGrid& breakdown = document_.Grid(SheetKind::Breakdown);
     EXPECT_EQ(breakdown.Cell(1, 9), "3.5");
     EXPECT_EQ(breakdown.Cell(3, 9), "") << "a line without days shows none";
@@ -150,7 +151,7 @@ TEST_F(ItemisedFile, ClassesAndDaysSurviveLoadInsertDeleteRecalculateAndSave) {
     ASSERT_TRUE(DeleteBreakdownLine(document_));
     ASSERT_FALSE(calculator_.RecalculateAll(document_).has_value());
     document_.PrepareForSave();
-    ASSERT_EQ(SaveEstimate(document_, environment_, questions_), kEstimateOk);
+    ASSERT_EQ(SaveEstimate(document_, environment_, questions_), EstimateResult::kOk);
 
     const EstimateStores saved = ReadBack();
     EXPECT_EQ(saved.breakdown[1].WorkDays(), Fixed4{});
@@ -169,7 +170,7 @@ TEST_F(ItemisedFile, AFileOfAnOlderProgramReadsUnclassifiedWithoutDays) {
     stores.breakdown[1].SetAmount(Yen(300));
     stores.details.MutableLine(1, 1) = Detail("000001", "a", Yen(1), Yen(300), 0);
     Write({}, stores);
-    ASSERT_EQ(LoadEstimate(document_, environment_), 0);
+    ASSERT_EQ(LoadEstimate(document_, environment_), EstimateResult::kOk);
     calculator_.RecalculateAll(document_);
 
     const ItemisedEstimate itemised = ItemiseEstimate(document_, 0);
@@ -178,7 +179,7 @@ TEST_F(ItemisedFile, AFileOfAnOlderProgramReadsUnclassifiedWithoutDays) {
     EXPECT_EQ(itemised.rows[0].classes[0], Yen(300));
     EXPECT_EQ(itemised.rows[0].unclassified, Yen(300));
     document_.PrepareForSave();
-    ASSERT_EQ(SaveEstimate(document_, environment_, questions_), kEstimateOk);
+    ASSERT_EQ(SaveEstimate(document_, environment_, questions_), EstimateResult::kOk);
     EXPECT_EQ(ReadBack().details.Line(1, 1).CostClassByte(), 0);
 }
 
