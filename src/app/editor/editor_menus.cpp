@@ -86,8 +86,8 @@ QMenuBar* BuildEditorMenuBar(QWidget* form, EditorActions& a) {
     a.hyousi1 = Add(view, form, "Grid_Hyousi1", "表紙 切替", QKeySequence(Qt::Key_F11));
     a.meisai1 = Add(view, form, "Grid_meisai1", "明細 切替", QKeySequence(Qt::Key_F12));
     view->addSeparator();
-    a.itemised1 = Add(view, form, "Itemised1", "材料費等内訳(&Z)...",
-                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    a.itemised1 = Add(view, form, "Itemised1", "材料費等内訳(&I)...",
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定他(&S)"));
     settings->setObjectName("Settings1");

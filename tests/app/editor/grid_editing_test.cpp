@@ -252,10 +252,14 @@ TEST_F(GridEditing, TheCursorPassesOverTheColumnsASheetWorksOut) {
     EXPECT_EQ(grid->CurrentGridRow(), 3);
     EXPECT_EQ(grid->CurrentCol(), 8);
 
+    // On the detail sheet Right from the remarks passes the hidden labour columns to the
+    // cost class, the last visible column, where it stays.
     Context().pageControl1->setCurrentIndex(kDetailTab);
     Focus(SheetKind::Detail, 1, 11);
     Key(Qt::Key_Right);
-    EXPECT_EQ(Grid(SheetKind::Detail)->CurrentCol(), 11);
+    EXPECT_EQ(Grid(SheetKind::Detail)->CurrentCol(), 14);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Grid(SheetKind::Detail)->CurrentCol(), 14);
 }
 
 TEST_F(GridEditing, DetailSheetsFollowTheirLineAndTypedAmountsStayWhenTheirEmptySheetIsStored) {

@@ -20,10 +20,11 @@ TEST(SheetLayout, TheCursorPassesOverComputedColumns) {
         {SheetKind::Breakdown, 5, 5, 8, kNoColumn},  // quantity: Right skips amount and cost
         {SheetKind::Breakdown, 6, 8, kNoColumn, kNoColumn},
         {SheetKind::Breakdown, 7, 8, kNoColumn, kNoColumn},
-        {SheetKind::Breakdown, 8, 8, kNoColumn, 5},         // remarks: Left back to the quantity
-        {SheetKind::Detail, 11, 11, kNoColumn, kNoColumn},  // remarks: nothing typable beyond
-        {SheetKind::Detail, 12, 11, kNoColumn, kNoColumn},
-        {SheetKind::Detail, 13, 11, kNoColumn, kNoColumn},
+        {SheetKind::Breakdown, 8, 8, kNoColumn, 5},  // remarks: Left back to the quantity
+        {SheetKind::Detail, 11, 11, 14, kNoColumn},  // remarks: Right over the labour columns
+        {SheetKind::Detail, 12, 14, kNoColumn, kNoColumn},
+        {SheetKind::Detail, 13, 14, kNoColumn, kNoColumn},
+        {SheetKind::Detail, 14, 14, kNoColumn, 11},  // cost class: nothing typable beyond
         {SheetKind::Detail, 8, 8, kNoColumn, kNoColumn},
         {SheetKind::Summary, 7, 7, kNoColumn, kNoColumn},  // the summary works nothing out
         {SheetKind::Summary, 9, 9, kNoColumn, kNoColumn},

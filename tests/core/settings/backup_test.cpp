@@ -136,7 +136,7 @@ TEST_F(Backup, OwnSettingsTravelWithTheEnvironment) {
     EXPECT_EQ(run.copied, 11);  // the environment and the settings twice each
 
     WriteAll("quilto.conf", "welfare_rate=99\n");
-    questions.ExpectButtons(kRestoreQuestion, 1).ExpectInform(kRestoreDoneMessage);
+    questions.ExpectButtons(RestoreQuestion(backup.path()), 1).ExpectInform(kRestoreDoneMessage);
     run = Restore(backup.path());
     questions.Done();
     EXPECT_EQ(run.result, CopyRunResult::kDone);
