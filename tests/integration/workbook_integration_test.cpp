@@ -104,21 +104,24 @@ TEST(WorkbookIntegration, AnIndependentReaderSeesEveryValueSheetAndPrintArea) {
     ASSERT_EQ(code, 0) << json.toStdString();
     const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
     const QJsonArray sheets = root[QStringLiteral("sheets")].toArray();
-    ASSERT_EQ(sheets.size(), 3 + filled.detailPages);
+    // The details, and last the itemised-costs sheet, hidden as it was not asked for.
+    const int details = filled.detailPages;
+    ASSERT_EQ(sheets.size(), 3 + details + 1);
     const QStringList names = {QStringLiteral("表紙"),       QStringLiteral("総括書"),
                                QStringLiteral("内訳書"),     QStringLiteral("明細書"),
                                QStringLiteral("明細書 (2)"), QStringLiteral("明細書 (3)"),
-                               QStringLiteral("明細書 (4)")};
+                               QStringLiteral("明細書 (4)"), QStringLiteral("材料費等内訳書")};
     for (int i = 0; i < sheets.size(); ++i) {
         const QJsonObject sheet = sheets[i].toObject();
+        const bool hidden = i == 0 || i == 3 + details;
         EXPECT_EQ(sheet[QStringLiteral("name")].toString(), names.value(i));
         EXPECT_EQ(sheet[QStringLiteral("state")].toString(),
-                  i == 0 ? QStringLiteral("hidden") : QStringLiteral("visible"));
-        if (i >= 3) {
+                  hidden ? QStringLiteral("hidden") : QStringLiteral("visible"));
+        if (i >= 3 && i < 3 + details) {
             EXPECT_EQ(sheet[QStringLiteral("print_area")].toString(), QStringLiteral("$A$1:$I$23"));
         }
     }
-    EXPECT_EQ(root[QStringLiteral("active")].toString(), names.last())
+    EXPECT_EQ(root[QStringLiteral("active")].toString(), names.value(2 + details))
         << "the workbook opens on the sheet written last";
 
     int checked = 0;
@@ -240,7 +243,7 @@ TEST(LegacyTemplates, AreConvertedOnceByLibreOfficeAndThenFilled) {
     const QDateTime converted = QFileInfo(path).lastModified();
     auto book = Workbook::Open(path, &error);
     ASSERT_TRUE(book) << error.toStdString();
-    ASSERT_EQ(book->SheetCount(), 4);
+    ASSERT_EQ(book->SheetCount(), 5);  // with the itemised-costs sheet at the end
     EXPECT_EQ(book->SheetName(4), QStringLiteral("明細書"));
     ASSERT_TRUE(book->CopySheetAfter(4, 4, &error)) << error.toStdString();
     ASSERT_TRUE(book->WriteCell("C3", test::Sjis("高圧洗浄"), &error));
