@@ -110,9 +110,13 @@ void BuildRecords(EstimateDocument& document) {
 // The fixed message with its code, then the file and the system's reason when the failed
 // step noted them, so that the user can tell a full disk from a missing folder.
 EstimateResult Fail(Questions& questions, const char* message, EstimateResult code) {
-    std::string text = message + std::to_string(static_cast<int>(code));
-    if (const QString failure = LastFileFailure(); !failure.isEmpty())
-        text += "\n" + failure.toStdString();
+    // Appended, not message + ...: GCC 12 at -O3 warns falsely there (-Wrestrict).
+    std::string text(message);
+    text += std::to_string(static_cast<int>(code));
+    if (const QString failure = LastFileFailure(); !failure.isEmpty()) {
+        text += '\n';
+        text += failure.toStdString();
+    }
     questions.Inform(text);
     return EstimateResult::kSaveFailed;
 }
