@@ -21,7 +21,6 @@ namespace quilto {
 namespace {
 
 constexpr const char* kConfirmCaption = "確 認";
-constexpr const char* kTableFolder = "XlsBase";
 
 enum class FileState { kPresent, kMissing, kUnreadable };
 
