@@ -432,7 +432,7 @@ TEST(ItemiseEstimate, RandomEstimatesAgreeWithAPlainModelAndWithTheEstimatesTota
         std::vector<Model> models;
         const int workTypes = pick(1, 6);
         for (int row = 1; row <= workTypes; ++row) {
-            e.Breakdown(row, "", "w" + std::to_string(row));
+            e.Breakdown(row, "", std::string("w").append(std::to_string(row)));
             Model model;
             const int lines = pick(0, 8);
             for (int line = 1; line <= lines; ++line) {
@@ -453,9 +453,9 @@ TEST(ItemiseEstimate, RandomEstimatesAgreeWithAPlainModelAndWithTheEstimatesTota
                 const std::int64_t price = pick(0, 20000);  // yen
                 const std::int64_t thousandths = pick(0, 9) < 4 ? pick(0, 900000) : 0;
                 const int cls = pick(0, 6);
-                r = Detail("A" + std::to_string(line), "n", Fixed4::FromRaw(tenths * 1000),
-                           Yen(price), static_cast<std::uint8_t>(cls),
-                           Fixed4::FromRaw(thousandths * 10));
+                r = Detail(std::string("A").append(std::to_string(line)), "n",
+                           Fixed4::FromRaw(tenths * 1000), Yen(price),
+                           static_cast<std::uint8_t>(cls), Fixed4::FromRaw(thousandths * 10));
                 // amount: quantity x price, half up to yen (the calculator's default rounding)
                 const std::int64_t amount = (tenths * price * 10000 + 50000) / 100000;
                 const std::int64_t labourRaw = thousandths * 10 * tenths * 1000 / 10000;  // x1e-4
