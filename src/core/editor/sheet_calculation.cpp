@@ -107,6 +107,19 @@ struct RunningSums {
     Fixed4 grandTotalShown;  // the last grand-total line's figure: grand total plus the tax
     bool settled = true;     // see SheetTotals
 
+    // An ordinary line's figures go into every running sum they belong to; labour is only
+    // counted on detail sheets.
+    void AddLine(Fixed4 amount, Fixed4 cost, Fixed4 labour) {
+        labourSubtotal += labour;
+        labourTotal += labour;
+        subtotal += amount;
+        section += amount;
+        grandTotal += amount;
+        estimate += amount;
+        subtotalCost += cost;
+        costTotal += cost;
+    }
+
     bool AnySaturated() const {
         for (Fixed4 v : {subtotal, section, grandTotal, estimate, subtotalCost, costTotal, taxBase,
                          tax, labourSubtotal, labourTotal, grandTotalShown}) {
@@ -174,16 +187,9 @@ RowFigures WorkOutOrdinaryLine(const TextGrid& grid, SheetKind sheet, int row,
         if (sheet == SheetKind::Detail) {
             f.labourRate = ValueAt(grid, row, c.labourRate);
             f.labour = Multiply(f.labourRate, f.quantity);
-            sums.labourSubtotal += f.labour;
-            sums.labourTotal += f.labour;
         }
     }
-    sums.subtotal += f.amount;
-    sums.section += f.amount;
-    sums.grandTotal += f.amount;
-    sums.estimate += f.amount;
-    sums.subtotalCost += f.cost;
-    sums.costTotal += f.cost;
+    sums.AddLine(f.amount, f.cost, f.labour);
     return f;
 }
 
@@ -527,14 +533,7 @@ class DetailRows {
         }
         f.labourRate = row.labourRate;
         f.labour = Multiply(f.labourRate, f.quantity);
-        sums.labourSubtotal += f.labour;
-        sums.labourTotal += f.labour;
-        sums.subtotal += f.amount;
-        sums.section += f.amount;
-        sums.grandTotal += f.amount;
-        sums.estimate += f.amount;
-        sums.subtotalCost += f.cost;
-        sums.costTotal += f.cost;
+        sums.AddLine(f.amount, f.cost, f.labour);
 
         // FormatOrdinaryRow: a cell it leaves blank reads 0, as the zero it replaces.
         row.quantity = Quantity(f.quantity);
