@@ -188,6 +188,11 @@ constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
     {"1HJJyu1", "M7"},  {"1HJJyu2", "M8"},    {"1HJTel", "N9"},
     {"1HJFax", "R9"},   {"1HJDaihyo", "O10"}, {"1HJTanto", "O11"}};
 
+// The invoice items of the free-form first pages: the registration number under the
+// issuer, and left of the totals block the rate, the amount it applies to and its tax.
+constexpr std::pair<const char*, const char*> kInvoiceTaxCells[] = {
+    {"1HJTouroku", "M12"}, {"1HZRitu", "A37"}, {"1HZTaisyo", "D37"}, {"1HZGaku", "H37"}};
+
 constexpr int kMostRowsPerPage = 99;
 
 constexpr char kCoverBeforeTaxCell[] = "W10";
@@ -203,6 +208,8 @@ TableDefinitions ShippedTableDefinitions() {
     texts.Set("HGoukei2", kCoverTaxCell);
     for (const char* part : {"SA", "SB"}) {
         for (const auto& [field, cell] : kInvoiceCompanyCells)
+            texts.Set(std::string(part) + field, cell);
+        for (const auto& [field, cell] : kInvoiceTaxCells)
             texts.Set(std::string(part) + field, cell);
     }
     TableDefinitions definitions;

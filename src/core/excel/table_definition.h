@@ -98,8 +98,9 @@ class TableDefinitions {
 
 // The definitions the installation ships for every pattern (the shipped templates take
 // their cells from these): the standard (標準) cells, the separator "-", the cover's amount
-// before tax and tax (beside the estimate amount), and the company block of the invoices'
-// first page. A definition that must be made again gets these.
+// before tax and tax (beside the estimate amount), and the company block, registration
+// number and tax per rate of the invoices' first page. A definition that must be made
+// again gets these.
 TableDefinitions ShippedTableDefinitions();
 
 // Why the definitions of a pattern cannot drive an output, naming the file and the field

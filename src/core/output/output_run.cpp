@@ -16,6 +16,7 @@
 #include "core/output/itemised_output.h"
 #include "core/output/pdf_handover.h"
 #include "core/output/standard_output.h"
+#include "core/store/own_settings.h"
 
 namespace quilto {
 
@@ -165,7 +166,14 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         return Failed(QString::fromStdString(problem));
     TableDefinitions definitions;
     definitions.Load(OutputPatternCode(job.choices.pattern));
-    const OutputSource source{job.document, job.environment, job.choices, definitions};
+    OutputSource source{job.document, job.environment, job.choices, definitions};
+    if (job.choices.freeForm) {
+        // An invoice without the registration number the firm set would not be a
+        // qualified invoice: a settings file that cannot be read stops the output.
+        OwnSettings own;
+        if (!ReadOwnSettings(own, &error)) return Failed(error);
+        source.registrationNumber = own.RegistrationNumber();
+    }
     FreeFormLines lines;
     StandardPages standard;
     ItemisedEstimate itemised;

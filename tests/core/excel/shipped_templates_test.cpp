@@ -190,11 +190,13 @@ TEST(ShippedTemplates, EveryStandardCellIsAFormattedVisibleCellOfItsSheet) {
         TableDefinitions defs;
         ASSERT_EQ(defs.Load(code), 0) << code;
         // The shipped definitions hold the standard values, and the invoices (free-form first
-        // pages) a company block, which the standard leaves out.
+        // pages) a company block, the registration number and the tax per rate, which the
+        // standard leaves out.
         TableFieldTexts expected = StandardTableDefaults(defs.Fields());
         for (const char* part : {"SA1", "SB1"}) {
-            for (const char* field : {"HJName1", "HJName2", "HJUbin", "HJJyu1", "HJJyu2", "HJTel",
-                                      "HJFax", "HJDaihyo", "HJTanto"}) {
+            for (const char* field :
+                 {"HJName1", "HJName2", "HJUbin", "HJJyu1", "HJJyu2", "HJTel", "HJFax", "HJDaihyo",
+                  "HJTanto", "HJTouroku", "HZRitu", "HZTaisyo", "HZGaku"}) {
                 const std::string name = std::string(part) + field;
                 EXPECT_TRUE(defs.Cell(name).IsValid()) << code << " " << name;
                 expected.Set(name, defs.Fields().Get(name));

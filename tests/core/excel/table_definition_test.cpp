@@ -79,7 +79,7 @@ TEST(TableDefinitionLayout, FieldsTileTheRecordsWithoutOverlap) {
         byFile[field.file].push_back(&field);
     }
     EXPECT_EQ(byFile[TableFile::kStandard].size(), 76u);
-    EXPECT_EQ(byFile[TableFile::kFreeForm].size(), 86u);
+    EXPECT_EQ(byFile[TableFile::kFreeForm].size(), 94u);
     for (auto& [file, fields] : byFile) {
         std::size_t end = file == TableFile::kStandard ? kXkpHeaderSize : kXkpSeiHeaderSize;
         for (const TableField* field : fields) {
@@ -118,21 +118,57 @@ TEST(TableDefinitionLayout, ReadsEachFieldFromItsOffset) {
     const TableFile kS = TableFile::kStandard;
     const TableFile kF = TableFile::kFreeForm;
     const std::vector<Spot> spots = {
-        {"GyoD1", kS, 308, "11"},       {"GyoE1", kS, 316, "12"},     {"GyoF1", kS, 324, "13"},
-        {"HMno", kS, 332, "A1"},        {"HMBango", kS, 339, "AB4"},  {"HYMD3", kS, 395, "N21"},
-        {"HKigen1", kS, 416, "H23"},    {"HBKsep", kS, 493, "-"},     {"HGoukei", kS, 500, "L10"},
-        {"HJName1", kS, 542, "X17"},    {"Hadd2", kS, 612, "U33"},    {"DGBan", kS, 668, "B3"},
-        {"DName", kS, 682, "C3"},       {"DUgou", kS, 717, "F3"},     {"DRes02", kS, 780, "Z9"},
-        {"EGBan", kS, 794, "B4"},       {"EName", kS, 808, "C4"},     {"Eadd1", kS, 892, "C1"},
-        {"EKake", kS, 913, "Y2"},       {"ERes02", kS, 955, "Y3"},    {"FGBan", kS, 969, "B5"},
-        {"FName", kS, 983, "C5"},       {"Fadd2", kS, 1067, "F23"},   {"FRes02", kS, 1081, "ZZ999"},
-        {"SA1LinP1", kF, 332, "21"},    {"SA2LinP1", kF, 340, "35"},  {"SA1HMno", kF, 348, "T2"},
-        {"SA1HTitle1", kF, 362, "D1"},  {"SA1HName1", kF, 369, "C6"}, {"SA1HYMD1", kF, 397, "C3"},
-        {"SA1HGoukeiU", kF, 453, "E9"}, {"SA1HSkei", kF, 565, "O35"}, {"SA1GBan", kF, 621, "A14"},
-        {"SA1Name", kF, 635, "C14"},    {"SA1add2", kF, 705, "K41"},  {"SA2GBan", kF, 740, "A3"},
-        {"SA2Name", kF, 754, "C3"},     {"SA2add2", kF, 824, "K39"},  {"SB1LinP1", kF, 852, "22"},
-        {"SB2LinP1", kF, 860, "36"},    {"SB1HMno", kF, 868, "T3"},   {"SB1GBan", kF, 1141, "A15"},
-        {"SB2Utanka", kF, 1302, "M3"},  {"SB2add2", kF, 1344, "K40"},
+        {"GyoD1", kS, 308, "11"},
+        {"GyoE1", kS, 316, "12"},
+        {"GyoF1", kS, 324, "13"},
+        {"HMno", kS, 332, "A1"},
+        {"HMBango", kS, 339, "AB4"},
+        {"HYMD3", kS, 395, "N21"},
+        {"HKigen1", kS, 416, "H23"},
+        {"HBKsep", kS, 493, "-"},
+        {"HGoukei", kS, 500, "L10"},
+        {"HJName1", kS, 542, "X17"},
+        {"Hadd2", kS, 612, "U33"},
+        {"DGBan", kS, 668, "B3"},
+        {"DName", kS, 682, "C3"},
+        {"DUgou", kS, 717, "F3"},
+        {"DRes02", kS, 780, "Z9"},
+        {"EGBan", kS, 794, "B4"},
+        {"EName", kS, 808, "C4"},
+        {"Eadd1", kS, 892, "C1"},
+        {"EKake", kS, 913, "Y2"},
+        {"ERes02", kS, 955, "Y3"},
+        {"FGBan", kS, 969, "B5"},
+        {"FName", kS, 983, "C5"},
+        {"Fadd2", kS, 1067, "F23"},
+        {"FRes02", kS, 1081, "ZZ999"},
+        {"SA1LinP1", kF, 332, "21"},
+        {"SA2LinP1", kF, 340, "35"},
+        {"SA1HMno", kF, 348, "T2"},
+        {"SA1HTitle1", kF, 362, "D1"},
+        {"SA1HName1", kF, 369, "C6"},
+        {"SA1HYMD1", kF, 397, "C3"},
+        {"SA1HGoukeiU", kF, 453, "E9"},
+        {"SA1HSkei", kF, 565, "O35"},
+        {"SA1GBan", kF, 621, "A14"},
+        {"SA1Name", kF, 635, "C14"},
+        {"SA1add2", kF, 705, "K41"},
+        {"SA2GBan", kF, 740, "A3"},
+        {"SA2Name", kF, 754, "C3"},
+        {"SA2add2", kF, 824, "K39"},
+        {"SB1LinP1", kF, 852, "22"},
+        {"SB2LinP1", kF, 860, "36"},
+        {"SB1HMno", kF, 868, "T3"},
+        {"SB1GBan", kF, 1141, "A15"},
+        {"SB2Utanka", kF, 1302, "M3"},
+        {"SB2add2", kF, 1344, "K40"},
+        // The invoice fields in reserved slots of the heading blocks.
+        {"SA1HJTouroku", kF, 572, "M12"},
+        {"SA1HZRitu", kF, 579, "A37"},
+        {"SA1HZTaisyo", kF, 586, "D37"},
+        {"SA1HZGaku", kF, 593, "H37"},
+        {"SB1HJTouroku", kF, 1092, "M13"},
+        {"SB1HZGaku", kF, 1113, "H38"},
     };
     std::string standard = Filled(kXkpRecordSize);
     std::string freeForm = Filled(kXkpSeiRecordSize);
