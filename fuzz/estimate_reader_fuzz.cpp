@@ -85,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(SameFigure(back.Amount(), summary.Amount()));
     Require(SameFigure(back.CostUnitPrice(), summary.CostUnitPrice()));
     Require(SameFigure(back.Cost(), summary.Cost()));
+    if (!stores2.details.HasSheet(1)) return 0;
     const int details = DetailCount(stores2, 1);
     std::swap(document.Stores(), stores2);
     document.LoadDetailSheet(1);
