@@ -117,19 +117,19 @@ QWidget* TFormMConf::BuildCompanyPage(int block) {
         const QString field = label.isEmpty() ? QString::fromUtf8(kBlockLabels[i - 1]) : label;
         AddRow(grid, static_cast<int>(i), label, AddEdit(controls[i], field, page));
     }
-    left->addLayout(grid);
     if (block == 0) {
         // The firm's own, not one of the blocks: kept in quilto.conf, printed on invoices.
-        auto* invoice = new QHBoxLayout;
-        invoice->addWidget(MakeLabel(QStringLiteral("登録番号"), page));
-        registrationNumber_ = AddOwnEdit(kRegistrationNumberControl, 20, page);
+        auto* invoice = new QWidget(page);
+        auto* row = new QHBoxLayout(invoice);
+        row->setContentsMargins(0, 0, 0, 0);
+        registrationNumber_ = AddOwnEdit(kRegistrationNumberControl, 20, invoice);
         registrationNumber_->setPlaceholderText(QStringLiteral("T1234567890123"));
-        invoice->addWidget(registrationNumber_);
-        invoice->addWidget(
-            MakeLabel(QStringLiteral("(適格請求書の登録番号：T＋13桁。ない場合は空欄)"), page));
-        invoice->addStretch();
-        left->addLayout(invoice);
+        row->addWidget(registrationNumber_);
+        row->addWidget(
+            MakeLabel(QStringLiteral("(適格請求書の登録番号：T＋13桁。ない場合は空欄)"), invoice));
+        AddRow(grid, static_cast<int>(controls.size()), QStringLiteral("登録番号"), invoice);
     }
+    left->addLayout(grid);
     left->addStretch();
     layout->addLayout(left);
 

@@ -83,6 +83,10 @@ class TableDefinitionForm : public ::testing::Test {
 TEST_F(TableDefinitionForm, ShowsPattern00OnTheCoverWithEveryFieldBoundAndTheHiddenOnesKept) {
     Show();
     EXPECT_EQ(form.windowTitle(), "EXCELセル設定");
+    // The heading tab holds the most fields (the invoice's among them), and the window
+    // still fits the screen.
+    EXPECT_TRUE(form.frameGeometry().width() <= 1280 && form.frameGeometry().height() <= 1024)
+        << form.frameGeometry().width() << "x" << form.frameGeometry().height();
     EXPECT_EQ(Child<QLabel>(&form, "PTitle1")->text(), "EXCEL表定義");
     EXPECT_EQ(Tabs()->currentIndex(), 0);
     EXPECT_EQ(QApplication::focusWidget(), Field("HName1"));
