@@ -1,6 +1,7 @@
 #include "core/output/output_run.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <memory>
 
 #include "core/editor/estimate_io.h"
@@ -17,6 +18,7 @@
 #include "core/output/pdf_handover.h"
 #include "core/output/standard_output.h"
 #include "core/store/own_settings.h"
+#include "core/store/registration_number.h"
 
 namespace quilto {
 
@@ -173,6 +175,13 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         OwnSettings own;
         if (!ReadOwnSettings(own, &error)) return Failed(error);
         source.registrationNumber = own.RegistrationNumber();
+        // The dialog accepts only the right form; a hand-edited file may hold another.
+        if (CheckRegistrationNumber(source.registrationNumber) == RegistrationCheck::kWrongForm) {
+            return Failed(QStringLiteral("%1 の登録番号「%2」は「T」と13桁の数字ではありません。"
+                                         "環境設定の「登録番号」で直してください。")
+                              .arg(QFileInfo(OwnSettingsPath()).absoluteFilePath(),
+                                   QString::fromStdString(source.registrationNumber)));
+        }
     }
     FreeFormLines lines;
     StandardPages standard;
