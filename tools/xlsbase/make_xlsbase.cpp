@@ -1,6 +1,6 @@
 // Makes the installation's XlsBase folder: the workbook templates of patterns 00-02
-// (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat and
-// XKPSeinn.Dat holding the definitions the program ships (ShippedTableDefinitions: the
+// (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat, XKPSeinn.Dat
+// and XKPSeinn.invoice holding the definitions the program ships (ShippedTableDefinitions: the
 // standard cells and the invoices' company block, registration number and tax per rate). The
 // templates take every cell position from those same definitions, so a template and its definition
 // cannot disagree.
@@ -888,7 +888,9 @@ bool SaveDefinitions(const QString& folder, const char* code, const TableDefinit
     return SaveFileAtomically(folder + QStringLiteral("/XKP%1.Dat").arg(QLatin1String(code)),
                               defs.Record(TableFile::kStandard)) &&
            SaveFileAtomically(folder + QStringLiteral("/XKPSei%1.Dat").arg(QLatin1String(code)),
-                              defs.Record(TableFile::kFreeForm));
+                              defs.Record(TableFile::kFreeForm)) &&
+           SaveFileAtomically(folder + QStringLiteral("/XKPSei%1.invoice").arg(QLatin1String(code)),
+                              InvoicePlacementsText(defs.Invoice()));
 }
 
 }  // namespace

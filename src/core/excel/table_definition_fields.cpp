@@ -8,8 +8,7 @@ namespace quilto {
 namespace {
 
 // The standard values put the cells where the shipped templates of patterns 00-02 have
-// them. Between the fields lie reserved slots that no version of the files gives content,
-// except the four of each free-form part that hold the invoice fields (marked below).
+// them. Between the fields lie reserved slots that no version of the files gives content.
 constexpr TableField kFields[] = {
     // XKPnn.Dat
     {"GyoD1", TableFile::kStandard, 308, TableFieldKind::kCount, "20"},
@@ -112,14 +111,6 @@ constexpr TableField kFields[] = {
     {"SA1Hadd1", TableFile::kFreeForm, 551, TableFieldKind::kCell, "C10"},
     {"SA1Hadd2", TableFile::kFreeForm, 558, TableFieldKind::kCell, "K41"},
     {"SA1HSkei", TableFile::kFreeForm, 565, TableFieldKind::kCell, "O35"},
-    // Quilto's invoice fields, in the reserved slots after the heading block (files of
-    // other programs hold zeros there, read as empty: not printed): the registration
-    // number, and beside the totals the rate ("10%対象"), the amount it applies to and
-    // the tax at that rate.
-    {"SA1HJTouroku", TableFile::kFreeForm, 572, TableFieldKind::kCell, ""},
-    {"SA1HZRitu", TableFile::kFreeForm, 579, TableFieldKind::kCell, ""},
-    {"SA1HZTaisyo", TableFile::kFreeForm, 586, TableFieldKind::kCell, ""},
-    {"SA1HZGaku", TableFile::kFreeForm, 593, TableFieldKind::kCell, ""},
     {"SA1GBan", TableFile::kFreeForm, 621, TableFieldKind::kCell, "A14"},
     {"SA1Name", TableFile::kFreeForm, 635, TableFieldKind::kCell, "C14"},
     {"SA1Kikaku", TableFile::kFreeForm, 642, TableFieldKind::kCell, ""},
@@ -164,10 +155,6 @@ constexpr TableField kFields[] = {
     {"SB1Hadd1", TableFile::kFreeForm, 1071, TableFieldKind::kCell, "C10"},
     {"SB1Hadd2", TableFile::kFreeForm, 1078, TableFieldKind::kCell, "K41"},
     {"SB1HSkei", TableFile::kFreeForm, 1085, TableFieldKind::kCell, "O35"},
-    {"SB1HJTouroku", TableFile::kFreeForm, 1092, TableFieldKind::kCell, ""},
-    {"SB1HZRitu", TableFile::kFreeForm, 1099, TableFieldKind::kCell, ""},
-    {"SB1HZTaisyo", TableFile::kFreeForm, 1106, TableFieldKind::kCell, ""},
-    {"SB1HZGaku", TableFile::kFreeForm, 1113, TableFieldKind::kCell, ""},
     {"SB1GBan", TableFile::kFreeForm, 1141, TableFieldKind::kCell, "A14"},
     {"SB1Name", TableFile::kFreeForm, 1155, TableFieldKind::kCell, "C14"},
     {"SB1Kikaku", TableFile::kFreeForm, 1162, TableFieldKind::kCell, ""},
@@ -188,6 +175,18 @@ constexpr TableField kFields[] = {
     {"SB2Tekiyo", TableFile::kFreeForm, 1316, TableFieldKind::kCell, "S3"},
     {"SB2Page1", TableFile::kFreeForm, 1323, TableFieldKind::kCell, "T1"},
     {"SB2add2", TableFile::kFreeForm, 1344, TableFieldKind::kCell, "K39"},
+    // XKPSeinn.invoice: the invoice items of the free-form first pages (parts A and B),
+    // which the records have no field for: the registration number, and beside the totals
+    // the rate ("10%対象"), the amount it applies to and the tax at that rate. No offset:
+    // the file names each by its field name.
+    {"SA1HJTouroku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZRitu", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZTaisyo", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZGaku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HJTouroku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZRitu", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZTaisyo", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZGaku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
 };
 
 const std::string kNoText;

@@ -150,7 +150,8 @@ void CheckTemplate(const QString& path, const TableDefinitions& defs, bool freeF
     }
     for (const TableField& field : TableFields()) {
         if (field.kind != TableFieldKind::kCell) continue;
-        if ((field.file == TableFile::kFreeForm) != freeForm) continue;
+        // The invoice items (a file of their own) are cells of the free-form first pages.
+        if ((field.file != TableFile::kStandard) != freeForm) continue;
         const Placement place =
             freeForm ? PlaceFreeForm(field.name, part) : PlaceStandard(field.name, cost);
         const CellPosition cell = defs.Cell(field.name);
