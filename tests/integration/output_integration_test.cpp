@@ -179,6 +179,11 @@ TEST(OutputIntegration, TheInvoiceStatesItsRegistrationNumberAndTaxPerRate) {
     test::WorkingFolder folder;
     Install();
     test::WriteAll("quilto.conf", "registration_number=T7000012050002\n");
+    // The cells of these items come from the definition's placements file; the record keeps
+    // its reserved slots zero.
+    ASSERT_NE(test::ReadAll("XlsBase/XKPSei00.invoice").find("\nSA1HJTouroku=M12\n"),
+              std::string::npos);
+    EXPECT_EQ(test::ReadAll("XlsBase/XKPSei00.Dat").substr(572, 49), std::string(49, '\0'));
     const auto run = RunCli(
         {"export", "000001", "--xlsx", "out.xlsx", "--free", "breakdown", "--doc-number", "0042"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
