@@ -291,8 +291,11 @@ bool EstimateSession::Save() {
         case SaveOutcome::kSaved:
             Saved(wasNew);
             break;
-        case SaveOutcome::kReadOnly:
         case SaveOutcome::kWriteFailed:
+            // A first save may have tried numbers before it failed.
+            c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
+            break;
+        case SaveOutcome::kReadOnly:
             break;
     }
     // The sheet on screen stays the one being edited.

@@ -52,10 +52,6 @@ std::optional<CalculationOverflow> EditorSession::Recalculate() {
 
 SaveResult EditorSession::Save(Environment& environment, Questions& questions) {
     SaveResult result;
-    if (document_.ReadOnly()) {
-        result.outcome = SaveOutcome::kReadOnly;
-        return result;
-    }
     // Every sheet is calculated before anything is judged: a detail sheet stored while the
     // settings were different, or one past the range that was left without a save, is found
     // here rather than written capped.
@@ -64,6 +60,9 @@ SaveResult EditorSession::Save(Environment& environment, Questions& questions) {
         result.outcome = SaveOutcome::kNoNumber;
     } else if (!document_.HasRequiredFields()) {
         result.outcome = SaveOutcome::kMissingFields;
+    } else if (document_.ReadOnly()) {
+        // Calculated and checked like any other, but never written.
+        result.outcome = SaveOutcome::kReadOnly;
     } else if (overflow) {
         result.outcome = SaveOutcome::kOverflow;
         result.overflow = overflow;

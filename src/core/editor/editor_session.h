@@ -22,14 +22,14 @@ class Questions;
 inline constexpr char kNoNumberMessage[] = "見積番号が設定されていません。";
 inline constexpr char kNoDataMessage[] = "見積データが設定されていません。";
 
-// How a save ended. Checked in this order: a read-only estimate is never written; then the
-// number, the required fields, and figures past the fixed-point range (which would be
-// stored capped) each stop the save before anything is written.
+// How a save ended. Checked in this order after everything is recalculated: the number,
+// the required fields, read-only (never written), then figures past the fixed-point range
+// (which would be stored capped); each stops the save before anything is written.
 enum class SaveOutcome {
     kSaved,
-    kReadOnly,       // another copy holds it, or the file is no estimate: no message
     kNoNumber,       // MNo blank
     kMissingFields,  // customer (MName1) or title (MTitle1) blank
+    kReadOnly,       // another copy holds it, or the file is no estimate: no message
     kOverflow,       // SaveResult::overflow says where
     kWriteFailed,    // the write's own message was told; SaveResult::written has its code
 };

@@ -177,8 +177,9 @@ TEST(EditorSession, TheWindowAndTheCommandLineSaveAStoredEstimateAlike) {
     }
 }
 
-// The checks that need no file: a read-only estimate is never written and tells nothing;
-// a blank number is told before anything else.
+// The checks that need no file. A read-only estimate is calculated and checked like any
+// other but never written, and tells nothing of its own; a blank number is told before
+// anything else.
 TEST(EditorSession, ReadOnlyAndNumberlessEstimatesAreNotWritten) {
     WorkingFolder folder;
     Environment environment;
@@ -187,12 +188,17 @@ TEST(EditorSession, ReadOnlyAndNumberlessEstimatesAreNotWritten) {
     session.UseSettings(environment);
     session.Document().BeginSession(EntryMode::kCallUp);
     session.StartNew(environment);
+    session.Document().SetText(HeaderText::MNo, "000001");
     Fine(session.Document());
 
     session.Document().SetReadOnly(true);
     EXPECT_EQ(session.Save(environment, questions).outcome, SaveOutcome::kReadOnly);
-    session.Document().SetReadOnly(false);
+    EXPECT_EQ(session.Document().Grid(SheetKind::Summary).Cell(1, 7), "         3,000")
+        << "calculated all the same";
     session.Document().SetText(HeaderText::MName1, "");
+    EXPECT_EQ(session.Save(environment, questions).outcome, SaveOutcome::kMissingFields);
+    session.Document().SetReadOnly(false);
+    session.Document().SetText(HeaderText::MNo, "");
     const SaveResult numberless = session.Save(environment, questions);
     EXPECT_EQ(numberless.outcome, SaveOutcome::kNoNumber);
     EXPECT_EQ(SaveOutcomeMessage(numberless), kNoNumberMessage);
