@@ -389,6 +389,7 @@ int Screens(const QString& out) {
     c.pageControl1->setCurrentIndex(kBreakdownTab);
     c.View(SheetKind::Breakdown)->setFocus();
     c.View(SheetKind::Breakdown)->SetCurrentCell(3, 3);
+    Settle();
     editor.findChild<QAction*>("Grid_Ldel1")->trigger();
     Settle();
     auto* bar = editor.findChild<QMenuBar*>("MainMenu1");
