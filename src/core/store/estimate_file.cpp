@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "core/foundation/binary_record.h"
 #include "core/foundation/text_bytes.h"
@@ -82,15 +83,23 @@ bool HasVisibleText(const LineRecord& r, std::size_t offset, std::size_t capacit
 }
 
 bool SummaryOrBreakdownUsed(const LineRecord& r) {
+    if (r.NoTextNorAmount()) return false;
     return HasVisibleText(r, kCodeOffset, kCodeCapacity) ||
            HasVisibleText(r, kNameOffset, kNameCapacity) || r.Amount().raw != 0;
 }
 
 bool DetailUsed(const LineRecord& r) {
+    if (r.NoTextNorAmount()) return false;
     return HasVisibleText(r, kCodeOffset, kCodeCapacity) ||
            HasVisibleText(r, kNameOffset, kNameCapacity) ||
            HasVisibleText(r, kSpecOffset, kSpecCapacity) ||
            HasVisibleText(r, kUnitOffset, kUnitCapacity);
+}
+
+// Every load empties all 1,302 summary and breakdown slots: as one block, since records
+// are plain bytes side by side.
+void ZeroRecords(std::vector<LineRecord>& records) {
+    std::memset(static_cast<void*>(records.data()), 0, records.size() * sizeof(LineRecord));
 }
 
 int LastUsed(const std::vector<LineRecord>& lines, int last) {
@@ -180,6 +189,18 @@ void LineRecord::Assign(std::string_view bytes) {
     const std::size_t n = std::min(bytes.size(), kLineRecordSize);
     std::copy_n(bytes.data(), n, bytes_.data());
     std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(n), bytes_.end(), '\0');
+}
+
+static_assert(kAmountOffset + sizeof(std::uint64_t) <= kLineRecordSize);
+static_assert(kCodeOffset < kLineRecordSize && kNameOffset < kLineRecordSize &&
+              kSpecOffset < kLineRecordSize && kUnitOffset < kLineRecordSize);
+
+bool LineRecord::NoTextNorAmount() const {
+    const char lengths = static_cast<char>(bytes_[kCodeOffset] | bytes_[kNameOffset] |
+                                           bytes_[kSpecOffset] | bytes_[kUnitOffset]);
+    std::uint64_t amount;
+    std::memcpy(&amount, bytes_.data() + kAmountOffset, sizeof amount);
+    return lengths == 0 && amount == 0;
 }
 
 bool LineRecord::IsZero() const {
@@ -402,8 +423,8 @@ void DetailStore::Place(std::size_t at, int sheet, int line) {
 EstimateStores::EstimateStores() : summary(kSummarySlots), breakdown(kBreakdownSlots) {}
 
 void EstimateStores::Clear() {
-    for (auto& r : summary) r.Clear();
-    for (auto& r : breakdown) r.Clear();
+    ZeroRecords(summary);
+    ZeroRecords(breakdown);
     details.Clear();
 }
 
@@ -424,8 +445,8 @@ int DetailCount(const EstimateStores& stores, int line) {
 }
 
 std::span<char> EstimateStores::RecordBlock(std::size_t count) {
-    for (auto& r : summary) r.Clear();
-    for (auto& r : breakdown) r.Clear();
+    ZeroRecords(summary);
+    ZeroRecords(breakdown);
     return details.FileBlock(count);
 }
 
