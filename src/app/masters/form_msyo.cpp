@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
+#include "app/foundation/status_panels.h"
 #include "app/foundation/typed_line_edit.h"
 #include "app/masters/master_list_view.h"
 #include "app/masters/master_widgets.h"
@@ -35,16 +37,10 @@ namespace {
 const QColor kGreen(0, 128, 0);
 const QColor kGrey(128, 128, 128);
 const QColor kNavy(0, 0, 128);
-constexpr std::array<int, 3> kStatusWidths = {250, 250, 50};
+const ButtonLook kButtonLook{.minimum = {0, 28}};
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = MakeMasterButton(name, caption, parent);
-    button->setMinimumHeight(28);
-    return button;
-}
 
 QLineEdit* MakeEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -95,7 +91,7 @@ TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     titlePanel_->setFont(bold);
     titlePanel_->setFrameShadow(QFrame::Raised);
     titlePanel_->setMinimumHeight(34);
-    button1_ = MakeButton("Button1", "閉じる", this);
+    button1_ = MakeButton("Button1", "閉じる", this, kButtonLook);
     button1_->setMinimumWidth(100);
     connect(button1_, &QPushButton::clicked, this, &QDialog::reject);
     top->addWidget(titlePanel_, 1);
@@ -105,27 +101,14 @@ TFormMSyo::TFormMSyo(ProgramState& program, QWidget* parent)
     groups->addWidget(BuildConstructionGroup());
     groups->addWidget(BuildProductGroup(), 1);
 
-    auto* status = new QHBoxLayout;
-    status->setSpacing(2);
-    for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
-        statusPanels_[i] = MakeMasterPanel("", this);
-        statusPanels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        statusPanels_[i]->setAlignment(i == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        // The last panel takes the rest of the bar, as a status bar's last panel does.
-        const bool last = i + 1 == statusPanels_.size();
-        if (last) {
-            statusPanels_[i]->setMinimumWidth(kStatusWidths[i]);
-        } else {
-            statusPanels_[i]->setFixedWidth(kStatusWidths[i]);
-        }
-        status->addWidget(statusPanels_[i], last ? 1 : 0);
-    }
+    const StatusPanels status = MakeStatusPanels(this, {{{250}, {250, Qt::AlignCenter}, {50}}});
+    statusPanels_ = status.panels;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->addLayout(top);
     layout->addLayout(groups, 1);
-    layout->addLayout(status);
+    layout->addWidget(status.bar);
     BuildMenu();
 
     // Enter, Tab and the arrows move through the fields in this order.
@@ -185,10 +168,10 @@ QWidget* TFormMSyo::BuildConstructionGroup() {
     nameRow->addWidget(kNameLabel_);
     nameRow->addWidget(kNm1_, 1);
 
-    kNew_ = MakeButton("K_new", "新規", group);
-    kChg_ = MakeButton("K_chg", "訂正", group);
-    kSav_ = MakeButton("K_sav", "保存", group);
-    kDel_ = MakeButton("K_del", "削除", group);
+    kNew_ = MakeButton("K_new", "新規", group, kButtonLook);
+    kChg_ = MakeButton("K_chg", "訂正", group, kButtonLook);
+    kSav_ = MakeButton("K_sav", "保存", group, kButtonLook);
+    kDel_ = MakeButton("K_del", "削除", group, kButtonLook);
     connect(kNew_, &QPushButton::clicked, this, &TFormMSyo::NewConstruction);
     connect(kChg_, &QPushButton::clicked, this, &TFormMSyo::ChangeConstruction);
     connect(kSav_, &QPushButton::clicked, this, &TFormMSyo::SaveConstruction);
@@ -267,10 +250,10 @@ QWidget* TFormMSyo::BuildProductGroup() {
     fields->addWidget(editBiko1_, 5, 1, 1, 2);
     fields->setColumnStretch(2, 1);
 
-    sNew_ = MakeButton("S_new", "新 規", group);
-    sChg_ = MakeButton("S_chg", "訂 正", group);
-    sSav_ = MakeButton("S_sav", "保 存", group);
-    sDel_ = MakeButton("S_del", "削  除", group);
+    sNew_ = MakeButton("S_new", "新 規", group, kButtonLook);
+    sChg_ = MakeButton("S_chg", "訂 正", group, kButtonLook);
+    sSav_ = MakeButton("S_sav", "保 存", group, kButtonLook);
+    sDel_ = MakeButton("S_del", "削  除", group, kButtonLook);
     connect(sNew_, &QPushButton::clicked, this, &TFormMSyo::NewProduct);
     connect(sChg_, &QPushButton::clicked, this, &TFormMSyo::ChangeProduct);
     connect(sSav_, &QPushButton::clicked, this, &TFormMSyo::SaveProduct);
@@ -319,8 +302,8 @@ QWidget* TFormMSyo::BuildUnitGroup() {
     unitBtn_->setObjectName("UnitBtn");
     auto* buttons = new QHBoxLayout(unitBtn_);
     buttons->setContentsMargins(0, 0, 0, 0);
-    uSav_ = MakeButton("U_sav", "保 存", unitBtn_);
-    uDel_ = MakeButton("U_del", "削  除", unitBtn_);
+    uSav_ = MakeButton("U_sav", "保 存", unitBtn_, kButtonLook);
+    uDel_ = MakeButton("U_del", "削  除", unitBtn_, kButtonLook);
     connect(uSav_, &QPushButton::clicked, this, &TFormMSyo::SaveUnit);
     connect(uDel_, &QPushButton::clicked, this, &TFormMSyo::DeleteUnit);
     buttons->addWidget(uSav_);
