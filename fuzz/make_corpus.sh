@@ -24,7 +24,8 @@ cat > estimate.json <<'JSON'
 JSON
 "$cli" create --json estimate.json >/dev/null
 
-# Only the folders made here are replaced: the workbook reader's seeds are made by hand.
+# Only the folders made here are replaced: the seeds of the workbook reader, the workbook
+# relationships and the table-definition editor's save are made by hand.
 for target in estimate_reader_fuzz environment_reader_fuzz table_definition_reader_fuzz \
     master_reader_fuzz cp932_fuzz number_text_fuzz csv_import_fuzz; do
     rm -rf "${out:?}/$target"

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/excel/workbook.h"
-#include "core/excel/xlsx_package.h"
+#include "stored_package.h"
 
 using namespace quilto;
 
@@ -28,16 +28,11 @@ const char kSheet[] =
     R"(<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c></row></sheetData></worksheet>)";
 
 std::string Package(std::string_view workbook, std::string_view sheet) {
-    XlsxPackage package;
-    package.Put("[Content_Types].xml", kContentTypes);
-    package.Put("_rels/.rels", kRootRels);
-    package.Put("xl/workbook.xml", std::string(workbook));
-    package.Put("xl/_rels/workbook.xml.rels", kWorkbookRels);
-    package.Put("xl/worksheets/sheet1.xml", std::string(sheet));
-    std::string bytes;
-    QString error;
-    if (!WriteXlsxPackage(package, &bytes, &error)) std::abort();
-    return bytes;
+    return fuzz::StoredPackage({{"[Content_Types].xml", kContentTypes},
+                                {"_rels/.rels", kRootRels},
+                                {"xl/workbook.xml", std::string(workbook)},
+                                {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+                                {"xl/worksheets/sheet1.xml", std::string(sheet)}});
 }
 
 }  // namespace

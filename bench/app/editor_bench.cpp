@@ -35,10 +35,12 @@
 #include "app/editor/editor_context.h"
 #include "app/editor/form_mvell1.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/recovery_controller.h"
 #include "app/foundation/app_setup.h"
 #include "app/foundation/qt_questions.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/editor/recovery_snapshots.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
 #include "core/store/estimate_file.h"
@@ -210,6 +212,14 @@ int Bench(int runs) {
         c.pageControl1->setCurrentIndex(kCoverTab);
         Settle();
         if (run == 0) {
+            // Typing wrote recovery snapshots, each from a copy of the estimate: the memory
+            // is measured while one is still being written, and again once none is.
+            const long writing = ResidentKiB();
+            const long heapWriting = HeapInUseKiB();
+            if (SnapshotWriter* writer = editor.Recovery().Writer()) writer->Wait();
+            std::printf(
+                "while a snapshot may be being written: %.1f MB resident, heap in use %.1f MB\n",
+                writing / 1024.0, heapWriting / 1024.0);
             std::printf(
                 "resident memory: %.1f MB before opening, %.1f MB with the estimate open "
                 "(goal 64 MB); heap in use %.1f MB before, %.1f MB open\n",

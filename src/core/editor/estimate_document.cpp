@@ -202,6 +202,7 @@ bool DetailRowWorthKeeping(const TextGrid& grid, int row) {
 }
 
 bool DetailRecordShown(const LineRecord& r) {
+    if (r.NoTextNorAmount()) return false;
     return HasText(r.CodeView()) || HasText(r.NameView()) || HasText(r.SpecView()) ||
            HasText(r.UnitView()) || r.Amount().raw != 0;
 }

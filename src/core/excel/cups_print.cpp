@@ -1,6 +1,6 @@
 #include "core/excel/cups_print.h"
 
-#include <cups/cups.h>
+#include "core/excel/cups_library.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,11 +10,11 @@ namespace {
 
 // Whether the printing system answers at all: without it every printer looks missing, and
 // the user is to be told that the printing system is what is missing.
-bool CupsReachable() {
-    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                5000, nullptr);
+bool CupsReachable(const CupsLibrary& cups) {
+    http_t* http = cups.httpConnect2(cups.server(), cups.ippPort(), nullptr, AF_UNSPEC,
+                                     cups.encryption(), 1, 5000, nullptr);
     if (http == nullptr) return false;
-    httpClose(http);
+    cups.httpClose(http);
     return true;
 }
 
@@ -30,16 +30,22 @@ int PrintPdf(const QString& pdfPath, const QString& printer, const QString& titl
         *error = QStringLiteral("印刷するファイル %1 がありません。").arg(pdfPath);
         return 0;
     }
+    std::string unavailable;
+    const CupsLibrary* cups = Cups(&unavailable);
+    if (cups == nullptr) {
+        *error = QString::fromStdString(unavailable);
+        return 0;
+    }
     const QByteArray name = printer.toUtf8();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT,
-                                         printer.isEmpty() ? nullptr : name.constData(), nullptr);
+    cups_dest_t* dest = cups->getNamedDest(CUPS_HTTP_DEFAULT,
+                                           printer.isEmpty() ? nullptr : name.constData(), nullptr);
     if (dest == nullptr) {
-        if (!CupsReachable())
+        if (!CupsReachable(*cups))
             *error = QStringLiteral(
                          "印刷サービス (CUPS, %1) に接続できません。CUPS がインストールされ、"
                          "動いているか確かめてください。\nインストールするには: sudo apt install "
                          "cups (プリンタは「プリンタの設定」で追加します)")
-                         .arg(QString::fromUtf8(cupsServer()));
+                         .arg(QString::fromUtf8(cups->server()));
         else if (printer.isEmpty())
             *error = QStringLiteral(
                 "通常使うプリンタが設定されていません。プリンタの設定でプリンタを選んでください。");
@@ -54,23 +60,24 @@ int PrintPdf(const QString& pdfPath, const QString& printer, const QString& titl
     int optionCount = 0;
     for (int i = 0; i < dest->num_options; ++i)
         optionCount =
-            cupsAddOption(dest->options[i].name, dest->options[i].value, optionCount, &options);
+            cups->addOption(dest->options[i].name, dest->options[i].value, optionCount, &options);
     if (range.firstPage > 0 && range.lastPage >= range.firstPage) {
         const QByteArray pages =
             QByteArray::number(range.firstPage) + '-' + QByteArray::number(range.lastPage);
-        optionCount = cupsAddOption("page-ranges", pages.constData(), optionCount, &options);
+        optionCount = cups->addOption("page-ranges", pages.constData(), optionCount, &options);
     }
     if (range.copies > 1) {
         const QByteArray copies = QByteArray::number(range.copies);
-        optionCount = cupsAddOption("copies", copies.constData(), optionCount, &options);
+        optionCount = cups->addOption("copies", copies.constData(), optionCount, &options);
     }
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, file.constData(),
-                                   jobTitle.constData(), optionCount, options);
-    cupsFreeOptions(optionCount, options);
+    const int job = cups->printFile2(CUPS_HTTP_DEFAULT, dest->name, file.constData(),
+                                     jobTitle.constData(), optionCount, options);
+    cups->freeOptions(optionCount, options);
     if (job == 0)
-        *error = QStringLiteral("プリンタ %1 に印刷できませんでした: %2")
-                     .arg(QString::fromUtf8(dest->name), QString::fromUtf8(cupsLastErrorString()));
-    cupsFreeDests(1, dest);
+        *error =
+            QStringLiteral("プリンタ %1 に印刷できませんでした: %2")
+                .arg(QString::fromUtf8(dest->name), QString::fromUtf8(cups->lastErrorString()));
+    cups->freeDests(1, dest);
     return job;
 }
 

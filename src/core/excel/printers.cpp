@@ -1,6 +1,6 @@
 #include "core/excel/printers.h"
 
-#include <cups/cups.h>
+#include "core/excel/cups_library.h"
 
 namespace quilto {
 
@@ -13,11 +13,16 @@ std::string DestinationName(const cups_dest_t& dest) {
     return name;
 }
 
-// The destinations as the scheduler and the lpoptions files give them, freed on leaving.
+// The destinations as the scheduler and the lpoptions files give them, freed on leaving;
+// none without the printing system's library.
 class Destinations {
   public:
-    Destinations() : count_(cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_)) {}
-    ~Destinations() { cupsFreeDests(count_, dests_); }
+    Destinations() {
+        if (cups_ != nullptr) count_ = cups_->getDests2(CUPS_HTTP_DEFAULT, &dests_);
+    }
+    ~Destinations() {
+        if (cups_ != nullptr) cups_->freeDests(count_, dests_);
+    }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
 
@@ -27,6 +32,7 @@ class Destinations {
     cups_dest_t* end() const { return dests_ + count_; }
 
   private:
+    const CupsLibrary* cups_ = Cups();
     cups_dest_t* dests_ = nullptr;
     int count_ = 0;
 };
@@ -41,14 +47,22 @@ class CupsPrinterSource : public PrinterSource {
     }
 
     std::string DefaultPrinter() override {
+        const CupsLibrary* cups = Cups();
+        if (cups == nullptr) return {};
         const Destinations dests;
         // With no name cupsGetDest answers the default: LPDEST or PRINTER when set, else the
         // one the lpoptions files or the scheduler mark.
-        const cups_dest_t* dest = cupsGetDest(nullptr, nullptr, dests.Count(), dests.Data());
+        const cups_dest_t* dest = cups->getDest(nullptr, nullptr, dests.Count(), dests.Data());
         return dest == nullptr ? std::string() : DestinationName(*dest);
     }
 
     bool MakeDefault(const std::string& name, std::string* error) override {
+        std::string unavailable;
+        const CupsLibrary* cups = Cups(&unavailable);
+        if (cups == nullptr) {
+            if (error != nullptr) *error = unavailable;
+            return false;
+        }
         const Destinations dests;
         cups_dest_t* chosen = nullptr;
         for (cups_dest_t& dest : dests) {
@@ -60,11 +74,11 @@ class CupsPrinterSource : public PrinterSource {
             return false;
         }
         chosen->is_default = 1;
-        if (cupsSetDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Data()) != 0) {
+        if (cups->setDests2(CUPS_HTTP_DEFAULT, dests.Count(), dests.Data()) != 0) {
             if (error != nullptr) {
                 *error =
                     std::string("通常使うプリンタを設定できませんでした (~/.cups/lpoptions: ") +
-                    cupsLastErrorString() + ")";
+                    cups->lastErrorString() + ")";
             }
             return false;
         }

@@ -139,6 +139,10 @@ TableFieldTexts TableDefinitions::Fields() const {
         const RecordReader reader(Record(field.file));
         if (field.kind == TableFieldKind::kCount) {
             fields.SetAt(i, CountText(reader.I32(field.offset)));
+        } else if (field.kind == TableFieldKind::kText) {
+            // Blanks around the separator are part of it (the output prints them): shown
+            // trimmed, the next save would drop them although the user changed nothing.
+            fields.SetAt(i, reader.ShortString(field.offset, kCellFieldCapacity));
         } else {
             fields.SetAt(i, Trimmed(reader.ShortString(field.offset, kCellFieldCapacity)));
         }

@@ -60,7 +60,19 @@ bool AcceptsLinesCharacter(QChar character) {
 std::optional<TableFieldTexts> TypedFieldTexts(const std::vector<QString>& texts,
                                                TypedTextRefusal* refusal, std::size_t* field) {
     TableFieldTexts fields;
+    const std::span<const TableField> all = TableFields();
     for (std::size_t i = 0; i < fields.Size() && i < texts.size(); ++i) {
+        // A pasted text passes the key filter of a lines field; a sign or a letter saved
+        // there would make a page size the output refuses. Blanks are what the field shows
+        // before a count of one digit.
+        if (InputKindOf(all[i]) == TableInputKind::kLines) {
+            for (const char32_t c : texts[i].toStdU32String()) {
+                if (c == U' ' || (c < 0x10000 && AcceptsLinesCharacter(QChar(c)))) continue;
+                if (refusal != nullptr) *refusal = {c, c < 0x20 || c == 0x7F};
+                if (field != nullptr) *field = i;
+                return std::nullopt;
+            }
+        }
         std::optional<std::string> bytes = TypedTextToCp932(texts[i], refusal);
         if (!bytes) {
             if (field != nullptr) *field = i;

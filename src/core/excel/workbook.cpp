@@ -439,8 +439,20 @@ bool ParsedPackage::Load(std::string_view bytes, QString* error) {
     const std::string sheetName = names("sheet");
     for (pugi::xml_node node : sheetList.children(sheetName.c_str())) {
         std::string id;
-        for (pugi::xml_attribute attribute : node.attributes())
-            if (std::string_view(attribute.name()).ends_with(":id")) id = attribute.value();
+        int ids = 0;
+        for (pugi::xml_attribute attribute : node.attributes()) {
+            if (!std::string_view(attribute.name()).ends_with(":id")) continue;
+            id = attribute.value();
+            ++ids;
+        }
+        // The XML reader lets an attribute appear twice. A copy of such a sheet would point
+        // its first id at the new part and keep the second, which the next open reads: two
+        // sheets of one part, a workbook that no longer opens once saved.
+        if (ids > 1) {
+            *error = QStringLiteral("ブックが壊れています: シート %1 の部品の指定が二つあります。")
+                         .arg(Utf8(node.attribute("name").value()));
+            return false;
+        }
         const auto relation = relations.find(id);
         if (relation == relations.end() ||
             !EndsWith(relation->second.first.c_str(), "/worksheet")) {

@@ -129,6 +129,10 @@ class LineRecord {
     void Assign(std::string_view bytes);
     void Clear() { bytes_.fill('\0'); }
     bool IsZero() const;
+    // No code, name, specification or unit text and a zero amount. Most slots of a sheet
+    // are such, and every load and save asks whether each slot is in use: this answers
+    // for them from a few bytes, before any text is read.
+    bool NoTextNorAmount() const;
 
     // Read for every record of every load, so read in place.
     int Kind() const { return I16At(0); }

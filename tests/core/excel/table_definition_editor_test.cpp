@@ -76,6 +76,38 @@ TEST(TableDefinitionEditor, TypedFieldsAreRefusedWithTheFieldThatHoldsAnUnknownC
     EXPECT_EQ(refusal.character, U'😀');
 }
 
+// A paste passes the key filter of a lines field: what it holds besides digits and the
+// blank the field shows before one digit must not reach a save, since the output refuses a
+// page size of -1 and a sign or letter would make one.
+TEST(TableDefinitionEditor, LinesFieldsTakeDigitsAndBlanksOnly) {
+    struct Case {
+        const char16_t* pasted;
+        char32_t refused;  // 0: saved
+    };
+    const Case cases[] = {
+        {u"15", 0},
+        {u" 5", 0},
+        {u"", 0},
+        {u"-1", U'-'},
+        {u"+9", U'+'},
+        {u"1x", U'x'},
+        {u"\uFF17", U'\uFF17'},  // a full-width digit is no digit here
+    };
+    const std::size_t lines = static_cast<std::size_t>(TableFieldIndex("GyoD1"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.pasted).toStdString());
+        std::vector<QString> texts(TableFields().size());
+        texts[lines] = QString::fromUtf16(c.pasted);
+        TypedTextRefusal refusal;
+        std::size_t field = 0;
+        const std::optional<TableFieldTexts> fields = TypedFieldTexts(texts, &refusal, &field);
+        EXPECT_EQ(fields.has_value(), c.refused == 0);
+        if (c.refused == 0) continue;
+        EXPECT_EQ(field, lines);
+        EXPECT_EQ(refusal.character, c.refused);
+    }
+}
+
 class TableDefinitionSessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -141,6 +173,23 @@ TEST_F(TableDefinitionSessionTest, ChoiceIndexSelectsTheFilesAndAPatternWithoutF
     EXPECT_EQ(session.Fields().Get("HTitle1"), "H17");
     EXPECT_EQ(session.Save(2, Edited("HTitle1", "A1")), -1);
     EXPECT_FALSE(QFile::exists("XlsBase/XKP02.Dat"));
+}
+
+// The output prints the separator's blanks: loading and saving again without a change must
+// keep them.
+TEST_F(TableDefinitionSessionTest, SeparatorKeepsItsBlanksThroughLoadAndSave) {
+    for (const char* separator : {" -", "- ", " "}) {
+        SCOPED_TRACE(separator);
+        ASSERT_EQ(session.Save(0, Edited("HBKsep", separator)), 0);
+        const std::string saved = ReadAll("XlsBase/XKP00.Dat");
+        ASSERT_EQ(session.Load(0), 0);
+        const TableFieldTexts shown = session.Fields();
+        EXPECT_EQ(shown.Get("HBKsep"), separator);
+        const std::optional<TableFieldTexts> typed = TypedFieldTexts(ShownFieldTexts(shown));
+        ASSERT_TRUE(typed.has_value());
+        ASSERT_EQ(session.Save(0, *typed), 0);
+        EXPECT_EQ(ReadAll("XlsBase/XKP00.Dat"), saved);
+    }
 }
 
 TEST(PatternChoice, ItemsFollowTheTemplatesAndTheEnvironmentsNames) {

@@ -563,6 +563,9 @@ TEST(WorkbookHostile, RefusesDamagedAndUnsafePackagesWithAMessage) {
     sheetToNowhere.replace(sheetToNowhere.find("worksheets/sheet2.xml"), 21, "worksheets/gone.xml");
     std::string sheetOutside = base.parts["xl/_rels/workbook.xml.rels"];
     sheetOutside.replace(sheetOutside.find("worksheets/sheet2.xml"), 21, "../../../etc/passwd");
+    // A sheet naming its part twice (the XML reader keeps both attributes).
+    std::string twoIds = base.parts["xl/workbook.xml"];
+    twoIds.insert(twoIds.find("r:id=\""), "r:id=\"rId99\" ");
     const std::pair<const char*, std::string> cases[] = {
         {"empty file", ""},
         {"not a zip", "PK\x03\x04 but nothing else"},
@@ -581,6 +584,7 @@ TEST(WorkbookHostile, RefusesDamagedAndUnsafePackagesWithAMessage) {
         {"malformed sheet", with("xl/worksheets/sheet1.xml", "<worksheet><sheetData>")},
         {"malformed workbook", with("xl/workbook.xml", "<workbook")},
         {"no sheets", with("xl/workbook.xml", "<workbook><sheets/></workbook>")},
+        {"sheet naming two parts", with("xl/workbook.xml", twoIds)},
     };
     for (const auto& [what, bytes] : cases) {
         QString message;
