@@ -14,11 +14,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -40,6 +43,7 @@
 #include "app/foundation/qt_questions.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/editor/estimate_io.h"
 #include "core/editor/recovery_snapshots.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
@@ -383,6 +387,46 @@ int Screens(const QString& out) {
     t.start();
     while (t.elapsed() < 300) QApplication::processEvents();
     Save(editor.grab(), target + "/editor_read_only.png");
+    editor.done(0);
+
+    // The estimate free again: a line deleted, and the edit menu names the step to undo.
+    other.ReleaseEstimateMarker(number);
+    program.State().markers.ClearEstimateInUse();
+    editor.Begin();
+    editor.move(0, 0);
+    editor.activateWindow();
+    c.pageControl1->setCurrentIndex(kBreakdownTab);
+    c.View(SheetKind::Breakdown)->setFocus();
+    c.View(SheetKind::Breakdown)->SetCurrentCell(3, 3);
+    Settle();
+    editor.findChild<QAction*>("Grid_Ldel1")->trigger();
+    Settle();
+    auto* bar = editor.findChild<QMenuBar*>("MainMenu1");
+    auto* edit = editor.findChild<QMenu*>("Edit1Menu");
+    bar->setActiveAction(edit->menuAction());
+    t.restart();
+    while (t.elapsed() < 500) QApplication::processEvents();
+    Save(QGuiApplication::primaryScreen()->grabWindow(0), target + "/undo_menu.png");
+    edit->hide();
+
+    // Those edits left behind by a copy that ended without closing, offered when the
+    // estimate is opened again.
+    {
+        SnapshotWriter left(QDir::currentPath());
+        left.WriteNow(d);
+    }
+    editor.done(0);
+    program.State().markers.ReleaseEstimateMarker(number);
+    QFile(EstimateFilePath(program.State().environment, number))
+        .setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    QTimer::singleShot(600, &editor, [&] {
+        Save(QGuiApplication::primaryScreen()->grabWindow(0),
+             target + "/undo_recovery_question.png");
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            if (auto* later = question->findChild<QPushButton*>("BitBtn3")) later->click();
+        }
+    });
+    editor.Begin();
     editor.done(0);
     return 0;
 }

@@ -294,7 +294,7 @@ void TFormMVell1::SetLookupGuide(LookupGuide* guide) { context_->guide = guide; 
 void TFormMVell1::SConf1Click() {
     if (!context_->hooks.settingsDialog) return;
     context_->hooks.settingsDialog();
-    context_->calculator.SetSettings(CalculationSettingsFrom(context_->program.environment));
+    context_->session.UseSettings(context_->program.environment);
     grids_->CalculateBreakdown();
     // New rounding or captions change figures: a step like any other.
     const auto sheet = grids_->ActiveGrid();
@@ -456,7 +456,7 @@ void TFormMVell1::MoveCurrentRowDown(SheetKind sheet) { grids_->MoveCurrentRowDo
 
 void TFormMVell1::FocusActiveGrid() { grids_->FocusActiveGrid(); }
 
-void TFormMVell1::GuideClosed() { context_->guideOpenMarker = 0; }
+void TFormMVell1::GuideClosed() { context_->guideOpener = GuideOpener::kNone; }
 
 void TFormMVell1::ShowItemisedWindow() {
     if (!itemisedWindow_) {

@@ -423,7 +423,7 @@ void TFormMXls2::Run(OutputTarget target) {
     }
     // A cover whose tax words contradict its figures is said before anything is written.
     if (!ConfirmTaxTick(questions, program_.document, choices)) return;
-    if (!StoreFreeFormNumbers(program_.document, program_.environment, choices, questions)) return;
+    if (!StoreFreeFormNumbers(program_.editor, program_.environment, choices, questions)) return;
 
     // A cancel from an earlier run of this showing does not stop this one.
     runner_->ClearCancel();
