@@ -14,11 +14,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -35,10 +38,13 @@
 #include "app/editor/editor_context.h"
 #include "app/editor/form_mvell1.h"
 #include "app/editor/grid_controller.h"
+#include "app/editor/recovery_controller.h"
 #include "app/foundation/app_setup.h"
 #include "app/foundation/qt_questions.h"
 #include "app/shell/form_menu1.h"
 #include "app/shell/quilto_program.h"
+#include "core/editor/estimate_io.h"
+#include "core/editor/recovery_snapshots.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
 #include "core/store/estimate_file.h"
@@ -210,6 +216,14 @@ int Bench(int runs) {
         c.pageControl1->setCurrentIndex(kCoverTab);
         Settle();
         if (run == 0) {
+            // Typing wrote recovery snapshots, each from a copy of the estimate: the memory
+            // is measured while one is still being written, and again once none is.
+            const long writing = ResidentKiB();
+            const long heapWriting = HeapInUseKiB();
+            if (SnapshotWriter* writer = editor.Recovery().Writer()) writer->Wait();
+            std::printf(
+                "while a snapshot may be being written: %.1f MB resident, heap in use %.1f MB\n",
+                writing / 1024.0, heapWriting / 1024.0);
             std::printf(
                 "resident memory: %.1f MB before opening, %.1f MB with the estimate open "
                 "(goal 64 MB); heap in use %.1f MB before, %.1f MB open\n",
@@ -373,6 +387,46 @@ int Screens(const QString& out) {
     t.start();
     while (t.elapsed() < 300) QApplication::processEvents();
     Save(editor.grab(), target + "/editor_read_only.png");
+    editor.done(0);
+
+    // The estimate free again: a line deleted, and the edit menu names the step to undo.
+    other.ReleaseEstimateMarker(number);
+    program.State().markers.ClearEstimateInUse();
+    editor.Begin();
+    editor.move(0, 0);
+    editor.activateWindow();
+    c.pageControl1->setCurrentIndex(kBreakdownTab);
+    c.View(SheetKind::Breakdown)->setFocus();
+    c.View(SheetKind::Breakdown)->SetCurrentCell(3, 3);
+    Settle();
+    editor.findChild<QAction*>("Grid_Ldel1")->trigger();
+    Settle();
+    auto* bar = editor.findChild<QMenuBar*>("MainMenu1");
+    auto* edit = editor.findChild<QMenu*>("Edit1Menu");
+    bar->setActiveAction(edit->menuAction());
+    t.restart();
+    while (t.elapsed() < 500) QApplication::processEvents();
+    Save(QGuiApplication::primaryScreen()->grabWindow(0), target + "/undo_menu.png");
+    edit->hide();
+
+    // Those edits left behind by a copy that ended without closing, offered when the
+    // estimate is opened again.
+    {
+        SnapshotWriter left(QDir::currentPath());
+        left.WriteNow(d);
+    }
+    editor.done(0);
+    program.State().markers.ReleaseEstimateMarker(number);
+    QFile(EstimateFilePath(program.State().environment, number))
+        .setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    QTimer::singleShot(600, &editor, [&] {
+        Save(QGuiApplication::primaryScreen()->grabWindow(0),
+             target + "/undo_recovery_question.png");
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            if (auto* later = question->findChild<QPushButton*>("BitBtn3")) later->click();
+        }
+    });
+    editor.Begin();
     editor.done(0);
     return 0;
 }

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "core/editor/estimate_calculator.h"
-#include "core/editor/estimate_document.h"
-#include "core/editor/estimate_io.h"
+#include "core/editor/editor_session.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
 #include "core/store/environment.h"
@@ -90,12 +88,10 @@ int RunCalc(const std::vector<std::string>& args) {
             return 1;
         }
     }
-    EstimateCalculator calculator(CalculationSettingsFrom(environment));
-    EstimateDocument document;
-    document.SetCalculations(&calculator);
-    document.BeginSession(EntryMode::kCallUp);
-    document.SetText(HeaderText::MNo, number);
-    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
+    EditorSession session;
+    session.UseSettings(environment);
+    EstimateDocument& document = session.Document();
+    if (session.Open(environment, number, EntryMode::kCallUp) != EstimateResult::kOk) {
         PrintError("calc: estimate " + number + " cannot be read (" +
                    EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
         return 1;
@@ -104,17 +100,20 @@ int RunCalc(const std::vector<std::string>& args) {
         PrintError("calc: " + number + " is not an estimate file");
         return 1;
     }
-    // Figures past the fixed-point range are shown capped; such an estimate is never saved.
-    if (const auto overflow = calculator.RecalculateAll(document)) {
-        PrintError("calc: " + CalculationOverflowMessage(*overflow) +
-                   (save ? " Nothing was saved." : ""));
+    // The save is the editor's: the same checks, the same figures, the same bytes. Figures
+    // past the fixed-point range are shown capped; such an estimate is never saved.
+    if (save) {
+        const SaveResult result = session.Save(environment, questions);
+        if (result.outcome == SaveOutcome::kWriteFailed) return 1;  // told as it failed
+        if (!result.Saved()) {
+            PrintError("calc: " + SaveOutcomeMessage(result) + " Nothing was saved.");
+            std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
+            return 1;
+        }
+    } else if (const auto overflow = session.Recalculate()) {
+        PrintError("calc: " + CalculationOverflowMessage(*overflow));
         std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
         return 1;
-    }
-    if (save) {
-        document.PrepareForSave();
-        if (SaveEstimateWithBackup(document, environment, questions) != EstimateResult::kOk)
-            return 1;
     }
     std::printf("%s\n", CalculatedJson(document).dump(2).c_str());
     return 0;

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/editor/estimate_calculator.h"
-#include "core/editor/estimate_document.h"
-#include "core/editor/estimate_io.h"
+#include "core/editor/editor_session.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/typed_text.h"
 #include "core/store/environment.h"
@@ -92,26 +90,24 @@ void PrintError(std::string_view message) {
 }
 
 bool LoadCalculatedEstimate(const std::string& command, const std::string& number,
-                            Environment& environment, EstimateCalculator& calculator,
-                            EstimateDocument& document) {
+                            Environment& environment, EditorSession& session) {
     const std::string prefix = command + ": ";
-    document.SetCalculations(&calculator);
-    document.BeginSession(EntryMode::kOutput);
-    document.SetText(HeaderText::MNo, number);
-    bool loaded = false;
-    if (LoadEstimate(document, environment) != EstimateResult::kOk) {
+    session.UseSettings(environment);
+    if (session.Open(environment, number, EntryMode::kOutput) != EstimateResult::kOk) {
         PrintError(prefix + "estimate " + number + " cannot be read (" +
                    EstimateReadFailure(EstimateFilePath(environment, number)) + ")");
-    } else if (document.ForeignFile()) {
+        return false;
+    }
+    if (session.Document().ForeignFile()) {
         PrintError(prefix + number + " is not an estimate file");
-    } else if (const auto overflow = calculator.RecalculateAll(document)) {
+        return false;
+    }
+    if (const auto overflow = session.Recalculate()) {
         // A capped figure is never written anywhere.
         PrintError(prefix + CalculationOverflowMessage(*overflow) + " Nothing was written.");
-    } else {
-        loaded = true;
+        return false;
     }
-    document.SetCalculations(nullptr);
-    return loaded;
+    return true;
 }
 
 }  // namespace quilto::cli

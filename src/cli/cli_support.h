@@ -16,8 +16,7 @@
 
 namespace quilto {
 class Environment;
-class EstimateCalculator;
-class EstimateDocument;
+class EditorSession;
 }  // namespace quilto
 
 namespace quilto::cli {
@@ -66,12 +65,12 @@ std::optional<std::string> Cp932Text(const nlohmann::json& value, std::string_vi
 // Why the estimate file at path could not be read: "<absolute path>: <reason>".
 std::string EstimateReadFailure(const QString& path);
 
-// Loads estimate `number` into document for output (entry mode 6) and brings every figure
-// up to date as a save would. False, told on stderr as "<command>: ...", when the file
-// cannot be read, is no estimate, or a figure runs past the range the program can hold.
+// Loads estimate `number` into the session for output (entry mode 6), calculating with the
+// environment's settings, and brings every figure up to date as a save would. False, told on stderr
+// as "<command>: ...", when the file cannot be read, is no estimate, or a figure runs past the
+// range the program can hold.
 bool LoadCalculatedEstimate(const std::string& command, const std::string& number,
-                            Environment& environment, EstimateCalculator& calculator,
-                            EstimateDocument& document);
+                            Environment& environment, EditorSession& session);
 
 // "quilto-cli: <message>" on stderr.
 void PrintError(std::string_view message);

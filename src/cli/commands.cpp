@@ -129,9 +129,10 @@ Example:
      {"cells": ["/"]}]}
 
 Exit status: 0 with the number printed; 1 when the description is refused (the message
-names the field, e.g. "summary[0][4]", and nothing is written), when a figure runs past
-the largest amount the program can hold (the message names the line) or when the save
-fails; 2 for wrong arguments.
+names the field, e.g. "summary[0][4]", and nothing is written), when the customer or
+title is empty (見積データが設定されていません。), when a figure runs past the largest
+amount the program can hold (the message names the line) or when the save fails; 2 for
+wrong arguments.
 )";
 
 constexpr const char* kDeleteHelp =
@@ -155,10 +156,11 @@ detail sheets by breakdown line number).
 Arguments:
   NNNNNN   the management number (six digits), or BackUp
   --json   required: the output format
-  --save   also save the calculated estimate (refused while it is in use)
+  --save   also save the calculated estimate, as the editor saves it: refused while it
+           is in use, or when its customer or title is empty (見積データが設定されていません。)
 
-Exit status: 0; 1 when the estimate cannot be read, is in use (with --save), or a
-figure runs past the largest amount the program can hold (the message names the line;
+Exit status: 0; 1 when the estimate cannot be read, is in use or lacks its customer or
+title (with --save), or a figure runs past the largest amount the program can hold (the message names the line;
 the JSON is printed, nothing is saved); 2 for wrong arguments.
 )";
 

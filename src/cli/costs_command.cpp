@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "core/editor/estimate_calculator.h"
+#include "core/editor/editor_session.h"
 #include "core/editor/estimate_io.h"
 #include "core/editor/itemised_costs.h"
 #include "core/store/environment.h"
@@ -63,9 +63,9 @@ int RunCosts(const std::vector<std::string>& args) {
     }
     Environment environment;
     LoadEnvironment(environment);
-    EstimateCalculator calculator(CalculationSettingsFrom(environment));
-    EstimateDocument document;
-    if (!LoadCalculatedEstimate("costs", args[0], environment, calculator, document)) return 1;
+    EditorSession session;
+    if (!LoadCalculatedEstimate("costs", args[0], environment, session)) return 1;
+    EstimateDocument& document = session.Document();
     const ItemisedEstimate itemised = ItemiseEstimate(document, environment.AmountRounding());
     std::printf("%s\n", CostsJson(document, itemised).dump(2).c_str());
     return 0;

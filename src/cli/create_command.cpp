@@ -21,9 +21,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "core/editor/estimate_calculator.h"
-#include "core/editor/estimate_document.h"
-#include "core/editor/estimate_io.h"
+#include "core/editor/editor_session.h"
 #include "core/editor/line_kind.h"
 #include "core/editor/sheet_layout.h"
 #include "core/foundation/number_text.h"
@@ -240,11 +238,11 @@ int RunCreate(const std::vector<std::string>& args) {
 
     Environment environment;
     LoadEnvironment(environment);
-    EstimateCalculator calculator(CalculationSettingsFrom(environment));
-    EstimateDocument doc;
-    doc.SetCalculations(&calculator);
+    EditorSession session;
+    session.UseSettings(environment);
+    EstimateDocument& doc = session.Document();
     doc.BeginSession(EntryMode::kNew);
-    NewEstimate(doc, environment);
+    session.StartNew(environment);
     // The number the editor proposes when it opens; the save takes the next free one then.
     doc.SetText(HeaderText::MNo, NextManagementNumber(environment));
     try {
@@ -261,22 +259,17 @@ int RunCreate(const std::vector<std::string>& args) {
         return 1;
     }
 
-    // Saved with the figures the editor would show: every detail sheet, the breakdown and
-    // the summary calculated.
-    if (const auto overflow = calculator.RecalculateAll(doc)) {
-        PrintError("create: " + CalculationOverflowMessage(*overflow) + " Nothing was saved.");
-        return 1;
-    }
-    doc.PrepareForSave();
+    // Saved as the editor saves: every detail sheet, the breakdown and the summary
+    // calculated, the same checks.
     CliQuestions questions(Answer::kUnset);
-    if (!doc.HasRequiredFields()) {
-        questions.Inform("見積データが設定されていません。");
+    const SaveResult result = session.Save(environment, questions);
+    if (result.outcome == SaveOutcome::kWriteFailed) {
+        PrintError("create: the estimate was not saved (" +
+                   std::to_string(static_cast<int>(result.written)) + ")");
         return 1;
     }
-    const EstimateResult result = SaveEstimateWithBackup(doc, environment, questions);
-    if (result != EstimateResult::kOk) {
-        PrintError("create: the estimate was not saved (" +
-                   std::to_string(static_cast<int>(result)) + ")");
+    if (!result.Saved()) {
+        PrintError("create: " + SaveOutcomeMessage(result) + " Nothing was saved.");
         return 1;
     }
     std::printf("%s\n", doc.Text(HeaderText::MNo).c_str());

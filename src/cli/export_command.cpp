@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "core/editor/estimate_calculator.h"
-#include "core/editor/estimate_document.h"
+#include "core/editor/editor_session.h"
 #include "core/editor/estimate_io.h"
 #include "core/excel/pattern_choice.h"
 #include "core/foundation/text_bytes.h"
@@ -203,10 +202,9 @@ int Run(const char* command, std::vector<std::string> args, bool print) {
 
     Environment environment;
     LoadEnvironment(environment);
-    EstimateCalculator calculator(CalculationSettingsFrom(environment));
-    EstimateDocument document;
-    if (!LoadCalculatedEstimate(command, options.number, environment, calculator, document))
-        return kExitFailed;
+    EditorSession session;
+    if (!LoadCalculatedEstimate(command, options.number, environment, session)) return kExitFailed;
+    EstimateDocument& document = session.Document();
     // As in the dialog: the estimate's own pattern unless another is chosen, and the
     // summary printed by default when the estimate totals on it.
     if (!options.patternGiven)

@@ -13,8 +13,7 @@
 #include "app/editor/header_bars.h"
 #include "app/editor/sheet_grid_model.h"
 #include "app/editor/sheet_grid_view.h"
-#include "core/editor/edit_history.h"
-#include "core/editor/estimate_calculator.h"
+#include "core/editor/editor_session.h"
 #include "core/editor/grid_operations.h"
 #include "core/editor/unit_price_multiplier.h"
 #include "core/shell/program_state.h"
@@ -31,6 +30,10 @@ class CoverPanel;
 class LookupGuide;
 
 enum EditorTab : int { kCoverTab = 0, kSummaryTab = 1, kBreakdownTab = 2, kDetailTab = 3 };
+
+// Which grid opened the lookup guide that is showing, so that a choice made there goes back
+// to that grid.
+enum class GuideOpener { kNone, kBreakdown, kDetail, kSummary };
 
 // The hooks through which forms of other parts of the program are opened from the editor.
 // A command whose hook is not set stays disabled.
@@ -93,22 +96,28 @@ struct EditorActions {
 };
 
 struct EditorContext {
-    explicit EditorContext(ProgramState& state) : program(state), document(state.document) {}
+    explicit EditorContext(ProgramState& state)
+        : program(state),
+          session(state.editor),
+          document(session.Document()),
+          calculator(session.Calculator()),
+          history(session.History()) {}
 
     ProgramState& program;
+    // The open estimate: every load and save goes through it.
+    EditorSession& session;
     EstimateDocument& document;
-    EstimateCalculator calculator;
+    EstimateCalculator& calculator;
+    EditHistory& history;
     UnitPriceMultiplier multiplier;
-    EditHistory history;
     LineClipboard clipboard;
     EditorHooks hooks;
     LookupGuide* guide = nullptr;
 
     // Rows per page of the chosen print pattern: summary, breakdown, detail.
     int rowsPerPage[3] = {20, 20, 20};
-    int guideOpenMarker = 0;  // 1 breakdown, 2 detail, 3 summary opened the guide
+    GuideOpener guideOpener = GuideOpener::kNone;
     bool unitListInUse = false;
-    bool saveFailed = false;
     bool breakdownEdited = false;
 
     // Widgets (owned by the form).

@@ -84,9 +84,7 @@ bool EstimateSession::FormShow() {
     c_.actions.subMenu1->hide();
     c_.multiplier.Reset();
     c_.cover->SetHistories(c_.program.shell.customerHistory, c_.program.shell.titleHistory);
-    c_.saveFailed = false;
-    c_.calculator.SetSettings(CalculationSettingsFrom(c_.program.environment));
-    c_.document.SetCalculations(&c_.calculator);
+    c_.session.UseSettings(c_.program.environment);
     c_.pageControl1->setCurrentIndex(kCoverTab);
     // On the cover the line commands have no grid to act on. Entering the tab turns them
     // off, but a window that shows with the cover already current enters no tab: without
@@ -167,12 +165,13 @@ std::optional<RecoveryRecord> EstimateSession::RecoverFrom(const QString& path) 
         unreadable();
         return std::nullopt;
     }
-    if (LoadEstimateFrom(c_.document, path) != EstimateResult::kOk) {
+    if (c_.session.OpenFile(path) != EstimateResult::kOk) {
         // The snapshot changed between the two reads: the stored estimate is opened again.
         unreadable();
-        if (const EstimateResult stored = LoadEstimate(c_.document, c_.program.environment);
+        const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
+        if (const EstimateResult stored =
+                c_.session.Open(c_.program.environment, number, c_.document.Entry());
             stored != EstimateResult::kOk) {
-            const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
             c_.program.questions.Inform(
                 kLoadError + std::to_string(static_cast<int>(stored)) + " (" +
                 EstimateFilePath(c_.program.environment, number).toStdString() + ")");
@@ -223,9 +222,9 @@ void EstimateSession::PatternChosen(int index) {
 }
 
 void EstimateSession::ClearDocument() {
-    c_.guideOpenMarker = 0;
+    c_.guideOpener = GuideOpener::kNone;
     c_.unitListInUse = false;
-    NewEstimate(c_.document, c_.program.environment);
+    c_.session.StartNew(c_.program.environment);
     c_.document.SetReadOnly(false);
     ShowDocument();
     grids_.CalculateBreakdown();
@@ -237,7 +236,7 @@ void EstimateSession::ClearDocument() {
 void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     c_.cover->ShowCompany(c_.program.environment);
     const std::string fresh = NewNumber();
-    NewEstimate(c_.document, c_.program.environment);
+    c_.session.StartNew(c_.program.environment);
     if (!copy && !IsUsableNumber(number)) {
         // Nothing to open: the editor goes on with a new estimate.
         c_.document.BeginSession(EntryMode::kNew);
@@ -246,9 +245,9 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
         return;
     }
     const std::string name = IsUsableNumber(number) ? SixDigits(number) : Trimmed(number);
-    c_.document.SetText(HeaderText::MNo, name);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const EstimateResult loaded = LoadEstimate(c_.document, c_.program.environment);
+    const EstimateResult loaded =
+        c_.session.Open(c_.program.environment, name, c_.document.Entry());
     if (!copy) {
         Markers& markers = c_.program.markers;
         if (markers.HoldEstimateMarker(name) == MarkerHold::kDone &&
@@ -268,88 +267,60 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     grids_.CalculateSelected();
 }
 
-bool EstimateSession::RequiredFields() {
-    if (c_.ReadOnly()) return true;
-    if (!HasText(c_.document.Text(HeaderText::MNo))) {
-        c_.program.questions.Inform(kNoNumberMessage);
-        ShowCover();
-        c_.cover->Field("MNo")->setFocus();
-        return false;
-    }
-    if (!c_.document.HasRequiredFields()) {
-        c_.program.questions.Inform(kNoDataMessage);
-        ShowCover();
-        return false;
-    }
-    return true;
-}
-
 bool EstimateSession::Save() {
     const bool onDetail = c_.VisibleTab() == kDetailTab;
     const int detailRow = c_.document.DetailSheetRow();
-    int detailOverflow = 0;
-    if (onDetail) {
-        grids_.StoreDetail();
-        detailOverflow = grids_.CalculateDetail().overflowRow;
-    }
-    c_.document.PrepareForSave();
-    const int breakdownOverflow = grids_.CalculateBreakdown().overflowRow;
-    const int summaryOverflow = grids_.CalculateSummary().overflowRow;
-    c_.saveFailed = false;
-    if (!HasText(c_.document.Text(HeaderText::MNo))) {
-        c_.program.questions.Inform(kNoNumberMessage);
-        ShowCover();
-        return false;
-    }
-    if (!c_.document.HasRequiredFields()) {
-        c_.program.questions.Inform(kNoDataMessage);
-        ShowCover();
-        return false;
-    }
-    // A figure past the fixed-point range would be saved capped: the user is told where.
-    std::optional<CalculationOverflow> overflow;
-    if (detailOverflow > 0) overflow = {SheetKind::Detail, detailRow, detailOverflow};
-    if (!overflow && breakdownOverflow > 0) overflow = {SheetKind::Breakdown, 0, breakdownOverflow};
-    if (!overflow && summaryOverflow > 0) overflow = {SheetKind::Summary, 0, summaryOverflow};
-    if (overflow && !c_.ReadOnly()) {
-        c_.program.questions.Inform(CalculationOverflowMessage(*overflow));
-        c_.saveFailed = true;
-        if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);
-        FocusVisibleTab();
-        return false;
-    }
-    bool written = false;
-    if (!c_.ReadOnly()) {
-        const bool wasNew = heldNumber_.empty();
-        const EstimateResult result =
-            SaveEstimateWithBackup(c_.document, c_.program.environment, c_.program.questions);
-        c_.saveFailed = result != EstimateResult::kOk;
-        written = !c_.saveFailed;
-        if (written) {
-            if (undo_) undo_->Saved();
-            if (recovery_) recovery_->Saved();
-        }
-        // A new estimate got its number with its first save: it is held from now on like
-        // one opened for change.
-        if (written && wasNew && c_.document.NumberAssigned()) {
-            const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
-            if (c_.program.markers.HoldEstimateMarker(number) == MarkerHold::kDone &&
-                c_.program.markers.EstimateState() == MarkerState::kHeld) {
-                heldNumber_ = number;
-            }
-        }
-        c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
-        // A save that worked says so where the eye is, for a while, with the number it took.
-        if (written && c_.statusBar)
-            c_.statusBar->showMessage(
-                QStringLiteral("保存しました (%1)")
-                    .arg(QString::fromStdString(Trimmed(c_.document.Text(HeaderText::MNo)))),
-                kSavedMessageMilliseconds);
+    // What is still being typed in the detail sheet belongs to the save.
+    if (onDetail) grids_.StoreDetail();
+    const bool wasNew = heldNumber_.empty();
+    const SaveResult result = c_.session.Save(c_.program.environment, c_.program.questions);
+    grids_.RefreshGrids();
+    switch (result.outcome) {
+        case SaveOutcome::kNoNumber:
+            c_.program.questions.Inform(SaveOutcomeMessage(result));
+            ShowCover();
+            c_.cover->Field("MNo")->setFocus();
+            return false;
+        case SaveOutcome::kMissingFields:
+            c_.program.questions.Inform(SaveOutcomeMessage(result));
+            ShowCover();
+            return false;
+        case SaveOutcome::kOverflow:
+            c_.program.questions.Inform(SaveOutcomeMessage(result));
+            break;
+        case SaveOutcome::kSaved:
+            Saved(wasNew);
+            break;
+        case SaveOutcome::kWriteFailed:
+            // A first save may have tried numbers before it failed.
+            c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
+            break;
+        case SaveOutcome::kReadOnly:
+            break;
     }
     // The sheet on screen stays the one being edited.
     if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);
     FocusVisibleTab();
-    return written;
+    return result.Saved();
+}
+
+void EstimateSession::Saved(bool wasNew) {
+    if (undo_) undo_->Saved();
+    if (recovery_) recovery_->Saved();
+    const std::string number = Trimmed(c_.document.Text(HeaderText::MNo));
+    // A new estimate got its number with its first save: it is held from now on like one
+    // opened for change.
+    if (wasNew && c_.document.NumberAssigned() &&
+        c_.program.markers.HoldEstimateMarker(number) == MarkerHold::kDone &&
+        c_.program.markers.EstimateState() == MarkerState::kHeld) {
+        heldNumber_ = number;
+    }
+    c_.cover->Field("MNo")->SetCp932Text(c_.document.Text(HeaderText::MNo));
+    // A save that worked says so where the eye is, for a while, with the number it took.
+    if (c_.statusBar)
+        c_.statusBar->showMessage(
+            QStringLiteral("保存しました (%1)").arg(QString::fromStdString(number)),
+            kSavedMessageMilliseconds);
 }
 
 void EstimateSession::FocusVisibleTab() {
@@ -374,9 +345,7 @@ void EstimateSession::Output() {
     if (c_.VisibleTab() == kDetailTab) grids_.StoreDetail();
     ShowCover();
     if (!c_.ReadOnly()) {
-        if (!RequiredFields()) return;
-        Save();
-        if (c_.saveFailed) return;
+        if (!Save()) return;
     }
     c_.hooks.outputDialog();
 }
@@ -417,23 +386,20 @@ bool EstimateSession::Close() {
                                                            kDiscardAndReturn, kReenter);
         if (answer == 1) {
             // The marker stays held until the editor really closes.
-            if (RequiredFields() && Save()) {
-                closing = true;
-            }
+            if (Save()) closing = true;
         } else if (answer == 2) {
             closing = true;
         }
     }
     grids_.HideUnitList(false);
     c_.unitListInUse = false;
-    c_.saveFailed = false;
     if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();
     if (closing) {
         if (undo_) undo_->Stop();
         if (recovery_) recovery_->Closed();
         ReleaseMarker();
         c_.document.DropDetailSheet();
-        NewEstimate(c_.document, c_.program.environment);
+        c_.session.StartNew(c_.program.environment);
         c_.document.SetReadOnly(false);
         ShowDocument();
     }

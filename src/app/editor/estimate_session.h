@@ -22,8 +22,6 @@ inline constexpr char kCloseQuestion[] = "見積作成を終了してメニュ�
 inline constexpr char kSaveAndReturn[] = "保存戻る";
 inline constexpr char kDiscardAndReturn[] = "破棄戻る";
 inline constexpr char kReenter[] = "再入力";
-inline constexpr char kNoNumberMessage[] = "見積番号が設定されていません。";
-inline constexpr char kNoDataMessage[] = "見積データが設定されていません。";
 inline constexpr int kSavedMessageMilliseconds = 8000;
 inline constexpr char kOutputMissingMessage[] = "エクセル出力はまだ使えません。見積を開きます。";
 
@@ -65,7 +63,9 @@ class EstimateSession : public QObject {
     std::string NewNumber();
     void ClearDocument();
     void LoadByNumber(const std::string& number, bool copy);
-    bool RequiredFields();
+    // After a save that worked: the history's clean point, the snapshot gone, a new
+    // estimate's marker held, the number and a word in the status bar.
+    void Saved(bool wasNew);
     void ReleaseMarker();
     void FocusVisibleTab();
     void ShowCover();

@@ -165,15 +165,15 @@ void GridController::GridEnter(SheetKind sheet) {
         if (sheet == SheetKind::Breakdown) c_.breakdownEdited = false;
         if (view->CurrentCol() < 2) view->SetCurrentCell(view->CurrentGridRow(), 2);
         view->UpdateInputMethod();
-        if (c_.guideOpenMarker != 0) {
-            c_.guideOpenMarker = 0;
+        if (c_.guideOpener != GuideOpener::kNone) {
+            c_.guideOpener = GuideOpener::kNone;
         } else {
             c_.unitListInUse = false;
         }
         return;
     }
-    if (c_.guideOpenMarker != 0) {
-        c_.guideOpenMarker = 0;
+    if (c_.guideOpener != GuideOpener::kNone) {
+        c_.guideOpener = GuideOpener::kNone;
         return;
     }
     if (view->CurrentCol() < 2) view->SetCurrentCell(view->CurrentGridRow(), 2);
@@ -215,7 +215,7 @@ void GridController::GridExit(SheetKind sheet) {
         }
     }
     if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();
-    c_.guideOpenMarker = 0;
+    c_.guideOpener = GuideOpener::kNone;
 }
 
 void GridController::TabEntered(int tab) {
@@ -551,7 +551,7 @@ void GridController::Guide() {
     }
     if (c_.guide && c_.guide->IsGuideVisible()) {
         c_.guide->HideGuide();
-        c_.guideOpenMarker = 0;
+        c_.guideOpener = GuideOpener::kNone;
         return;
     }
     if (!active_) return;
@@ -563,7 +563,7 @@ void GridController::Guide() {
     }
     if (!c_.guide) return;
     if (sheet == SheetKind::Detail) {
-        c_.guideOpenMarker = 2;
+        c_.guideOpener = GuideOpener::kDetail;
         const std::string category =
             Trimmed(c_.document.Grid(SheetKind::Breakdown)
                         .Cell(c_.View(SheetKind::Breakdown)->CurrentGridRow(), 1));
@@ -572,7 +572,8 @@ void GridController::Guide() {
         view->setFocus();
         return;
     }
-    c_.guideOpenMarker = sheet == SheetKind::Breakdown ? 1 : 3;
+    c_.guideOpener =
+        sheet == SheetKind::Breakdown ? GuideOpener::kBreakdown : GuideOpener::kSummary;
     c_.guide->ShowConstructionGuide(Utf8ToCp932("検索 ( 工事選択 )").value_or(""),
                                     Utf8ToCp932("工事選択").value_or(""));
 }

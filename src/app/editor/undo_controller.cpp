@@ -156,8 +156,7 @@ void UndoController::Stop() {
 }
 
 void UndoController::Saved() {
-    context_.history.Settle(context_.document);
-    context_.history.MarkClean();
+    // The session made this point of the history clean as it saved.
     RefreshActions();
 }
 

@@ -1,5 +1,7 @@
 #include "app/foundation/app_setup.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
@@ -32,6 +34,11 @@ bool LoadQtJapanese(QApplication& app) {
 }
 
 QString SetUpApplication(QApplication& app) {
+    // An open estimate is copied whole, megabytes at a time, for its recovery snapshots and
+    // its saves. glibc raises its threshold for giving memory its own mapping to the size of
+    // each such block freed, so later copies come from the heap and stay resident after use;
+    // a fixed threshold keeps every large block in a mapping of its own, returned when freed.
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationName));
     // The desktop matches the running windows to the menu entry, and its icon, by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILTO_APP_ID));

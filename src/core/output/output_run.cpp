@@ -132,14 +132,15 @@ bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
     return mismatch.empty() || questions.AskOkCancel(mismatch, "確認");
 }
 
-bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
+bool StoreFreeFormNumbers(EditorSession& session, Environment& environment,
                           const OutputChoices& choices, Questions& questions) {
+    EstimateDocument& document = session.Document();
     if (!choices.freeForm || document.ReadOnly()) return true;
     document.SetText(HeaderText::MBiko10, choices.documentNumber);
     document.SetText(HeaderText::MYMD4, choices.printDate);
-    document.PrepareForSave();
-    if (SaveEstimateWithBackup(document, environment, questions) == EstimateResult::kOk)
-        return true;
+    const SaveResult result = session.Save(environment, questions);
+    if (result.Saved()) return true;
+    if (const std::string why = SaveOutcomeMessage(result); !why.empty()) questions.Inform(why);
     questions.Inform("** 見積保存エラー（請求処理） !! ");
     return false;
 }
@@ -299,14 +300,15 @@ void ReportOutput(const OutputResult& result, Questions& questions, OutputProgre
     }
 }
 
-OutputResult RunOutput(EstimateDocument& document, Environment& environment,
+OutputResult RunOutput(EditorSession& session, Environment& environment,
                        const OutputChoices& choices, Questions& questions,
                        OutputProgress& progress) {
+    const EstimateDocument& document = session.Document();
     OutputResult result;
     result.status = OutputStatus::kDeclined;
     if (!ConfirmOutput(questions, choices.target)) return result;
     if (!ConfirmTaxTick(questions, document, choices)) return result;
-    if (!StoreFreeFormNumbers(document, environment, choices, questions)) return result;
+    if (!StoreFreeFormNumbers(session, environment, choices, questions)) return result;
     result = ProduceOutput(MakeOutputJob(document, environment, choices), progress);
     ReportOutput(result, questions, progress);
     return result;

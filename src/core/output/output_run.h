@@ -15,6 +15,7 @@
 #include <QString>
 #include <string>
 
+#include "core/editor/editor_session.h"
 #include "core/editor/estimate_document.h"
 #include "core/foundation/questions.h"
 #include "core/output/output_choices.h"
@@ -82,9 +83,10 @@ bool ConfirmTaxTick(Questions& questions, const EstimateDocument& document,
                     const OutputChoices& choices);
 
 // Before a free-form output: the document number and print date chosen in the dialog go
-// into the estimate (MBiko10, MYMD4) and it is saved, unless it is read-only. False after
-// "** 見積保存エラー（請求処理） !! " when the save failed. Nothing for a standard output.
-bool StoreFreeFormNumbers(EstimateDocument& document, Environment& environment,
+// into the open estimate (MBiko10, MYMD4) and it is saved as the editor saves, unless it is
+// read-only. False after "** 見積保存エラー（請求処理） !! " when the save failed (after
+// the reason, when the save stopped before writing). Nothing for a standard output.
+bool StoreFreeFormNumbers(EditorSession& session, Environment& environment,
                           const OutputChoices& choices, Questions& questions);
 
 // Template, pages, sheets, cells, then the workbook saved as Xls/<stem>.xlsx (or
@@ -100,7 +102,7 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress);
 void ReportOutput(const OutputResult& result, Questions& questions, OutputProgress& progress);
 
 // The three steps in a row (ConfirmTaxTick after ConfirmOutput).
-OutputResult RunOutput(EstimateDocument& document, Environment& environment,
+OutputResult RunOutput(EditorSession& session, Environment& environment,
                        const OutputChoices& choices, Questions& questions,
                        OutputProgress& progress);
 

@@ -4,7 +4,7 @@
 // environment record, the master lists, the table definitions of the current pattern, the
 // estimate the editor holds, the shell's shared values and the exclusive-use markers.
 
-#include "core/editor/estimate_document.h"
+#include "core/editor/editor_session.h"
 #include "core/excel/table_definition.h"
 #include "core/foundation/questions.h"
 #include "core/masters/master_lists.h"
@@ -27,7 +27,10 @@ class ProgramState {
     Environment environment;
     MasterLists masters;
     TableDefinitions tables;
-    EstimateDocument document;
+    // The estimate the editor holds, with its calculator and history; `document` is its
+    // document, for the forms that only read it (output, the list's delete).
+    EditorSession editor;
+    EstimateDocument& document = editor.Document();
     ShellState shell;
     Markers markers;
 };

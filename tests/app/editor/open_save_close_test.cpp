@@ -9,7 +9,9 @@
 #include "app/editor/editor_fixture.h"
 #include "app/editor/estimate_session.h"
 #include "app/shell/shape_widget.h"
+#include "core/editor/estimate_io.h"
 #include "core/store/markers.h"
+#include "support/cli_runner.h"
 
 namespace quilto {
 namespace {
@@ -140,6 +142,46 @@ TEST_F(OpenSaveClose, AnEstimateInUseElsewhereOpensReadOnlyAndIsNeverWritten) {
     EXPECT_EQ(ReadAll("DAT/m_000001.dat"), before);
     EXPECT_EQ(ReadAll("m_BackUp.dat"), backup);
     EXPECT_TRUE(QFile::exists("DAT/m_000001.tmp")) << "the other copy's marker stays";
+}
+
+// The window saves as the command line does: an estimate stored with a stale detail sheet,
+// edited and saved in the editor without looking at that sheet, is already what
+// quilto-cli calc --save makes of it, byte for byte (its backup estimate too).
+TEST_F(OpenSaveClose, TheWindowsSaveWritesWhatTheCommandLinesSaveWrites) {
+    {
+        EstimateDocument d;
+        d.SetText(HeaderText::MNo, "000001");
+        d.SetText(HeaderText::MName1, "customer");
+        d.SetText(HeaderText::MTitle1, "title");
+        d.SetTaxRateText("10");
+        d.Grid(SheetKind::Breakdown).SetCell(1, 3, "pipes");
+        d.Grid(SheetKind::Breakdown).SetCell(1, 6, "500");
+        LineRecord& pipe = d.Stores().details.MutableLine(1, 1);
+        pipe.SetName("pipe");
+        pipe.SetQuantity(Fixed4::FromInt(2));
+        pipe.SetUnitPrice(Fixed4::FromInt(300));
+        pipe.SetAmount(Fixed4::FromInt(500));  // stored before a price change: stale
+        d.Stores().breakdown[1].SetDetailCount(1);
+        d.BeginSession(EntryMode::kCallUp);
+        ASSERT_EQ(quilto::SaveEstimate(d, State().environment, questions), EstimateResult::kOk);
+    }
+    Open(EntryMode::kCallUp, "000001");
+    Context().pageControl1->setCurrentIndex(kSummaryTab);
+    Focus(SheetKind::Summary, 1, 3);
+    Cell(QStringLiteral("roof"));
+    Focus(SheetKind::Summary, 1, 6);
+    Cell(QStringLiteral("1200"));
+    Trigger("Save1");
+    const std::string window = ReadAll("DAT/m_000001.dat");
+    const std::string windowBackup = ReadAll("m_BackUp.dat");
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Trigger("Exit1");
+    ASSERT_FALSE(Editor().isVisible());
+
+    const auto cli = test::RunCli({"calc", "000001", "--json", "--save"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), window);
+    EXPECT_EQ(ReadAll("m_BackUp.dat"), windowBackup);
 }
 
 TEST_F(OpenSaveClose, CallUpHoldsTheMarkerUntilTheEditorReallyCloses) {

@@ -7,13 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 
 #include "app/editor/editor_fixture.h"
 #include "app/editor/estimate_session.h"
 #include "app/editor/recovery_controller.h"
 #include "app/editor/undo_controller.h"
+#include "core/editor/editor_session.h"
 #include "core/editor/estimate_io.h"
 #include "core/editor/recovery_snapshots.h"
+#include "core/store/markers.h"
 
 namespace quilto {
 namespace {
@@ -121,8 +124,10 @@ TEST_F(UndoRecovery, ChildEditsUntilKilled) {
             return writer->Written() > 0;
         },
         30000));
-    // The last edits are in a snapshot once the writer is idle after the pause.
-    QTest::qWait(kSnapshotPauseMilliseconds + 500);
+    // The last edits are in a snapshot once no pause is pending and the writer is idle.
+    const auto* pause = Editor().findChild<QTimer*>("SnapshotTimer");
+    ASSERT_NE(pause, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pause->isActive(); }, 30000));
     writer->Wait();
     std::printf("SNAPSHOT WRITTEN\n");
     std::fflush(stdout);
@@ -163,6 +168,78 @@ TEST_F(UndoRecovery, CtrlZAndCtrlYTakeStepsBackAndForthWithTabAndCursor) {
     EXPECT_FALSE(Editor().Undo().Modified());
     questions.ExpectButtons(kCloseQuestion, 2);
     Trigger("Exit1");
+}
+
+// A save is the clean point: a change after it and its undo leave nothing unsaved (no
+// snapshot, the steps before the save still there to undo). The close question stays the
+// usual one, and 破棄戻る then loses nothing.
+TEST_F(UndoRecovery, UndoingBackToTheLastSaveLeavesNothingUnsaved) {
+    StoreEstimate();
+    Open(EntryMode::kCallUp, "000001");
+    MakeEdits();
+    Trigger("Save1");
+    const std::string saved = ReadAll("DAT/m_000001.dat");
+    EXPECT_FALSE(Editor().Undo().Modified());
+
+    Context().pageControl1->setCurrentIndex(kSummaryTab);
+    Focus(SheetKind::Summary, 3, 3);
+    Cell(QStringLiteral("more"));
+    EXPECT_TRUE(Editor().Undo().Modified());
+    SnapshotWriter* writer = Editor().Recovery().Writer();
+    ASSERT_NE(writer, nullptr) << "a changed line is kept at once";
+    writer->Wait();
+    EXPECT_TRUE(QFile::exists(writer->SnapshotPath()));
+
+    Trigger("Undo1");
+    EXPECT_FALSE(Editor().Undo().Modified());
+    EXPECT_EQ(MenuText("Undo1"), "元に戻す: 行削除");
+    writer->Wait();
+    EXPECT_FALSE(QFile::exists(writer->SnapshotPath()));
+    questions.ExpectButtons(kCloseQuestion, 2);
+    Trigger("Exit1");
+    EXPECT_EQ(ReadAll("DAT/m_000001.dat"), saved);
+}
+
+// Unsaved edits of an estimate that another copy holds now: the question says they open
+// read-only; they do, with no history and nothing to save, and the snapshot stays for when
+// the estimate is free again.
+TEST_F(UndoRecovery, ASnapshotOfAnEstimateHeldElsewhereOpensReadOnly) {
+    QTest::qWait(0);  // the start-up's offer of snapshots is made (there are none yet)
+    StoreEstimate();
+    const QString path = folder.FilePath(QStringLiteral("DAT/m_000001.dat"));
+    const std::string original = ReadAll(path);
+    QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                            QFileDevice::FileModificationTime);
+    {
+        // A copy of the program that ended without closing the estimate.
+        EditorSession edited;
+        ASSERT_EQ(edited.Open(State().environment, "000001", EntryMode::kCallUp),
+                  EstimateResult::kOk);
+        edited.Document().SetText(HeaderText::MName1, "recovered");
+        SnapshotWriter writer(QDir::currentPath());
+        ASSERT_TRUE(writer.WriteNow(edited.Document())) << writer.LastFailure().toStdString();
+    }
+    const std::vector<RecoveryRecord> left = Snapshots();
+    ASSERT_EQ(left.size(), 1u);
+    Markers other(questions, MarkerFoldersOf(State().environment));
+    ASSERT_EQ(other.HoldEstimateMarker("000001"), MarkerHold::kDone);
+
+    const std::string question = RecoveryQuestion(left[0], true);
+    EXPECT_NE(question.find("読取専用で開きます"), std::string::npos) << question;
+    questions.ExpectButtons(question, 1, kRecoveryCaption);
+    Open(EntryMode::kCallUp, "000001");
+    EXPECT_EQ(Utf8(Document().Text(HeaderText::MName1)), "recovered");
+    EXPECT_TRUE(Editor().windowTitle().contains(QStringLiteral("書込み不可")));
+    EXPECT_FALSE(Editor().findChild<QAction*>("Save1")->isEnabled());
+    Context().pageControl1->setCurrentIndex(kSummaryTab);
+    Focus(SheetKind::Summary, 3, 3);
+    Cell(QStringLiteral("more"));
+    EXPECT_FALSE(Editor().findChild<QAction*>("Undo1")->isEnabled()) << "no history";
+    EXPECT_FALSE(Editor().Undo().Modified());
+    Trigger("Exit1");  // read-only: no question
+    EXPECT_FALSE(Editor().isVisible());
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(Snapshots().size(), 1u) << "kept until it can be saved or is discarded";
 }
 
 // Killed after the edits; started again, the program offers them back, and the estimate

@@ -85,7 +85,7 @@ TEST_F(GuideInEditor, F4ShowsTheGuideForTheFocusedGridAndChoicesFillItsLines) {
     // Closing the guide gives the editor back its grid.
     Child<QPushButton>(&Guide(), "Button1")->click();
     EXPECT_FALSE(Guide().isVisible());
-    EXPECT_EQ(Context().guideOpenMarker, 0);
+    EXPECT_EQ(Context().guideOpener, GuideOpener::kNone);
 }
 
 TEST_F(GuideInEditor, TheProductRegistrationCommandOpensTheNameRegistration) {

@@ -25,6 +25,14 @@ using test::ScriptedQuestions;
 using test::Sjis;
 using test::WorkingFolder;
 
+// The fixture's estimate opened as the editor holds it, through the whole output.
+OutputResult RunOutputOf(OutputFixture& f, Questions& questions, OutputProgress& progress) {
+    EditorSession session;
+    session.Document() = f.document;
+    session.UseSettings(f.environment);
+    return RunOutput(session, f.environment, f.choices, questions, progress);
+}
+
 // The texts of every worksheet part of a saved workbook, joined.
 std::string WorksheetTexts(const QString& path) {
     XlsxPackage package;
@@ -52,8 +60,7 @@ TEST(OutputRunTest, StandardOutputIsSavedInXlsAndReported) {
     questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
     questions.ExpectInform("*  完 了  *");
     RecordingProgress progress;
-    const OutputResult result =
-        RunOutput(f.document, f.environment, f.choices, questions, progress);
+    const OutputResult result = RunOutputOf(f, questions, progress);
     questions.Done();
 
     ASSERT_EQ(result.status, OutputStatus::kDone) << result.error.toStdString();
@@ -111,8 +118,7 @@ TEST(OutputRunTest, ATaxTickThatContradictsTheFiguresIsAskedBeforeWriting) {
     questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
     questions.ExpectOkCancel(TaxTickMismatch(f.document, f.choices), false);
     RecordingProgress progress;
-    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
-              OutputStatus::kDeclined);
+    EXPECT_EQ(RunOutputOf(f, questions, progress).status, OutputStatus::kDeclined);
     questions.Done();
     EXPECT_FALSE(QFileInfo::exists(OutputWorkbookPath("見積書00")));
 }
@@ -128,22 +134,19 @@ TEST(OutputRunTest, MissingTemplateAndNothingToPrintWriteNoWorkbook) {
     questions.ExpectInform("* 印刷データがありません。 *");
     RecordingProgress progress;
     f.choices.target = OutputTarget::kPrint;
-    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
-              OutputStatus::kNoData);
+    EXPECT_EQ(RunOutputOf(f, questions, progress).status, OutputStatus::kNoData);
     EXPECT_EQ(progress.status_, "印刷データがありません。");
     EXPECT_FALSE(QFileInfo::exists("Xls/見積書00.xlsx"));
 
     f.choices.pattern = 2;  // no templates of pattern 02
     questions.ExpectOkCancel("現在設定されているプリンターに印刷していいですか ？ ", true);
     questions.ExpectInform("*  エクセルの表がありません。  *");
-    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
-              OutputStatus::kNoTemplate);
+    EXPECT_EQ(RunOutputOf(f, questions, progress).status, OutputStatus::kNoTemplate);
     EXPECT_EQ(progress.status_,
               "必要なEXCEL表 ( " + folder.FilePath("XlsBase/見積書02.xlsx").toStdString() + " )");
 
     questions.ExpectOkCancel("現在設定されているプリンターに印刷していいですか ？ ", false);
-    EXPECT_EQ(RunOutput(f.document, f.environment, f.choices, questions, progress).status,
-              OutputStatus::kDeclined);
+    EXPECT_EQ(RunOutputOf(f, questions, progress).status, OutputStatus::kDeclined);
     questions.Done();
 }
 
@@ -161,8 +164,7 @@ TEST(OutputRunTest, CancelBeforeTheFirstLineSavesNoWorkbook) {
     ScriptedQuestions questions;
     questions.ExpectOkCancel("エクセルに出力していいですか ？ ", true);
     RecordingProgress progress(0);  // キャンセル already pressed
-    const OutputResult result =
-        RunOutput(f.document, f.environment, f.choices, questions, progress);
+    const OutputResult result = RunOutputOf(f, questions, progress);
     questions.Done();
 
     EXPECT_EQ(result.status, OutputStatus::kCancelled) << result.error.toStdString();
