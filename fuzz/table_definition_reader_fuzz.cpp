@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InvoicePlacementsDamage damage;
     if (const auto placements = ParseInvoicePlacements(bytes, &damage)) {
         for (const auto& [field, cell] : *placements)
-            if (!ParseCellAddress(cell).IsValid()) std::abort();
+            if (!ParseDefinitionAddress(cell).IsValid()) std::abort();
         if (ParseInvoicePlacements(InvoicePlacementsText(*placements), nullptr) != placements)
             std::abort();
         if (!definitions.ReadInvoice(bytes)) std::abort();

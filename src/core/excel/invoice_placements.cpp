@@ -42,7 +42,7 @@ std::optional<InvoicePlacements> ParseInvoicePlacements(std::string_view text,
         }
         given.emplace(field, number);
         if (cell.empty()) continue;
-        if (!ParseCellAddress(cell).IsValid())
+        if (!ParseDefinitionAddress(cell).IsValid())
             return fail("「" + cell + "」はセル番地ではありません");
         placements.emplace(field, cell);
     }

@@ -173,7 +173,7 @@ void TableDefinitions::TakeFields(const TableFieldTexts& fields) {
         const TableField& field = all[i];
         if (field.file == TableFile::kInvoice) {
             std::string cell = Trimmed(fields.At(i));
-            if (ParseCellAddress(cell).IsValid()) invoice_[field.name] = std::move(cell);
+            if (ParseDefinitionAddress(cell).IsValid()) invoice_[field.name] = std::move(cell);
             continue;
         }
         RecordWriter writer(field.file == TableFile::kStandard ? standard_ : freeForm_);
