@@ -141,6 +141,17 @@ struct EditorContext {
                                                : rowsPerPage[2];
     }
     int VisibleTab() const { return pageControl1->currentIndex(); }
+    // The grid of the tab that shows; the cover counts as the summary.
+    SheetKind VisibleSheet() const {
+        switch (VisibleTab()) {
+            case kBreakdownTab:
+                return SheetKind::Breakdown;
+            case kDetailTab:
+                return SheetKind::Detail;
+            default:
+                return SheetKind::Summary;
+        }
+    }
     bool ReadOnly() const { return document.ReadOnly(); }
 };
 
