@@ -67,6 +67,7 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
     for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail, SheetKind::Summary}) {
         const int i = static_cast<int>(sheet);
         auto* model = new SheetGridModel(c.document.Grid(sheet), sheet, this);
+        model->Follow(c.editorDocument);
         auto* delegate = new SheetGridDelegate(sheet, paintSettings);
         delegate->SetRefusalHandler(refuse);
         c.views[i] = new SheetGridView(model, delegate);

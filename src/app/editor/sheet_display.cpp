@@ -21,24 +21,21 @@ int StatusPanelOf(SheetKind sheet) {
 
 }  // namespace
 
-// A sheet just calculated: its grid, its status text and the header figures shown anew.
-SheetTotals SheetDisplay::Shown(SheetKind sheet, SheetTotals totals) {
-    c_.Model(sheet)->Refresh();
-    RefreshStatus(sheet);
-    ShowFigures();
-    return totals;
+SheetDisplay::SheetDisplay(EditorContext& context, QObject* parent) : QObject(parent), c_(context) {
+    connect(&c_.editorDocument, &EditorDocument::SheetChanged, this, &SheetDisplay::RefreshStatus);
+    connect(&c_.editorDocument, &EditorDocument::FiguresChanged, this, &SheetDisplay::ShowFigures);
 }
 
 SheetTotals SheetDisplay::CalculateBreakdown() {
-    return Shown(SheetKind::Breakdown, c_.calculator.CalculateBreakdown(c_.document));
+    return c_.editorDocument.Calculate(SheetKind::Breakdown);
 }
 
 SheetTotals SheetDisplay::CalculateSummary() {
-    return Shown(SheetKind::Summary, c_.calculator.CalculateSummary(c_.document));
+    return c_.editorDocument.Calculate(SheetKind::Summary);
 }
 
 SheetTotals SheetDisplay::CalculateDetail() {
-    return Shown(SheetKind::Detail, c_.calculator.CalculateDetail(c_.document));
+    return c_.editorDocument.Calculate(SheetKind::Detail);
 }
 
 void SheetDisplay::CalculateSelected() {

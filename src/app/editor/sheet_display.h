@@ -2,15 +2,20 @@
 
 // The sheets' calculations and what shows their results: the grids, the status panels, the
 // header figures and the detail bar; and the detail sheet, swapped in for a breakdown line
-// and stored back when the user leaves it.
+// and stored back when the user leaves it. The status panels and the header figures follow
+// what the editor document announces.
+
+#include <QObject>
 
 #include "app/editor/editor_context.h"
 
 namespace quilto {
 
-class SheetDisplay {
+class SheetDisplay : public QObject {
+    Q_OBJECT
+
   public:
-    explicit SheetDisplay(EditorContext& context) : c_(context) {}
+    explicit SheetDisplay(EditorContext& context, QObject* parent = nullptr);
 
     SheetTotals CalculateBreakdown();
     SheetTotals CalculateSummary();
@@ -33,8 +38,6 @@ class SheetDisplay {
     void StoreDetail();
 
   private:
-    SheetTotals Shown(SheetKind sheet, SheetTotals totals);
-
     EditorContext& c_;
 };
 
