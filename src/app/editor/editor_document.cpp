@@ -35,6 +35,14 @@ void EditorDocument::SetCell(SheetKind sheet, int row, int col, std::string text
     emit RowsChanged(sheet, row, row);
 }
 
+void EditorDocument::StoreDetailSheet() {
+    EstimateDocument& document = session_.Document();
+    const int row = document.DetailSheetRow();
+    document.StoreDetailSheet();
+    emit RowsChanged(SheetKind::Breakdown, row, row);
+    emit FiguresChanged();
+}
+
 void EditorDocument::RowsWereChanged(SheetKind sheet, int firstRow, int lastRow) {
     emit RowsChanged(sheet, firstRow, lastRow);
 }

@@ -26,6 +26,8 @@ class EditorDocument : public QObject {
     void FormatRow(SheetKind sheet, int row);
     // One cell set to `text` (CP932).
     void SetCell(SheetKind sheet, int row, int col, std::string text);
+    // The detail sheet on screen written back to the store: its breakdown line's figures.
+    void StoreDetailSheet();
 
     // Changes made straight on the document (the core's line commands, a load, an undo).
     void RowsWereChanged(SheetKind sheet, int firstRow, int lastRow);

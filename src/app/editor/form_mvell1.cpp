@@ -459,8 +459,7 @@ std::string TFormMVell1::Cell(SheetKind sheet, int row, int col) const {
 }
 
 void TFormMVell1::SetCell(SheetKind sheet, int row, int col, const std::string& text) {
-    context_->document.Grid(sheet).SetCell(row, col, text);
-    context_->Model(sheet)->RefreshRow(row);
+    context_->editorDocument.SetCell(sheet, row, col, text);
     // The guide writes several cells of one line: one step.
     undo_->RecordGrid(
         QStringLiteral("工事名選択"), sheet, row, col,

@@ -21,8 +21,7 @@ void GridLineCommands::ClearCell(SheetGridView* view) {
     const int row = view->CurrentGridRow();
     const int col = view->CurrentCol();
     if (view->IsEditing()) view->CommitEdit();
-    c_.document.Grid(sheet).SetCell(row, col, {});
-    c_.Model(sheet)->RefreshRow(row);
+    c_.editorDocument.SetCell(sheet, row, col, {});
     emit Edited(QStringLiteral("セル消去"), sheet, row, col, {}, false);
 }
 
@@ -65,7 +64,7 @@ void GridLineCommands::PasteLine() {
     SheetGridView* view = c_.View(*sheet);
     display_.SyncCurrentRow(*sheet);
     if (c_.clipboard.Paste(c_.document.Grid(*sheet), *sheet, view->IsEditing())) {
-        c_.Model(*sheet)->RefreshRow(view->CurrentGridRow());
+        c_.editorDocument.RowsWereChanged(*sheet, view->CurrentGridRow(), view->CurrentGridRow());
         emit Edited(QStringLiteral("行貼付け"), *sheet, -1, -1, {}, false);
     }
 }
@@ -77,7 +76,7 @@ void GridLineCommands::DuplicateLine() {
     display_.SyncCurrentRow(*sheet);
     const int row = view->CurrentGridRow();
     const int next = DuplicateLineAbove(c_.document.Grid(*sheet), *sheet, view->IsEditing());
-    c_.Model(*sheet)->RefreshRow(row);
+    c_.editorDocument.RowsWereChanged(*sheet, row, row);
     emit Edited(QStringLiteral("上の行を複写"), *sheet, row, view->CurrentCol(), {}, false);
     if (next != row) view->SetCurrentCell(next, view->CurrentCol());
 }
@@ -88,8 +87,9 @@ void GridLineCommands::HideRemarks() {
     SheetGridView* view = c_.View(*sheet);
     if (view->CurrentCol() != ColumnsOf(*sheet).remarks) return;
     view->CommitEdit();
-    quilto::HideRemarks(c_.document.Grid(*sheet), *sheet, view->CurrentGridRow());
-    c_.Model(*sheet)->RefreshRow(view->CurrentGridRow());
+    const int row = view->CurrentGridRow();
+    quilto::HideRemarks(c_.document.Grid(*sheet), *sheet, row);
+    c_.editorDocument.RowsWereChanged(*sheet, row, row);
     emit Edited(QStringLiteral("摘要隠し"), *sheet, -1, -1, {}, false);
 }
 
@@ -175,7 +175,7 @@ void GridLineCommands::FillProduct(const std::string& category, const std::strin
     const int row = view->CurrentGridRow();
     FillDetailRowFromProduct(c_.document.Grid(SheetKind::Detail), row, c_.program.masters, category,
                              productCode, c_.calculator.Settings());
-    c_.Model(SheetKind::Detail)->RefreshRow(row);
+    c_.editorDocument.RowsWereChanged(SheetKind::Detail, row, row);
     emit Edited(QStringLiteral("商品選択"), SheetKind::Detail, row, -1, {}, false);
 }
 

@@ -88,10 +88,7 @@ void SheetDisplay::SetUpGrids() {
     }
 }
 
-void SheetDisplay::FormatRow(SheetKind sheet, int row) {
-    c_.calculator.FormatRowForDisplay(c_.document, sheet, row);
-    c_.Model(sheet)->RefreshRow(row);
-}
+void SheetDisplay::FormatRow(SheetKind sheet, int row) { c_.editorDocument.FormatRow(sheet, row); }
 
 void SheetDisplay::SyncCurrentRow(SheetKind sheet) {
     c_.document.Grid(sheet).SetCurrentRow(c_.View(sheet)->CurrentGridRow());
@@ -127,10 +124,7 @@ void SheetDisplay::StoreDetail() {
     SheetGridView* view = c_.View(SheetKind::Detail);
     view->CommitEdit();
     FormatRow(SheetKind::Detail, view->CurrentGridRow());
-    const int row = c_.document.DetailSheetRow();
-    c_.document.StoreDetailSheet();
-    c_.Model(SheetKind::Breakdown)->RefreshRow(row);
-    ShowFigures();
+    c_.editorDocument.StoreDetailSheet();
 }
 
 }  // namespace quilto

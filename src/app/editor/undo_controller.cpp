@@ -73,8 +73,8 @@ void UndoController::Record(const QString& name, EditPlace place, const std::str
     if (!context_.history.Record(context_.document, std::move(step))) return;
     last_ = std::move(place);
     // Writing the sheet on screen back to the store may have changed its line's figures.
-    if (context_.document.DetailSheetRow() > 0)
-        context_.Model(SheetKind::Breakdown)->RefreshRow(context_.document.DetailSheetRow());
+    if (const int line = context_.document.DetailSheetRow(); line > 0)
+        context_.editorDocument.RowsWereChanged(SheetKind::Breakdown, line, line);
     RefreshActions();
     emit Changed(lineChange);
 }

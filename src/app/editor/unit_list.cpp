@@ -47,8 +47,7 @@ void UnitList::Choose() {
             const int line = c_.View(SheetKind::Breakdown)->CurrentGridRow();
             c_.document.LoadDetailSheet(line);
             c_.document.Grid(SheetKind::Detail).SetCell(row, unitColumn, unit);
-            c_.document.StoreDetailSheet();
-            c_.Model(SheetKind::Breakdown)->RefreshRow(line);
+            c_.editorDocument.StoreDetailSheet();
         } else {
             c_.document.Grid(sheet).SetCell(row, unitColumn, unit);
         }
