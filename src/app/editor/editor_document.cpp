@@ -43,6 +43,13 @@ void EditorDocument::StoreDetailSheet() {
     emit FiguresChanged();
 }
 
+void EditorDocument::DropDetailSheet() {
+    EstimateDocument& document = session_.Document();
+    document.DropDetailSheet();
+    // Every row emptied, none moved: the status keeps telling about the sheet last shown.
+    emit RowsChanged(SheetKind::Detail, 1, document.Grid(SheetKind::Detail).RowCount() - 1);
+}
+
 void EditorDocument::RowsWereChanged(SheetKind sheet, int firstRow, int lastRow) {
     emit RowsChanged(sheet, firstRow, lastRow);
 }

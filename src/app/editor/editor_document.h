@@ -28,6 +28,8 @@ class EditorDocument : public QObject {
     void SetCell(SheetKind sheet, int row, int col, std::string text);
     // The detail sheet on screen written back to the store: its breakdown line's figures.
     void StoreDetailSheet();
+    // The detail sheet's grid emptied on leaving it (the store keeps what it held).
+    void DropDetailSheet();
 
     // Changes made straight on the document (the core's line commands, a load, an undo).
     void RowsWereChanged(SheetKind sheet, int firstRow, int lastRow);

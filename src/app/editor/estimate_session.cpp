@@ -70,7 +70,7 @@ std::string EstimateSession::NewNumber() { return NextManagementNumber(c_.progra
 void EstimateSession::ShowDocument() {
     c_.cover->ShowDocument();
     c_.cover->ShowTaxMessage(c_.program.environment);
-    grids_.Display().RefreshGrids();
+    c_.editorDocument.AllWereChanged();
 }
 
 void EstimateSession::ShowCover() {
@@ -274,7 +274,7 @@ bool EstimateSession::Save() {
     if (onDetail) grids_.Display().StoreDetail();
     const bool wasNew = heldNumber_.empty();
     const SaveResult result = c_.session.Save(c_.program.environment, c_.program.questions);
-    grids_.Display().RefreshGrids();
+    c_.editorDocument.AllWereChanged();
     switch (result.outcome) {
         case SaveOutcome::kNoNumber:
             c_.program.questions.Inform(SaveOutcomeMessage(result));

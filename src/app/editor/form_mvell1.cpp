@@ -535,7 +535,6 @@ void TFormMVell1::WelfareLineCommand() {
         case WelfareLineResult::kAdded:
         case WelfareLineResult::kUpdated:
             grids_->Display().CalculateDetail();
-            c.Model(SheetKind::Detail)->Refresh();
             c.View(SheetKind::Detail)->SetCurrentCell(placed.row, 3);
             break;
         case WelfareLineResult::kNoLabour:

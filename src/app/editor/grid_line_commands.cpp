@@ -154,7 +154,7 @@ void GridLineCommands::ApplyMultiplier(SheetKind sheet) {
             ? c_.multiplier.ApplyToBreakdown(c_.document, c_.calculator, c_.program.questions)
             : c_.multiplier.ApplyToSummary(c_.document, c_.calculator, c_.program.questions);
     if (!changed) return;
-    display_.RefreshGrids();
+    c_.editorDocument.AllWereChanged();
     emit Edited(QStringLiteral("掛け率設定"), sheet, -1, -1, {}, true);
 }
 
@@ -165,7 +165,7 @@ void GridLineCommands::UndoMultiplier(SheetKind sheet) {
             ? c_.multiplier.UndoBreakdown(c_.document, c_.calculator, c_.program.questions)
             : c_.multiplier.UndoSummary(c_.document, c_.calculator, c_.program.questions);
     if (!changed) return;
-    display_.RefreshGrids();
+    c_.editorDocument.AllWereChanged();
     emit Edited(QStringLiteral("設定前に戻す"), sheet, -1, -1, {}, true);
 }
 

@@ -112,8 +112,7 @@ void GridNavigation::GridExit(SheetKind sheet) {
     } else {
         display_.StoreDetail();
         if (!c_.unitListInUse) {
-            c_.document.DropDetailSheet();
-            c_.Model(SheetKind::Detail)->Refresh();
+            c_.editorDocument.DropDetailSheet();
         }
     }
     if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();

@@ -75,15 +75,10 @@ void SheetDisplay::RefreshStatus(SheetKind sheet) {
         Cp932ToQStringLossy(text));
 }
 
-void SheetDisplay::RefreshGrids() {
-    for (SheetKind sheet : kSheets) c_.Model(sheet)->Refresh();
-    ShowFigures();
-}
-
 void SheetDisplay::SetUpGrids() {
     for (SheetKind sheet : kSheets) {
         SetUpSheetGrid(c_.document.Grid(sheet), sheet, c_.RowsPerPage(sheet));
-        c_.Model(sheet)->Refresh();
+        c_.editorDocument.SheetWasChanged(sheet);
         c_.View(sheet)->SetCurrentCell(1, 2);
     }
 }
@@ -100,7 +95,7 @@ void SheetDisplay::LoadDetail(int breakdownRow) {
     c_.document.LoadDetailSheet(breakdownRow);
     if (IsSpecialLine(LineKindOf(breakdown, breakdownRow))) {
         c_.panelB6->ShowLine(breakdownRow, QString::fromUtf8(kNotEditable));
-        c_.Model(SheetKind::Detail)->Refresh();
+        c_.editorDocument.SheetWasChanged(SheetKind::Detail);
         view->SetGreyed(true);
         return;
     }
@@ -114,9 +109,8 @@ void SheetDisplay::LoadDetail(int breakdownRow) {
     if (row > last) row = 1;
     if (col < 2) col = 2;
     view->SetCurrentCell(row, col);
-    c_.Model(SheetKind::Detail)->Refresh();
-    RefreshStatus(SheetKind::Detail);
-    ShowFigures();
+    c_.editorDocument.SheetWasChanged(SheetKind::Detail);
+    c_.editorDocument.FiguresWereChanged();
 }
 
 void SheetDisplay::StoreDetail() {

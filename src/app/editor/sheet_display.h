@@ -24,7 +24,6 @@ class SheetDisplay : public QObject {
     void Calculate(SheetKind sheet);
     void ShowFigures();
     void RefreshStatus(SheetKind sheet);
-    void RefreshGrids();
     // Header texts, row numbers and page markers with the rows per page of the pattern;
     // every cursor to row 1, column 2.
     void SetUpGrids();

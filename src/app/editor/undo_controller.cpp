@@ -123,7 +123,7 @@ void UndoController::ShowPlace(const EditPlace& place) {
     display_.CalculateSummary();
     if (document.DetailSheetRow() > 0) display_.CalculateDetail();
     display_.CalculateSelected();
-    display_.RefreshGrids();
+    context_.editorDocument.AllWereChanged();
     context_.cover->ShowDocument();
     if (place.page == EditPlace::Page::Cover) {
         QWidget* field = context_.cover->Field(QString::fromStdString(place.field));

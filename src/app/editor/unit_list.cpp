@@ -48,10 +48,11 @@ void UnitList::Choose() {
             c_.document.LoadDetailSheet(line);
             c_.document.Grid(SheetKind::Detail).SetCell(row, unitColumn, unit);
             c_.editorDocument.StoreDetailSheet();
+            // The sheet was read afresh from the store.
+            c_.editorDocument.SheetWasChanged(sheet);
         } else {
-            c_.document.Grid(sheet).SetCell(row, unitColumn, unit);
+            c_.editorDocument.SetCell(sheet, row, unitColumn, unit);
         }
-        c_.Model(sheet)->Refresh();
         view->SetCurrentCell(row, col);
         emit Edited(QStringLiteral("単位選択"), sheet, row, col, {}, false);
     }
