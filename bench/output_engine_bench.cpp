@@ -70,7 +70,7 @@ class RecordingBook : public OutputBook {
         return true;
     }
     bool WriteCell(std::string_view address, std::string_view text, QString* error) override {
-        const CellPosition at = ParseCellAddress(address);
+        const CellPosition at = ParseDefinitionAddress(address);
         return WriteCell(at.row, at.column, text, error);
     }
     bool WriteCell(int row, int column, std::string_view text, QString*) override {

@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ToInt(text);
     ToFloat(text);
 
-    const std::string grouped = FormatGrouped(width, decimals, text);
-    Require(grouped.empty() || grouped.size() == static_cast<std::size_t>(width));
+    const FormattedNumber grouped = FormatNumber(width, decimals, text, true);
+    if (grouped.status == 0) Require(grouped.text.size() == static_cast<std::size_t>(width));
 
     std::string rounded = text;
     const int status = RoundDecimal(rounded, decimals, data[1] % 4);

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The address parser on its own, with the raw input as the address.
-    const CellPosition position = ParseCellAddress(bytes.substr(0, 8));
+    const CellPosition position = ParseDefinitionAddress(bytes.substr(0, 8));
     if (position.IsValid() != !CellPositionText(bytes.substr(0, 8)).empty()) std::abort();
     return 0;
 }

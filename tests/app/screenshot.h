@@ -16,8 +16,10 @@ namespace quilto::test {
 inline void SaveScreenshot(QWidget* window, const char* name) {
     const char* dir = std::getenv("QUILTO_SCREENSHOT_DIR");
     if (!dir) return;
-    // The X server shows what was painted: pending repaints are let through first.
-    QTest::qWait(300);
+    // The X server shows what was painted: the window is on the screen and painted in full
+    // before the picture is taken.
+    if (!QTest::qWaitForWindowExposed(window)) return;
+    window->repaint();
     const QPixmap picture =
         QGuiApplication::platformName() == "xcb" ? window->screen()->grabWindow(0) : window->grab();
     picture.save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));

@@ -49,7 +49,7 @@ class MemoryBook : public OutputBook {
         return true;
     }
     bool WriteCell(std::string_view address, std::string_view text, QString* error) override {
-        const CellPosition at = ParseCellAddress(address);
+        const CellPosition at = ParseDefinitionAddress(address);
         if (!at.IsValid()) {
             *error = "bad address " + QString::fromLatin1(address.data(), address.size());
             return false;
@@ -69,7 +69,7 @@ class MemoryBook : public OutputBook {
     const Sheet& At(int sheet) const { return sheets_.at(sheet - 1); }
     // The text written to a cell of a sheet; "<none>" when nothing was written there.
     std::string Cell(int sheet, std::string_view address) const {
-        const CellPosition at = ParseCellAddress(address);
+        const CellPosition at = ParseDefinitionAddress(address);
         const auto& cells = At(sheet).cells;
         const auto found = cells.find({at.row, at.column});
         return found == cells.end() ? "<none>" : found->second;

@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QShowEvent>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,6 +22,7 @@
 #include "app/editor/undo_controller.h"
 #include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
+#include "app/foundation/status_panels.h"
 #include "app/foundation/typed_line_edit.h"
 #include "core/editor/welfare_line.h"
 #include "core/foundation/cp932.h"
@@ -40,7 +40,6 @@ constexpr int kWidth = 1270;
 constexpr int kHeight = 960;
 constexpr int kMinimumWidth = 1200;
 constexpr int kMinimumHeight = 800;
-constexpr std::array<int, 3> kStatusWidths = {350, 330, 50};
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
@@ -82,20 +81,11 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
     layout->addWidget(c.panelB1);
     layout->addWidget(BuildTabs(), 1);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName("StatusBar1");
-    statusBar->setSizeGripEnabled(false);
-    for (std::size_t i = 0; i < kStatusWidths.size(); ++i) {
-        auto* panel = new QLabel(statusBar);
-        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setAlignment(Qt::AlignCenter);
-        panel->setMinimumWidth(kStatusWidths[i]);
-        panel->setFrameShape(QFrame::StyledPanel);
-        statusBar->addWidget(panel, i == 2 ? 1 : 0);
-        c.statusPanels[i] = panel;
-    }
-    layout->addWidget(statusBar);
-    c.statusBar = statusBar;
+    const StatusPanels status = MakeStatusPanels(
+        this, {{{350, Qt::AlignCenter}, {330, Qt::AlignCenter}, {50, Qt::AlignCenter}}});
+    c.statusPanels = status.panels;
+    layout->addWidget(status.bar);
+    c.statusBar = status.bar;
 
     c.lbUnit = new QListWidget(this);
     c.lbUnit->setObjectName("LBUnit");

@@ -21,6 +21,7 @@
 
 #include "app/excel/pattern_combo.h"
 #include "app/excel/table_definition_pages.h"
+#include "app/foundation/form_button.h"
 #include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
 #include "core/excel/pattern_choice.h"
@@ -29,20 +30,12 @@
 namespace quilto {
 namespace {
 
+constexpr QSize kButtonSize{104, 30};
 constexpr int kCoverTab = 0;
 // F12 walks the first four tabs; the free-form tabs are reached by mouse.
 constexpr int kF12Tabs = 4;
 constexpr int kAddressWidth = 64;
 constexpr int kShortWidth = 40;
-
-QPushButton* MakeButton(const char* name, const char* caption, const char* hint, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (hint != nullptr) button->setToolTip(QString::fromUtf8(hint));
-    button->setAutoDefault(false);
-    button->setMinimumSize(104, 30);
-    return button;
-}
 
 }  // namespace
 
@@ -84,11 +77,13 @@ TFormMXls1::TFormMXls1(ProgramState& program, QWidget* parent)
     edit1_->setFixedWidth(96);
     edit1Label->setBuddy(edit1_);
 
-    saveBtn_ = MakeButton("SaveBTN", "保存", nullptr, this);
-    auto* escBtn = MakeButton("EscBTN", "閉じる", nullptr, this);
-    auto* setBtn = MakeButton("setBTN", "標  準", "システム標準値", this);
-    auto* befBtn = MakeButton("BefBTN", "前回値", "前回保存値", this);
-    auto* xlsBtn = MakeButton("XlsBtn", "エクセル表編集", nullptr, this);
+    saveBtn_ = MakeButton("SaveBTN", "保存", this, {.minimum = kButtonSize});
+    auto* escBtn = MakeButton("EscBTN", "閉じる", this, {.minimum = kButtonSize});
+    auto* setBtn =
+        MakeButton("setBTN", "標  準", this, {.minimum = kButtonSize, .hint = "システム標準値"});
+    auto* befBtn =
+        MakeButton("BefBTN", "前回値", this, {.minimum = kButtonSize, .hint = "前回保存値"});
+    auto* xlsBtn = MakeButton("XlsBtn", "エクセル表編集", this, {.minimum = kButtonSize});
     connect(saveBtn_, &QPushButton::clicked, this, &TFormMXls1::Save);
     connect(escBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(setBtn, &QPushButton::clicked, this, &TFormMXls1::PutStandardValues);

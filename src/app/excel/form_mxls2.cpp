@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -22,8 +21,10 @@
 #include "app/excel/output_preview.h"
 #include "app/excel/output_runner.h"
 #include "app/excel/pattern_combo.h"
+#include "app/foundation/form_button.h"
 #include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
+#include "app/foundation/status_panels.h"
 #include "core/excel/office_service.h"
 #include "core/excel/printers.h"
 #include "core/foundation/cp932.h"
@@ -38,18 +39,9 @@
 namespace quilto {
 namespace {
 
+constexpr QSize kButtonSize{120, 34};
 constexpr int kPrintDateLength = 22;
 constexpr int kDocumentNumberLength = 15;
-constexpr int kStatusPanels = 3;
-
-QPushButton* MakeButton(const char* name, const char* caption, const char* hint, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    if (hint != nullptr) button->setToolTip(QString::fromUtf8(hint));
-    button->setAutoDefault(false);
-    button->setMinimumSize(120, 34);
-    return button;
-}
 
 QCheckBox* MakeCheck(const char* name, const char* caption, QWidget* parent) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
@@ -100,16 +92,22 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
     // The button panel, hidden while an output runs.
     panelB1_ = new QWidget(this);
     panelB1_->setObjectName("PanelB1");
-    xOutBtn_ = MakeButton("XOutBTN", "表出力", "エクセル表に見積書を出力します。", panelB1_);
-    xPrnBtn_ = MakeButton("XPrnBtn", "印 刷", "見積書を通常使うプリンターに印刷します。", panelB1_);
-    previewBtn_ = MakeButton("PreviewBtn", "プレビュー",
-                             "印刷する頁を PDF にして表示します。印刷、PDF保存、メール送信も"
-                             "ここからできます。",
-                             panelB1_);
+    xOutBtn_ = MakeButton("XOutBTN", "表出力", panelB1_,
+                          {.minimum = kButtonSize, .hint = "エクセル表に見積書を出力します。"});
+    xPrnBtn_ =
+        MakeButton("XPrnBtn", "印 刷", panelB1_,
+                   {.minimum = kButtonSize, .hint = "見積書を通常使うプリンターに印刷します。"});
+    previewBtn_ =
+        MakeButton("PreviewBtn", "プレビュー", panelB1_,
+                   {.minimum = kButtonSize,
+                    .hint = "印刷する頁を PDF にして表示します。印刷、PDF保存、メール送信も"
+                            "ここからできます。"});
     auto* pSetupBtn =
-        MakeButton("PSetupBTN", "プリンタ設定", "印刷用（通常使うプリンタの設定）", panelB1_);
-    xSetBtn_ = MakeButton("XSetBTN", "表定義", "エクセル表設定", panelB1_);
-    auto* escBtn = MakeButton("EscBTN", "閉じる", nullptr, panelB1_);
+        MakeButton("PSetupBTN", "プリンタ設定", panelB1_,
+                   {.minimum = kButtonSize, .hint = "印刷用（通常使うプリンタの設定）"});
+    xSetBtn_ = MakeButton("XSetBTN", "表定義", panelB1_,
+                          {.minimum = kButtonSize, .hint = "エクセル表設定"});
+    auto* escBtn = MakeButton("EscBTN", "閉じる", panelB1_, {.minimum = kButtonSize});
     auto* buttons = new QVBoxLayout(panelB1_);
     buttons->setContentsMargins(0, 0, 0, 0);
     for (QPushButton* button : {xOutBtn_, xPrnBtn_, previewBtn_, pSetupBtn, xSetBtn_})
@@ -130,16 +128,8 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
     hyoji_->setMinimumHeight(28);
     hyoji_->setWordWrap(true);
 
-    auto* statusBar1 = new QStatusBar(this);
-    statusBar1->setObjectName("StatusBar1");
-    statusBar1->setSizeGripEnabled(false);
-    for (int i = 0; i < kStatusPanels; ++i) {
-        auto* panel = new QLabel(statusBar1);
-        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        panel->setMinimumWidth(180);
-        statusBar1->addWidget(panel);
-        statusPanels_.push_back(panel);
-    }
+    const StatusPanels status = MakeStatusPanels(this, {{{180}, {180}, {180}}});
+    statusPanels_ = status.panels;
 
     auto* top = new QHBoxLayout;
     top->addWidget(pTitle1_);
@@ -157,7 +147,7 @@ TFormMXls2::TFormMXls2(ProgramState& program, PrinterSource& printers, QWidget* 
     layout->addLayout(top);
     layout->addWidget(prnInfo_);
     layout->addLayout(middle, 1);
-    layout->addWidget(statusBar1);
+    layout->addWidget(status.bar);
 
     connect(runner_, &OutputRunner::Began, this, [this](int pages, int lines) {
         progressBar1_->setRange(0, pages);
@@ -203,8 +193,8 @@ QWidget* TFormMXls2::BuildChoices() {
     listBox1_ = new QListWidget(details);
     listBox1_->setObjectName("ListBox1");
     listBox1_->setSelectionMode(QAbstractItemView::MultiSelection);
-    auto* allOn = MakeButton("AllOn", "全選択", nullptr, details);
-    auto* allOff = MakeButton("AllOff", "全解除", nullptr, details);
+    auto* allOn = MakeButton("AllOn", "全選択", details, {.minimum = kButtonSize});
+    auto* allOff = MakeButton("AllOff", "全解除", details, {.minimum = kButtonSize});
     allOn->setMinimumSize(90, 28);
     allOff->setMinimumSize(90, 28);
     connect(allOn, &QPushButton::clicked, listBox1_, &QListWidget::selectAll);
@@ -288,7 +278,7 @@ QWidget* TFormMXls2::BuildProgress() {
     progressBar1_->setObjectName("ProgressBar1");
     progressBar1_->setRange(0, 0);
     progressBar1_->setValue(0);
-    canBtn_ = MakeButton("CanBtn", "キャンセル", nullptr, stepInfo_);
+    canBtn_ = MakeButton("CanBtn", "キャンセル", stepInfo_, {.minimum = kButtonSize});
     connect(canBtn_, &QPushButton::clicked, runner_, &OutputRunner::Cancel);
     auto* layout = new QHBoxLayout(stepInfo_);
     layout->addWidget(progressBar1_, 1);

@@ -7,6 +7,7 @@
 // progress bar moves and キャンセル stays live. The rules live in output/output_dialog.
 
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -131,7 +132,7 @@ class TFormMXls2 : public QDialog {
     QPushButton* canBtn_ = nullptr;
     QLabel* hyoji_ = nullptr;
     QLabel* prnInfo_ = nullptr;
-    std::vector<QLabel*> statusPanels_;
+    std::array<QLabel*, 3> statusPanels_{};
 };
 
 }  // namespace quilto

@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
 #include "core/excel/printers.h"
 #include "core/foundation/questions.h"
@@ -36,14 +37,9 @@ TFormPrtSetup::TFormPrtSetup(PrinterSource& printers, Questions& questions, QWid
     defPrt_->setFocusPolicy(Qt::NoFocus);
     (new QVBoxLayout(defaultGroup))->addWidget(defPrt_);
 
-    auto* bitBtn1 = new QPushButton(QStringLiteral("プリンタ決定"), this);
-    bitBtn1->setObjectName("BitBtn1");
-    auto* bitBtn2 = new QPushButton(QStringLiteral("閉じる"), this);
-    bitBtn2->setObjectName("BitBtn2");
-    for (QPushButton* button : {bitBtn1, bitBtn2}) {
-        button->setAutoDefault(false);
-        button->setMinimumSize(110, 30);
-    }
+    const ButtonLook look{.minimum = {110, 30}};
+    auto* bitBtn1 = MakeButton("BitBtn1", QStringLiteral("プリンタ決定"), this, look);
+    auto* bitBtn2 = MakeButton("BitBtn2", QStringLiteral("閉じる"), this, look);
     connect(bitBtn1, &QPushButton::clicked, this, &TFormPrtSetup::ChoosePrinter);
     connect(bitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(listBox1_, &QListWidget::itemDoubleClicked, this, &TFormPrtSetup::ChoosePrinter);

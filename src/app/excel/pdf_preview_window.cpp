@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
 
 namespace quilto {
@@ -23,13 +24,6 @@ constexpr int kThumbnailWidth = 110;
 constexpr qreal kZoomStep = 1.25;
 constexpr qreal kMinZoom = 0.1;
 constexpr qreal kMaxZoom = 8.0;
-
-QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 QSpinBox* MakeSpin(const char* name, int low, int high, int value, QWidget* parent) {
     auto* spin = new QSpinBox(parent);

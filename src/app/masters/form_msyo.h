@@ -1,12 +1,14 @@
 #pragma once
 
-// The name registration: construction names on the left, the products of the selected
-// construction name on the right, units in a drop-down inside the product group, and the
-// CSV import of products. Shown modally; each showing loads the masters afresh and claims
-// the master marker, and works read-only while another running copy holds it. Every change
-// is written at once. The window shows and binds; what it decides (when closing asks, the
-// checks of a save, Enter in the remarks, the row after a delete, the price keys, what
-// each key does) is asked of core/masters/registration_rules, the writes and captions of
+// The name registration: construction names on the left (ConstructionPanel), the products
+// of the selected construction name on the right (ProductPanel), units in a drop-down
+// inside the product panel (UnitPanel), and the CSV import of products. Shown modally;
+// each showing loads the masters afresh and claims the master marker, and works read-only
+// while another running copy holds it. Every change is written at once. The window binds
+// the panels' widgets to the registration; what it decides (when closing asks, the checks
+// of a save, Enter in the remarks, the row after a delete, when a press starts a product,
+// why the import cannot start, the price keys, what each key does, see RegistrationKeys) is
+// asked of core/masters/registration_rules, the writes and captions of
 // core/masters/name_registration, the import of core/masters/product_import.
 
 #include <QDialog>
@@ -15,20 +17,17 @@
 #include <string>
 
 #include "core/masters/name_registration.h"
-#include "core/masters/registration_rules.h"
 
-class QComboBox;
-class QHeaderView;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QWidget;
 
 namespace quilto {
 
-class MasterListView;
-class TypedLineEdit;
+class ConstructionPanel;
+class ProductPanel;
 class ProgramState;
+class UnitPanel;
 
 class TFormMSyo : public QDialog {
     Q_OBJECT
@@ -54,9 +53,8 @@ class TFormMSyo : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    QWidget* BuildConstructionGroup();
-    QWidget* BuildProductGroup();
-    QWidget* BuildUnitGroup();
+    // The panels' lists and buttons to what they do.
+    void Bind();
     void BuildMenu();
     void Open();
 
@@ -82,20 +80,11 @@ class TFormMSyo : public QDialog {
     void FillConstructionList();
     void FillProductList();
     void FillUnits();
-    void ClearProductFields();
     void SetProductEditMode(bool on);
     void ShowCounters();
-    void ShowUnitButtons(bool shown);
+    void ShowProductCode();
     void ReportWrite(int result, const char* fileName);
     bool Ask(const std::string& question);
-    void FocusNext(bool forward);
-    // The kind of field a key went to, and the key, as the key rules know them.
-    RegistrationField FieldOf(const QObject* watched) const;
-    static RegistrationKey KeyOf(int key);
-    // A text field of at most maxBytes CP932 bytes; field names it when a character is
-    // refused.
-    TypedLineEdit* MakeTextEdit(const char* name, int maxBytes, const QString& field,
-                                QWidget* parent);
 
     ProgramState& program_;
     NameRegistration registration_;
@@ -105,42 +94,10 @@ class TFormMSyo : public QDialog {
     bool productEditMode_ = false;
 
     QLabel* titlePanel_ = nullptr;
-    QLabel* kGroupCaption_ = nullptr;
-    QLabel* kListHeading_ = nullptr;
-    QLabel* kNameLabel_ = nullptr;
-    QLabel* hintPanel_ = nullptr;
-    MasterListView* kLb1_ = nullptr;
-    QLabel* kKensu_ = nullptr;
-    TypedLineEdit* kNm1_ = nullptr;
-    QPushButton* kNew_ = nullptr;
-    QPushButton* kChg_ = nullptr;
-    QPushButton* kSav_ = nullptr;
-    QPushButton* kDel_ = nullptr;
-
-    QHeaderView* header_ = nullptr;
-    MasterListView* sLb1_ = nullptr;
-    QLabel* sKensu_ = nullptr;
-    QLineEdit* edit1_ = nullptr;
-    TypedLineEdit* edit2_ = nullptr;
-    TypedLineEdit* edit3_ = nullptr;
-    QLineEdit* maskEdit1_ = nullptr;
-    QLineEdit* maskEdit2_ = nullptr;
-    TypedLineEdit* editBiko1_ = nullptr;
-    QPushButton* sNew_ = nullptr;
-    QPushButton* sChg_ = nullptr;
-    QPushButton* sSav_ = nullptr;
-    QPushButton* sDel_ = nullptr;
-
-    QLabel* unitEbl_ = nullptr;
-    QComboBox* cbUnit_ = nullptr;
-    TypedLineEdit* unitEdit_ = nullptr;
-    QLabel* uKensu_ = nullptr;
-    QLabel* unitMemo_ = nullptr;
-    QWidget* unitBtn_ = nullptr;
-    QPushButton* uSav_ = nullptr;
-    QPushButton* uDel_ = nullptr;
-
     QPushButton* button1_ = nullptr;
+    ConstructionPanel* construction_ = nullptr;
+    ProductPanel* products_ = nullptr;
+    UnitPanel* units_ = nullptr;  // inside products_
     std::array<QLabel*, 3> statusPanels_{};
     QMetaObject::Connection focusWatch_;
 };

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
 #include "app/masters/master_list_view.h"
 #include "app/masters/master_widgets.h"
@@ -51,9 +52,9 @@ TFormRef1::TFormRef1(ProgramState& program, QWidget* parent)
     chkJyun_->setObjectName("ChkJyun");
     chkJyun_->setToolTip(QStringLiteral("商品の表示順(コード/名称)"));
     connect(chkJyun_, &QCheckBox::clicked, this, &TFormRef1::FillList);
-    button2_ = MakeMasterButton("Button2", "名称登録", this);
+    button2_ = MakeButton("Button2", "名称登録", this);
     connect(button2_, &QPushButton::clicked, this, &TFormRef1::OpenRegistration);
-    button1_ = MakeMasterButton("Button1", "閉じる (ESC)", this);
+    button1_ = MakeButton("Button1", "閉じる (ESC)", this);
     connect(button1_, &QPushButton::clicked, this, &TFormRef1::CloseGuide);
     auto* bar = new QHBoxLayout;
     bar->setSpacing(4);

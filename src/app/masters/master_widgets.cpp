@@ -2,16 +2,21 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QStandardItemModel>
+
+#include "app/foundation/typed_line_edit.h"
 
 namespace quilto {
 
-QPushButton* MakeMasterButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
+TypedLineEdit* MakeMasterTextEdit(const char* name, int maxBytes, const QString& field,
+                                  const std::function<void(const QString&)>& refused,
+                                  QWidget* parent) {
+    auto* edit = new TypedLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->SetMaxBytes(maxBytes);
+    edit->SetFieldName(field);
+    edit->SetRefusalHandler(refused);
+    return edit;
 }
 
 QLabel* MakeMasterPanel(const char* name, QWidget* parent) {

@@ -18,12 +18,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <array>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
+#include "app/foundation/status_panels.h"
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
 #include "core/settings/backup.h"
@@ -33,20 +34,12 @@
 namespace quilto {
 namespace {
 
-constexpr std::array<int, 3> kStatusWidths = {400, 300, 50};
+const ButtonLook kButtonLook{.minimum = {0, 30}};
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, const char* name = nullptr) {
     auto* label = new QLabel(text, parent);
     if (name) label->setObjectName(QString::fromLatin1(name));
     return label;
-}
-
-QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setMinimumHeight(30);
-    return button;
 }
 
 QGroupBox* MakeGroup(const QString& title, QWidget* parent, const char* name = nullptr) {
@@ -81,20 +74,10 @@ TFormMBup1::TFormMBup1(ProgramState& program, QWidget* parent)
     columns->addWidget(BuildRightColumn(), 2);
     layout->addLayout(columns, 1);
 
-    auto* statusBar = new QStatusBar(this);
-    statusBar->setObjectName("StatusBar1");
-    statusBar->setSizeGripEnabled(false);
-    for (std::size_t i = 0; i < kStatusWidths.size(); ++i) {
-        auto* panel = MakeLabel(QString(), statusBar);
-        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        panel->setFixedWidth(kStatusWidths[i]);
-        panel->setAlignment(i < 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        statusBar->addWidget(panel);
-        status_[i] = panel;
-    }
-    layout->addWidget(statusBar);
+    const StatusPanels status =
+        MakeStatusPanels(this, {{{400, Qt::AlignCenter}, {300, Qt::AlignCenter}, {50}}});
+    status_ = status.panels;
+    layout->addWidget(status.bar);
 
     // Ctrl+F12 shows the restore group as the label's pop-up menu does.
     auto* n1 = new QAction(QStringLiteral("リストア"), this);
@@ -192,7 +175,7 @@ QWidget* TFormMBup1::BuildRightColumn() {
 
     QGroupBox* backup = MakeGroup(QStringLiteral("< バックアップ >"), column);
     auto* backupBox = new QVBoxLayout(backup);
-    backup1_ = MakeButton("Backup1", QStringLiteral("バックアップ開始"), backup);
+    backup1_ = MakeButton("Backup1", QStringLiteral("バックアップ開始"), backup, kButtonLook);
     connect(backup1_, &QPushButton::clicked, this, &TFormMBup1::BackUp);
     backupBox->addWidget(backup1_);
     backupBox->addWidget(
@@ -201,7 +184,7 @@ QWidget* TFormMBup1::BuildRightColumn() {
 
     gpRes_ = MakeGroup(QStringLiteral("< リストア >"), column, "GPRes");
     auto* restoreBox = new QVBoxLayout(gpRes_);
-    bitBtn2_ = MakeButton("BitBtn2", QStringLiteral("リストア開始"), gpRes_);
+    bitBtn2_ = MakeButton("BitBtn2", QStringLiteral("リストア開始"), gpRes_, kButtonLook);
     connect(bitBtn2_, &QPushButton::clicked, this, &TFormMBup1::Restore);
     restoreBox->addWidget(bitBtn2_);
     restoreBox->addWidget(MakeLabel(QStringLiteral("現在の環境に上記対象フォルダー\nからデータを復"
@@ -244,7 +227,7 @@ QWidget* TFormMBup1::BuildRightColumn() {
     box->addWidget(progress);
 
     box->addStretch();
-    escBtn_ = MakeButton("EscBTN", QStringLiteral("閉じる"), column);
+    escBtn_ = MakeButton("EscBTN", QStringLiteral("閉じる"), column, kButtonLook);
     connect(escBtn_, &QPushButton::clicked, this, &QDialog::close);
     box->addWidget(escBtn_);
     return column;

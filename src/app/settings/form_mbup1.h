@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -78,7 +79,7 @@ class TFormMBup1 : public QDialog {
     QLabel* labDrv2_ = nullptr;
     QLabel* infoPanel_ = nullptr;
     QPushButton* escBtn_ = nullptr;
-    QLabel* status_[3] = {};
+    std::array<QLabel*, 3> status_{};
 };
 
 }  // namespace quilto

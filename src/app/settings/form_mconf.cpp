@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/screen_fit.h"
 #include "app/settings/byte_limit_validator.h"
 #include "core/foundation/cp932.h"
@@ -33,14 +34,6 @@ constexpr const char* kBlockLabels[] = {"自社名称", "",       "自社郵便�
                                         "ＴＥＬ",   "ＦＡＸ", "代表者名",     "担当者名", "ロ ゴ"};
 
 QString Shown(const std::string& cp932) { return Cp932ToQStringLossy(cp932); }
-
-QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    // Enter moves on in this dialog; it never presses a button.
-    button->setAutoDefault(false);
-    return button;
-}
 
 QLabel* MakeLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);

@@ -20,6 +20,7 @@
 
 #include "app/editor/recovery_controller.h"
 #include "app/excel/form_mxls1.h"
+#include "app/foundation/form_button.h"
 #include "app/foundation/opening_failure.h"
 #include "app/foundation/screen_fit.h"
 #include "app/shell/form_about.h"
@@ -43,21 +44,7 @@ constexpr unsigned int kLogoColor = 0xE30000;  // blue
 constexpr unsigned int kLogoBusyColor = 0x808080;
 constexpr unsigned int kCaptionBusyColor = 255;  // red
 constexpr unsigned int kCaptionColor = 0;
-
-struct ButtonText {
-    const char* name;
-    const char* caption;
-    const char* hint;
-};
-
-QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text.caption), parent);
-    button->setObjectName(QString::fromLatin1(text.name));
-    button->setToolTip(QString::fromUtf8(text.hint));
-    button->setAutoDefault(false);
-    button->setMinimumHeight(30);
-    return button;
-}
+constexpr QSize kButtonSize{0, 30};
 
 void SetCaptionColor(QPushButton* button, unsigned int bgr) {
     QPalette palette = button->palette();
@@ -95,12 +82,17 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
     mainPanel->setObjectName("MainPanel");
     auto* mainLayout = new QVBoxLayout(mainPanel);
     mainLayout->setSpacing(4);
-    newBtn_ = MakeButton({"NewBtn", "新規作成", "新規に見積書を作成します。"}, mainPanel);
-    custBtn_ = MakeButton({"CustBtn", "既存参照作成", "既存見積の内容を元に新規に作成します。"},
-                          mainPanel);
-    chgBtn_ = MakeButton({"ChgBtn", "呼び出し", "既存見積の内容を変更します。"}, mainPanel);
-    delBtn_ = MakeButton({"DelBtn", "削    除", "既存見積を削除します。"}, mainPanel);
-    exitBtn_ = MakeButton({"ExitBtn", "終    了", "見積作成を終了します。"}, mainPanel);
+    newBtn_ = MakeButton("NewBtn", "新規作成", mainPanel,
+                         {.minimum = kButtonSize, .hint = "新規に見積書を作成します。"});
+    custBtn_ =
+        MakeButton("CustBtn", "既存参照作成", mainPanel,
+                   {.minimum = kButtonSize, .hint = "既存見積の内容を元に新規に作成します。"});
+    chgBtn_ = MakeButton("ChgBtn", "呼び出し", mainPanel,
+                         {.minimum = kButtonSize, .hint = "既存見積の内容を変更します。"});
+    delBtn_ = MakeButton("DelBtn", "削    除", mainPanel,
+                         {.minimum = kButtonSize, .hint = "既存見積を削除します。"});
+    exitBtn_ = MakeButton("ExitBtn", "終    了", mainPanel,
+                          {.minimum = kButtonSize, .hint = "見積作成を終了します。"});
     auto* separator = new QFrame(mainPanel);
     separator->setObjectName("Bevel1");
     separator->setFrameShape(QFrame::HLine);
@@ -116,12 +108,17 @@ TFormMenu1::TFormMenu1(ProgramState& program, QWidget* parent)
     toolPanel->setObjectName("ToolPanel");
     auto* toolLayout = new QVBoxLayout(toolPanel);
     toolLayout->setSpacing(4);
-    exlBtn1_ = MakeButton({"ExlBtn1", "エクセル/印刷", "エクセルの表に出力します。"}, toolPanel);
-    exlBtn2_ = MakeButton(
-        {"ExlBtn2", "エクセル表定義/編集", "表定義及びエクセル表の編集を行います。"}, toolPanel);
-    setBtn2_ = MakeButton({"SetBtn2", "環境設定", "会社情報・その他 を設定します。"}, toolPanel);
-    syoBtn1_ = MakeButton({"SyoBtn1", "名称登録", "工事・商品・単位名を登録します。"}, toolPanel);
-    bupBtn3_ = MakeButton({"BupBtn3", "バックアップ", "データの退避・復元をします。"}, toolPanel);
+    exlBtn1_ = MakeButton("ExlBtn1", "エクセル/印刷", toolPanel,
+                          {.minimum = kButtonSize, .hint = "エクセルの表に出力します。"});
+    exlBtn2_ =
+        MakeButton("ExlBtn2", "エクセル表定義/編集", toolPanel,
+                   {.minimum = kButtonSize, .hint = "表定義及びエクセル表の編集を行います。"});
+    setBtn2_ = MakeButton("SetBtn2", "環境設定", toolPanel,
+                          {.minimum = kButtonSize, .hint = "会社情報・その他 を設定します。"});
+    syoBtn1_ = MakeButton("SyoBtn1", "名称登録", toolPanel,
+                          {.minimum = kButtonSize, .hint = "工事・商品・単位名を登録します。"});
+    bupBtn3_ = MakeButton("BupBtn3", "バックアップ", toolPanel,
+                          {.minimum = kButtonSize, .hint = "データの退避・復元をします。"});
     for (QPushButton* button : {exlBtn1_, exlBtn2_, setBtn2_, syoBtn1_, bupBtn3_}) {
         toolLayout->addWidget(button);
     }

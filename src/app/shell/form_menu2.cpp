@@ -12,13 +12,14 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStandardItemModel>
-#include <QStatusBar>
 #include <QVBoxLayout>
 #include <optional>
 #include <utility>
 
+#include "app/foundation/form_button.h"
 #include "app/foundation/issue_history_dialog.h"
 #include "app/foundation/screen_fit.h"
+#include "app/foundation/status_panels.h"
 #include "app/shell/byte_column_delegate.h"
 #include "app/shell/shape_widget.h"
 #include "core/foundation/atomic_file.h"
@@ -42,7 +43,7 @@ constexpr int kHeight = 560;
 // the 30-byte name columns fill their 240-pixel headers.
 constexpr int kListFontPixels = 16;
 constexpr int kCellWidth = 8;
-constexpr std::array<int, 3> kStatusWidths = {300, 300, 50};
+const ButtonLook kButtonLook{.minimum = {88, 30}};
 
 constexpr unsigned int kAqua = 0xFFFF00;
 constexpr unsigned int kYellow = 0x00FFFF;
@@ -86,14 +87,6 @@ QFont ListFont() {
     return font;
 }
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setMinimumSize(88, 30);
-    return button;
-}
-
 }  // namespace
 
 void ModePanel::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -128,16 +121,16 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     eMode_->setMinimumWidth(160);
     connect(eMode_, &ModePanel::DoubleClicked, this, &TFormMenu2::ModePanelDoubleClicked);
 
-    mlistRet_ = MakeButton("MlistRet", "戻  る", this);
+    mlistRet_ = MakeButton("MlistRet", "戻  る", this, kButtonLook);
     mlistRet_->setToolTip(QStringLiteral("メニューに戻ります。"));
     connect(mlistRet_, &QPushButton::clicked, this, &QDialog::reject);
-    mlistEnt_ = MakeButton("MlistEnt", "決  定", this);
+    mlistEnt_ = MakeButton("MlistEnt", "決  定", this, kButtonLook);
     connect(mlistEnt_, &QPushButton::clicked, this, &TFormMenu2::Choose);
 
-    historyButton_ = MakeButton("IssueHistory", "発行履歴", this);
+    historyButton_ = MakeButton("IssueHistory", "発行履歴", this, kButtonLook);
     historyButton_->setToolTip(QStringLiteral("選んだ見積から発行した書類を見ます。"));
     connect(historyButton_, &QPushButton::clicked, this, &TFormMenu2::ShowIssueHistory);
-    csvButton_ = MakeButton("CsvOutput", "CSV出力", this);
+    csvButton_ = MakeButton("CsvOutput", "CSV出力", this, kButtonLook);
     csvButton_->setToolTip(QStringLiteral("表示中の見積一覧を CSV ファイルに保存します。"));
     connect(csvButton_, &QPushButton::clicked, this, &TFormMenu2::SaveCsv);
 
@@ -184,18 +177,9 @@ TFormMenu2::TFormMenu2(ProgramState& program, QWidget* parent)
     connect(listBox1_->horizontalScrollBar(), &QScrollBar::valueChanged, headerControl1_,
             [this](int offset) { headerControl1_->setOffset(offset); });
 
-    statusBar1_ = new QStatusBar(this);
-    statusBar1_->setObjectName("StatusBar1");
-    statusBar1_->setSizeGripEnabled(false);
-    for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto* panel = new QLabel(statusBar1_);
-        panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        panel->setFixedWidth(kStatusWidths[i]);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        statusBar1_->addWidget(panel);
-        statusPanels_[i] = panel;
-    }
+    const StatusPanels status = MakeStatusPanels(this, {{{300}, {300}, {50}}});
+    statusBar1_ = status.bar;
+    statusPanels_ = status.panels;
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -14,7 +14,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-CellPosition ParseCellAddress(std::string_view address) {
+CellPosition ParseDefinitionAddress(std::string_view address) {
     // At most two letters and three digits: anything longer is invalid without looking
     // further, which also keeps the arithmetic below small.
     if (address.empty() || address.size() > 5) return {};
@@ -34,7 +34,7 @@ CellPosition ParseCellAddress(std::string_view address) {
 }
 
 std::string CellPositionText(std::string_view address) {
-    const CellPosition position = ParseCellAddress(address);
+    const CellPosition position = ParseDefinitionAddress(address);
     if (!position.IsValid()) return {};
     char text[32];
     std::snprintf(text, sizeof text, "%3d,%3d", position.column, position.row);

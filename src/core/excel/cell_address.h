@@ -20,7 +20,7 @@ struct CellPosition {
 // A-Z followed by one to three digits that neither start with "0" nor read as 0, and
 // nothing else (no blanks). Anything else, the empty text included, gives column 0 and
 // row 0: the item of that address is not printed.
-CellPosition ParseCellAddress(std::string_view address);
+CellPosition ParseDefinitionAddress(std::string_view address);
 
 // The position shown beside an address being edited: column and row, each right-aligned
 // in three characters, joined by "," ("AB4" gives " 28,  4"); empty for an invalid address.

@@ -164,7 +164,7 @@ int TableDefinitions::Count(std::string_view name) const {
 }
 
 CellPosition TableDefinitions::Cell(std::string_view name) const {
-    return ParseCellAddress(Text(name));
+    return ParseDefinitionAddress(Text(name));
 }
 
 RowsPerPage TableDefinitions::Rows() const {

@@ -70,8 +70,11 @@ bool IsTrue(pugi::xml_attribute attribute) {
     return value == "1" || value == "true";
 }
 
-// "AB12" -> column 28, row 12; false for anything else or beyond the sheet's size.
-bool ParseAddress(std::string_view address, int* row, int* column) {
+// A cell reference as a worksheet names a cell: one to three letters and a row with no
+// leading "0", within the sheet's size ("AB12" -> column 28, row 12, "XFD1048576" the
+// last cell); false for anything else. Table definitions hold a narrower grammar, read by
+// ParseDefinitionAddress.
+bool ParseSheetReference(std::string_view address, int* row, int* column) {
     std::size_t i = 0;
     long long col = 0;
     while (i < address.size() && i < 3 && IsAsciiLetter(address[i])) {
@@ -94,7 +97,7 @@ bool ParseAddress(std::string_view address, int* row, int* column) {
 int ColumnOf(std::string_view reference) {
     int row = 0;
     int column = 0;
-    return ParseAddress(reference, &row, &column) ? column : 0;
+    return ParseSheetReference(reference, &row, &column) ? column : 0;
 }
 
 std::string Address(int row, int column) {
@@ -311,10 +314,11 @@ void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
         std::string_view ref = dimension.attribute("ref").value();
         const std::size_t colon = ref.find(':');
         int r1, c1, r2, c2;
-        if (ParseAddress(ref.substr(0, colon), &r1, &c1)) {
+        if (ParseSheetReference(ref.substr(0, colon), &r1, &c1)) {
             r2 = r1;
             c2 = c1;
-            if (colon != std::string_view::npos && !ParseAddress(ref.substr(colon + 1), &r2, &c2)) {
+            if (colon != std::string_view::npos &&
+                !ParseSheetReference(ref.substr(colon + 1), &r2, &c2)) {
                 r2 = r1;
                 c2 = c1;
             }
@@ -1037,7 +1041,7 @@ QString BadCellAddressMessage(std::string_view address) {
 bool Workbook::WriteCell(std::string_view address, std::string_view cp932Text, QString* error) {
     int row = 0;
     int column = 0;
-    if (!ParseAddress(address, &row, &column)) {
+    if (!ParseSheetReference(address, &row, &column)) {
         *error = BadCellAddressMessage(address);
         return false;
     }

@@ -71,13 +71,6 @@ std::string NormalizeDate(std::string_view text) {
     return CleanNumber(trimmed);
 }
 
-std::string DateWithSlashes(std::string_view text) {
-    const std::string s = NormalizeDate(text);
-    if (!IsDateShape(s)) return {};
-    const std::size_t yearWidth = s.size() - 4;
-    return s.substr(0, yearWidth) + "/" + s.substr(yearWidth, 2) + "/" + s.substr(yearWidth + 2);
-}
-
 std::string YearPart(std::string_view text) {
     const std::string s = NormalizeDate(Trimmed(text));
     if (!IsDateShape(s)) return {};

@@ -21,7 +21,6 @@ void FillEraTable();
 const EraTable& Eras();
 int FindEra(std::string_view letter);
 std::string NormalizeDate(std::string_view text);
-std::string DateWithSlashes(std::string_view text);
 std::string YearPart(std::string_view text);
 std::string MonthPart(std::string_view text);
 std::string DayPart(std::string_view text);

@@ -202,10 +202,6 @@ Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
     return removal;
 }
 
-void StripSeparator(std::string& path, char separator) {
-    if (EndsWithSeparator(path, separator)) path.pop_back();
-}
-
 std::string AppendSeparator(std::string_view path, char separator) {
     if (path.empty()) return {};
     std::string result(path);

@@ -16,7 +16,6 @@ namespace quilto {
 // stays testable.
 constexpr char kPathSeparator = '/';
 
-void StripSeparator(std::string& path, char separator = kPathSeparator);
 std::string AppendSeparator(std::string_view path, char separator = kPathSeparator);
 
 // A CP932 path as a file-system path; bytes with no Unicode form are replaced (such a

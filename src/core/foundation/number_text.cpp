@@ -144,12 +144,6 @@ FormattedNumber FormatNumber(int width, int decimals, std::string_view text, boo
     return {0, PadLeftBytes(formatted, width)};
 }
 
-std::string FormatGrouped(int width, int decimals, std::string_view text) {
-    FormattedNumber result = FormatNumber(width, decimals, text, true);
-    if (result.status < 0) result = FormatNumber(width, decimals, "0", true);
-    return result.text;
-}
-
 std::string FormatPlain(int width, int decimals, std::string_view text) {
     FormattedNumber result = FormatNumber(width, decimals, text, false);
     if (result.status < 0) result = FormatNumber(width, decimals, "0", false);

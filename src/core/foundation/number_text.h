@@ -30,8 +30,7 @@ struct FormattedNumber {
 // Right-aligned in width bytes with the given decimals; more decimals than asked are rounded
 // half away from zero on the exact decimal value. Too wide: status -4 and the text as given.
 FormattedNumber FormatNumber(int width, int decimals, std::string_view text, bool grouping);
-// FormatNumber, with a right-aligned "0" in place of anything it refuses.
-std::string FormatGrouped(int width, int decimals, std::string_view text);
+// FormatNumber without grouping, with a right-aligned "0" in place of anything it refuses.
 std::string FormatPlain(int width, int decimals, std::string_view text);
 
 // Rounding modes: 0 half up, 1 truncate, 2 away from zero; anything else acts as 1.

@@ -64,94 +64,11 @@ std::string PadLeftBytes(std::string_view text, int width) {
     return result;
 }
 
-int InsertRepeated(std::string& text, std::string_view piece, int position, int count) {
-    if (count <= 0) return -1;
-    count = std::min(count, 255);
-    const std::size_t added = piece.size() * static_cast<std::size_t>(count);
-    if (text.size() + added >= kShortStringLimit) return -1;
-    std::size_t at = text.size();
-    if (position >= 1 && static_cast<std::size_t>(position) <= text.size()) {
-        at = static_cast<std::size_t>(position) - 1;
-        if (ClassAt(text, at) == 2) ++at;
-    }
-    std::string pieces;
-    pieces.reserve(added);
-    for (int i = 0; i < count; ++i) pieces.append(piece);
-    text.insert(at, pieces);
-    return 0;
-}
-
-int DeleteBytes(std::string& text, int position, int count) {
-    if (text.empty()) return -1;
-    if (position > 0 && static_cast<std::size_t>(position) > text.size()) return -1;
-    std::size_t start = position < 1 ? 0 : static_cast<std::size_t>(position) - 1;
-    if (ClassAt(text, start) == 2) ++start;
-    if (start >= text.size()) return 0;
-    std::size_t end = text.size();  // one past the last byte deleted
-    if (count > 0 && static_cast<std::size_t>(count) < text.size() - start) {
-        end = start + static_cast<std::size_t>(count);
-        // Ending on a lead byte takes its second byte along.
-        if (ClassAt(text, end - 1) == 1) end = std::min(end + 1, text.size());
-    }
-    text.erase(start, end - start);
-    return 0;
-}
-
-int DropLeadingBytes(std::string& text, int count) {
-    if (text.empty() || count <= 0) return -1;
-    auto n = static_cast<std::size_t>(count);
-    if (n < text.size() && ClassAt(text, n - 1) == 1) ++n;
-    text.erase(0, std::min(n, text.size()));
-    return 0;
-}
-
-int DropTrailingBytes(std::string& text, int count) {
-    const long long from = static_cast<long long>(text.size()) - count + 1;
-    if (from > static_cast<long long>(text.size()) + 1) return -1;
-    return DeleteBytes(text, static_cast<int>(std::max<long long>(from, 0)), 0);
-}
-
-std::string CopyBytes(std::string_view text, int from, int count) {
-    if (from < 1) from = 1;
-    const auto start = static_cast<std::size_t>(from) - 1;
-    if (start >= text.size()) return {};
-    const std::size_t rest = text.size() - start;
-    const std::size_t n = (count < 1 || static_cast<std::size_t>(count) > rest)
-                              ? rest
-                              : static_cast<std::size_t>(count);
-    return std::string(text.substr(start, n));
-}
-
-int FindText(std::string_view text, std::string_view piece, int from) {
-    if (from < 1) from = 1;
-    if (static_cast<std::size_t>(from) > text.size()) return -3;
-    if (piece.empty()) return -2;
-    const auto start = static_cast<std::size_t>(from) - 1;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (i >= start && text.substr(i, piece.size()) == piece) return static_cast<int>(i) + 1;
-        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    }
-    return -9;
-}
-
-int StartsWith(std::string_view text, std::string_view prefix) {
-    if (prefix.empty()) return -101;
-    if (text.size() < prefix.size()) return -102;
-    return text.substr(0, prefix.size()) == prefix ? 0 : -103;
-}
-
 int HasText(std::string_view text) {
     return std::any_of(text.begin(), text.end(),
                        [](char c) { return !IsTrimmedByte(static_cast<unsigned char>(c)); })
                ? 1
                : 0;
-}
-
-void TrimLeftInPlace(std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsTrimmedByte(static_cast<unsigned char>(text[i]))) ++i;
-    text.erase(0, i);
 }
 
 void TrimRightInPlace(std::string& text) {
@@ -176,22 +93,6 @@ std::string_view TrimmedView(std::string_view text) {
 std::string Trimmed(std::string_view text) { return std::string(TrimmedView(text)); }
 
 std::string TrimmedRight(std::string_view text) { return std::string(TrimmedRightView(text)); }
-
-std::string ConvertCase(char mode, std::string_view text) {
-    std::string result(text);
-    if (!HasText(text)) return result;
-    const bool upper = mode >= 'A' && mode <= 'Z';
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(result[i]);
-        if (IsLeadByte(byte)) {
-            ++i;  // the second byte may look like an ASCII letter: leave the pair alone
-            continue;
-        }
-        if (upper && byte >= 'a' && byte <= 'z') result[i] = static_cast<char>(byte - 32);
-        if (!upper && byte >= 'A' && byte <= 'Z') result[i] = static_cast<char>(byte + 32);
-    }
-    return result;
-}
 
 std::string_view CutToBytesView(std::string_view text, int maxBytes) {
     if (maxBytes <= 0) return {};

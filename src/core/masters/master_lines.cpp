@@ -25,8 +25,7 @@ constexpr std::array<FieldSpan, 8> kProductSpans{{
 }};
 static_assert(kProductSpans.back().from + kProductSpans.back().width - 1 == kProductLineWidth);
 
-// CopyBytes reads to the end of the text for a count past it; a field never reaches past
-// its own width.
+// A field never reaches past its own width, even where the line goes on.
 std::string FieldAt(std::string_view line, FieldSpan span) {
     if (static_cast<std::size_t>(span.from) > line.size()) return {};
     return std::string(

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "core/foundation/cp932.h"
-#include "core/foundation/csv_split.h"
+#include "core/foundation/csv_field_escape.h"
 #include "core/foundation/text_bytes.h"
 #include "core/foundation/typed_text.h"
 #include "core/masters/csv_records.h"

@@ -3,6 +3,7 @@
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
 #include "core/masters/name_registration.h"
+#include "core/masters/product_import.h"
 
 namespace quilto {
 
@@ -23,6 +24,17 @@ SaveStep ProductSaveStep(const MasterLists& lists, std::string_view construction
     }
     if (!HasRoomForProduct(lists)) return SaveStep::kFull;
     return SaveStep::kGoOn;
+}
+
+bool PressStartsNewProduct(std::string_view productCode, std::string_view constructionCode) {
+    return HasText(productCode) == 0 && !constructionCode.empty();
+}
+
+std::string ImportCannotStartMessage(std::string_view constructionCode, bool readOnly,
+                                     const std::string& unreadable) {
+    if (constructionCode.empty()) return kImportNoConstructionMessage;
+    if (readOnly) return unreadable.empty() ? kImportReadOnlyMessage : unreadable;
+    return {};
 }
 
 RemarksEnter RemarksEnterStep(std::string_view constructionCode, std::string_view productCode,

@@ -4,7 +4,8 @@
 // hold, so that they are tested without a display: when closing asks first, the checks a
 // save goes through in order, what Enter in the remarks does, which row is chosen after a
 // product is deleted, which characters a price field refuses, its caption, and what each
-// key does in each kind of field. The window reads its widgets, asks one of these, and
+// key does in each kind of field, when a press starts a new product, and why the import
+// cannot start. The window reads its widgets, asks one of these, and
 // does what the answer says.
 
 #include <string>
@@ -50,6 +51,16 @@ int RowAfterProductDelete(int selectedBefore, int rowCount);
 // A character typed into a price field is refused unless it is a digit or "-" (backspace
 // and keys without a printable character, such as the arrows, are not characters here).
 bool PriceFieldRefuses(char32_t typed);
+
+// A press in the product name, specification or remarks starts a new product (it takes the
+// next free code) when no product code is shown yet and a construction name is selected.
+bool PressStartsNewProduct(std::string_view productCode, std::string_view constructionCode);
+
+// Why the product import cannot start, in this order: no construction name is selected, or
+// the window is read-only (unreadable: why the masters could not be read, empty when they
+// were, and then the masters are held by another copy). Empty when the import may go on.
+std::string ImportCannotStartMessage(std::string_view constructionCode, bool readOnly,
+                                     const std::string& unreadable);
 
 // The window caption: read-only mode says so, and names the copy that holds the masters
 // when another one does (holder: empty when this copy holds them or nothing is known).

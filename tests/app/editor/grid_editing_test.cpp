@@ -123,12 +123,14 @@ TEST_F(GridEditing, CharactersCp932CannotHoldAreRefusedWithAMessage) {
     Context().pageControl1->setCurrentIndex(kBreakdownTab);
     Focus(SheetKind::Breakdown, 1, 3);
     Type(QStringLiteral("足場"));
+    const std::size_t askedBefore = questions.History().size();
     questions.ExpectInform("「😀」は使えない文字です (工 事 名)");
     QTest::sendKeyEvent(QTest::Click, Editor().windowHandle(), Qt::Key_unknown, QStringLiteral("😀"),
                         Qt::NoModifier);
     Type(QStringLiteral("〜"));  // the wave dash a Linux input method sends is taken as ～
     Key(Qt::Key_Return);
-    QTest::qWait(10);
+    // The refusal is said from the event loop.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return questions.History().size() > askedBefore; }));
     EXPECT_EQ(CellText(SheetKind::Breakdown, 1, 3), "足場～");
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 
 #include "app/editor/editor_fixture.h"
 #include "app/editor/estimate_session.h"
@@ -123,8 +124,10 @@ TEST_F(UndoRecovery, ChildEditsUntilKilled) {
             return writer->Written() > 0;
         },
         30000));
-    // The last edits are in a snapshot once the writer is idle after the pause.
-    QTest::qWait(kSnapshotPauseMilliseconds + 500);
+    // The last edits are in a snapshot once no pause is pending and the writer is idle.
+    const auto* pause = Editor().findChild<QTimer*>("SnapshotTimer");
+    ASSERT_NE(pause, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pause->isActive(); }, 30000));
     writer->Wait();
     std::printf("SNAPSHOT WRITTEN\n");
     std::fflush(stdout);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <cstdlib>
 
 #include "app/modal_driver.h"
@@ -160,7 +162,16 @@ TEST_F(BackupFromMenu, TheMenuButtonOpensTheWindowOnTheProgramFolder) {
             chosen = static_cast<TFormMBup1*>(modal)->ChosenFolder();
             QTest::keyClick(modal, Qt::Key_F12, Qt::ControlModifier);
             if (const char* dir = std::getenv("QUILTO_SCREENSHOT_DIR")) {
-                QTest::qWait(300);  // the folder tree fills in the background
+                // The folder tree fills in the background: the picture waits for it to show
+                // the chosen folder.
+                auto* tree = Child<QTreeView>(modal, "DirectoryListBox1");
+                auto* folders = static_cast<QFileSystemModel*>(tree->model());
+                EXPECT_TRUE(QTest::qWaitFor([&] {
+                    const QModelIndex shown = folders->index(chosen);
+                    return shown.isValid() &&
+                           tree->viewport()->rect().intersects(tree->visualRect(shown));
+                }));
+                modal->repaint();
                 const QPixmap picture = QGuiApplication::platformName() == "xcb"
                                             ? modal->screen()->grabWindow(modal->winId())
                                             : modal->grab();

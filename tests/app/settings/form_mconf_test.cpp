@@ -188,9 +188,11 @@ TEST_F(SettingsDialog, FieldsCountCp932BytesAndRefuseWhatCp932CannotHold) {
     QTest::keyClick(Edit("Edit2"), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(Edit("Edit2")->text(), "12-56734");
 
+    const std::size_t askedBefore = questions.History().size();
     questions.ExpectInform("「😀」は使えない文字です (自社郵便番号)");
     TypeText(Edit("Edit2"), QStringLiteral("😀"));
-    QTest::qWait(20);
+    // The refusal is said from the event loop, once the typing has been undone.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return questions.History().size() > askedBefore; }));
     questions.Done();
     EXPECT_EQ(Edit("Edit2")->text(), "12-56734");
 
@@ -271,7 +273,7 @@ TEST_F(SettingsFromMenu, TheMenuButtonOpensTheDialogWithTheLogoGreyed) {
                 auto* pages = Child<QTabWidget>(modal, "PageControl1");
                 for (int tab = 0; tab < 2; ++tab) {
                     pages->setCurrentIndex(tab);
-                    QTest::qWait(50);
+                    modal->repaint();  // the tab shown is painted before the picture is taken
                     QScreen* screen = modal->screen();
                     const QPixmap picture = QGuiApplication::platformName() == "xcb"
                                                 ? screen->grabWindow(modal->winId())

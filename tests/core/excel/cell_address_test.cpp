@@ -52,7 +52,7 @@ TEST(CellAddress, ParsesValidAndRefusesEveryOtherForm) {
     };
     for (const AddressCase& c : cases) {
         SCOPED_TRACE("address \"" + c.address + "\"");
-        const CellPosition position = ParseCellAddress(c.address);
+        const CellPosition position = ParseDefinitionAddress(c.address);
         EXPECT_EQ(position.column, c.column);
         EXPECT_EQ(position.row, c.row);
         EXPECT_EQ(position.IsValid(), c.column != 0);

@@ -29,9 +29,9 @@ struct Range {
 Range ParseRange(std::string text) {  // "$A$1:$H$23" or "A2:D2"
     std::erase(text, '$');
     const std::size_t colon = text.find(':');
-    const CellPosition a = ParseCellAddress(text.substr(0, colon));
+    const CellPosition a = ParseDefinitionAddress(text.substr(0, colon));
     const CellPosition b =
-        colon == std::string::npos ? a : ParseCellAddress(text.substr(colon + 1));
+        colon == std::string::npos ? a : ParseDefinitionAddress(text.substr(colon + 1));
     return {a.row, a.column, b.row, b.column};
 }
 
@@ -67,7 +67,7 @@ std::vector<TemplateSheet> ReadTemplate(const QString& path) {
             t.merges.push_back(ParseRange(m.attribute("ref").value()));
         for (pugi::xml_node row : ws.child("sheetData").children("row"))
             for (pugi::xml_node c : row.children("c")) {
-                const CellPosition p = ParseCellAddress(c.attribute("r").value());
+                const CellPosition p = ParseDefinitionAddress(c.attribute("r").value());
                 t.styled[{p.row, p.column}] = c.attribute("s").as_int() > 0;
             }
         sheets.push_back(t);
@@ -238,7 +238,7 @@ TEST(ShippedTemplates, SummaryTitleAndRoomForTheSpecification) {
         int specCells = 0;
         for (pugi::xml_node row : detail.child("worksheet").child("sheetData").children("row"))
             for (pugi::xml_node c : row.children("c")) {
-                const CellPosition p = ParseCellAddress(c.attribute("r").value());
+                const CellPosition p = ParseDefinitionAddress(c.attribute("r").value());
                 if (p.column != 4 || p.row < 3 || p.row > 22) continue;  // EKikaku: D3, 20 lines
                 const pugi::xml_node align = xfs.at(c.attribute("s").as_uint()).child("alignment");
                 EXPECT_TRUE(align.attribute("wrapText").as_bool() ||

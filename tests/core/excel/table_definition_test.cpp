@@ -101,7 +101,7 @@ TEST(TableDefinitionLayout, FieldsTileTheRecordsWithoutOverlap) {
         if (field.kind == TableFieldKind::kCell) {
             ASSERT_NE(field.standard, nullptr);
             const std::string standard = field.standard;
-            EXPECT_TRUE(standard.empty() || ParseCellAddress(standard).IsValid()) << standard;
+            EXPECT_TRUE(standard.empty() || ParseDefinitionAddress(standard).IsValid()) << standard;
         }
     }
 }

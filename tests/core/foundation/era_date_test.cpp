@@ -97,16 +97,6 @@ TEST(EraDate, NormalizeAndSplitDates) {
         EXPECT_EQ(NormalizeDate(c.input), c.expected) << "input: " << c.input;
     }
 
-    const TextCase slashed[] = {
-        {"990520", "99/05/20"},
-        {"1999/5/20", ""},
-        {"19990520", "1999/05/20"},
-        {"h110520", ""},
-    };
-    for (const TextCase& c : slashed) {
-        EXPECT_EQ(DateWithSlashes(c.input), c.expected) << "input: " << c.input;
-    }
-
     EXPECT_EQ(YearPart(" 99/05/20"), "99");
     EXPECT_EQ(YearPart("1999/05/20"), "1999");
     EXPECT_EQ(MonthPart("1999/05/20"), "05");

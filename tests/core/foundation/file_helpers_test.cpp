@@ -45,29 +45,6 @@ TEST(FileHelpers, AppendSeparatorEndsInExactlyOne) {
     }
 }
 
-TEST(FileHelpers, StripSeparatorRemovesOneSingleByteSeparator) {
-    const std::string hyou = Sjis("図表");
-    struct Case {
-        std::string input;
-        char separator;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"DAT/", '/', "DAT"},
-        {"DAT//", '/', "DAT/"},
-        {"DAT", '/', "DAT"},
-        {"", '/', ""},
-        {"C:\\DAT\\", '\\', "C:\\DAT"},
-        {"C:\\" + hyou, '\\', "C:\\" + hyou},
-        {hyou + "\\", '\\', hyou},
-    };
-    for (const Case& c : cases) {
-        std::string path = c.input;
-        StripSeparator(path, c.separator);
-        EXPECT_EQ(path, c.expected) << "input: " << c.input << " separator " << c.separator;
-    }
-}
-
 TEST(FileHelpers, NativePathConvertsCp932) {
     EXPECT_EQ(NativePath(Sjis("見積/データ.dat")), QString::fromUtf8("見積/データ.dat"));
 }

@@ -90,130 +90,15 @@ TEST(TextBytes, CutToBytesKeepsWholeCharacters) {
     EXPECT_EQ(CutToBytes("abc", -1), "");
 }
 
-TEST(TextBytes, InsertRepeated) {
-    struct Case {
-        std::string text;
-        std::string piece;
-        int position;
-        int count;
-        int status;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"abc", "-", 2, 2, 0, "a--bc"},
-        {"abc", "-", 0, 1, 0, "abc-"},
-        {"abc", "-", 9, 1, 0, "abc-"},
-        {"abc", "-", 1, 0, -1, "abc"},
-        // A position on the second half of 日 moves past it.
-        {kNi + "x", "-", 2, 1, 0, kNi + "-x"},
-        {std::string(249, 'a'), "xy", 1, 3, 0, "xyxyxy" + std::string(249, 'a')},
-        {std::string(250, 'a'), "x", 1, 6, -1, std::string(250, 'a')},
-    };
-    for (const Case& c : cases) {
-        std::string text = c.text;
-        EXPECT_EQ(InsertRepeated(text, c.piece, c.position, c.count), c.status) << c.text;
-        EXPECT_EQ(text, c.expected) << c.text;
-    }
-    // The count is limited to 255 before the size check.
-    std::string empty;
-    EXPECT_EQ(InsertRepeated(empty, "a", 1, 100000), 0);
-    EXPECT_EQ(empty, std::string(255, 'a'));
-}
-
-TEST(TextBytes, DeleteAndDrop) {
-    struct Case {
-        std::string text;
-        int position;
-        int count;
-        int status;
-        std::string expected;
-    };
-    const Case deletions[] = {
-        {"abcdef", 2, 3, 0, "aef"},
-        {"abcdef", 4, 0, 0, "abc"},
-        {"abcdef", 4, 99, 0, "abc"},
-        {"abcdef", 7, 1, -1, "abcdef"},
-        {"", 1, 1, -1, ""},
-        // A start on the second byte of 日 moves one on.
-        {"a" + kNi + kHon + "z", 3, 2, 0, "a" + kNi + "z"},
-        {"a" + kNi + "z", 3, 1, 0, "a" + kNi},
-        // An end on the lead byte of 日 takes its second byte too.
-        {"a" + kNi + "z", 1, 2, 0, "z"},
-        {"ab" + kNi, 2, 2, 0, "a"},
-    };
-    for (const Case& c : deletions) {
-        std::string text = c.text;
-        EXPECT_EQ(DeleteBytes(text, c.position, c.count), c.status) << c.text;
-        EXPECT_EQ(text, c.expected) << c.text;
-    }
-
-    std::string text = kNi + "abc";
-    EXPECT_EQ(DropLeadingBytes(text, 1), 0);
-    EXPECT_EQ(text, "abc");
-    EXPECT_EQ(DropLeadingBytes(text, 0), -1);
-    EXPECT_EQ(DropLeadingBytes(text, 10), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(DropLeadingBytes(text, 1), -1);
-
-    text = "abc" + kNi;
-    EXPECT_EQ(DropTrailingBytes(text, 2), 0);
-    EXPECT_EQ(text, "abc");
-    EXPECT_EQ(DropTrailingBytes(text, 0), -1);
-    EXPECT_EQ(DropTrailingBytes(text, 5), 0);
-    EXPECT_EQ(text, "");
-}
-
-TEST(TextBytes, CopyBytes) {
-    EXPECT_EQ(CopyBytes("abcdef", 2, 3), "bcd");
-    EXPECT_EQ(CopyBytes("abcdef", 0, 2), "ab");
-    EXPECT_EQ(CopyBytes("abcdef", 5, 0), "ef");
-    EXPECT_EQ(CopyBytes("abcdef", 5, 10), "ef");
-    EXPECT_EQ(CopyBytes("abcdef", 7, 1), "");
-}
-
-TEST(TextBytes, FindTextStepsOverDoubleByteCharacters) {
-    // The second byte of 表 is 0x5C and of 本 is "{": neither may match on its own.
-    const std::string path = "C:" + kHyou + "\\" + kHon + "{";
-    EXPECT_EQ(FindText(path, "\\"), 5);
-    EXPECT_EQ(FindText(path, "{"), 8);
-    EXPECT_EQ(FindText(path, kHon), 6);
-    EXPECT_EQ(FindText("a,b,c", ",", 3), 4);
-    EXPECT_EQ(FindText("a,b,c", ",", 0), 2);
-    EXPECT_EQ(FindText("a,b,c", ";"), -9);
-    EXPECT_EQ(FindText("a,b,c", ""), -2);
-    EXPECT_EQ(FindText("a,b,c", ",", 6), -3);
-    EXPECT_EQ(FindText("", ","), -3);
-}
-
-TEST(TextBytes, StartsWithStatuses) {
-    EXPECT_EQ(StartsWith("abc", "ab"), 0);
-    EXPECT_EQ(StartsWith("abc", "ac"), -103);
-    EXPECT_EQ(StartsWith("ab", "abc"), -102);
-    EXPECT_EQ(StartsWith("abc", ""), -101);
-}
-
 TEST(TextBytes, TrimmingAndHasText) {
     const std::string padded = " \t" + kNi + " x \r\n\x7F";
     EXPECT_EQ(Trimmed(padded), kNi + " x");
     EXPECT_EQ(TrimmedRight(padded), " \t" + kNi + " x");
-    std::string left = padded;
-    TrimLeftInPlace(left);
-    EXPECT_EQ(left, kNi + " x \r\n\x7F");
     EXPECT_EQ(HasText(padded), 1);
     EXPECT_EQ(HasText(" \t\r\n "), 0);
     EXPECT_EQ(HasText(""), 0);
     // A full-width blank (0x81 0x40) is a character, not a blank.
     EXPECT_EQ(HasText(" \x81\x40 "), 1);
-}
-
-TEST(TextBytes, ConvertCaseLeavesDoubleByteCharactersAlone) {
-    // Katakana whose second bytes are "a" (0x83 0x61) and "A" (0x83 0x41) stay as they are.
-    const std::string text = "aZ\x83\x61q";
-    EXPECT_EQ(ConvertCase('A', text), "AZ\x83\x61Q");
-    EXPECT_EQ(ConvertCase('Q', "mIx"), "MIX");
-    EXPECT_EQ(ConvertCase('a', "\x83\x41Xy"), "\x83\x41xy");
-    EXPECT_EQ(ConvertCase('1', "MiX"), "mix");
-    EXPECT_EQ(ConvertCase('A', "  "), "  ");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/masters/product_import.h"
 #include "support/sjis.h"
 
 namespace quilto {
@@ -95,6 +96,33 @@ TEST(RegistrationRulesTest, PriceFieldsTakeDigitsAndMinusOnly) {
     }
     for (const char32_t typed : {U'a', U',', U'.', U' ', U'+', U'１', U'円'}) {
         EXPECT_TRUE(PriceFieldRefuses(typed)) << static_cast<int>(typed);
+    }
+}
+
+TEST(RegistrationRulesTest, APressStartsAProductOnlyWithoutACodeUnderASelectedConstruction) {
+    EXPECT_TRUE(PressStartsNewProduct("", "001"));
+    EXPECT_TRUE(PressStartsNewProduct("  ", "001"));
+    EXPECT_FALSE(PressStartsNewProduct("001000002", "001"));  // a product is shown
+    EXPECT_FALSE(PressStartsNewProduct("", ""));              // no construction selected
+}
+
+TEST(RegistrationRulesTest, TheImportNeedsAConstructionThenWritableMasters) {
+    const std::string unreadable = "M_SYOHIN.DAT cannot be read";
+    struct Case {
+        const char* code;
+        bool readOnly;
+        std::string unreadable;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {"", true, unreadable, kImportNoConstructionMessage},  // the construction comes first
+        {"001", true, "", kImportReadOnlyMessage},
+        {"001", true, unreadable, unreadable},
+        {"001", false, unreadable, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ImportCannotStartMessage(c.code, c.readOnly, c.unreadable), c.refusal)
+            << c.code << " " << c.readOnly << " " << c.unreadable;
     }
 }
 
