@@ -85,7 +85,7 @@ void BM_ReadEstimateHeaderApi(benchmark::State& state) {
         int failed = 0;
         for (const std::string& name : folder.Names()) {
             failed += quilto::ReadEstimateHeader(environment, name.substr(4), header) !=
-                      EstimateResult::kOk;
+                      quilto::EstimateResult::kOk;
         }
         if (failed != 0) state.SkipWithError("a header could not be read");
     }

@@ -15,7 +15,7 @@ template <typename F>
 bool Resolve(void* handle, const char* name, F& into, std::string& error) {
     into = reinterpret_cast<F>(dlsym(handle, name));
     if (into == nullptr && error.empty())
-        error = std::string("libcups.so.2 に ") + name + " がありません";
+        error = std::string("libcups.so.2 に ").append(name).append(" がありません");
     return into != nullptr;
 }
 
@@ -25,28 +25,18 @@ Loaded Load() {
     void* handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = dlerror();
-        loaded.error = "印刷サービス (CUPS) のライブラリ libcups.so.2 を読み込めません (" +
-                       std::string(why != nullptr ? why : "理由不明") +
-                       ")。インストールするには: sudo apt install libcups2";
+        loaded.error =
+            std::string("印刷サービス (CUPS) のライブラリ libcups.so.2 を読み込めません (")
+                .append(why != nullptr ? why : "理由不明")
+                .append(")。インストールするには: sudo apt install libcups2");
         return loaded;
     }
-    CupsLibrary& f = loaded.functions;
-    std::string& e = loaded.error;
     // Every symbol is tried so that the message names the first one missing.
-    bool ok = Resolve(handle, "cupsAddOption", f.addOption, e);
-    ok = Resolve(handle, "cupsEncryption", f.encryption, e) && ok;
-    ok = Resolve(handle, "cupsFreeDests", f.freeDests, e) && ok;
-    ok = Resolve(handle, "cupsFreeOptions", f.freeOptions, e) && ok;
-    ok = Resolve(handle, "cupsGetDest", f.getDest, e) && ok;
-    ok = Resolve(handle, "cupsGetDests2", f.getDests2, e) && ok;
-    ok = Resolve(handle, "cupsGetNamedDest", f.getNamedDest, e) && ok;
-    ok = Resolve(handle, "cupsLastErrorString", f.lastErrorString, e) && ok;
-    ok = Resolve(handle, "cupsPrintFile2", f.printFile2, e) && ok;
-    ok = Resolve(handle, "cupsServer", f.server, e) && ok;
-    ok = Resolve(handle, "cupsSetDests2", f.setDests2, e) && ok;
-    ok = Resolve(handle, "httpClose", f.httpClose, e) && ok;
-    ok = Resolve(handle, "httpConnect2", f.httpConnect2, e) && ok;
-    ok = Resolve(handle, "ippPort", f.ippPort, e) && ok;
+    bool ok = true;
+#define QUILTO_CUPS_RESOLVE(field, symbol) \
+    ok = Resolve(handle, #symbol, loaded.functions.field, loaded.error) && ok;
+    QUILTO_CUPS_FUNCTIONS(QUILTO_CUPS_RESOLVE)
+#undef QUILTO_CUPS_RESOLVE
     // The handle stays open for the rest of the run: the functions are used until the end.
     loaded.ok = ok;
     return loaded;

@@ -11,21 +11,27 @@
 
 namespace quilto {
 
+// Each function the program calls, by the field it is kept in and its name in the library.
+#define QUILTO_CUPS_FUNCTIONS(X)            \
+    X(addOption, cupsAddOption)             \
+    X(encryption, cupsEncryption)           \
+    X(freeDests, cupsFreeDests)             \
+    X(freeOptions, cupsFreeOptions)         \
+    X(getDest, cupsGetDest)                 \
+    X(getDests2, cupsGetDests2)             \
+    X(getNamedDest, cupsGetNamedDest)       \
+    X(lastErrorString, cupsLastErrorString) \
+    X(printFile2, cupsPrintFile2)           \
+    X(server, cupsServer)                   \
+    X(setDests2, cupsSetDests2)             \
+    X(httpClose, httpClose)                 \
+    X(httpConnect2, httpConnect2)           \
+    X(ippPort, ippPort)
+
 struct CupsLibrary {
-    decltype(&::cupsAddOption) addOption;
-    decltype(&::cupsEncryption) encryption;
-    decltype(&::cupsFreeDests) freeDests;
-    decltype(&::cupsFreeOptions) freeOptions;
-    decltype(&::cupsGetDest) getDest;
-    decltype(&::cupsGetDests2) getDests2;
-    decltype(&::cupsGetNamedDest) getNamedDest;
-    decltype(&::cupsLastErrorString) lastErrorString;
-    decltype(&::cupsPrintFile2) printFile2;
-    decltype(&::cupsServer) server;
-    decltype(&::cupsSetDests2) setDests2;
-    decltype(&::httpClose) httpClose;
-    decltype(&::httpConnect2) httpConnect2;
-    decltype(&::ippPort) ippPort;
+#define QUILTO_CUPS_FIELD(field, symbol) decltype(&::symbol) field;
+    QUILTO_CUPS_FUNCTIONS(QUILTO_CUPS_FIELD)
+#undef QUILTO_CUPS_FIELD
 };
 
 // The library's functions, or nullptr when it cannot be loaded (then `error`, if given,

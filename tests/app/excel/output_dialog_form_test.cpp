@@ -236,14 +236,20 @@ TEST_F(OutputDialogForm, CancelStopsALongOutputWhileTheDialogStaysLive) {
     ASSERT_NE(runner, nullptr);
     int pagesSeen = 0;
     bool liveWhileRunning = false;
-    QObject::connect(runner, &OutputRunner::PageReached, &form, [&](int page) {
-        pagesSeen = page;
-        if (page == 3) {
-            liveWhileRunning = form.Running() && Child<QWidget>(&form, "StepInfo")->isVisible() &&
-                               !Child<QWidget>(&form, "PanelB1")->isVisible();
-            QTest::mouseClick(Child<QPushButton>(&form, "CanBtn"), Qt::LeftButton);
-        }
-    });
+    // The output's thread waits at each page until the window has seen it: an optimised
+    // build otherwise writes all 123 pages before the window takes in page 3 and its click.
+    QObject::connect(
+        runner, &OutputRunner::PageReached, &form,
+        [&](int page) {
+            pagesSeen = page;
+            if (page == 3) {
+                liveWhileRunning = form.Running() &&
+                                   Child<QWidget>(&form, "StepInfo")->isVisible() &&
+                                   !Child<QWidget>(&form, "PanelB1")->isVisible();
+                QTest::mouseClick(Child<QPushButton>(&form, "CanBtn"), Qt::LeftButton);
+            }
+        },
+        Qt::BlockingQueuedConnection);
     questions.ExpectOkCancel(kOutputQuestion, true).ExpectInform("*  完 了  *");
     Click("XOutBTN");
     questions.Done();
