@@ -176,6 +176,12 @@ void GridNavigation::CellSelected(SheetKind sheet, int previousRow, int) {
     // The detail sheet's figures follow each move as well, so an amount shows as soon as its
     // quantity and price are in.
     display_.Calculate(sheet);
+    // A calculation works from the figures as typed and writes them back in display form
+    // (the breakdown's quantity as a whole number, money without fractions). After an edit
+    // the first run may therefore leave an amount that disagrees with the quantity now
+    // shown beside it; the second run works from what the rows show, so the sheet, its
+    // totals and the printed page agree. Unedited rows are already in display form, which
+    // is why the second run is only needed after an edit.
     if (sheet == SheetKind::Breakdown && c_.breakdownEdited) {
         c_.breakdownEdited = false;
         display_.CalculateBreakdown();
