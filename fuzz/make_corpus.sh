@@ -50,6 +50,7 @@ open(sys.argv[2], 'wb').write(data)
 PY
 cp sp_jis.dat "$out/environment_reader_fuzz/new.dat"
 cat XlsBase/XKP00.Dat XlsBase/XKPSei00.Dat > "$out/table_definition_reader_fuzz/pattern00.dat"
+cp XlsBase/XKPSei00.invoice "$out/table_definition_reader_fuzz/invoice00.txt"
 cp MST/sp_unit.dat "$out/master_reader_fuzz/units.dat"
 # A construction-name line (3 + 50 bytes) and a product line (155 bytes), CP932, CRLF.
 python3 - "$out/master_reader_fuzz" <<'PY'

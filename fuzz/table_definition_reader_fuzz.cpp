@@ -1,7 +1,7 @@
 // Table-definition records from untrusted bytes: the first part of the input is taken as
-// XKPnn.Dat, the rest as XKPSeinn.Dat. Whatever the bytes, reading, showing, the cell
-// addresses and taking the shown fields back must stay inside the records, and what the
-// editor shows must save and show the same again.
+// XKPnn.Dat, the rest as XKPSeinn.Dat, and the whole input as the text of XKPSeinn.invoice.
+// Whatever the bytes, reading, showing, the cell addresses and taking the shown fields back
+// must stay inside the records, and what the editor shows must save and show the same again.
 
 #include <algorithm>
 #include <cstddef>
@@ -20,6 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TableDefinitions definitions;
     definitions.ReadRecord(TableFile::kStandard, bytes.substr(0, split));
     definitions.ReadRecord(TableFile::kFreeForm, bytes.substr(split));
+    // Placements read are valid cells and write out as text that reads back the same; a
+    // damaged text names a line it has.
+    InvoicePlacementsDamage damage;
+    if (const auto placements = ParseInvoicePlacements(bytes, &damage)) {
+        for (const auto& [field, cell] : *placements)
+            if (!ParseDefinitionAddress(cell).IsValid()) std::abort();
+        if (ParseInvoicePlacements(InvoicePlacementsText(*placements), nullptr) != placements)
+            std::abort();
+        if (!definitions.ReadInvoice(bytes)) std::abort();
+    } else if (damage.line < 1 || static_cast<std::size_t>(damage.line) > size + 1 ||
+               damage.reason.empty()) {
+        std::abort();
+    }
 
     const TableFieldTexts fields = definitions.Fields();
     for (std::size_t i = 0; i < fields.Size(); ++i) {

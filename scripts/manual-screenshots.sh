@@ -53,8 +53,28 @@ JSON
 estimate "株式会社 佐藤建設" "ＡＢＣマンション大規模修繕工事（第二期）" "38,500,000"
 estimate "鈴木 一郎 様" "浴室改修工事" "860,000"
 rm -f estimate.json
+# The firm's invoice registration number and welfare rate, as the settings dialog shows them.
+printf 'registration_number=T7000012050002\nwelfare_rate=15.6\n' > quilto.conf
 mkdir -p "$here/docs/manual/images"
 # A sanitizer build reports the desktop libraries' own leaks at exit; they are not ours.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$build/src/app/quilto-manual-shots" "${SHOTS_OUT:-$here/docs/manual/images}" "$@"
+# The first page of an invoice (free-form output from the breakdown), of a fourth estimate
+# made after the windows were pictured (their lists show three).
+if command -v pdftoppm >/dev/null; then
+    cat > invoice.json <<'JSON'
+{"cover": {"MName1": "山田工務店", "MTitle1": "外壁塗装工事", "ZRitu": "10", "CheckBox2": true},
+ "breakdown": [
+   {"cells": ["", "1", "仮設工事", "式", "1", "80,000"]},
+   {"cells": ["", "2", "外壁塗装工事", "式", "1", "526,500"]},
+   {"cells": ["", "3", "付帯部塗装工事", "式", "1", "93,000"]},
+   {"cells": ["="]}, {"cells": ["-", "", "", "", "", "9,500"]}, {"cells": ["/"]},
+   {"cells": ["%"]}, {"cells": ["\\"]}]}
+JSON
+    number=$("$cli" create --json invoice.json)
+    "$cli" export "$number" --pdf invoice.pdf --free breakdown --doc-number 2026-0042 \
+        --print-date "令和08年12月20日" >/dev/null
+    pdftoppm -png -r 80 -f 1 -l 1 -singlefile invoice.pdf \
+        "${SHOTS_OUT:-$here/docs/manual/images}/invoice_page"
+fi

@@ -44,6 +44,7 @@ dpkg-query -W -f='${Status}\n' quilto | grep -q 'install ok installed'
 for f in /usr/bin/quilto /usr/bin/quilto-cli /usr/share/man/man1/quilto-cli.1.gz \
     /usr/share/bash-completion/completions/quilto-cli /usr/share/quilto/manual/index.html \
     "/usr/share/quilto/skeleton/XlsBase/見積書00.xlsx" /usr/share/quilto/skeleton/XlsBase/XKP00.Dat \
+    /usr/share/quilto/skeleton/XlsBase/XKPSei00.invoice \
     "/usr/share/icons/hicolor/scalable/apps/$id.svg" "/usr/share/icons/hicolor/48x48/apps/$id.png" \
     "/usr/share/icons/hicolor/256x256/apps/$id.png"; do
     [[ -e $f ]] || { echo "test-package.sh: the package did not install $f" >&2; exit 1; }
@@ -71,6 +72,7 @@ if ! kill -0 "$quilto_pid" 2>/dev/null || [[ ! -f $folder/MST/sp_unit.dat ]]; th
     exit 1
 fi
 cmp "$folder/XlsBase/見積書00.xlsx" "/usr/share/quilto/skeleton/XlsBase/見積書00.xlsx"
+cmp "$folder/XlsBase/XKPSei00.invoice" /usr/share/quilto/skeleton/XlsBase/XKPSei00.invoice
 grep -qF "WorkingFolder=$folder" "$home/.config/quilto/quilto.conf"
 # quilto-cli takes the remembered folder from anywhere.
 cd /

@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "app/editor/form_mvell1.h"
 #include "app/editor/sheet_grid_view.h"
@@ -42,6 +44,7 @@
 #include "app/shell/quilto_program.h"
 #include "core/foundation/cp932.h"
 #include "core/masters/master_files.h"
+#include "core/settings/environment_dialog.h"
 #include "core/shell/shell_state.h"
 
 namespace {
@@ -175,7 +178,7 @@ int main(int argc, char** argv) {
 
     // The editor with the first estimate called up: its cover and its breakdown.
     WriteMasters(program.State());
-    program.State().shell.entryMode = quilto::kEntryCallUp;
+    program.State().shell.entryMode = quilto::EntryMode::kCallUp;
     program.State().shell.selectedNumber = "000001";
     quilto::TFormMVell1& editor = program.FormMVell1();
     if (editor.Begin()) {
@@ -253,7 +256,33 @@ int main(int argc, char** argv) {
                 registration.findChild<quilto::MasterListView*>(QStringLiteral("K_LB1"));
             if (constructions != nullptr && constructions->Count() > 1) ClickRow(constructions, 1);
         });
+        // A firm's printed company block, so the settings and the invoice made after this
+        // run show an issuer.
+        {
+            quilto::Environment& environment = program.State().environment;
+            const std::pair<const char*, const char*> company[] = {
+                {"Edit1", "株式会社 桜丘塗装"},
+                {"Edit2", "154-0015"},
+                {"Edit3", "東京都世田谷区桜新町一丁目2番3号"},
+                {"Edit5", "03-1234-5678"},
+                {"Edit6", "03-1234-5679"},
+                {"Edit7", "代表取締役 桜井 一郎"},
+                {"Edit8", "田中"}};
+            for (const auto& [control, text] : company)
+                environment.Settings().SetText(control, quilto::Utf8ToCp932(text).value_or(""));
+            std::string message;
+            if (quilto::SaveEnvironmentSettings(environment, &message) != 0) {
+                std::fprintf(stderr, "%s\n", message.c_str());
+                ok = false;
+            }
+        }
         picture(program.FormMConf(), "settings.png", {});
+        // The options tab, with the statutory welfare rate below the tax rate.
+        picture(program.FormMConf(), "settings_options.png", [&] {
+            if (auto* pages =
+                    program.FormMConf().findChild<QTabWidget*>(QStringLiteral("PageControl1")))
+                pages->setCurrentIndex(1);
+        });
         picture(program.FormMBup1(), "backup.png", {});
     } else {
         ok = false;

@@ -169,6 +169,51 @@ TEST(OutputIntegration, TheItemisedSheetReadsBackPerWorkType) {
     EXPECT_EQ(table["totals"].toObject()["unclassified"].toString(), "444000");
 }
 
+// The invoice (free-form output from the breakdown) states the registration number set in
+// quilto.conf and, beside its totals, the rate with the amount and the tax at that rate:
+// read back by openpyxl as text and numbers, and seen on the page LibreOffice makes of it.
+TEST(OutputIntegration, TheInvoiceStatesItsRegistrationNumberAndTaxPerRate) {
+    int code = 0;
+    Output("/usr/bin/python3", {"-c", "import openpyxl"}, &code);
+    REQUIRE_PROGRAM(code == 0, "python3-openpyxl");
+    test::WorkingFolder folder;
+    Install();
+    test::WriteAll("quilto.conf", "registration_number=T7000012050002\n");
+    // The cells of these items come from the definition's placements file; the record keeps
+    // its reserved slots zero.
+    ASSERT_NE(test::ReadAll("XlsBase/XKPSei00.invoice").find("\nSA1HJTouroku=M12\n"),
+              std::string::npos);
+    EXPECT_EQ(test::ReadAll("XlsBase/XKPSei00.Dat").substr(572, 49), std::string(49, '\0'));
+    const auto run = RunCli(
+        {"export", "000001", "--xlsx", "out.xlsx", "--free", "breakdown", "--doc-number", "0042"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const QString json =
+        Output("/usr/bin/python3", {QUILTO_INTEGRATION_DIR "/read_xlsx.py", "out.xlsx"}, &code);
+    ASSERT_EQ(code, 0) << json.toStdString();
+    const QJsonArray sheets = QJsonDocument::fromJson(json.toUtf8())["sheets"].toArray();
+    ASSERT_EQ(sheets.size(), 2);
+    const QJsonObject cells = sheets[0].toObject()["cells"].toObject();
+    const auto number = [&](const char* address) {
+        EXPECT_TRUE(cells[address].isDouble()) << address << " is not a number";
+        return cells[address].toDouble();
+    };
+    EXPECT_EQ(cells["M12"].toString(), "登録番号 T7000012050002");
+    EXPECT_EQ(cells["A37"].toString(), "10%対象");
+    EXPECT_EQ(number("D37"), 633000);  // the total line, after the discount
+    EXPECT_EQ(number("H37"), 63300);   // its tax, the figure the tax line computed once
+    EXPECT_EQ(number("O39"), 696300);  // and the grand total they make
+    EXPECT_EQ(number("E9"), 696300);
+
+    REQUIRE_PROGRAM(!FindOffice().isEmpty(), "LibreOffice");
+    const auto pdf = RunCli({"export", "000001", "--pdf", "invoice.pdf", "--free", "breakdown"});
+    ASSERT_EQ(pdf.exitCode, 0) << pdf.err;
+    const QString text = Output("pdftotext", {"-layout", "invoice.pdf", "-"}, &code);
+    REQUIRE_PROGRAM(code == 0, "pdftotext");
+    for (const char* shown : {"登録番号 T7000012050002", "10%対象", "633,000", "63,300"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << "\n" << text.toStdString();
+}
+
 TEST(OutputIntegration, PrintGoesToTheDefaultQueue) {
     REQUIRE_PROGRAM(!FindOffice().isEmpty(), "LibreOffice");
     const QString cupsOut = qEnvironmentVariable("QUILTO_CUPS_PDF_OUT");

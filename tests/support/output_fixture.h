@@ -22,6 +22,7 @@ struct OutputFixture {
     Environment environment;
     TableDefinitions definitions;
     OutputChoices choices;
+    std::string registrationNumber;
 
     OutputFixture() {
         definitions.TakeFields(StandardTableDefaults(TableFieldTexts()));
@@ -32,7 +33,9 @@ struct OutputFixture {
         SetEnvironment("SMes02", "消費税は含みません");
     }
 
-    OutputSource Source() const { return {document, environment, choices, definitions}; }
+    OutputSource Source() const {
+        return {document, environment, choices, definitions, registrationNumber};
+    }
 
     void SetEnvironment(const char* control, std::string_view utf8) {
         environment.Settings().SetText(control, Sjis(utf8));

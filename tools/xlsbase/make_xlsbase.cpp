@@ -1,8 +1,9 @@
 // Makes the installation's XlsBase folder: the workbook templates of patterns 00-02
-// (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat and
-// XKPSeinn.Dat holding the definitions the program ships (ShippedTableDefinitions: the
-// standard cells and the invoices' company block). The templates take every cell position from
-// those same definitions, so a template and its definition cannot disagree.
+// (見積書nn, 原価表nn, 書式FnnA, 書式FnnB) and the table definitions XKPnn.Dat, XKPSeinn.Dat
+// and XKPSeinn.invoice holding the definitions the program ships (ShippedTableDefinitions: the
+// standard cells and the invoices' company block, registration number and tax per rate). The
+// templates take every cell position from those same definitions, so a template and its definition
+// cannot disagree.
 //
 // Usage: make_xlsbase OUTPUT_FOLDER
 
@@ -795,8 +796,36 @@ bool FreeFormWorkbook(const std::string& path, const Look& look, const Definitio
             p.Merge(c.row, c.column, c.row, item.valueTo, "", Style(body).Size(9.5).Shrink());
         }
 
+        // The registration number under the issuer: the output writes it with its caption,
+        // so a firm without one prints nothing there.
+        const Cell registration = d.At(f("1HJTouroku"));
+        p.Merge(registration.row, registration.column, registration.row, lastColumn, "",
+                Style(body).Size(9.5).Shrink());
+
         const int lines = d.Count(f("1LinP1")) > 0 ? d.Count(f("1LinP1")) : kDefaultRowsPerPage;
         FreeLines(p, look, d, spans, false, lines, lastColumn, 25);
+
+        // The tax per rate, left of the totals: rate, the amount it applies to, the tax.
+        const Cell rate = d.At(f("1HZRitu"));
+        const Cell base = d.At(f("1HZTaisyo"));
+        const Cell rateTax = d.At(f("1HZGaku"));
+        const int rateTaxEnd = rateTax.column + (base.column - rate.column) - 1;
+        const Style heading = Style(label)
+                                  .Size(9.5)
+                                  .Bold()
+                                  .Center()
+                                  .Fill(look.band)
+                                  .Color(look.bandText)
+                                  .Box(LXW_BORDER_THIN);
+        p.Merge(rate.row - 1, rate.column, rate.row - 1, base.column - 1, "税率区分", heading);
+        p.Merge(rate.row - 1, base.column, rate.row - 1, rateTax.column - 1, "対象金額", heading);
+        p.Merge(rate.row - 1, rateTax.column, rate.row - 1, rateTaxEnd, "消費税額", heading);
+        const Style figure =
+            Style(body).Size(10).Right().Number(kAmountFormat).Shrink().Box(LXW_BORDER_THIN);
+        p.Merge(rate.row, rate.column, rate.row, base.column - 1, "",
+                Style(body).Size(10).Center().Shrink().Box(LXW_BORDER_THIN));
+        p.Merge(base.row, base.column, base.row, rateTax.column - 1, "", figure);
+        p.Merge(rateTax.row, rateTax.column, rateTax.row, rateTaxEnd, "", figure);
 
         // Totals block under the lines.
         const std::pair<const char*, const char*> totals[] = {{"1HSkei", "小　　計"},
@@ -859,7 +888,9 @@ bool SaveDefinitions(const QString& folder, const char* code, const TableDefinit
     return SaveFileAtomically(folder + QStringLiteral("/XKP%1.Dat").arg(QLatin1String(code)),
                               defs.Record(TableFile::kStandard)) &&
            SaveFileAtomically(folder + QStringLiteral("/XKPSei%1.Dat").arg(QLatin1String(code)),
-                              defs.Record(TableFile::kFreeForm));
+                              defs.Record(TableFile::kFreeForm)) &&
+           SaveFileAtomically(folder + QStringLiteral("/XKPSei%1.invoice").arg(QLatin1String(code)),
+                              InvoicePlacementsText(defs.Invoice()));
 }
 
 }  // namespace

@@ -500,27 +500,26 @@ void TFormMVell1::WelfareLineCommand() {
         questions.Inform(error.toStdString() + "\n設定ファイルを確認してください。");
         return;
     }
-    const std::optional<Fixed4> stored = settings.WelfareRate();
-    const std::optional<std::string> answer =
-        questions.AskText("法定福利費", "法定福利費率（労務費に対する％）を入力してください。",
-                          stored ? Fixed4ToText(*stored) : std::string());
-    if (!answer) return;
-    const std::string text = Trimmed(*answer);
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos ||
-        TextToFixed4(text).raw <= 0 || TextToFixed4(text) > Fixed4::FromInt(100)) {
-        questions.Inform(
-            "法定福利費率は 0 より大きく 100 以下の数字で入力してください（例 15.6）。");
-        return;
-    }
-    const Fixed4 rate = TextToFixed4(text);
-    if (!stored || *stored != rate) {
-        settings.SetWelfareRate(rate);
+    // The rate set in 環境設定 is used as it is; only a firm that never set one is asked,
+    // and its answer is kept there for the next time and the next PC.
+    std::optional<Fixed4> rate = settings.WelfareRate();
+    if (!rate) {
+        const std::optional<std::string> answer = questions.AskText(
+            "法定福利費", "法定福利費率（労務費に対する％）を入力してください。", std::string());
+        if (!answer) return;
+        rate = WelfareRateFromText(*answer);
+        if (!rate) {
+            questions.Inform(
+                "法定福利費率は 0 より大きく 100 以下の数字で入力してください（例 15.6）。");
+            return;
+        }
+        settings.SetWelfareRate(*rate);
         if (!WriteOwnSettings(settings, &error)) {
             questions.Inform("法定福利費率を保存できません。\n" + error.toStdString());
         }
     }
     const WelfareLine placed =
-        PlaceWelfareLine(c.document, rate, c.program.environment.AmountRounding());
+        PlaceWelfareLine(c.document, *rate, c.program.environment.AmountRounding());
     switch (placed.result) {
         case WelfareLineResult::kAdded:
         case WelfareLineResult::kUpdated:

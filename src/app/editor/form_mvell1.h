@@ -46,8 +46,8 @@ class TFormMVell1 : public QDialog, public GuideTarget {
     void SConf1Click();
     // The window 材料費等内訳, made at its first use and following the editor from then on.
     void ShowItemisedWindow();
-    // Adds or updates the statutory welfare line of the detail sheet on screen, after
-    // asking for the rate (kept in quilto.conf for the next time and the next PC).
+    // Adds or updates the statutory welfare line of the detail sheet on screen at the rate
+    // set in 環境設定 (quilto.conf); asks for the rate only when none is set.
     void WelfareLineCommand();
 
     EditorContext& Context() { return *context_; }

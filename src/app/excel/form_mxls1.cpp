@@ -238,7 +238,8 @@ void TFormMXls1::Save() {
         program_.questions.Inform(
             (QStringLiteral("表定義を保存できませんでした。 (") +
              TableDefinitionFileName(TableFile::kStandard, code) + QStringLiteral(", ") +
-             TableDefinitionFileName(TableFile::kFreeForm, code) + QStringLiteral(")"))
+             TableDefinitionFileName(TableFile::kFreeForm, code) + QStringLiteral(", ") +
+             TableDefinitionFileName(TableFile::kInvoice, code) + QStringLiteral(")"))
                 .toStdString());
     }
 }

@@ -233,10 +233,11 @@ QWidget* DetailPage(QWidget* parent, const DefinitionFieldMaker& make) {
 QGroupBox* HeadingGroup(const char* title, const std::string& p, QWidget* parent,
                         const DefinitionFieldMaker& make) {
     // The names outlive the group: the fields copy them into their object names.
-    const std::string n[] = {p + "HMno",     p + "HTitle1", p + "HName1",   p + "HYMD1",
-                             p + "HGoukeiU", p + "Hadd1",   p + "Hadd2",    p + "HJName1",
-                             p + "HJName2",  p + "HJUbin",  p + "HJJyu1",   p + "HJJyu2",
-                             p + "HJTel",    p + "HJFax",   p + "HJDaihyo", p + "HJTanto"};
+    const std::string n[] = {p + "HMno",      p + "HTitle1", p + "HName1",   p + "HYMD1",
+                             p + "HGoukeiU",  p + "Hadd1",   p + "Hadd2",    p + "HJName1",
+                             p + "HJName2",   p + "HJUbin",  p + "HJJyu1",   p + "HJJyu2",
+                             p + "HJTel",     p + "HJFax",   p + "HJDaihyo", p + "HJTanto",
+                             p + "HJTouroku", p + "HZRitu",  p + "HZTaisyo", p + "HZGaku"};
     return Group(title,
                  {{n[0].c_str(), "請求番号"},
                   {n[1].c_str(), "件名"},
@@ -253,7 +254,12 @@ QGroupBox* HeadingGroup(const char* title, const std::string& p, QWidget* parent
                   {n[12].c_str(), "ＴＥＬ"},
                   {n[13].c_str(), "ＦＡＸ"},
                   {n[14].c_str(), "代表者"},
-                  {n[15].c_str(), "担当者"}},
+                  {n[15].c_str(), "担当者"},
+                  // What makes the output a qualified invoice (適格請求書).
+                  {n[16].c_str(), "登録番号"},
+                  {n[17].c_str(), "税率区分"},
+                  {n[18].c_str(), "税率別対象額"},
+                  {n[19].c_str(), "税率別消費税"}},
                  2, parent, make);
 }
 

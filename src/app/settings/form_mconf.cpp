@@ -23,6 +23,7 @@
 #include "core/foundation/cp932.h"
 #include "core/foundation/typed_text.h"
 #include "core/settings/environment_dialog.h"
+#include "core/settings/own_settings_fields.h"
 #include "core/shell/program_state.h"
 
 namespace quilto {
@@ -109,6 +110,18 @@ QWidget* TFormMConf::BuildCompanyPage(int block) {
         const QString field = label.isEmpty() ? QString::fromUtf8(kBlockLabels[i - 1]) : label;
         AddRow(grid, static_cast<int>(i), label, AddEdit(controls[i], field, page));
     }
+    if (block == 0) {
+        // The firm's own, not one of the blocks: kept in quilto.conf, printed on invoices.
+        auto* invoice = new QWidget(page);
+        auto* row = new QHBoxLayout(invoice);
+        row->setContentsMargins(0, 0, 0, 0);
+        registrationNumber_ = AddOwnEdit(kRegistrationNumberControl, 20, invoice);
+        registrationNumber_->setPlaceholderText(QStringLiteral("T1234567890123"));
+        row->addWidget(registrationNumber_);
+        row->addWidget(
+            MakeLabel(QStringLiteral("(適格請求書の登録番号：T＋13桁。ない場合は空欄)"), invoice));
+        AddRow(grid, static_cast<int>(controls.size()), QStringLiteral("登録番号"), invoice);
+    }
     left->addLayout(grid);
     left->addStretch();
     layout->addLayout(left);
@@ -191,6 +204,16 @@ QWidget* TFormMConf::BuildOptionsTab() {
     rate->addWidget(MakeLabel(QStringLiteral("％"), tab));
     rate->addStretch();
     right->addLayout(rate);
+
+    auto* welfare = new QHBoxLayout;
+    welfare->addWidget(MakeLabel(QStringLiteral("法定福利費率："), tab));
+    welfareRate_ = AddOwnEdit(kWelfareRateControl, 6, tab);
+    welfareRate_->setAlignment(Qt::AlignRight);
+    welfareRate_->setToolTip(QStringLiteral("明細書の「法定福利費の行」が使う率"));
+    welfare->addWidget(welfareRate_);
+    welfare->addWidget(MakeLabel(QStringLiteral("％ (労務費に対する)"), tab));
+    welfare->addStretch();
+    right->addLayout(welfare);
     right->addStretch();
     columns->addLayout(right);
 
@@ -288,6 +311,15 @@ QLineEdit* TFormMConf::AddEdit(const std::string& name, const QString& field, QW
     return edit;
 }
 
+QLineEdit* TFormMConf::AddOwnEdit(const char* name, int maxLength, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(maxLength);
+    const int charWidth = edit->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    edit->setFixedWidth(charWidth * (maxLength + 2) + 8);
+    return edit;
+}
+
 QComboBox* TFormMConf::AddRounding(const std::string& name, const QString& field, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QString::fromStdString(name));
@@ -339,6 +371,11 @@ void TFormMConf::ShowSettings() {
 void TFormMConf::showEvent(QShowEvent* event) {
     OpenEnvironmentSettings(program_.environment);
     ShowSettings();
+    std::string message;
+    if (OpenOwnSettingsFields(&storedOwn_, &message) != 0) program_.questions.Inform(message);
+    const OwnSettingsFields own = OwnSettingsFieldsOf(storedOwn_);
+    registrationNumber_->setText(QString::fromStdString(own.registrationNumber));
+    welfareRate_->setText(QString::fromStdString(own.welfareRate));
     pageControl1_->setCurrentIndex(0);
     pageControl2_->setCurrentIndex(0);
     QDialog::showEvent(event);
@@ -346,7 +383,32 @@ void TFormMConf::showEvent(QShowEvent* event) {
     edits_.at("Edit1")->setFocus();
 }
 
+bool TFormMConf::SaveOwnFields() {
+    const OwnSettingsFields typed{registrationNumber_->text().toStdString(),
+                                  welfareRate_->text().toStdString()};
+    const OwnSettingsCheck check = CheckOwnSettingsFields(typed, storedOwn_);
+    if (!check.message.empty()) program_.questions.Inform(check.message);
+    if (!check.accepted) {
+        GoToField(check.control == kWelfareRateControl ? welfareRate_ : registrationNumber_);
+        return false;
+    }
+    std::string message;
+    if (SaveOwnSettingsFields(typed, &message) != 0) program_.questions.Inform(message);
+    return true;
+}
+
+void TFormMConf::GoToField(QLineEdit* field) {
+    const bool options = field == welfareRate_;
+    pageControl1_->setCurrentIndex(options ? 1 : 0);
+    if (!options) pageControl2_->setCurrentIndex(0);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
 void TFormMConf::done(int result) {
+    // A registration number of the wrong form would go onto every invoice: the dialog
+    // stays open until it is put right or cleared.
+    if (!SaveOwnFields()) return;
     std::string message;
     if (SaveEnvironmentSettings(program_.environment, &message) != 0) {
         program_.questions.Inform(message);

@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include "core/store/own_settings.h"
+
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -50,8 +52,13 @@ class TFormMConf : public QDialog {
     QCheckBox* AddCheck(const std::string& name, const QString& caption, QWidget* parent);
     void AddRow(QGridLayout* grid, int row, const QString& label, QWidget* field);
 
+    // A field kept in quilto.conf, not in the environment (OwnSettingsFields).
+    QLineEdit* AddOwnEdit(const char* name, int maxLength, QWidget* parent);
     // Working copy -> widgets.
     void ShowSettings();
+    // The quilto.conf fields: checked first; false keeps the dialog open at the field.
+    bool SaveOwnFields();
+    void GoToField(QLineEdit* field);
     bool HandleKey(QWidget* watched, QKeyEvent* event);
     void MoveFocus(bool next);
     void SwitchTab();
@@ -60,6 +67,9 @@ class TFormMConf : public QDialog {
     std::map<std::string, QLineEdit*> edits_;
     std::map<std::string, QComboBox*> combos_;
     std::map<std::string, QCheckBox*> checks_;
+    QLineEdit* registrationNumber_ = nullptr;
+    QLineEdit* welfareRate_ = nullptr;
+    OwnSettings storedOwn_;  // quilto.conf as read when the dialog opened
     QTabWidget* pageControl1_ = nullptr;
     QTabWidget* pageControl2_ = nullptr;
     bool filling_ = false;

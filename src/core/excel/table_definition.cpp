@@ -1,7 +1,9 @@
 #include "core/excel/table_definition.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -50,6 +52,21 @@ std::int32_t CountFromText(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+// An invoice file as it is on disk.
+enum class InvoiceFileState { kMissing, kRead, kUnreadable, kDamaged };
+
+InvoiceFileState ReadInvoiceFile(const QString& path, InvoicePlacements* placements,
+                                 InvoicePlacementsDamage* damage) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return InvoiceFileState::kMissing;
+    if (!QFileInfo(path).isFile()) return InvoiceFileState::kUnreadable;
+    const std::optional<std::string> text = ReadWholeFile(path, kInvoicePlacementsMaxBytes);
+    if (!text) return InvoiceFileState::kUnreadable;
+    std::optional<InvoicePlacements> read = ParseInvoicePlacements(*text, damage);
+    if (!read) return InvoiceFileState::kDamaged;
+    *placements = std::move(*read);
+    return InvoiceFileState::kRead;
+}
+
 std::string CountText(std::int32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%2d", static_cast<int>(value));
@@ -67,11 +84,20 @@ QString TableDefinitionFileName(TableFile file, std::string_view code) {
     const QString stem =
         file == TableFile::kStandard ? QStringLiteral("XKP") : QStringLiteral("XKPSei");
     return QStringLiteral("XlsBase/") + stem + QString::fromLatin1(TablePatternCode(code)) +
-           QStringLiteral(".Dat");
+           (file == TableFile::kInvoice ? QStringLiteral(".invoice") : QStringLiteral(".Dat"));
 }
 
 QString TableDefinitionPath(TableFile file, std::string_view code) {
     return ResolveCaseInsensitive(TableDefinitionFileName(file, code));
+}
+
+bool IsInvoiceFileOfAnEarlierDefinition(const QString& path) {
+    const QFileInfo info(path);
+    static const QRegularExpression kName(QStringLiteral("^XKPSei[0-9][0-9]\\.invoice$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (!kName.match(info.fileName()).hasMatch()) return false;
+    const QString record = info.dir().filePath(info.completeBaseName() + QStringLiteral(".Dat"));
+    return QFileInfo::exists(ResolveCaseInsensitive(record));
 }
 
 int EffectiveRowsPerPage(int stored) { return stored <= 0 ? kDefaultRowsPerPage : stored; }
@@ -86,6 +112,19 @@ int TableDefinitions::Load(std::string_view code) {
             ReadFirstRecord(TableDefinitionPath(file, code), RecordSize(file));
         if (!bytes || !ReadRecord(file, *bytes)) result = -1;
     }
+    InvoicePlacements placements;
+    switch (ReadInvoiceFile(TableDefinitionPath(TableFile::kInvoice, code), &placements, nullptr)) {
+        case InvoiceFileState::kMissing:
+            invoice_.clear();
+            break;
+        case InvoiceFileState::kRead:
+            invoice_ = std::move(placements);
+            break;
+        case InvoiceFileState::kUnreadable:
+        case InvoiceFileState::kDamaged:
+            result = -1;
+            break;
+    }
     return result;
 }
 
@@ -98,6 +137,14 @@ int TableDefinitions::Save(std::string_view code, const TableFieldTexts& fields)
         const QString path = TableDefinitionPath(file, code);
         if (!QFileInfo(path).isFile() || !SaveFileAtomically(path, Record(file))) result = -1;
     }
+    // The invoice file goes with the free-form record; an older folder gets it on the
+    // first save.
+    if (QFileInfo(TableDefinitionPath(TableFile::kFreeForm, code)).isFile()) {
+        if (!SaveFileAtomically(TableDefinitionPath(TableFile::kInvoice, code),
+                                InvoicePlacementsText(invoice_))) {
+            result = -1;
+        }
+    }
     return result;
 }
 
@@ -107,7 +154,9 @@ int TableDefinitions::SaveCleared(std::string_view code) {
 }
 
 void TableDefinitions::Clear() {
+    invoice_.clear();
     for (const TableField& field : TableFields()) {
+        if (field.file == TableFile::kInvoice) continue;
         RecordWriter writer(field.file == TableFile::kStandard ? standard_ : freeForm_);
         if (field.kind == TableFieldKind::kCount) {
             writer.I32(field.offset, 0);
@@ -122,6 +171,11 @@ void TableDefinitions::TakeFields(const TableFieldTexts& fields) {
     const std::span<const TableField> all = TableFields();
     for (std::size_t i = 0; i < all.size(); ++i) {
         const TableField& field = all[i];
+        if (field.file == TableFile::kInvoice) {
+            std::string cell = Trimmed(fields.At(i));
+            if (ParseDefinitionAddress(cell).IsValid()) invoice_[field.name] = std::move(cell);
+            continue;
+        }
         RecordWriter writer(field.file == TableFile::kStandard ? standard_ : freeForm_);
         if (field.kind == TableFieldKind::kCount) {
             writer.I32(field.offset, CountFromText(fields.At(i)));
@@ -136,6 +190,10 @@ TableFieldTexts TableDefinitions::Fields() const {
     const std::span<const TableField> all = TableFields();
     for (std::size_t i = 0; i < all.size(); ++i) {
         const TableField& field = all[i];
+        if (field.file == TableFile::kInvoice) {
+            fields.SetAt(i, Text(field.name));
+            continue;
+        }
         const RecordReader reader(Record(field.file));
         if (field.kind == TableFieldKind::kCount) {
             fields.SetAt(i, CountText(reader.I32(field.offset)));
@@ -153,6 +211,10 @@ TableFieldTexts TableDefinitions::Fields() const {
 std::string TableDefinitions::Text(std::string_view name) const {
     const TableField* field = FindField(name);
     if (field == nullptr || field->kind == TableFieldKind::kCount) return {};
+    if (field->file == TableFile::kInvoice) {
+        const auto placed = invoice_.find(name);
+        return placed == invoice_.end() ? std::string() : placed->second;
+    }
     return Trimmed(
         RecordReader(Record(field->file)).ShortString(field->offset, kCellFieldCapacity));
 }
@@ -182,6 +244,13 @@ bool TableDefinitions::ReadRecord(TableFile file, std::string_view bytes) {
     return true;
 }
 
+bool TableDefinitions::ReadInvoice(std::string_view text, InvoicePlacementsDamage* damage) {
+    std::optional<InvoicePlacements> placements = ParseInvoicePlacements(text, damage);
+    if (!placements) return false;
+    invoice_ = std::move(*placements);
+    return true;
+}
+
 namespace {
 
 // Where the invoices' issuer goes on the free-form first pages (parts A and B). The
@@ -191,6 +260,12 @@ constexpr std::pair<const char*, const char*> kInvoiceCompanyCells[] = {
     {"1HJName1", "M4"}, {"1HJName2", "M5"},   {"1HJUbin", "N6"},
     {"1HJJyu1", "M7"},  {"1HJJyu2", "M8"},    {"1HJTel", "N9"},
     {"1HJFax", "R9"},   {"1HJDaihyo", "O10"}, {"1HJTanto", "O11"}};
+
+// The invoice items of the free-form first pages (their own file): the registration number
+// under the issuer, and left of the totals block the rate, the amount it applies to and its
+// tax.
+constexpr std::pair<const char*, const char*> kInvoiceItemCells[] = {
+    {"1HJTouroku", "M12"}, {"1HZRitu", "A37"}, {"1HZTaisyo", "D37"}, {"1HZGaku", "H37"}};
 
 constexpr int kMostRowsPerPage = 99;
 
@@ -207,6 +282,8 @@ TableDefinitions ShippedTableDefinitions() {
     texts.Set("HGoukei2", kCoverTaxCell);
     for (const char* part : {"SA", "SB"}) {
         for (const auto& [field, cell] : kInvoiceCompanyCells)
+            texts.Set(std::string(part) + field, cell);
+        for (const auto& [field, cell] : kInvoiceItemCells)
             texts.Set(std::string(part) + field, cell);
     }
     TableDefinitions definitions;
@@ -243,7 +320,32 @@ std::string DefinitionProblem(std::string_view code) {
             .arg(kMostRowsPerPage)
             .toStdString();
     }
-    return {};
+    const QString invoice = TableDefinitionPath(TableFile::kInvoice, code);
+    InvoicePlacements placements;
+    InvoicePlacementsDamage damage;
+    switch (ReadInvoiceFile(invoice, &placements, &damage)) {
+        case InvoiceFileState::kMissing:
+        case InvoiceFileState::kRead:
+            return {};
+        case InvoiceFileState::kUnreadable:
+            return QStringLiteral(
+                       "表定義ファイル %1 を読めません（%2 バイトまでのファイルです）。出力を"
+                       "中止しました。表定義の設定で保存し直すか、バックアップから戻して"
+                       "ください。")
+                .arg(QFileInfo(invoice).absoluteFilePath())
+                .arg(kInvoicePlacementsMaxBytes)
+                .toStdString();
+        case InvoiceFileState::kDamaged:
+            break;
+    }
+    return QStringLiteral(
+               "表定義ファイル %1 の %2 行目が読めません: %3。出力を中止しました。"
+               "表定義の設定で請求書の項目を入れ直して保存するか、バックアップから戻して"
+               "ください。")
+        .arg(QFileInfo(invoice).absoluteFilePath())
+        .arg(damage.line)
+        .arg(QString::fromStdString(damage.reason))
+        .toStdString();
 }
 
 }  // namespace quilto

@@ -175,6 +175,18 @@ constexpr TableField kFields[] = {
     {"SB2Tekiyo", TableFile::kFreeForm, 1316, TableFieldKind::kCell, "S3"},
     {"SB2Page1", TableFile::kFreeForm, 1323, TableFieldKind::kCell, "T1"},
     {"SB2add2", TableFile::kFreeForm, 1344, TableFieldKind::kCell, "K39"},
+    // XKPSeinn.invoice: the invoice items of the free-form first pages (parts A and B),
+    // which the records have no field for: the registration number, and beside the totals
+    // the rate ("10%対象"), the amount it applies to and the tax at that rate. No offset:
+    // the file names each by its field name.
+    {"SA1HJTouroku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZRitu", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZTaisyo", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SA1HZGaku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HJTouroku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZRitu", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZTaisyo", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
+    {"SB1HZGaku", TableFile::kInvoice, 0, TableFieldKind::kCell, ""},
 };
 
 const std::string kNoText;

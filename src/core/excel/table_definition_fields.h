@@ -1,7 +1,8 @@
 #pragma once
 
-// The fields of the two table-definition records: name, file, offset, kind and the
-// standard (標準) value of each, and the texts the definition editor works on.
+// The fields of a table definition: name, file, offset, kind and the standard (標準) value
+// of each, and the texts the definition editor works on. Most live in the two records;
+// the invoice items live in a text file of Quilto's own beside them.
 
 #include <cstddef>
 #include <span>
@@ -22,8 +23,14 @@ inline constexpr std::size_t kCellFieldCapacity = 6;
 // Rows per page when a definition holds 0 (or less): the editor's and the output's page.
 inline constexpr int kDefaultRowsPerPage = 20;
 
-// Which of a pattern's two files.
-enum class TableFile { kStandard, kFreeForm };
+// Which of a pattern's files.
+enum class TableFile {
+    kStandard,  // XKPnn.Dat
+    kFreeForm,  // XKPSeinn.Dat
+    // XKPSeinn.invoice: cells of the invoice items, which neither record has a field for
+    // (the records' reserved bytes stay as other programs expect them: zero).
+    kInvoice,
+};
 
 enum class TableFieldKind {
     kCell,   // a cell address, or empty: the item is not printed
@@ -34,14 +41,15 @@ enum class TableFieldKind {
 struct TableField {
     const char* name;  // the name of the editor field that shows it
     TableFile file;
-    std::size_t offset;
+    std::size_t offset;  // in its record; 0 for the fields of kInvoice
     TableFieldKind kind;
     // The 標準 value: a cell address or a count in text, "" for an empty field; nullptr
     // leaves the field as it is (the separator).
     const char* standard;
 };
 
-// Every field of both records, the standard record's first, each in offset order.
+// Every field: the standard record's, the free-form record's (each in offset order), then
+// the invoice items.
 std::span<const TableField> TableFields();
 // The index of a field in TableFields(), or -1.
 int TableFieldIndex(std::string_view name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/editor/line_kind.h"
+#include "core/foundation/cp932.h"
 #include "core/foundation/number_text.h"
 #include "core/foundation/text_bytes.h"
 #include "core/output/output_values.h"
@@ -47,26 +48,38 @@ std::string Field(const OutputChoices& choices, std::string_view rest) {
     return (IsDetailOutput(choices) ? "SB" : "SA") + std::string(rest);
 }
 
-// The totals block: the last special line of each kind counts.
+Fixed4 FigureOf(const std::string& amount) { return TextToFixed4(CleanNumber(amount)); }
+
+// The totals block: the last special line of each kind counts. Every line also counts
+// towards the net the invoice's tax is worked out from when there is no total line.
 void TakeTotal(FreeFormLines& out, std::string_view marker, const std::string& amount,
                bool discountSign) {
+    DocumentTaxTotals& figures = out.taxTotals;
     switch (LineKindOfMarker(marker)) {
         case LineKind::Syokei:
             out.subtotal = amount;
             break;
-        case LineKind::Nebiki:
+        case LineKind::Nebiki: {
             out.discount = DiscountAmount(amount, discountSign);
+            const Fixed4 discount = FigureOf(amount);
+            figures.net -= discount.raw < 0 ? -discount : discount;
             break;
+        }
         case LineKind::Nakakei:
             out.total = amount;
+            figures.hasTotal = true;
+            figures.total = FigureOf(amount);
             break;
         case LineKind::Zei:
             out.tax = amount;
+            figures.hasTax = true;
+            figures.tax = FigureOf(amount);
             break;
         case LineKind::Goukei:
             out.grandTotal = amount;
             break;
         default:
+            figures.net += FigureOf(amount);
             break;
     }
 }
@@ -209,6 +222,25 @@ class FreeFormWriter {
             Fixed("1HGoukei", CleanNumber(lines.grandTotal));
         }
         out_.Company(source_.definitions, Field(source_.choices, "1"), env);
+        WriteInvoiceItems(lines);
+    }
+
+    // What makes the document a qualified invoice, written whether or not the totals
+    // block is: the registration number, and the rate with its amount and tax.
+    void WriteInvoiceItems(const FreeFormLines& lines) {
+        const std::string& number = source_.registrationNumber;
+        Fixed("1HJTouroku", number.empty() ? std::string() : Cp932("登録番号 ") + number);
+        const InvoiceTax tax =
+            InvoiceTaxOf(lines.taxTotals, TextToFixed4(CleanNumber(source_.document.TaxRateText())),
+                         source_.document.CheckBox2(), source_.environment.TaxRounding());
+        if (tax.rateLabel.empty()) return;
+        Fixed("1HZRitu", Cp932(tax.rateLabel));
+        Fixed("1HZTaisyo", Fixed4ToText(tax.base));
+        Fixed("1HZGaku", Fixed4ToText(tax.tax));
+    }
+
+    static std::string Cp932(const std::string& utf8) {
+        return Utf8ToCp932(utf8).value_or(std::string());
     }
 
     void WriteLines(const std::vector<Line>& lines) {

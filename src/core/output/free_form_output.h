@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/output/invoice_tax.h"
 #include "core/output/output_book.h"
 #include "core/output/output_progress.h"
 #include "core/output/output_source.h"
@@ -22,6 +23,9 @@ struct FreeFormLines {
     std::vector<std::array<std::string, 12>> lines;
     // From the last "=", "-", "/", "%" and "\" line; the discount with its sign rule.
     std::string subtotal, discount, total, tax, grandTotal;
+    // The same lines as figures, with the net of the ordinary lines: what the invoice's
+    // tax per rate is worked out from.
+    DocumentTaxTotals taxTotals;
 };
 
 // Gathers the lines of the source the choices name (summary, breakdown or details).

@@ -1,6 +1,7 @@
 #include "core/output/output_run.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <memory>
 
 #include "core/editor/estimate_io.h"
@@ -16,6 +17,8 @@
 #include "core/output/itemised_output.h"
 #include "core/output/pdf_handover.h"
 #include "core/output/standard_output.h"
+#include "core/store/own_settings.h"
+#include "core/store/registration_number.h"
 
 namespace quilto {
 
@@ -166,7 +169,21 @@ OutputResult ProduceOutput(const OutputJob& job, OutputProgress& progress) {
         return Failed(QString::fromStdString(problem));
     TableDefinitions definitions;
     definitions.Load(OutputPatternCode(job.choices.pattern));
-    const OutputSource source{job.document, job.environment, job.choices, definitions};
+    OutputSource source{job.document, job.environment, job.choices, definitions};
+    if (job.choices.freeForm) {
+        // An invoice without the registration number the firm set would not be a
+        // qualified invoice: a settings file that cannot be read stops the output.
+        OwnSettings own;
+        if (!ReadOwnSettings(own, &error)) return Failed(error);
+        source.registrationNumber = own.RegistrationNumber();
+        // The dialog accepts only the right form; a hand-edited file may hold another.
+        if (CheckRegistrationNumber(source.registrationNumber) == RegistrationCheck::kWrongForm) {
+            return Failed(QStringLiteral("%1 の登録番号「%2」は「T」と13桁の数字ではありません。"
+                                         "環境設定の「登録番号」で直してください。")
+                              .arg(QFileInfo(OwnSettingsPath()).absoluteFilePath(),
+                                   QString::fromStdString(source.registrationNumber)));
+        }
+    }
     FreeFormLines lines;
     StandardPages standard;
     ItemisedEstimate itemised;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Everything an output reads: the estimate as the editor holds it, the environment, the
-// user's choices and the table definitions of the chosen pattern.
+// user's choices, the table definitions of the chosen pattern and the registration number.
 
 #include <string>
 #include <vector>
@@ -18,6 +18,9 @@ struct OutputSource {
     const Environment& environment;
     const OutputChoices& choices;
     const TableDefinitions& definitions;
+    // The issuer's invoice registration number ("T" and 13 digits) from quilto.conf, or
+    // empty: printed on the free-form outputs.
+    std::string registrationNumber = {};
 };
 
 // The breakdown line's record says it has detail lines.

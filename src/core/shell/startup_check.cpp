@@ -121,9 +121,17 @@ struct TableStep {
 };
 
 // Writes this file of pattern 00 with the definitions the program ships, crash-safely,
-// leaving every other definition as it is.
+// leaving every other definition as it is. The free-form record's invoice placements come
+// with it when there are none: a placements file that is there may be the firm's own.
 bool WriteShipped(const TableStep& step, const QString& path) {
-    return SaveFileAtomically(path, ShippedTableDefinitions().Record(step.file));
+    const TableDefinitions shipped = ShippedTableDefinitions();
+    if (!SaveFileAtomically(path, shipped.Record(step.file))) return false;
+    const QString invoice = TableDefinitionPath(TableFile::kInvoice, "00");
+    if (step.file == TableFile::kFreeForm && !QFileInfo::exists(invoice)) {
+        // A failure here names the placements file (LastFileFailure).
+        return SaveFileAtomically(invoice, InvoicePlacementsText(shipped.Invoice()));
+    }
+    return true;
 }
 
 int CheckTableFile(const TableStep& step, Questions& questions) {

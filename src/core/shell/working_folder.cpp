@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <string>
 
+#include "core/excel/table_definition.h"
 #include "core/foundation/questions.h"
 #include "core/shell/shell_state.h"
 #include "core/store/environment.h"
@@ -30,7 +31,11 @@ bool HoldsEnvironmentFile(const QString& folder) {
 // Lays folder out; says why when it cannot.
 bool LaidOut(const QString& skeleton, const QString& folder, Questions& questions,
              bool* skeletonMissing) {
-    const SkeletonLayout layout = LayOutFromSkeleton(skeleton, folder);
+    // A definition the folder has keeps having no invoice item placed until the user places
+    // them: the shipped cells are those of the shipped templates.
+    const SkeletonLayout layout = LayOutFromSkeleton(skeleton, folder, [](const QString& target) {
+        return !IsInvoiceFileOfAnEarlierDefinition(target);
+    });
     if (layout.status == SkeletonLayout::Status::kDone) return true;
     *skeletonMissing = layout.status == SkeletonLayout::Status::kNoSkeleton;
     questions.Inform(SkeletonLayoutFailureMessage(layout, skeleton), kFolderQuestionCaption);

@@ -12,6 +12,7 @@ namespace quilto {
 namespace {
 
 constexpr const char* kWelfareRateKey = "welfare_rate";
+constexpr const char* kRegistrationNumberKey = "registration_number";
 // A settings file is a few lines; anything much larger is not ours.
 constexpr qint64 kMaxBytes = 64 * 1024;
 
@@ -25,14 +26,38 @@ std::string Trim(const std::string& text) {
 }  // namespace
 
 std::optional<Fixed4> OwnSettings::WelfareRate() const {
+    // A hand-edited rate out of range counts as none, so the command asks rather than
+    // adds a line of a figure nobody meant.
     const auto text = Value(kWelfareRateKey);
-    if (!text || text->empty() || text->find_first_not_of("0123456789.") != std::string::npos)
-        return std::nullopt;
-    return TextToFixed4(*text);
+    return text ? WelfareRateFromText(*text) : std::nullopt;
 }
 
 void OwnSettings::SetWelfareRate(Fixed4 percent) {
     SetValue(kWelfareRateKey, Fixed4ToText(percent));
+}
+
+void OwnSettings::ClearWelfareRate() { Remove(kWelfareRateKey); }
+
+std::string OwnSettings::RegistrationNumber() const {
+    return Value(kRegistrationNumberKey).value_or(std::string());
+}
+
+void OwnSettings::SetRegistrationNumber(const std::string& number) {
+    if (number.empty()) {
+        Remove(kRegistrationNumberKey);
+    } else {
+        SetValue(kRegistrationNumberKey, number);
+    }
+}
+
+std::optional<Fixed4> WelfareRateFromText(std::string_view text) {
+    const std::string trimmed = Trim(std::string(text));
+    if (trimmed.empty() || trimmed.find_first_not_of("0123456789.") != std::string::npos ||
+        trimmed.find('.') != trimmed.rfind('.'))
+        return std::nullopt;
+    const Fixed4 rate = TextToFixed4(trimmed);
+    if (rate.raw <= 0 || rate > Fixed4::FromInt(100)) return std::nullopt;
+    return rate;
 }
 
 std::optional<std::string> OwnSettings::Value(const std::string& key) const {
@@ -49,6 +74,10 @@ void OwnSettings::SetValue(const std::string& key, const std::string& value) {
         }
     }
     entries_.emplace_back(key, value);
+}
+
+void OwnSettings::Remove(const std::string& key) {
+    std::erase_if(entries_, [&key](const auto& entry) { return entry.first == key; });
 }
 
 void OwnSettings::Parse(const std::string& text) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,9 +25,15 @@ class OwnSettings {
     // The statutory welfare rate (法定福利費率): percent of labour, e.g. 15.6.
     std::optional<Fixed4> WelfareRate() const;
     void SetWelfareRate(Fixed4 percent);
+    // Blank removes the rate: the welfare-line command then asks for one.
+    void ClearWelfareRate();
+    // The invoice registration number as it was accepted ("T" and 13 digits), or empty.
+    std::string RegistrationNumber() const;
+    void SetRegistrationNumber(const std::string& number);
 
     std::optional<std::string> Value(const std::string& key) const;
     void SetValue(const std::string& key, const std::string& value);
+    void Remove(const std::string& key);
 
     const std::vector<std::pair<std::string, std::string>>& Entries() const { return entries_; }
     void Parse(const std::string& text);
@@ -35,6 +42,10 @@ class OwnSettings {
   private:
     std::vector<std::pair<std::string, std::string>> entries_;  // in file order
 };
+
+// A welfare rate as typed (half-width digits and one "."): more than 0 and at most 100, or
+// nothing. Shared by the settings dialog and the welfare-line command.
+std::optional<Fixed4> WelfareRateFromText(std::string_view text);
 
 // The file in `folder` (the working folder). A missing file reads as no settings.
 QString OwnSettingsPath(const QString& folder = QStringLiteral("."));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <string>
 
 namespace quilto {
@@ -31,17 +32,25 @@ bool MakeFolder(SkeletonLayout& layout, const QString& folder) {
     return true;
 }
 
-bool CopyMissing(SkeletonLayout& layout, const QDir& from, const QString& to) {
+bool CopyMissing(SkeletonLayout& layout, const QDir& from, const QString& to,
+                 const SkeletonFileWanted& wanted) {
     if (!MakeFolder(layout, to)) return false;
     const QFileInfoList entries =
         from.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    QSet<QString> refused;
+    if (wanted) {
+        for (const QFileInfo& entry : entries) {
+            const QString target = QDir(to).filePath(entry.fileName());
+            if (!entry.isDir() && !wanted(target)) refused.insert(target);
+        }
+    }
     for (const QFileInfo& entry : entries) {
         const QString target = QDir(to).filePath(entry.fileName());
         if (entry.isDir()) {
-            if (!CopyMissing(layout, QDir(entry.filePath()), target)) return false;
+            if (!CopyMissing(layout, QDir(entry.filePath()), target, wanted)) return false;
             continue;
         }
-        if (entry.fileName() == QLatin1String(kPlaceholder)) continue;
+        if (entry.fileName() == QLatin1String(kPlaceholder) || refused.contains(target)) continue;
         // Whatever is there stays, even a file of the same name and another content: it may
         // be a template the firm has changed.
         if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) continue;
@@ -57,7 +66,8 @@ bool CopyMissing(SkeletonLayout& layout, const QDir& from, const QString& to) {
 
 }  // namespace
 
-SkeletonLayout LayOutFromSkeleton(const QString& skeleton, const QString& folder) {
+SkeletonLayout LayOutFromSkeleton(const QString& skeleton, const QString& folder,
+                                  const SkeletonFileWanted& wanted) {
     SkeletonLayout layout;
     if (!QFileInfo(skeleton).isDir()) {
         layout.status = SkeletonLayout::Status::kNoSkeleton;
@@ -65,7 +75,7 @@ SkeletonLayout LayOutFromSkeleton(const QString& skeleton, const QString& folder
         layout.reason = QStringLiteral("フォルダがありません");
         return layout;
     }
-    CopyMissing(layout, QDir(skeleton), folder);
+    CopyMissing(layout, QDir(skeleton), folder, wanted);
     return layout;
 }
 

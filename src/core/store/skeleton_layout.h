@@ -6,6 +6,7 @@
 // nothing that is there is ever replaced.
 
 #include <QString>
+#include <functional>
 
 namespace quilto {
 
@@ -21,11 +22,16 @@ struct SkeletonLayout {
     int added = 0;   // files and folders added
 };
 
+// Whether a file the folder lacks is added (target: its path in the folder). Asked for every
+// file of a folder before any of them is copied, so it sees the folder as it was.
+using SkeletonFileWanted = std::function<bool(const QString& target)>;
+
 // Copies every folder and file of skeleton that folder lacks (folder itself is made when it
-// is not there). Placeholder files named ".keep" (which keep empty folders in the source
-// tree) are not copied. A copied file is writable by its owner whatever the installed one
-// was. Stops at the first failure.
-[[nodiscard]] SkeletonLayout LayOutFromSkeleton(const QString& skeleton, const QString& folder);
+// is not there), the files `wanted` refuses left out. Placeholder files named ".keep" (which
+// keep empty folders in the source tree) are not copied. A copied file is writable by its
+// owner whatever the installed one was. Stops at the first failure.
+[[nodiscard]] SkeletonLayout LayOutFromSkeleton(const QString& skeleton, const QString& folder,
+                                                const SkeletonFileWanted& wanted = {});
 
 // The message for a layout that did not reach kDone: names the folder or file, the reason,
 // and what to do.

@@ -83,6 +83,10 @@ class TableDefinitionForm : public ::testing::Test {
 TEST_F(TableDefinitionForm, ShowsPattern00OnTheCoverWithEveryFieldBoundAndTheHiddenOnesKept) {
     Show();
     EXPECT_EQ(form.windowTitle(), "EXCELセル設定");
+    // The heading tab holds the most fields (the invoice's among them), and the window
+    // still fits the screen.
+    EXPECT_TRUE(form.frameGeometry().width() <= 1280 && form.frameGeometry().height() <= 1024)
+        << form.frameGeometry().width() << "x" << form.frameGeometry().height();
     EXPECT_EQ(Child<QLabel>(&form, "PTitle1")->text(), "EXCEL表定義");
     EXPECT_EQ(Tabs()->currentIndex(), 0);
     EXPECT_EQ(QApplication::focusWidget(), Field("HName1"));
@@ -118,6 +122,20 @@ TEST_F(TableDefinitionForm, ShowsPattern00OnTheCoverWithEveryFieldBoundAndTheHid
     EXPECT_EQ(saved.Text("HJTanto"), "Z9");
     EXPECT_EQ(saved.Text("HMBango"), "AB4");
     EXPECT_EQ(saved.Count("SA2LinP1"), 35);
+
+    // The invoice items go to their own file; the free-form record's reserved slots after
+    // the heading block stay zero.
+    Field("SA1HZRitu")->setText("A37");
+    Field("SB1HJTouroku")->setText("M12");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    ASSERT_EQ(saved.Load("00"), 0);
+    EXPECT_EQ(saved.Text("SA1HZRitu"), "A37");
+    EXPECT_EQ(saved.Text("SB1HJTouroku"), "M12");
+    const std::string invoice = test::ReadAll("XlsBase/XKPSei00.invoice");
+    EXPECT_NE(invoice.find("\nSA1HZRitu=A37\n"), std::string::npos) << invoice;
+    const std::string freeForm = test::ReadAll("XlsBase/XKPSei00.Dat");
+    for (const std::size_t offset : {572u, 1092u})
+        EXPECT_EQ(freeForm.substr(offset, 49), std::string(49, '\0')) << offset;
 }
 
 TEST_F(TableDefinitionForm, AddressFieldsTakeUpperCaseAndShowTheirPosition) {
@@ -259,7 +277,8 @@ TEST_F(TableDefinitionForm, AFailedSaveSaysWhichFilesWereNotWritten) {
     Show();
     QFile::remove("XlsBase/XKPSei00.Dat");
     questions.ExpectInform(
-        "表定義を保存できませんでした。 (XlsBase/XKP00.Dat, XlsBase/XKPSei00.Dat)");
+        "表定義を保存できませんでした。 (XlsBase/XKP00.Dat, XlsBase/XKPSei00.Dat, "
+        "XlsBase/XKPSei00.invoice)");
     Child<QPushButton>(&form, "SaveBTN")->click();
     questions.Done();
 }

@@ -19,8 +19,10 @@
 #include "app/modal_driver.h"
 #include "app/shell/shape_widget.h"
 #include "app/shell/shell_fixture.h"
+#include "core/settings/own_settings_fields.h"
 #include "core/shell/program_state.h"
 #include "core/store/environment.h"
+#include "core/store/registration_number.h"
 #include "support/scripted_questions.h"
 #include "support/sjis.h"
 #include "support/working_folder.h"
@@ -36,6 +38,7 @@ using test::ScriptedQuestions;
 using test::Sjis;
 using test::Utf8;
 using test::WorkingFolder;
+using test::WriteAll;
 
 // Typed as an input method commits text: one key event per character, any character.
 void TypeText(QWidget* field, const QString& text) {
@@ -256,6 +259,64 @@ TEST_F(SettingsDialog, ASaveThatFailsIsReportedAndTheSettingsStillTakeEffect) {
     questions.Done();
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(state.environment.TaxRate(), Fixed4::FromInt(5));
+}
+
+TEST_F(SettingsDialog, RegistrationNumberAndWelfareRateAreKeptInQuiltoConf) {
+    Close();
+    WriteAll(OwnSettingsPath(), "welfare_rate=15.6\nfuture_key=1\n");
+    Open();
+    QLineEdit* number = Edit(kRegistrationNumberControl);
+    QLineEdit* rate = Edit(kWelfareRateControl);
+    EXPECT_EQ(number->text(), "");
+    EXPECT_EQ(rate->text(), "15.6");
+    EXPECT_TRUE(number->isVisible()) << "on the printed company block";
+
+    // A wrong form keeps the dialog open at the field; nothing is saved meanwhile.
+    TypeOver(Edit("Edit1"), QStringLiteral("山田工務店"));
+    TypeOver(number, QStringLiteral("T700001205000"));
+    questions.ExpectInform(RegistrationCheckMessage(RegistrationCheck::kWrongForm));
+    PressKey(Qt::Key_F12);
+    PressKey(Qt::Key_Escape);
+    questions.Done();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(Focused(), kRegistrationNumberControl);
+    EXPECT_EQ(Child<QTabWidget>(&form, "PageControl1")->currentIndex(), 0);
+    EXPECT_EQ(Stored().Company(0, CompanyField::Name1), "");
+    EXPECT_EQ(ReadAll(OwnSettingsPath()), "welfare_rate=15.6\nfuture_key=1\n");
+
+    // Typed with the input method in full width: kept as "T" and 13 digits.
+    TypeOver(number, QStringLiteral("Ｔ７００００１２０５０００２"));
+    Close();
+    EXPECT_EQ(Utf8(Stored().Company(0, CompanyField::Name1)), "山田工務店");
+    EXPECT_EQ(ReadAll(OwnSettingsPath()),
+              "welfare_rate=15.6\nfuture_key=1\nregistration_number=T7000012050002\n");
+
+    // A check digit that does not fit a corporate number is told, and kept.
+    Open();
+    EXPECT_EQ(number->text(), "T7000012050002");
+    TypeOver(number, QStringLiteral("T1000012050002"));
+    questions.ExpectInform(RegistrationCheckMessage(RegistrationCheck::kCheckDigitWarning));
+    Close();
+    questions.Done();
+    OwnSettings stored;
+    ASSERT_TRUE(ReadOwnSettings(stored, nullptr));
+    EXPECT_EQ(stored.RegistrationNumber(), "T1000012050002");
+
+    // A rate out of range goes back to the options tab; cleared, the rate is gone.
+    Open();
+    TypeOver(rate, QStringLiteral("0"));
+    questions.ExpectInformStartingWith("法定福利費率は 0 より大きく 100 以下");
+    PressKey(Qt::Key_Escape);
+    questions.Done();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(Child<QTabWidget>(&form, "PageControl1")->currentIndex(), 1);
+    EXPECT_EQ(Focused(), kWelfareRateControl);
+    TypeOver(rate, QString());
+    Close();
+    ASSERT_TRUE(ReadOwnSettings(stored, nullptr));
+    EXPECT_EQ(stored.WelfareRate(), std::nullopt);
+    EXPECT_EQ(stored.RegistrationNumber(), "T1000012050002");
+    EXPECT_EQ(stored.Value("future_key"), "1");
 }
 
 // Opened from the main menu: the logo is grey meanwhile. With QUILTO_SCREENSHOT_DIR set,

@@ -69,8 +69,9 @@ void WritePattern(int n) {
 }
 
 // The layout as a whole: every field inside its record, past the header, no two fields
-// sharing a byte, part B of the free-form record mirroring part A 520 bytes on, and every
-// standard value a valid cell (or empty) or a number.
+// sharing a byte, part B of the free-form record mirroring part A 520 bytes on (and in the
+// invoice file, part B naming what part A names), and every standard value a valid cell (or
+// empty) or a number.
 TEST(TableDefinitionLayout, FieldsTileTheRecordsWithoutOverlap) {
     std::set<std::string> names;
     std::map<TableFile, std::vector<const TableField*>> byFile;
@@ -80,7 +81,9 @@ TEST(TableDefinitionLayout, FieldsTileTheRecordsWithoutOverlap) {
     }
     EXPECT_EQ(byFile[TableFile::kStandard].size(), 76u);
     EXPECT_EQ(byFile[TableFile::kFreeForm].size(), 86u);
+    EXPECT_EQ(byFile[TableFile::kInvoice].size(), 8u);
     for (auto& [file, fields] : byFile) {
+        if (file == TableFile::kInvoice) continue;  // no record: placed by name
         std::size_t end = file == TableFile::kStandard ? kXkpHeaderSize : kXkpSeiHeaderSize;
         for (const TableField* field : fields) {
             SCOPED_TRACE(field->name);
@@ -95,7 +98,10 @@ TEST(TableDefinitionLayout, FieldsTileTheRecordsWithoutOverlap) {
         if (name.rfind("SA", 0) == 0) {
             const int twin = TableFieldIndex("SB" + name.substr(2));
             ASSERT_GE(twin, 0);
-            EXPECT_EQ(TableFields()[twin].offset, field.offset + 520);
+            EXPECT_EQ(TableFields()[twin].file, field.file);
+            if (field.file != TableFile::kInvoice) {
+                EXPECT_EQ(TableFields()[twin].offset, field.offset + 520);
+            }
             EXPECT_EQ(TableFields()[twin].kind, field.kind);
         }
         if (field.kind == TableFieldKind::kCell) {
@@ -198,15 +204,18 @@ TEST(TableDefinitionFiles, FailedFileKeepsItsRecordWhileTheOtherIsRead) {
 TEST(TableDefinitionFiles, NamesFromWindowsInAnyLetterCaseAreReadAndRewrittenInPlace) {
     WorkingFolder folder;
     WritePattern("xkp00.dat", "XKPSEI00.DAT", 0);
+    WriteAll("XlsBase/xkpsei00.INVOICE", "SA1HZRitu=B2\n");
     TableDefinitions definitions;
     ASSERT_EQ(definitions.Load(""), 0);
     EXPECT_EQ(definitions.Rows().breakdown, 10);
+    EXPECT_EQ(definitions.Text("SA1HZRitu"), "B2");
     TableFieldTexts fields = definitions.Fields();
     fields.Set("GyoD1", "18");
     ASSERT_EQ(definitions.Save("", fields), 0);
     EXPECT_EQ(QDir("XlsBase").entryList(QDir::Files, QDir::Name),
-              QStringList({"XKPSEI00.DAT", "xkp00.dat"}));
+              QStringList({"XKPSEI00.DAT", "xkp00.dat", "xkpsei00.INVOICE"}));
     EXPECT_EQ(GetI32(ReadAll("XlsBase/xkp00.dat"), 308), 18u);
+    EXPECT_NE(ReadAll("XlsBase/xkpsei00.INVOICE").find("\nSA1HZRitu=B2\n"), std::string::npos);
 }
 
 // Every field written at its offset in the files; headers and reserved bytes come back as
@@ -238,9 +247,14 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
     ASSERT_EQ(freeForm.size(), kXkpSeiRecordSize);
     std::string untouchedStandard = standard;
     std::string untouchedFreeForm = freeForm;
+    std::string invoiceLines;
     for (std::size_t i = 0; i < TableFields().size(); ++i) {
         const TableField& field = TableFields()[i];
         SCOPED_TRACE(field.name);
+        if (field.file == TableFile::kInvoice) {
+            invoiceLines += std::string(field.name) + "=" + expected[i] + "\n";
+            continue;
+        }
         const std::string& bytes = field.file == TableFile::kStandard ? standard : freeForm;
         if (field.kind == TableFieldKind::kCount) {
             EXPECT_EQ(GetI32(bytes, field.offset), i + 1);
@@ -254,10 +268,69 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
     }
     EXPECT_EQ(untouchedStandard, Filled(kXkpRecordSize));
     EXPECT_EQ(untouchedFreeForm, Filled(kXkpSeiRecordSize));
+    // The invoice items, in a file of their own: one "field=cell" line each after the note.
+    const std::string invoice = ReadAll("XlsBase/XKPSei00.invoice");
+    EXPECT_EQ(invoice.substr(invoice.find("\nSA1")), "\n" + invoiceLines);
 
     TableDefinitions reread;
     ASSERT_EQ(reread.Load("00"), 0);
     EXPECT_EQ(reread, definitions);
+}
+
+// The reserved areas of the two records (offset, size), headers included: zero in a new
+// file, and no definition the program writes may give them content (other programs read
+// these files). Part B of the free-form record mirrors part A 520 bytes on.
+constexpr std::pair<std::size_t, std::size_t> kStandardReserved[] = {
+    {0, 308},  {312, 4},  {320, 4}, {328, 4}, {402, 14}, {458, 35},  {521, 21},
+    {619, 49}, {675, 7},  {689, 7}, {710, 7}, {752, 14}, {787, 7},   {801, 7},
+    {885, 7},  {920, 35}, {962, 7}, {976, 7}, {990, 7},  {1053, 14}, {1088, 8}};
+constexpr std::pair<std::size_t, std::size_t> kFreeFormReserved[] = {
+    {0, 332},   {336, 4},  {344, 4},   {355, 7},  {376, 21},  {404, 49}, {572, 49},
+    {628, 7},   {691, 14}, {712, 28},  {747, 7},  {810, 14},  {831, 21}, {856, 4},
+    {864, 4},   {875, 7},  {896, 21},  {924, 49}, {1092, 49}, {1148, 7}, {1211, 14},
+    {1232, 28}, {1267, 7}, {1330, 14}, {1351, 21}};
+
+void ExpectReservedZero(const std::string& standard, const std::string& freeForm) {
+    ASSERT_EQ(standard.size(), kXkpRecordSize);
+    ASSERT_EQ(freeForm.size(), kXkpSeiRecordSize);
+    for (const auto& [offset, size] : kStandardReserved)
+        EXPECT_EQ(standard.substr(offset, size), std::string(size, '\0')) << "XKP at " << offset;
+    for (const auto& [offset, size] : kFreeFormReserved)
+        EXPECT_EQ(freeForm.substr(offset, size), std::string(size, '\0')) << "XKPSei at " << offset;
+}
+
+// Saved from the editor with every field given a cell (the invoice items among them), made
+// by the 標準 button, or shipped: the records' reserved areas stay as a new file has them.
+TEST(TableDefinitionFiles, ReservedAreasStayZeroInEveryDefinitionTheProgramWrites) {
+    WorkingFolder folder;
+    TableFieldTexts everyField;
+    for (std::size_t i = 0; i < everyField.Size(); ++i) {
+        const bool count = TableFields()[i].kind == TableFieldKind::kCount;
+        everyField.SetAt(i, count ? "21" : "AB" + std::to_string(i + 1));
+    }
+    const std::pair<const char*, TableFieldTexts> saved[] = {
+        {"editor, every field", everyField},
+        {"標準", StandardTableDefaults(TableFieldTexts())},
+        {"shipped", ShippedTableDefinitions().Fields()},
+    };
+    for (const auto& [what, fields] : saved) {
+        SCOPED_TRACE(what);
+        WriteAll("XlsBase/XKP01.Dat", std::string(kXkpRecordSize, '\0'));  // a new pattern
+        WriteAll("XlsBase/XKPSei01.Dat", std::string(kXkpSeiRecordSize, '\0'));
+        TableDefinitions definitions;
+        ASSERT_EQ(definitions.Load("01"), 0);
+        ASSERT_EQ(definitions.Save("01", fields), 0);
+        ExpectReservedZero(ReadAll("XlsBase/XKP01.Dat"), ReadAll("XlsBase/XKPSei01.Dat"));
+        TableDefinitions reread;  // and the invoice items are still where they were put
+        ASSERT_EQ(reread.Load("01"), 0);
+        EXPECT_EQ(reread.Fields(), definitions.Fields());
+    }
+    const QDir shipped(QStringLiteral(QUILTO_XLSBASE_DIR));
+    for (const char* code : {"00", "01", "02"}) {
+        SCOPED_TRACE(std::string("shipped file ") + code);
+        ExpectReservedZero(ReadAll(shipped.filePath(QStringLiteral("XKP%1.Dat").arg(code))),
+                           ReadAll(shipped.filePath(QStringLiteral("XKPSei%1.Dat").arg(code))));
+    }
 }
 
 TEST(TableDefinitionFiles, SaveTakesFieldTextsAsTheEditorHoldsThem) {
@@ -367,7 +440,8 @@ TEST(TableDefinitionFiles, FailedWriteLeavesTheOldFile) {
     EXPECT_EQ(ReadAll("XlsBase/XKPSei00.Dat"), oldFreeForm);
     EXPECT_EQ(GetI32(ReadAll("XlsBase/XKP00.Dat"), 308), 20u);
     EXPECT_EQ(QDir("XlsBase").entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              QStringList({"XKP00.Dat", "XKPSei00.Dat"}));  // no temporary file left
+              QStringList({"XKP00.Dat", "XKPSei00.Dat", "XKPSei00.invoice"}));  // no temporary
+                                                                                // file left
 }
 
 // What start-up writes into a newly created pattern: no cells, no rows, headers and

@@ -90,6 +90,74 @@ TEST(FreeFormOutputTest, LinesTotalsPrintsTheSpecialLinesInsteadOfTheBlock) {
     EXPECT_EQ(book.Cell(1, "E9"), "2750");  // the amount billed is always there
 }
 
+// The invoice items at the cells the shipped templates give them.
+void DefineInvoiceCells(OutputFixture& f, const char* part) {
+    const std::string p = part;
+    f.Define((p + "HJTouroku").c_str(), "M12");
+    f.Define((p + "HZRitu").c_str(), "A37");
+    f.Define((p + "HZTaisyo").c_str(), "D37");
+    f.Define((p + "HZGaku").c_str(), "H37");
+}
+
+TEST(FreeFormOutputTest, InvoiceItemsOnTheFirstPageOfBothOutputsWithOrWithoutTheBlock) {
+    struct Case {
+        FreeFormSource source;
+        const char* part;
+        bool linesTotals;
+    } cases[] = {{FreeFormSource::kBreakdown, "SA1", false},
+                 {FreeFormSource::kBreakdown, "SA1", true},
+                 {FreeFormSource::kDetails, "SB1", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.part) + (c.linesTotals ? " lines" : " block"));
+        OutputFixture f = FreeForm(c.source);
+        FillBreakdownWithTotals(f);
+        f.AddDetails(1, 1);
+        f.choices.linesTotals = c.linesTotals;
+        f.document.SetTaxRateText("10");
+        f.registrationNumber = "T7000012050002";
+        DefineInvoiceCells(f, c.part);
+        const MemoryBook book = Output(f);
+        EXPECT_EQ(book.Cell(1, "M12"), "登録番号 T7000012050002");
+        EXPECT_EQ(book.Cell(1, "A37"), "10%対象");
+        EXPECT_EQ(book.Cell(1, "D37"), "2500");  // the total line: after the discount
+        EXPECT_EQ(book.Cell(1, "H37"), "250");   // the document's own tax line
+    }
+    // No number set: the cell is left blank rather than captioned with nothing.
+    OutputFixture f = FreeForm(FreeFormSource::kBreakdown);
+    FillBreakdownWithTotals(f);
+    DefineInvoiceCells(f, "SA1");
+    EXPECT_EQ(Output(f).Cell(1, "M12"), "");
+    // A definition without the invoice cells (a template of one's own, made before) prints
+    // the rest as before and nothing of these.
+    OutputFixture plain = FreeForm(FreeFormSource::kBreakdown);
+    FillBreakdownWithTotals(plain);
+    plain.registrationNumber = "T7000012050002";
+    const MemoryBook book = Output(plain);
+    EXPECT_EQ(book.Cell(1, "M12"), "<none>");
+    EXPECT_EQ(book.Cell(1, "O39"), "2750");
+}
+
+TEST(FreeFormOutputTest, InvoiceTaxIsTakenOnceOnTheTotalNeverPerLine) {
+    OutputFixture f = FreeForm(FreeFormSource::kSummary);
+    f.SetEnvironment("Hasu", " 1 切捨て");
+    f.document.SetTaxRateText("10");
+    f.Summary(1, "", "外壁", "1,005");
+    f.Summary(2, "", "屋根", "1,006");
+    f.Summary(3, "-", "", "11");
+    f.Summary(4, "", "雨樋", "1,007");
+    DefineInvoiceCells(f, "SA1");
+    // No total or tax line: the net 3,007 at 10 % cut is 300; three lines cut one by one
+    // would give 100 + 100 + 100 less the discount's 1.
+    MemoryBook book = Output(f);
+    EXPECT_EQ(book.Cell(1, "D37"), "3007");
+    EXPECT_EQ(book.Cell(1, "H37"), "300");
+    // The amounts said to include the tax: the tax they contain, once.
+    f.document.SetCheckBox2(true);
+    book = Output(f);
+    EXPECT_EQ(book.Cell(1, "A37"), "10%対象(税込)");
+    EXPECT_EQ(book.Cell(1, "H37"), "273");  // 3,007 x 10 / 110 = 273.36
+}
+
 TEST(FreeFormOutputTest, PagesOfFirstAndFollowingSizes) {
     struct Case {
         int lines;

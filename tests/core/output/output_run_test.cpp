@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "core/excel/workbook.h"
@@ -171,6 +172,38 @@ TEST(OutputRunTest, CancelBeforeTheFirstLineSavesNoWorkbook) {
     EXPECT_EQ(progress.lastPage_, 0);
     EXPECT_EQ(test::ReadAll("Xls/見積書00.xlsx"), "earlier");
     EXPECT_EQ(progress.status_, "出力を中止しました。ブックは保存していません。");
+}
+
+// An invoice takes the registration number from quilto.conf; a hand-edited one of the
+// wrong form stops it, naming the file, rather than printing it or leaving it out.
+TEST(OutputRunTest, TheInvoiceTakesTheRegistrationNumberFromTheSettingsFile) {
+    WorkingFolder folder;
+    test::InstallOutputFiles();
+    TableDefinitions definitions;
+    TableFieldTexts fields = StandardTableDefaults(TableFieldTexts());
+    fields.Set("SA1HJTouroku", "M12");
+    ASSERT_EQ(definitions.Save("", fields), 0);
+    OutputFixture f;
+    f.choices.freeForm = true;
+    f.choices.freeFormSource = FreeFormSource::kBreakdown;
+    f.Breakdown(1, "", "1", "工事", "1,000");
+    RecordingProgress progress;
+
+    test::WriteAll("quilto.conf", "registration_number=T7000012050002\n");
+    OutputResult result =
+        ProduceOutput(MakeOutputJob(f.document, f.environment, f.choices), progress);
+    ASSERT_EQ(result.status, OutputStatus::kDone) << result.error.toStdString();
+    EXPECT_NE(WorksheetTexts(result.workbookPath).find("登録番号 T7000012050002"),
+              std::string::npos);
+
+    QFile::remove(result.workbookPath);
+    test::WriteAll("quilto.conf", "registration_number=T12345\n");
+    result = ProduceOutput(MakeOutputJob(f.document, f.environment, f.choices), progress);
+    EXPECT_EQ(result.status, OutputStatus::kFailed);
+    EXPECT_TRUE(result.error.contains(QFileInfo("quilto.conf").absoluteFilePath()))
+        << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains("T12345")) << result.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists("Xls/書式F00A.xlsx"));
 }
 
 TEST(OutputRunTest, TemplateFollowsTheChoices) {

@@ -70,6 +70,8 @@ class Backup : public ::testing::Test {
 };
 
 TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
+    // The invoice placements beside the definitions travel with them.
+    WriteAll("XlsBase/XKPSei00.invoice", "SA1HJTouroku=M12\n");
     std::map<QString, std::string> before = Snapshot(folder.Path());
     questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
     CopyRun run = BackUp(backup.path());
@@ -89,12 +91,13 @@ TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
         {"MST/sp_unit.dat", before["MST/sp_unit.dat"]},
         {"MST/sp_jis.dat", before["sp_jis.dat"]},
         {"XlsBase/XKP00.Dat", before["XlsBase/XKP00.Dat"]},
+        {"XlsBase/XKPSei00.invoice", before["XlsBase/XKPSei00.invoice"]},
         {"XlsBase/見積書00.xlsx", before["XlsBase/見積書00.xlsx"]},
     };
     EXPECT_EQ(saved, expected);
     // The live master folder now carries the environment too.
     EXPECT_EQ(ReadAll("MST/sp_jis.dat"), ReadAll("sp_jis.dat"));
-    EXPECT_EQ(run.copied, 9);  // the environment twice: into the masters, then with them
+    EXPECT_EQ(run.copied, 10);  // the environment twice: into the masters, then with them
     EXPECT_EQ(lines.front(),
               QDir::toNativeSeparators(folder.Path() + "/ ≫ " + backup.path() + "/"));
     before = Snapshot(folder.Path());
@@ -105,6 +108,7 @@ TEST_F(Backup, RoundTripBringsEveryFileBackByteForByteAndNeverCopiesMarkers) {
     QFile::remove("DAT/m_000002.dat");
     WriteAll("MST/sp_syo.dat", "");
     QFile::remove("XlsBase/XKP00.Dat");
+    WriteAll("XlsBase/XKPSei00.invoice", "SA1HJTouroku=\n");
     WriteAll("sp_jis.dat", std::string(6088, '\0'));
     WriteAll("DAT/m_000003.dat", "made after the backup");
 

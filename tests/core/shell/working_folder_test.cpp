@@ -23,7 +23,7 @@ using test::WorkingFolder;
 using test::WriteAll;
 
 // A small skeleton as the installation ships it: empty folders kept by placeholders, a
-// template and a table definition.
+// template and table definitions with the invoice placements.
 struct Skeleton {
     Skeleton() {
         QDir root(dir.path());
@@ -33,6 +33,8 @@ struct Skeleton {
         WriteAll(Path("XlsBase/XKP00.Dat"), std::string(1096, 'k'));
         QFile::setPermissions(Path("XlsBase/XKP00.Dat"),
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        WriteAll(Path("XlsBase/XKPSei00.Dat"), std::string(1372, 's'));
+        WriteAll(Path("XlsBase/XKPSei00.invoice"), "SA1HJTouroku=M12\n");
     }
     QString Path(const char* relative) const { return dir.filePath(QString::fromUtf8(relative)); }
     QTemporaryDir dir;
@@ -188,6 +190,27 @@ TEST_F(FirstStart, AFolderOnTheCommandLineWinsAndIsRememberedOnlyAtTheFirstStart
     const QString other = documents_.filePath("other");
     EXPECT_EQ(SettleWorkingFolder(Start(other), questions), other);
     EXPECT_EQ(Remembered(), named);
+    questions.Done();
+}
+
+// The shipped invoice placements belong to the shipped free-form definition: a folder with
+// a definition of its own from before them (any letter case) gets none, a new folder gets
+// them with the definition.
+TEST_F(FirstStart, AnEarlierFreeFormDefinitionGetsNoShippedInvoicePlacements) {
+    ScriptedQuestions questions;
+    for (const char* record : {"XlsBase/XKPSei00.Dat", "XlsBase/xkpsei00.dat"}) {
+        SCOPED_TRACE(record);
+        QTemporaryDir earlier;
+        QDir(earlier.path()).mkdir("XlsBase");
+        WriteAll(In(earlier.path(), record), "the firm's own");
+        EXPECT_EQ(SettleWorkingFolder(Start(earlier.path()), questions), earlier.path());
+        EXPECT_EQ(ReadAll(In(earlier.path(), record)), "the firm's own");
+        EXPECT_FALSE(QFile::exists(In(earlier.path(), "XlsBase/XKPSei00.invoice")));
+        EXPECT_TRUE(QFile::exists(In(earlier.path(), "XlsBase/XKP00.Dat")));  // it lacked that
+    }
+    const QString fresh = documents_.filePath("fresh");
+    EXPECT_EQ(SettleWorkingFolder(Start(fresh), questions), fresh);
+    EXPECT_EQ(ReadAll(In(fresh, "XlsBase/XKPSei00.invoice")), "SA1HJTouroku=M12\n");
     questions.Done();
 }
 
