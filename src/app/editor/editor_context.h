@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 
+#include "app/editor/editor_document.h"
 #include "app/editor/header_bars.h"
 #include "app/editor/sheet_grid_model.h"
 #include "app/editor/sheet_grid_view.h"
@@ -101,7 +102,8 @@ struct EditorContext {
           session(state.editor),
           document(session.Document()),
           calculator(session.Calculator()),
-          history(session.History()) {}
+          history(session.History()),
+          editorDocument(session) {}
 
     ProgramState& program;
     // The open estimate: every load and save goes through it.
@@ -109,6 +111,9 @@ struct EditorContext {
     EstimateDocument& document;
     EstimateCalculator& calculator;
     EditHistory& history;
+    // Changes applied through it are announced to the grids, the header bars and the status
+    // panels, which repaint themselves.
+    EditorDocument editorDocument;
     UnitPriceMultiplier multiplier;
     LineClipboard clipboard;
     EditorHooks hooks;
@@ -141,6 +146,17 @@ struct EditorContext {
                                                : rowsPerPage[2];
     }
     int VisibleTab() const { return pageControl1->currentIndex(); }
+    // The grid of the tab that shows; the cover counts as the summary.
+    SheetKind VisibleSheet() const {
+        switch (VisibleTab()) {
+            case kBreakdownTab:
+                return SheetKind::Breakdown;
+            case kDetailTab:
+                return SheetKind::Detail;
+            default:
+                return SheetKind::Summary;
+        }
+    }
     bool ReadOnly() const { return document.ReadOnly(); }
 };
 

@@ -70,7 +70,7 @@ std::string EstimateSession::NewNumber() { return NextManagementNumber(c_.progra
 void EstimateSession::ShowDocument() {
     c_.cover->ShowDocument();
     c_.cover->ShowTaxMessage(c_.program.environment);
-    grids_.RefreshGrids();
+    c_.editorDocument.AllWereChanged();
 }
 
 void EstimateSession::ShowCover() {
@@ -89,7 +89,7 @@ bool EstimateSession::FormShow() {
     // On the cover the line commands have no grid to act on. Entering the tab turns them
     // off, but a window that shows with the cover already current enters no tab: without
     // this a new estimate's first showing offered 小計・計・税 and a reopened one did not.
-    grids_.EnableGridCommands(false);
+    grids_.Navigation().EnableGridCommands(false);
 
     const EntryMode mode = c_.program.shell.entryMode;
     const std::string selected = c_.program.shell.selectedNumber;
@@ -129,8 +129,8 @@ bool EstimateSession::FormShow() {
     }
     ShowDocument();
     FormActivate();
-    grids_.CalculateSummary();
-    grids_.CalculateSelected();
+    grids_.Display().CalculateSummary();
+    grids_.Display().CalculateSelected();
     ShowCover();
     StartHistory(recovered);
     if (mode == EntryMode::kOutput) {
@@ -179,7 +179,7 @@ std::optional<RecoveryRecord> EstimateSession::RecoverFrom(const QString& path) 
         return std::nullopt;
     }
     c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
-    grids_.CalculateSelected();
+    grids_.Display().CalculateSelected();
     return record;
 }
 
@@ -211,7 +211,7 @@ void EstimateSession::FormActivate() {
     c_.rowsPerPage[0] = EffectiveRowsPerPage(rows.summary);
     c_.rowsPerPage[1] = EffectiveRowsPerPage(rows.breakdown);
     c_.rowsPerPage[2] = EffectiveRowsPerPage(rows.detail);
-    grids_.SetUpGrids();
+    grids_.Display().SetUpGrids();
 }
 
 void EstimateSession::PatternChosen(int index) {
@@ -227,7 +227,7 @@ void EstimateSession::ClearDocument() {
     c_.session.StartNew(c_.program.environment);
     c_.document.SetReadOnly(false);
     ShowDocument();
-    grids_.CalculateBreakdown();
+    grids_.Display().CalculateBreakdown();
     c_.cover->ShowCompany(c_.program.environment);
     c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
     c_.pageControl1->setCurrentIndex(kCoverTab);
@@ -240,7 +240,7 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     if (!copy && !IsUsableNumber(number)) {
         // Nothing to open: the editor goes on with a new estimate.
         c_.document.BeginSession(EntryMode::kNew);
-        grids_.CalculateBreakdown();
+        grids_.Display().CalculateBreakdown();
         c_.document.SetText(HeaderText::MNo, fresh);
         return;
     }
@@ -264,17 +264,17 @@ void EstimateSession::LoadByNumber(const std::string& number, bool copy) {
     }
     ShowDocument();
     c_.View(SheetKind::Breakdown)->SetCurrentCell(1, 2);
-    grids_.CalculateSelected();
+    grids_.Display().CalculateSelected();
 }
 
 bool EstimateSession::Save() {
     const bool onDetail = c_.VisibleTab() == kDetailTab;
     const int detailRow = c_.document.DetailSheetRow();
     // What is still being typed in the detail sheet belongs to the save.
-    if (onDetail) grids_.StoreDetail();
+    if (onDetail) grids_.Display().StoreDetail();
     const bool wasNew = heldNumber_.empty();
     const SaveResult result = c_.session.Save(c_.program.environment, c_.program.questions);
-    grids_.RefreshGrids();
+    c_.editorDocument.AllWereChanged();
     switch (result.outcome) {
         case SaveOutcome::kNoNumber:
             c_.program.questions.Inform(SaveOutcomeMessage(result));
@@ -299,7 +299,7 @@ bool EstimateSession::Save() {
             break;
     }
     // The sheet on screen stays the one being edited.
-    if (onDetail && detailRow > 0) grids_.LoadDetail(detailRow);
+    if (onDetail && detailRow > 0) grids_.Display().LoadDetail(detailRow);
     FocusVisibleTab();
     return result.Saved();
 }
@@ -342,7 +342,7 @@ void EstimateSession::FocusVisibleTab() {
 
 void EstimateSession::Output() {
     if (!c_.hooks.outputDialog) return;
-    if (c_.VisibleTab() == kDetailTab) grids_.StoreDetail();
+    if (c_.VisibleTab() == kDetailTab) grids_.Display().StoreDetail();
     ShowCover();
     if (!c_.ReadOnly()) {
         if (!Save()) return;
@@ -391,7 +391,7 @@ bool EstimateSession::Close() {
             closing = true;
         }
     }
-    grids_.HideUnitList(false);
+    grids_.Units().Hide(false);
     c_.unitListInUse = false;
     if (c_.guide && c_.guide->IsGuideVisible()) c_.guide->HideGuide();
     if (closing) {

@@ -66,6 +66,7 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
     for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail, SheetKind::Summary}) {
         const int i = static_cast<int>(sheet);
         auto* model = new SheetGridModel(c.document.Grid(sheet), sheet, this);
+        model->Follow(c.editorDocument);
         auto* delegate = new SheetGridDelegate(sheet, paintSettings);
         delegate->SetRefusalHandler(refuse);
         c.views[i] = new SheetGridView(model, delegate);
@@ -97,7 +98,7 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
 
     grids_ = new GridController(c, this);
     session_ = new EstimateSession(c, *grids_, this);
-    undo_ = new UndoController(c, *grids_, this);
+    undo_ = new UndoController(c, grids_->Display(), this);
     recovery_ = new RecoveryController(c, *undo_, this);
     session_->SetHistory(undo_, recovery_);
     c.cover->SetRefusalHandler(refuse);
@@ -106,14 +107,14 @@ TFormMVell1::TFormMVell1(ProgramState& program, QWidget* parent)
 
     resize(kWidth, kHeight);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
-    grids_->SetUpGrids();
+    grids_->Display().SetUpGrids();
 }
 
 TFormMVell1::~TFormMVell1() {
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     // The handlers go before the widgets they watch and the context they work on.
-    context_->lbUnit->removeEventFilter(grids_);
+    context_->lbUnit->removeEventFilter(&grids_->Units());
     delete recovery_;
     delete undo_;
     delete session_;
@@ -200,30 +201,35 @@ void TFormMVell1::Connect() {
     connect(a.about1, &QAction::triggered, this, [this] {
         if (context_->hooks.versionWindow) context_->hooks.versionWindow();
     });
-    both(a.lins, a.sbIns, [g] { g->InsertLine(); });
-    both(a.ldel, a.sbDel, [g] { g->DeleteLine(); });
-    connect(a.lCopy, &QAction::triggered, this, [g] { g->CopyLine(); });
-    connect(a.lPast, &QAction::triggered, this, [g] { g->PasteLine(); });
-    connect(a.lDup, &QAction::triggered, this, [g] { g->DuplicateLine(); });
-    both(a.mx, a.mxBtn, [g] { g->HideRemarks(); });
-    both(a.syokei, a.sbSyokei, [g] { g->SpecialLine(LineKind::Syokei); });
-    both(a.nakakei, a.sbNakakei, [g] { g->SpecialLine(LineKind::Nakakei); });
-    both(a.zei, a.sbZei, [g] { g->SpecialLine(LineKind::Zei); });
-    both(a.goukei, a.sbGoukei, [g] { g->SpecialLine(LineKind::Goukei); });
-    both(a.nebiki, a.sbNebiki, [g] { g->Discount(); });
+    both(a.lins, a.sbIns, [g] { g->Commands().InsertLine(); });
+    both(a.ldel, a.sbDel, [g] { g->Commands().DeleteLine(); });
+    connect(a.lCopy, &QAction::triggered, this, [g] { g->Commands().CopyLine(); });
+    connect(a.lPast, &QAction::triggered, this, [g] { g->Commands().PasteLine(); });
+    connect(a.lDup, &QAction::triggered, this, [g] { g->Commands().DuplicateLine(); });
+    both(a.mx, a.mxBtn, [g] { g->Commands().HideRemarks(); });
+    both(a.syokei, a.sbSyokei, [g] { g->Commands().SpecialLine(LineKind::Syokei); });
+    both(a.nakakei, a.sbNakakei, [g] { g->Commands().SpecialLine(LineKind::Nakakei); });
+    both(a.zei, a.sbZei, [g] { g->Commands().SpecialLine(LineKind::Zei); });
+    both(a.goukei, a.sbGoukei, [g] { g->Commands().SpecialLine(LineKind::Goukei); });
+    both(a.nebiki, a.sbNebiki, [g] { g->Commands().Discount(); });
     both(a.guid1, a.meisyoBtn1, [g] { g->Guide(); });
-    connect(a.hyousi1, &QAction::triggered, this, [g] { g->ShowCover(); });
-    connect(a.meisai1, &QAction::triggered, this, [g] { g->NextTab(); });
+    connect(a.hyousi1, &QAction::triggered, this, [g] { g->Navigation().ShowCover(); });
+    connect(a.meisai1, &QAction::triggered, this, [g] { g->Navigation().NextTab(); });
     connect(a.kakeSet, &QAction::triggered, this,
-            [g] { g->ApplyMultiplier(SheetKind::Breakdown); });
-    connect(a.kakeRet, &QAction::triggered, this, [g] { g->UndoMultiplier(SheetKind::Breakdown); });
-    connect(a.kakeSetS, &QAction::triggered, this, [g] { g->ApplyMultiplier(SheetKind::Summary); });
-    connect(a.kakeRetS, &QAction::triggered, this, [g] { g->UndoMultiplier(SheetKind::Summary); });
-    connect(a.subMenu1, &QToolButton::clicked, this, [g] { g->PopUpSubMenu(QCursor::pos()); });
+            [g] { g->Commands().ApplyMultiplier(SheetKind::Breakdown); });
+    connect(a.kakeRet, &QAction::triggered, this,
+            [g] { g->Commands().UndoMultiplier(SheetKind::Breakdown); });
+    connect(a.kakeSetS, &QAction::triggered, this,
+            [g] { g->Commands().ApplyMultiplier(SheetKind::Summary); });
+    connect(a.kakeRetS, &QAction::triggered, this,
+            [g] { g->Commands().UndoMultiplier(SheetKind::Summary); });
+    connect(a.subMenu1, &QToolButton::clicked, this,
+            [g] { g->Commands().PopUpSubMenu(QCursor::pos()); });
     connect(c.pageControl1, &QTabWidget::currentChanged, this,
-            [g](int tab) { g->TabEntered(tab); });
+            [g](int tab) { g->Navigation().TabEntered(tab); });
 
-    connect(c.cover, &CoverPanel::CheckBox1Clicked, this, [g] { g->CalculateSelected(); });
+    connect(c.cover, &CoverPanel::CheckBox1Clicked, this,
+            [g] { g->Display().CalculateSelected(); });
     UndoController* u = undo_;
     connect(g, &GridController::Edited, this,
             [u](const QString& name, SheetKind sheet, int row, int col, const QString& key,
@@ -249,7 +255,8 @@ void TFormMVell1::Connect() {
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         // Focus that moves to another window (a question, the guide) leaves the editor's
         // active control as it was.
-        if (grids_ && now && now->window() == this && isVisible()) grids_->FocusMovedTo(now);
+        if (grids_ && now && now->window() == this && isVisible())
+            grids_->Navigation().FocusMovedTo(now);
     });
 }
 
@@ -295,9 +302,9 @@ void TFormMVell1::SConf1Click() {
     if (!context_->hooks.settingsDialog) return;
     context_->hooks.settingsDialog();
     context_->session.UseSettings(context_->program.environment);
-    grids_->CalculateBreakdown();
+    grids_->Display().CalculateBreakdown();
     // New rounding or captions change figures: a step like any other.
-    const auto sheet = grids_->ActiveGrid();
+    const auto sheet = grids_->Navigation().ActiveGrid();
     if (sheet && context_->VisibleTab() != kCoverTab) {
         undo_->RecordGrid(QStringLiteral("設定変更の再計算"), *sheet);
     } else {
@@ -429,7 +436,9 @@ bool TFormMVell1::CoverKey(QWidget* target, QKeyEvent* event) {
 
 // --- GuideTarget ---------------------------------------------------------------------------
 
-std::optional<SheetKind> TFormMVell1::FocusedSheet() const { return grids_->ActiveGrid(); }
+std::optional<SheetKind> TFormMVell1::FocusedSheet() const {
+    return grids_->Navigation().ActiveGrid();
+}
 
 int TFormMVell1::CurrentRow(SheetKind sheet) const {
     return context_->View(sheet)->CurrentGridRow();
@@ -440,8 +449,7 @@ std::string TFormMVell1::Cell(SheetKind sheet, int row, int col) const {
 }
 
 void TFormMVell1::SetCell(SheetKind sheet, int row, int col, const std::string& text) {
-    context_->document.Grid(sheet).SetCell(row, col, text);
-    context_->Model(sheet)->RefreshRow(row);
+    context_->editorDocument.SetCell(sheet, row, col, text);
     // The guide writes several cells of one line: one step.
     undo_->RecordGrid(
         QStringLiteral("工事名選択"), sheet, row, col,
@@ -449,12 +457,14 @@ void TFormMVell1::SetCell(SheetKind sheet, int row, int col, const std::string& 
 }
 
 void TFormMVell1::FillProduct(const std::string& category, const std::string& productCode) {
-    grids_->FillProduct(category, productCode);
+    grids_->Commands().FillProduct(category, productCode);
 }
 
-void TFormMVell1::MoveCurrentRowDown(SheetKind sheet) { grids_->MoveCurrentRowDown(sheet); }
+void TFormMVell1::MoveCurrentRowDown(SheetKind sheet) {
+    grids_->Navigation().MoveCurrentRowDown(sheet);
+}
 
-void TFormMVell1::FocusActiveGrid() { grids_->FocusActiveGrid(); }
+void TFormMVell1::FocusActiveGrid() { grids_->Navigation().FocusActiveGrid(); }
 
 void TFormMVell1::GuideClosed() { context_->guideOpener = GuideOpener::kNone; }
 
@@ -513,8 +523,7 @@ void TFormMVell1::WelfareLineCommand() {
     switch (placed.result) {
         case WelfareLineResult::kAdded:
         case WelfareLineResult::kUpdated:
-            grids_->CalculateDetail();
-            c.Model(SheetKind::Detail)->Refresh();
+            grids_->Display().CalculateDetail();
             c.View(SheetKind::Detail)->SetCurrentCell(placed.row, 3);
             break;
         case WelfareLineResult::kNoLabour:

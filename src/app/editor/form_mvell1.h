@@ -4,7 +4,8 @@
 // detail sheet of the current breakdown line), with the header figures above and the three
 // status texts below. Shown modally by the main menu for the shell's entry mode; it sees
 // every key before its controls. The form only builds and wires its parts: the grid
-// handlers live in GridController, opening, saving and closing in EstimateSession.
+// handlers live in GridController (with its navigation, line commands, unit list and sheet
+// display), opening, saving and closing in EstimateSession.
 
 #include <QDialog>
 #include <memory>

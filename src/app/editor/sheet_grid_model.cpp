@@ -1,5 +1,7 @@
 #include "app/editor/sheet_grid_model.h"
 
+#include "app/editor/editor_document.h"
+
 #include "core/foundation/cp932.h"
 #include "core/foundation/text_bytes.h"
 
@@ -74,6 +76,17 @@ void SheetGridModel::Refresh() {
 
 void SheetGridModel::RefreshRow(int gridRow) {
     emit dataChanged(IndexOf(gridRow, 0), IndexOf(gridRow, columnCount() - 1));
+}
+
+void SheetGridModel::Follow(const EditorDocument& document) {
+    connect(&document, &EditorDocument::SheetChanged, this, [this](SheetKind sheet) {
+        if (sheet == sheet_) Refresh();
+    });
+    connect(&document, &EditorDocument::RowsChanged, this,
+            [this](SheetKind sheet, int firstRow, int lastRow) {
+                if (sheet != sheet_) return;
+                emit dataChanged(IndexOf(firstRow, 0), IndexOf(lastRow, columnCount() - 1));
+            });
 }
 
 }  // namespace quilto

@@ -13,6 +13,8 @@
 
 namespace quilto {
 
+class EditorDocument;
+
 class SheetGridModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -35,6 +37,8 @@ class SheetGridModel : public QAbstractTableModel {
     // The grid changed underneath (a calculation, a line command, a load): repaint.
     void Refresh();
     void RefreshRow(int gridRow);
+    // Repaints what `document` announces as changed on this model's sheet.
+    void Follow(const EditorDocument& document);
     QModelIndex IndexOf(int gridRow, int col) const { return index(gridRow - 1, col); }
     static int GridRow(const QModelIndex& index) { return index.row() + 1; }
 

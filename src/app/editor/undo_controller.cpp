@@ -4,7 +4,7 @@
 #include <QComboBox>
 
 #include "app/editor/cover_panel.h"
-#include "app/editor/grid_controller.h"
+#include "app/editor/sheet_display.h"
 #include "app/foundation/typed_line_edit.h"
 
 namespace quilto {
@@ -39,8 +39,8 @@ int TabOf(EditPlace::Page page) {
 
 }  // namespace
 
-UndoController::UndoController(EditorContext& context, GridController& grids, QObject* parent)
-    : QObject(parent), context_(context), grids_(grids) {
+UndoController::UndoController(EditorContext& context, SheetDisplay& display, QObject* parent)
+    : QObject(parent), context_(context), display_(display) {
     connect(context_.actions.undo1, &QAction::triggered, this, &UndoController::Undo);
     connect(context_.actions.redo1, &QAction::triggered, this, &UndoController::Redo);
     RefreshActions();
@@ -73,8 +73,8 @@ void UndoController::Record(const QString& name, EditPlace place, const std::str
     if (!context_.history.Record(context_.document, std::move(step))) return;
     last_ = std::move(place);
     // Writing the sheet on screen back to the store may have changed its line's figures.
-    if (context_.document.DetailSheetRow() > 0)
-        context_.Model(SheetKind::Breakdown)->RefreshRow(context_.document.DetailSheetRow());
+    if (const int line = context_.document.DetailSheetRow(); line > 0)
+        context_.editorDocument.RowsWereChanged(SheetKind::Breakdown, line, line);
     RefreshActions();
     emit Changed(lineChange);
 }
@@ -115,15 +115,15 @@ void UndoController::ShowPlace(const EditPlace& place) {
         breakdown->SetCurrentCell(place.line, std::max(breakdown->CurrentCol(), 2));
         document.DropDetailSheet();
         context_.pageControl1->setCurrentIndex(tab);
-        grids_.LoadDetail(place.line);
+        display_.LoadDetail(place.line);
     } else {
         context_.pageControl1->setCurrentIndex(tab);
     }
-    grids_.CalculateBreakdown();
-    grids_.CalculateSummary();
-    if (document.DetailSheetRow() > 0) grids_.CalculateDetail();
-    grids_.CalculateSelected();
-    grids_.RefreshGrids();
+    display_.CalculateBreakdown();
+    display_.CalculateSummary();
+    if (document.DetailSheetRow() > 0) display_.CalculateDetail();
+    display_.CalculateSelected();
+    context_.editorDocument.AllWereChanged();
     context_.cover->ShowDocument();
     if (place.page == EditPlace::Page::Cover) {
         QWidget* field = context_.cover->Field(QString::fromStdString(place.field));

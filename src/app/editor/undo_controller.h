@@ -14,7 +14,7 @@
 
 namespace quilto {
 
-class GridController;
+class SheetDisplay;
 
 inline constexpr char kUndoCaption[] = "元に戻す";
 inline constexpr char kRedoCaption[] = "やり直し";
@@ -23,7 +23,7 @@ class UndoController : public QObject {
     Q_OBJECT
 
   public:
-    UndoController(EditorContext& context, GridController& grids, QObject* parent = nullptr);
+    UndoController(EditorContext& context, SheetDisplay& display, QObject* parent = nullptr);
 
     // A change on a grid, at its cursor (row and col given: that cell). Typing into one
     // cell again and again is one step (mergeKey).
@@ -57,7 +57,7 @@ class UndoController : public QObject {
     void RefreshActions();
 
     EditorContext& context_;
-    GridController& grids_;
+    SheetDisplay& display_;
     bool applying_ = false;
     bool stopped_ = true;
     EditPlace last_;
