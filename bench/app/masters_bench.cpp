@@ -89,13 +89,18 @@ int Bench(int products, int runs) {
     for (int run = 0; run < runs; ++run) {
         MasterLists lists;
         quilto::PutConstructionName(lists, "001", Cp932("内装工事"));
-        quilto::WriteConstructionNames(lists, state.environment);
+        if (quilto::WriteConstructionNames(lists, state.environment) !=
+            quilto::MasterFileResult::kOk) {
+            std::fprintf(stderr, "the construction names could not be written\n");
+            return 1;
+        }
         QElapsedTimer clock;
         clock.start();
         const quilto::ProductImportFileResult result =
             quilto::ImportProductFile(lists, state.environment, "001", QStringLiteral("in.csv"));
         imports.push_back(Milliseconds(clock));
-        if (result.report.imported != products || result.writeResult != 0) {
+        if (result.report.imported != products ||
+            result.writeResult != quilto::MasterFileResult::kOk) {
             std::fprintf(stderr, "the import took %d products\n", result.report.imported);
             return 1;
         }
@@ -263,9 +268,12 @@ int Screens(const QString& out) {
     quilto::SetDefaultUnits(lists);
     quilto::AddUnit(lists, Cp932("坪"));
     quilto::AddUnit(lists, Cp932("枚"));
-    quilto::WriteConstructionNames(lists, state.environment);
-    quilto::WriteProducts(lists, state.environment);
-    quilto::WriteUnits(lists, state.environment);
+    if (quilto::WriteConstructionNames(lists, state.environment) != quilto::MasterFileResult::kOk ||
+        quilto::WriteProducts(lists, state.environment) != quilto::MasterFileResult::kOk ||
+        quilto::WriteUnits(lists, state.environment) != quilto::MasterFileResult::kOk) {
+        std::fprintf(stderr, "the master files could not be written\n");
+        return 1;
+    }
 
     quilto::TFormMSyo form(state);
     form.open();

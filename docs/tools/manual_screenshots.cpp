@@ -96,8 +96,9 @@ void WriteMasters(quilto::ProgramState& state) {
     for (const auto& p : products) {
         quilto::PutProduct(lists, {p[0], p[1], Sjis(p[2]), Sjis(p[3]), Sjis(p[4]), p[5], p[6], ""});
     }
-    quilto::WriteConstructionNames(lists, state.environment);
-    quilto::WriteProducts(lists, state.environment);
+    if (quilto::WriteConstructionNames(lists, state.environment) != quilto::MasterFileResult::kOk ||
+        quilto::WriteProducts(lists, state.environment) != quilto::MasterFileResult::kOk)
+        std::fprintf(stderr, "the sample master files could not be written\n");
     quilto::LoadMasterLists(state.masters, state.environment);
 }
 

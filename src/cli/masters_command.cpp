@@ -145,7 +145,7 @@ int Import(MasterLists& lists, Environment& environment, const std::string& code
         return 1;
     }
     if (result.report.capacityStopped) std::fprintf(stderr, "%s\n", kImportCapacityMessage);
-    if (result.writeResult != 0) {
+    if (result.writeResult != MasterFileResult::kOk) {
         PrintError("masters: the product file could not be written");
         return 1;
     }

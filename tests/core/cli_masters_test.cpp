@@ -33,8 +33,8 @@ class CliMasters : public ::testing::Test {
         PutConstructionName(lists, "002", Sjis("内装工事"));
         PutProduct(lists, {"002", "000001", Sjis("石膏ボード"), Sjis("9.5mm, 910×1820"), Sjis("枚"),
                            "420", "680", Sjis("不燃")});
-        ASSERT_EQ(WriteConstructionNames(lists, environment), 0);
-        ASSERT_EQ(WriteProducts(lists, environment), 0);
+        ASSERT_EQ(WriteConstructionNames(lists, environment), MasterFileResult::kOk);
+        ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
     }
     WorkingFolder folder;
     Environment environment;
@@ -75,7 +75,7 @@ TEST_F(CliMasters, AnExportImportsBackIntoAnotherConstructionName) {
     EXPECT_NE(imported.out.find("インポート完了"), std::string::npos) << imported.out;
     EXPECT_NE(imported.out.find("2 件"), std::string::npos) << imported.out;
     MasterLists stored;
-    ASSERT_EQ(LoadProducts(stored, environment), 0);
+    ASSERT_EQ(LoadProducts(stored, environment), MasterFileResult::kOk);
     ASSERT_EQ(stored.products.size(), 3u);
     EXPECT_EQ(stored.products[1],
               BuildProductLine({"001", "000001", Sjis("石膏ボード"), Sjis("9.5mm, 910×1820"),
@@ -139,7 +139,7 @@ TEST_F(CliMasters, ImportsOnlyWhatTheFileSaysAndAPartialImportIsNoSuccess) {
                                                                        << run.out << run.err;
         EXPECT_EQ((run.out + run.err).find("ファイルがありません"), std::string::npos) << c.name;
         MasterLists stored;
-        ASSERT_EQ(LoadProducts(stored, environment), 0);
+        ASSERT_EQ(LoadProducts(stored, environment), MasterFileResult::kOk);
         std::string product;
         for (const std::string& line : stored.products) {
             const ProductFields f = ProductFieldsOf(line);
@@ -159,14 +159,14 @@ TEST_F(CliMasters, AnImportStoppedByAFullProductListWritesWhatCameInAndExitsThre
         lists.products.push_back(
             BuildProductLine({"009", std::to_string(100000 + i), "x", "", "", "", "", ""}));
     }
-    ASSERT_EQ(WriteProducts(lists, environment), 0);
+    ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
     WriteAll("in.csv", "a\r\nb\r\nc\r\n");
     const CliRun run = RunCli({"masters", "import", "001", "in.csv"});
     EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
     EXPECT_NE(run.err.find("商品登録の許容件数を超えましたので"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("2 行目から後は取り込んでいません"), std::string::npos) << run.out;
     MasterLists stored;
-    ASSERT_EQ(LoadProducts(stored, environment), 0);
+    ASSERT_EQ(LoadProducts(stored, environment), MasterFileResult::kOk);
     EXPECT_EQ(stored.products.size(), static_cast<std::size_t>(kProductCapacity) + 1);
 }
 

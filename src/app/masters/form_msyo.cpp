@@ -4,13 +4,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QShowEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "app/foundation/form_button.h"
@@ -230,8 +230,8 @@ bool TFormMSyo::Ask(const std::string& question) {
     return program_.questions.AskButtons(question, {}, kOkButton, kCancelButton, {}) == 1;
 }
 
-void TFormMSyo::ReportWrite(int result, const char* fileName) {
-    if (result == -1) {
+void TFormMSyo::ReportWrite(RegistrationResult result, const char* fileName) {
+    if (result == RegistrationResult::kWriteFailed) {
         program_.questions.Inform(MasterWriteFailedMessage(program_.environment, fileName));
     }
 }
@@ -330,14 +330,14 @@ void TFormMSyo::SaveConstruction() {
         construction_->name->setFocus();
         return;
     }
-    const int result =
+    const RegistrationResult result =
         registration_.SaveConstructionName(currentCode_, construction_->name->Cp932Text());
-    if (result == kListFull) {
+    if (result == RegistrationResult::kListFull) {
         program_.questions.Inform(texts_.capacityMessage);
         return;
     }
     ReportWrite(result, kConstructionFileName);
-    if (result == 0 && !ReadOnly()) construction_->name->clear();
+    if (result == RegistrationResult::kDone && !ReadOnly()) construction_->name->clear();
     FillConstructionList();
     ForgetConstruction();
     construction_->name->setFocus();
@@ -482,9 +482,9 @@ void TFormMSyo::OpenUnitEditing() {
 void TFormMSyo::SaveUnit() {
     SetProductEditMode(false);
     units_->dropDown->setFocus();
-    const int result = registration_.AddUnit(units_->edit->Cp932Text());
-    if (result == 1) return;
-    if (result == kListFull) {
+    const RegistrationResult result = registration_.AddUnit(units_->edit->Cp932Text());
+    if (result == RegistrationResult::kNothingToDo) return;
+    if (result == RegistrationResult::kListFull) {
         program_.questions.Inform(kUnitCapacityMessage);
         return;
     }
@@ -534,7 +534,8 @@ void TFormMSyo::Import() {
     ShowCounters();
     // The code waiting for a new product may have been taken by the import.
     if (!productEditMode_) NewProduct();
-    ReportWrite(result.writeResult, kProductFileName);
+    if (result.writeResult != MasterFileResult::kOk)
+        ReportWrite(RegistrationResult::kWriteFailed, kProductFileName);
     program_.questions.Inform(ImportClosingMessage(result.report));
 }
 

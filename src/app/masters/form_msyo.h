@@ -83,7 +83,7 @@ class TFormMSyo : public QDialog {
     void SetProductEditMode(bool on);
     void ShowCounters();
     void ShowProductCode();
-    void ReportWrite(int result, const char* fileName);
+    void ReportWrite(RegistrationResult result, const char* fileName);
     bool Ask(const std::string& question);
 
     ProgramState& program_;

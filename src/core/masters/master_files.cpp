@@ -13,6 +13,35 @@ namespace quilto {
 
 namespace {
 
+MasterFileResult ReadMasterLines(const QString& path, std::vector<std::string>& lines) {
+    lines.clear();
+    const std::optional<std::string> text = ReadWholeFile(path, kMaxMasterFileBytes);
+    if (!text) return MasterFileResult::kIoError;
+    lines = SplitMasterLines(*text);
+    return MasterFileResult::kOk;
+}
+
+MasterFileResult WriteMasterLines(const QString& path, const std::vector<std::string>& lines) {
+    return SaveFileAtomically(path, JoinMasterLines(lines)) ? MasterFileResult::kOk
+                                                            : MasterFileResult::kIoError;
+}
+
+MasterFileResult ReadUnitLines(const QString& path, std::vector<std::string>& units) {
+    const MasterFileResult result = ReadMasterLines(path, units);
+    for (std::string& unit : units) unit = UnitNameOfLine(unit);
+    return result;
+}
+
+MasterFileResult WriteUnitLines(const QString& path, const std::vector<std::string>& units) {
+    std::vector<std::string> lines;
+    lines.reserve(units.size());
+    for (const std::string& unit : units) {
+        std::string trimmed = Trimmed(unit);
+        if (!trimmed.empty()) lines.push_back(std::move(trimmed));
+    }
+    return WriteMasterLines(path, lines);
+}
+
 // Why a master file that is there could not be read whole: its path and the reason.
 QString UnreadableReason(const QString& path) {
     QFile file(path);
@@ -29,114 +58,88 @@ QString UnreadableReason(const QString& path) {
 
 // Reads path into lines; unreadable gets the reason when the file is there but could not
 // be read (a missing file leaves it empty).
-int ReadInto(const QString& path, std::vector<std::string>& lines, QString& unreadable) {
-    const int result = ReadMasterLines(path, lines);
-    unreadable = result == 0 ? QString() : UnreadableReason(path);
+MasterFileResult ReadInto(const QString& path, std::vector<std::string>& lines,
+                          QString& unreadable) {
+    const MasterFileResult result = ReadMasterLines(path, lines);
+    unreadable = result == MasterFileResult::kOk ? QString() : UnreadableReason(path);
     return result;
 }
 
 // Refuses to write over a file whose list was not read whole.
-int WriteUnlessUnread(const QString& path, const QString& unreadable,
-                      const std::function<int()>& write) {
+MasterFileResult WriteUnlessUnread(const QString& path, const QString& unreadable,
+                                   const std::function<MasterFileResult()>& write) {
     if (!unreadable.isEmpty()) {
         NoteFileFailure(path, QStringLiteral("読み込めなかったファイルなので書き込みません"));
-        return -1;
+        return MasterFileResult::kIoError;
     }
     return write();
 }
 
 }  // namespace
 
-int ReadMasterLines(const QString& path, std::vector<std::string>& lines) {
-    lines.clear();
-    const std::optional<std::string> text = ReadWholeFile(path, kMaxMasterFileBytes);
-    if (!text) return -1;
-    lines = SplitMasterLines(*text);
-    return 0;
-}
-
-int WriteMasterLines(const QString& path, const std::vector<std::string>& lines) {
-    return SaveFileAtomically(path, JoinMasterLines(lines)) ? 0 : -1;
-}
-
-int ReadUnitLines(const QString& path, std::vector<std::string>& units) {
-    const int result = ReadMasterLines(path, units);
-    for (std::string& unit : units) unit = UnitNameOfLine(unit);
-    return result;
-}
-
-int WriteUnitLines(const QString& path, const std::vector<std::string>& units) {
-    std::vector<std::string> lines;
-    lines.reserve(units.size());
-    for (const std::string& unit : units) {
-        std::string trimmed = Trimmed(unit);
-        if (!trimmed.empty()) lines.push_back(std::move(trimmed));
-    }
-    return WriteMasterLines(path, lines);
-}
-
-int LoadConstructionNames(MasterLists& lists, Environment& environment) {
+MasterFileResult LoadConstructionNames(MasterLists& lists, Environment& environment) {
     return ReadInto(MasterFilePath(environment, kConstructionFileName), lists.constructionNames,
                     lists.constructionNamesUnreadable);
 }
 
-int LoadProducts(MasterLists& lists, Environment& environment) {
+MasterFileResult LoadProducts(MasterLists& lists, Environment& environment) {
     return ReadInto(MasterFilePath(environment, kProductFileName), lists.products,
                     lists.productsUnreadable);
 }
 
-int LoadUnits(MasterLists& lists, Environment& environment) {
+MasterFileResult LoadUnits(MasterLists& lists, Environment& environment) {
     const QString path = MasterFilePath(environment, kUnitFileName);
-    const int result = ReadUnitLines(path, lists.units);
-    lists.unitsUnreadable = result == 0 ? QString() : UnreadableReason(path);
+    const MasterFileResult result = ReadUnitLines(path, lists.units);
+    lists.unitsUnreadable = result == MasterFileResult::kOk ? QString() : UnreadableReason(path);
     return result;
 }
 
-int LoadMasterLists(MasterLists& lists, Environment& environment) {
-    const int products = LoadProducts(lists, environment);
-    const int constructions = LoadConstructionNames(lists, environment);
-    const int units = LoadUnits(lists, environment);
-    if (products != 0) return products;
-    return constructions != 0 ? constructions : units;
+MasterFileResult LoadMasterLists(MasterLists& lists, Environment& environment) {
+    const MasterFileResult products = LoadProducts(lists, environment);
+    const MasterFileResult constructions = LoadConstructionNames(lists, environment);
+    const MasterFileResult units = LoadUnits(lists, environment);
+    if (products != MasterFileResult::kOk) return products;
+    return constructions != MasterFileResult::kOk ? constructions : units;
 }
 
-int WriteConstructionNames(const MasterLists& lists, Environment& environment) {
+MasterFileResult WriteConstructionNames(const MasterLists& lists, Environment& environment) {
     const QString path = MasterFilePath(environment, kConstructionFileName);
     return WriteUnlessUnread(path, lists.constructionNamesUnreadable,
                              [&] { return WriteMasterLines(path, lists.constructionNames); });
 }
 
-int WriteProducts(const MasterLists& lists, Environment& environment) {
+MasterFileResult WriteProducts(const MasterLists& lists, Environment& environment) {
     const QString path = MasterFilePath(environment, kProductFileName);
     return WriteUnlessUnread(path, lists.productsUnreadable,
                              [&] { return WriteMasterLines(path, lists.products); });
 }
 
-int WriteUnits(const MasterLists& lists, Environment& environment) {
+MasterFileResult WriteUnits(const MasterLists& lists, Environment& environment) {
     const QString path = MasterFilePath(environment, kUnitFileName);
     return WriteUnlessUnread(path, lists.unitsUnreadable,
                              [&] { return WriteUnitLines(path, lists.units); });
 }
 
-int WriteConstructionNamesThenProducts(const MasterLists& lists, Environment& environment) {
-    const int constructions = WriteConstructionNames(lists, environment);
-    if (constructions != 0) return constructions;
+MasterFileResult WriteConstructionNamesThenProducts(const MasterLists& lists,
+                                                    Environment& environment) {
+    const MasterFileResult constructions = WriteConstructionNames(lists, environment);
+    if (constructions != MasterFileResult::kOk) return constructions;
     return WriteProducts(lists, environment);
 }
 
-int CreateProductFile(MasterLists& lists, Environment& environment) {
+MasterFileResult CreateProductFile(MasterLists& lists, Environment& environment) {
     lists.products.clear();
     lists.productsUnreadable.clear();
     return WriteProducts(lists, environment);
 }
 
-int CreateConstructionFile(MasterLists& lists, Environment& environment) {
+MasterFileResult CreateConstructionFile(MasterLists& lists, Environment& environment) {
     lists.constructionNames.clear();
     lists.constructionNamesUnreadable.clear();
     return WriteConstructionNames(lists, environment);
 }
 
-int CreateUnitFile(MasterLists& lists, Environment& environment) {
+MasterFileResult CreateUnitFile(MasterLists& lists, Environment& environment) {
     SetDefaultUnits(lists);
     lists.unitsUnreadable.clear();
     return WriteUnits(lists, environment);

@@ -23,33 +23,35 @@ inline constexpr char kUnitFileName[] = "sp_unit.dat";
 // product lines take under 5 MB).
 inline constexpr qint64 kMaxMasterFileBytes = 64 * 1024 * 1024;
 
-// The list is cleared first; -1 when the file cannot be read (the list then stays empty).
-int LoadConstructionNames(MasterLists& lists, Environment& environment);
-int LoadProducts(MasterLists& lists, Environment& environment);
-int LoadUnits(MasterLists& lists, Environment& environment);
-// Products, construction names and units, in this order, as the program does at start;
-// the first failure, or 0.
-int LoadMasterLists(MasterLists& lists, Environment& environment);
+// How reading or writing a master file ended.
+enum class MasterFileResult { kOk = 0, kIoError = -1 };
 
-int WriteConstructionNames(const MasterLists& lists, Environment& environment);
-int WriteProducts(const MasterLists& lists, Environment& environment);
+// The list is cleared first; kIoError when the file cannot be read (the list then stays
+// empty, and the list records why, so that nothing writes over the file).
+MasterFileResult LoadConstructionNames(MasterLists& lists, Environment& environment);
+MasterFileResult LoadProducts(MasterLists& lists, Environment& environment);
+MasterFileResult LoadUnits(MasterLists& lists, Environment& environment);
+// Products, construction names and units, in this order, as the program does at start;
+// the first failure, or kOk.
+MasterFileResult LoadMasterLists(MasterLists& lists, Environment& environment);
+
+// A list that was not read whole is never written (kIoError, with the file's failure
+// noted).
+[[nodiscard]] MasterFileResult WriteConstructionNames(const MasterLists& lists,
+                                                      Environment& environment);
+[[nodiscard]] MasterFileResult WriteProducts(const MasterLists& lists, Environment& environment);
 // Each unit trimmed; blank ones are not written.
-int WriteUnits(const MasterLists& lists, Environment& environment);
+[[nodiscard]] MasterFileResult WriteUnits(const MasterLists& lists, Environment& environment);
 // After a construction name was deleted with its products: the construction-name file
 // first, then the product file. Should the second write fail, the products left behind
-// belong to no construction name and simply show nowhere. The first failure, or 0.
-int WriteConstructionNamesThenProducts(const MasterLists& lists, Environment& environment);
+// belong to no construction name and simply show nowhere. The first failure, or kOk.
+[[nodiscard]] MasterFileResult WriteConstructionNamesThenProducts(const MasterLists& lists,
+                                                                  Environment& environment);
 
 // First-run creation of a missing file: the list is emptied (units: set to the defaults)
 // and written.
-int CreateProductFile(MasterLists& lists, Environment& environment);
-int CreateConstructionFile(MasterLists& lists, Environment& environment);
-int CreateUnitFile(MasterLists& lists, Environment& environment);
-
-// The same on explicit file-system paths.
-int ReadMasterLines(const QString& path, std::vector<std::string>& lines);
-int WriteMasterLines(const QString& path, const std::vector<std::string>& lines);
-int ReadUnitLines(const QString& path, std::vector<std::string>& units);
-int WriteUnitLines(const QString& path, const std::vector<std::string>& units);
+[[nodiscard]] MasterFileResult CreateProductFile(MasterLists& lists, Environment& environment);
+[[nodiscard]] MasterFileResult CreateConstructionFile(MasterLists& lists, Environment& environment);
+[[nodiscard]] MasterFileResult CreateUnitFile(MasterLists& lists, Environment& environment);
 
 }  // namespace quilto

@@ -127,53 +127,62 @@ void NameRegistration::Close() {
     readOnly_ = false;
 }
 
-int NameRegistration::SaveConstructionName(std::string code, std::string_view name) {
-    if (!HasRoomForConstructionName(lists_)) return kListFull;
-    if (readOnly_) return 0;
+namespace {
+
+RegistrationResult Written(MasterFileResult result) {
+    return result == MasterFileResult::kOk ? RegistrationResult::kDone
+                                           : RegistrationResult::kWriteFailed;
+}
+
+}  // namespace
+
+RegistrationResult NameRegistration::SaveConstructionName(std::string code, std::string_view name) {
+    if (!HasRoomForConstructionName(lists_)) return RegistrationResult::kListFull;
+    if (readOnly_) return RegistrationResult::kDone;
     if (Trimmed(code).empty()) {
         const NextCode next = NextConstructionCode(lists_);
-        if (next.status != 0) return kListFull;
+        if (next.status != 0) return RegistrationResult::kListFull;
         code = next.code;
     }
     PutConstructionName(lists_, code, name);
-    return WriteConstructionNames(lists_, environment_);
+    return Written(WriteConstructionNames(lists_, environment_));
 }
 
-int NameRegistration::DeleteConstructionName(std::string_view code) {
-    if (readOnly_) return 0;
+RegistrationResult NameRegistration::DeleteConstructionName(std::string_view code) {
+    if (readOnly_) return RegistrationResult::kDone;
     quilto::DeleteConstructionName(lists_, code);
-    return WriteConstructionNamesThenProducts(lists_, environment_);
+    return Written(WriteConstructionNamesThenProducts(lists_, environment_));
 }
 
-int NameRegistration::SaveProduct(const ProductFields& fields) {
-    if (!HasRoomForProduct(lists_)) return kListFull;
-    if (readOnly_) return 0;
+RegistrationResult NameRegistration::SaveProduct(const ProductFields& fields) {
+    if (!HasRoomForProduct(lists_)) return RegistrationResult::kListFull;
+    if (readOnly_) return RegistrationResult::kDone;
     PutProduct(lists_, fields);
-    return WriteProducts(lists_, environment_);
+    return Written(WriteProducts(lists_, environment_));
 }
 
-int NameRegistration::DeleteProduct(std::string_view constructionCode,
-                                    std::string_view productCode) {
-    if (readOnly_) return 0;
+RegistrationResult NameRegistration::DeleteProduct(std::string_view constructionCode,
+                                                   std::string_view productCode) {
+    if (readOnly_) return RegistrationResult::kDone;
     quilto::DeleteProduct(lists_, constructionCode, productCode);
-    return WriteProducts(lists_, environment_);
+    return Written(WriteProducts(lists_, environment_));
 }
 
-int NameRegistration::AddUnit(std::string_view name) {
+RegistrationResult NameRegistration::AddUnit(std::string_view name) {
     const std::string unit = Trimmed(name);
-    if (unit.empty() || FindUnit(lists_, unit) >= 0) return 1;
-    if (!HasRoomForUnit(lists_)) return kListFull;
-    if (readOnly_) return 0;
+    if (unit.empty() || FindUnit(lists_, unit) >= 0) return RegistrationResult::kNothingToDo;
+    if (!HasRoomForUnit(lists_)) return RegistrationResult::kListFull;
+    if (readOnly_) return RegistrationResult::kDone;
     quilto::AddUnit(lists_, unit);
-    return WriteUnits(lists_, environment_);
+    return Written(WriteUnits(lists_, environment_));
 }
 
-int NameRegistration::DeleteUnit(std::string_view name) {
+RegistrationResult NameRegistration::DeleteUnit(std::string_view name) {
     const int index = FindUnit(lists_, Trimmed(name));
-    if (index < 0) return 1;
-    if (readOnly_) return 0;
+    if (index < 0) return RegistrationResult::kNothingToDo;
+    if (readOnly_) return RegistrationResult::kDone;
     quilto::DeleteUnit(lists_, index);
-    return WriteUnits(lists_, environment_);
+    return Written(WriteUnits(lists_, environment_));
 }
 
 std::string MasterWriteFailedMessage(Environment& environment, std::string_view fileName) {

@@ -86,11 +86,18 @@ std::string PriceDisplayText(std::string_view typed);
 // A price field on entering it: only the number.
 std::string PriceEditText(std::string_view shown);
 
-// The writes of the window. Each changes the lists in memory and writes the file at once,
-// except in read-only mode, when nothing changes. Results are 0, -1 when a write failed
-// (the lists in memory are complete; the next write repairs the file) or the refusals
-// below.
-inline constexpr int kListFull = -30;
+// How one of the window's writes ended. Each changes the lists in memory and writes the
+// file at once, except in read-only mode, when nothing changes and the answer is kDone
+// (the window offers no write there).
+enum class RegistrationResult {
+    kDone = 0,
+    // The write failed; the lists in memory are complete and the next write repairs the file.
+    kWriteFailed = -1,
+    // Nothing was to be done: a blank unit, one already there, or one not in the list.
+    kNothingToDo = 1,
+    // The list is past its capacity, or no code is left.
+    kListFull = -30,
+};
 
 class NameRegistration {
   public:
@@ -109,18 +116,15 @@ class NameRegistration {
     // the window is then read-only and says so.
     std::string UnreadableMessage() const;
 
-    // code blank: a new construction name with the next code. kListFull when the list is
-    // past its capacity or no code is left.
-    int SaveConstructionName(std::string code, std::string_view name);
-    int DeleteConstructionName(std::string_view code);
-    // fields.productCode must be set. kListFull when the product list is past its capacity.
-    int SaveProduct(const ProductFields& fields);
-    int DeleteProduct(std::string_view constructionCode, std::string_view productCode);
-    // 1 when nothing was to be done (blank, or already there), kListFull when the list is
-    // full.
-    int AddUnit(std::string_view name);
-    // 1 when the unit is not in the list.
-    int DeleteUnit(std::string_view name);
+    // code blank: a new construction name with the next code.
+    [[nodiscard]] RegistrationResult SaveConstructionName(std::string code, std::string_view name);
+    [[nodiscard]] RegistrationResult DeleteConstructionName(std::string_view code);
+    // fields.productCode must be set.
+    [[nodiscard]] RegistrationResult SaveProduct(const ProductFields& fields);
+    [[nodiscard]] RegistrationResult DeleteProduct(std::string_view constructionCode,
+                                                   std::string_view productCode);
+    [[nodiscard]] RegistrationResult AddUnit(std::string_view name);
+    [[nodiscard]] RegistrationResult DeleteUnit(std::string_view name);
 
     MasterLists& Lists() { return lists_; }
     Environment& Env() { return environment_; }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/masters/import_text.h"
+#include "core/masters/master_files.h"
 #include "core/masters/master_lists.h"
 
 namespace quilto {
@@ -103,8 +104,8 @@ std::string ImportClosingMessage(const ProductImportReport& report);
 std::string ExportProductCsv(const MasterLists& lists, std::string_view constructionCode);
 
 struct ProductImportFileResult {
-    ImportFileCheck file;  // kRead, or why nothing was imported
-    int writeResult = 0;   // result of writing the product file afterwards
+    ImportFileCheck file;                                  // kRead, or why nothing was imported
+    MasterFileResult writeResult = MasterFileResult::kOk;  // writing the product file afterwards
     ProductImportReport report;
 };
 

@@ -91,7 +91,7 @@ int CheckEnvironmentFile(Environment& environment, Questions& questions) {
 
 struct MasterStep {
     const char* fileName;
-    int (*create)(MasterLists&, Environment&);
+    MasterFileResult (*create)(MasterLists&, Environment&);
     const char* createError;
     int checkResult;
 };
@@ -108,8 +108,11 @@ int CheckMasterFile(const MasterStep& step, Environment& environment, MasterList
         case FileState::kMissing:
             break;
     }
-    const int result = step.create(masters, environment);
-    return result == 0 ? 0 : Fail(questions, step.createError, result, step.checkResult, path);
+    // The message shows the write's code, as it always has.
+    const MasterFileResult result = step.create(masters, environment);
+    return result == MasterFileResult::kOk ? 0
+                                           : Fail(questions, step.createError,
+                                                  static_cast<int>(result), step.checkResult, path);
 }
 
 struct TableStep {

@@ -182,7 +182,7 @@ TEST_F(Guide, NameRegistrationHidesTheGuideAndSetsItUpAgainAfterwards) {
         MasterLists lists;
         LoadMasterLists(lists, state.environment);
         lists.products.push_back(BuildProductLine({"001", "000004", "new", "", "", "", "", ""}));
-        WriteProducts(lists, state.environment);
+        EXPECT_EQ(WriteProducts(lists, state.environment), MasterFileResult::kOk);
     });
     guide->ShowProductGuide({}, {}, "001");
     EXPECT_EQ(Items(W(), "ListBox1").size(), 3u);

@@ -25,8 +25,8 @@ class GuideInEditor : public test::EditorRun {
                            "680", ""});
         PutProduct(lists, {"002", "000002", Sjis("クロス"), "SP-2001", Sjis("㎡"), "380", "900",
                            Sjis("量産品")});
-        ASSERT_EQ(WriteConstructionNames(lists, State().environment), 0);
-        ASSERT_EQ(WriteProducts(lists, State().environment), 0);
+        ASSERT_EQ(WriteConstructionNames(lists, State().environment), MasterFileResult::kOk);
+        ASSERT_EQ(WriteProducts(lists, State().environment), MasterFileResult::kOk);
     }
     TFormRef1& Guide() { return program->FormRef1(); }
     // The user's next key goes to the editor again (the guide took the activation).

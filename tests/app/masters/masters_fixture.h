@@ -28,9 +28,9 @@ class MastersRun : public ::testing::Test {
   protected:
     // Writes the three master files from lists.
     void WriteMasters(const MasterLists& lists) {
-        ASSERT_EQ(WriteConstructionNames(lists, state.environment), 0);
-        ASSERT_EQ(WriteProducts(lists, state.environment), 0);
-        ASSERT_EQ(WriteUnits(lists, state.environment), 0);
+        ASSERT_EQ(WriteConstructionNames(lists, state.environment), MasterFileResult::kOk);
+        ASSERT_EQ(WriteProducts(lists, state.environment), MasterFileResult::kOk);
+        ASSERT_EQ(WriteUnits(lists, state.environment), MasterFileResult::kOk);
     }
 
     static void ClickRow(QWidget* window, const char* list, int row) {

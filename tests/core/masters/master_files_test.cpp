@@ -34,9 +34,9 @@ TEST(MasterFilesTest, ListsAreWrittenAsCrLfLinesAndReadBackTheSame) {
     PutProduct(lists, {"001", "000001", Sjis("生コン"), "18-8-20", "m3", "12,000", "15000", ""});
     lists.units = {Sjis("式"), "  ", " kg ", ""};
 
-    ASSERT_EQ(WriteConstructionNames(lists, environment), 0);
-    ASSERT_EQ(WriteProducts(lists, environment), 0);
-    ASSERT_EQ(WriteUnits(lists, environment), 0);
+    ASSERT_EQ(WriteConstructionNames(lists, environment), MasterFileResult::kOk);
+    ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
+    ASSERT_EQ(WriteUnits(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(ReadAll("MST/sp_Koji.dat"), lists.constructionNames[0] + "\r\n");
     EXPECT_EQ(ReadAll("MST/sp_syo.dat"), lists.products[0] + "\r\n");
     EXPECT_EQ(ReadAll("MST/sp_syo.dat").size(), 157u);
@@ -44,7 +44,7 @@ TEST(MasterFilesTest, ListsAreWrittenAsCrLfLinesAndReadBackTheSame) {
 
     MasterLists loaded;
     loaded.products = {"stale"};
-    EXPECT_EQ(LoadMasterLists(loaded, environment), 0);
+    EXPECT_EQ(LoadMasterLists(loaded, environment), MasterFileResult::kOk);
     EXPECT_EQ(loaded.constructionNames, lists.constructionNames);
     EXPECT_EQ(loaded.products, lists.products);
     EXPECT_EQ(loaded.units, (std::vector<std::string>{Sjis("式"), "kg"}));
@@ -61,13 +61,13 @@ TEST(MasterFilesTest, LoadingTakesLinesAsTheyStand) {
     WriteAll("MST/sp_Koji.dat", "");
 
     MasterLists lists;
-    ASSERT_EQ(LoadMasterLists(lists, environment), 0);
+    ASSERT_EQ(LoadMasterLists(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(lists.products, (std::vector<std::string>{orphan, "0010000", "", "A", "B", "C"}));
     EXPECT_EQ(lists.units, (std::vector<std::string>{Sjis("ｍ"), "123456"}));
     EXPECT_TRUE(lists.constructionNames.empty());
 
     // Written back unchanged, line for line.
-    ASSERT_EQ(WriteProducts(lists, environment), 0);
+    ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(ReadAll("MST/sp_syo.dat"), orphan + "\r\n0010000\r\n\r\nA\r\nB\r\nC\r\n");
 }
 
@@ -77,8 +77,8 @@ TEST(MasterFilesTest, AMissingFileLeavesAnEmptyList) {
     MasterLists lists;
     lists.constructionNames = {"stale"};
     lists.units = {"stale"};
-    EXPECT_EQ(LoadConstructionNames(lists, environment), -1);
-    EXPECT_EQ(LoadUnits(lists, environment), -1);
+    EXPECT_EQ(LoadConstructionNames(lists, environment), MasterFileResult::kIoError);
+    EXPECT_EQ(LoadUnits(lists, environment), MasterFileResult::kIoError);
     EXPECT_TRUE(lists.constructionNames.empty());
     EXPECT_TRUE(lists.units.empty());
 }
@@ -88,10 +88,10 @@ TEST(MasterFilesTest, FilesMigratedWithOtherLetterCaseAreUsedInPlace) {
     Environment environment;
     WriteAll("MST/SP_KOJI.DAT", "001" + std::string(50, 'a') + "\r\n");
     MasterLists lists;
-    ASSERT_EQ(LoadConstructionNames(lists, environment), 0);
+    ASSERT_EQ(LoadConstructionNames(lists, environment), MasterFileResult::kOk);
     ASSERT_EQ(lists.constructionNames.size(), 1u);
     PutConstructionName(lists, "002", "b");
-    ASSERT_EQ(WriteConstructionNames(lists, environment), 0);
+    ASSERT_EQ(WriteConstructionNames(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(QDir("MST").entryList(QDir::Files).join(' ').toStdString(), "SP_KOJI.DAT");
     EXPECT_EQ(ReadAll("MST/SP_KOJI.DAT").size(), 2u * 55u);
 }
@@ -103,8 +103,8 @@ TEST(MasterFilesTest, DeletingAConstructionNameWritesItsFileBeforeTheProducts) {
     PutConstructionName(lists, "001", "a");
     PutConstructionName(lists, "002", "b");
     lists.products = {ProductLine("001", "000001", "x"), ProductLine("002", "000001", "y")};
-    ASSERT_EQ(WriteConstructionNames(lists, environment), 0);
-    ASSERT_EQ(WriteProducts(lists, environment), 0);
+    ASSERT_EQ(WriteConstructionNames(lists, environment), MasterFileResult::kOk);
+    ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
     const std::string productsBefore = ReadAll("MST/sp_syo.dat");
 
     DeleteConstructionName(lists, "002");
@@ -112,12 +112,12 @@ TEST(MasterFilesTest, DeletingAConstructionNameWritesItsFileBeforeTheProducts) {
     // names are already written when that fails.
     QFile::remove("MST/sp_syo.dat");
     QDir().mkdir("MST/sp_syo.dat");
-    EXPECT_EQ(WriteConstructionNamesThenProducts(lists, environment), -1);
+    EXPECT_EQ(WriteConstructionNamesThenProducts(lists, environment), MasterFileResult::kIoError);
     EXPECT_EQ(ReadAll("MST/sp_Koji.dat"), lists.constructionNames[0] + "\r\n");
 
     QDir().rmdir("MST/sp_syo.dat");
     WriteAll("MST/sp_syo.dat", productsBefore);
-    EXPECT_EQ(WriteConstructionNamesThenProducts(lists, environment), 0);
+    EXPECT_EQ(WriteConstructionNamesThenProducts(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(ReadAll("MST/sp_syo.dat"), ProductLine("001", "000001", "x") + "\r\n");
 }
 
@@ -130,7 +130,7 @@ TEST(MasterFilesTest, AFailedWriteKeepsTheOldFile) {
 
     MasterLists lists;
     SetDefaultUnits(lists);
-    EXPECT_EQ(WriteUnits(lists, environment), -1);
+    EXPECT_EQ(WriteUnits(lists, environment), MasterFileResult::kIoError);
     EXPECT_EQ(ReadAll("MST/sp_unit.dat"), "old\r\n");
 }
 
@@ -140,9 +140,9 @@ TEST(MasterFilesTest, FirstRunCreationWritesEmptyListsAndTheDefaultUnits) {
     MasterLists lists;
     lists.products = {"p"};
     lists.constructionNames = {"c"};
-    EXPECT_EQ(CreateProductFile(lists, environment), 0);
-    EXPECT_EQ(CreateConstructionFile(lists, environment), 0);
-    EXPECT_EQ(CreateUnitFile(lists, environment), 0);
+    EXPECT_EQ(CreateProductFile(lists, environment), MasterFileResult::kOk);
+    EXPECT_EQ(CreateConstructionFile(lists, environment), MasterFileResult::kOk);
+    EXPECT_EQ(CreateUnitFile(lists, environment), MasterFileResult::kOk);
     EXPECT_EQ(ReadAll("MST/sp_syo.dat"), "");
     EXPECT_EQ(ReadAll("MST/sp_Koji.dat"), "");
     EXPECT_TRUE(lists.products.empty());
@@ -150,7 +150,7 @@ TEST(MasterFilesTest, FirstRunCreationWritesEmptyListsAndTheDefaultUnits) {
 
     // Without the master folder nothing can be created.
     QDir("MST").removeRecursively();
-    EXPECT_EQ(CreateProductFile(lists, environment), -1);
+    EXPECT_EQ(CreateProductFile(lists, environment), MasterFileResult::kIoError);
 }
 
 // A master file that is there but cannot be read whole (larger than the program reads, here;
@@ -166,18 +166,20 @@ TEST(MasterFilesTest, AFileThatCannotBeReadIsNamedAndNeverWritten) {
     WriteAll("MST/sp_Koji.dat", "001 koji\r\n");
 
     MasterLists lists;
-    EXPECT_EQ(LoadMasterLists(lists, environment), -1);
+    EXPECT_EQ(LoadMasterLists(lists, environment), MasterFileResult::kIoError);
     EXPECT_TRUE(lists.products.empty());
-    EXPECT_TRUE(lists.productsUnreadable.contains("sp_syo.dat")) << lists.Unreadable().toStdString();
+    EXPECT_TRUE(lists.productsUnreadable.contains("sp_syo.dat"))
+        << lists.Unreadable().toStdString();
     EXPECT_TRUE(lists.productsUnreadable.contains("大きすぎ"));
     EXPECT_TRUE(lists.constructionNamesUnreadable.isEmpty());
     EXPECT_TRUE(lists.unitsUnreadable.isEmpty()) << "a missing file is no failure to read";
 
     PutProduct(lists, {"001", "000001", "x", "", "", "1", "1", ""});
-    EXPECT_EQ(WriteProducts(lists, environment), -1);
+    EXPECT_EQ(WriteProducts(lists, environment), MasterFileResult::kIoError);
     EXPECT_EQ(QFileInfo("MST/sp_syo.dat").size(), kMaxMasterFileBytes + 1);
     PutConstructionName(lists, "002", "y");
-    EXPECT_EQ(WriteConstructionNames(lists, environment), 0) << "the other lists stay writable";
+    EXPECT_EQ(WriteConstructionNames(lists, environment), MasterFileResult::kOk)
+        << "the other lists stay writable";
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(MasterReaderHostileTest, OddFilesLoadAndWriteBackLineForLine) {
         WriteAll("MST/sp_unit.dat", c.text);
 
         MasterLists lists;
-        ASSERT_EQ(LoadMasterLists(lists, environment), 0);
+        ASSERT_EQ(LoadMasterLists(lists, environment), MasterFileResult::kOk);
         EXPECT_EQ(lists.products, c.lines);
         EXPECT_EQ(lists.constructionNames, c.lines);
         for (const std::string& unit : lists.units) EXPECT_LE(unit.size(), 6u);
@@ -54,9 +54,9 @@ TEST(MasterReaderHostileTest, OddFilesLoadAndWriteBackLineForLine) {
         ASSERT_EQ(product.status, 0);
         EXPECT_EQ(FindProduct(lists, "001", product.code), -1);
 
-        ASSERT_EQ(WriteProducts(lists, environment), 0);
+        ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
         MasterLists again;
-        ASSERT_EQ(LoadProducts(again, environment), 0);
+        ASSERT_EQ(LoadProducts(again, environment), MasterFileResult::kOk);
         EXPECT_EQ(again.products, c.lines);
     }
 }

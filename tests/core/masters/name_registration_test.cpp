@@ -107,31 +107,32 @@ TEST_F(RegistrationFiles, SavesAreWrittenAtOnceAndCapacitiesRefuse) {
     EXPECT_FALSE(registration.ReadOnly());
     EXPECT_TRUE(QFile::exists("MST/Master.tmp"));
 
-    ASSERT_EQ(registration.SaveConstructionName("", Sjis("外構工事")), 0);
-    ASSERT_EQ(registration.SaveConstructionName("", Sjis("電気工事")), 0);
-    ASSERT_EQ(registration.SaveConstructionName("001", Sjis("外構・植栽")), 0);
+    ASSERT_EQ(registration.SaveConstructionName("", Sjis("外構工事")), RegistrationResult::kDone);
+    ASSERT_EQ(registration.SaveConstructionName("", Sjis("電気工事")), RegistrationResult::kDone);
+    ASSERT_EQ(registration.SaveConstructionName("001", Sjis("外構・植栽")),
+              RegistrationResult::kDone);
     EXPECT_EQ(ReadAll("MST/sp_Koji.dat"),
               BuildConstructionLine("001", Sjis("外構・植栽")) + "\r\n" +
                   BuildConstructionLine("002", Sjis("電気工事")) + "\r\n");
 
     ASSERT_EQ(registration.SaveProduct(
                   {"002", "000001", Sjis("分電盤"), "", Sjis("台"), "80,000", "120000", ""}),
-              0);
-    EXPECT_EQ(registration.AddUnit(Sjis(" 式 ")), 0);
-    EXPECT_EQ(registration.AddUnit(Sjis("式")), 1);
+              RegistrationResult::kDone);
+    EXPECT_EQ(registration.AddUnit(Sjis(" 式 ")), RegistrationResult::kDone);
+    EXPECT_EQ(registration.AddUnit(Sjis("式")), RegistrationResult::kNothingToDo);
     EXPECT_EQ(ReadAll("MST/sp_unit.dat"), Sjis("式") + "\r\n");
-    EXPECT_EQ(registration.DeleteUnit("kg"), 1);
-    ASSERT_EQ(registration.DeleteConstructionName("002"), 0);
+    EXPECT_EQ(registration.DeleteUnit("kg"), RegistrationResult::kNothingToDo);
+    ASSERT_EQ(registration.DeleteConstructionName("002"), RegistrationResult::kDone);
     EXPECT_EQ(ReadAll("MST/sp_syo.dat"), "");
 
     // 300 names: one more is taken; at 301 every save, a rename too, is refused.
     while (lists.constructionNames.size() < 300) {
         PutConstructionName(lists, NextConstructionCode(lists).code, "x");
     }
-    EXPECT_EQ(registration.SaveConstructionName("", "y"), 0);
+    EXPECT_EQ(registration.SaveConstructionName("", "y"), RegistrationResult::kDone);
     EXPECT_EQ(lists.constructionNames.size(), 301u);
-    EXPECT_EQ(registration.SaveConstructionName("", "z"), kListFull);
-    EXPECT_EQ(registration.SaveConstructionName("001", "z"), kListFull);
+    EXPECT_EQ(registration.SaveConstructionName("", "z"), RegistrationResult::kListFull);
+    EXPECT_EQ(registration.SaveConstructionName("001", "z"), RegistrationResult::kListFull);
     EXPECT_EQ(lists.constructionNames.size(), 301u);
 
     registration.Close();
@@ -140,8 +141,8 @@ TEST_F(RegistrationFiles, SavesAreWrittenAtOnceAndCapacitiesRefuse) {
 
 TEST_F(RegistrationFiles, ReadOnlyWhileAnotherCopyHoldsTheMarkerAndNothingIsWritten) {
     MasterLists stored = SampleLists();
-    ASSERT_EQ(WriteConstructionNames(stored, environment), 0);
-    ASSERT_EQ(WriteProducts(stored, environment), 0);
+    ASSERT_EQ(WriteConstructionNames(stored, environment), MasterFileResult::kOk);
+    ASSERT_EQ(WriteProducts(stored, environment), MasterFileResult::kOk);
     // Another copy: its own marker state, the same folder. The lock conflicts even within
     // one process.
     Markers other(silent, MarkerFoldersOf(environment));
@@ -153,11 +154,12 @@ TEST_F(RegistrationFiles, ReadOnlyWhileAnotherCopyHoldsTheMarkerAndNothingIsWrit
     EXPECT_EQ(lists.constructionNames, stored.constructionNames);
     const std::string names = ReadAll("MST/sp_Koji.dat");
     const std::string products = ReadAll("MST/sp_syo.dat");
-    EXPECT_EQ(registration.SaveConstructionName("", "new"), 0);
-    EXPECT_EQ(registration.SaveConstructionName("001", "renamed"), 0);
-    EXPECT_EQ(registration.DeleteConstructionName("002"), 0);
-    EXPECT_EQ(registration.SaveProduct({"001", "000009", "p", "", "", "", "", ""}), 0);
-    EXPECT_EQ(registration.DeleteProduct("001", "000001"), 0);
+    EXPECT_EQ(registration.SaveConstructionName("", "new"), RegistrationResult::kDone);
+    EXPECT_EQ(registration.SaveConstructionName("001", "renamed"), RegistrationResult::kDone);
+    EXPECT_EQ(registration.DeleteConstructionName("002"), RegistrationResult::kDone);
+    EXPECT_EQ(registration.SaveProduct({"001", "000009", "p", "", "", "", "", ""}),
+              RegistrationResult::kDone);
+    EXPECT_EQ(registration.DeleteProduct("001", "000001"), RegistrationResult::kDone);
     EXPECT_EQ(lists.constructionNames, stored.constructionNames);
     EXPECT_EQ(lists.products, stored.products);
     EXPECT_EQ(ReadAll("MST/sp_Koji.dat"), names);

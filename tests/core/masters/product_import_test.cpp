@@ -292,10 +292,10 @@ TEST(ProductImportTest, TheFileIsReadImportedAndTheProductFileWritten) {
     const ProductImportFileResult result =
         ImportProductFile(lists, environment, "002", folder.FilePath("in.csv"));
     EXPECT_EQ(result.file.status, ImportFileStatus::kRead);
-    EXPECT_EQ(result.writeResult, 0);
+    EXPECT_EQ(result.writeResult, MasterFileResult::kOk);
     EXPECT_EQ(result.report.imported, 1);
     MasterLists loaded;
-    ASSERT_EQ(LoadProducts(loaded, environment), 0);
+    ASSERT_EQ(LoadProducts(loaded, environment), MasterFileResult::kOk);
     EXPECT_EQ(loaded.products, lists.products);
     EXPECT_EQ(Imported(loaded, 3), (std::vector<std::string>{"002000051|ボルト|M12|本|30|50|"}));
 }
@@ -306,7 +306,7 @@ TEST(ProductImportTest, AFileThatCannotBeImportedSaysWhyAndNothingIsWritten) {
     WorkingFolder folder;
     Environment environment;
     MasterLists lists = ListsWithProducts();
-    ASSERT_EQ(WriteProducts(lists, environment), 0);
+    ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);
     const std::string stored = ReadAll("MST/sp_syo.dat");
     {
         QFile big("big.csv");
