@@ -341,8 +341,8 @@ int Screens(const QString& out) {
     c.View(SheetKind::Breakdown)->SetCurrentCell(2, 3);
     c.pageControl1->setCurrentIndex(kDetailTab);
     RealisticDetail(d);
-    editor.Grids().StoreDetail();
-    editor.Grids().LoadDetail(2);
+    editor.Grids().Display().StoreDetail();
+    editor.Grids().Display().LoadDetail(2);
     c.View(SheetKind::Detail)->SetCurrentCell(3, 3);
     c.pageControl1->setCurrentIndex(kCoverTab);
     c.View(SheetKind::Summary)->SetCurrentCell(2, 6);
