@@ -123,7 +123,6 @@ struct EditorContext {
     int rowsPerPage[3] = {20, 20, 20};
     GuideOpener guideOpener = GuideOpener::kNone;
     bool unitListInUse = false;
-    bool breakdownEdited = false;
 
     // Widgets (owned by the form).
     QWidget* form = nullptr;

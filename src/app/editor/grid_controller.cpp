@@ -19,7 +19,7 @@ GridController::GridController(EditorContext& context, QObject* parent)
     for (SheetKind sheet : {SheetKind::Breakdown, SheetKind::Detail, SheetKind::Summary}) {
         connect(
             c_.Model(sheet), &SheetGridModel::CellEdited, this, [this, sheet](int row, int col) {
-                if (sheet == SheetKind::Breakdown) c_.breakdownEdited = true;
+                navigation_->CellEdited(sheet);
                 emit Edited(
                     QStringLiteral("入力"), sheet, row, col,
                     QStringLiteral("cell %1 %2 %3").arg(static_cast<int>(sheet)).arg(row).arg(col),

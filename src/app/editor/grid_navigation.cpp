@@ -64,7 +64,7 @@ void GridNavigation::GridEnter(SheetKind sheet) {
     c_.actions.mxBtn->setEnabled(false);
     c_.actions.mx->setEnabled(false);
     if (sheet != SheetKind::Detail) {
-        if (sheet == SheetKind::Breakdown) c_.breakdownEdited = false;
+        if (sheet == SheetKind::Breakdown) breakdownEdited_ = false;
         if (view->CurrentCol() < 2) view->SetCurrentCell(view->CurrentGridRow(), 2);
         view->UpdateInputMethod();
         if (c_.guideOpener != GuideOpener::kNone) {
@@ -182,11 +182,15 @@ void GridNavigation::CellSelected(SheetKind sheet, int previousRow, int) {
     // shown beside it; the second run works from what the rows show, so the sheet, its
     // totals and the printed page agree. Unedited rows are already in display form, which
     // is why the second run is only needed after an edit.
-    if (sheet == SheetKind::Breakdown && c_.breakdownEdited) {
-        c_.breakdownEdited = false;
+    if (sheet == SheetKind::Breakdown && breakdownEdited_) {
+        breakdownEdited_ = false;
         display_.CalculateBreakdown();
     }
     display_.RefreshStatus(sheet);
+}
+
+void GridNavigation::CellEdited(SheetKind sheet) {
+    if (sheet == SheetKind::Breakdown) breakdownEdited_ = true;
 }
 
 void GridNavigation::MouseDown(SheetKind sheet, int row, int col, Qt::MouseButton button) {

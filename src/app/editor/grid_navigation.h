@@ -44,6 +44,9 @@ class GridNavigation : public QObject {
     // After the lookup guide filled a row: the cursor to the row the next entry goes to.
     void MoveCurrentRowDown(SheetKind sheet);
     void FocusActiveGrid();
+    // A cell of `sheet` was typed into; the breakdown is then calculated twice on leaving
+    // the cell (see CellSelected).
+    void CellEdited(SheetKind sheet);
 
   private:
     void CellSelected(SheetKind sheet, int previousRow, int previousCol);
@@ -53,6 +56,7 @@ class GridNavigation : public QObject {
     SheetDisplay& display_;
     UnitList& units_;
     std::optional<SheetKind> active_;
+    bool breakdownEdited_ = false;
 };
 
 }  // namespace quilto
