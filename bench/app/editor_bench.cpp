@@ -139,14 +139,19 @@ long HeapInUseKiB() {
     return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
 }
 
-long ResidentKiB() {
+// A field of /proc/self/status in KiB (VmRSS, RssAnon, RssFile).
+long StatusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::size_t length = std::strlen(field);
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
+            return std::atol(line.c_str() + length + 1);
     }
     return -1;
 }
+
+long ResidentKiB() { return StatusKiB("VmRSS"); }
 
 // To the widget with the focus, or to `view` while none has it (a display without a window
 // manager may leave the window inactive, and with it no widget focused).
@@ -229,6 +234,15 @@ int Bench(int runs) {
                 "(goal 64 MB); heap in use %.1f MB before, %.1f MB open\n",
                 before / 1024.0, ResidentKiB() / 1024.0, heapBefore / 1024.0,
                 HeapInUseKiB() / 1024.0);
+            // Where the resident memory is: pages of files (the program, Qt and the other
+            // libraries, fonts) and memory of the process's own (the heap, the window's
+            // image), beside what the heap holds free.
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf(
+                "  of it mapped from files (program, libraries, fonts) %.1f MB, the process's "
+                "own %.1f MB; the heap holds %.1f MB free (its pages partly given back)\n",
+                StatusKiB("RssFile") / 1024.0, StatusKiB("RssAnon") / 1024.0,
+                static_cast<double>(heap.fordblks) / 1048576);
         }
         editor.done(0);
         program.State().markers.ReleaseEstimateMarker("000001");
@@ -341,8 +355,8 @@ int Screens(const QString& out) {
     c.View(SheetKind::Breakdown)->SetCurrentCell(2, 3);
     c.pageControl1->setCurrentIndex(kDetailTab);
     RealisticDetail(d);
-    editor.Grids().StoreDetail();
-    editor.Grids().LoadDetail(2);
+    editor.Grids().Display().StoreDetail();
+    editor.Grids().Display().LoadDetail(2);
     c.View(SheetKind::Detail)->SetCurrentCell(3, 3);
     c.pageControl1->setCurrentIndex(kCoverTab);
     c.View(SheetKind::Summary)->SetCurrentCell(2, 6);

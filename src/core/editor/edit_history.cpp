@@ -8,9 +8,13 @@
 
 namespace quilto {
 
+// A piece's contents: bytes, or for a detail sheet the store's sheet itself, shared with
+// the store (which copies it before writing into it), so the history of a large estimate
+// holds no second copy of its detail lines.
 struct EditHistory::Blob {
     std::string bytes;
     std::size_t hash = 0;
+    DetailStore::SharedSheet sheet;
 };
 
 struct EditHistory::Change {
@@ -129,31 +133,9 @@ void RestoreRow(TextGrid& grid, int row, std::string_view in) {
     }
 }
 
-// A sheet's records up to its last one that is not all zero.
-void SheetBytes(const DetailStore& details, int sheet, std::string& out) {
-    if (!details.HasSheet(sheet)) return;
-    int last = -1;
-    for (int line = kDetailSlots - 1; line >= 0; --line) {
-        if (!details.Line(sheet, line).IsZero()) {
-            last = line;
-            break;
-        }
-    }
-    for (int line = 0; line <= last; ++line) out.append(details.Line(sheet, line).View());
-}
-
-void RestoreSheet(DetailStore& details, int sheet, std::string_view in) {
-    details.ClearSheet(sheet);
-    for (int line = 0; line < kDetailSlots && in.size() >= kLineRecordSize; ++line) {
-        const std::string_view record = in.substr(0, kLineRecordSize);
-        in.remove_prefix(kLineRecordSize);
-        if (record.find_first_not_of('\0') == std::string_view::npos) continue;
-        details.MutableLine(sheet, line).Assign(record);
-    }
-}
-
 bool SameBytes(const BlobPtr& a, const BlobPtr& b) {
-    return a == b || (a && b && a->hash == b->hash && a->bytes == b->bytes);
+    return a == b || (a && b && a->hash == b->hash && a->bytes == b->bytes &&
+                      DetailStore::SameRecords(a->sheet, b->sheet));
 }
 
 }  // namespace
@@ -223,7 +205,7 @@ void EditHistory::Capture(EstimateDocument& document, std::vector<Change>* chang
             }
         }
         if (!now) {
-            now = std::make_shared<const Blob>(Blob{bytes, hash});
+            now = std::make_shared<const Blob>(Blob{bytes, hash, nullptr});
             known[family].emplace(hash, now);
         }
         if (changes && old) changes->push_back({piece, old, now});
@@ -245,12 +227,19 @@ void EditHistory::Capture(EstimateDocument& document, std::vector<Change>* chang
         examine(kSummaryRecords, i, [&](std::string& out) { out = stores.summary[i].View(); });
     for (std::size_t i = 0; i < stores.breakdown.size(); ++i)
         examine(kBreakdownRecords, i, [&](std::string& out) { out = stores.breakdown[i].View(); });
+    // Sheets are compared as the store holds them. One that moved (lines inserted or
+    // deleted) is the same shared sheet under another number, so it costs nothing here.
     for (int k = 0; k < kDetailSheets; ++k) {
         if (sheetStamps_.size() == static_cast<std::size_t>(kDetailSheets) &&
             sheetStamps_[static_cast<std::size_t>(k)] == stores.details.SheetStamp(k))
             continue;
-        examine(kSheetPieces, static_cast<std::size_t>(k),
-                [&](std::string& out) { SheetBytes(stores.details, k, out); });
+        const std::size_t piece = layout.first[kSheetPieces] + static_cast<std::size_t>(k);
+        DetailStore::SharedSheet sheet = stores.details.Share(k);
+        const BlobPtr& old = pieces_[piece];
+        if (old && DetailStore::SameRecords(old->sheet, sheet)) continue;
+        BlobPtr now = std::make_shared<const Blob>(Blob{{}, 0, std::move(sheet)});
+        if (changes && old) changes->push_back({piece, old, now});
+        pieces_[piece] = std::move(now);
     }
     TakeStamps(document);
 }
@@ -336,7 +325,7 @@ void EditHistory::Apply(EstimateDocument& document, const Recorded& step, bool a
                 document.Stores().breakdown[static_cast<std::size_t>(index)].Assign(bytes);
                 break;
             case kSheetPieces:
-                RestoreSheet(document.Stores().details, index, bytes);
+                document.Stores().details.Restore(index, blob->sheet);
                 break;
             case kFamilyCount:
                 break;

@@ -321,9 +321,10 @@ void EstimateDocument::StoreDetailSheet() {
     const bool hadLines = HasDetailLines(stores_, k);
     for (int line = 1; line <= kDetailLines; ++line) {
         if (DetailRowWorthKeeping(detail_, line)) {
-            LineRecord& r = stores_.details.MutableLine(k, line);
-            r.Clear();
+            // Lines that come back as they were are not written: the sheet stays shared.
+            LineRecord r;
             RowToRecord(detail_, line, SheetKind::Detail, r);
+            stores_.details.SetLine(k, line, r);
         } else {
             stores_.details.ClearLine(k, line);
         }

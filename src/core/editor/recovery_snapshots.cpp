@@ -1,6 +1,7 @@
 #include "core/editor/recovery_snapshots.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
@@ -228,6 +229,10 @@ void SnapshotWriter::Run() {
             busy_ = true;
         }
         const bool ok = Write(std::move(job));
+        // The copy's grids and the file's bytes are gone now, but the heap keeps the pages
+        // they used wherever smaller blocks still live around them: given back here, off the
+        // typing path, so that a long session does not hold a snapshot's worth more.
+        malloc_trim(0);
         {
             std::lock_guard lock(mutex_);
             busy_ = false;

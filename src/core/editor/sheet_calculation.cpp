@@ -504,7 +504,7 @@ class DetailRows {
             r.SetLabourRate(row.labourRate);
             // The grid shows a byte no class has as blank, which stores as 0.
             r.SetCostClassByte(static_cast<std::uint8_t>(CostClassOfByte(row.costClass)));
-            store.MutableLine(sheet, line) = r;
+            store.SetLine(sheet, line, r);
         }
     }
 

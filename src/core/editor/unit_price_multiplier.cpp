@@ -89,11 +89,13 @@ bool UnitPriceMultiplier::ApplyToBreakdown(EstimateDocument& document,
     for (int sheet = 1; sheet <= kBreakdownLines; ++sheet) {
         if (!details.HasSheet(sheet)) continue;
         for (int line = 1; line <= kDetailLines; ++line) {
-            LineRecord& record = details.MutableLine(sheet, line);
-            if (!TakesPart(record.Code())) continue;
-            const Fixed4 price = record.UnitPrice();
+            const LineRecord& held = details.Line(sheet, line);
+            if (!TakesPart(held.Code())) continue;
+            const Fixed4 price = held.UnitPrice();
             detailPrices_[DetailIndex(sheet, line)] = price;
-            record.SetUnitPrice(PercentOf(price, Fixed4::FromInt(rate)));
+            // Only prices that change are written: sheets without any stay shared.
+            const Fixed4 scaled = PercentOf(price, Fixed4::FromInt(rate));
+            if (scaled.raw != price.raw) details.MutableLine(sheet, line).SetUnitPrice(scaled);
         }
     }
     MarkApplied(document);
@@ -110,9 +112,10 @@ bool UnitPriceMultiplier::UndoBreakdown(EstimateDocument& document, EstimateCalc
     for (int sheet = 1; sheet <= kBreakdownLines; ++sheet) {
         if (!details.HasSheet(sheet)) continue;
         for (int line = 1; line <= kDetailLines; ++line) {
-            LineRecord& record = details.MutableLine(sheet, line);
-            if (TakesPart(record.Code()))
-                record.SetUnitPrice(detailPrices_[DetailIndex(sheet, line)]);
+            const LineRecord& held = details.Line(sheet, line);
+            const Fixed4 price = detailPrices_[DetailIndex(sheet, line)];
+            if (TakesPart(held.Code()) && held.UnitPrice().raw != price.raw)
+                details.MutableLine(sheet, line).SetUnitPrice(price);
         }
     }
     applied_ = false;

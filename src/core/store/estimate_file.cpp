@@ -279,10 +279,28 @@ void LineRecord::MoveOldSpecification() {
 
 // --- DetailStore ---
 
+// A sheet's lines point either into a file block, which the sheet keeps alive, or into
+// records of its own. Once the sheet is shared it is never written again: the store writes
+// only into sheets it alone holds whose records are their own.
+class DetailStore::Sheet {
+  public:
+    std::shared_ptr<std::byte[]> block;  // the file block lines may point into
+    std::unique_ptr<LineRecord[]> own;   // kDetailSlots records, zero where no line points
+    std::array<LineRecord*, kDetailSlots> lines{};  // nullptr: an empty line
+};
+
+namespace {
+
+const LineRecord& LineOf(const DetailStore::Sheet* sheet, int line) {
+    static const LineRecord kEmpty;
+    const LineRecord* r = sheet ? sheet->lines[static_cast<std::size_t>(line)] : nullptr;
+    return r ? *r : kEmpty;
+}
+
+}  // namespace
+
 DetailStore::DetailStore()
-    : index_(static_cast<std::size_t>(kDetailSheets) * kDetailSlots, nullptr),
-      sheets_(kDetailSheets, 0),
-      stamps_(kDetailSheets, 0) {
+    : sheets_(static_cast<std::size_t>(kDetailSheets)), stamps_(kDetailSheets, 0) {
     for (int k = 0; k < kDetailSheets; ++k) Touch(k);
 }
 
@@ -305,28 +323,12 @@ DetailStore::DetailStore(const DetailStore& other) : DetailStore() { *this = oth
 
 DetailStore& DetailStore::operator=(const DetailStore& other) {
     if (this == &other) return *this;
-    // The records go into one block, as a load puts them: a copy of a large estimate (a
-    // recovery snapshot takes one) is then one allocation, which goes back to the system
-    // whole when the copy is gone, instead of hundreds of spare blocks left in the heap.
-    std::size_t count = 0;
-    for (int k = 0; k < kDetailSheets; ++k) {
-        if (!other.HasSheet(k)) continue;
-        for (int line = 0; line < kDetailSlots; ++line)
-            if (!other.Line(k, line).IsZero()) ++count;
-    }
-    FileBlock(count);
-    std::size_t at = 0;
-    for (int k = 0; k < kDetailSheets; ++k) {
-        if (!other.HasSheet(k)) continue;
-        sheets_[static_cast<std::size_t>(k)] = 1;
-        Touch(k);
-        for (int line = 0; line < kDetailSlots; ++line) {
-            const LineRecord& r = other.Line(k, line);
-            if (r.IsZero()) continue;
-            std::memcpy(block_.get() + at * kLineRecordSize, r.View().data(), kLineRecordSize);
-            Place(at++, k, line);
-        }
-    }
+    // The sheets are shared; the file block stays with the store that loaded it, for its
+    // next load (the sheets keep alive what they point into).
+    sheets_ = other.sheets_;
+    sheets_.resize(static_cast<std::size_t>(kDetailSheets));
+    stamps_.resize(static_cast<std::size_t>(kDetailSheets));
+    for (int k = 0; k < kDetailSheets; ++k) Touch(k);
     return *this;
 }
 
@@ -337,25 +339,30 @@ bool DetailStore::Holds(int sheet, int line) const {
 }
 
 const LineRecord& DetailStore::Line(int sheet, int line) const {
-    static const LineRecord kEmpty;
-    if (!Holds(sheet, line)) return kEmpty;
-    const LineRecord* r =
-        index_[static_cast<std::size_t>(sheet) * kDetailSlots + static_cast<std::size_t>(line)];
-    return r ? *r : kEmpty;
+    return LineOf(Holds(sheet, line) ? sheets_[static_cast<std::size_t>(sheet)].get() : nullptr,
+                  line);
 }
 
-LineRecord* DetailStore::SpareRecord() {
-    if (!freed_.empty()) {
-        LineRecord* r = freed_.back();
-        freed_.pop_back();
-        return r;
+DetailStore::Sheet& DetailStore::Writable(int sheet) {
+    std::shared_ptr<Sheet>& current = sheets_[static_cast<std::size_t>(sheet)];
+    if (current && current->own && !current->block && current.use_count() == 1) {
+        // The last other holder may have let go on another thread (a snapshot being
+        // written): its reads of the records come before this write.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return *current;
     }
-    const std::size_t chunk = sparesUsed_ / kDetailSlots;
-    if (chunk == spares_.size()) spares_.push_back(std::make_unique<LineRecord[]>(kDetailSlots));
-    LineRecord* r = &spares_[chunk][sparesUsed_ % kDetailSlots];
-    ++sparesUsed_;
-    r->Clear();  // a spare block is reused from load to load
-    return r;
+    auto fresh = std::make_shared<Sheet>();
+    fresh->own = std::make_unique<LineRecord[]>(kDetailSlots);
+    if (current) {
+        for (std::size_t line = 0; line < kDetailSlots; ++line) {
+            if (const LineRecord* r = current->lines[line]) {
+                fresh->own[line] = *r;
+                fresh->lines[line] = &fresh->own[line];
+            }
+        }
+    }
+    current = std::move(fresh);
+    return *current;
 }
 
 LineRecord& DetailStore::MutableLine(int sheet, int line) {
@@ -363,71 +370,89 @@ LineRecord& DetailStore::MutableLine(int sheet, int line) {
         scratch_.Clear();
         return scratch_;
     }
-    sheets_[static_cast<std::size_t>(sheet)] = 1;
+    Sheet& s = Writable(sheet);
     Touch(sheet);
-    LineRecord*& slot = Slot(sheet, line);
-    if (!slot) slot = SpareRecord();
+    LineRecord*& slot = s.lines[static_cast<std::size_t>(line)];
+    if (!slot) slot = &s.own[static_cast<std::size_t>(line)];
     return *slot;
 }
 
+void DetailStore::SetLine(int sheet, int line, const LineRecord& record) {
+    if (!Holds(sheet, line)) return;
+    if (HasSheet(sheet) && Line(sheet, line).View() == record.View()) return;
+    MutableLine(sheet, line) = record;
+}
+
 bool DetailStore::HasSheet(int sheet) const {
-    return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)] != 0;
+    return Holds(sheet, 0) && sheets_[static_cast<std::size_t>(sheet)] != nullptr;
 }
 
 void DetailStore::ClearLine(int sheet, int line) {
-    if (!Holds(sheet, line)) return;
-    if (LineRecord* r = Slot(sheet, line)) {
-        r->Clear();
-        Touch(sheet);
-    }
+    if (!Holds(sheet, line) || Line(sheet, line).IsZero()) return;
+    Sheet& s = Writable(sheet);
+    Touch(sheet);
+    LineRecord*& slot = s.lines[static_cast<std::size_t>(line)];
+    slot->Clear();
+    slot = nullptr;
 }
 
 void DetailStore::ClearSheet(int sheet) {
     if (!HasSheet(sheet)) return;
     Touch(sheet);
-    for (int line = 0; line < kDetailSlots; ++line) {
-        LineRecord*& slot = Slot(sheet, line);
-        if (!slot) continue;
-        slot->Clear();
-        freed_.push_back(slot);
-        slot = nullptr;
-    }
-    sheets_[static_cast<std::size_t>(sheet)] = 0;
+    sheets_[static_cast<std::size_t>(sheet)].reset();
 }
 
 void DetailStore::Clear() {
-    for (int k = 0; k < static_cast<int>(sheets_.size()); ++k) {
-        if (!sheets_[static_cast<std::size_t>(k)]) continue;
-        Touch(k);
-        std::fill_n(&Slot(k, 0), kDetailSlots, nullptr);
-        sheets_[static_cast<std::size_t>(k)] = 0;
-    }
-    sparesUsed_ = 0;
-    freed_.clear();
+    for (int k = 0; k < static_cast<int>(sheets_.size()); ++k) ClearSheet(k);
 }
 
 void DetailStore::SwapSheets(int a, int b) {
     if (!Holds(a, 0) || !Holds(b, 0) || a == b) return;
-    std::swap_ranges(&Slot(a, 0), &Slot(a, 0) + kDetailSlots, &Slot(b, 0));
     std::swap(sheets_[static_cast<std::size_t>(a)], sheets_[static_cast<std::size_t>(b)]);
     Touch(a);
     Touch(b);
 }
 
+DetailStore::SharedSheet DetailStore::Share(int sheet) const {
+    return HasSheet(sheet) ? sheets_[static_cast<std::size_t>(sheet)] : nullptr;
+}
+
+void DetailStore::Restore(int sheet, SharedSheet contents) {
+    if (!Holds(sheet, 0)) return;
+    // Shared sheets are never written: Writable copies one while another holder keeps it.
+    sheets_[static_cast<std::size_t>(sheet)] = std::const_pointer_cast<Sheet>(std::move(contents));
+    Touch(sheet);
+}
+
+bool DetailStore::SameRecords(const SharedSheet& a, const SharedSheet& b) {
+    if (a == b) return true;
+    for (int line = 0; line < kDetailSlots; ++line) {
+        if (LineOf(a.get(), line).View() != LineOf(b.get(), line).View()) return false;
+    }
+    return true;
+}
+
 std::span<char> DetailStore::FileBlock(std::size_t count) {
-    if (index_.empty()) *this = DetailStore();  // moved from
+    if (sheets_.empty()) *this = DetailStore();  // moved from
     Clear();
-    if (count > blockCapacity_) {
-        block_ = std::make_unique_for_overwrite<std::byte[]>(count * kLineRecordSize);
+    if (block_ && count <= blockCapacity_ && block_.use_count() == 1) {
+        std::atomic_thread_fence(std::memory_order_acquire);  // as in Writable
+    } else {
+        // A copy or a kept sheet still looks into the old block: it stays theirs.
+        block_ = std::make_shared_for_overwrite<std::byte[]>(std::max<std::size_t>(count, 1) *
+                                                             kLineRecordSize);
         blockCapacity_ = count;
     }
     return {reinterpret_cast<char*>(block_.get()), count * kLineRecordSize};
 }
 
 void DetailStore::Place(std::size_t at, int sheet, int line) {
-    sheets_[static_cast<std::size_t>(sheet)] = 1;
+    std::shared_ptr<Sheet>& s = sheets_[static_cast<std::size_t>(sheet)];
+    if (!s) s = std::make_shared<Sheet>();
+    // A sheet that points into the block is never written in place.
+    s->block = block_;
+    s->lines[static_cast<std::size_t>(line)] = &Block()[at];
     Touch(sheet);
-    Slot(sheet, line) = &Block()[at];
 }
 
 // --- EstimateStores ---
@@ -521,10 +546,14 @@ std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {
         r.SetDetailCount(e);
         file += r.View();
         for (int j = 1; j <= e; ++j) {
-            LineRecord& d = stores.details.MutableLine(i, j);
-            d.SetKind(i);
-            d.SetNumber(j);
-            file += d.View();
+            // Written only where they differ: saving leaves shared sheets shared.
+            const LineRecord& held = stores.details.Line(i, j);
+            if (held.Kind() != i || held.Number() != j || !stores.details.HasSheet(i)) {
+                LineRecord& d = stores.details.MutableLine(i, j);
+                d.SetKind(i);
+                d.SetNumber(j);
+            }
+            file += stores.details.Line(i, j).View();
         }
     }
     return file;

@@ -208,11 +208,18 @@ static_assert(std::is_trivially_copyable_v<LineRecord>);
 
 // The detail sheets of all breakdown lines: sheet k (0-301) holds lines 0-301. The records
 // of a loaded file stay in the one block the file was read into, in the file's order, and
-// an index finds each by sheet and line; lines written since take records from spare
-// blocks. The blocks are kept from load to load, so loading again allocates nothing. A
+// each sheet finds its lines there; a sheet written since has records of its own. A sheet
+// is shared, never copied, by a copy of the store and by whatever keeps a sheet as it was
+// (the undo history): the store copies a shared sheet before it first writes into it, so
+// keeping a copy of a large estimate costs nothing until a sheet changes, and then only that
+// sheet. The block is reused by the next load unless a copy still holds sheets of it. A
 // sheet exists once something is written into it or a file places a record in it.
 class DetailStore {
   public:
+    // One sheet as it was when it was shared; it never changes.
+    class Sheet;
+    using SharedSheet = std::shared_ptr<const Sheet>;
+
     DetailStore();
     DetailStore(const DetailStore& other);
     DetailStore& operator=(const DetailStore& other);
@@ -222,14 +229,26 @@ class DetailStore {
 
     // Outside the store: an empty record, and writes go nowhere.
     const LineRecord& Line(int sheet, int line) const;
+    // Hands out a record to write into (the sheet becomes the store's own first).
     LineRecord& MutableLine(int sheet, int line);
+    // Writes `record` as the line only where it differs from what the line holds: a sheet
+    // rewritten with what it already holds stays shared and keeps its stamp.
+    void SetLine(int sheet, int line, const LineRecord& record);
     bool HasSheet(int sheet) const;
-    // Zeroes one line, allocating nothing for a line that holds nothing.
+    // Zeroes one line; a line that holds nothing is left alone.
     void ClearLine(int sheet, int line);
     void ClearSheet(int sheet);
     void Clear();
     // Exchanges two whole sheets (breakdown lines moving with their details).
     void SwapSheets(int a, int b);
+
+    // Sheet `sheet` as it is now, kept unchanged for as long as the caller holds it (nullptr
+    // when the sheet does not exist); Restore puts such a sheet back.
+    SharedSheet Share(int sheet) const;
+    void Restore(int sheet, SharedSheet contents);
+    // Whether two shared sheets hold the same records; a sheet that does not exist holds
+    // only empty lines.
+    static bool SameRecords(const SharedSheet& a, const SharedSheet& b);
 
     // Changes whenever sheet `sheet` may have been written (a mutable line handed out
     // counts), and is unique among all stores, so whatever keeps a copy of a sheet can tell
@@ -245,25 +264,18 @@ class DetailStore {
 
   private:
     bool Holds(int sheet, int line) const;
-    LineRecord*& Slot(int sheet, int line) {
-        return index_[static_cast<std::size_t>(sheet) * kDetailSlots +
-                      static_cast<std::size_t>(line)];
-    }
-    LineRecord* SpareRecord();
+    // Sheet `sheet` with records of its own that nothing else holds.
+    Sheet& Writable(int sheet);
     void Touch(int sheet);
     // Bytes of storage hold records as soon as bytes are written into them, so the block
     // is never zeroed first: a load writes every record it places.
     LineRecord* Block() { return std::launder(reinterpret_cast<LineRecord*>(block_.get())); }
 
-    std::unique_ptr<std::byte[]> block_;  // a file's records, in its order
+    std::shared_ptr<std::byte[]> block_;  // the last file's records, in its order
     std::size_t blockCapacity_ = 0;
-    std::vector<std::unique_ptr<LineRecord[]>> spares_;  // kDetailSlots records each
-    std::size_t sparesUsed_ = 0;
-    std::vector<LineRecord*> freed_;     // records of cleared sheets, zeroed, for reuse
-    std::vector<LineRecord*> index_;     // sheet x line; nullptr: an empty line
-    std::vector<unsigned char> sheets_;  // 1 where the sheet exists
-    std::vector<std::uint64_t> stamps_;  // per sheet, see SheetStamp
-    LineRecord scratch_;                 // target of writes outside the store
+    std::vector<std::shared_ptr<Sheet>> sheets_;  // nullptr where a sheet does not exist
+    std::vector<std::uint64_t> stamps_;           // per sheet, see SheetStamp
+    LineRecord scratch_;                          // target of writes outside the store
 };
 
 // The loaded estimate's lines: summary slots 0-1001, breakdown slots 0-301, detail sheets.

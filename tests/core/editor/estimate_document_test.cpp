@@ -171,6 +171,28 @@ TEST(EstimateDocument, DetailSheetGoesToTheStoreAndBack) {
     EXPECT_EQ(store.Line(2, 1).Name(), "old line");
 }
 
+// A sheet stored back as it was is not written: it stays shared with whatever keeps it (the
+// undo history, a snapshot), and its stamp tells them nothing changed.
+TEST(EstimateDocument, ASheetStoredBackUnchangedIsNotWritten) {
+    EstimateDocument doc;
+    const DetailStore& store = doc.Stores().details;
+    TextGrid& detail = doc.Grid(SheetKind::Detail);
+    doc.LoadDetailSheet(2);
+    detail.SetCell(1, 3, "line");
+    detail.SetCell(2, 5, "m");
+    doc.StoreDetailSheet();
+    const std::uint64_t stamp = store.SheetStamp(2);
+    doc.LoadDetailSheet(2);
+    doc.StoreDetailSheet();
+    EXPECT_EQ(store.SheetStamp(2), stamp);
+
+    doc.LoadDetailSheet(2);
+    detail.SetCell(2, 3, "named");
+    doc.StoreDetailSheet();
+    EXPECT_NE(store.SheetStamp(2), stamp);
+    EXPECT_EQ(store.Line(2, 2).Name(), "named");
+}
+
 TEST(EstimateDocument, NamedBreakdownLineKeepsItsNumberCell) {
     EstimateDocument doc;
     doc.Grid(SheetKind::Breakdown).SetCell(3, 2, "7");

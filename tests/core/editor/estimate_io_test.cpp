@@ -363,6 +363,36 @@ TEST_F(EstimateIo, LoadFillsCoverGridsAndDetailStore) {
     EXPECT_EQ(ReadAll(Dat("m_000004.dat")), before);
 }
 
+// A copy of an open estimate (a recovery snapshot takes one) shares its detail lines with
+// it: whatever the editor does next, the copy still saves as the estimate it was.
+TEST_F(EstimateIo, ACopyKeepsTheEstimateAsItWasWhileTheEditorGoesOn) {
+    for (const char* number : {"000004", "000005"}) {
+        EstimateDocument original;
+        original.BeginSession(EntryMode::kCallUp);
+        Fill(original);
+        original.SetText(HeaderText::MNo, number);
+        original.Stores().details.MutableLine(1, 3).SetName(number);
+        ASSERT_EQ(SaveEstimate(original, env_, questions_), EstimateResult::kOk);
+    }
+    EstimateDocument doc;
+    doc.SetText(HeaderText::MNo, "000004");
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
+    const std::string expected = EstimateFileBytes(doc);
+    const EstimateDocument copy = doc;
+
+    doc.LoadDetailSheet(1);
+    doc.Grid(SheetKind::Detail).SetCell(2, 3, "changed");
+    doc.StoreDetailSheet();
+    doc.Stores().details.SwapSheets(1, 2);
+    // The other file has as many records: loading it could reuse the loaded block.
+    doc.SetText(HeaderText::MNo, "000005");
+    ASSERT_EQ(LoadEstimate(doc, env_), EstimateResult::kOk);
+    EXPECT_EQ(doc.Stores().details.Line(1, 3).Name(), "000005");
+
+    EXPECT_EQ(EstimateFileBytes(copy), expected);
+    EXPECT_EQ(copy.Stores().details.Line(1, 3).Name(), "000004");
+}
+
 TEST_F(EstimateIo, UnreadableFileGivesANewEstimateUnderTheSameNumber) {
     Touch(Dat("m_000006.dat"), std::string(1391, 'x'));
     EstimateDocument doc;

@@ -299,6 +299,28 @@ TEST(SheetCalculation, ASettledSheetIsLeftAsItIsByTheNextCalculation) {
     EXPECT_TRUE(CalculateSheet(g, SheetKind::Detail, Settings()).settled);
 }
 
+// Recalculating a calculated sheet in the store writes nothing, so the sheet stays shared
+// with the undo history and a snapshot being written; a sheet whose figures change is
+// written.
+TEST(SheetCalculation, ACalculatedSheetInTheStoreIsNotWrittenAgain) {
+    DetailStore store;
+    LineRecord& line = store.MutableLine(5, 1);
+    line.SetName("paint");
+    line.SetQuantity(Fixed4::FromInt(3));
+    line.SetUnitPrice(Fixed4::FromInt(1200));
+    store.MutableLine(5, 2).SetName("brushes");
+    const std::uint64_t typed = store.SheetStamp(5);
+    const SheetTotals first = CalculateDetailRecords(store, 5, Settings());
+    EXPECT_NE(store.SheetStamp(5), typed);
+    EXPECT_EQ(store.Line(5, 1).Amount().raw, Fixed4::FromInt(3600).raw);
+
+    const std::uint64_t calculated = store.SheetStamp(5);
+    const SheetTotals second = CalculateDetailRecords(store, 5, Settings());
+    EXPECT_EQ(store.SheetStamp(5), calculated);
+    EXPECT_EQ(second.estimateAmount, first.estimateAmount);
+    EXPECT_EQ(second.costTotal, first.costTotal);
+}
+
 // A reference model of the running sums, independent of the grid code: it sees each line
 // as (kind, amount, cost) and must agree with the calculation on every generated sheet.
 struct ModelLine {

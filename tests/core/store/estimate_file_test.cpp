@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/sjis.h"
 
@@ -363,6 +366,94 @@ TEST(DetailStore, SheetsAreIndependentAndSwapWhole) {
     EXPECT_EQ(store.Line(302, 1).Name(), "");
     store.ClearSheet(9);
     EXPECT_FALSE(store.HasSheet(9));
+}
+
+// Copies of the store, and sheets it shared, keep what they held whatever the store does
+// afterwards (a copy of a loaded estimate shares its records instead of copying them), and
+// the store keeps what it held whatever is done to a copy.
+TEST(DetailStore, CopiesAndSharedSheetsKeepTheirRecords) {
+    const auto file = [](const std::string& name) {
+        return HeaderBytes(kEstimateSignature) + Record(0, 1, "line 1") + Record(1, 1, name) +
+               Record(1, 2, name) + Record(0, 2, "line 2") + Record(2, 1, "other sheet");
+    };
+    using Write = std::function<void(EstimateStores&)>;
+    const std::vector<std::pair<const char*, Write>> writes = {
+        {"line written", [](EstimateStores& s) { s.details.MutableLine(1, 2).SetName("new"); }},
+        {"line set",
+         [](EstimateStores& s) {
+             LineRecord r = s.details.Line(1, 2);
+             r.SetName("new");
+             s.details.SetLine(1, 2, r);
+         }},
+        {"line cleared", [](EstimateStores& s) { s.details.ClearLine(1, 2); }},
+        {"sheet cleared, then written",
+         [](EstimateStores& s) {
+             s.details.ClearSheet(1);
+             s.details.MutableLine(1, 2).SetName("new");
+         }},
+        {"sheets swapped, then written",
+         [](EstimateStores& s) {
+             s.details.SwapSheets(1, 2);
+             s.details.MutableLine(2, 2).SetName("new");
+         }},
+        {"written twice",
+         [](EstimateStores& s) {
+             s.details.MutableLine(1, 1).SetName("new");
+             s.details.MutableLine(1, 2).SetName("new");
+         }},
+        // The same size again: the store would reuse its block if nothing else held it.
+        {"another file loaded",
+         [&file](EstimateStores& s) {
+             EstimateHeader header;
+             ASSERT_EQ(ParseEstimateFile(file("new"), header, s), 0);
+         }},
+    };
+    for (const auto& [what, write] : writes) {
+        for (const bool intoCopy : {false, true}) {
+            SCOPED_TRACE(std::string(what) + (intoCopy ? ", into the copy" : ""));
+            EstimateHeader header;
+            EstimateStores stores;
+            ASSERT_EQ(ParseEstimateFile(file("kept"), header, stores), 0);
+            EstimateStores copy = stores;
+            const DetailStore::SharedSheet kept = stores.details.Share(1);
+            write(intoCopy ? copy : stores);
+            const EstimateStores& untouched = intoCopy ? stores : copy;
+            EXPECT_EQ(untouched.details.Line(1, 1).Name(), "kept");
+            EXPECT_EQ(untouched.details.Line(1, 2).Name(), "kept");
+            EXPECT_EQ(untouched.details.Line(2, 1).Name(), "other sheet");
+            DetailStore restored;
+            restored.Restore(1, kept);
+            EXPECT_EQ(restored.Line(1, 2).Name(), "kept");
+            EXPECT_TRUE(DetailStore::SameRecords(kept, untouched.details.Share(1)));
+            // What was written is there, in the store written to.
+            const DetailStore& written = (intoCopy ? copy : stores).details;
+            EXPECT_FALSE(DetailStore::SameRecords(kept, written.Share(1)) &&
+                         DetailStore::SameRecords(untouched.details.Share(2), written.Share(2)));
+        }
+    }
+}
+
+// Writing a line with what it holds leaves the sheet as it was, stamp and all, so a sheet
+// rewritten by a calculation that changed nothing is not copied; anything else counts.
+TEST(DetailStore, OnlyWritesThatChangeALineCount) {
+    DetailStore store;
+    store.MutableLine(7, 1).SetName("seven");
+    const DetailStore::SharedSheet before = store.Share(7);
+    const std::uint64_t stamp = store.SheetStamp(7);
+    store.SetLine(7, 1, store.Line(7, 1));
+    store.SetLine(7, 2, LineRecord());
+    store.ClearLine(7, 3);
+    EXPECT_EQ(store.SheetStamp(7), stamp);
+    EXPECT_EQ(store.Share(7), before);
+
+    LineRecord other = store.Line(7, 1);
+    other.SetQuantity(Fixed4::FromInt(2));
+    store.SetLine(7, 1, other);
+    EXPECT_NE(store.SheetStamp(7), stamp);
+    EXPECT_EQ(store.Line(7, 1).Quantity().raw, Fixed4::FromInt(2).raw);
+    DetailStore kept;
+    kept.Restore(7, before);
+    EXPECT_EQ(kept.Line(7, 1).Quantity().raw, 0);
 }
 
 }  // namespace
