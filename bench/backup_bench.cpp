@@ -44,7 +44,7 @@ class Installation {
         QDir root(dir_.path());
         for (const char* sub : {"DAT", "MST", "XlsBase"}) root.mkdir(sub);
         QDir::setCurrent(dir_.path());
-        CreateEnvironmentFile(environment_);
+        if (CreateEnvironmentFile(environment_) != EnvironmentFileResult::kOk) std::abort();
         const QByteArray estimate(20000, '\x41');
         for (int i = 1; i <= kEstimates; ++i) {
             Write(QStringLiteral("DAT/m_%1.dat").arg(i, 6, 10, QLatin1Char('0')), estimate);

@@ -55,7 +55,9 @@ std::optional<std::string> CliQuestions::AskText(const std::string& caption,
     return std::nullopt;
 }
 
-int LoadEnvironment(Environment& environment) { return ReadEnvironment(environment); }
+EnvironmentFileResult LoadEnvironment(Environment& environment) {
+    return ReadEnvironment(environment);
+}
 
 std::string JsonText(std::string_view cp932) {
     if (auto utf8 = Cp932ToUtf8(cp932)) return *utf8;

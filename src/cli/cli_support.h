@@ -51,7 +51,7 @@ class CliQuestions : public Questions {
 
 // Reads sp_jis.dat of the working folder as the program does at start: 0, or -1 when it
 // is missing or short (the environment then stays cleared).
-int LoadEnvironment(Environment& environment);
+EnvironmentFileResult LoadEnvironment(Environment& environment);
 
 // A stored CP932 text for JSON; bytes that start no CP932 character become U+FFFD.
 std::string JsonText(std::string_view cp932);

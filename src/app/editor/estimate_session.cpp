@@ -35,7 +35,7 @@ const char* const kLoadError = "見積読込エラー  ";
 bool IsUsableNumber(const std::string& number) {
     const std::string trimmed = Trimmed(number);
     return !trimmed.empty() && trimmed.find('.') == std::string::npos &&
-           IsInvalidNumber(trimmed) == 0;
+           IsNumberText(trimmed);
 }
 
 std::string SixDigits(const std::string& number) {

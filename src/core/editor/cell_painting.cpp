@@ -32,7 +32,7 @@ Fixed4 CellValue(const TextGrid& grid, int row, int col) {
 std::string Formatted(const std::string& cell, Fixed4 value, int width, int decimals,
                       bool grouped) {
     const FormattedNumber f = FormatNumber(width, decimals, Fixed4ToText(value), grouped);
-    return Trimmed(f.status == 0 ? f.text : cell);
+    return Trimmed(f.status == NumberFormatStatus::kOk ? f.text : cell);
 }
 
 }  // namespace

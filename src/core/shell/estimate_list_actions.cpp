@@ -34,7 +34,7 @@ std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry&
     std::string question =
         std::string(kDeleteEstimateQuestion) + "\n\n管理No : " + NumberOfListItem(entry.item);
     EstimateHeader header;
-    if (ReadHeaderAt(ListedFilePath(environment, entry.fileName), header) == 0 &&
+    if (ReadHeaderAt(ListedFilePath(environment, entry.fileName), header) &&
         header.SignatureKind() != EstimateSignature::Foreign) {
         question +=
             "\nお客様名 : " + Cp932ToQStringLossy(header.Text(HeaderText::MName1)).toStdString();

@@ -504,8 +504,8 @@ void EstimateStores::PlaceBlock(std::size_t count, bool oldSignature) {
     }
 }
 
-int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
-    if (file.size() < kEstimateHeaderSize) return -1;
+bool ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
+    if (file.size() < kEstimateHeaderSize) return false;
     header.Assign(file.substr(0, kEstimateHeaderSize));
     const EstimateSignature signature = header.SignatureKind();
     const std::string_view records = file.substr(kEstimateHeaderSize);
@@ -515,7 +515,7 @@ int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateSto
     const std::span<char> block = stores.RecordBlock(count);
     std::copy_n(records.data(), block.size(), block.data());
     stores.PlaceBlock(count, signature == EstimateSignature::Old);
-    return 0;
+    return true;
 }
 
 std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {

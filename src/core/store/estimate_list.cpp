@@ -68,10 +68,10 @@ bool IsPlainFile(const std::string& path, unsigned char type) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-int ReadHeaderFrom(const char* path, EstimateHeader& header) {
+bool ReadHeaderFrom(const char* path, EstimateHeader& header) {
     // Non-blocking, so that a FIFO put in place of a file cannot stall the list.
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
+    if (fd < 0) return false;
     char buffer[kEstimateHeaderSize];
     std::size_t filled = 0;
     while (filled < sizeof buffer) {
@@ -81,9 +81,9 @@ int ReadHeaderFrom(const char* path, EstimateHeader& header) {
         filled += static_cast<std::size_t>(got);
     }
     ::close(fd);
-    if (filled < sizeof buffer) return -1;
+    if (filled < sizeof buffer) return false;
     header.Assign(std::string_view(buffer, sizeof buffer));
-    return 0;
+    return true;
 }
 
 }  // namespace
@@ -119,7 +119,7 @@ std::string EstimateListItem(std::string_view fileName, const EstimateHeader* he
 
 std::string NumberOfListItem(std::string_view item) {
     std::string number = Trimmed(item.substr(0, std::min<std::size_t>(item.size(), 6)));
-    if (IsInvalidNumber(number) != 0) return std::string(kNoListNumber);
+    if (!IsNumberText(number)) return std::string(kNoListNumber);
     return number;
 }
 
@@ -170,7 +170,7 @@ std::string FileNameAsCp932(const QString& fileName) {
     return result;
 }
 
-int ReadHeaderAt(const QString& path, EstimateHeader& header) {
+bool ReadHeaderAt(const QString& path, EstimateHeader& header) {
     return ReadHeaderFrom(QFile::encodeName(path).constData(), header);
 }
 
@@ -203,7 +203,7 @@ bool VisitEstimateHeaders(
     EstimateHeader header;
     return WalkEstimateFiles(environment, [&](DIR*, const dirent* entry, const std::string& path) {
         if (!IsPlainFile(path, entry->d_type)) return true;
-        const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
+        const bool readable = ReadHeaderFrom(path.c_str(), header);
         return visit(NameOf(entry->d_name), readable ? &header : nullptr);
     });
 }
@@ -224,7 +224,7 @@ bool VisitEstimateFiles(
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
             static_cast<quint64>(info.st_ino)};
         const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
-            return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
+            return ReadHeaderFrom(path.c_str(), header) ? &header : nullptr;
         };
         return visit(NameOf(entry->d_name), stamp, readHeader);
     });

@@ -97,8 +97,8 @@ void SortEstimateList(std::vector<EstimateListEntry>& entries);
 // The order SortEstimateList sorts in.
 bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b);
 
-// The header at the start of the file at path: 0, or -1 when the file cannot be opened or
+// The header at the start of the file at path; false when the file cannot be opened or
 // holds less than a header. Reads the header's bytes and nothing more.
-int ReadHeaderAt(const QString& path, EstimateHeader& header);
+[[nodiscard]] bool ReadHeaderAt(const QString& path, EstimateHeader& header);
 
 }  // namespace quilto
