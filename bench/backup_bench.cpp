@@ -20,9 +20,9 @@ constexpr int kEstimates = 3000;
 
 // Confirms every question; messages go nowhere.
 struct Yes : Questions {
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 1;
+    ButtonAnswer AskButtons(const std::string&, const std::string&, const std::string&,
+                            const std::string&, const std::string&) override {
+        return ButtonAnswer::kFirst;
     }
     bool AskOkCancel(const std::string&, const std::string&) override { return true; }
     void Inform(const std::string&, const std::string&) override {}

@@ -35,9 +35,9 @@ class CliQuestions : public Questions {
   public:
     explicit CliQuestions(Answer answer) : answer_(answer) {}
 
-    int AskButtons(const std::string& message, const std::string& caption,
-                   const std::string& button1, const std::string& button2,
-                   const std::string& button3) override;
+    ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                            const std::string& button1, const std::string& button2,
+                            const std::string& button3) override;
     bool AskOkCancel(const std::string& message, const std::string& caption) override;
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,

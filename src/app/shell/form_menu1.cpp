@@ -314,7 +314,7 @@ void TFormMenu1::OfferRecovery() {
             if (!held) markers.ReleaseEstimateMarker(record.number);
             markers.ClearEstimateInUse();
         }
-        if (RecoveryController::Ask(program_.questions, record, held) != 1) continue;
+        if (!RecoveryController::Ask(program_.questions, record, held)) continue;
         program_.shell.recoverySnapshot = record.snapshotPath.toStdString();
         program_.shell.entryMode = record.newEstimate ? EntryMode::kNew : EntryMode::kCallUp;
         program_.shell.selectedNumber = record.newEstimate ? std::string() : record.number;

@@ -163,7 +163,7 @@ Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
     }
     QString inTrash;
     if (MoveToTrash(path, inTrash)) {
-        removal.result = 0;
+        removal.moved = true;
         removal.movedTo = inTrash;
         removal.toTrash = true;
         return removal;
@@ -190,7 +190,7 @@ Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
     }
     SyncFolderOf(path);
     SyncFolderOf(target);
-    removal.result = 0;
+    removal.moved = true;
     removal.movedTo = target;
     return removal;
 }

@@ -51,8 +51,8 @@ void NoteFileFailureErrno(const QString& path, int error);
 
 // Where RemoveRecoverably put a file.
 struct Removal {
-    int result = -1;  // 0 moved, -1 the file is still where it was (LastFileFailure says why)
-    QString movedTo;  // the file's new path
+    bool moved = false;  // false: the file is still where it was (LastFileFailure says why)
+    QString movedTo;     // the file's new path
     bool toTrash = false;
 };
 // Takes path away without destroying it: into the desktop's trash (the freedesktop trash of

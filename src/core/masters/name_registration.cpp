@@ -141,7 +141,7 @@ RegistrationResult NameRegistration::SaveConstructionName(std::string code, std:
     if (readOnly_) return RegistrationResult::kDone;
     if (Trimmed(code).empty()) {
         const NextCode next = NextConstructionCode(lists_);
-        if (next.status != 0) return RegistrationResult::kListFull;
+        if (next.exhausted) return RegistrationResult::kListFull;
         code = next.code;
     }
     PutConstructionName(lists_, code, name);

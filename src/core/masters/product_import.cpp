@@ -188,7 +188,7 @@ ProductImportReport ImportProductCsv(MasterLists& lists, std::string_view constr
             continue;
         }
         const NextCode next = codes.Next();
-        if (next.status != 0) {
+        if (next.exhausted) {
             report.capacityStopped = true;
             report.stoppedAtLine = record.line;
             break;

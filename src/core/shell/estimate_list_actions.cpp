@@ -130,10 +130,10 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
         program.markers.ClearEstimateInUse();
         return ListOutcome::kStay;
     }
-    const int answer =
+    const ButtonAnswer answer =
         program.questions.AskButtons(DeleteQuestionFor(program.environment, *selected), {},
                                      kDeleteButtonCaption, kCancelButtonCaption, {});
-    if (answer != 1) return ListOutcome::kStay;
+    if (answer != ButtonAnswer::kFirst) return ListOutcome::kStay;
     if (!NumberNamesFile(program.environment, number, selected->fileName))
         return ListOutcome::kRebuild;
     Removal removal;
