@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ToFloat(text);
 
     const FormattedNumber grouped = FormatNumber(width, decimals, text, true);
-    if (grouped.status == NumberFormatStatus::kOk) Require(grouped.text.size() == static_cast<std::size_t>(width));
+    if (grouped.status == NumberFormatStatus::kOk)
+        Require(grouped.text.size() == static_cast<std::size_t>(width));
 
     std::string rounded = text;
     const bool roundable = RoundDecimal(rounded, decimals, data[1] % 4);

@@ -135,7 +135,8 @@ TableFileResult TableDefinitions::Save(std::string_view code, const TableFieldTe
         // Only an existing definition is rewritten: a pattern's files come into being at
         // start-up, and a pattern without them (03, 04) stays without them.
         const QString path = TableDefinitionPath(file, code);
-        if (!QFileInfo(path).isFile() || !SaveFileAtomically(path, Record(file))) result = TableFileResult::kFailed;
+        if (!QFileInfo(path).isFile() || !SaveFileAtomically(path, Record(file)))
+            result = TableFileResult::kFailed;
     }
     // The invoice file goes with the free-form record; an older folder gets it on the
     // first save.

@@ -145,7 +145,8 @@ FormattedNumber FormatNumber(int width, int decimals, std::string_view text, boo
 
 std::string FormatPlain(int width, int decimals, std::string_view text) {
     FormattedNumber result = FormatNumber(width, decimals, text, false);
-    if (result.status != NumberFormatStatus::kOk) result = FormatNumber(width, decimals, "0", false);
+    if (result.status != NumberFormatStatus::kOk)
+        result = FormatNumber(width, decimals, "0", false);
     return result.text;
 }
 

@@ -78,7 +78,8 @@ StartUpCheckResult CheckEnvironmentFile(Environment& environment, Questions& que
             const std::string question = "古い環境ファイルです、再作成します。\n元のファイルは " +
                                          QFileInfo(backup).fileName().toStdString() +
                                          " として残します。";
-            if (!questions.AskOkCancel(question, kConfirmCaption)) return StartUpCheckResult::kFailed;
+            if (!questions.AskOkCancel(question, kConfirmCaption))
+                return StartUpCheckResult::kFailed;
             if (!CopyFileOver(path, backup))
                 return Fail(questions, kCreateError, -1, StartUpCheckResult::kFailed, backup);
             break;
@@ -89,8 +90,8 @@ StartUpCheckResult CheckEnvironmentFile(Environment& environment, Questions& que
     const EnvironmentFileResult result = CreateEnvironmentFile(environment);
     return result == EnvironmentFileResult::kOk
                ? StartUpCheckResult::kOk
-               : Fail(questions, kCreateError, static_cast<int>(result), StartUpCheckResult::kFailed,
-                      path);
+               : Fail(questions, kCreateError, static_cast<int>(result),
+                      StartUpCheckResult::kFailed, path);
 }
 
 struct MasterStep {
@@ -100,8 +101,8 @@ struct MasterStep {
     StartUpCheckResult checkResult;
 };
 
-StartUpCheckResult CheckMasterFile(const MasterStep& step, Environment& environment, MasterLists& masters,
-                    Questions& questions) {
+StartUpCheckResult CheckMasterFile(const MasterStep& step, Environment& environment,
+                                   MasterLists& masters, Questions& questions) {
     const QString path = MasterFilePath(environment, step.fileName);
     ClearFileFailure();
     switch (StateOf(path)) {
@@ -200,14 +201,15 @@ StartUpCheckResult CheckAndCreate(Environment& environment, MasterLists& masters
     }
 
     const MasterStep masterSteps[] = {
-        {kProductFileName, &CreateProductFile, "商品作成エラー =",
-         StartUpCheckResult::kProductFileFailed},
-        {kConstructionFileName, &CreateConstructionFile, "工事作成エラー =",
-         StartUpCheckResult::kConstructionFileFailed},
+        {kProductFileName, &CreateProductFile,
+         "商品作成エラー =", StartUpCheckResult::kProductFileFailed},
+        {kConstructionFileName, &CreateConstructionFile,
+         "工事作成エラー =", StartUpCheckResult::kConstructionFileFailed},
         {kUnitFileName, &CreateUnitFile, "単位作成エラー =", StartUpCheckResult::kUnitFileFailed},
     };
     for (const MasterStep& step : masterSteps) {
-        if (const StartUpCheckResult result = CheckMasterFile(step, environment, masters, questions);
+        if (const StartUpCheckResult result =
+                CheckMasterFile(step, environment, masters, questions);
             result != StartUpCheckResult::kOk) {
             return result;
         }

@@ -31,7 +31,6 @@ enum class StartUpCheckResult {
     kTableDefinitionFailed = -6,  // a table definition of pattern 00 could not be created
 };
 
-
 // The steps, in this order, the first failure ending the check:
 //  1. sp_jis.dat: missing -> a new file; not 6088 bytes -> asked, then a new file.
 //  2.-4. sp_syo.dat, sp_Koji.dat, sp_unit.dat of the master folder: missing -> written

@@ -308,7 +308,8 @@ int DetailCount(const EstimateStores& stores, int line);
 // A whole file. False (nothing changed) when it is shorter than the header; otherwise the
 // header is taken and, for the current or old signature, the stores cleared and filled. A
 // file with another signature leaves the stores cleared.
-[[nodiscard]] bool ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores);
+[[nodiscard]] bool ParseEstimateFile(std::string_view file, EstimateHeader& header,
+                                     EstimateStores& stores);
 
 // The file for header and stores: the header with the current signature, the summary lines
 // 1..n, then each breakdown line i = 1..m followed by its detail lines 1..e (n and m at

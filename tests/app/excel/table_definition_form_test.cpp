@@ -40,7 +40,8 @@ class TableDefinitionForm : public ::testing::Test {
                      std::string(kXkpSeiRecordSize, '\0'));
         }
         TableDefinitions tables;
-        ASSERT_EQ(tables.Save("00", StandardTableDefaults(TableFieldTexts())), TableFileResult::kOk);
+        ASSERT_EQ(tables.Save("00", StandardTableDefaults(TableFieldTexts())),
+                  TableFileResult::kOk);
         TableFieldTexts pattern1;
         pattern1.Set("HName1", "B2");
         ASSERT_EQ(tables.Save("01", pattern1), TableFileResult::kOk);

@@ -25,7 +25,8 @@ TEST(TableDefinitionHostileInput, ShortFilesAndFoldersAreRefused) {
     EXPECT_EQ(definitions, untouched);
     EXPECT_FALSE(definitions.ReadRecord(TableFile::kStandard, std::string(100, 'A')));
     EXPECT_EQ(definitions, untouched);
-    EXPECT_EQ(definitions.Save("01", TableFieldTexts()), TableFileResult::kFailed);  // never writes into a folder
+    EXPECT_EQ(definitions.Save("01", TableFieldTexts()),
+              TableFileResult::kFailed);  // never writes into a folder
 }
 
 TEST(TableDefinitionHostileInput, OversizeLengthsAndStrayBytesStayInsideTheirFields) {

@@ -193,9 +193,9 @@ TEST(TableDefinitionFiles, FailedFileKeepsItsRecordWhileTheOtherIsRead) {
     EXPECT_EQ(definitions.Rows().breakdown, 11);   // read
     EXPECT_EQ(definitions.Count("SA1LinP1"), 30);  // kept from pattern 00
     EXPECT_EQ(definitions.Load("02"), TableFileResult::kFailed);
-    EXPECT_EQ(definitions.Rows().breakdown, 11);   // kept from pattern 01
-    EXPECT_EQ(definitions.Count("SA1LinP1"), 32);  // read
-    EXPECT_EQ(definitions.Load("03"), TableFileResult::kOk);          // a longer file: its first record
+    EXPECT_EQ(definitions.Rows().breakdown, 11);              // kept from pattern 01
+    EXPECT_EQ(definitions.Count("SA1LinP1"), 32);             // read
+    EXPECT_EQ(definitions.Load("03"), TableFileResult::kOk);  // a longer file: its first record
     EXPECT_EQ(definitions.Count("SA1LinP1"), 0);
     EXPECT_EQ(definitions.Load("04"), TableFileResult::kFailed);  // neither file exists
     EXPECT_EQ(definitions.Rows().breakdown, 13);
@@ -412,7 +412,8 @@ TEST(TableDefinitionFiles, SaveRewritesOnlyExistingDefinitions) {
     QFile::remove("XlsBase/XKPSei03.Dat");
     TableDefinitions definitions;
     TableFieldTexts fields = StandardTableDefaults(TableFieldTexts());
-    EXPECT_EQ(definitions.Save("03", fields), TableFileResult::kFailed);  // one of the two is missing
+    EXPECT_EQ(definitions.Save("03", fields),
+              TableFileResult::kFailed);  // one of the two is missing
     EXPECT_FALSE(QFile::exists("XlsBase/XKPSei03.Dat"));
     EXPECT_EQ(GetI32(ReadAll("XlsBase/XKP03.Dat"), 308), 20u);  // the other is written
     EXPECT_EQ(definitions.Save("04", fields), TableFileResult::kFailed);
@@ -453,7 +454,8 @@ TEST(TableDefinitionFiles, SaveClearedEmptiesEveryFieldOnly) {
     WriteAll("XlsBase/XKPSei02.Dat", "");
     TableDefinitions definitions;
     ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
-    ASSERT_EQ(definitions.Save("00", StandardTableDefaults(definitions.Fields())), TableFileResult::kOk);
+    ASSERT_EQ(definitions.Save("00", StandardTableDefaults(definitions.Fields())),
+              TableFileResult::kOk);
 
     ASSERT_EQ(definitions.SaveCleared("02"), TableFileResult::kOk);
     TableDefinitions reread;

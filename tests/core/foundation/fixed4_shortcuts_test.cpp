@@ -71,8 +71,9 @@ TEST(Fixed4Shortcuts, FormattingAgreesWithTheNumberFormatter) {
             ASSERT_TRUE(quick.has_value()) << raw << " " << width << " " << decimals;
             ASSERT_EQ(*quick, expected.text) << raw << " " << width << " " << decimals;
         } else {
-            ASSERT_FALSE(quick.has_value()) << raw << " " << width << " " << decimals << " '"
-                                            << *quick << "' status " << static_cast<int>(expected.status);
+            ASSERT_FALSE(quick.has_value())
+                << raw << " " << width << " " << decimals << " '" << *quick << "' status "
+                << static_cast<int>(expected.status);
         }
     }
 }

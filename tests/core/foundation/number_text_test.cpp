@@ -15,11 +15,12 @@ TEST(NumberText, WhatCountsAsANumber) {
         bool expected;
     };
     const Case cases[] = {
-        {"", false},     {"   ", false},  {" \t ", false},   {"12", true},        {"  -1.5", true}, {"+3", true},
-        {"10.", true},  {".5", true},   {"-.5", true},    {"1e3", true},       {"1.5E-3", true}, {"2e+2", true},
-        {"007", true},  {"12 ", false}, {".", false},     {"-", false},        {"+", false},     {"1,000", false},
-        {"1e", false},  {"1e+", false}, {"0x10", false},  {"5-", false},       {"--5", false},   {"1.2.3", false},
-        {"\t5", false}, {"e5", false},  {"1 000", false}, {"\x82\x50", false},  // a full-width digit
+        {"", false},      {"   ", false},   {" \t ", false},     {"12", true},     {"  -1.5", true},
+        {"+3", true},     {"10.", true},    {".5", true},        {"-.5", true},    {"1e3", true},
+        {"1.5E-3", true}, {"2e+2", true},   {"007", true},       {"12 ", false},   {".", false},
+        {"-", false},     {"+", false},     {"1,000", false},    {"1e", false},    {"1e+", false},
+        {"0x10", false},  {"5-", false},    {"--5", false},      {"1.2.3", false}, {"\t5", false},
+        {"e5", false},    {"1 000", false}, {"\x82\x50", false},  // a full-width digit
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsNumberText(c.text), c.expected) << '"' << c.text << '"';
@@ -115,7 +116,8 @@ TEST(NumberText, FormatNumber) {
         {6, 0, "", true, NumberFormatStatus::kNotANumber, ""},
         {6, -1, "1", true, NumberFormatStatus::kBadLayout, ""},
         {3, 2, "1", true, NumberFormatStatus::kBadLayout, ""},  // integer width 0
-        {6, 3, "1", true, NumberFormatStatus::kBadLayout, ""},  // integer width 2 is smaller than 3 decimals
+        {6, 3, "1", true, NumberFormatStatus::kBadLayout,
+         ""},  // integer width 2 is smaller than 3 decimals
         {0, 0, "1", true, NumberFormatStatus::kBadLayout, ""},
     };
     for (const Case& c : cases) {

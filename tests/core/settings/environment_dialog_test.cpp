@@ -20,7 +20,9 @@ using test::WorkingFolder;
 
 class SettingsDialogRules : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(CreateEnvironmentFile(environment), EnvironmentFileResult::kOk); }
+    void SetUp() override {
+        ASSERT_EQ(CreateEnvironmentFile(environment), EnvironmentFileResult::kOk);
+    }
 
     EnvironmentSettings& Controls() { return environment.Settings(); }
 

@@ -164,11 +164,16 @@ TEST(StartupCheck, AFailedCreationIsToldWithItsCodeTheFileAndTheReason) {
         int error;
         StartUpCheckResult code;
     } cases[] = {
-        {"MST", true, "商品作成エラー =-1", "MST/sp_syo.dat", ENOENT, StartUpCheckResult::kProductFileFailed},
-        {"MST/sp_syo.dat", false, "商品作成エラー =-1", "MST/sp_syo.dat", EISDIR, StartUpCheckResult::kProductFileFailed},
-        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", "MST/sp_Koji.dat", EISDIR, StartUpCheckResult::kConstructionFileFailed},
-        {"MST/sp_unit.dat", false, "単位作成エラー =-1", "MST/sp_unit.dat", EISDIR, StartUpCheckResult::kUnitFileFailed},
-        {"XlsBase", true, "XlsDat作成エラー =-1", "XlsBase/XKP00.Dat", ENOENT, StartUpCheckResult::kTableDefinitionFailed},
+        {"MST", true, "商品作成エラー =-1", "MST/sp_syo.dat", ENOENT,
+         StartUpCheckResult::kProductFileFailed},
+        {"MST/sp_syo.dat", false, "商品作成エラー =-1", "MST/sp_syo.dat", EISDIR,
+         StartUpCheckResult::kProductFileFailed},
+        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", "MST/sp_Koji.dat", EISDIR,
+         StartUpCheckResult::kConstructionFileFailed},
+        {"MST/sp_unit.dat", false, "単位作成エラー =-1", "MST/sp_unit.dat", EISDIR,
+         StartUpCheckResult::kUnitFileFailed},
+        {"XlsBase", true, "XlsDat作成エラー =-1", "XlsBase/XKP00.Dat", ENOENT,
+         StartUpCheckResult::kTableDefinitionFailed},
         {"XlsBase/XKPSei00.Dat", false, "XlsDat 作成エラー =-1", "XlsBase/XKPSei00.Dat", EISDIR,
          StartUpCheckResult::kTableDefinitionFailed},
     };

@@ -217,7 +217,7 @@ TEST(EstimateFile, OldSignatureMovesTheSpecificationOfDetailRecordsOnly) {
     EstimateHeader header;
     EstimateStores stores;
     ASSERT_TRUE(ParseEstimateFile(HeaderBytes(kOldEstimateSignature) + detail + summary + breakdown,
-                                header, stores));
+                                  header, stores));
     const std::string& d = stores.details.Line(1, 1).Bytes();
     EXPECT_EQ(d.substr(59, 30), moved);
     EXPECT_EQ(d.substr(89, 10), detail.substr(89, 10));  // the rest of the old field stays
@@ -238,7 +238,8 @@ TEST(EstimateFile, ForeignSignatureAndShortFilesLoadNoLines) {
     EstimateHeader header;
     EstimateStores stores;
     stores.summary[1].SetName("stale");
-    ASSERT_TRUE(ParseEstimateFile(HeaderBytes("SOMETHING") + Record(-1, 1, "line"), header, stores));
+    ASSERT_TRUE(
+        ParseEstimateFile(HeaderBytes("SOMETHING") + Record(-1, 1, "line"), header, stores));
     EXPECT_EQ(header.SignatureKind(), EstimateSignature::Foreign);
     EXPECT_EQ(stores.summary[1].Name(), "");
 
