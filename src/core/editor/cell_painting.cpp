@@ -49,7 +49,7 @@ std::string PaintedCellText(const TextGrid& grid, SheetKind sheet, int row, int 
     const bool special = IsSpecialLine(kind);
     const Fixed4 value = CellValue(grid, row, col);
     const bool zero = value.raw == 0;
-    const bool nameBlank = HasText(grid.Cell(row, 3)) == 0;
+    const bool nameBlank = !HasText(grid.Cell(row, 3));
 
     if (IsQuantity(sheet, col)) {
         if (special || zero) return {};

@@ -64,11 +64,9 @@ std::string PadLeftBytes(std::string_view text, int width) {
     return result;
 }
 
-int HasText(std::string_view text) {
+bool HasText(std::string_view text) {
     return std::any_of(text.begin(), text.end(),
-                       [](char c) { return !IsTrimmedByte(static_cast<unsigned char>(c)); })
-               ? 1
-               : 0;
+                       [](char c) { return !IsTrimmedByte(static_cast<unsigned char>(c)); });
 }
 
 void TrimRightInPlace(std::string& text) {

@@ -24,8 +24,8 @@ std::string PadRightBytes(std::string_view text, int width);
 // a lone second byte would lead, then blanks in front. Width <= 0 gives an empty text.
 std::string PadLeftBytes(std::string_view text, int width);
 // Trimming removes blanks and control characters (bytes up to 0x20 and 0x7F); HasText is
-// 1 when trimming would leave something.
-int HasText(std::string_view text);
+// true when trimming would leave something.
+bool HasText(std::string_view text);
 void TrimRightInPlace(std::string& text);
 std::string Trimmed(std::string_view text);
 std::string TrimmedRight(std::string_view text);

@@ -143,7 +143,7 @@ std::optional<std::vector<std::string>> RecordFields(const CsvRecord& record, bo
 
 bool IsBlankRecord(const CsvRecord& record) {
     return !record.moreText && std::none_of(record.fields.begin(), record.fields.end(),
-                                            [](const std::string& f) { return HasText(f) != 0; });
+                                            [](const std::string& f) { return HasText(f); });
 }
 
 }  // namespace

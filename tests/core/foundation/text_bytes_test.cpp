@@ -94,11 +94,11 @@ TEST(TextBytes, TrimmingAndHasText) {
     const std::string padded = " \t" + kNi + " x \r\n\x7F";
     EXPECT_EQ(Trimmed(padded), kNi + " x");
     EXPECT_EQ(TrimmedRight(padded), " \t" + kNi + " x");
-    EXPECT_EQ(HasText(padded), 1);
-    EXPECT_EQ(HasText(" \t\r\n "), 0);
-    EXPECT_EQ(HasText(""), 0);
+    EXPECT_TRUE(HasText(padded));
+    EXPECT_FALSE(HasText(" \t\r\n "));
+    EXPECT_FALSE(HasText(""));
     // A full-width blank (0x81 0x40) is a character, not a blank.
-    EXPECT_EQ(HasText(" \x81\x40 "), 1);
+    EXPECT_TRUE(HasText(" \x81\x40 "));
 }
 
 }  // namespace
