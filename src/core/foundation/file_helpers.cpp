@@ -26,7 +26,7 @@ namespace {
 // part of that character, not a separator.
 bool EndsWithSeparator(std::string_view path, char separator) {
     if (path.empty() || path.back() != separator) return false;
-    return ByteClass(path, static_cast<int>(path.size())) != 2;
+    return ByteClass(path, static_cast<int>(path.size())) != ByteKind::kSecond;
 }
 
 thread_local QString lastFileFailure;

@@ -11,10 +11,16 @@ namespace quilto {
 
 bool IsLeadByte(unsigned char byte);
 
-// 1 lead byte, 2 second byte of a double-byte character, 0 single-byte character,
-// 3 single-byte control character (below 32 or 127); -1 when position < 1.
-// A position beyond the end gives 0.
-int ByteClass(std::string_view text, int position);
+// What the byte at a 1-based position of a CP932 text is, found by walking the text
+// from its start. A position beyond the end is kSingle.
+enum class ByteKind {
+    kBeforeText,  // position < 1
+    kSingle,      // a single-byte character
+    kLead,        // the first byte of a double-byte character
+    kSecond,      // the second byte of a double-byte character
+    kControl,     // a single-byte control character (below 32 or 127)
+};
+ByteKind ByteClass(std::string_view text, int position);
 
 // Exactly width bytes: cut (a double-byte character that would be split is dropped whole),
 // then blanks appended. Width <= 0 leaves the text as it is; from width 256 on nothing is

@@ -178,7 +178,8 @@ Fixed4 TaxRateFromText(std::string_view text) {
 std::string WithSlashes(std::string_view setting) {
     std::string folder(setting);
     for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (folder[i] == '\\' && ByteClass(folder, static_cast<int>(i) + 1) != 2) folder[i] = '/';
+        if (folder[i] == '\\' && ByteClass(folder, static_cast<int>(i) + 1) != ByteKind::kSecond)
+            folder[i] = '/';
     }
     return folder;
 }

@@ -132,7 +132,7 @@ std::string PrintDateOfListItem(std::string_view item) {
     const std::size_t tail = static_cast<std::size_t>(kListPrintDateTailBytes);
     std::size_t start = item.size() > tail ? item.size() - tail : 0;
     // A line is CP932 text: a tail starting on a second byte begins with the next character.
-    if (start > 0 && ByteClass(item, static_cast<int>(start) + 1) == 2) ++start;
+    if (start > 0 && ByteClass(item, static_cast<int>(start) + 1) == ByteKind::kSecond) ++start;
     return Trimmed(item.substr(start));
 }
 
