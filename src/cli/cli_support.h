@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/foundation/questions.h"
+#include "core/store/environment.h"
 
 namespace quilto {
-class Environment;
 class EditorSession;
 }  // namespace quilto
 

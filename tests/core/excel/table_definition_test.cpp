@@ -430,13 +430,13 @@ TEST(TableDefinitionFiles, FailedWriteLeavesTheOldFile) {
     ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
     const TableFieldTexts fields = StandardTableDefaults(definitions.Fields());
 
-    int result = 0;
+    TableFileResult result = TableFileResult::kOk;
     {
         test::FileSizeLimit limit(1200);  // room for the 1096-byte record, not the 1372-byte one
         result = definitions.Save("00", fields);
     }
 
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(result, TableFileResult::kFailed);
     EXPECT_EQ(ReadAll("XlsBase/XKPSei00.Dat").size(), oldFreeForm.size());
     EXPECT_EQ(ReadAll("XlsBase/XKPSei00.Dat"), oldFreeForm);
     EXPECT_EQ(GetI32(ReadAll("XlsBase/XKP00.Dat"), 308), 20u);
