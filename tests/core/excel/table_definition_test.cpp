@@ -232,10 +232,11 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
     for (std::size_t i = 0; i < TableFields().size(); ++i) {
         // Distinct values: counts 1..., cells by column letter and row.
         const TableField& field = TableFields()[i];
-        std::string text =
-            field.kind == TableFieldKind::kCount
-                ? std::to_string(i + 1)
-                : std::string(1, static_cast<char>('A' + i % 26)) + std::to_string(i + 1);
+        // Appended rather than joined with +: GCC 12 at -O3 warns falsely (-Wrestrict) on
+        // the joined form.
+        std::string text;
+        if (field.kind != TableFieldKind::kCount) text.push_back(static_cast<char>('A' + i % 26));
+        text += std::to_string(i + 1);
         fields.SetAt(i, text);
         expected.push_back(text);
     }
