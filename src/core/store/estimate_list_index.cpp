@@ -53,7 +53,8 @@ class IndexWriter {
         }
         const auto units = static_cast<std::size_t>(text.size());
         Number<quint32>(static_cast<quint32>(units * 2));
-        qToBigEndian<char16_t>(text.utf16(), static_cast<qsizetype>(units), at_);
+        // constData, not utf16, which would give an empty text room of its own.
+        qToBigEndian<char16_t>(text.constData(), static_cast<qsizetype>(units), at_);
         at_ += units * 2;
     }
 

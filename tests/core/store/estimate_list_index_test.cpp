@@ -155,6 +155,11 @@ TEST_F(ListIndex, TheIndexIsInQDataStreamForm) {
             in >> text;
             EXPECT_EQ(text, *expected) << name.toStdString();
             EXPECT_EQ(text.isNull(), expected->isNull()) << name.toStdString();
+            // The short file has a number and nothing else.
+            if (name == QStringLiteral("m_000003.dat") && expected != &s.number &&
+                expected != &s.foldedText) {
+                EXPECT_TRUE(text.isNull());
+            }
         }
         qint8 dateState = 0;
         qint64 julianDay = 0, amount = 0;
