@@ -153,6 +153,21 @@ int CompareListText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+std::uint64_t ListOrderPrefix(std::string_view text) {
+    std::uint64_t prefix = 0;
+    bool secondByte = false;
+    for (std::size_t i = 0; i < 8; ++i) {
+        unsigned char byte = 0;
+        if (i < text.size()) {
+            byte = static_cast<unsigned char>(text[i]);
+            if (!secondByte) byte = FoldAscii(byte);
+            secondByte = !secondByte && IsLeadByte(static_cast<unsigned char>(text[i]));
+        }
+        prefix = prefix << 8 | byte;
+    }
+    return prefix;
+}
+
 std::string FileNameAsCp932(const QString& fileName) {
     // Estimate names are ASCII, which CP932 holds as it is.
     bool ascii = true;
@@ -249,7 +264,8 @@ bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b) {
 }
 
 void SortEstimateList(std::vector<EstimateListEntry>& entries) {
-    std::sort(entries.begin(), entries.end(), ListsBefore);
+    SortInListOrder(entries,
+                    [](const EstimateListEntry& e) -> const EstimateListEntry& { return e; });
 }
 
 }  // namespace quilto

@@ -266,7 +266,8 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
     std::vector<IndexedFile*> added;
     added.reserve(fresh.size());
     for (IndexedFile& f : fresh) added.push_back(&f);
-    std::sort(added.begin(), added.end(), InListOrder);
+    SortInListOrder(
+        added, [](const IndexedFile* f) -> const EstimateListEntry& { return f->entry.listed; });
     std::vector<IndexedFile*> order;
     order.reserve(kept.size() + added.size());
     std::merge(kept.begin(), kept.end(), added.begin(), added.end(), std::back_inserter(order),
