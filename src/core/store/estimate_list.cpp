@@ -89,31 +89,35 @@ int ReadHeaderFrom(const char* path, EstimateHeader& header) {
 }  // namespace
 
 std::string EstimateListItem(std::string_view fileName, const EstimateHeader* header) {
-    std::string item =
-        PadRightBytes(fileName.substr(std::min<std::size_t>(2, fileName.size())), kListNumberBytes);
+    std::string item;
+    item.reserve(kListNumberBytes + kAfterNumber.size() + kListCustomerBytes + kListTitleBytes +
+                 kListDateBytes + kListAmountBytes + kBeforePrintDate.size() + kListPrintDateBytes);
+    AppendPaddedRight(item, fileName.substr(std::min<std::size_t>(2, fileName.size())),
+                      kListNumberBytes);
     item += kAfterNumber;
     if (header == nullptr) {
         item += kBeforePrintDate;
         return item;
     }
     if (header->SignatureKind() == EstimateSignature::Foreign) {
-        item += PadRightBytes(NotAnEstimateText(), kListCustomerBytes);
+        AppendPaddedRight(item, NotAnEstimateText(), kListCustomerBytes);
         item += kNotAnEstimateMark;
         item += kBeforePrintDate;
         return item;
     }
-    item += PadRightBytes(header->Text(HeaderText::MName1), kListCustomerBytes);
-    item += PadRightBytes(header->Text(HeaderText::MTitle1), kListTitleBytes);
-    item += PadRightBytes(header->Text(HeaderText::MYMD1), kListDateBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MName1), kListCustomerBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MTitle1), kListTitleBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MYMD1), kListDateBytes);
     // The heading (note line 9) had a column of its own once; the column is kept hidden and
     // empty, so the heading adds nothing to the line.
     // As the editor shows it: a figure too wide for its separators loses them, and one too
     // wide even then takes the room it needs rather than showing as 0.
     const std::string amount =
         DisplayNumber(header->Figure(HeaderFigure::MGoukei01), kListAmountWidth, 0, true);
-    item += PadRightBytes(amount, std::max<int>(kListAmountBytes, static_cast<int>(amount.size())));
+    AppendPaddedRight(item, amount,
+                      std::max<int>(kListAmountBytes, static_cast<int>(amount.size())));
     item += kBeforePrintDate;
-    item += PadRightBytes(header->Text(HeaderText::MYMD4), kListPrintDateBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MYMD4), kListPrintDateBytes);
     return item;
 }
 
@@ -170,9 +174,14 @@ std::uint64_t ListOrderPrefix(std::string_view text) {
 
 std::string FileNameAsCp932(const QString& fileName) {
     // Estimate names are ASCII, which CP932 holds as it is.
+    std::string name(static_cast<std::size_t>(fileName.size()), '\0');
     bool ascii = true;
-    for (const QChar c : fileName) ascii = ascii && c.unicode() < 0x80;
-    if (ascii) return fileName.toLatin1().toStdString();
+    for (qsizetype i = 0; i < fileName.size() && ascii; ++i) {
+        const char16_t unit = fileName.at(i).unicode();
+        ascii = unit < 0x80;
+        name[static_cast<std::size_t>(i)] = static_cast<char>(unit);
+    }
+    if (ascii) return name;
     if (auto whole = QStringToCp932(fileName)) return *whole;
     std::string result;
     for (qsizetype i = 0; i < fileName.size(); ++i) {
