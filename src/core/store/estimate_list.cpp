@@ -68,10 +68,11 @@ bool IsPlainFile(const std::string& path, unsigned char type) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-int ReadHeaderFrom(const char* path, EstimateHeader& header) {
-    // Non-blocking, so that a FIFO put in place of a file cannot stall the list.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
+// Non-blocking, so that a FIFO put in place of a file cannot stall the list.
+int OpenForHeader(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
+
+// Reads the header from an open file and closes it.
+int ReadHeaderAndClose(int fd, EstimateHeader& header) {
     char buffer[kEstimateHeaderSize];
     std::size_t filled = 0;
     while (filled < sizeof buffer) {
@@ -84,6 +85,18 @@ int ReadHeaderFrom(const char* path, EstimateHeader& header) {
     if (filled < sizeof buffer) return -1;
     header.Assign(std::string_view(buffer, sizeof buffer));
     return 0;
+}
+
+int ReadHeaderFrom(const char* path, EstimateHeader& header) {
+    const int fd = OpenForHeader(path);
+    if (fd < 0) return -1;
+    return ReadHeaderAndClose(fd, header);
+}
+
+EstimateFileStamp StampOf(const struct stat& info) {
+    return {static_cast<qint64>(info.st_size),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<quint64>(info.st_ino)};
 }
 
 }  // namespace
@@ -233,24 +246,35 @@ bool VisitEstimateHeaders(
 }
 
 bool VisitEstimateFiles(
-    Environment& environment,
+    Environment& environment, const std::function<bool(const QString& fileName)>& readAhead,
     const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
                              const std::function<const EstimateHeader*()>& readHeader)>& visit) {
     EstimateHeader header;
     return WalkEstimateFiles(environment, [&](DIR* dir, const dirent* entry,
                                               const std::string& path) {
+        const QString name = NameOf(entry->d_name);
         struct stat info {};
+        // A plain file the caller does not know: opened once, its stamp taken from the open
+        // file. One that cannot be opened is looked at as any other below (gone, or listed
+        // as unreadable).
+        if (entry->d_type == DT_REG && readAhead(name)) {
+            if (const int fd = OpenForHeader(path.c_str()); fd >= 0) {
+                if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+                    ::close(fd);
+                    return true;
+                }
+                const EstimateHeader* read =
+                    ReadHeaderAndClose(fd, header) == 0 ? &header : nullptr;
+                return visit(name, StampOf(info), [read] { return read; });
+            }
+        }
         // Links are followed, as the list always did.
         if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
             return true;
-        const EstimateFileStamp stamp{
-            static_cast<qint64>(info.st_size),
-            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            static_cast<quint64>(info.st_ino)};
         const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
             return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
         };
-        return visit(NameOf(entry->d_name), stamp, readHeader);
+        return visit(name, StampOf(info), readHeader);
     });
 }
 

@@ -91,9 +91,11 @@ struct EstimateFileStamp {
 
 // As VisitEstimateHeaders, with each file's stamp; the header is read only when
 // readHeader is called (null when it cannot be read), so a caller that knows the file
-// already reads nothing.
+// already reads nothing. The header of a file for which readAhead is true (one the caller
+// does not know) is read before visit is called, with the stamp taken from the opened
+// file, which spares looking the name up a second time.
 bool VisitEstimateFiles(
-    Environment& environment,
+    Environment& environment, const std::function<bool(const QString& fileName)>& readAhead,
     const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
                              const std::function<const EstimateHeader*()>& readHeader)>& visit);
 

@@ -238,8 +238,10 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
     std::vector<bool> stillTrue(stored.files.size(), false);
     std::vector<IndexedFile> fresh;
     listing.folderReadable = VisitEstimateFiles(
-        environment, [&](const QString& fileName, const EstimateFileStamp& stamp,
-                         const std::function<const EstimateHeader*()>& readHeader) {
+        environment,
+        [&stored](const QString& fileName) { return !stored.position.contains(fileName); },
+        [&](const QString& fileName, const EstimateFileStamp& stamp,
+            const std::function<const EstimateHeader*()>& readHeader) {
             const auto at = stored.position.constFind(fileName);
             if (at != stored.position.constEnd() &&
                 stored.files[static_cast<std::size_t>(*at)].stamp == stamp) {

@@ -1,6 +1,7 @@
 #include "core/store/estimate_list_index.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDataStream>
 #include <QDir>
@@ -125,6 +126,31 @@ TEST_F(ListIndex, AnEntryIsUsedOnlyWhileItsFileIsUnchanged) {
     ASSERT_EQ(listing.entries.size(), 3u);
     EXPECT_EQ(listing.entries[0].searchable.customer, QStringLiteral("山田ハウス"));
     EXPECT_EQ(ListThroughIndex(environment_, {}).read, 0);
+}
+
+// What is not a plain file is not listed, whether the index knows the name or not; a link
+// to an estimate is listed with the stamp of the file it leads to, so that a save of that
+// file shows.
+TEST_F(ListIndex, ListsLinksToEstimatesAndNothingElseThatIsNoPlainFile) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("m_000001.dat"), QStringLiteral("DAT/m_000010.dat")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("nowhere.dat"), QStringLiteral("DAT/m_000011.dat")));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("DAT/m_000012.dat")));
+    ASSERT_EQ(::mkfifo("DAT/m_000013.dat", 0600), 0);
+    const std::vector<std::string> expected = Items(BuildEstimateList(environment_));
+    ASSERT_EQ(expected.size(), 4u);
+
+    const IndexedListing first = ListThroughIndex(environment_, {});
+    EXPECT_EQ(Items(first), expected);
+    const IndexedListing second = ListThroughIndex(environment_, {});
+    EXPECT_EQ(second.read, 0);
+    EXPECT_EQ(Items(second), expected);
+
+    Save("000001", HeaderOf("山田ハウス", 1000));
+    const IndexedListing third = ListThroughIndex(environment_, {});
+    EXPECT_EQ(third.read, 2);  // the file and the link to it
+    ASSERT_EQ(third.entries.size(), 4u);
+    EXPECT_EQ(third.entries[3].listed.fileName, QStringLiteral("m_000010.dat"));
+    EXPECT_EQ(third.entries[3].searchable.customer, QStringLiteral("山田ハウス"));
 }
 
 // The index is QDataStream's Qt 6.0 form, which indexes written by earlier builds are in
