@@ -236,7 +236,10 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromLatin1(kListIndexName));
     StoredIndex stored = LoadIndex(indexPath);
     std::vector<bool> stillTrue(stored.files.size(), false);
-    std::vector<IndexedFile> fresh;
+    // What is read anew, in blocks reserved a thousand entries at a time: none moves as more
+    // are read, and a first listing of a large folder does not copy its entries as a vector
+    // would each time it grew.
+    std::vector<std::vector<IndexedFile>> fresh;
     listing.folderReadable = VisitEstimateFiles(
         environment,
         [&stored](const QString& fileName) { return !stored.position.contains(fileName); },
@@ -250,11 +253,14 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
                 return true;
             }
             const EstimateHeader* header = readHeader();
-            IndexedFile f;
+            if (fresh.empty() || fresh.back().size() == fresh.back().capacity()) {
+                fresh.emplace_back();
+                fresh.back().reserve(1024);
+            }
+            IndexedFile& f = fresh.back().emplace_back();
             f.stamp = stamp;
             f.entry.listed = {EstimateListItem(FileNameAsCp932(fileName), header), fileName};
             f.entry.searchable = SearchableOf(NumberOfListItem(f.entry.listed.item), header, false);
-            fresh.push_back(std::move(f));
             ++listing.read;
             return true;
         });
@@ -266,8 +272,9 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
     for (std::size_t i = 0; i < stored.files.size(); ++i)
         if (stillTrue[i]) kept.push_back(&stored.files[i]);
     std::vector<IndexedFile*> added;
-    added.reserve(fresh.size());
-    for (IndexedFile& f : fresh) added.push_back(&f);
+    added.reserve(static_cast<std::size_t>(listing.read));
+    for (std::vector<IndexedFile>& block : fresh)
+        for (IndexedFile& f : block) added.push_back(&f);
     SortInListOrder(
         added, [](const IndexedFile* f) -> const EstimateListEntry& { return f->entry.listed; });
     std::vector<IndexedFile*> order;
