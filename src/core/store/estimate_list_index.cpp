@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -29,19 +30,40 @@ struct IndexedFile {
 };
 
 // Writes an index in QDataStream's Qt 6.0 form (big-endian numbers, texts and byte arrays
-// after their size in bytes, a null text as the size 0xFFFFFFFF) straight into a buffer made
-// once for the whole index: a first listing of a large folder writes tens of thousands of
-// entries, and QDataStream over a QBuffer spends most of that time in its own layers.
+// after their size in bytes, a null text as the size 0xFFFFFFFF) straight into a buffer
+// that is handed on in pieces as it fills: a first listing of a large folder writes tens of
+// thousands of entries, and QDataStream over a QBuffer spends most of that time in its own
+// layers. Room is made for a whole entry before it is written.
 class IndexWriter {
   public:
     static std::size_t TextSize(const QString& text) {
         return sizeof(quint32) + (text.isNull() ? 0 : static_cast<std::size_t>(text.size()) * 2);
     }
 
-    explicit IndexWriter(std::size_t size) : data_(size, '\0'), at_(data_.data()) {}
+    explicit IndexWriter(const std::function<bool(std::string_view)>& write)
+        : write_(write), data_(kPiece, '\0'), at_(data_.data()) {}
+
+    // Room for bytes more, the piece written so far handed on first when they would not fit;
+    // false when that fails.
+    bool Room(std::size_t bytes) {
+        if (static_cast<std::size_t>(data_.data() + data_.size() - at_) >= bytes) return true;
+        if (!Flush()) return false;
+        if (bytes > data_.size()) {
+            data_.resize(bytes);
+            at_ = data_.data();
+        }
+        return true;
+    }
+
+    bool Flush() {
+        const std::string_view piece(data_.data(), static_cast<std::size_t>(at_ - data_.data()));
+        at_ = data_.data();
+        return piece.empty() || write_(piece);
+    }
 
     template <typename T>
     void Number(T value) {
+        Q_ASSERT(at_ + sizeof(T) <= data_.data() + data_.size());
         qToBigEndian<T>(value, at_);
         at_ += sizeof(T);
     }
@@ -53,6 +75,7 @@ class IndexWriter {
         }
         const auto units = static_cast<std::size_t>(text.size());
         Number<quint32>(static_cast<quint32>(units * 2));
+        Q_ASSERT(at_ + units * 2 <= data_.data() + data_.size());
         // constData, not utf16, which would give an empty text room of its own.
         qToBigEndian<char16_t>(text.constData(), static_cast<qsizetype>(units), at_);
         at_ += units * 2;
@@ -60,17 +83,14 @@ class IndexWriter {
 
     void Bytes(std::string_view bytes) {
         Number<quint32>(static_cast<quint32>(bytes.size()));
+        Q_ASSERT(at_ + bytes.size() <= data_.data() + data_.size());
         std::memcpy(at_, bytes.data(), bytes.size());
         at_ += bytes.size();
     }
 
-    // The whole index, once every byte counted for it is written.
-    std::string_view Written() const {
-        Q_ASSERT(at_ == data_.data() + data_.size());
-        return data_;
-    }
-
   private:
+    static constexpr std::size_t kPiece = 256 * 1024;
+    const std::function<bool(std::string_view)>& write_;
     std::string data_;
     char* at_;
 };
@@ -214,14 +234,18 @@ StoredIndex LoadIndex(const QString& path) {
 }
 
 void SaveIndex(const QString& path, const std::vector<IndexedFile*>& files) {
-    std::size_t size = kHeadSize;
-    for (const IndexedFile* f : files) size += EntrySize(*f);
-    IndexWriter out(size);
-    out.Number<quint32>(kMagic);
-    out.Number<quint32>(kVersion);
-    out.Number<quint32>(static_cast<quint32>(files.size()));
-    for (const IndexedFile* f : files) Write(out, *f);
-    (void)SaveFileAtomically(path, out.Written());
+    (void)SaveFileAtomically(path, [&files](const std::function<bool(std::string_view)>& write) {
+        IndexWriter out(write);
+        if (!out.Room(kHeadSize)) return false;
+        out.Number<quint32>(kMagic);
+        out.Number<quint32>(kVersion);
+        out.Number<quint32>(static_cast<quint32>(files.size()));
+        for (const IndexedFile* f : files) {
+            if (!out.Room(EntrySize(*f))) return false;
+            Write(out, *f);
+        }
+        return out.Flush();
+    });
 }
 
 bool InListOrder(const IndexedFile* a, const IndexedFile* b) {
