@@ -135,9 +135,14 @@ std::string EstimateListItem(std::string_view fileName, const EstimateHeader* he
 }
 
 std::string NumberOfListItem(std::string_view item) {
-    std::string number = Trimmed(item.substr(0, std::min<std::size_t>(item.size(), 6)));
-    if (IsInvalidNumber(number) != 0) return std::string(kNoListNumber);
-    return number;
+    const std::string_view number =
+        TrimmedView(item.substr(0, std::min<std::size_t>(item.size(), 6)));
+    // Digits alone (the number of every estimate the program saved) are a number as they
+    // stand; anything else is read as the editor reads a typed number.
+    const bool digits = !number.empty() && std::all_of(number.begin(), number.end(),
+                                                       [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits && IsInvalidNumber(number) != 0) return std::string(kNoListNumber);
+    return std::string(number);
 }
 
 std::string PrintDateOfListItem(std::string_view item) {

@@ -116,6 +116,14 @@ TEST(EstimateListItem, NumberAndPrintDateAreTakenBackFromALine) {
 
     EXPECT_EQ(NumberOfListItem(EstimateListItem("m_abc.dat", nullptr)), "000000");
     EXPECT_EQ(NumberOfListItem(""), "000000");
+    // Digits alone and whatever else the editor reads as a number are kept, trimmed.
+    for (const auto& [line, number] : {std::pair{"42    x", "42"},
+                                       {" 7    ", "7"},
+                                       {"1.5   ", "1.5"},
+                                       {"-3    ", "-3"},
+                                       {"12a   ", "000000"},
+                                       {"1 2   ", "000000"}})
+        EXPECT_EQ(NumberOfListItem(line), number) << line;
 
     // The short forms carry no print date: neither the number nor "**********" shows as one.
     EXPECT_EQ(PrintDateOfListItem(EstimateListItem("m_000002.dat", nullptr)), "");
