@@ -45,12 +45,21 @@ ByteKind ByteClass(std::string_view text, int position) {
 }
 
 std::string PadRightBytes(std::string_view text, int width) {
-    if (width <= 0) return std::string(text);
-    const auto n = static_cast<std::size_t>(width);
-    std::string result(text.substr(0, SafeCutLength(text, n)));
-    // Padding up to 256 or more bytes would overflow a short string: leave the text short.
-    if (n < kShortStringLimit) result.append(n - result.size(), ' ');
+    std::string result;
+    AppendPaddedRight(result, text, width);
     return result;
+}
+
+void AppendPaddedRight(std::string& out, std::string_view text, int width) {
+    if (width <= 0) {
+        out.append(text);
+        return;
+    }
+    const auto n = static_cast<std::size_t>(width);
+    const std::size_t kept = SafeCutLength(text, n);
+    out.append(text.substr(0, kept));
+    // Padding up to 256 or more bytes would overflow a short string: leave the text short.
+    if (n < kShortStringLimit) out.append(n - kept, ' ');
 }
 
 std::string PadLeftBytes(std::string_view text, int width) {

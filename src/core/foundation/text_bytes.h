@@ -26,6 +26,8 @@ ByteKind ByteClass(std::string_view text, int position);
 // then blanks appended. Width <= 0 leaves the text as it is; from width 256 on nothing is
 // appended, since a short string cannot hold it.
 std::string PadRightBytes(std::string_view text, int width);
+// PadRightBytes appended to out, for a line built field by field without a text for each.
+void AppendPaddedRight(std::string& out, std::string_view text, int width);
 // Right-aligned in width bytes (at most 255): surplus leading bytes removed, one more when
 // a lone second byte would lead, then blanks in front. Width <= 0 gives an empty text.
 std::string PadLeftBytes(std::string_view text, int width);

@@ -97,6 +97,7 @@ class EstimateHeader {
     void SetSignature(std::string_view signature);
 
     std::string Text(HeaderText text) const;                // trailing blanks removed
+    std::string_view TextView(HeaderText text) const;       // the same, in the header's bytes
     void SetText(HeaderText text, std::string_view value);  // cut to the field
     Fixed4 Figure(HeaderFigure figure) const;
     void SetFigure(HeaderFigure figure, Fixed4 value);
