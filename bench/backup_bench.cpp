@@ -20,9 +20,9 @@ constexpr int kEstimates = 3000;
 
 // Confirms every question; messages go nowhere.
 struct Yes : Questions {
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 1;
+    ButtonAnswer AskButtons(const std::string&, const std::string&, const std::string&,
+                            const std::string&, const std::string&) override {
+        return ButtonAnswer::kFirst;
     }
     bool AskOkCancel(const std::string&, const std::string&) override { return true; }
     void Inform(const std::string&, const std::string&) override {}
@@ -44,7 +44,7 @@ class Installation {
         QDir root(dir_.path());
         for (const char* sub : {"DAT", "MST", "XlsBase"}) root.mkdir(sub);
         QDir::setCurrent(dir_.path());
-        CreateEnvironmentFile(environment_);
+        if (CreateEnvironmentFile(environment_) != EnvironmentFileResult::kOk) std::abort();
         const QByteArray estimate(20000, '\x41');
         for (int i = 1; i <= kEstimates; ++i) {
             Write(QStringLiteral("DAT/m_%1.dat").arg(i, 6, 10, QLatin1Char('0')), estimate);

@@ -37,7 +37,7 @@ class EstimateFolder {
         }
         if (!QDir().mkpath(path_ + "/DAT") || !QDir::setCurrent(path_)) std::abort();
         Environment environment;
-        if (CreateEnvironmentFile(environment) != 0) std::abort();
+        if (CreateEnvironmentFile(environment) != EnvironmentFileResult::kOk) std::abort();
         const std::string lines(kLinesPerEstimate * kLineRecordSize, '\0');
         for (int i = 1; i <= count; ++i) {
             EstimateHeader header;

@@ -20,9 +20,9 @@ namespace quilto {
 namespace {
 
 struct Quiet : Questions {
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 0;
+    ButtonAnswer AskButtons(const std::string&, const std::string&, const std::string&,
+                            const std::string&, const std::string&) override {
+        return ButtonAnswer::kEscape;
     }
     bool AskOkCancel(const std::string&, const std::string&) override { return false; }
     void Inform(const std::string&, const std::string&) override {}

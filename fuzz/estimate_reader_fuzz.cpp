@@ -48,10 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static EstimateStores stores;
     static EstimateStores stores2;
     static EstimateDocument document;
-    const int result = ParseEstimateFile(bytes, header, stores);
-    Require(result == 0 || result == -1);
-    Require(result == 0 || size < kEstimateHeaderSize);
-    if (result != 0) return 0;
+    const bool parsed = ParseEstimateFile(bytes, header, stores);
+    Require(parsed || size < kEstimateHeaderSize);
+    if (!parsed) return 0;
 
     const int n = LastSummaryLine(stores);
     const int m = LastBreakdownLine(stores);
@@ -67,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require((written.size() - kEstimateHeaderSize) % kLineRecordSize == 0);
 
     EstimateHeader header2;
-    Require(ParseEstimateFile(written, header2, stores2) == 0);
+    Require(ParseEstimateFile(written, header2, stores2));
     Require(header2.SignatureKind() == EstimateSignature::Current);
     Require(SerializeEstimate(header2, stores2) == written);
 

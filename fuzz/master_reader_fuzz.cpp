@@ -54,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const NextCode construction = NextConstructionCode(lists);
-    if (construction.status == 0) {
+    if (!construction.exhausted) {
         Require(IsDigits(construction.code, 3));
         Require(FindConstructionName(lists, construction.code) == -1);
     }
     const std::string key = lines.empty() ? "001" : ConstructionCodeOf(lines.front());
     const NextCode product = NextProductCode(lists, key);
-    if (product.status == 0) {
+    if (!product.exhausted) {
         Require(IsDigits(product.code, 6));
         Require(FindProduct(lists, key, product.code) == -1);
         PutProduct(lists, {key, product.code, "n", "", "", "", "", ""});

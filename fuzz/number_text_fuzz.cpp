@@ -24,17 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
     using namespace quilto;
 
-    const bool valid = IsInvalidNumber(text) == 0;
+    const bool valid = IsNumberText(text);
     ToInt(text);
     ToFloat(text);
 
     const FormattedNumber grouped = FormatNumber(width, decimals, text, true);
-    if (grouped.status == 0) Require(grouped.text.size() == static_cast<std::size_t>(width));
+    if (grouped.status == NumberFormatStatus::kOk)
+        Require(grouped.text.size() == static_cast<std::size_t>(width));
 
     std::string rounded = text;
-    const int status = RoundDecimal(rounded, decimals, data[1] % 4);
-    Require(status == (valid ? 0 : -1));
-    if (status == 0) Require(IsInvalidNumber(rounded) == 0);
+    const bool roundable = RoundDecimal(rounded, decimals, data[1] % 4);
+    Require(roundable == valid);
+    if (roundable) Require(IsNumberText(rounded));
 
     const Fixed4 value = TextToFixed4(text);
     Require(TextToFixed4(Fixed4ToText(value)) == value);

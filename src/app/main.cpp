@@ -95,6 +95,6 @@ int main(int argc, char** argv) {
     menu.show();
     const int status = app.exec();
     // A start that failed the environment check ends the program as a failure.
-    if (menu.StartedUp() && menu.StartUpResult() < 0) return 1;
+    if (menu.StartedUp() && menu.StartUpResult() != quilto::StartUpCheckResult::kOk) return 1;
     return status;
 }

@@ -32,7 +32,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
         LoadEnvironment(environment);
     MasterLists masters;
     TableDefinitions tables;
-    const int result = CheckAndCreate(environment, masters, tables, questions);
+    const int result = static_cast<int>(CheckAndCreate(environment, masters, tables, questions));
     const InterruptedWrites leftovers = RemoveInterruptedWrites(WrittenFolders(environment));
     if (const std::string note = InterruptedWritesMessage(leftovers); !note.empty())
         PrintError("check: " + note);

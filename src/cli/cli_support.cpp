@@ -32,11 +32,12 @@ void CliQuestions::Note(const std::string& question, const std::string& answer) 
     PrintError(line);
 }
 
-int CliQuestions::AskButtons(const std::string& message, const std::string& caption,
-                             const std::string& button1, const std::string&, const std::string&) {
+ButtonAnswer CliQuestions::AskButtons(const std::string& message, const std::string& caption,
+                                      const std::string& button1, const std::string&,
+                                      const std::string&) {
     const bool yes = answer_ == Answer::kYes;
     Note(caption.empty() ? message : caption + ": " + message, yes ? "\"" + button1 + "\"" : "Esc");
-    return yes ? 1 : 0;
+    return yes ? ButtonAnswer::kFirst : ButtonAnswer::kEscape;
 }
 
 bool CliQuestions::AskOkCancel(const std::string& message, const std::string& caption) {
@@ -55,7 +56,9 @@ std::optional<std::string> CliQuestions::AskText(const std::string& caption,
     return std::nullopt;
 }
 
-int LoadEnvironment(Environment& environment) { return ReadEnvironment(environment); }
+EnvironmentFileResult LoadEnvironment(Environment& environment) {
+    return ReadEnvironment(environment);
+}
 
 std::string JsonText(std::string_view cp932) {
     if (auto utf8 = Cp932ToUtf8(cp932)) return *utf8;

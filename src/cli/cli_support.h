@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/foundation/questions.h"
+#include "core/store/environment.h"
 
 namespace quilto {
-class Environment;
 class EditorSession;
 }  // namespace quilto
 
@@ -35,9 +35,9 @@ class CliQuestions : public Questions {
   public:
     explicit CliQuestions(Answer answer) : answer_(answer) {}
 
-    int AskButtons(const std::string& message, const std::string& caption,
-                   const std::string& button1, const std::string& button2,
-                   const std::string& button3) override;
+    ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                            const std::string& button1, const std::string& button2,
+                            const std::string& button3) override;
     bool AskOkCancel(const std::string& message, const std::string& caption) override;
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
@@ -51,7 +51,7 @@ class CliQuestions : public Questions {
 
 // Reads sp_jis.dat of the working folder as the program does at start: 0, or -1 when it
 // is missing or short (the environment then stays cleared).
-int LoadEnvironment(Environment& environment);
+EnvironmentFileResult LoadEnvironment(Environment& environment);
 
 // A stored CP932 text for JSON; bytes that start no CP932 character become U+FFFD.
 std::string JsonText(std::string_view cp932);

@@ -117,9 +117,13 @@ int RunList(const std::vector<std::string>& args) {
          ListThroughIndex(environment, IssuedNumbers(archive)).entries) {
         if (!Matches(request.search, e.searchable)) continue;
         switch (request.form) {
-            case ListForm::kLines:
-                Print(JsonText(e.listed.item) + "\n");
+            case ListForm::kLines: {
+                // Ended in place: the decoded line is made with room to spare.
+                std::string line = JsonText(e.listed.item);
+                line += '\n';
+                Print(line);
                 break;
+            }
             case ListForm::kJson:
                 json.push_back(JsonOf(e));
                 break;

@@ -76,7 +76,7 @@ struct Output {
             QFile::copy(shipped.filePath(name), dir.filePath(QStringLiteral("XlsBase/") + name));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
-        EXPECT_EQ(defs.Load(code), 0);
+        EXPECT_EQ(defs.Load(code), TableFileResult::kOk);
         QDir::setCurrent(previous);
         book = Workbook::Open(dir.filePath(QStringLiteral("XlsBase/") + stem + ".xlsx"), &error);
         EXPECT_TRUE(book) << error.toStdString();

@@ -121,22 +121,22 @@ std::optional<ScriptedQuestions::Expected> ScriptedQuestions::Take(const Asked& 
     return e;
 }
 
-int ScriptedQuestions::AskButtons(const std::string& message, const std::string& caption,
-                                  const std::string& button1, const std::string& button2,
-                                  const std::string& button3) {
+ButtonAnswer ScriptedQuestions::AskButtons(const std::string& message, const std::string& caption,
+                                           const std::string& button1, const std::string& button2,
+                                           const std::string& button3) {
     form_.Apply(message, caption, button1, button2, button3);
     Asked asked = MakeAsked(Kind::Buttons, form_.Message(), form_.Caption());
     for (int n = 1; n <= ButtonQuestion::kButtons; ++n) {
         if (form_.ButtonShown(n)) asked.buttons[n - 1] = form_.ButtonCaption(n);
     }
     const auto e = Take(asked);
-    if (!e) return 0;
+    if (!e) return ButtonAnswer::kEscape;
     if (e->button >= 1 && !form_.ButtonShown(e->button)) {
         ADD_FAILURE() << "the script presses button " << e->button << " for \"" << message
                       << "\", but that button does not show";
-        return 0;
+        return ButtonAnswer::kEscape;
     }
-    return e->button;
+    return static_cast<ButtonAnswer>(e->button);
 }
 
 bool ScriptedQuestions::AskOkCancel(const std::string& message, const std::string& caption) {

@@ -62,9 +62,9 @@ class ScriptedQuestions : public Questions {
     const std::vector<Asked>& History() const { return asked_; }
     const ButtonQuestion& ButtonForm() const { return form_; }
 
-    int AskButtons(const std::string& message, const std::string& caption,
-                   const std::string& button1, const std::string& button2,
-                   const std::string& button3) override;
+    ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                            const std::string& button1, const std::string& button2,
+                            const std::string& button3) override;
     bool AskOkCancel(const std::string& message, const std::string& caption) override;
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,

@@ -11,9 +11,9 @@ namespace quilto::test {
 // gtest expectation would report to nobody.
 class SilentQuestions : public Questions {
   public:
-    int AskButtons(const std::string&, const std::string&, const std::string&, const std::string&,
-                   const std::string&) override {
-        return 0;
+    ButtonAnswer AskButtons(const std::string&, const std::string&, const std::string&,
+                            const std::string&, const std::string&) override {
+        return ButtonAnswer::kEscape;
     }
     bool AskOkCancel(const std::string&, const std::string&) override { return false; }
     void Inform(const std::string&, const std::string&) override {}

@@ -34,8 +34,7 @@ const char* const kLoadError = "見積読込エラー  ";
 // A number the list hands over: blank, not numeric or with "." opens a new estimate.
 bool IsUsableNumber(const std::string& number) {
     const std::string trimmed = Trimmed(number);
-    return !trimmed.empty() && trimmed.find('.') == std::string::npos &&
-           IsInvalidNumber(trimmed) == 0;
+    return !trimmed.empty() && trimmed.find('.') == std::string::npos && IsNumberText(trimmed);
 }
 
 std::string SixDigits(const std::string& number) {
@@ -123,7 +122,7 @@ bool EstimateSession::FormShow() {
         recovered = RecoverFrom(QString::fromStdString(recoverFrom));
     } else if (mode == EntryMode::kCallUp && recovery_) {
         if (const auto offer = recovery_->Offer(Trimmed(c_.document.Text(HeaderText::MNo)))) {
-            if (RecoveryController::Ask(c_.program.questions, *offer, c_.ReadOnly()) == 1)
+            if (RecoveryController::Ask(c_.program.questions, *offer, c_.ReadOnly()))
                 recovered = RecoverFrom(offer->snapshotPath);
         }
     }
@@ -382,12 +381,12 @@ bool EstimateSession::Close() {
         closing = true;
     } else {
         ShowCover();
-        const int answer = c_.program.questions.AskButtons(kCloseQuestion, "", kSaveAndReturn,
-                                                           kDiscardAndReturn, kReenter);
-        if (answer == 1) {
+        const ButtonAnswer answer = c_.program.questions.AskButtons(
+            kCloseQuestion, "", kSaveAndReturn, kDiscardAndReturn, kReenter);
+        if (answer == ButtonAnswer::kFirst) {
             // The marker stays held until the editor really closes.
             if (Save()) closing = true;
-        } else if (answer == 2) {
+        } else if (answer == ButtonAnswer::kSecond) {
             closing = true;
         }
     }

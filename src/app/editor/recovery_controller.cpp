@@ -19,13 +19,13 @@ RecoveryController::RecoveryController(EditorContext& context, UndoController& u
 
 RecoveryController::~RecoveryController() = default;
 
-int RecoveryController::Ask(Questions& questions, const RecoveryRecord& record,
-                            bool heldElsewhere) {
-    const int answer =
+bool RecoveryController::Ask(Questions& questions, const RecoveryRecord& record,
+                             bool heldElsewhere) {
+    const ButtonAnswer answer =
         questions.AskButtons(RecoveryQuestion(record, heldElsewhere), kRecoveryCaption,
                              kRecoverButton, kDiscardButton, kLaterButton);
-    if (answer == 2) DiscardSnapshot(record);
-    return answer == 1 || answer == 2 ? answer : 3;
+    if (answer == ButtonAnswer::kSecond) DiscardSnapshot(record);
+    return answer == ButtonAnswer::kFirst;
 }
 
 std::optional<RecoveryRecord> RecoveryController::Offer(const std::string& number) {

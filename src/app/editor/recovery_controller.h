@@ -27,9 +27,10 @@ class RecoveryController : public QObject {
     RecoveryController(EditorContext& context, UndoController& undo, QObject* parent = nullptr);
     ~RecoveryController() override;
 
-    // What to do about the snapshot `record`: asks 復元する / 破棄する / 後で. 1 recover,
-    // 2 discarded, 3 later. heldElsewhere says in the question that it opens read-only.
-    static int Ask(Questions& questions, const RecoveryRecord& record, bool heldElsewhere);
+    // What to do about the snapshot `record`: asks 復元する / 破棄する / 後で; true for
+    // recovering it. 破棄する discards it here; anything else leaves it for later.
+    // heldElsewhere says in the question that it opens read-only.
+    static bool Ask(Questions& questions, const RecoveryRecord& record, bool heldElsewhere);
     // The snapshot to offer when estimate `number` is opened, if any.
     std::optional<RecoveryRecord> Offer(const std::string& number);
 

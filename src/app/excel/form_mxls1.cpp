@@ -232,7 +232,7 @@ void TFormMXls1::Save() {
     }
     const int pattern = cbListMS_->ChosenPattern();
     loadedPattern_ = pattern;
-    if (session_.Save(pattern, *fields) != 0) {
+    if (session_.Save(pattern, *fields) != TableFileResult::kOk) {
         // Nothing may fail in silence: the user learns which files were not written.
         const std::string code = PatternCodeOfIndex(pattern);
         program_.questions.Inform(

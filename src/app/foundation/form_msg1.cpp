@@ -37,7 +37,8 @@ TFormMsg1::TFormMsg1(QWidget* parent)
         button->setFixedSize(ButtonQuestion::kButtonWidth, ButtonQuestion::kButtonHeight);
         button->setAutoDefault(false);
         button->installEventFilter(this);
-        connect(button, &QPushButton::clicked, this, [this, i] { Answer(i + 1); });
+        connect(button, &QPushButton::clicked, this,
+                [this, i] { Answer(static_cast<ButtonAnswer>(i + 1)); });
         buttons_[i] = button;
     }
     setTabOrder(buttons_[0], buttons_[1]);
@@ -46,9 +47,9 @@ TFormMsg1::TFormMsg1(QWidget* parent)
     ShowTexts();
 }
 
-int TFormMsg1::AskButtons(const std::string& message, const std::string& caption,
-                          const std::string& button1, const std::string& button2,
-                          const std::string& button3) {
+ButtonAnswer TFormMsg1::AskButtons(const std::string& message, const std::string& caption,
+                                   const std::string& button1, const std::string& button2,
+                                   const std::string& button3) {
     question_.Apply(message, caption, button1, button2, button3);
     ShowTexts();
     exec();
@@ -85,15 +86,15 @@ void TFormMsg1::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     PlaceOnScreen();
-    // Anything but a button or Esc (the window manager's close, say) answers -1.
-    result_ = -1;
+    // Anything but a button or Esc (the window manager's close, say) answers kClosed.
+    result_ = ButtonAnswer::kClosed;
     buttons_[0]->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool TFormMsg1::HandleKey(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Escape:
-            Answer(0);
+            Answer(ButtonAnswer::kEscape);
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -124,9 +125,9 @@ void TFormMsg1::keyPressEvent(QKeyEvent* event) {
     if (!HandleKey(event)) QDialog::keyPressEvent(event);
 }
 
-void TFormMsg1::Answer(int result) {
-    result_ = result;
-    done(result == 0 ? QDialog::Rejected : QDialog::Accepted);
+void TFormMsg1::Answer(ButtonAnswer answer) {
+    result_ = answer;
+    done(answer == ButtonAnswer::kEscape ? QDialog::Rejected : QDialog::Accepted);
 }
 
 }  // namespace quilto

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/foundation/button_question.h"
+#include "core/foundation/questions.h"
 
 class QLabel;
 class QPushButton;
@@ -23,11 +24,11 @@ class TFormMsg1 : public QDialog {
 
     // Shows the question modally: 1, 2 or 3 for the button pressed, 0 for Esc, -1 when the
     // window was closed any other way.
-    int AskButtons(const std::string& message, const std::string& caption,
-                   const std::string& button1, const std::string& button2,
-                   const std::string& button3);
+    ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                            const std::string& button1, const std::string& button2,
+                            const std::string& button3);
 
-    int Result() const { return result_; }
+    ButtonAnswer Result() const { return result_; }
     const ButtonQuestion& Question() const { return question_; }
 
   protected:
@@ -40,12 +41,12 @@ class TFormMsg1 : public QDialog {
     void PlaceOnScreen();
     // Handles the keys the form sees before its buttons; true when the key was used.
     bool HandleKey(QKeyEvent* event);
-    void Answer(int result);
+    void Answer(ButtonAnswer answer);
 
     ButtonQuestion question_;
     QLabel* msg1_ = nullptr;
     std::array<QPushButton*, ButtonQuestion::kButtons> buttons_{};
-    int result_ = -1;
+    ButtonAnswer result_ = ButtonAnswer::kClosed;
 };
 
 }  // namespace quilto

@@ -14,11 +14,11 @@ void TellOpeningFailed(Questions& questions, const std::string& lead, const QStr
                        const std::function<bool(const QUrl&)>& openUrl) {
     const std::string message =
         OpeningFailureMessage(lead, path, FindOpeningGap(path, SystemOpeningPlaces()));
-    const int chosen =
+    const ButtonAnswer chosen =
         questions.AskButtons(message, "", kCopyPathButton, kOpenFolderButton, kCloseButton);
-    if (chosen == 1) {
+    if (chosen == ButtonAnswer::kFirst) {
         QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path));
-    } else if (chosen == 2) {
+    } else if (chosen == ButtonAnswer::kSecond) {
         const QString folder = QFileInfo(path).absolutePath();
         // A file manager may be missing as well: the folder is then named for the user.
         if (!openUrl(QUrl::fromLocalFile(folder)))

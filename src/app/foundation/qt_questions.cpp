@@ -22,9 +22,9 @@ QtQuestions::QtQuestions() : formMsg1_(std::make_unique<TFormMsg1>()) {}
 
 QtQuestions::~QtQuestions() = default;
 
-int QtQuestions::AskButtons(const std::string& message, const std::string& caption,
-                            const std::string& button1, const std::string& button2,
-                            const std::string& button3) {
+ButtonAnswer QtQuestions::AskButtons(const std::string& message, const std::string& caption,
+                                     const std::string& button1, const std::string& button2,
+                                     const std::string& button3) {
     return formMsg1_->AskButtons(message, caption, button1, button2, button3);
 }
 

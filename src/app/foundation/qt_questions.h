@@ -26,9 +26,9 @@ class QtQuestions : public Questions {
     // The one three-button form, created with this object and reused for every question.
     TFormMsg1& FormMsg1() { return *formMsg1_; }
 
-    int AskButtons(const std::string& message, const std::string& caption,
-                   const std::string& button1, const std::string& button2,
-                   const std::string& button3) override;
+    ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                            const std::string& button1, const std::string& button2,
+                            const std::string& button3) override;
     bool AskOkCancel(const std::string& message, const std::string& caption) override;
     void Inform(const std::string& message, const std::string& caption = {}) override;
     std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,

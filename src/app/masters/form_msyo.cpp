@@ -227,7 +227,8 @@ void TFormMSyo::done(int result) {
 }
 
 bool TFormMSyo::Ask(const std::string& question) {
-    return program_.questions.AskButtons(question, {}, kOkButton, kCancelButton, {}) == 1;
+    return program_.questions.AskButtons(question, {}, kOkButton, kCancelButton, {}) ==
+           ButtonAnswer::kFirst;
 }
 
 void TFormMSyo::ReportWrite(RegistrationResult result, const char* fileName) {

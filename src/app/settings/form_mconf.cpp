@@ -372,7 +372,7 @@ void TFormMConf::showEvent(QShowEvent* event) {
     OpenEnvironmentSettings(program_.environment);
     ShowSettings();
     std::string message;
-    if (OpenOwnSettingsFields(&storedOwn_, &message) != 0) program_.questions.Inform(message);
+    if (!OpenOwnSettingsFields(&storedOwn_, &message)) program_.questions.Inform(message);
     const OwnSettingsFields own = OwnSettingsFieldsOf(storedOwn_);
     registrationNumber_->setText(QString::fromStdString(own.registrationNumber));
     welfareRate_->setText(QString::fromStdString(own.welfareRate));
@@ -393,7 +393,7 @@ bool TFormMConf::SaveOwnFields() {
         return false;
     }
     std::string message;
-    if (SaveOwnSettingsFields(typed, &message) != 0) program_.questions.Inform(message);
+    if (!SaveOwnSettingsFields(typed, &message)) program_.questions.Inform(message);
     return true;
 }
 
@@ -410,7 +410,7 @@ void TFormMConf::done(int result) {
     // stays open until it is put right or cleared.
     if (!SaveOwnFields()) return;
     std::string message;
-    if (SaveEnvironmentSettings(program_.environment, &message) != 0) {
+    if (!SaveEnvironmentSettings(program_.environment, &message)) {
         program_.questions.Inform(message);
     }
     QDialog::done(result);

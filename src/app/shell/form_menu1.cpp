@@ -294,7 +294,7 @@ void TFormMenu1::showEvent(QShowEvent* event) {
 void TFormMenu1::RunStartUpOnce() {
     startUpResult_ = RunStartUp(program_);
     startedUp_ = true;
-    if (startUpResult_ < 0) {
+    if (startUpResult_ != StartUpCheckResult::kOk) {
         close();
         return;
     }
@@ -314,7 +314,7 @@ void TFormMenu1::OfferRecovery() {
             if (!held) markers.ReleaseEstimateMarker(record.number);
             markers.ClearEstimateInUse();
         }
-        if (RecoveryController::Ask(program_.questions, record, held) != 1) continue;
+        if (!RecoveryController::Ask(program_.questions, record, held)) continue;
         program_.shell.recoverySnapshot = record.snapshotPath.toStdString();
         program_.shell.entryMode = record.newEstimate ? EntryMode::kNew : EntryMode::kCallUp;
         program_.shell.selectedNumber = record.newEstimate ? std::string() : record.number;
@@ -389,7 +389,7 @@ void TFormMenu1::ChangeFolder() {
     SetWorkingFolder(*chosen, configFile_, skeleton_);
     // Everything the run holds came from the old folder: it starts again in the new one.
     startUpResult_ = RunStartUp(program_);
-    if (startUpResult_ < 0) {
+    if (startUpResult_ != StartUpCheckResult::kOk) {
         close();
         return;
     }

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "core/editor/entry_mode.h"
+#include "core/shell/startup_check.h"
 
 class QAction;
 class QDialog;
@@ -58,9 +59,9 @@ class TFormMenu1 : public QMainWindow {
     void SetWorkingFolder(const QString& folder, const QString& configFile,
                           const QString& skeleton);
 
-    // True once the start-up has run; StartUpResult() is its result (0 or negative).
+    // True once the start-up has run; StartUpResult() is its result.
     bool StartedUp() const { return startedUp_; }
-    int StartUpResult() const { return startUpResult_; }
+    StartUpCheckResult StartUpResult() const { return startUpResult_; }
 
     // Shows the version window and lets Timer1 close it after interval milliseconds (100 to
     // 90000; anything else is 1000).
@@ -124,7 +125,7 @@ class TFormMenu1 : public QMainWindow {
     QTimer* timer1_ = nullptr;
     bool startUpQueued_ = false;
     bool startedUp_ = false;
-    int startUpResult_ = 0;
+    StartUpCheckResult startUpResult_ = StartUpCheckResult::kOk;
 };
 
 }  // namespace quilto

@@ -32,7 +32,7 @@ Fixed4 CellValue(const TextGrid& grid, int row, int col) {
 std::string Formatted(const std::string& cell, Fixed4 value, int width, int decimals,
                       bool grouped) {
     const FormattedNumber f = FormatNumber(width, decimals, Fixed4ToText(value), grouped);
-    return Trimmed(f.status == 0 ? f.text : cell);
+    return Trimmed(f.status == NumberFormatStatus::kOk ? f.text : cell);
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ std::string PaintedCellText(const TextGrid& grid, SheetKind sheet, int row, int 
     const bool special = IsSpecialLine(kind);
     const Fixed4 value = CellValue(grid, row, col);
     const bool zero = value.raw == 0;
-    const bool nameBlank = HasText(grid.Cell(row, 3)) == 0;
+    const bool nameBlank = !HasText(grid.Cell(row, 3));
 
     if (IsQuantity(sheet, col)) {
         if (special || zero) return {};

@@ -402,7 +402,7 @@ EstimateResult DeleteEstimate(EstimateDocument& document, Environment& environme
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromUtf8(kDeletedFolderName));
     const Removal removed = RemoveRecoverably(path, keep);
     if (removal) *removal = removed;
-    if (removed.result != 0) return EstimateResult::kIoError;
+    if (!removed.moved) return EstimateResult::kIoError;
     ClearCover(document, environment);
     return EstimateResult::kOk;
 }

@@ -90,12 +90,12 @@ inline constexpr char kDeletedFolderName[] = "削除済み";
 [[nodiscard]] EstimateResult DeleteEstimate(EstimateDocument& document, Environment& environment,
                                             Removal* removal = nullptr);
 
-// The header of file `fileName` of the data folder: 0, or -1 when it cannot be read. The
+// The header of file `fileName` of the data folder; kIoError when it cannot be read. The
 // caller judges the signature.
 [[nodiscard]] EstimateResult ReadEstimateHeader(Environment& environment, std::string_view fileName,
                                                 EstimateHeader& header);
 
-// A whole estimate file into header and stores (as ParseEstimateFile); -1 when the file
+// A whole estimate file into header and stores (as ParseEstimateFile); kIoError when the file
 // is missing or shorter than the header.
 [[nodiscard]] EstimateResult ReadEstimateFile(const QString& path, EstimateHeader& header,
                                               EstimateStores& stores);

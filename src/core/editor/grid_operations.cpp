@@ -7,7 +7,7 @@ namespace quilto {
 bool InsertLine(TextGrid& grid) {
     const int row = grid.CurrentRow();
     if (row < 1 || row >= grid.RowCount()) return false;
-    if (GridRowUsed(grid, grid.RowCount() - 1) != 0) return false;
+    if (GridRowUsed(grid, grid.RowCount() - 1)) return false;
     InsertGridRow(grid, 1);
     return true;
 }
@@ -27,7 +27,7 @@ void LineClipboard::Copy(const TextGrid& grid) {
 
 bool LineClipboard::Empty() const {
     for (const std::string& slot : slots_)
-        if (HasText(slot) != 0) return false;
+        if (HasText(slot)) return false;
     return true;
 }
 
@@ -43,7 +43,7 @@ bool LineClipboard::Paste(TextGrid& grid, SheetKind sheet, bool editing) const {
 int DuplicateLineAbove(TextGrid& grid, SheetKind sheet, bool editing) {
     const int row = grid.CurrentRow();
     if (editing) return row;
-    if (row > 1 && sheet != SheetKind::Breakdown && GridRowUsed(grid, row - 1) != 0) {
+    if (row > 1 && sheet != SheetKind::Breakdown && GridRowUsed(grid, row - 1)) {
         for (int col = 1; col < grid.ColCount(); ++col)
             grid.SetCell(row, col, grid.Cell(row - 1, col));
         grid.CountRowChange();

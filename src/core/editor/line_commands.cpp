@@ -14,7 +14,7 @@ bool GridHasMarker(const TextGrid& grid, LineKind kind) {
     return false;
 }
 
-bool IsWhollyBlank(const TextGrid& grid, int row) { return GridRowUsed(grid, row) == 0; }
+bool IsWhollyBlank(const TextGrid& grid, int row) { return !GridRowUsed(grid, row); }
 
 // Digits only: no sign, no decimal point, no exponent.
 bool IsWholeNumber(const std::string& text) {
@@ -50,7 +50,7 @@ bool PrepareDiscountLine(TextGrid& grid, SheetKind sheet, const std::string& man
     const int row = grid.CurrentRow();
     if (row < 1 || row >= grid.RowCount()) return false;
     if (sheet != SheetKind::Detail) {
-        if (HasText(managementNumber) == 0) return false;
+        if (!HasText(managementNumber)) return false;
         if (LineKindOf(grid, row) == LineKind::Nebiki) return true;
         if (!IsWhollyBlank(grid, row)) return false;
     }
@@ -86,7 +86,7 @@ bool AskDiscountAmount(TextGrid& grid, SheetKind sheet, Questions& questions) {
         // The amount may be typed as the program shows it, grouped by thousands ("33,000").
         std::optional<std::string> text = Utf8ToCp932(*answer);
         if (text) *text = WithoutThousandsSeparators(Trimmed(*text));
-        if (text && HasText(*text) == 0) return false;
+        if (text && !HasText(*text)) return false;
         if (text && text->size() >= 9) {
             questions.Inform("桁数が大きすぎます ！！");
             continue;

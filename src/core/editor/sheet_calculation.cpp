@@ -39,7 +39,7 @@ void ClearCells(TextGrid& grid, int row, std::initializer_list<int> cols) {
         if (c != kNoColumn) grid.SetCell(row, c, {});
 }
 
-bool IsBlank(const TextGrid& grid, int row, int col) { return HasText(grid.Cell(row, col)) == 0; }
+bool IsBlank(const TextGrid& grid, int row, int col) { return !HasText(grid.Cell(row, col)); }
 
 // True when the cell's text, trimmed, is `zeroText` ("", "-" or "0": a text that reads as
 // zero). A number cell known to read as something else cannot hold it, so its text is not

@@ -72,7 +72,7 @@ void UnitPriceMultiplier::RecalculateEveryDetailSheet(EstimateDocument& document
                                                       EstimateCalculator& calculator) {
     const TextGrid& breakdown = document.Grid(SheetKind::Breakdown);
     for (int row = 1; row <= kBreakdownLines; ++row) {
-        if (GridRowUsed(breakdown, row) == 0 || IsSpecialLine(LineKindOf(breakdown, row))) continue;
+        if (!GridRowUsed(breakdown, row) || IsSpecialLine(LineKindOf(breakdown, row))) continue;
         document.LoadDetailSheet(row);
         document.StoreDetailSheet();
         calculator.CalculateBreakdown(document);
@@ -133,7 +133,7 @@ bool UnitPriceMultiplier::ApplyToSummary(EstimateDocument& document, EstimateCal
         if (!TakesPart(summary.Cell(row, 1))) continue;
         const Fixed4 price = TextToFixed4(summary.Cell(row, priceColumn));
         summaryPrices_[static_cast<std::size_t>(row)] = price;
-        if (price.raw != 0 || HasText(summary.Cell(row, priceColumn)) != 0)
+        if (price.raw != 0 || HasText(summary.Cell(row, priceColumn)))
             summary.SetCell(row, priceColumn,
                             Fixed4ToText(PercentOf(price, Fixed4::FromInt(rate))));
     }
@@ -151,7 +151,7 @@ bool UnitPriceMultiplier::UndoSummary(EstimateDocument& document, EstimateCalcul
     for (int row = 1; row <= kSummaryLines; ++row) {
         if (!TakesPart(summary.Cell(row, 1))) continue;
         const Fixed4 price = summaryPrices_[static_cast<std::size_t>(row)];
-        if (price.raw != 0 || HasText(summary.Cell(row, priceColumn)) != 0)
+        if (price.raw != 0 || HasText(summary.Cell(row, priceColumn)))
             summary.SetCell(row, priceColumn, Fixed4ToText(price));
     }
     applied_ = false;

@@ -105,12 +105,12 @@ int EffectiveRowsPerPage(int stored) { return stored <= 0 ? kDefaultRowsPerPage 
 TableDefinitions::TableDefinitions()
     : standard_(kXkpRecordSize, '\0'), freeForm_(kXkpSeiRecordSize, '\0') {}
 
-int TableDefinitions::Load(std::string_view code) {
-    int result = 0;
+TableFileResult TableDefinitions::Load(std::string_view code) {
+    TableFileResult result = TableFileResult::kOk;
     for (TableFile file : kBothFiles) {
         const std::optional<std::string> bytes =
             ReadFirstRecord(TableDefinitionPath(file, code), RecordSize(file));
-        if (!bytes || !ReadRecord(file, *bytes)) result = -1;
+        if (!bytes || !ReadRecord(file, *bytes)) result = TableFileResult::kFailed;
     }
     InvoicePlacements placements;
     switch (ReadInvoiceFile(TableDefinitionPath(TableFile::kInvoice, code), &placements, nullptr)) {
@@ -122,33 +122,34 @@ int TableDefinitions::Load(std::string_view code) {
             break;
         case InvoiceFileState::kUnreadable:
         case InvoiceFileState::kDamaged:
-            result = -1;
+            result = TableFileResult::kFailed;
             break;
     }
     return result;
 }
 
-int TableDefinitions::Save(std::string_view code, const TableFieldTexts& fields) {
+TableFileResult TableDefinitions::Save(std::string_view code, const TableFieldTexts& fields) {
     TakeFields(fields);
-    int result = 0;
+    TableFileResult result = TableFileResult::kOk;
     for (TableFile file : kBothFiles) {
         // Only an existing definition is rewritten: a pattern's files come into being at
         // start-up, and a pattern without them (03, 04) stays without them.
         const QString path = TableDefinitionPath(file, code);
-        if (!QFileInfo(path).isFile() || !SaveFileAtomically(path, Record(file))) result = -1;
+        if (!QFileInfo(path).isFile() || !SaveFileAtomically(path, Record(file)))
+            result = TableFileResult::kFailed;
     }
     // The invoice file goes with the free-form record; an older folder gets it on the
     // first save.
     if (QFileInfo(TableDefinitionPath(TableFile::kFreeForm, code)).isFile()) {
         if (!SaveFileAtomically(TableDefinitionPath(TableFile::kInvoice, code),
                                 InvoicePlacementsText(invoice_))) {
-            result = -1;
+            result = TableFileResult::kFailed;
         }
     }
     return result;
 }
 
-int TableDefinitions::SaveCleared(std::string_view code) {
+TableFileResult TableDefinitions::SaveCleared(std::string_view code) {
     Clear();
     return Save(code, TableFieldTexts());
 }

@@ -57,26 +57,29 @@ bool IsInvoiceFileOfAnEarlierDefinition(const QString& path);
 // Both records of one pattern and its invoice placements in memory. A value: copies serve
 // as the editor's previous values. A new object holds two records of zero bytes and no
 // placements.
+// How reading or writing the files of a pattern ended.
+enum class TableFileResult { kOk = 0, kFailed = -1 };
+
 class TableDefinitions {
   public:
     TableDefinitions();
 
-    // Reads the files of the pattern (TablePatternCode): 0, or -1 when either record file
+    // Reads the files of the pattern (TablePatternCode); kFailed when either record file
     // cannot be opened or is shorter than its record (that record keeps what it held and
     // the other files are still read), or the invoice file is there but cannot be read or
     // is damaged (the placements keep what they held). Bytes after the first record are
     // ignored. A pattern without an invoice file has no invoice item placed.
-    int Load(std::string_view code);
+    TableFileResult Load(std::string_view code);
 
     // Takes the fields (TakeFields) and rewrites the pattern's files crash-safely: both
     // records, each of which must already exist, and, when the free-form record exists,
-    // the invoice file (made when missing). 0, or -1 when a write failed (a failed file is
+    // the invoice file (made when missing). kFailed when a write failed (a failed file is
     // left as it was; the others are still written).
-    int Save(std::string_view code, const TableFieldTexts& fields);
+    [[nodiscard]] TableFileResult Save(std::string_view code, const TableFieldTexts& fields);
 
     // What a newly created pattern holds: both records cleared (headers kept) and written
-    // to the pattern's existing files, as Save with every field empty. 0 or -1.
-    int SaveCleared(std::string_view code);
+    // to the pattern's existing files, as Save with every field empty.
+    TableFileResult SaveCleared(std::string_view code);
 
     // Every field of both records emptied (cells, separator) or zeroed (counts), and no
     // invoice item placed; the headers and reserved slots are left alone.

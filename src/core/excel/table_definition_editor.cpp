@@ -92,12 +92,12 @@ std::vector<QString> ShownFieldTexts(const TableFieldTexts& fields) {
     return texts;
 }
 
-int TableDefinitionSession::Load(int patternIndex) {
+TableFileResult TableDefinitionSession::Load(int patternIndex) {
     return tables_.Load(PatternCodeOfIndex(patternIndex));
 }
 
-int TableDefinitionSession::Save(int patternIndex, const TableFieldTexts& fields) {
-    const int result = tables_.Save(PatternCodeOfIndex(patternIndex), fields);
+TableFileResult TableDefinitionSession::Save(int patternIndex, const TableFieldTexts& fields) {
+    const TableFileResult result = tables_.Save(PatternCodeOfIndex(patternIndex), fields);
     previous_ = tables_;
     return result;
 }

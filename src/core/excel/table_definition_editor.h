@@ -60,12 +60,12 @@ class TableDefinitionSession {
   public:
     explicit TableDefinitionSession(TableDefinitions& tables) : tables_(tables) {}
 
-    // Loads the pattern of a combo index (0-2) into the definitions: 0 or -1 (the fields
-    // of a file that failed keep what they held). The fields to show are Fields().
-    int Load(int patternIndex);
-    // Saves fields as the pattern of a combo index: 0 or -1; the previous values become
-    // what was saved.
-    int Save(int patternIndex, const TableFieldTexts& fields);
+    // Loads the pattern of a combo index (0-2) into the definitions (the fields of a file
+    // that failed keep what they held). The fields to show are Fields().
+    TableFileResult Load(int patternIndex);
+    // Saves fields as the pattern of a combo index; the previous values become what was
+    // saved.
+    [[nodiscard]] TableFileResult Save(int patternIndex, const TableFieldTexts& fields);
     // The definitions go back to the previous values; their headers stay as last read.
     void RestorePrevious();
 

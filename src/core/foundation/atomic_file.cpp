@@ -9,13 +9,32 @@
 namespace quilto {
 
 bool SaveFileAtomically(const QString& path, std::string_view bytes) {
+    return SaveFileAtomically(
+        path, [bytes](const std::function<bool(std::string_view)>& write) { return write(bytes); });
+}
+
+bool SaveFileAtomically(
+    const QString& path,
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce) {
     // Written through a temporary file beside the target that stays locked until it is
     // renamed, so that the leftover clean-up of any running copy leaves it alone. Every
     // step reports the system's own reason (a short write past the file-size limit, a full
     // disk, a missing folder).
     HeldTemporaryFile file;
-    if (!file.CreateBeside(path) || !file.CopyModeOf(path) || !file.Write(bytes) ||
-        !file.CommitOver(path)) {
+    if (!file.CreateBeside(path) || !file.CopyModeOf(path)) {
+        NoteFileFailureErrno(path, errno);
+        return false;
+    }
+    int writeFailure = 0;
+    const bool made = produce([&](std::string_view piece) {
+        if (writeFailure == 0 && !file.Write(piece)) writeFailure = errno;
+        return writeFailure == 0;
+    });
+    if (writeFailure != 0 || !made) {
+        NoteFileFailureErrno(path, writeFailure != 0 ? writeFailure : EINVAL);
+        return false;
+    }
+    if (!file.CommitOver(path)) {
         NoteFileFailureErrno(path, errno);
         return false;
     }

@@ -6,6 +6,7 @@
 // After the rename the folder is flushed too, so that the new name survives a power cut.
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,13 @@ namespace quilto {
 // true when the file now holds exactly bytes. On failure the old file is untouched and
 // LastFileFailure() says why.
 bool SaveFileAtomically(const QString& path, std::string_view bytes);
+// The same for content made piece by piece, so that a large file needs no buffer of its
+// size: produce hands each piece to write (which is false, with errno set, when the piece
+// cannot be written) and returns false when the content cannot be made whole. Nothing is
+// saved then.
+bool SaveFileAtomically(
+    const QString& path,
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce);
 
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.
 std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes);

@@ -60,6 +60,18 @@ bool Decode(std::string_view in, Cp932Error* error, Out&& sink) {
     return true;
 }
 
+// The end of the run of ASCII bytes that starts at i.
+std::size_t AsciiRunEnd(std::string_view in, std::size_t i) {
+    while (i + 8 <= in.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in.data() + i, 8);
+        if ((word & 0x8080808080808080u) != 0) break;
+        i += 8;
+    }
+    while (i < in.size() && static_cast<unsigned char>(in[i]) < 0x80) ++i;
+    return i;
+}
+
 // Writes one BMP character as UTF-8 at out; returns the position after it.
 char* PutUtf8(char* out, std::uint16_t ch) {
     if (ch < 0x80) {
@@ -123,9 +135,10 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932, Cp932Error* error
     std::string out(cp932.size() * 3, '\0');
     char* end = out.data();
     for (std::size_t i = 0; i < cp932.size();) {
-        // Runs of ASCII (most of a padded line) are the same bytes in UTF-8.
+        // Runs of ASCII (most of a padded line) are the same bytes in UTF-8; they are found
+        // eight bytes at a time.
         const std::size_t run = i;
-        while (i < cp932.size() && static_cast<unsigned char>(cp932[i]) < 0x80) ++i;
+        i = AsciiRunEnd(cp932, i);
         std::memcpy(end, cp932.data() + run, i - run);
         end += i - run;
         if (i == cp932.size()) break;

@@ -26,14 +26,7 @@ namespace {
 // part of that character, not a separator.
 bool EndsWithSeparator(std::string_view path, char separator) {
     if (path.empty() || path.back() != separator) return false;
-    return ByteClass(path, static_cast<int>(path.size())) != 2;
-}
-
-// Extensions are compared the way the file names were written on Windows: letters in
-// upper case.
-QString UpperExtension(const QString& fileName) {
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : fileName.mid(dot).toUpper();
+    return ByteClass(path, static_cast<int>(path.size())) != ByteKind::kSecond;
 }
 
 thread_local QString lastFileFailure;
@@ -170,7 +163,7 @@ Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
     }
     QString inTrash;
     if (MoveToTrash(path, inTrash)) {
-        removal.result = 0;
+        removal.moved = true;
         removal.movedTo = inTrash;
         removal.toTrash = true;
         return removal;
@@ -197,7 +190,7 @@ Removal RemoveRecoverably(const QString& path, const QString& keepFolder) {
     }
     SyncFolderOf(path);
     SyncFolderOf(target);
-    removal.result = 0;
+    removal.moved = true;
     removal.movedTo = target;
     return removal;
 }
@@ -238,52 +231,38 @@ std::int64_t FileSizeOf(const QString& path) {
     return file.size();
 }
 
-int CanOpenFile(const QString& path) {
-    if (path.isEmpty() || QFileInfo(path).isDir()) return -1;
+bool CanOpenFile(const QString& path) {
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? 0 : -1;
+    return file.open(QIODevice::ReadOnly);
 }
 
-int CreateEmptyFile(const QString& path) {
-    if (path.isEmpty() || QFileInfo(path).isDir()) return -1;
+bool CreateEmptyFile(const QString& path) {
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     // Never creates the folder: a missing folder means the installation is not as expected,
     // and the caller reports it.
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return true;
     NoteFileFailure(path, file.errorString());
-    return -1;
+    return false;
 }
 
-int DeleteFilesWithExt(const QString& folder, std::string_view extension) {
-    // An empty extension would match every file without one; nothing asks for that.
-    if (extension.empty()) return 0;
-    const QString wanted = Cp932ToQStringLossy(extension).toUpper();
-    const QDir dir(folder);
-    // Plain files only: hidden files, links, devices and folders are left alone.
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
-    for (const QString& name : names) {
-        if (UpperExtension(name) == wanted) QFile::remove(dir.filePath(name));
-    }
-    return 0;
-}
-
-int CopyFileOver(const QString& source, const QString& target) {
+bool CopyFileOver(const QString& source, const QString& target) {
     if (QFileInfo(source).isDir()) {
         NoteFileFailureErrno(source, EISDIR);
-        return -1;
+        return false;
     }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         NoteFileFailure(source, in.errorString());
-        return -1;
+        return false;
     }
     // Written beside the target (held, so no clean-up takes it meanwhile) and renamed over
     // it: a failed copy leaves the old target as it was instead of a truncated file.
     HeldTemporaryFile out;
     if (!out.CreateBeside(target) || !out.CopyModeOf(target)) {
         NoteFileFailureErrno(target, errno);
-        return -1;
+        return false;
     }
     constexpr qint64 kChunk = 1 << 16;
     while (!in.atEnd()) {
@@ -291,20 +270,20 @@ int CopyFileOver(const QString& source, const QString& target) {
         if (chunk.isEmpty()) {
             if (in.error() == QFileDevice::NoError) break;
             NoteFileFailure(source, in.errorString());
-            return -1;
+            return false;
         }
         if (!out.Write(
                 std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())))) {
             NoteFileFailureErrno(target, errno);
-            return -1;
+            return false;
         }
     }
     if (!out.CommitOver(target)) {
         NoteFileFailureErrno(target, errno);
-        return -1;
+        return false;
     }
     SyncFolderOf(target);
-    return 0;
+    return true;
 }
 
 }  // namespace quilto

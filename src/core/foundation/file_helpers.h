@@ -27,14 +27,14 @@ QString NativePath(std::string_view cp932Path);
 QString ResolveCaseInsensitive(const QString& path);
 
 std::int64_t FileSizeOf(const QString& path);
-int CanOpenFile(const QString& path);
-int CreateEmptyFile(const QString& path);
-// Deletes every plain file of folder whose extension (with its dot) equals extension,
-// letters compared in upper case; failures are ignored; returns 0.
-int DeleteFilesWithExt(const QString& folder, std::string_view extension);
-// Copies source over target (replacing it whole, never leaving it half-written);
-// 0 when done, -1 when the copy failed and target is as it was.
-int CopyFileOver(const QString& source, const QString& target);
+// True when path is a file that can be opened for reading (a folder is no file).
+bool CanOpenFile(const QString& path);
+// Creates path empty, or empties it; false (the reason noted as the last file failure)
+// when it cannot be, its folder missing included.
+bool CreateEmptyFile(const QString& path);
+// Copies source over target (replacing it whole, never leaving it half-written); false
+// (the reason noted as the last file failure) when the copy failed and target is as it was.
+[[nodiscard]] bool CopyFileOver(const QString& source, const QString& target);
 
 // Flushes the folder that holds path to disk, so that a name just renamed or linked into it
 // survives a power cut (the file's own data is flushed by its writer). False when the
@@ -51,8 +51,8 @@ void NoteFileFailureErrno(const QString& path, int error);
 
 // Where RemoveRecoverably put a file.
 struct Removal {
-    int result = -1;  // 0 moved, -1 the file is still where it was (LastFileFailure says why)
-    QString movedTo;  // the file's new path
+    bool moved = false;  // false: the file is still where it was (LastFileFailure says why)
+    QString movedTo;     // the file's new path
     bool toTrash = false;
 };
 // Takes path away without destroying it: into the desktop's trash (the freedesktop trash of

@@ -70,14 +70,14 @@ std::string DisplayNumber(Fixed4 value, int width, int decimals, bool grouped) {
     if (auto quick = FormatFixed4(value, width, decimals, grouped)) return std::move(*quick);
     const std::string text = Fixed4ToText(value);
     FormattedNumber formatted = FormatNumber(width, decimals, text, grouped);
-    if (formatted.status == 0) return formatted.text;
+    if (formatted.status == NumberFormatStatus::kOk) return formatted.text;
     if (grouped) {
         formatted = FormatNumber(width, decimals, text, false);
-        if (formatted.status == 0) return formatted.text;
+        if (formatted.status == NumberFormatStatus::kOk) return formatted.text;
     }
     constexpr int kWideEnough = 40;
     formatted = FormatNumber(kWideEnough, decimals, text, false);
-    return formatted.status == 0 ? Trimmed(formatted.text) : text;
+    return formatted.status == NumberFormatStatus::kOk ? Trimmed(formatted.text) : text;
 }
 
 void AssignDisplayNumber(std::string& text, Fixed4 value, int width, int decimals, bool grouped) {

@@ -11,8 +11,8 @@
 namespace quilto {
 
 // Exactly FormatNumber(width, decimals, Fixed4ToText(value), grouped).text for a status
-// of 0 (rounded half away from zero to `decimals`, 0-4, thousands separators when grouped,
-// right-aligned in width bytes); nullopt when FormatNumber would not give status 0.
+// of kOk (rounded half away from zero to `decimals`, 0-4, thousands separators when grouped,
+// right-aligned in width bytes); nullopt when FormatNumber would not give kOk.
 std::optional<std::string> FormatFixed4(Fixed4 value, int width, int decimals, bool grouped);
 
 // A number right-aligned in width bytes. Unlike the plain formatter it never replaces a

@@ -53,10 +53,7 @@ bool AllZeros(std::string_view digits) { return digits.find_first_not_of("0.") =
 
 }  // namespace
 
-int IsInvalidNumber(std::string_view text) {
-    if (!HasText(text)) return 1;
-    return ParseDecimal(text) ? 0 : -1;
-}
+bool IsNumberText(std::string_view text) { return HasText(text) && ParseDecimal(text); }
 
 long long ToInt(std::string_view text) {
     const auto value = ParseDecimal(text);
@@ -116,16 +113,17 @@ FormattedNumber FormatNumber(int width, int decimals, std::string_view text, boo
     std::string_view number = text;
     if (!number.empty() && number.back() == '.') number.remove_suffix(1);
     const auto value = ParseDecimal(number);
-    if (IsInvalidNumber(number) != 0 || !value) return {-1, {}};
+    if (!IsNumberText(number) || !value) return {NumberFormatStatus::kNotANumber, {}};
 
     const long long integerWidth =
         decimals > 0 ? static_cast<long long>(width) - decimals - 1 : width;
-    if (decimals < 0 || integerWidth <= 0 || integerWidth < decimals) return {-2, {}};
+    if (decimals < 0 || integerWidth <= 0 || integerWidth < decimals)
+        return {NumberFormatStatus::kBadLayout, {}};
 
     // Every digit of the rounded value is written, so more digits than the width can never
     // fit; checking first keeps hostile exponents (1e999999999) from being spelt out.
     const auto scaled = ScaledDigits(*value, decimals, width);
-    if (!scaled) return {-4, std::string(text)};
+    if (!scaled) return {NumberFormatStatus::kTooWide, std::string(text)};
 
     std::string digits = *scaled;
     const auto fraction = static_cast<std::size_t>(decimals);
@@ -140,13 +138,15 @@ FormattedNumber FormatNumber(int width, int decimals, std::string_view text, boo
         formatted.push_back('.');
         formatted.append(digits, digits.size() - fraction, fraction);
     }
-    if (formatted.size() > static_cast<std::size_t>(width)) return {-4, std::string(text)};
-    return {0, PadLeftBytes(formatted, width)};
+    if (formatted.size() > static_cast<std::size_t>(width))
+        return {NumberFormatStatus::kTooWide, std::string(text)};
+    return {NumberFormatStatus::kOk, PadLeftBytes(formatted, width)};
 }
 
 std::string FormatPlain(int width, int decimals, std::string_view text) {
     FormattedNumber result = FormatNumber(width, decimals, text, false);
-    if (result.status < 0) result = FormatNumber(width, decimals, "0", false);
+    if (result.status != NumberFormatStatus::kOk)
+        result = FormatNumber(width, decimals, "0", false);
     return result.text;
 }
 
@@ -156,15 +156,15 @@ std::string FormatPlain(int width, int decimals, std::string_view text) {
 // The cut counts positions in the text before the carry, so a carry into a new integer
 // digit leaves the result one place shorter (9.96 to one decimal gives "10."); it reads as
 // the same number. A text that needs no rounding is left exactly as it was.
-int RoundDecimal(std::string& text, int decimals, int mode) {
+bool RoundDecimal(std::string& text, int decimals, int mode) {
     const auto value = ParseDecimal(text);
-    if (IsInvalidNumber(text) != 0 || !value) return -1;
-    if (decimals < 0) return 0;
+    if (!IsNumberText(text) || !value) return false;
+    if (decimals < 0) return true;
     if (mode != kRoundHalfUp && mode != kRoundUp) mode = kRoundTruncate;
 
     // Places after the point in the plain form of the value (trailing zeros never count).
     const long long fractionLength = value->exponent < 0 ? -value->exponent : 0;
-    if (fractionLength <= decimals) return 0;
+    if (fractionLength <= decimals) return true;
 
     // Only the kept places and the first dropped digit are spelt out: a fraction may be
     // hostile (1e-999999999999) and is never built whole.
@@ -197,7 +197,7 @@ int RoundDecimal(std::string& text, int decimals, int mode) {
     text.clear();
     if (value->negative && !AllZeros(result)) text.push_back('-');
     text += result;
-    return 0;
+    return true;
 }
 
 Fixed4 RoundFixed(int decimals, int mode, Fixed4 value) {

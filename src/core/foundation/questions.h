@@ -8,16 +8,19 @@
 
 namespace quilto {
 
+// The answer to a three-button question: the button pressed (first, second, third from the
+// left), Esc, or the window closed any other way.
+enum class ButtonAnswer { kClosed = -1, kEscape = 0, kFirst = 1, kSecond = 2, kThird = 3 };
+
 class Questions {
   public:
     virtual ~Questions() = default;
 
-    // The three-button question: 1, 2 or 3 for the button pressed, 0 for Esc, -1 when the
-    // window was closed any other way. A blank message or caption keeps the previous one;
-    // a button whose caption is blank is hidden.
-    virtual int AskButtons(const std::string& message, const std::string& caption,
-                           const std::string& button1, const std::string& button2,
-                           const std::string& button3) = 0;
+    // The three-button question. A blank message or caption keeps the previous one; a
+    // button whose caption is blank is hidden.
+    virtual ButtonAnswer AskButtons(const std::string& message, const std::string& caption,
+                                    const std::string& button1, const std::string& button2,
+                                    const std::string& button3) = 0;
     // OK/Cancel: true for OK.
     virtual bool AskOkCancel(const std::string& message, const std::string& caption) = 0;
     // A plain message with one OK button.

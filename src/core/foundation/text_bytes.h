@@ -11,21 +11,29 @@ namespace quilto {
 
 bool IsLeadByte(unsigned char byte);
 
-// 1 lead byte, 2 second byte of a double-byte character, 0 single-byte character,
-// 3 single-byte control character (below 32 or 127); -1 when position < 1.
-// A position beyond the end gives 0.
-int ByteClass(std::string_view text, int position);
+// What the byte at a 1-based position of a CP932 text is, found by walking the text
+// from its start. A position beyond the end is kSingle.
+enum class ByteKind {
+    kBeforeText,  // position < 1
+    kSingle,      // a single-byte character
+    kLead,        // the first byte of a double-byte character
+    kSecond,      // the second byte of a double-byte character
+    kControl,     // a single-byte control character (below 32 or 127)
+};
+ByteKind ByteClass(std::string_view text, int position);
 
 // Exactly width bytes: cut (a double-byte character that would be split is dropped whole),
 // then blanks appended. Width <= 0 leaves the text as it is; from width 256 on nothing is
 // appended, since a short string cannot hold it.
 std::string PadRightBytes(std::string_view text, int width);
+// PadRightBytes appended to out, for a line built field by field without a text for each.
+void AppendPaddedRight(std::string& out, std::string_view text, int width);
 // Right-aligned in width bytes (at most 255): surplus leading bytes removed, one more when
 // a lone second byte would lead, then blanks in front. Width <= 0 gives an empty text.
 std::string PadLeftBytes(std::string_view text, int width);
 // Trimming removes blanks and control characters (bytes up to 0x20 and 0x7F); HasText is
-// 1 when trimming would leave something.
-int HasText(std::string_view text);
+// true when trimming would leave something.
+bool HasText(std::string_view text);
 void TrimRightInPlace(std::string& text);
 std::string Trimmed(std::string_view text);
 std::string TrimmedRight(std::string_view text);

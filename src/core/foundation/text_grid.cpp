@@ -122,17 +122,17 @@ void CopyGridSelection(const TextGrid& source, TextGrid& target, int firstCol) {
     }
 }
 
-int GridRowUsed(const TextGrid& grid, int row) {
-    if (row < 0 || row >= grid.RowCount()) return 0;
+bool GridRowUsed(const TextGrid& grid, int row) {
+    if (row < 0 || row >= grid.RowCount()) return false;
     for (int col = 1; col < grid.ColCount(); ++col) {
-        if (HasText(grid.Cell(row, col))) return 1;
+        if (HasText(grid.Cell(row, col))) return true;
     }
-    return 0;
+    return false;
 }
 
 int LastUsedGridRow(const TextGrid& grid) {
     for (int row = grid.RowCount() - 1; row >= 1; --row) {
-        if (GridRowUsed(grid, row) == 1) return row;
+        if (GridRowUsed(grid, row)) return row;
     }
     return 0;
 }

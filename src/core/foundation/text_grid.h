@@ -151,6 +151,7 @@ void InsertGridRow(TextGrid& grid, int firstCol);
 void DeleteGridRow(TextGrid& grid, int firstCol);
 void CopyGridSelection(const TextGrid& source, TextGrid& target, int firstCol);
 int LastUsedGridRow(const TextGrid& grid);
-int GridRowUsed(const TextGrid& grid, int row);
+// A row (inside the grid) with text in a column after the first.
+bool GridRowUsed(const TextGrid& grid, int row);
 
 }  // namespace quilto

@@ -96,7 +96,7 @@ bool CsvRecordReader::Next(CsvRecord& record) {
         if (index < keptFields_) {
             record.fields[index] = std::move(field);
             record.quoted[index] = quoted;
-        } else if (HasText(field) != 0) {
+        } else if (HasText(field)) {
             record.moreText = true;
         }
         record.lastLine = line_;

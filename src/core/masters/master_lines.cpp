@@ -36,7 +36,7 @@ std::string FieldAt(std::string_view line, FieldSpan span) {
 
 std::string MasterNumberText(std::string_view typed) {
     std::string cleaned = CleanNumber(typed);
-    if (IsInvalidNumber(cleaned) != 0) return "0";
+    if (!IsNumberText(cleaned)) return "0";
     return cleaned;
 }
 

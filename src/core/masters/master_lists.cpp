@@ -143,10 +143,10 @@ void CodeSequence::Take(const std::string& code) {
 NextCode CodeSequence::Next() const {
     const long long next = ToInt(greatest_) + 1;
     if (next >= 1 && next <= last_ && !used_[static_cast<std::size_t>(next)]) {
-        return {0, CodeText(next, width_)};
+        return {false, CodeText(next, width_)};
     }
-    if (lowestFree_ <= last_) return {0, CodeText(lowestFree_, width_)};
-    return {kMasterCodesExhausted, {}};
+    if (lowestFree_ <= last_) return {false, CodeText(lowestFree_, width_)};
+    return {true, {}};
 }
 
 NextCode NextConstructionCode(const MasterLists& lists) {

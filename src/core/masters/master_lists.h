@@ -21,10 +21,6 @@ inline constexpr int kConstructionNameCapacity = 300;
 inline constexpr int kProductCapacity = 30000;
 inline constexpr int kUnitCapacity = 100;
 
-// Every code of the list is taken: a new entry has no code left that would not overwrite
-// an existing one (shown to the user like a full list).
-inline constexpr int kMasterCodesExhausted = -20;
-
 struct MasterLists {
     std::vector<std::string> constructionNames;
     std::vector<std::string> products;
@@ -70,7 +66,9 @@ void SetDefaultUnits(MasterLists& lists);
 std::vector<std::string> DefaultUnits();
 
 struct NextCode {
-    int status = 0;  // 0, or kMasterCodesExhausted (code is then empty)
+    // Every code of the list is taken: a new entry has no code left that would not
+    // overwrite an existing one (shown to the user like a full list); code is then empty.
+    bool exhausted = false;
     std::string code;
 };
 

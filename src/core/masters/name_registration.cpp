@@ -85,7 +85,7 @@ std::string PriceDisplayText(std::string_view typed) {
     std::string number = Trimmed(CleanNumber(typed));
     if (number.empty()) number.push_back('0');
     FormattedNumber shown = FormatNumber(kPriceDisplayWidth, 0, number, true);
-    if (shown.status != 0 || shown.text.find('#') != std::string::npos) {
+    if (shown.status != NumberFormatStatus::kOk || shown.text.find('#') != std::string::npos) {
         shown = FormatNumber(kPriceDisplayWidth, 0, "0", true);
     }
     return Trimmed(shown.text);
@@ -141,7 +141,7 @@ RegistrationResult NameRegistration::SaveConstructionName(std::string code, std:
     if (readOnly_) return RegistrationResult::kDone;
     if (Trimmed(code).empty()) {
         const NextCode next = NextConstructionCode(lists_);
-        if (next.status != 0) return RegistrationResult::kListFull;
+        if (next.exhausted) return RegistrationResult::kListFull;
         code = next.code;
     }
     PutConstructionName(lists_, code, name);

@@ -143,7 +143,7 @@ std::optional<std::vector<std::string>> RecordFields(const CsvRecord& record, bo
 
 bool IsBlankRecord(const CsvRecord& record) {
     return !record.moreText && std::none_of(record.fields.begin(), record.fields.end(),
-                                            [](const std::string& f) { return HasText(f) != 0; });
+                                            [](const std::string& f) { return HasText(f); });
 }
 
 }  // namespace
@@ -188,7 +188,7 @@ ProductImportReport ImportProductCsv(MasterLists& lists, std::string_view constr
             continue;
         }
         const NextCode next = codes.Next();
-        if (next.status != 0) {
+        if (next.exhausted) {
             report.capacityStopped = true;
             report.stoppedAtLine = record.line;
             break;

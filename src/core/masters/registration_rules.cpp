@@ -8,18 +8,18 @@
 namespace quilto {
 
 bool CloseNeedsQuestion(std::string_view constructionName, std::string_view productName) {
-    return HasText(constructionName) != 0 || HasText(productName) != 0;
+    return HasText(constructionName) || HasText(productName);
 }
 
 SaveStep ConstructionSaveStep(const MasterLists& lists, std::string_view typedName) {
-    if (HasText(typedName) == 0) return SaveStep::kNothing;
+    if (!HasText(typedName)) return SaveStep::kNothing;
     if (!HasRoomForConstructionName(lists)) return SaveStep::kFull;
     return SaveStep::kGoOn;
 }
 
 SaveStep ProductSaveStep(const MasterLists& lists, std::string_view constructionCode,
                          std::string_view productCode, std::string_view productName) {
-    if (HasText(constructionCode) == 0 || HasText(productCode) == 0 || HasText(productName) == 0) {
+    if (!HasText(constructionCode) || !HasText(productCode) || !HasText(productName)) {
         return SaveStep::kNothing;
     }
     if (!HasRoomForProduct(lists)) return SaveStep::kFull;
@@ -27,7 +27,7 @@ SaveStep ProductSaveStep(const MasterLists& lists, std::string_view construction
 }
 
 bool PressStartsNewProduct(std::string_view productCode, std::string_view constructionCode) {
-    return HasText(productCode) == 0 && !constructionCode.empty();
+    return !HasText(productCode) && !constructionCode.empty();
 }
 
 std::string ImportCannotStartMessage(std::string_view constructionCode, bool readOnly,
@@ -39,9 +39,9 @@ std::string ImportCannotStartMessage(std::string_view constructionCode, bool rea
 
 RemarksEnter RemarksEnterStep(std::string_view constructionCode, std::string_view productCode,
                               std::string_view productName, bool readOnly) {
-    if (HasText(constructionCode) == 0 || HasText(productCode) == 0)
+    if (!HasText(constructionCode) || !HasText(productCode))
         return RemarksEnter::kSelectConstruction;
-    if (HasText(productName) == 0) return RemarksEnter::kNameMissing;
+    if (!HasText(productName)) return RemarksEnter::kNameMissing;
     return readOnly ? RemarksEnter::kNoSave : RemarksEnter::kAskSave;
 }
 

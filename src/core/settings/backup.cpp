@@ -257,7 +257,8 @@ std::string SpaceShortage(const std::vector<std::pair<QString, QString>>& copies
 }
 
 bool Confirmed(Questions& questions, const char* question) {
-    return questions.AskButtons(question, "", kRunButton, kCancelButton, "") == 1;
+    return questions.AskButtons(question, "", kRunButton, kCancelButton, "") ==
+           ButtonAnswer::kFirst;
 }
 
 CopyRun Refused(CopyRunResult result = CopyRunResult::kRefused) {

@@ -95,18 +95,18 @@ void NormaliseRoundingChoice(EnvironmentSettings& settings, std::string_view con
 
 void OpenEnvironmentSettings(Environment& environment) { ReadEnvironment(environment); }
 
-int SaveEnvironmentSettings(Environment& environment, std::string* message) {
-    const int result = WriteEnvironment(environment);
+bool SaveEnvironmentSettings(Environment& environment, std::string* message) {
+    const EnvironmentFileResult result = WriteEnvironment(environment);
     // What a later read of the file would show, in memory at once: the editor and the
     // output read the record, not the file.
     environment.FillSettings();
-    if (result == 0) return 0;
+    if (result == EnvironmentFileResult::kOk) return true;
     if (message) {
         const QString path = QFileInfo(EnvironmentFilePath()).absoluteFilePath();
         *message = "環境設定を保存できませんでした。\n" + WriteFailureText(path) +
                    "\n変更した設定は、見積作成を終了するまでの間だけ有効です。";
     }
-    return -1;
+    return false;
 }
 
 }  // namespace quilto

@@ -43,8 +43,8 @@ void OpenEnvironmentSettings(Environment& environment);
 
 // Closing always saves: the record is rebuilt from the controls and written. The settings
 // take effect in memory either way, read back as after a read (a cleared caption shows its
-// default again). Returns 0, or -1 with message telling which file could not be written and
-// why (UTF-8, for the user): the settings then last only until the program ends.
-int SaveEnvironmentSettings(Environment& environment, std::string* message);
+// default again). False with message telling which file could not be written and why
+// (UTF-8, for the user): the settings then last only until the program ends.
+[[nodiscard]] bool SaveEnvironmentSettings(Environment& environment, std::string* message);
 
 }  // namespace quilto

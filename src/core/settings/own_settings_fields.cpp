@@ -51,18 +51,18 @@ OwnSettingsCheck CheckOwnSettingsFields(const OwnSettingsFields& typed, const Ow
     return check;
 }
 
-int OpenOwnSettingsFields(OwnSettings* settings, std::string* message, const QString& folder) {
+bool OpenOwnSettingsFields(OwnSettings* settings, std::string* message, const QString& folder) {
     QString error;
-    if (ReadOwnSettings(*settings, &error, folder)) return 0;
+    if (ReadOwnSettings(*settings, &error, folder)) return true;
     if (message) {
         *message = error.toStdString() +
                    "\n登録番号と法定福利費率を表示できません。ファイルを確認してください。";
     }
-    return -1;
+    return false;
 }
 
-int SaveOwnSettingsFields(const OwnSettingsFields& typed, std::string* message,
-                          const QString& folder) {
+bool SaveOwnSettingsFields(const OwnSettingsFields& typed, std::string* message,
+                           const QString& folder) {
     OwnSettings settings;
     QString error;
     if (ReadOwnSettings(settings, &error, folder)) {
@@ -75,12 +75,12 @@ int SaveOwnSettingsFields(const OwnSettingsFields& typed, std::string* message,
             settings.ClearWelfareRate();
         }
         if (settings.Entries() == before.Entries() || WriteOwnSettings(settings, &error, folder))
-            return 0;
+            return true;
     }
     if (message) {
         *message = "登録番号と法定福利費率を保存できませんでした。\n" + error.toStdString();
     }
-    return -1;
+    return false;
 }
 
 }  // namespace quilto

@@ -41,16 +41,16 @@ struct OwnSettingsCheck {
 // proprietor's number is not a corporate number, and is told once, not at every closing).
 OwnSettingsCheck CheckOwnSettingsFields(const OwnSettingsFields& typed, const OwnSettings& stored);
 
-// Reads quilto.conf of `folder` into *settings: 0, or -1 with *message naming the file
-// (the settings are then empty).
-int OpenOwnSettingsFields(OwnSettings* settings, std::string* message,
-                          const QString& folder = QStringLiteral("."));
+// Reads quilto.conf of `folder` into *settings; false with *message naming the file (the
+// settings are then empty).
+[[nodiscard]] bool OpenOwnSettingsFields(OwnSettings* settings, std::string* message,
+                                         const QString& folder = QStringLiteral("."));
 
 // Takes accepted fields into quilto.conf of `folder`. The file is read again first, so
 // that what another PC or the welfare-line command wrote meanwhile under other keys is
-// kept, and it is rewritten (atomically) only when a value changed. 0, or -1 with *message
+// kept, and it is rewritten (atomically) only when a value changed. False with *message
 // naming the file and the reason; nothing is written then.
-int SaveOwnSettingsFields(const OwnSettingsFields& typed, std::string* message,
-                          const QString& folder = QStringLiteral("."));
+[[nodiscard]] bool SaveOwnSettingsFields(const OwnSettingsFields& typed, std::string* message,
+                                         const QString& folder = QStringLiteral("."));
 
 }  // namespace quilto

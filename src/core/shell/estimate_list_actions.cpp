@@ -34,7 +34,7 @@ std::string DeleteQuestionFor(Environment& environment, const EstimateListEntry&
     std::string question =
         std::string(kDeleteEstimateQuestion) + "\n\n管理No : " + NumberOfListItem(entry.item);
     EstimateHeader header;
-    if (ReadHeaderAt(ListedFilePath(environment, entry.fileName), header) == 0 &&
+    if (ReadHeaderAt(ListedFilePath(environment, entry.fileName), header) &&
         header.SignatureKind() != EstimateSignature::Foreign) {
         question +=
             "\nお客様名 : " + Cp932ToQStringLossy(header.Text(HeaderText::MName1)).toStdString();
@@ -130,10 +130,10 @@ ListOutcome DeleteListEntry(ProgramState& program, const EstimateListEntry* sele
         program.markers.ClearEstimateInUse();
         return ListOutcome::kStay;
     }
-    const int answer =
+    const ButtonAnswer answer =
         program.questions.AskButtons(DeleteQuestionFor(program.environment, *selected), {},
                                      kDeleteButtonCaption, kCancelButtonCaption, {});
-    if (answer != 1) return ListOutcome::kStay;
+    if (answer != ButtonAnswer::kFirst) return ListOutcome::kStay;
     if (!NumberNamesFile(program.environment, number, selected->fileName))
         return ListOutcome::kRebuild;
     Removal removal;

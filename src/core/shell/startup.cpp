@@ -37,7 +37,7 @@ void TellWindowsFolders(ProgramState& program) {
 
 }  // namespace
 
-int RunStartUp(ProgramState& program) {
+StartUpCheckResult RunStartUp(ProgramState& program) {
     // A missing or short file is the check's to deal with.
     ReadEnvironment(program.environment);
     // A settings file brought over from Windows may name folders that are not here.
@@ -52,9 +52,9 @@ int RunStartUp(ProgramState& program) {
     program.shell.customerHistory = histories.customers.Entries();
     program.shell.titleHistory = histories.titles.Entries();
 
-    const int checked =
+    const StartUpCheckResult checked =
         CheckAndCreate(program.environment, program.masters, program.tables, program.questions);
-    if (checked < 0) {
+    if (checked != StartUpCheckResult::kOk) {
         program.questions.Inform(kEnvironmentBrokenMessage);
         return checked;
     }
@@ -71,7 +71,7 @@ int RunStartUp(ProgramState& program) {
         program.questions.Inform(note);
     if (const std::string note = CheckIssuedArchive(program); !note.empty())
         program.questions.Inform(note);
-    return 0;
+    return StartUpCheckResult::kOk;
 }
 
 }  // namespace quilto

@@ -25,7 +25,7 @@ constexpr const char* kConfirmCaption = "確 認";
 enum class FileState { kPresent, kMissing, kUnreadable };
 
 FileState StateOf(const QString& path) {
-    if (CanOpenFile(path) == 0) return FileState::kPresent;
+    if (CanOpenFile(path)) return FileState::kPresent;
     if (!QFileInfo::exists(path)) return FileState::kMissing;
     // Noted for the message: why the file that is there cannot be read.
     QFile file(path);
@@ -40,8 +40,8 @@ FileState StateOf(const QString& path) {
 // Shows "<text>=<code>" and, on a line of its own, the file and the system's reason, and
 // hands back the check's result. A step clears the noted failure before it starts, so what
 // is shown is this step's.
-int Fail(Questions& questions, const char* text, int ioResult, int checkResult,
-         const QString& path) {
+StartUpCheckResult Fail(Questions& questions, const char* text, int ioResult,
+                        StartUpCheckResult checkResult, const QString& path) {
     const QString why = LastFileFailure();
     std::string message = std::string(text) + std::to_string(ioResult) + "\n" +
                           (why.isEmpty() ? QFileInfo(path).absoluteFilePath() : why).toStdString();
@@ -60,49 +60,54 @@ QString EnvironmentBackupPath(const QString& path) {
            QStringLiteral(".bak");
 }
 
-int CheckEnvironmentFile(Environment& environment, Questions& questions) {
+StartUpCheckResult CheckEnvironmentFile(Environment& environment, Questions& questions) {
     constexpr const char* kCreateError = "環境作成エラー =";
     const QString path = EnvironmentFilePath();
     ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kUnreadable:
-            return Fail(questions, kCreateError, -1, -1, path);
+            return Fail(questions, kCreateError, -1, StartUpCheckResult::kFailed, path);
         case FileState::kMissing:
             break;
         case FileState::kPresent: {
-            if (FileSizeOf(path) == static_cast<std::int64_t>(kEnvironmentRecordSize)) return 0;
+            if (FileSizeOf(path) == static_cast<std::int64_t>(kEnvironmentRecordSize))
+                return StartUpCheckResult::kOk;
             // Whatever the file holds, it is kept: a damaged copy may still hold the
             // company's data.
             const QString backup = EnvironmentBackupPath(path);
             const std::string question = "古い環境ファイルです、再作成します。\n元のファイルは " +
                                          QFileInfo(backup).fileName().toStdString() +
                                          " として残します。";
-            if (!questions.AskOkCancel(question, kConfirmCaption)) return -1;
-            if (CopyFileOver(path, backup) != 0)
-                return Fail(questions, kCreateError, -1, -1, backup);
+            if (!questions.AskOkCancel(question, kConfirmCaption))
+                return StartUpCheckResult::kFailed;
+            if (!CopyFileOver(path, backup))
+                return Fail(questions, kCreateError, -1, StartUpCheckResult::kFailed, backup);
             break;
         }
     }
     // One crash-safe replace stands for "create empty, then write": should it fail, the old
     // file is still there and the failure is told, never a truncated file left behind.
-    const int result = CreateEnvironmentFile(environment);
-    return result == 0 ? 0 : Fail(questions, kCreateError, result, -1, path);
+    const EnvironmentFileResult result = CreateEnvironmentFile(environment);
+    return result == EnvironmentFileResult::kOk
+               ? StartUpCheckResult::kOk
+               : Fail(questions, kCreateError, static_cast<int>(result),
+                      StartUpCheckResult::kFailed, path);
 }
 
 struct MasterStep {
     const char* fileName;
     MasterFileResult (*create)(MasterLists&, Environment&);
     const char* createError;
-    int checkResult;
+    StartUpCheckResult checkResult;
 };
 
-int CheckMasterFile(const MasterStep& step, Environment& environment, MasterLists& masters,
-                    Questions& questions) {
+StartUpCheckResult CheckMasterFile(const MasterStep& step, Environment& environment,
+                                   MasterLists& masters, Questions& questions) {
     const QString path = MasterFilePath(environment, step.fileName);
     ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kPresent:
-            return 0;
+            return StartUpCheckResult::kOk;
         case FileState::kUnreadable:
             return Fail(questions, step.createError, -1, step.checkResult, path);
         case FileState::kMissing:
@@ -110,7 +115,7 @@ int CheckMasterFile(const MasterStep& step, Environment& environment, MasterList
     }
     // The message shows the write's code, as it always has.
     const MasterFileResult result = step.create(masters, environment);
-    return result == MasterFileResult::kOk ? 0
+    return result == MasterFileResult::kOk ? StartUpCheckResult::kOk
                                            : Fail(questions, step.createError,
                                                   static_cast<int>(result), step.checkResult, path);
 }
@@ -137,33 +142,38 @@ bool WriteShipped(const TableStep& step, const QString& path) {
     return true;
 }
 
-int CheckTableFile(const TableStep& step, Questions& questions) {
+StartUpCheckResult CheckTableFile(const TableStep& step, Questions& questions) {
+    constexpr StartUpCheckResult kTableFailed = StartUpCheckResult::kTableDefinitionFailed;
     const QString path = TableDefinitionPath(step.file, "00");
     ClearFileFailure();
     switch (StateOf(path)) {
         case FileState::kUnreadable:
-            return Fail(questions, step.createError, -1, -6, path);
+            return Fail(questions, step.createError, -1, kTableFailed, path);
         case FileState::kMissing:
-            return WriteShipped(step, path) ? 0 : Fail(questions, step.createError, -1, -6, path);
+            return WriteShipped(step, path)
+                       ? StartUpCheckResult::kOk
+                       : Fail(questions, step.createError, -1, kTableFailed, path);
         case FileState::kPresent:
-            if (FileSizeOf(path) == step.size) return 0;
+            if (FileSizeOf(path) == step.size) return StartUpCheckResult::kOk;
             break;
     }
-    if (!questions.AskOkCancel(step.question, kConfirmCaption)) return -1;
+    if (!questions.AskOkCancel(step.question, kConfirmCaption)) return StartUpCheckResult::kFailed;
     // Only the damaged file is made again; it is kept beside as .bak (a user's own cells
     // may be read off it), and the other definitions, customised ones included, stay.
     const QString kept = path + QStringLiteral(".bak");
     QFile::remove(kept);
     if (!QFile::copy(path, kept)) {
         NoteFileFailure(kept, QStringLiteral("壊れた表定義を残せません"));
-        return Fail(questions, step.recreateError, -1, -1, path);
+        return Fail(questions, step.recreateError, -1, StartUpCheckResult::kFailed, path);
     }
-    return WriteShipped(step, path) ? 0 : Fail(questions, step.recreateError, -1, -1, path);
+    return WriteShipped(step, path)
+               ? StartUpCheckResult::kOk
+               : Fail(questions, step.recreateError, -1, StartUpCheckResult::kFailed, path);
 }
 
 // Patterns 01 and 02 are optional: what cannot be made here is simply not there.
 void CheckFurtherPatterns(TableDefinitions& tables) {
-    if (CanOpenFile(TableDefinitionPath(TableFile::kStandard, "01")) == 0) return;
+    if (CanOpenFile(TableDefinitionPath(TableFile::kStandard, "01"))) return;
     for (const char* code : {"01", "02"}) {
         for (TableFile file : {TableFile::kStandard, TableFile::kFreeForm}) {
             CreateEmptyFile(TableDefinitionPath(file, code));
@@ -183,20 +193,24 @@ std::string MissingFolderAdvice(const QString& folder) {
             "環境設定のフォルダ設定を確かめてください。");
 }
 
-int CheckAndCreate(Environment& environment, MasterLists& masters, TableDefinitions& tables,
-                   Questions& questions) {
-    if (const int result = CheckEnvironmentFile(environment, questions); result != 0) {
+StartUpCheckResult CheckAndCreate(Environment& environment, MasterLists& masters,
+                                  TableDefinitions& tables, Questions& questions) {
+    if (const StartUpCheckResult result = CheckEnvironmentFile(environment, questions);
+        result != StartUpCheckResult::kOk) {
         return result;
     }
 
     const MasterStep masterSteps[] = {
-        {kProductFileName, &CreateProductFile, "商品作成エラー =", -3},
-        {kConstructionFileName, &CreateConstructionFile, "工事作成エラー =", -4},
-        {kUnitFileName, &CreateUnitFile, "単位作成エラー =", -5},
+        {kProductFileName, &CreateProductFile,
+         "商品作成エラー =", StartUpCheckResult::kProductFileFailed},
+        {kConstructionFileName, &CreateConstructionFile,
+         "工事作成エラー =", StartUpCheckResult::kConstructionFileFailed},
+        {kUnitFileName, &CreateUnitFile, "単位作成エラー =", StartUpCheckResult::kUnitFileFailed},
     };
     for (const MasterStep& step : masterSteps) {
-        if (const int result = CheckMasterFile(step, environment, masters, questions);
-            result != 0) {
+        if (const StartUpCheckResult result =
+                CheckMasterFile(step, environment, masters, questions);
+            result != StartUpCheckResult::kOk) {
             return result;
         }
     }
@@ -208,13 +222,14 @@ int CheckAndCreate(Environment& environment, MasterLists& masters, TableDefiniti
          "古い XKPSei00.Dat ファイルです、再作成します。", "XKPSei00.Dat 作成エラー ="},
     };
     for (const TableStep& step : tableSteps) {
-        if (const int result = CheckTableFile(step, questions); result != 0) {
+        if (const StartUpCheckResult result = CheckTableFile(step, questions);
+            result != StartUpCheckResult::kOk) {
             return result;
         }
     }
 
     CheckFurtherPatterns(tables);
-    return 0;
+    return StartUpCheckResult::kOk;
 }
 
 }  // namespace quilto

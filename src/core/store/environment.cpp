@@ -178,7 +178,8 @@ Fixed4 TaxRateFromText(std::string_view text) {
 std::string WithSlashes(std::string_view setting) {
     std::string folder(setting);
     for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (folder[i] == '\\' && ByteClass(folder, static_cast<int>(i) + 1) != 2) folder[i] = '/';
+        if (folder[i] == '\\' && ByteClass(folder, static_cast<int>(i) + 1) != ByteKind::kSecond)
+            folder[i] = '/';
     }
     return folder;
 }
@@ -399,37 +400,39 @@ void Environment::SetMasterFolderSetting(std::string_view folder) {
 
 QString EnvironmentFilePath() { return ResolveCaseInsensitive(NativePath(kEnvironmentFileName)); }
 
-int ReadEnvironment(Environment& environment) {
+EnvironmentFileResult ReadEnvironment(Environment& environment) {
     QFile file(EnvironmentFilePath());
-    int result = -1;
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.read(static_cast<qint64>(kEnvironmentRecordSize));
         if (bytes.size() == static_cast<qsizetype>(kEnvironmentRecordSize)) {
             environment.Load(std::string_view(bytes.constData(), kEnvironmentRecordSize));
-            result = 0;
+            return EnvironmentFileResult::kOk;
         }
     }
-    if (result != 0) environment.FillSettings();
-    return result;
+    environment.FillSettings();
+    return EnvironmentFileResult::kFailed;
 }
 
-int WriteEnvironment(Environment& environment) {
+EnvironmentFileResult WriteEnvironment(Environment& environment) {
     environment.BuildRecord();
     const QString path = EnvironmentFilePath();
-    if (CanOpenFile(path) != 0) return -1;
+    if (!CanOpenFile(path)) return EnvironmentFileResult::kFailed;
     // The file is only ever rewritten, never made writable by the replace: one the user
     // protected stays protected.
     {
         QFile probe(path);
-        if (!probe.open(QIODevice::ReadWrite)) return -1;
+        if (!probe.open(QIODevice::ReadWrite)) return EnvironmentFileResult::kFailed;
     }
-    return SaveFileAtomically(path, environment.Record()) ? 0 : -1;
+    return SaveFileAtomically(path, environment.Record()) ? EnvironmentFileResult::kOk
+                                                          : EnvironmentFileResult::kFailed;
 }
 
-int CreateEnvironmentFile(Environment& environment) {
+EnvironmentFileResult CreateEnvironmentFile(Environment& environment) {
     environment.Clear();
     environment.BuildRecord();
-    return SaveFileAtomically(EnvironmentFilePath(), environment.Record()) ? 0 : -1;
+    return SaveFileAtomically(EnvironmentFilePath(), environment.Record())
+               ? EnvironmentFileResult::kOk
+               : EnvironmentFileResult::kFailed;
 }
 
 // --- The folder rule ----------------------------------------------------------------------

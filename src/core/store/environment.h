@@ -134,15 +134,19 @@ class Environment {
 // name is missing).
 QString EnvironmentFilePath();
 
-// 0, or -1 when the file is missing or shorter than one record; the record is then left as
+// How reading or writing the environment file ended; the start-up check's message shows
+// the number ("環境作成エラー =-1").
+enum class EnvironmentFileResult { kOk = 0, kFailed = -1 };
+
+// kFailed when the file is missing or shorter than one record; the record is then left as
 // it was. The controls are filled in either case.
-int ReadEnvironment(Environment& environment);
+EnvironmentFileResult ReadEnvironment(Environment& environment);
 // Rebuilds the record from the controls and replaces the file with it, crash-safely.
-// 0, or -1 when the file does not exist (it is never created here), cannot be written, or
+// kFailed when the file does not exist (it is never created here), cannot be written, or
 // the write fails; the old file then stays as it was.
-int WriteEnvironment(Environment& environment);
-// Clears the record and writes it as a new file (the file need not exist); 0 or -1.
-int CreateEnvironmentFile(Environment& environment);
+[[nodiscard]] EnvironmentFileResult WriteEnvironment(Environment& environment);
+// Clears the record and writes it as a new file (the file need not exist).
+[[nodiscard]] EnvironmentFileResult CreateEnvironmentFile(Environment& environment);
 
 // The folder rule. A blank setting gives "DAT/" or "MST/" relative to the working folder; a
 // set folder is read with "/" for the Windows separator "\", gets its separator, and is

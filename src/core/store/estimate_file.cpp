@@ -120,7 +120,7 @@ const char* ControlNameOf(HeaderFigure figure) {
 }
 
 EstimateSignature SignatureKindOf(std::string_view signature) {
-    const std::string trimmed = TrimmedRight(signature);
+    const std::string_view trimmed = TrimmedRightView(signature);
     if (trimmed == kEstimateSignature) return EstimateSignature::Current;
     if (trimmed == kOldEstimateSignature) return EstimateSignature::Old;
     return EstimateSignature::Foreign;
@@ -138,15 +138,19 @@ std::string EstimateHeader::Signature() const {
     return RecordReader(bytes_).Text(kSignatureOffset, kSignatureCapacity);
 }
 
-EstimateSignature EstimateHeader::SignatureKind() const { return SignatureKindOf(Signature()); }
+EstimateSignature EstimateHeader::SignatureKind() const {
+    return SignatureKindOf(RecordReader(bytes_).TextView(kSignatureOffset, kSignatureCapacity));
+}
 
 void EstimateHeader::SetSignature(std::string_view signature) {
     RecordWriter(bytes_).ShortString(kSignatureOffset, kSignatureCapacity, signature);
 }
 
-std::string EstimateHeader::Text(HeaderText text) const {
+std::string EstimateHeader::Text(HeaderText text) const { return std::string(TextView(text)); }
+
+std::string_view EstimateHeader::TextView(HeaderText text) const {
     const HeaderTextLayout& f = LayoutOf(text);
-    return RecordReader(bytes_).Text(f.offset, f.capacity);
+    return RecordReader(bytes_).TextView(f.offset, f.capacity);
 }
 
 void EstimateHeader::SetText(HeaderText text, std::string_view value) {
@@ -504,8 +508,8 @@ void EstimateStores::PlaceBlock(std::size_t count, bool oldSignature) {
     }
 }
 
-int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
-    if (file.size() < kEstimateHeaderSize) return -1;
+bool ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores) {
+    if (file.size() < kEstimateHeaderSize) return false;
     header.Assign(file.substr(0, kEstimateHeaderSize));
     const EstimateSignature signature = header.SignatureKind();
     const std::string_view records = file.substr(kEstimateHeaderSize);
@@ -515,7 +519,7 @@ int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateSto
     const std::span<char> block = stores.RecordBlock(count);
     std::copy_n(records.data(), block.size(), block.data());
     stores.PlaceBlock(count, signature == EstimateSignature::Old);
-    return 0;
+    return true;
 }
 
 std::string SerializeEstimate(EstimateHeader& header, EstimateStores& stores) {

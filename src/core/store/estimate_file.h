@@ -97,6 +97,7 @@ class EstimateHeader {
     void SetSignature(std::string_view signature);
 
     std::string Text(HeaderText text) const;                // trailing blanks removed
+    std::string_view TextView(HeaderText text) const;       // the same, in the header's bytes
     void SetText(HeaderText text, std::string_view value);  // cut to the field
     Fixed4 Figure(HeaderFigure figure) const;
     void SetFigure(HeaderFigure figure, Fixed4 value);
@@ -305,10 +306,11 @@ int LastBreakdownLine(const EstimateStores& stores);
 // is not blank (0 when none; an amount alone does not count).
 int DetailCount(const EstimateStores& stores, int line);
 
-// A whole file. Returns -1 (nothing changed) when it is shorter than the header; otherwise
-// 0, with the header taken and, for the current or old signature, the stores cleared and
-// filled. A file with another signature leaves the stores cleared.
-int ParseEstimateFile(std::string_view file, EstimateHeader& header, EstimateStores& stores);
+// A whole file. False (nothing changed) when it is shorter than the header; otherwise the
+// header is taken and, for the current or old signature, the stores cleared and filled. A
+// file with another signature leaves the stores cleared.
+[[nodiscard]] bool ParseEstimateFile(std::string_view file, EstimateHeader& header,
+                                     EstimateStores& stores);
 
 // The file for header and stores: the header with the current signature, the summary lines
 // 1..n, then each breakdown line i = 1..m followed by its detail lines 1..e (n and m at

@@ -68,10 +68,11 @@ bool IsPlainFile(const std::string& path, unsigned char type) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-int ReadHeaderFrom(const char* path, EstimateHeader& header) {
-    // Non-blocking, so that a FIFO put in place of a file cannot stall the list.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
+// Non-blocking, so that a FIFO put in place of a file cannot stall the list.
+int OpenForHeader(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
+
+// Reads the header from an open file and closes it; false when it holds less than a header.
+bool ReadHeaderAndClose(int fd, EstimateHeader& header) {
     char buffer[kEstimateHeaderSize];
     std::size_t filled = 0;
     while (filled < sizeof buffer) {
@@ -81,46 +82,67 @@ int ReadHeaderFrom(const char* path, EstimateHeader& header) {
         filled += static_cast<std::size_t>(got);
     }
     ::close(fd);
-    if (filled < sizeof buffer) return -1;
+    if (filled < sizeof buffer) return false;
     header.Assign(std::string_view(buffer, sizeof buffer));
-    return 0;
+    return true;
+}
+
+bool ReadHeaderFrom(const char* path, EstimateHeader& header) {
+    const int fd = OpenForHeader(path);
+    if (fd < 0) return false;
+    return ReadHeaderAndClose(fd, header);
+}
+
+EstimateFileStamp StampOf(const struct stat& info) {
+    return {static_cast<qint64>(info.st_size),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<quint64>(info.st_ino)};
 }
 
 }  // namespace
 
 std::string EstimateListItem(std::string_view fileName, const EstimateHeader* header) {
-    std::string item =
-        PadRightBytes(fileName.substr(std::min<std::size_t>(2, fileName.size())), kListNumberBytes);
+    std::string item;
+    item.reserve(kListNumberBytes + kAfterNumber.size() + kListCustomerBytes + kListTitleBytes +
+                 kListDateBytes + kListAmountBytes + kBeforePrintDate.size() + kListPrintDateBytes);
+    AppendPaddedRight(item, fileName.substr(std::min<std::size_t>(2, fileName.size())),
+                      kListNumberBytes);
     item += kAfterNumber;
     if (header == nullptr) {
         item += kBeforePrintDate;
         return item;
     }
     if (header->SignatureKind() == EstimateSignature::Foreign) {
-        item += PadRightBytes(NotAnEstimateText(), kListCustomerBytes);
+        AppendPaddedRight(item, NotAnEstimateText(), kListCustomerBytes);
         item += kNotAnEstimateMark;
         item += kBeforePrintDate;
         return item;
     }
-    item += PadRightBytes(header->Text(HeaderText::MName1), kListCustomerBytes);
-    item += PadRightBytes(header->Text(HeaderText::MTitle1), kListTitleBytes);
-    item += PadRightBytes(header->Text(HeaderText::MYMD1), kListDateBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MName1), kListCustomerBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MTitle1), kListTitleBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MYMD1), kListDateBytes);
     // The heading (note line 9) had a column of its own once; the column is kept hidden and
     // empty, so the heading adds nothing to the line.
     // As the editor shows it: a figure too wide for its separators loses them, and one too
     // wide even then takes the room it needs rather than showing as 0.
     const std::string amount =
         DisplayNumber(header->Figure(HeaderFigure::MGoukei01), kListAmountWidth, 0, true);
-    item += PadRightBytes(amount, std::max<int>(kListAmountBytes, static_cast<int>(amount.size())));
+    AppendPaddedRight(item, amount,
+                      std::max<int>(kListAmountBytes, static_cast<int>(amount.size())));
     item += kBeforePrintDate;
-    item += PadRightBytes(header->Text(HeaderText::MYMD4), kListPrintDateBytes);
+    AppendPaddedRight(item, header->TextView(HeaderText::MYMD4), kListPrintDateBytes);
     return item;
 }
 
 std::string NumberOfListItem(std::string_view item) {
-    std::string number = Trimmed(item.substr(0, std::min<std::size_t>(item.size(), 6)));
-    if (IsInvalidNumber(number) != 0) return std::string(kNoListNumber);
-    return number;
+    const std::string_view number =
+        TrimmedView(item.substr(0, std::min<std::size_t>(item.size(), 6)));
+    // Digits alone (the number of every estimate the program saved) are a number as they
+    // stand; anything else is read as the editor reads a typed number.
+    const bool digits = !number.empty() && std::all_of(number.begin(), number.end(),
+                                                       [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits && !IsNumberText(number)) return std::string(kNoListNumber);
+    return std::string(number);
 }
 
 std::string PrintDateOfListItem(std::string_view item) {
@@ -132,7 +154,7 @@ std::string PrintDateOfListItem(std::string_view item) {
     const std::size_t tail = static_cast<std::size_t>(kListPrintDateTailBytes);
     std::size_t start = item.size() > tail ? item.size() - tail : 0;
     // A line is CP932 text: a tail starting on a second byte begins with the next character.
-    if (start > 0 && ByteClass(item, static_cast<int>(start) + 1) == 2) ++start;
+    if (start > 0 && ByteClass(item, static_cast<int>(start) + 1) == ByteKind::kSecond) ++start;
     return Trimmed(item.substr(start));
 }
 
@@ -153,11 +175,31 @@ int CompareListText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+std::uint64_t ListOrderPrefix(std::string_view text) {
+    std::uint64_t prefix = 0;
+    bool secondByte = false;
+    for (std::size_t i = 0; i < 8; ++i) {
+        unsigned char byte = 0;
+        if (i < text.size()) {
+            byte = static_cast<unsigned char>(text[i]);
+            if (!secondByte) byte = FoldAscii(byte);
+            secondByte = !secondByte && IsLeadByte(static_cast<unsigned char>(text[i]));
+        }
+        prefix = prefix << 8 | byte;
+    }
+    return prefix;
+}
+
 std::string FileNameAsCp932(const QString& fileName) {
     // Estimate names are ASCII, which CP932 holds as it is.
+    std::string name(static_cast<std::size_t>(fileName.size()), '\0');
     bool ascii = true;
-    for (const QChar c : fileName) ascii = ascii && c.unicode() < 0x80;
-    if (ascii) return fileName.toLatin1().toStdString();
+    for (qsizetype i = 0; i < fileName.size() && ascii; ++i) {
+        const char16_t unit = fileName.at(i).unicode();
+        ascii = unit < 0x80;
+        name[static_cast<std::size_t>(i)] = static_cast<char>(unit);
+    }
+    if (ascii) return name;
     if (auto whole = QStringToCp932(fileName)) return *whole;
     std::string result;
     for (qsizetype i = 0; i < fileName.size(); ++i) {
@@ -170,7 +212,7 @@ std::string FileNameAsCp932(const QString& fileName) {
     return result;
 }
 
-int ReadHeaderAt(const QString& path, EstimateHeader& header) {
+bool ReadHeaderAt(const QString& path, EstimateHeader& header) {
     return ReadHeaderFrom(QFile::encodeName(path).constData(), header);
 }
 
@@ -203,30 +245,40 @@ bool VisitEstimateHeaders(
     EstimateHeader header;
     return WalkEstimateFiles(environment, [&](DIR*, const dirent* entry, const std::string& path) {
         if (!IsPlainFile(path, entry->d_type)) return true;
-        const bool readable = ReadHeaderFrom(path.c_str(), header) == 0;
+        const bool readable = ReadHeaderFrom(path.c_str(), header);
         return visit(NameOf(entry->d_name), readable ? &header : nullptr);
     });
 }
 
 bool VisitEstimateFiles(
-    Environment& environment,
+    Environment& environment, const std::function<bool(const QString& fileName)>& readAhead,
     const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
                              const std::function<const EstimateHeader*()>& readHeader)>& visit) {
     EstimateHeader header;
     return WalkEstimateFiles(environment, [&](DIR* dir, const dirent* entry,
                                               const std::string& path) {
+        const QString name = NameOf(entry->d_name);
         struct stat info {};
+        // A plain file the caller does not know: opened once, its stamp taken from the open
+        // file. One that cannot be opened is looked at as any other below (gone, or listed
+        // as unreadable).
+        if (entry->d_type == DT_REG && readAhead(name)) {
+            if (const int fd = OpenForHeader(path.c_str()); fd >= 0) {
+                if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+                    ::close(fd);
+                    return true;
+                }
+                const EstimateHeader* read = ReadHeaderAndClose(fd, header) ? &header : nullptr;
+                return visit(name, StampOf(info), [read] { return read; });
+            }
+        }
         // Links are followed, as the list always did.
         if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
             return true;
-        const EstimateFileStamp stamp{
-            static_cast<qint64>(info.st_size),
-            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            static_cast<quint64>(info.st_ino)};
         const std::function<const EstimateHeader*()> readHeader = [&]() -> const EstimateHeader* {
-            return ReadHeaderFrom(path.c_str(), header) == 0 ? &header : nullptr;
+            return ReadHeaderFrom(path.c_str(), header) ? &header : nullptr;
         };
-        return visit(NameOf(entry->d_name), stamp, readHeader);
+        return visit(name, StampOf(info), readHeader);
     });
 }
 
@@ -249,7 +301,8 @@ bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b) {
 }
 
 void SortEstimateList(std::vector<EstimateListEntry>& entries) {
-    std::sort(entries.begin(), entries.end(), ListsBefore);
+    SortInListOrder(entries,
+                    [](const EstimateListEntry& e) -> const EstimateListEntry& { return e; });
 }
 
 }  // namespace quilto

@@ -16,6 +16,8 @@
 // ten thousand estimates lists quickly.
 
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -59,6 +61,11 @@ std::string PrintDateOfListItem(std::string_view item);
 // without regard to their case (as names copied from Windows were compared). Second bytes
 // of double-byte characters are never folded. Returns <0, 0 or >0.
 int CompareListText(std::string_view a, std::string_view b);
+// The first eight bytes of a text folded as CompareListText folds them, as one big-endian
+// number (missing bytes count as 0). Texts whose prefixes differ order as their prefixes, so
+// sorting thousands of lines, which part within their numbers, seldom compares the lines
+// themselves.
+std::uint64_t ListOrderPrefix(std::string_view text);
 
 // The name of a file as the list shows it, CP932. Names are UTF-8 on disk; a character
 // with no CP932 form shows as "?".
@@ -84,9 +91,11 @@ struct EstimateFileStamp {
 
 // As VisitEstimateHeaders, with each file's stamp; the header is read only when
 // readHeader is called (null when it cannot be read), so a caller that knows the file
-// already reads nothing.
+// already reads nothing. The header of a file for which readAhead is true (one the caller
+// does not know) is read before visit is called, with the stamp taken from the opened
+// file, which spares looking the name up a second time.
 bool VisitEstimateFiles(
-    Environment& environment,
+    Environment& environment, const std::function<bool(const QString& fileName)>& readAhead,
     const std::function<bool(const QString& fileName, const EstimateFileStamp& stamp,
                              const std::function<const EstimateHeader*()>& readHeader)>& visit);
 
@@ -96,9 +105,31 @@ std::vector<EstimateListEntry> BuildEstimateList(Environment& environment);
 void SortEstimateList(std::vector<EstimateListEntry>& entries);
 // The order SortEstimateList sorts in.
 bool ListsBefore(const EstimateListEntry& a, const EstimateListEntry& b);
+// Sorts what holds entries (entryOf gives the entry of one) in list order.
+template <typename T, typename EntryOf>
+void SortInListOrder(std::vector<T>& items, EntryOf entryOf);
 
-// The header at the start of the file at path: 0, or -1 when the file cannot be opened or
+// The header at the start of the file at path; false when the file cannot be opened or
 // holds less than a header. Reads the header's bytes and nothing more.
-int ReadHeaderAt(const QString& path, EstimateHeader& header);
+[[nodiscard]] bool ReadHeaderAt(const QString& path, EstimateHeader& header);
+
+template <typename T, typename EntryOf>
+void SortInListOrder(std::vector<T>& items, EntryOf entryOf) {
+    struct Keyed {
+        std::uint64_t prefix;
+        std::size_t at;
+    };
+    std::vector<Keyed> keyed(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        keyed[i] = {ListOrderPrefix(entryOf(items[i]).item), i};
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return ListsBefore(entryOf(items[a.at]), entryOf(items[b.at]));
+    });
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const Keyed& k : keyed) sorted.push_back(std::move(items[k.at]));
+    items = std::move(sorted);
+}
 
 }  // namespace quilto

@@ -1,13 +1,15 @@
 #include "core/store/estimate_list_index.h"
 
-#include <QBuffer>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <iterator>
+#include <string>
+#include <string_view>
 
 #include "core/foundation/atomic_file.h"
 #include "core/foundation/file_helpers.h"
@@ -27,19 +29,103 @@ struct IndexedFile {
     SearchableListEntry entry;
 };
 
-void Write(QDataStream& out, const QString& name, const IndexedFile& f) {
+// Writes an index in QDataStream's Qt 6.0 form (big-endian numbers, texts and byte arrays
+// after their size in bytes, a null text as the size 0xFFFFFFFF) straight into a buffer
+// that is handed on in pieces as it fills: a first listing of a large folder writes tens of
+// thousands of entries, and QDataStream over a QBuffer spends most of that time in its own
+// layers. Room is made for a whole entry before it is written.
+class IndexWriter {
+  public:
+    static std::size_t TextSize(const QString& text) {
+        return sizeof(quint32) + (text.isNull() ? 0 : static_cast<std::size_t>(text.size()) * 2);
+    }
+
+    explicit IndexWriter(const std::function<bool(std::string_view)>& write)
+        : write_(write), data_(kPiece, '\0'), at_(data_.data()) {}
+
+    // Room for bytes more, the piece written so far handed on first when they would not fit;
+    // false when that fails.
+    bool Room(std::size_t bytes) {
+        if (static_cast<std::size_t>(data_.data() + data_.size() - at_) >= bytes) return true;
+        if (!Flush()) return false;
+        if (bytes > data_.size()) {
+            data_.resize(bytes);
+            at_ = data_.data();
+        }
+        return true;
+    }
+
+    bool Flush() {
+        const std::string_view piece(data_.data(), static_cast<std::size_t>(at_ - data_.data()));
+        at_ = data_.data();
+        return piece.empty() || write_(piece);
+    }
+
+    template <typename T>
+    void Number(T value) {
+        Q_ASSERT(at_ + sizeof(T) <= data_.data() + data_.size());
+        qToBigEndian<T>(value, at_);
+        at_ += sizeof(T);
+    }
+
+    void Text(const QString& text) {
+        if (text.isNull()) {
+            Number<quint32>(0xFFFFFFFF);
+            return;
+        }
+        const auto units = static_cast<std::size_t>(text.size());
+        Number<quint32>(static_cast<quint32>(units * 2));
+        Q_ASSERT(at_ + units * 2 <= data_.data() + data_.size());
+        // constData, not utf16, which would give an empty text room of its own.
+        qToBigEndian<char16_t>(text.constData(), static_cast<qsizetype>(units), at_);
+        at_ += units * 2;
+    }
+
+    void Bytes(std::string_view bytes) {
+        Number<quint32>(static_cast<quint32>(bytes.size()));
+        Q_ASSERT(at_ + bytes.size() <= data_.data() + data_.size());
+        std::memcpy(at_, bytes.data(), bytes.size());
+        at_ += bytes.size();
+    }
+
+  private:
+    static constexpr std::size_t kPiece = 256 * 1024;
+    const std::function<bool(std::string_view)>& write_;
+    std::string data_;
+    char* at_;
+};
+
+constexpr std::size_t kHeadSize = 3 * sizeof(quint32);
+
+std::size_t EntrySize(const IndexedFile& f) {
     const SearchableEstimate& s = f.entry.searchable;
-    out << name << f.stamp.size << f.stamp.modifiedNs << f.stamp.inode
-        << QByteArray::fromStdString(f.entry.listed.item) << s.number << s.customer << s.title
-        << s.place << s.dateText << s.printDate << s.foldedText << static_cast<qint8>(s.dateState)
-        << s.date.toJulianDay() << static_cast<bool>(s.amount)
-        << (s.amount ? s.amount->raw : qint64{0});
+    std::size_t size = IndexWriter::TextSize(f.entry.listed.fileName) + 3 * sizeof(qint64) +
+                       sizeof(quint32) + f.entry.listed.item.size() + sizeof(qint8) +
+                       sizeof(qint64) + sizeof(quint8) + sizeof(qint64);
+    for (const QString* text :
+         {&s.number, &s.customer, &s.title, &s.place, &s.dateText, &s.printDate, &s.foldedText})
+        size += IndexWriter::TextSize(*text);
+    return size;
 }
 
-// Reads what Write wrote (QDataStream's Qt 6.0 form: big-endian numbers, texts and byte
-// arrays after their size in bytes) straight from the file's bytes: a listing reads the
-// whole index at every start, and a QDataStream over a buffer spends most of that time in
-// its own layers.
+void Write(IndexWriter& out, const IndexedFile& f) {
+    const SearchableEstimate& s = f.entry.searchable;
+    out.Text(f.entry.listed.fileName);
+    out.Number<qint64>(f.stamp.size);
+    out.Number<qint64>(f.stamp.modifiedNs);
+    out.Number<quint64>(f.stamp.inode);
+    out.Bytes(f.entry.listed.item);
+    for (const QString* text :
+         {&s.number, &s.customer, &s.title, &s.place, &s.dateText, &s.printDate, &s.foldedText})
+        out.Text(*text);
+    out.Number<qint8>(static_cast<qint8>(s.dateState));
+    out.Number<qint64>(s.date.toJulianDay());
+    out.Number<quint8>(s.amount ? 1 : 0);
+    out.Number<qint64>(s.amount ? s.amount->raw : qint64{0});
+}
+
+// Reads what Write wrote straight from the file's bytes: a listing reads the whole index at
+// every start.
 class IndexReader {
   public:
     explicit IndexReader(const QByteArray& data)
@@ -148,12 +234,18 @@ StoredIndex LoadIndex(const QString& path) {
 }
 
 void SaveIndex(const QString& path, const std::vector<IndexedFile*>& files) {
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << kMagic << kVersion << static_cast<quint32>(files.size());
-    for (const IndexedFile* f : files) Write(out, f->entry.listed.fileName, *f);
-    (void)SaveFileAtomically(path, std::string_view(data.constData(), data.size()));
+    (void)SaveFileAtomically(path, [&files](const std::function<bool(std::string_view)>& write) {
+        IndexWriter out(write);
+        if (!out.Room(kHeadSize)) return false;
+        out.Number<quint32>(kMagic);
+        out.Number<quint32>(kVersion);
+        out.Number<quint32>(static_cast<quint32>(files.size()));
+        for (const IndexedFile* f : files) {
+            if (!out.Room(EntrySize(*f))) return false;
+            Write(out, *f);
+        }
+        return out.Flush();
+    });
 }
 
 bool InListOrder(const IndexedFile* a, const IndexedFile* b) {
@@ -168,10 +260,15 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
         QDir(NativePath(DataFolder(environment))).filePath(QString::fromLatin1(kListIndexName));
     StoredIndex stored = LoadIndex(indexPath);
     std::vector<bool> stillTrue(stored.files.size(), false);
-    std::vector<IndexedFile> fresh;
+    // What is read anew, in blocks reserved a thousand entries at a time: none moves as more
+    // are read, and a first listing of a large folder does not copy its entries as a vector
+    // would each time it grew.
+    std::vector<std::vector<IndexedFile>> fresh;
     listing.folderReadable = VisitEstimateFiles(
-        environment, [&](const QString& fileName, const EstimateFileStamp& stamp,
-                         const std::function<const EstimateHeader*()>& readHeader) {
+        environment,
+        [&stored](const QString& fileName) { return !stored.position.contains(fileName); },
+        [&](const QString& fileName, const EstimateFileStamp& stamp,
+            const std::function<const EstimateHeader*()>& readHeader) {
             const auto at = stored.position.constFind(fileName);
             if (at != stored.position.constEnd() &&
                 stored.files[static_cast<std::size_t>(*at)].stamp == stamp) {
@@ -180,11 +277,14 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
                 return true;
             }
             const EstimateHeader* header = readHeader();
-            IndexedFile f;
+            if (fresh.empty() || fresh.back().size() == fresh.back().capacity()) {
+                fresh.emplace_back();
+                fresh.back().reserve(1024);
+            }
+            IndexedFile& f = fresh.back().emplace_back();
             f.stamp = stamp;
             f.entry.listed = {EstimateListItem(FileNameAsCp932(fileName), header), fileName};
             f.entry.searchable = SearchableOf(NumberOfListItem(f.entry.listed.item), header, false);
-            fresh.push_back(std::move(f));
             ++listing.read;
             return true;
         });
@@ -196,9 +296,11 @@ IndexedListing ListThroughIndex(Environment& environment, const QSet<QString>& i
     for (std::size_t i = 0; i < stored.files.size(); ++i)
         if (stillTrue[i]) kept.push_back(&stored.files[i]);
     std::vector<IndexedFile*> added;
-    added.reserve(fresh.size());
-    for (IndexedFile& f : fresh) added.push_back(&f);
-    std::sort(added.begin(), added.end(), InListOrder);
+    added.reserve(static_cast<std::size_t>(listing.read));
+    for (std::vector<IndexedFile>& block : fresh)
+        for (IndexedFile& f : block) added.push_back(&f);
+    SortInListOrder(
+        added, [](const IndexedFile* f) -> const EstimateListEntry& { return f->entry.listed; });
     std::vector<IndexedFile*> order;
     order.reserve(kept.size() + added.size());
     std::merge(kept.begin(), kept.end(), added.begin(), added.end(), std::back_inserter(order),

@@ -12,8 +12,37 @@
 
 namespace quilto {
 
+char32_t FoldAlone(char16_t unit) {
+    if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? unit + 0x20 : unit;
+    if (unit >= 0x4E00 && unit <= 0x9FFF) return unit;  // CJK unified ideographs
+    if (unit >= 0x3041 && unit <= 0x3096) return unit;  // hiragana
+    if (unit >= 0x30A1 && unit <= 0x30FE) return unit;  // katakana, ・, ー and the marks
+    if (unit >= 0x3001 && unit <= 0x3029) return unit;  // 、。 and brackets such as 「」【】
+    if (unit >= 0x2500 && unit <= 0x25FF) return unit;  // box drawing and shapes such as ○■△
+    if (unit == 0x3000) return u' ';                    // the ideographic space
+    if (unit >= 0xFF01 && unit <= 0xFF5E) {             // full-width ASCII
+        return FoldAlone(static_cast<char16_t>(unit - 0xFEE0));
+    }
+    return kFoldsWithNeighbours;
+}
+
 QString FoldForSearch(const QString& text) {
-    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Most texts are made only of characters that fold alone: they are folded one by one,
+    // and a text that folds to itself is given back as it is.
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size && FoldAlone(units[i]) == units[i]) ++i;
+    if (i == size) return text;
+    QString folded(text.constData(), size);
+    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+    for (; i < size; ++i) {
+        const char32_t alone = FoldAlone(units[i]);
+        if (alone == kFoldsWithNeighbours)
+            return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+        out[i] = static_cast<char16_t>(alone);
+    }
+    return folded;
 }
 
 SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* header,
@@ -22,11 +51,11 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
     s.issued = issued;
     s.number = Cp932ToQStringLossy(number);
     if (header && header->SignatureKind() != EstimateSignature::Foreign) {
-        s.customer = Cp932ToQStringLossy(header->Text(HeaderText::MName1));
-        s.title = Cp932ToQStringLossy(header->Text(HeaderText::MTitle1));
-        s.place = Cp932ToQStringLossy(header->Text(HeaderText::MBasyo1));
-        s.printDate = Cp932ToQStringLossy(header->Text(HeaderText::MYMD4));
-        const std::string date = header->Text(HeaderText::MYMD1);
+        s.customer = Cp932ToQStringLossy(header->TextView(HeaderText::MName1));
+        s.title = Cp932ToQStringLossy(header->TextView(HeaderText::MTitle1));
+        s.place = Cp932ToQStringLossy(header->TextView(HeaderText::MBasyo1));
+        s.printDate = Cp932ToQStringLossy(header->TextView(HeaderText::MYMD4));
+        const std::string_view date = header->TextView(HeaderText::MYMD1);
         s.dateText = Cp932ToQStringLossy(date);
         if (s.dateText.trimmed().isEmpty()) {
             s.dateState = EstimateDateState::kBlank;
@@ -39,7 +68,11 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
         s.amount = header->Figure(HeaderFigure::MGoukei01);
     }
     const QChar line('\n');
-    s.foldedText = FoldForSearch(s.number + line + s.customer + line + s.title + line + s.place);
+    QString searched;
+    searched.reserve(s.number.size() + s.customer.size() + s.title.size() + s.place.size() + 3);
+    searched.append(s.number).append(line).append(s.customer).append(line);
+    searched.append(s.title).append(line).append(s.place);
+    s.foldedText = FoldForSearch(searched);
     return s;
 }
 

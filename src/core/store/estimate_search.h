@@ -58,6 +58,11 @@ struct SearchableEstimate {
 
 // Full and half width made one (NFKC) and letter case folded: how texts are compared.
 QString FoldForSearch(const QString& text);
+// The fold of one UTF-16 unit where it needs no neighbour: NFKC and case folding make it
+// one character whatever stands before or after it, so a text of such units folds unit by
+// unit. kFoldsWithNeighbours for every other unit (those the whole fold must see).
+inline constexpr char32_t kFoldsWithNeighbours = 0xFFFFFFFF;
+char32_t FoldAlone(char16_t unit);
 
 // header: null when it could not be read, or is not an estimate's (only the number is
 // searchable then).

@@ -185,7 +185,7 @@ void Markers::ClearEstimateInUse() {
 }
 
 MarkerCheck Markers::CheckEstimateMarker(std::string_view number) {
-    if (CanOpenFile(EstimatePath(number)) == 0) {
+    if (CanOpenFile(EstimatePath(number))) {
         estimate_.state = MarkerState::kInUse;
         return MarkerCheck::kPresent;
     }
@@ -214,7 +214,7 @@ std::string Markers::EstimateHolder(std::string_view number) const {
 std::string Markers::MasterHolder() const { return MarkerHolderText(MasterPath()); }
 
 MarkerCheck Markers::CheckMasterMarker() {
-    if (CanOpenFile(MasterPath()) == 0) {
+    if (CanOpenFile(MasterPath())) {
         master_.state = MarkerState::kInUse;
         return MarkerCheck::kPresent;
     }
@@ -240,7 +240,7 @@ MarkerHold Markers::Hold(Slot& slot, const QString& path, const Messages& messag
 
     const QByteArray name = QFile::encodeName(path);
     for (int attempt = 0; attempt < kHoldAttempts; ++attempt) {
-        const bool existed = CanOpenFile(path) == 0;
+        const bool existed = CanOpenFile(path);
         const int fd = OpenForLock(name, existed ? 0 : O_CREAT);
         if (fd < 0) {
             if (existed && errno == ENOENT) continue;  // deleted between the test and the open

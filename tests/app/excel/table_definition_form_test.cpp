@@ -40,10 +40,11 @@ class TableDefinitionForm : public ::testing::Test {
                      std::string(kXkpSeiRecordSize, '\0'));
         }
         TableDefinitions tables;
-        ASSERT_EQ(tables.Save("00", StandardTableDefaults(TableFieldTexts())), 0);
+        ASSERT_EQ(tables.Save("00", StandardTableDefaults(TableFieldTexts())),
+                  TableFileResult::kOk);
         TableFieldTexts pattern1;
         pattern1.Set("HName1", "B2");
-        ASSERT_EQ(tables.Save("01", pattern1), 0);
+        ASSERT_EQ(tables.Save("01", pattern1), TableFileResult::kOk);
         WriteAll(QStringLiteral("XlsBase/見積書00.xlsx"), "template");
         WriteAll(QStringLiteral("XlsBase/見積書01.xlsx"), "template");
     }
@@ -118,7 +119,7 @@ TEST_F(TableDefinitionForm, ShowsPattern00OnTheCoverWithEveryFieldBoundAndTheHid
     Field("HJTanto")->setText("Z9");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
     TableDefinitions saved;
-    ASSERT_EQ(saved.Load("00"), 0);
+    ASSERT_EQ(saved.Load("00"), TableFileResult::kOk);
     EXPECT_EQ(saved.Text("HJTanto"), "Z9");
     EXPECT_EQ(saved.Text("HMBango"), "AB4");
     EXPECT_EQ(saved.Count("SA2LinP1"), 35);
@@ -128,7 +129,7 @@ TEST_F(TableDefinitionForm, ShowsPattern00OnTheCoverWithEveryFieldBoundAndTheHid
     Field("SA1HZRitu")->setText("A37");
     Field("SB1HJTouroku")->setText("M12");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
-    ASSERT_EQ(saved.Load("00"), 0);
+    ASSERT_EQ(saved.Load("00"), TableFileResult::kOk);
     EXPECT_EQ(saved.Text("SA1HZRitu"), "A37");
     EXPECT_EQ(saved.Text("SB1HJTouroku"), "M12");
     const std::string invoice = test::ReadAll("XlsBase/XKPSei00.invoice");
@@ -178,7 +179,7 @@ TEST_F(TableDefinitionForm, KeysWalkTheTabsSaveAndClose) {
     TypeInto("HName1", "c7");
     QTest::keyClick(Field("HName1"), Qt::Key_F10);
     TableDefinitions saved;
-    ASSERT_EQ(saved.Load("00"), 0);
+    ASSERT_EQ(saved.Load("00"), TableFileResult::kOk);
     EXPECT_EQ(saved.Text("HName1"), "C7");
 
     QTest::keyClick(Field("HName1"), Qt::Key_Escape);

@@ -94,9 +94,9 @@ TEST(FormMsg1, IsCreatedOnceAndKeepsTheLastCaptionForABlankOne) {
         });
         return questions.AskButtons(message, caption, "Ｏ Ｋ", "キャンセル", "");
     };
-    EXPECT_EQ(ask("終了します。", ""), 2);
-    EXPECT_EQ(ask("バックアップを実行します。", "バックアップ"), 2);
-    EXPECT_EQ(ask(" ", " "), 2);
+    EXPECT_EQ(ask("終了します。", ""), ButtonAnswer::kSecond);
+    EXPECT_EQ(ask("バックアップを実行します。", "バックアップ"), ButtonAnswer::kSecond);
+    EXPECT_EQ(ask(" ", " "), ButtonAnswer::kSecond);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].caption, "ボタン選択");
     EXPECT_EQ(shown[1].caption, "バックアップ");
@@ -112,34 +112,34 @@ TEST(FormMsg1, AnswersWithTheButtonEscOrMinusOneWhenClosedOtherwise) {
     struct Case {
         const char* name;
         std::function<void(QWidget*)> act;
-        int result;
+        ButtonAnswer result;
     };
     const Case cases[] = {
-        {"BitBtn1 clicked", [](QWidget* m) { Button(m, 1)->click(); }, 1},
-        {"BitBtn2 clicked", [](QWidget* m) { Button(m, 2)->click(); }, 2},
-        {"BitBtn3 clicked", [](QWidget* m) { Button(m, 3)->click(); }, 3},
-        {"Esc", [](QWidget*) { PressKey(Qt::Key_Escape); }, 0},
-        {"Enter at once", [](QWidget*) { PressKey(Qt::Key_Return); }, 1},
+        {"BitBtn1 clicked", [](QWidget* m) { Button(m, 1)->click(); }, ButtonAnswer::kFirst},
+        {"BitBtn2 clicked", [](QWidget* m) { Button(m, 2)->click(); }, ButtonAnswer::kSecond},
+        {"BitBtn3 clicked", [](QWidget* m) { Button(m, 3)->click(); }, ButtonAnswer::kThird},
+        {"Esc", [](QWidget*) { PressKey(Qt::Key_Escape); }, ButtonAnswer::kEscape},
+        {"Enter at once", [](QWidget*) { PressKey(Qt::Key_Return); }, ButtonAnswer::kFirst},
         {"Tab, Enter",
          [](QWidget*) {
              PressKey(Qt::Key_Tab);
              PressKey(Qt::Key_Enter);
          },
-         2},
+         ButtonAnswer::kSecond},
         {"Tab, Tab, Enter",
          [](QWidget*) {
              PressKey(Qt::Key_Tab);
              PressKey(Qt::Key_Tab);
              PressKey(Qt::Key_Return);
          },
-         3},
+         ButtonAnswer::kThird},
         {"Down, Esc",
          [](QWidget*) {
              PressKey(Qt::Key_Down);
              PressKey(Qt::Key_Escape);
          },
-         0},
-        {"window closed", [](QWidget* m) { m->close(); }, -1},
+         ButtonAnswer::kEscape},
+        {"window closed", [](QWidget* m) { m->close(); }, ButtonAnswer::kClosed},
     };
     TFormMsg1 form;
     for (const Case& c : cases) {
@@ -184,7 +184,7 @@ TEST(FormMsg1, ShowsJapaneseInTheApplicationFont) {
                                                                : modal->grab();
             Button(modal, 1)->click();
         });
-        EXPECT_EQ(questions.AskButtons({}, {}, "Ｏ Ｋ", {}, {}), 1);
+        EXPECT_EQ(questions.AskButtons({}, {}, "Ｏ Ｋ", {}, {}), ButtonAnswer::kFirst);
     }
     EXPECT_EQ(QString::fromStdU16String(missing).toStdString(), "");
     ASSERT_FALSE(picture.isNull());

@@ -39,7 +39,7 @@ using test::WriteAll;
 class BackupWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(CreateEnvironmentFile(state.environment), 0);
+        ASSERT_EQ(CreateEnvironmentFile(state.environment), EnvironmentFileResult::kOk);
         WriteAll("DAT/m_000001.dat", "estimate one");
         WriteAll("DAT/m_000001.tmp", "");
         WriteAll("MST/sp_syo.dat", "products");

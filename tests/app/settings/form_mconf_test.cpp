@@ -54,7 +54,7 @@ void TypeText(QWidget* field, const QString& text) {
 class SettingsDialog : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(CreateEnvironmentFile(state.environment), 0);
+        ASSERT_EQ(CreateEnvironmentFile(state.environment), EnvironmentFileResult::kOk);
         Open();
     }
 
@@ -86,7 +86,7 @@ class SettingsDialog : public ::testing::Test {
     }
     Environment Stored() {
         Environment stored;
-        EXPECT_EQ(ReadEnvironment(stored), 0);
+        EXPECT_EQ(ReadEnvironment(stored), EnvironmentFileResult::kOk);
         return stored;
     }
 
@@ -211,7 +211,7 @@ TEST_F(SettingsDialog, UsingCompanyTwoPrintsItWhileItsOwnBlockStays) {
     state.environment.Settings().SetText("Edit201", Sjis("二号建設"));
     state.environment.Settings().SetText("Edit209", Sjis("ロゴ二"));
     state.environment.Settings().SetText("Edit10", Sjis("隠し行"));
-    ASSERT_EQ(WriteEnvironment(state.environment), 0);
+    ASSERT_EQ(WriteEnvironment(state.environment), EnvironmentFileResult::kOk);
     Open();
     EXPECT_EQ(Edit("Edit201")->text(), "二号建設");
     Child<QTabWidget>(&form, "PageControl2")->setCurrentIndex(2);

@@ -44,7 +44,7 @@ TEST_F(MainMenu, StartsInAnEmptyInstallationAndShowsTheMenu) {
     WriteEstimate("000001", Sjis("山田建設"), Sjis("外壁塗装"));
     Start();
     questions.Done();
-    EXPECT_EQ(Menu().StartUpResult(), 0);
+    EXPECT_EQ(Menu().StartUpResult(), StartUpCheckResult::kOk);
     EXPECT_TRUE(Menu().isVisible());
     EXPECT_EQ(ended, 0);
     for (const char* file : {"sp_jis.dat", "MST/sp_syo.dat", "MST/sp_Koji.dat", "MST/sp_unit.dat",
@@ -121,7 +121,7 @@ TEST_F(MainMenu, DecliningToReCreateAnOutdatedEnvironmentEndsTheProgram) {
     questions.ExpectInform(kEnvironmentBrokenMessage);
     Start();
     questions.Done();
-    EXPECT_LT(Menu().StartUpResult(), 0);
+    EXPECT_NE(Menu().StartUpResult(), StartUpCheckResult::kOk);
     EXPECT_FALSE(Menu().isVisible());
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(ReadAll("sp_jis.dat"), outdated);

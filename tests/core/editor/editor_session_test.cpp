@@ -138,7 +138,7 @@ TEST(EditorSession, TheWindowAndTheCommandLineSaveAStoredEstimateAlike) {
 
         // The window's session.
         Environment environment;
-        ASSERT_EQ(ReadEnvironment(environment), 0);
+        ASSERT_EQ(ReadEnvironment(environment), EnvironmentFileResult::kOk);
         test::ScriptedQuestions questions;
         EditorSession session;
         session.UseSettings(environment);

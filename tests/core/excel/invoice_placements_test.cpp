@@ -67,15 +67,15 @@ TEST(InvoicePlacementsFile, MissingMeansNotPlacedAndDamagedStopsTheOutput) {
     }
     WriteAll("XlsBase/XKPSei00.invoice", "SA1HJTouroku=M12\n");
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("00"), 0);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
     EXPECT_EQ(definitions.Cell("SA1HJTouroku"), (CellPosition{13, 12}));
-    ASSERT_EQ(definitions.Load("01"), 0);
+    ASSERT_EQ(definitions.Load("01"), TableFileResult::kOk);
     EXPECT_EQ(definitions.Text("SA1HJTouroku"), "");
     EXPECT_EQ(DefinitionProblem("01"), "");
 
     WriteAll("XlsBase/XKPSei01.invoice", "# ours\nSB1HZTaisyo=D 37\n");
-    ASSERT_EQ(definitions.Load("00"), 0);
-    EXPECT_EQ(definitions.Load("01"), -1);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
+    EXPECT_EQ(definitions.Load("01"), TableFileResult::kFailed);
     EXPECT_EQ(definitions.Text("SA1HJTouroku"), "M12");  // kept, as for a record
     const std::string problem = DefinitionProblem("01");
     EXPECT_NE(problem.find(QFileInfo("XlsBase/XKPSei01.invoice").absoluteFilePath().toStdString() +
@@ -85,7 +85,7 @@ TEST(InvoicePlacementsFile, MissingMeansNotPlacedAndDamagedStopsTheOutput) {
     EXPECT_NE(problem.find("「D 37」はセル番地ではありません"), std::string::npos) << problem;
 
     WriteAll("XlsBase/XKPSei01.invoice", std::string(kInvoicePlacementsMaxBytes + 1, '#'));
-    EXPECT_EQ(definitions.Load("01"), -1);
+    EXPECT_EQ(definitions.Load("01"), TableFileResult::kFailed);
     EXPECT_NE(DefinitionProblem("01").find("XKPSei01.invoice を読めません"), std::string::npos);
 }
 

@@ -189,7 +189,7 @@ TEST(ShippedTemplates, EveryStandardCellIsAFormattedVisibleCellOfItsSheet) {
         ASSERT_TRUE(QFile::copy(shipped.filePath(name), folder.FilePath("XlsBase/" + name)));
     for (const char* code : {"00", "01", "02"}) {
         TableDefinitions defs;
-        ASSERT_EQ(defs.Load(code), 0) << code;
+        ASSERT_EQ(defs.Load(code), TableFileResult::kOk) << code;
         // The shipped definitions hold the standard values, and the invoices (free-form first
         // pages) a company block, the registration number and the tax per rate, which the
         // standard leaves out.

@@ -138,8 +138,8 @@ class TableDefinitionSessionTest : public ::testing::Test {
 };
 
 TEST_F(TableDefinitionSessionTest, PreviousValuesBeforeAnySaveEmptyEveryFieldButKeepTheHeaders) {
-    ASSERT_EQ(session.Load(0), 0);
-    ASSERT_EQ(session.Save(0, StandardTableDefaults(TableFieldTexts())), 0);
+    ASSERT_EQ(session.Load(0), TableFileResult::kOk);
+    ASSERT_EQ(session.Save(0, StandardTableDefaults(TableFieldTexts())), TableFileResult::kOk);
     TableDefinitionSession fresh(tables);  // a new run: nothing saved yet
     fresh.RestorePrevious();
     const TableFieldTexts fields = fresh.Fields();
@@ -151,8 +151,8 @@ TEST_F(TableDefinitionSessionTest, PreviousValuesBeforeAnySaveEmptyEveryFieldBut
 }
 
 TEST_F(TableDefinitionSessionTest, PreviousValuesAreWhatWasLastSavedWhateverWasLoadedSince) {
-    ASSERT_EQ(session.Save(1, Edited("HName1", "E5")), 0);
-    ASSERT_EQ(session.Load(0), 0);
+    ASSERT_EQ(session.Save(1, Edited("HName1", "E5")), TableFileResult::kOk);
+    ASSERT_EQ(session.Load(0), TableFileResult::kOk);
     EXPECT_EQ(session.Fields().Get("HName1"), "");
     session.RestorePrevious();
     EXPECT_EQ(session.Fields().Get("HName1"), "E5");
@@ -162,16 +162,16 @@ TEST_F(TableDefinitionSessionTest, PreviousValuesAreWhatWasLastSavedWhateverWasL
 }
 
 TEST_F(TableDefinitionSessionTest, ChoiceIndexSelectsTheFilesAndAPatternWithoutFilesFails) {
-    ASSERT_EQ(session.Save(1, Edited("HTitle1", "H17")), 0);
+    ASSERT_EQ(session.Save(1, Edited("HTitle1", "H17")), TableFileResult::kOk);
     EXPECT_EQ(ReadAll("XlsBase/XKP00.Dat"), Header('h', kXkpRecordSize));
-    ASSERT_EQ(session.Load(0), 0);
+    ASSERT_EQ(session.Load(0), TableFileResult::kOk);
     EXPECT_EQ(session.Fields().Get("HTitle1"), "");
-    ASSERT_EQ(session.Load(1), 0);
+    ASSERT_EQ(session.Load(1), TableFileResult::kOk);
     EXPECT_EQ(session.Fields().Get("HTitle1"), "H17");
     // Pattern 02 has no files here: loading keeps the fields, saving writes nothing.
-    EXPECT_EQ(session.Load(2), -1);
+    EXPECT_EQ(session.Load(2), TableFileResult::kFailed);
     EXPECT_EQ(session.Fields().Get("HTitle1"), "H17");
-    EXPECT_EQ(session.Save(2, Edited("HTitle1", "A1")), -1);
+    EXPECT_EQ(session.Save(2, Edited("HTitle1", "A1")), TableFileResult::kFailed);
     EXPECT_FALSE(QFile::exists("XlsBase/XKP02.Dat"));
 }
 
@@ -180,14 +180,14 @@ TEST_F(TableDefinitionSessionTest, ChoiceIndexSelectsTheFilesAndAPatternWithoutF
 TEST_F(TableDefinitionSessionTest, SeparatorKeepsItsBlanksThroughLoadAndSave) {
     for (const char* separator : {" -", "- ", " "}) {
         SCOPED_TRACE(separator);
-        ASSERT_EQ(session.Save(0, Edited("HBKsep", separator)), 0);
+        ASSERT_EQ(session.Save(0, Edited("HBKsep", separator)), TableFileResult::kOk);
         const std::string saved = ReadAll("XlsBase/XKP00.Dat");
-        ASSERT_EQ(session.Load(0), 0);
+        ASSERT_EQ(session.Load(0), TableFileResult::kOk);
         const TableFieldTexts shown = session.Fields();
         EXPECT_EQ(shown.Get("HBKsep"), separator);
         const std::optional<TableFieldTexts> typed = TypedFieldTexts(ShownFieldTexts(shown));
         ASSERT_TRUE(typed.has_value());
-        ASSERT_EQ(session.Save(0, *typed), 0);
+        ASSERT_EQ(session.Save(0, *typed), TableFileResult::kOk);
         EXPECT_EQ(ReadAll("XlsBase/XKP00.Dat"), saved);
     }
 }

@@ -20,12 +20,13 @@ TEST(TableDefinitionHostileInput, ShortFilesAndFoldersAreRefused) {
 
     TableDefinitions definitions;
     const TableDefinitions untouched = definitions;
-    EXPECT_EQ(definitions.Load("00"), -1);
-    EXPECT_EQ(definitions.Load("01"), -1);
+    EXPECT_EQ(definitions.Load("00"), TableFileResult::kFailed);
+    EXPECT_EQ(definitions.Load("01"), TableFileResult::kFailed);
     EXPECT_EQ(definitions, untouched);
     EXPECT_FALSE(definitions.ReadRecord(TableFile::kStandard, std::string(100, 'A')));
     EXPECT_EQ(definitions, untouched);
-    EXPECT_EQ(definitions.Save("01", TableFieldTexts()), -1);  // never writes into a folder
+    EXPECT_EQ(definitions.Save("01", TableFieldTexts()),
+              TableFileResult::kFailed);  // never writes into a folder
 }
 
 TEST(TableDefinitionHostileInput, OversizeLengthsAndStrayBytesStayInsideTheirFields) {

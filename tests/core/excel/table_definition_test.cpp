@@ -171,7 +171,7 @@ TEST(TableDefinitionFiles, LoadChoosesThePatternByItsExactCode) {
     for (const auto& [code, pattern] : cases) {
         SCOPED_TRACE("code \"" + code + "\"");
         TableDefinitions definitions;
-        EXPECT_EQ(definitions.Load(code), 0);
+        EXPECT_EQ(definitions.Load(code), TableFileResult::kOk);
         EXPECT_EQ(definitions.Rows().breakdown, 10 + pattern);
         EXPECT_EQ(definitions.Count("SA1LinP1"), 30 + pattern);
     }
@@ -188,16 +188,16 @@ TEST(TableDefinitionFiles, FailedFileKeepsItsRecordWhileTheOtherIsRead) {
     WriteAll("XlsBase/XKPSei03.Dat", std::string(kXkpSeiRecordSize + 5, '\0'));  // longer
 
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("00"), 0);
-    EXPECT_EQ(definitions.Load("01"), -1);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
+    EXPECT_EQ(definitions.Load("01"), TableFileResult::kFailed);
     EXPECT_EQ(definitions.Rows().breakdown, 11);   // read
     EXPECT_EQ(definitions.Count("SA1LinP1"), 30);  // kept from pattern 00
-    EXPECT_EQ(definitions.Load("02"), -1);
-    EXPECT_EQ(definitions.Rows().breakdown, 11);   // kept from pattern 01
-    EXPECT_EQ(definitions.Count("SA1LinP1"), 32);  // read
-    EXPECT_EQ(definitions.Load("03"), 0);          // a longer file: its first record
+    EXPECT_EQ(definitions.Load("02"), TableFileResult::kFailed);
+    EXPECT_EQ(definitions.Rows().breakdown, 11);              // kept from pattern 01
+    EXPECT_EQ(definitions.Count("SA1LinP1"), 32);             // read
+    EXPECT_EQ(definitions.Load("03"), TableFileResult::kOk);  // a longer file: its first record
     EXPECT_EQ(definitions.Count("SA1LinP1"), 0);
-    EXPECT_EQ(definitions.Load("04"), -1);  // neither file exists
+    EXPECT_EQ(definitions.Load("04"), TableFileResult::kFailed);  // neither file exists
     EXPECT_EQ(definitions.Rows().breakdown, 13);
 }
 
@@ -206,12 +206,12 @@ TEST(TableDefinitionFiles, NamesFromWindowsInAnyLetterCaseAreReadAndRewrittenInP
     WritePattern("xkp00.dat", "XKPSEI00.DAT", 0);
     WriteAll("XlsBase/xkpsei00.INVOICE", "SA1HZRitu=B2\n");
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load(""), 0);
+    ASSERT_EQ(definitions.Load(""), TableFileResult::kOk);
     EXPECT_EQ(definitions.Rows().breakdown, 10);
     EXPECT_EQ(definitions.Text("SA1HZRitu"), "B2");
     TableFieldTexts fields = definitions.Fields();
     fields.Set("GyoD1", "18");
-    ASSERT_EQ(definitions.Save("", fields), 0);
+    ASSERT_EQ(definitions.Save("", fields), TableFileResult::kOk);
     EXPECT_EQ(QDir("XlsBase").entryList(QDir::Files, QDir::Name),
               QStringList({"XKPSEI00.DAT", "xkp00.dat", "xkpsei00.INVOICE"}));
     EXPECT_EQ(GetI32(ReadAll("XlsBase/xkp00.dat"), 308), 18u);
@@ -225,7 +225,7 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
     WritePattern(0);
     WriteAll("XlsBase/XKP00.Dat", Filled(kXkpRecordSize + 10));  // stray bytes after it
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("00"), 0);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
 
     TableFieldTexts fields;
     std::vector<std::string> expected;
@@ -240,7 +240,7 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
         fields.SetAt(i, text);
         expected.push_back(text);
     }
-    ASSERT_EQ(definitions.Save("00", fields), 0);
+    ASSERT_EQ(definitions.Save("00", fields), TableFileResult::kOk);
 
     const std::string standard = ReadAll("XlsBase/XKP00.Dat");
     const std::string freeForm = ReadAll("XlsBase/XKPSei00.Dat");
@@ -274,7 +274,7 @@ TEST(TableDefinitionFiles, SaveWritesFieldsAtTheirOffsetsAndKeepsEverythingElse)
     EXPECT_EQ(invoice.substr(invoice.find("\nSA1")), "\n" + invoiceLines);
 
     TableDefinitions reread;
-    ASSERT_EQ(reread.Load("00"), 0);
+    ASSERT_EQ(reread.Load("00"), TableFileResult::kOk);
     EXPECT_EQ(reread, definitions);
 }
 
@@ -319,11 +319,11 @@ TEST(TableDefinitionFiles, ReservedAreasStayZeroInEveryDefinitionTheProgramWrite
         WriteAll("XlsBase/XKP01.Dat", std::string(kXkpRecordSize, '\0'));  // a new pattern
         WriteAll("XlsBase/XKPSei01.Dat", std::string(kXkpSeiRecordSize, '\0'));
         TableDefinitions definitions;
-        ASSERT_EQ(definitions.Load("01"), 0);
-        ASSERT_EQ(definitions.Save("01", fields), 0);
+        ASSERT_EQ(definitions.Load("01"), TableFileResult::kOk);
+        ASSERT_EQ(definitions.Save("01", fields), TableFileResult::kOk);
         ExpectReservedZero(ReadAll("XlsBase/XKP01.Dat"), ReadAll("XlsBase/XKPSei01.Dat"));
         TableDefinitions reread;  // and the invoice items are still where they were put
-        ASSERT_EQ(reread.Load("01"), 0);
+        ASSERT_EQ(reread.Load("01"), TableFileResult::kOk);
         EXPECT_EQ(reread.Fields(), definitions.Fields());
     }
     const QDir shipped(QStringLiteral(QUILTO_XLSBASE_DIR));
@@ -371,7 +371,7 @@ TEST(TableDefinitionFiles, SaveTakesFieldTextsAsTheEditorHoldsThem) {
         SCOPED_TRACE("count \"" + test::Utf8(c.text) + "\"");
         TableFieldTexts fields;
         fields.Set("SB2LinP1", c.text);
-        ASSERT_EQ(definitions.Save("01", fields), 0);
+        ASSERT_EQ(definitions.Save("01", fields), TableFileResult::kOk);
         EXPECT_EQ(GetI32(ReadAll("XlsBase/XKPSei01.Dat"), 860),
                   static_cast<std::uint32_t>(c.stored));
         EXPECT_EQ(definitions.Fields().Get("SB2LinP1"), c.shown);
@@ -380,12 +380,12 @@ TEST(TableDefinitionFiles, SaveTakesFieldTextsAsTheEditorHoldsThem) {
         SCOPED_TRACE("cell \"" + test::Utf8(c.text) + "\"");
         TableFieldTexts fields;
         fields.Set("FRes02", c.text);
-        ASSERT_EQ(definitions.Save("01", fields), 0);
+        ASSERT_EQ(definitions.Save("01", fields), TableFileResult::kOk);
         const std::string bytes = ReadAll("XlsBase/XKP01.Dat");
         EXPECT_EQ(static_cast<unsigned char>(bytes[1081]), c.stored.size());
         EXPECT_EQ(bytes.substr(1082, c.stored.size()), c.stored);
         TableDefinitions reread;
-        ASSERT_EQ(reread.Load("01"), 0);
+        ASSERT_EQ(reread.Load("01"), TableFileResult::kOk);
         EXPECT_EQ(reread.Text("FRes02"), Trimmed(c.stored));
     }
 }
@@ -395,14 +395,14 @@ TEST(TableDefinitionFiles, SwitchingPatternsSavesTheShownFieldsIntoTheOtherPatte
     WritePattern(1);
     WritePattern(2);
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("02"), 0);
+    ASSERT_EQ(definitions.Load("02"), TableFileResult::kOk);
     TableFieldTexts shown = StandardTableDefaults(definitions.Fields());
     shown.Set("HMno", "B2");
-    ASSERT_EQ(definitions.Save("02", shown), 0);
-    ASSERT_EQ(definitions.Save("01", shown), 0);
+    ASSERT_EQ(definitions.Save("02", shown), TableFileResult::kOk);
+    ASSERT_EQ(definitions.Save("01", shown), TableFileResult::kOk);
     TableDefinitions one, two;
-    ASSERT_EQ(one.Load("01"), 0);
-    ASSERT_EQ(two.Load("02"), 0);
+    ASSERT_EQ(one.Load("01"), TableFileResult::kOk);
+    ASSERT_EQ(two.Load("02"), TableFileResult::kOk);
     EXPECT_EQ(one.Fields(), shown);
     EXPECT_EQ(two.Fields(), shown);
 }
@@ -413,10 +413,11 @@ TEST(TableDefinitionFiles, SaveRewritesOnlyExistingDefinitions) {
     QFile::remove("XlsBase/XKPSei03.Dat");
     TableDefinitions definitions;
     TableFieldTexts fields = StandardTableDefaults(TableFieldTexts());
-    EXPECT_EQ(definitions.Save("03", fields), -1);  // one of the two is missing
+    EXPECT_EQ(definitions.Save("03", fields),
+              TableFileResult::kFailed);  // one of the two is missing
     EXPECT_FALSE(QFile::exists("XlsBase/XKPSei03.Dat"));
     EXPECT_EQ(GetI32(ReadAll("XlsBase/XKP03.Dat"), 308), 20u);  // the other is written
-    EXPECT_EQ(definitions.Save("04", fields), -1);
+    EXPECT_EQ(definitions.Save("04", fields), TableFileResult::kFailed);
     EXPECT_EQ(QDir("XlsBase").entryList(QDir::Files), QStringList({"XKP03.Dat"}));
 }
 
@@ -427,16 +428,16 @@ TEST(TableDefinitionFiles, FailedWriteLeavesTheOldFile) {
     WritePattern(0);
     const std::string oldFreeForm = ReadAll("XlsBase/XKPSei00.Dat");
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("00"), 0);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
     const TableFieldTexts fields = StandardTableDefaults(definitions.Fields());
 
-    int result = 0;
+    TableFileResult result = TableFileResult::kOk;
     {
         test::FileSizeLimit limit(1200);  // room for the 1096-byte record, not the 1372-byte one
         result = definitions.Save("00", fields);
     }
 
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(result, TableFileResult::kFailed);
     EXPECT_EQ(ReadAll("XlsBase/XKPSei00.Dat").size(), oldFreeForm.size());
     EXPECT_EQ(ReadAll("XlsBase/XKPSei00.Dat"), oldFreeForm);
     EXPECT_EQ(GetI32(ReadAll("XlsBase/XKP00.Dat"), 308), 20u);
@@ -453,12 +454,13 @@ TEST(TableDefinitionFiles, SaveClearedEmptiesEveryFieldOnly) {
     WriteAll("XlsBase/XKP02.Dat", "");
     WriteAll("XlsBase/XKPSei02.Dat", "");
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Load("00"), 0);
-    ASSERT_EQ(definitions.Save("00", StandardTableDefaults(definitions.Fields())), 0);
+    ASSERT_EQ(definitions.Load("00"), TableFileResult::kOk);
+    ASSERT_EQ(definitions.Save("00", StandardTableDefaults(definitions.Fields())),
+              TableFileResult::kOk);
 
-    ASSERT_EQ(definitions.SaveCleared("02"), 0);
+    ASSERT_EQ(definitions.SaveCleared("02"), TableFileResult::kOk);
     TableDefinitions reread;
-    ASSERT_EQ(reread.Load("02"), 0);
+    ASSERT_EQ(reread.Load("02"), TableFileResult::kOk);
     for (std::size_t i = 0; i < TableFields().size(); ++i) {
         const bool count = TableFields()[i].kind == TableFieldKind::kCount;
         EXPECT_EQ(reread.Fields().At(i), count ? " 0" : "") << TableFields()[i].name;

@@ -88,11 +88,11 @@ TEST(ScriptedQuestions, AnswersTheScriptAndRecordsWhatWasAsked) {
 
     EXPECT_EQ(script.AskButtons("見積作成を終了してメニューに戻ります。", "", "保存戻る",
                                 "破棄戻る", "再入力"),
-              3);
+              ButtonAnswer::kThird);
     EXPECT_TRUE(script.AskOkCancel("参照モードで入ります。", "確 認"));
     script.Inform("見積番号が設定されていません。", "");
     EXPECT_EQ(script.AskText("呼び出し", "番号", "000001"), "000012");
-    EXPECT_EQ(script.AskButtons("", "", "保存戻る", "破棄戻る", ""), -1);
+    EXPECT_EQ(script.AskButtons("", "", "保存戻る", "破棄戻る", ""), ButtonAnswer::kClosed);
     script.Done();
 
     const auto& asked = script.History();
@@ -113,11 +113,11 @@ TEST(ScriptedQuestions, UnexpectedOrMismatchedQuestionsFailAndGetTheSafeAnswer) 
     EXPECT_FALSE(ok);
 
     script.ExpectOkCancel("参照モードで入ります。", true);
-    int button = 9;
+    ButtonAnswer button = ButtonAnswer::kThird;
     EXPECT_NONFATAL_FAILURE(
         button = script.AskButtons("参照モードで入ります。", "", "Ｏ Ｋ", "", ""),
         "expected AskOkCancel");
-    EXPECT_EQ(button, 0);
+    EXPECT_EQ(button, ButtonAnswer::kEscape);
 
     script.ExpectOkCancel("古い環境ファイルです、再作成します。", true, "確 認");
     EXPECT_NONFATAL_FAILURE(ok = script.AskOkCancel("古い環境ファイルです、再作成します。", "x"),
@@ -133,7 +133,7 @@ TEST(ScriptedQuestions, UnexpectedOrMismatchedQuestionsFailAndGetTheSafeAnswer) 
     script.ExpectButtons("終了します。", 3);
     EXPECT_NONFATAL_FAILURE(
         button = script.AskButtons("終了します。", "", "Ｏ Ｋ", "キャンセル", ""), "does not show");
-    EXPECT_EQ(button, 0);
+    EXPECT_EQ(button, ButtonAnswer::kEscape);
 }
 
 TEST(ScriptedQuestions, UnusedAnswersFailTheTest) {

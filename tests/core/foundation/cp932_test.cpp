@@ -233,6 +233,22 @@ TEST(Cp932, UndefinedAndTruncatedBytesReportTheirOffset) {
     }
 }
 
+// Runs of ASCII are taken eight bytes at a time: a character or an undefined code at any
+// place in or after such a run is decoded or reported where it stands.
+TEST(Cp932, CharactersAfterAsciiRunsOfAnyLengthDecodeInPlace) {
+    for (std::size_t before = 0; before < 20; ++before) {
+        for (std::size_t after : {0u, 1u, 7u, 8u, 9u}) {
+            const std::string ascii(before, ' ');
+            const std::string tail(after, 'b');
+            EXPECT_EQ(Cp932ToUtf8(ascii + "\x82\xA0" + tail), ascii + "あ" + tail) << before;
+            Cp932Error error;
+            EXPECT_EQ(Cp932ToUtf8(ascii + "\x85\x40" + tail, &error), std::nullopt);
+            EXPECT_EQ(error.offset, before);
+            EXPECT_EQ(Cp932ToUtf8(ascii + tail), ascii + tail);
+        }
+    }
+}
+
 TEST(Cp932, LossyDecodingReplacesOnlyWhatIsUndefined) {
     EXPECT_EQ(Cp932ToQStringLossy("\x81\x20x"), QString::fromUtf8("\uFFFD x"));
     EXPECT_EQ(Cp932ToQStringLossy("\x85\x40\x87\x75"), QString::fromUtf8("\uFFFD㎡"));

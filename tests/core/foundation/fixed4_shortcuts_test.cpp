@@ -67,12 +67,13 @@ TEST(Fixed4Shortcuts, FormattingAgreesWithTheNumberFormatter) {
         const FormattedNumber expected =
             FormatNumber(width, decimals, Fixed4ToText(value), grouped);
         const auto quick = FormatFixed4(value, width, decimals, grouped);
-        if (expected.status == 0) {
+        if (expected.status == NumberFormatStatus::kOk) {
             ASSERT_TRUE(quick.has_value()) << raw << " " << width << " " << decimals;
             ASSERT_EQ(*quick, expected.text) << raw << " " << width << " " << decimals;
         } else {
-            ASSERT_FALSE(quick.has_value()) << raw << " " << width << " " << decimals << " '"
-                                            << *quick << "' status " << expected.status;
+            ASSERT_FALSE(quick.has_value())
+                << raw << " " << width << " " << decimals << " '" << *quick << "' status "
+                << static_cast<int>(expected.status);
         }
     }
 }

@@ -12,17 +12,18 @@ namespace {
 TEST(NumberText, WhatCountsAsANumber) {
     struct Case {
         std::string text;
-        int expected;
+        bool expected;
     };
     const Case cases[] = {
-        {"", 1},     {"   ", 1},  {" \t ", 1},   {"12", 0},        {"  -1.5", 0}, {"+3", 0},
-        {"10.", 0},  {".5", 0},   {"-.5", 0},    {"1e3", 0},       {"1.5E-3", 0}, {"2e+2", 0},
-        {"007", 0},  {"12 ", -1}, {".", -1},     {"-", -1},        {"+", -1},     {"1,000", -1},
-        {"1e", -1},  {"1e+", -1}, {"0x10", -1},  {"5-", -1},       {"--5", -1},   {"1.2.3", -1},
-        {"\t5", -1}, {"e5", -1},  {"1 000", -1}, {"\x82\x50", -1},  // a full-width digit
+        {"", false},      {"   ", false},   {" \t ", false},     {"12", true},     {"  -1.5", true},
+        {"+3", true},     {"10.", true},    {".5", true},        {"-.5", true},    {"1e3", true},
+        {"1.5E-3", true}, {"2e+2", true},   {"007", true},       {"12 ", false},   {".", false},
+        {"-", false},     {"+", false},     {"1,000", false},    {"1e", false},    {"1e+", false},
+        {"0x10", false},  {"5-", false},    {"--5", false},      {"1.2.3", false}, {"\t5", false},
+        {"e5", false},    {"1 000", false}, {"\x82\x50", false},  // a full-width digit
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsInvalidNumber(c.text), c.expected) << '"' << c.text << '"';
+        EXPECT_EQ(IsNumberText(c.text), c.expected) << '"' << c.text << '"';
     }
 }
 
@@ -88,35 +89,36 @@ TEST(NumberText, FormatNumber) {
         int decimals;
         std::string text;
         bool grouping;
-        int status;
+        NumberFormatStatus status;
         std::string expected;
     };
     const Case cases[] = {
-        {14, 0, "1234567", true, 0, "     1,234,567"},
-        {14, 0, "1234567", false, 0, "       1234567"},
-        {10, 2, "-1234.5", true, 0, " -1,234.50"},
-        {6, 0, "10.", true, 0, "    10"},
-        {6, 0, "123", true, 0, "   123"},
-        {8, 3, " 0.1", false, 0, "   0.100"},
-        {4, 0, "999", true, 0, " 999"},
-        {8, 0, "1000", true, 0, "   1,000"},
-        {8, 0, "-100", true, 0, "    -100"},
+        {14, 0, "1234567", true, NumberFormatStatus::kOk, "     1,234,567"},
+        {14, 0, "1234567", false, NumberFormatStatus::kOk, "       1234567"},
+        {10, 2, "-1234.5", true, NumberFormatStatus::kOk, " -1,234.50"},
+        {6, 0, "10.", true, NumberFormatStatus::kOk, "    10"},
+        {6, 0, "123", true, NumberFormatStatus::kOk, "   123"},
+        {8, 3, " 0.1", false, NumberFormatStatus::kOk, "   0.100"},
+        {4, 0, "999", true, NumberFormatStatus::kOk, " 999"},
+        {8, 0, "1000", true, NumberFormatStatus::kOk, "   1,000"},
+        {8, 0, "-100", true, NumberFormatStatus::kOk, "    -100"},
         // Halves go away from zero, decided on the exact decimal value.
-        {8, 2, "2.345", false, 0, "    2.35"},
-        {8, 2, "-2.345", false, 0, "   -2.35"},
-        {8, 1, "0.05", false, 0, "     0.1"},
-        {8, 1, "1.0049", false, 0, "     1.0"},
-        {8, 0, "-0.4", false, 0, "       0"},  // no "-0"
-        {8, 0, "1e3", true, 0, "   1,000"},
-        {8, 2, "1.5e-3", false, 0, "    0.00"},
-        {6, 0, "123456", true, -4, "123456"},
-        {5, 0, "99999.5", false, -4, "99999.5"},
-        {6, 0, "1,000", true, -1, ""},
-        {6, 0, "", true, -1, ""},
-        {6, -1, "1", true, -2, ""},
-        {3, 2, "1", true, -2, ""},  // integer width 0
-        {6, 3, "1", true, -2, ""},  // integer width 2 is smaller than 3 decimals
-        {0, 0, "1", true, -2, ""},
+        {8, 2, "2.345", false, NumberFormatStatus::kOk, "    2.35"},
+        {8, 2, "-2.345", false, NumberFormatStatus::kOk, "   -2.35"},
+        {8, 1, "0.05", false, NumberFormatStatus::kOk, "     0.1"},
+        {8, 1, "1.0049", false, NumberFormatStatus::kOk, "     1.0"},
+        {8, 0, "-0.4", false, NumberFormatStatus::kOk, "       0"},  // no "-0"
+        {8, 0, "1e3", true, NumberFormatStatus::kOk, "   1,000"},
+        {8, 2, "1.5e-3", false, NumberFormatStatus::kOk, "    0.00"},
+        {6, 0, "123456", true, NumberFormatStatus::kTooWide, "123456"},
+        {5, 0, "99999.5", false, NumberFormatStatus::kTooWide, "99999.5"},
+        {6, 0, "1,000", true, NumberFormatStatus::kNotANumber, ""},
+        {6, 0, "", true, NumberFormatStatus::kNotANumber, ""},
+        {6, -1, "1", true, NumberFormatStatus::kBadLayout, ""},
+        {3, 2, "1", true, NumberFormatStatus::kBadLayout, ""},  // integer width 0
+        {6, 3, "1", true, NumberFormatStatus::kBadLayout,
+         ""},  // integer width 2 is smaller than 3 decimals
+        {0, 0, "1", true, NumberFormatStatus::kBadLayout, ""},
     };
     for (const Case& c : cases) {
         const FormattedNumber result = FormatNumber(c.width, c.decimals, c.text, c.grouping);
@@ -134,7 +136,7 @@ TEST(NumberText, PlainFallsBackToZero) {
 
 TEST(NumberText, HostileNumbersAreHandledWithoutSpellingThemOut) {
     const std::string longDigits = std::string(200000, '9');
-    EXPECT_EQ(IsInvalidNumber(longDigits), 0);
+    EXPECT_TRUE(IsNumberText(longDigits));
     EXPECT_EQ(ToInt(longDigits), 0);
     EXPECT_EQ(FormatPlain(14, 0, longDigits), std::string(13, ' ') + "0");
     EXPECT_EQ(FormatPlain(14, 0, "1e999999999999999999999"), std::string(13, ' ') + "0");
@@ -142,13 +144,13 @@ TEST(NumberText, HostileNumbersAreHandledWithoutSpellingThemOut) {
     EXPECT_EQ(FormatPlain(6, 2, "0." + std::string(100000, '0') + "1"), "  0.00");
 
     std::string tiny = "1e-999999999999";
-    EXPECT_EQ(RoundDecimal(tiny, 2, kRoundUp), 0);
+    EXPECT_TRUE(RoundDecimal(tiny, 2, kRoundUp));
     EXPECT_EQ(tiny, "0.00");  // its first dropped digit is a 0
     std::string huge = "1e999999999999";
-    EXPECT_EQ(RoundDecimal(huge, 2, kRoundHalfUp), 0);
+    EXPECT_TRUE(RoundDecimal(huge, 2, kRoundHalfUp));
     EXPECT_EQ(huge, "1e999999999999");  // an integer: nothing to round
     std::string longFraction = "0." + std::string(100000, '9');
-    EXPECT_EQ(RoundDecimal(longFraction, 2, kRoundHalfUp), 0);
+    EXPECT_TRUE(RoundDecimal(longFraction, 2, kRoundHalfUp));
     EXPECT_EQ(longFraction, "1.00");
 }
 
@@ -190,13 +192,13 @@ TEST(NumberText, RoundDecimalLooksAtTheFirstDroppedDigitOnly) {
     };
     for (const Case& c : cases) {
         std::string text = c.text;
-        EXPECT_EQ(RoundDecimal(text, c.decimals, c.mode), 0) << c.text;
+        EXPECT_TRUE(RoundDecimal(text, c.decimals, c.mode)) << c.text;
         EXPECT_EQ(text, c.expected) << c.text << " to " << c.decimals << " in mode " << c.mode;
     }
 
     for (const std::string bad : {"", "abc", "1,000", "5-"}) {
         std::string text = bad;
-        EXPECT_EQ(RoundDecimal(text, 0, kRoundHalfUp), -1) << bad;
+        EXPECT_FALSE(RoundDecimal(text, 0, kRoundHalfUp)) << bad;
         EXPECT_EQ(text, bad);
     }
 }

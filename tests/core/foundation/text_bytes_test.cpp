@@ -20,15 +20,22 @@ TEST(TextBytes, ByteClassWalksFromTheStart) {
     const std::string text = "A" + kNi + "\t" + kHyou;
     struct Case {
         int position;
-        int expected;
+        ByteKind expected;
     };
-    for (const Case c : {Case{0, -1}, {1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 1}, {6, 2}, {7, 0}}) {
+    for (const Case c : {Case{0, ByteKind::kBeforeText},
+                         {1, ByteKind::kSingle},
+                         {2, ByteKind::kLead},
+                         {3, ByteKind::kSecond},
+                         {4, ByteKind::kControl},
+                         {5, ByteKind::kLead},
+                         {6, ByteKind::kSecond},
+                         {7, ByteKind::kSingle}}) {
         EXPECT_EQ(ByteClass(text, c.position), c.expected) << "position " << c.position;
     }
-    EXPECT_EQ(ByteClass("\x7F", 1), 3);
+    EXPECT_EQ(ByteClass("\x7F", 1), ByteKind::kControl);
     // A lead-looking byte that is itself a second byte (0x93 after 0x95).
-    EXPECT_EQ(ByteClass("\x95\x93\x93\xFA", 2), 2);
-    EXPECT_EQ(ByteClass("\x95\x93\x93\xFA", 3), 1);
+    EXPECT_EQ(ByteClass("\x95\x93\x93\xFA", 2), ByteKind::kSecond);
+    EXPECT_EQ(ByteClass("\x95\x93\x93\xFA", 3), ByteKind::kLead);
 }
 
 TEST(TextBytes, PadRightNeverSplitsACharacter) {
@@ -94,11 +101,11 @@ TEST(TextBytes, TrimmingAndHasText) {
     const std::string padded = " \t" + kNi + " x \r\n\x7F";
     EXPECT_EQ(Trimmed(padded), kNi + " x");
     EXPECT_EQ(TrimmedRight(padded), " \t" + kNi + " x");
-    EXPECT_EQ(HasText(padded), 1);
-    EXPECT_EQ(HasText(" \t\r\n "), 0);
-    EXPECT_EQ(HasText(""), 0);
+    EXPECT_TRUE(HasText(padded));
+    EXPECT_FALSE(HasText(" \t\r\n "));
+    EXPECT_FALSE(HasText(""));
     // A full-width blank (0x81 0x40) is a character, not a blank.
-    EXPECT_EQ(HasText(" \x81\x40 "), 1);
+    EXPECT_TRUE(HasText(" \x81\x40 "));
 }
 
 }  // namespace

@@ -106,10 +106,10 @@ TEST(TextGrid, UsedRowsIgnoreTheNumberColumnAndBlanks) {
     grid.SetCell(2, 2, "x");
     grid.SetCell(4, 1, "   ");
     EXPECT_EQ(LastUsedGridRow(grid), 2);
-    EXPECT_EQ(GridRowUsed(grid, 2), 1);
-    EXPECT_EQ(GridRowUsed(grid, 3), 0);
-    EXPECT_EQ(GridRowUsed(grid, 4), 0);
-    EXPECT_EQ(GridRowUsed(grid, 6), 0);
+    EXPECT_TRUE(GridRowUsed(grid, 2));
+    EXPECT_FALSE(GridRowUsed(grid, 3));
+    EXPECT_FALSE(GridRowUsed(grid, 4));
+    EXPECT_FALSE(GridRowUsed(grid, 6));
 
     grid.SetCell(5, 1, "1,000");
     EXPECT_EQ(LastUsedGridRow(grid), 5);

@@ -188,7 +188,7 @@ TEST(MasterListsTest, NextConstructionCodeNeverNamesAnExistingEntry) {
         for (const std::string& code : c.codes)
             lists.constructionNames.push_back(Construction(code));
         const NextCode next = NextConstructionCode(lists);
-        EXPECT_EQ(next.status, 0) << c.what;
+        EXPECT_FALSE(next.exhausted) << c.what;
         EXPECT_EQ(next.code, c.next) << c.what;
     }
 
@@ -206,7 +206,7 @@ TEST(MasterListsTest, NextConstructionCodeNeverNamesAnExistingEntry) {
         full.constructionNames.push_back(Construction(text));
     }
     const NextCode none = NextConstructionCode(full);
-    EXPECT_EQ(none.status, kMasterCodesExhausted);
+    EXPECT_TRUE(none.exhausted);
     EXPECT_EQ(none.code, "");
 }
 
@@ -221,7 +221,7 @@ TEST(MasterListsTest, NextProductCodeCountsPerConstructionCode) {
     // At the top of the range the lowest free code of that construction code is used.
     lists.products = {Product("001", "999999"), Product("001", "000001"), Product("002", "000002")};
     const NextCode next = NextProductCode(lists, "001");
-    EXPECT_EQ(next.status, 0);
+    EXPECT_FALSE(next.exhausted);
     EXPECT_EQ(next.code, "000002");
 
     // A sequence hands out what NextProductCode would give after each code was added.

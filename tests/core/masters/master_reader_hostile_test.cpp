@@ -48,10 +48,10 @@ TEST(MasterReaderHostileTest, OddFilesLoadAndWriteBackLineForLine) {
         }
 
         const NextCode construction = NextConstructionCode(lists);
-        ASSERT_EQ(construction.status, 0);
+        ASSERT_FALSE(construction.exhausted);
         EXPECT_EQ(FindConstructionName(lists, construction.code), -1);
         const NextCode product = NextProductCode(lists, "001");
-        ASSERT_EQ(product.status, 0);
+        ASSERT_FALSE(product.exhausted);
         EXPECT_EQ(FindProduct(lists, "001", product.code), -1);
 
         ASSERT_EQ(WriteProducts(lists, environment), MasterFileResult::kOk);

@@ -182,7 +182,7 @@ TEST(OutputRunTest, TheInvoiceTakesTheRegistrationNumberFromTheSettingsFile) {
     TableDefinitions definitions;
     TableFieldTexts fields = StandardTableDefaults(TableFieldTexts());
     fields.Set("SA1HJTouroku", "M12");
-    ASSERT_EQ(definitions.Save("", fields), 0);
+    ASSERT_EQ(definitions.Save("", fields), TableFileResult::kOk);
     OutputFixture f;
     f.choices.freeForm = true;
     f.choices.freeFormSource = FreeFormSource::kBreakdown;

@@ -35,12 +35,12 @@ inline void InstallOutputFiles() {
     MakeTemplate("書式F00A", {"請求書", "続き"});
     MakeTemplate("書式F00B", {"請求明細", "続き"});
     for (TableFile file : {TableFile::kStandard, TableFile::kFreeForm}) {
-        if (CanOpenFile(TableDefinitionFileName(file, "")) != 0) {
-            ASSERT_EQ(CreateEmptyFile(TableDefinitionFileName(file, "")), 0);
+        if (!CanOpenFile(TableDefinitionFileName(file, ""))) {
+            ASSERT_TRUE(CreateEmptyFile(TableDefinitionFileName(file, "")));
         }
     }
     TableDefinitions definitions;
-    ASSERT_EQ(definitions.Save("", StandardTableDefaults(TableFieldTexts())), 0);
+    ASSERT_EQ(definitions.Save("", StandardTableDefaults(TableFieldTexts())), TableFileResult::kOk);
 }
 
 }  // namespace quilto::test

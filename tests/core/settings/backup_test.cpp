@@ -41,9 +41,9 @@ class Backup : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(backup.isValid());
-        ASSERT_EQ(CreateEnvironmentFile(environment), 0);
+        ASSERT_EQ(CreateEnvironmentFile(environment), EnvironmentFileResult::kOk);
         environment.Settings().SetText("Edit1", "Yamada Kensetsu");
-        ASSERT_EQ(WriteEnvironment(environment), 0);
+        ASSERT_EQ(WriteEnvironment(environment), EnvironmentFileResult::kOk);
         WriteAll("DAT/m_000001.dat", std::string(1392, '\x01'));
         WriteAll("DAT/m_000002.dat", std::string(1584, '\x02'));
         WriteAll("DAT/m_000001.tmp", "");
@@ -163,7 +163,7 @@ TEST_F(Backup, ADataFolderElsewhereIsBackedUpFromAndRestoredToThere) {
     QDir().mkpath(data);
     WriteAll(data + "/m_000007.dat", "estimate elsewhere");
     environment.SetDataFolderSetting(*Utf8ToCp932(data.toStdString()));
-    ASSERT_EQ(WriteEnvironment(environment), 0);
+    ASSERT_EQ(WriteEnvironment(environment), EnvironmentFileResult::kOk);
 
     questions.ExpectButtons(kBackupQuestion, 1).ExpectInform(kBackupDoneMessage);
     BackUp(backup.path());

@@ -20,14 +20,16 @@ using test::WorkingFolder;
 
 class SettingsDialogRules : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(CreateEnvironmentFile(environment), 0); }
+    void SetUp() override {
+        ASSERT_EQ(CreateEnvironmentFile(environment), EnvironmentFileResult::kOk);
+    }
 
     EnvironmentSettings& Controls() { return environment.Settings(); }
 
     // Closes the dialog and opens it again from the file.
     void SaveAndReopen() {
         std::string message;
-        ASSERT_EQ(SaveEnvironmentSettings(environment, &message), 0) << message;
+        ASSERT_TRUE(SaveEnvironmentSettings(environment, &message)) << message;
         Environment reread;
         OpenEnvironmentSettings(reread);
         EXPECT_EQ(reread.Record(), environment.Record()) << "memory and file agree";
@@ -98,7 +100,7 @@ TEST_F(SettingsDialogRules, ClearedCaptionIsStoredBlankAndShownAsTheDefault) {
     SetStandardCaptions(Controls(), 2);
     Controls().SetText("Syokei", "");
     std::string message;
-    ASSERT_EQ(SaveEnvironmentSettings(environment, &message), 0);
+    ASSERT_TRUE(SaveEnvironmentSettings(environment, &message));
     // Blank in the file ...
     EXPECT_EQ(ReadAll("sp_jis.dat").at(4546), '\0');
     EXPECT_EQ(Utf8(environment.Caption(LineCaption::Discount)), "【  値  引  】");
@@ -124,7 +126,7 @@ TEST_F(SettingsDialogRules, AFailedSaveNamesTheFileAndKeepsTheSettingsForThisRun
     QFile::remove("sp_jis.dat");
     Controls().SetText("Zratio1", "5");
     std::string message;
-    EXPECT_EQ(SaveEnvironmentSettings(environment, &message), -1);
+    EXPECT_FALSE(SaveEnvironmentSettings(environment, &message));
     EXPECT_EQ(
         message,
         "環境設定を保存できませんでした。\n" +

@@ -61,25 +61,25 @@ TEST(OwnSettingsFields, SavedNormalisedBesideWhatTheFileHeldAndOnlyWhenChanged) 
     WorkingFolder folder;
     WriteAll(OwnSettingsPath(), "future_key=1\nwelfare_rate=15.6\n");
     std::string message;
-    ASSERT_EQ(SaveOwnSettingsFields({"Ｔ７０００ ０１２０５０００２", "16.5"}, &message), 0)
+    ASSERT_TRUE(SaveOwnSettingsFields({"Ｔ７０００ ０１２０５０００２", "16.5"}, &message))
         << message;
     EXPECT_EQ(ReadAll(OwnSettingsPath()),
               "future_key=1\nwelfare_rate=16.5\nregistration_number=T7000012050002\n");
 
     OwnSettings settings;
-    ASSERT_EQ(OpenOwnSettingsFields(&settings, &message), 0);
+    ASSERT_TRUE(OpenOwnSettingsFields(&settings, &message));
     const OwnSettingsFields shown = OwnSettingsFieldsOf(settings);
     EXPECT_EQ(shown.registrationNumber, kValid);
     EXPECT_EQ(shown.welfareRate, "16.5");
 
     // Unchanged: the file is not rewritten (a hand-written spacing stays as it was).
     WriteAll(OwnSettingsPath(), "registration_number = T7000012050002\nwelfare_rate=16.5\n");
-    ASSERT_EQ(SaveOwnSettingsFields({kValid, "16.50"}, &message), 0);
+    ASSERT_TRUE(SaveOwnSettingsFields({kValid, "16.50"}, &message));
     EXPECT_EQ(ReadAll(OwnSettingsPath()),
               "registration_number = T7000012050002\nwelfare_rate=16.5\n");
 
     // Both cleared: the keys go, so the welfare command asks again and invoices print none.
-    ASSERT_EQ(SaveOwnSettingsFields({"", ""}, &message), 0);
+    ASSERT_TRUE(SaveOwnSettingsFields({"", ""}, &message));
     EXPECT_EQ(ReadAll(OwnSettingsPath()), "");
 }
 
@@ -88,12 +88,12 @@ TEST(OwnSettingsFields, AFileThatCannotBeReadIsNamedAndNeverOverwritten) {
     ASSERT_TRUE(QDir().mkdir(OwnSettingsPath()));  // there, but not a file one can read
     OwnSettings settings;
     std::string message;
-    EXPECT_EQ(OpenOwnSettingsFields(&settings, &message), -1);
+    EXPECT_FALSE(OpenOwnSettingsFields(&settings, &message));
     EXPECT_NE(message.find(QFileInfo(OwnSettingsPath()).absoluteFilePath().toStdString()),
               std::string::npos)
         << message;
     message.clear();
-    EXPECT_EQ(SaveOwnSettingsFields({kValid, "15"}, &message), -1);
+    EXPECT_FALSE(SaveOwnSettingsFields({kValid, "15"}, &message));
     EXPECT_NE(message.find("quilto.conf"), std::string::npos) << message;
     EXPECT_TRUE(QFileInfo(OwnSettingsPath()).isDir());
 }

@@ -45,7 +45,7 @@ std::string FailureMessage(const std::string& text, const QString& path, int err
 }
 
 // The check as the program runs it at start: the environment read first.
-int RunCheck(ScriptedQuestions& questions) {
+StartUpCheckResult RunCheck(ScriptedQuestions& questions) {
     Environment environment;
     ReadEnvironment(environment);
     MasterLists masters;
@@ -95,7 +95,7 @@ void ExpectPatternsZeroToTwo() {
 TEST(StartupCheck, AnEmptyInstallationGetsEveryFile) {
     WorkingFolder folder;
     ScriptedQuestions questions;
-    ASSERT_EQ(RunCheck(questions), 0);
+    ASSERT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
 
     ExpectNewEnvironmentFile();
     EXPECT_EQ(SizeOf("MST/sp_syo.dat"), 0);
@@ -107,7 +107,7 @@ TEST(StartupCheck, AnEmptyInstallationGetsEveryFile) {
     // A second start finds everything in order and changes nothing.
     WriteAll("MST/sp_unit.dat", "");
     const std::string environment = ReadAll("sp_jis.dat");
-    ASSERT_EQ(RunCheck(questions), 0);
+    ASSERT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
     EXPECT_EQ(SizeOf("MST/sp_unit.dat"), 0);
     EXPECT_EQ(ReadAll("sp_jis.dat"), environment);
 }
@@ -120,7 +120,7 @@ TEST(StartupCheck, MastersGoToTheConfiguredFolder) {
     environment.BuildRecord();
     WriteAll("sp_jis.dat", environment.Record());
     ScriptedQuestions questions;
-    ASSERT_EQ(RunCheck(questions), 0);
+    ASSERT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
     EXPECT_EQ(SizeOf("masters/sp_syo.dat"), 0);
     EXPECT_GT(SizeOf("masters/sp_unit.dat"), 0);
     EXPECT_FALSE(QFile::exists("MST/sp_syo.dat"));
@@ -141,13 +141,13 @@ TEST(StartupCheck, AnEnvironmentFileOfAnotherSizeIsMadeAgainOnlyWhenAccepted) {
             ScriptedQuestions questions;
             questions.ExpectOkCancel(kOutdatedEnvironment, accept, kConfirm);
             if (!accept) {
-                EXPECT_EQ(RunCheck(questions), -1);
+                EXPECT_EQ(RunCheck(questions), StartUpCheckResult::kFailed);
                 EXPECT_EQ(ReadAll("sp_jis.dat"), old);
                 EXPECT_FALSE(QFile::exists(kKeptEnvironment));
                 EXPECT_FALSE(QFile::exists("MST/sp_syo.dat"));  // the check stopped there
                 continue;
             }
-            EXPECT_EQ(RunCheck(questions), 0);
+            EXPECT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
             ExpectNewEnvironmentFile();
             // The old file is kept whole beside the new one.
             EXPECT_EQ(ReadAll(kKeptEnvironment), old);
@@ -162,15 +162,20 @@ TEST(StartupCheck, AFailedCreationIsToldWithItsCodeTheFileAndTheReason) {
         const char* message;
         const char* file;
         int error;
-        int code;
+        StartUpCheckResult code;
     } cases[] = {
-        {"MST", true, "商品作成エラー =-1", "MST/sp_syo.dat", ENOENT, -3},
-        {"MST/sp_syo.dat", false, "商品作成エラー =-1", "MST/sp_syo.dat", EISDIR, -3},
-        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", "MST/sp_Koji.dat", EISDIR, -4},
-        {"MST/sp_unit.dat", false, "単位作成エラー =-1", "MST/sp_unit.dat", EISDIR, -5},
-        {"XlsBase", true, "XlsDat作成エラー =-1", "XlsBase/XKP00.Dat", ENOENT, -6},
+        {"MST", true, "商品作成エラー =-1", "MST/sp_syo.dat", ENOENT,
+         StartUpCheckResult::kProductFileFailed},
+        {"MST/sp_syo.dat", false, "商品作成エラー =-1", "MST/sp_syo.dat", EISDIR,
+         StartUpCheckResult::kProductFileFailed},
+        {"MST/sp_Koji.dat", false, "工事作成エラー =-1", "MST/sp_Koji.dat", EISDIR,
+         StartUpCheckResult::kConstructionFileFailed},
+        {"MST/sp_unit.dat", false, "単位作成エラー =-1", "MST/sp_unit.dat", EISDIR,
+         StartUpCheckResult::kUnitFileFailed},
+        {"XlsBase", true, "XlsDat作成エラー =-1", "XlsBase/XKP00.Dat", ENOENT,
+         StartUpCheckResult::kTableDefinitionFailed},
         {"XlsBase/XKPSei00.Dat", false, "XlsDat 作成エラー =-1", "XlsBase/XKPSei00.Dat", EISDIR,
-         -6},
+         StartUpCheckResult::kTableDefinitionFailed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.blocked);
@@ -216,7 +221,7 @@ TEST(StartupCheck, AnUnwritableFolderKeepsTheOldEnvironmentFile) {
     questions.ExpectOkCancel(kOutdatedEnvironment, true, kConfirm);
     questions.ExpectInform("環境作成エラー =-1\n" +
                            folder.FilePath(kKeptEnvironment).toStdString() + ": " + reason);
-    EXPECT_EQ(RunCheck(questions), -1);
+    EXPECT_EQ(RunCheck(questions), StartUpCheckResult::kFailed);
     questions.Done();
     EXPECT_EQ(ReadAll("sp_jis.dat"), old);
     EXPECT_FALSE(QFile::exists(kKeptEnvironment));
@@ -225,7 +230,7 @@ TEST(StartupCheck, AnUnwritableFolderKeepsTheOldEnvironmentFile) {
 // Sets up a complete installation whose pattern 02 holds a definition of its own.
 void CompleteInstallation() {
     ScriptedQuestions questions;
-    ASSERT_EQ(RunCheck(questions), 0);
+    ASSERT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
     WriteAll("XlsBase/XKP02.Dat", std::string(1096, 'A'));
 }
 
@@ -258,11 +263,11 @@ TEST(StartupCheck, ADamagedPatternZeroFileIsMadeAgainAloneOnceAccepted) {
             ScriptedQuestions questions;
             questions.ExpectOkCancel(c.question, accept, kConfirm);
             if (!accept) {
-                EXPECT_EQ(RunCheck(questions), -1);
+                EXPECT_EQ(RunCheck(questions), StartUpCheckResult::kFailed);
                 EXPECT_EQ(ReadAll(c.file), damaged);
                 continue;
             }
-            EXPECT_EQ(RunCheck(questions), 0);
+            EXPECT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
             EXPECT_EQ(ReadAll(c.file), ShippedTableDefinitions().Record(c.kind));
             EXPECT_EQ(ReadAll(QString::fromLatin1(c.file) + ".bak"), damaged);
             EXPECT_EQ(ReadAll(c.other), other);
@@ -280,7 +285,7 @@ TEST(StartupCheck, AMissingPatternOneWritesBothFurtherPatterns) {
     ASSERT_TRUE(QFile::remove("XlsBase/XKP01.Dat"));
     ASSERT_TRUE(QFile::remove("XlsBase/XKPSei02.Dat"));
     ScriptedQuestions questions;
-    ASSERT_EQ(RunCheck(questions), 0);
+    ASSERT_EQ(RunCheck(questions), StartUpCheckResult::kOk);
     ExpectPatternsZeroToTwo();
     EXPECT_EQ(ReadAll("XlsBase/XKP02.Dat"), std::string(1096, '\0'));
 }

@@ -31,7 +31,7 @@ TEST(StartUp, AnEmptyInstallationGetsEveryFileAndTheRunItsData) {
 
     ScriptedQuestions questions;
     ProgramState program(questions);
-    EXPECT_EQ(RunStartUp(program), 0);
+    EXPECT_EQ(RunStartUp(program), StartUpCheckResult::kOk);
     questions.Done();
 
     EXPECT_EQ(QFile("sp_jis.dat").size(), 6088);
@@ -62,7 +62,7 @@ TEST(StartUp, ADeclinedReCreationEndsTheRunWithTheEnvironmentMessage) {
         false, "確 認");
     questions.ExpectInform(kEnvironmentBrokenMessage);
     ProgramState program(questions);
-    EXPECT_LT(RunStartUp(program), 0);
+    EXPECT_NE(RunStartUp(program), StartUpCheckResult::kOk);
     questions.Done();
     EXPECT_EQ(ReadAll("sp_jis.dat"), outdated);
     EXPECT_FALSE(QFile::exists("MST/sp_unit.dat"));
@@ -74,7 +74,7 @@ TEST(StartUp, WindowsFolderSettingsAreToldAndTheDefaultFoldersServe) {
     WorkingFolder folder;
     {
         Environment environment;
-        ASSERT_EQ(CreateEnvironmentFile(environment), 0);
+        ASSERT_EQ(CreateEnvironmentFile(environment), EnvironmentFileResult::kOk);
         environment.SetDataFolderSetting(test::Sjis("D:\\見積\\"));
         environment.SetMasterFolderSetting("\\\\server\\share\\");
         WriteAll("sp_jis.dat", environment.Record());
@@ -87,7 +87,7 @@ TEST(StartUp, WindowsFolderSettingsAreToldAndTheDefaultFoldersServe) {
         "環境設定のマスタフォルダ「\\\\server\\share\\」は Windows のフォルダです。このコンピュータ"
         "にはありません。\n代わりに MST/ を使います。環境設定でマスタフォルダを変更してください。");
     ProgramState program(questions);
-    EXPECT_EQ(RunStartUp(program), 0);
+    EXPECT_EQ(RunStartUp(program), StartUpCheckResult::kOk);
     questions.Done();
     EXPECT_TRUE(QFile::exists("MST/sp_syo.dat"));
     EXPECT_EQ(QDir().entryList(QDir::Files).join(' ').toStdString(), "sp_jis.dat");

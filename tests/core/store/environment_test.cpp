@@ -288,18 +288,18 @@ TEST(EnvironmentRecord, HostileBytesGiveDefinedValues) {
 TEST(EnvironmentFile, ReadNeedsOneWholeRecord) {
     WorkingFolder folder;
     Environment env;
-    EXPECT_EQ(ReadEnvironment(env), -1);  // missing
+    EXPECT_EQ(ReadEnvironment(env), EnvironmentFileResult::kFailed);  // missing
     // The controls are filled all the same, from the record as it was.
     EXPECT_EQ(Utf8(env.Settings().Text("Goukei")), "－  合  計  －");
 
     std::string bytes(kSize + 1, '\0');
     PutText(bytes, 6034, "P3");
     WriteAll("sp_jis.dat", bytes.substr(0, kSize - 1));
-    EXPECT_EQ(ReadEnvironment(env), -1);
+    EXPECT_EQ(ReadEnvironment(env), EnvironmentFileResult::kFailed);
     EXPECT_EQ(env.PatternName(2), "");
 
     WriteAll("sp_jis.dat", bytes);  // longer: the first record counts
-    EXPECT_EQ(ReadEnvironment(env), 0);
+    EXPECT_EQ(ReadEnvironment(env), EnvironmentFileResult::kOk);
     EXPECT_EQ(env.Settings().Text("Pat3"), "P3");
 }
 
@@ -307,15 +307,15 @@ TEST(EnvironmentFile, WriteReplacesAnExistingFileOnly) {
     WorkingFolder folder;
     Environment env;
     env.Settings().SetText("Edit1", Sjis("株式会社 見積"));
-    EXPECT_EQ(WriteEnvironment(env), -1);
+    EXPECT_EQ(WriteEnvironment(env), EnvironmentFileResult::kFailed);
     EXPECT_FALSE(QFile::exists("sp_jis.dat"));
 
     WriteAll("sp_jis.dat", "");
-    ASSERT_EQ(WriteEnvironment(env), 0);
+    ASSERT_EQ(WriteEnvironment(env), EnvironmentFileResult::kOk);
     EXPECT_EQ(ReadAll("sp_jis.dat"), env.Record());
 
     Environment again;
-    ASSERT_EQ(ReadEnvironment(again), 0);
+    ASSERT_EQ(ReadEnvironment(again), EnvironmentFileResult::kOk);
     EXPECT_EQ(Utf8(again.Company(0, CompanyField::Name1)), "株式会社 見積");
     EXPECT_EQ(again.TaxRate(), kDefaultTaxRate);
 }
@@ -327,8 +327,8 @@ TEST(EnvironmentFile, FailedWriteLeavesTheOldFile) {
     test::ReadOnlyFolder readOnly(folder.Path());
     if (!readOnly.Usable()) GTEST_SKIP() << "cannot make a folder read-only here";
     Environment env;
-    EXPECT_EQ(WriteEnvironment(env), -1);
-    EXPECT_EQ(CreateEnvironmentFile(env), -1);
+    EXPECT_EQ(WriteEnvironment(env), EnvironmentFileResult::kFailed);
+    EXPECT_EQ(CreateEnvironmentFile(env), EnvironmentFileResult::kFailed);
     EXPECT_EQ(ReadAll("sp_jis.dat"), old);
 }
 

@@ -189,7 +189,7 @@ TEST(EstimateFile, RecordsArePlacedByKindAndNumberInAnyOrder) {
 
     EstimateHeader header;
     EstimateStores stores;
-    ASSERT_EQ(ParseEstimateFile(file, header, stores), 0);
+    ASSERT_TRUE(ParseEstimateFile(file, header, stores));
     EXPECT_EQ(stores.details.Line(3, 2).Name(), "detail 3.2");
     EXPECT_EQ(stores.breakdown[3].Name(), "breakdown 3");
     EXPECT_EQ(stores.summary[1001].Name(), "summary 1001");
@@ -216,9 +216,8 @@ TEST(EstimateFile, OldSignatureMovesTheSpecificationOfDetailRecordsOnly) {
 
     EstimateHeader header;
     EstimateStores stores;
-    ASSERT_EQ(ParseEstimateFile(HeaderBytes(kOldEstimateSignature) + detail + summary + breakdown,
-                                header, stores),
-              0);
+    ASSERT_TRUE(ParseEstimateFile(HeaderBytes(kOldEstimateSignature) + detail + summary + breakdown,
+                                  header, stores));
     const std::string& d = stores.details.Line(1, 1).Bytes();
     EXPECT_EQ(d.substr(59, 30), moved);
     EXPECT_EQ(d.substr(89, 10), detail.substr(89, 10));  // the rest of the old field stays
@@ -227,7 +226,7 @@ TEST(EstimateFile, OldSignatureMovesTheSpecificationOfDetailRecordsOnly) {
     EXPECT_EQ(stores.breakdown[1].Bytes(), breakdown);
 
     // The same records under the current signature are taken as they are.
-    ASSERT_EQ(ParseEstimateFile(HeaderBytes(kEstimateSignature) + detail, header, stores), 0);
+    ASSERT_TRUE(ParseEstimateFile(HeaderBytes(kEstimateSignature) + detail, header, stores));
     EXPECT_EQ(stores.details.Line(1, 1).Bytes(), detail);
 
     // Saving writes the current signature.
@@ -239,14 +238,14 @@ TEST(EstimateFile, ForeignSignatureAndShortFilesLoadNoLines) {
     EstimateHeader header;
     EstimateStores stores;
     stores.summary[1].SetName("stale");
-    ASSERT_EQ(ParseEstimateFile(HeaderBytes("SOMETHING") + Record(-1, 1, "line"), header, stores),
-              0);
+    ASSERT_TRUE(
+        ParseEstimateFile(HeaderBytes("SOMETHING") + Record(-1, 1, "line"), header, stores));
     EXPECT_EQ(header.SignatureKind(), EstimateSignature::Foreign);
     EXPECT_EQ(stores.summary[1].Name(), "");
 
     header.SetText(HeaderText::MNo, "000001");
     stores.summary[1].SetName("kept");
-    EXPECT_EQ(ParseEstimateFile(std::string(1391, '\0'), header, stores), -1);
+    EXPECT_FALSE(ParseEstimateFile(std::string(1391, '\0'), header, stores));
     EXPECT_EQ(header.Text(HeaderText::MNo), "000001");
     EXPECT_EQ(stores.summary[1].Name(), "kept");
 }
@@ -267,7 +266,7 @@ TEST(EstimateFile, HostileBytesGiveDefinedResults) {
     file += std::string(100, '\xFF');
     EstimateHeader h;
     EstimateStores stores;
-    ASSERT_EQ(ParseEstimateFile(file, h, stores), 0);
+    ASSERT_TRUE(ParseEstimateFile(file, h, stores));
     EXPECT_EQ(h.Text(HeaderText::MNo).size(), 6u);  // clamped to the field
     EXPECT_EQ(stores.summary[1].Name().size(), 40u);
     EXPECT_EQ(stores.details.Line(301, 1001).Name(), "");
@@ -277,7 +276,7 @@ TEST(EstimateFile, HostileBytesGiveDefinedResults) {
     const std::string saved = SerializeEstimate(h, stores);
     EstimateHeader h2;
     EstimateStores again;
-    ASSERT_EQ(ParseEstimateFile(saved, h2, again), 0);
+    ASSERT_TRUE(ParseEstimateFile(saved, h2, again));
     EXPECT_EQ(SerializeEstimate(h2, again), saved);
 }
 
@@ -339,7 +338,7 @@ TEST(EstimateFile, RecordOrderAndCounts) {
     // Reading the file back gives the same file again.
     EstimateHeader h2;
     EstimateStores s2;
-    ASSERT_EQ(ParseEstimateFile(file, h2, s2), 0);
+    ASSERT_TRUE(ParseEstimateFile(file, h2, s2));
     EXPECT_EQ(SerializeEstimate(h2, s2), file);
 }
 
@@ -405,7 +404,7 @@ TEST(DetailStore, CopiesAndSharedSheetsKeepTheirRecords) {
         {"another file loaded",
          [&file](EstimateStores& s) {
              EstimateHeader header;
-             ASSERT_EQ(ParseEstimateFile(file("new"), header, s), 0);
+             ASSERT_TRUE(ParseEstimateFile(file("new"), header, s));
          }},
     };
     for (const auto& [what, write] : writes) {
@@ -413,7 +412,7 @@ TEST(DetailStore, CopiesAndSharedSheetsKeepTheirRecords) {
             SCOPED_TRACE(std::string(what) + (intoCopy ? ", into the copy" : ""));
             EstimateHeader header;
             EstimateStores stores;
-            ASSERT_EQ(ParseEstimateFile(file("kept"), header, stores), 0);
+            ASSERT_TRUE(ParseEstimateFile(file("kept"), header, stores));
             EstimateStores copy = stores;
             const DetailStore::SharedSheet kept = stores.details.Share(1);
             write(intoCopy ? copy : stores);

@@ -1,9 +1,12 @@
 #include "core/store/estimate_list_index.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/store/environment.h"
 #include "core/store/estimate_file.h"
@@ -123,6 +126,78 @@ TEST_F(ListIndex, AnEntryIsUsedOnlyWhileItsFileIsUnchanged) {
     ASSERT_EQ(listing.entries.size(), 3u);
     EXPECT_EQ(listing.entries[0].searchable.customer, QStringLiteral("山田ハウス"));
     EXPECT_EQ(ListThroughIndex(environment_, {}).read, 0);
+}
+
+// What is not a plain file is not listed, whether the index knows the name or not; a link
+// to an estimate is listed with the stamp of the file it leads to, so that a save of that
+// file shows.
+TEST_F(ListIndex, ListsLinksToEstimatesAndNothingElseThatIsNoPlainFile) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("m_000001.dat"), QStringLiteral("DAT/m_000010.dat")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("nowhere.dat"), QStringLiteral("DAT/m_000011.dat")));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("DAT/m_000012.dat")));
+    ASSERT_EQ(::mkfifo("DAT/m_000013.dat", 0600), 0);
+    const std::vector<std::string> expected = Items(BuildEstimateList(environment_));
+    ASSERT_EQ(expected.size(), 4u);
+
+    const IndexedListing first = ListThroughIndex(environment_, {});
+    EXPECT_EQ(Items(first), expected);
+    const IndexedListing second = ListThroughIndex(environment_, {});
+    EXPECT_EQ(second.read, 0);
+    EXPECT_EQ(Items(second), expected);
+
+    Save("000001", HeaderOf("山田ハウス", 1000));
+    const IndexedListing third = ListThroughIndex(environment_, {});
+    EXPECT_EQ(third.read, 2);  // the file and the link to it
+    ASSERT_EQ(third.entries.size(), 4u);
+    EXPECT_EQ(third.entries[3].listed.fileName, QStringLiteral("m_000010.dat"));
+    EXPECT_EQ(third.entries[3].searchable.customer, QStringLiteral("山田ハウス"));
+}
+
+// The index is QDataStream's Qt 6.0 form, which indexes written by earlier builds are in
+// too: every entry reads back through QDataStream as it was listed, null texts as null.
+TEST_F(ListIndex, TheIndexIsInQDataStreamForm) {
+    const IndexedListing listing = ListThroughIndex(environment_, {});
+    QFile file(QStringLiteral("DAT/") + kListIndexName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0, version = 0, count = 0;
+    in >> magic >> version >> count;
+    EXPECT_EQ(magic, 0x51494458u);
+    ASSERT_EQ(count, listing.entries.size());
+    for (const SearchableListEntry& e : listing.entries) {
+        const SearchableEstimate& s = e.searchable;
+        QString name;
+        qint64 size = 0, modified = 0;
+        quint64 inode = 0;
+        QByteArray item;
+        in >> name >> size >> modified >> inode >> item;
+        EXPECT_EQ(name, e.listed.fileName);
+        EXPECT_EQ(size, QFileInfo(QStringLiteral("DAT/") + name).size());
+        EXPECT_EQ(item.toStdString(), e.listed.item);
+        for (const QString* expected : {&s.number, &s.customer, &s.title, &s.place, &s.dateText,
+                                        &s.printDate, &s.foldedText}) {
+            QString text;
+            in >> text;
+            EXPECT_EQ(text, *expected) << name.toStdString();
+            EXPECT_EQ(text.isNull(), expected->isNull()) << name.toStdString();
+            // The short file has a number and nothing else.
+            if (name == QStringLiteral("m_000003.dat") && expected != &s.number &&
+                expected != &s.foldedText) {
+                EXPECT_TRUE(text.isNull());
+            }
+        }
+        qint8 dateState = 0;
+        qint64 julianDay = 0, amount = 0;
+        bool hasAmount = false;
+        in >> dateState >> julianDay >> hasAmount >> amount;
+        EXPECT_EQ(dateState, static_cast<qint8>(s.dateState));
+        EXPECT_EQ(julianDay, s.date.toJulianDay());
+        EXPECT_EQ(hasAmount, s.amount.has_value());
+        EXPECT_EQ(amount, s.amount ? s.amount->raw : 0);
+    }
+    EXPECT_EQ(in.status(), QDataStream::Ok);
+    EXPECT_TRUE(in.atEnd());
 }
 
 TEST_F(ListIndex, ADamagedOrUnwritableIndexCostsOnlyTheReading) {

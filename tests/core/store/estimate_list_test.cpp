@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,14 @@ TEST(EstimateListItem, NumberAndPrintDateAreTakenBackFromALine) {
 
     EXPECT_EQ(NumberOfListItem(EstimateListItem("m_abc.dat", nullptr)), "000000");
     EXPECT_EQ(NumberOfListItem(""), "000000");
+    // Digits alone and whatever else the editor reads as a number are kept, trimmed.
+    for (const auto& [line, number] : {std::pair{"42    x", "42"},
+                                       {" 7    ", "7"},
+                                       {"1.5   ", "1.5"},
+                                       {"-3    ", "-3"},
+                                       {"12a   ", "000000"},
+                                       {"1 2   ", "000000"}})
+        EXPECT_EQ(NumberOfListItem(line), number) << line;
 
     // The short forms carry no print date: neither the number nor "**********" shows as one.
     EXPECT_EQ(PrintDateOfListItem(EstimateListItem("m_000002.dat", nullptr)), "");
@@ -145,6 +154,36 @@ TEST(EstimateListItem, ComparesAsciiLettersWithoutCaseButNeverSecondBytes) {
     // ァ (83 41) and ヂ (83 61): second bytes that look like A and a are no letters.
     EXPECT_LT(CompareListText(Sjis("ァ"), Sjis("ヂ")), 0);
     EXPECT_GT(CompareListText(Sjis("ヂ"), Sjis("ァ")), 0);
+}
+
+// Prefixes that differ order as CompareListText orders the texts: texts made of the bytes
+// where the two can part (letters of both cases and the bytes between them, lead bytes at
+// the edges of their ranges, second bytes that look like letters, NUL against a missing
+// byte), compared pairwise, many of them alike in their first eight bytes.
+TEST(EstimateListItem, ListOrderPrefixesOrderAsTheTextsDo) {
+    const std::string pool("aAzZ@[`{_0\x81\x9F\xE0\xFC\x80\xA0\xDF\xFD\x40\x7E\0", 21);
+    std::mt19937 random(7);
+    std::vector<std::string> texts = {"",   "a",        "A",        "ab",        "AB",
+                                      "aB", Sjis("ァ"), Sjis("ヂ"), Sjis("ァa"), Sjis("ヂA")};
+    for (int i = 0; i < 600; ++i) {
+        std::string text = i % 2 == 0 ? "000001" : "";
+        const int length = static_cast<int>(random() % 6);
+        for (int k = 0; k < length; ++k) text += pool[random() % pool.size()];
+        texts.push_back(text);
+    }
+    const auto sign = [](int x) { return (x > 0) - (x < 0); };
+    int parted = 0;
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const std::uint64_t x = ListOrderPrefix(a);
+            const std::uint64_t y = ListOrderPrefix(b);
+            if (x == y) continue;
+            ++parted;
+            ASSERT_EQ(sign(CompareListText(a, b)), x < y ? -1 : 1)
+                << testing::PrintToString(a) << " " << testing::PrintToString(b);
+        }
+    }
+    EXPECT_GT(parted, 0);
 }
 
 TEST(EstimateList, ListsEveryEstimateFileSortedByNumber) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+#include <random>
+#include <vector>
+
 #include "core/store/estimate_file.h"
 #include "support/sjis.h"
 
@@ -18,6 +22,64 @@ EstimateHeader Header(const char* customer, const char* title, const char* place
     h.SetText(HeaderText::MYMD1, test::Sjis(date));
     h.SetFigure(HeaderFigure::MGoukei01, Fixed4::FromInt(amount));
     return h;
+}
+
+QString FullFold(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+// Every BMP unit FoldAlone claims folds alone as the whole fold folds it, and can neither
+// join the character before it (its decomposition starts with a starter that is no second
+// part of any canonical composition) nor, being a starter, let a mark after it move across.
+TEST(FoldForSearch, UnitsThatFoldAloneAreFoldedAsTheWholeFoldFoldsThem) {
+    QSet<char32_t> secondParts;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (QChar::decompositionTag(c) != QChar::Canonical) continue;
+        const QList<uint> parts = QChar::decomposition(c).toUcs4();
+        for (qsizetype k = 1; k < parts.size(); ++k) secondParts.insert(parts[k]);
+    }
+    // The set holds what it must: the voiced sound mark and a Hangul vowel.
+    ASSERT_TRUE(secondParts.contains(0x3099));
+    ASSERT_TRUE(secondParts.contains(0x1161));
+
+    int claimed = 0;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const char32_t alone = FoldAlone(static_cast<char16_t>(u));
+        if (alone == kFoldsWithNeighbours) continue;
+        ++claimed;
+        const QString unit(QChar(static_cast<char16_t>(u)));
+        ASSERT_EQ(FullFold(unit), QString(QChar(static_cast<char16_t>(alone))))
+            << std::hex << static_cast<unsigned>(u);
+        const char16_t first = unit.normalized(QString::NormalizationForm_KD).at(0).unicode();
+        ASSERT_EQ(QChar::combiningClass(first), 0) << std::hex << static_cast<unsigned>(u);
+        ASSERT_FALSE(secondParts.contains(first)) << std::hex << static_cast<unsigned>(u);
+    }
+    // ASCII, kana and the ideographs at least.
+    EXPECT_GT(claimed, 0x80 + 0x56 + 0x5E + 0x5200);
+}
+
+// Texts that mix units folding alone with those that do not (half-width kana and their
+// sound marks, combining marks, compatibility jamo, ligatures, letters whose case folding
+// grows, surrogate pairs) fold exactly as the whole fold folds them, null and empty alike.
+TEST(FoldForSearch, MixedTextsFoldAsTheWholeFoldFoldsThem) {
+    const QString pool = QStringLiteral(
+        "aZ09 ~\n山田建設かがカガヴー・「」○■、。　ＡＺａｚ０～"
+        "ｶﾞﾊﾟﾞﾟ\u3099\u309A\u0301é㈱①㍻ßΣςДﬁㄱㅏ가\U0002000B\U0001D400");
+    const QList<uint> units = pool.toUcs4();
+    std::mt19937 random(11);
+    std::vector<QString> texts = {QString(), QString(QLatin1StringView("")), pool};
+    for (int i = 0; i < 3000; ++i) {
+        QList<uint> picked;
+        const int length = static_cast<int>(random() % 8);
+        for (int k = 0; k < length; ++k) picked.push_back(units[random() % units.size()]);
+        texts.push_back(QString::fromUcs4(reinterpret_cast<const char32_t*>(picked.constData()),
+                                          picked.size()));
+    }
+    for (const QString& text : texts) {
+        const QString folded = FoldForSearch(text);
+        ASSERT_EQ(folded, FullFold(text)) << text.toStdString();
+        ASSERT_EQ(folded.isNull(), FullFold(text).isNull()) << text.toStdString();
+    }
 }
 
 TEST(EstimateSearch, TextIsFoundInAnyFieldWhateverItsWidthOrCase) {
