@@ -113,9 +113,10 @@ int RunList(const std::vector<std::string>& args) {
                    archive.failure.toStdString());
     nlohmann::json json = nlohmann::json::array();
     if (request.form == ListForm::kCsv) Print(EstimateListCsvHeader());
+    const SearchMatcher matches(request.search);
     for (const SearchableListEntry& e :
          ListThroughIndex(environment, IssuedNumbers(archive)).entries) {
-        if (!Matches(request.search, e.searchable)) continue;
+        if (!matches(e.searchable)) continue;
         switch (request.form) {
             case ListForm::kLines: {
                 // Ended in place: the decoded line is made with room to spare.

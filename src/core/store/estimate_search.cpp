@@ -79,9 +79,10 @@ SearchableEstimate SearchableOf(std::string_view number, const EstimateHeader* h
 std::vector<int> SearchRows(const std::vector<SearchableListEntry>& entries,
                             const EstimateSearch& search, ListSortColumn column, bool descending) {
     std::vector<int> rows;
+    const SearchMatcher matches(search);
     rows.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (Matches(search, entries[i].searchable)) rows.push_back(static_cast<int>(i));
+        if (matches(entries[i].searchable)) rows.push_back(static_cast<int>(i));
     // Keys that are missing go last in either direction; the rest compare by the column.
     const auto missing = [column](const SearchableEstimate& e) {
         if (column == ListSortColumn::kDate) return e.dateState != EstimateDateState::kRead;
@@ -150,7 +151,11 @@ QSet<QString> IssuedNumbers(const ArchiveReading& archive) {
     return numbers;
 }
 
-bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate) {
+SearchMatcher::SearchMatcher(const EstimateSearch& search)
+    : search_(search), foldedText_(FoldForSearch(search.text.trimmed())) {}
+
+bool SearchMatcher::operator()(const SearchableEstimate& estimate) const {
+    const EstimateSearch& search = search_;
     if (search.issuedOnly && !estimate.issued) return false;
     if (search.from || search.to) {
         if (estimate.dateState != EstimateDateState::kRead) return false;
@@ -162,8 +167,11 @@ bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate) {
         if (search.minAmount && *estimate.amount < *search.minAmount) return false;
         if (search.maxAmount && *estimate.amount > *search.maxAmount) return false;
     }
-    const QString text = FoldForSearch(search.text.trimmed());
-    return text.isEmpty() || estimate.foldedText.contains(text);
+    return foldedText_.isEmpty() || estimate.foldedText.contains(foldedText_);
+}
+
+bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate) {
+    return SearchMatcher(search)(estimate);
 }
 
 std::optional<Fixed4> ReadAmountBound(const QString& text) {

@@ -94,6 +94,19 @@ std::string EstimateListCsvLine(const SearchableListEntry& entry);
 QString IssuedArchiveFolder(Environment& environment);
 QSet<QString> IssuedNumbers(const ArchiveReading& archive);
 
+// A search made ready to run over many estimates: its text is folded once, not once for
+// each estimate. It refers to the search, which must outlive it.
+class SearchMatcher {
+  public:
+    explicit SearchMatcher(const EstimateSearch& search);
+    bool operator()(const SearchableEstimate& estimate) const;
+
+  private:
+    const EstimateSearch& search_;
+    QString foldedText_;
+};
+
+// One estimate against a search (a list of them goes through one SearchMatcher).
 bool Matches(const EstimateSearch& search, const SearchableEstimate& estimate);
 
 // A bound typed into a search field: an amount such as "33,000", "¥1,200,000" or "５００００"
