@@ -44,7 +44,7 @@ inline bool WaitForStart(TFormMenu1& menu) {
     while (!menu.StartedUp() && waited.elapsed() < 30000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
-    return menu.StartedUp() && menu.StartUpResult() == 0;
+    return menu.StartedUp() && menu.StartUpResult() == StartUpCheckResult::kOk;
 }
 
 }  // namespace quilto::bench
