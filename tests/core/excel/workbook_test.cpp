@@ -396,6 +396,79 @@ TEST_F(WorkbookTest, LeavesWhatItDoesNotTouchByteForByte) {
     }
 }
 
+// Templates made by hand or by other programs: laid out with blanks between the rows, with
+// a namespace prefix, without a declaration, with rows that carry no number. Writes go in
+// before, between, into and after the template's rows; what is not written stays as it was
+// and each sheet comes out exactly as below.
+TEST_F(WorkbookTest, WritesIntoSheetsOfEveryLayoutKeepingTheRestAsItWas) {
+    const struct {
+        const char* what;
+        std::string sheet;
+        std::string saved;
+    } cases[] = {
+        {"laid out with blanks",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+         "<worksheet xmlns=\"urn:s\" xmlns:q=\"a&amp;b&quot;&lt;\">\n"
+         " <dimension ref=\"A1:C9\"/>\n"
+         " <sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>\n"
+         " <sheetData>\n"
+         "  <row r=\"1\"><c r=\"A1\"><v>1</v></c></row>\n"
+         "  <row r=\"5\" spans=\"1:3\"><c r=\"B5\"><v>2</v></c></row>\n"
+         "  <row r=\"9\"><c r=\"C9\"><f>1+1</f></c></row>\n"
+         " </sheetData>\n"
+         " <pageMargins left=\"0.7\"/>\n"
+         "</worksheet>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+         "<worksheet xmlns=\"urn:s\" xmlns:q=\"a&amp;b&quot;&lt;\">\n"
+         " <dimension ref=\"A1:C12\"/>\n"
+         " <sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>\n"
+         " <sheetData>\n"
+         "  <row r=\"1\"><c r=\"A1\"><v>1</v></c></row>\n"
+         "  <row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+         "<row r=\"5\"><c r=\"B5\"><v>2</v></c><c r=\"C5\"><v>7</v></c></row>\n"
+         "  <row r=\"9\"><c r=\"C9\"><f>1+1</f></c></row>\n"
+         " <row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>\n"
+         " <pageMargins left=\"0.7\"/>\n"
+         "</worksheet>"},
+        {"prefixed, without a declaration",
+         "<x:worksheet xmlns:x=\"urn:s\"><x:sheetViews><x:sheetView workbookViewId=\"0\"/>"
+         "</x:sheetViews><x:sheetData><x:row r=\"5\"><x:c r=\"B5\"><x:v>2</x:v></x:c></x:row>"
+         "</x:sheetData></x:worksheet>",
+         "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:s\"><x:sheetViews>"
+         "<x:sheetView tabSelected=\"1\" workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"
+         "<x:row r=\"3\"><x:c r=\"A3\" t=\"inlineStr\"><x:is><x:t>x</x:t></x:is></x:c></x:row>"
+         "<x:row r=\"5\"><x:c r=\"B5\"><x:v>2</x:v></x:c><x:c r=\"C5\"><x:v>7</x:v></x:c>"
+         "</x:row><x:row r=\"12\"><x:c r=\"B12\" t=\"inlineStr\"><x:is><x:t>y</x:t></x:is>"
+         "</x:c></x:row></x:sheetData></x:worksheet>"},
+        {"rows without numbers",
+         "<worksheet xmlns=\"urn:s\"><sheetData><row><c r=\"A1\"><v>1</v></c></row>"
+         "<row><c><v>2</v></c></row><row r=\"9\"/></sheetData></worksheet>",
+         "<?xml version=\"1.0\"?><worksheet xmlns=\"urn:s\"><sheetViews>"
+         "<sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetData>"
+         "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c><v>2</v></c></row>"
+         "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+         "<row r=\"5\"><c r=\"C5\"><v>7</v></c></row><row r=\"9\"/>"
+         "<row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>"
+         "</worksheet>"},
+    };
+    XlsxPackage base;
+    ASSERT_TRUE(ReadXlsxPackage(template_, &base, &error_));
+    for (const auto& c : cases) {
+        XlsxPackage package = base;
+        package.Put("xl/worksheets/sheet2.xml", c.sheet);
+        std::string bytes;
+        ASSERT_TRUE(WriteXlsxPackage(package, &bytes, &error_));
+        auto book = Workbook::OpenBytes(bytes, &error_);
+        ASSERT_TRUE(book) << c.what << ": " << error_.toStdString();
+        ASSERT_TRUE(book->ActivateSheet(2, &error_));
+        ASSERT_TRUE(book->WriteCell(3, 1, "x", &error_));
+        ASSERT_TRUE(book->WriteCell(5, 3, "7", &error_));
+        ASSERT_TRUE(book->WriteCell(12, 2, "y", &error_));
+        SavedBook saved(SaveBytes(*book));
+        EXPECT_EQ(saved.package.parts[saved.sheetParts[1]], c.saved) << c.what;
+    }
+}
+
 TEST_F(WorkbookTest, SavesAtomicallyToAFileAndReadsItBack) {
     const QString path = dir_.filePath("out.xlsx");
     {
