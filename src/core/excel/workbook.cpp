@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <list>
 #include <map>
 #include <memory>
@@ -213,6 +214,14 @@ struct ValueNames {
         : formula(names("f")), value(names("v")), inlineText(names("is")), text(names("t")) {}
 };
 
+// Whether a text needs its blanks kept: a reader would drop them at its ends and fold them
+// inside.
+bool KeepsBlanks(const std::string& value) {
+    return !value.empty() && (value.front() == ' ' || value.back() == ' ' ||
+                              value.find_first_of("\t\n\r") != std::string::npos ||
+                              value.find("  ") != std::string::npos);
+}
+
 void SetCellValue(pugi::xml_node cell, const CellWrite& write, const ValueNames& names) {
     for (const char* attribute : {"t", "cm", "vm"}) cell.remove_attribute(attribute);
     for (pugi::xml_node child = cell.first_child(); child;) {
@@ -228,12 +237,8 @@ void SetCellValue(pugi::xml_node cell, const CellWrite& write, const ValueNames&
         cell.append_attribute("t").set_value("inlineStr");
         pugi::xml_node text =
             cell.prepend_child(names.inlineText.c_str()).append_child(names.text.c_str());
-        const std::string& value = write.value;
-        if (!value.empty() && (value.front() == ' ' || value.back() == ' ' ||
-                               value.find_first_of("\t\n\r") != std::string::npos ||
-                               value.find("  ") != std::string::npos))
-            text.append_attribute("xml:space").set_value("preserve");
-        text.text().set(value.c_str());
+        if (KeepsBlanks(write.value)) text.append_attribute("xml:space").set_value("preserve");
+        text.text().set(write.value.c_str());
     }
 }
 
@@ -249,6 +254,68 @@ pugi::xml_node InsertChildAfterAny(pugi::xml_node parent, const std::string& nam
                   : parent.prepend_child(name.c_str());
 }
 
+// Styles of new cells come from their row or column, as a spreadsheet would give them.
+struct ColumnStyle {
+    int min, max;
+    std::string style;
+};
+
+std::vector<ColumnStyle> ColumnStyles(pugi::xml_node worksheet, const Names& names) {
+    std::vector<ColumnStyle> styles;
+    const std::string colsName = names("cols");
+    const std::string colName = names("col");
+    for (pugi::xml_node cols : worksheet.children(colsName.c_str()))
+        for (pugi::xml_node col : cols.children(colName.c_str()))
+            if (col.attribute("style"))
+                styles.push_back({col.attribute("min").as_int(), col.attribute("max").as_int(),
+                                  col.attribute("style").value()});
+    return styles;
+}
+
+const char* RowStyle(pugi::xml_node row) {
+    return IsTrue(row.attribute("customFormat")) ? row.attribute("s").value() : "";
+}
+
+// The style of a new cell; empty for the default one.
+std::string NewCellStyle(const char* rowStyle, int column,
+                         const std::vector<ColumnStyle>& columnStyles) {
+    std::string style = rowStyle;
+    if (style.empty())
+        for (const ColumnStyle& styled : columnStyles)
+            if (column >= styled.min && column <= styled.max) style = styled.style;
+    return style == "0" ? std::string() : style;
+}
+
+// The used range grows to hold what was written.
+void GrowDimension(pugi::xml_node dimension, const CellWrites& writes) {
+    if (!dimension || writes.empty()) return;
+    int minRow = writes.begin()->first.first, maxRow = writes.rbegin()->first.first;
+    int minColumn = kMaxColumn, maxColumn = 0;
+    for (const auto& [at, write] : writes) {
+        minColumn = std::min(minColumn, at.second);
+        maxColumn = std::max(maxColumn, at.second);
+    }
+    std::string_view ref = dimension.attribute("ref").value();
+    const std::size_t colon = ref.find(':');
+    int r1, c1, r2, c2;
+    if (ParseSheetReference(ref.substr(0, colon), &r1, &c1)) {
+        r2 = r1;
+        c2 = c1;
+        if (colon != std::string_view::npos &&
+            !ParseSheetReference(ref.substr(colon + 1), &r2, &c2)) {
+            r2 = r1;
+            c2 = c1;
+        }
+        minRow = std::min(minRow, r1);
+        minColumn = std::min(minColumn, c1);
+        maxRow = std::max(maxRow, r2);
+        maxColumn = std::max(maxColumn, c2);
+    }
+    const std::string range = Address(minRow, minColumn) + ":" + Address(maxRow, maxColumn);
+    if (!dimension.attribute("ref")) dimension.append_attribute("ref");
+    dimension.attribute("ref").set_value(range.c_str());
+}
+
 void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
     if (writes.empty()) return;
     pugi::xml_node worksheet = doc.document_element();
@@ -261,23 +328,8 @@ void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
         data = InsertChildAfterAny(worksheet, names("sheetData"),
                                    {"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols"},
                                    names);
+    const std::vector<ColumnStyle> columnStyles = ColumnStyles(worksheet, names);
 
-    // Styles of new cells come from their row or column, as a spreadsheet would give them.
-    struct ColumnStyle {
-        int min, max;
-        std::string style;
-    };
-    std::vector<ColumnStyle> columnStyles;
-    const std::string colsName = names("cols");
-    const std::string colName = names("col");
-    for (pugi::xml_node cols : worksheet.children(colsName.c_str()))
-        for (pugi::xml_node col : cols.children(colName.c_str()))
-            if (col.attribute("style"))
-                columnStyles.push_back({col.attribute("min").as_int(),
-                                        col.attribute("max").as_int(),
-                                        col.attribute("style").value()});
-
-    int minRow = kMaxRow, maxRow = 0, minColumn = kMaxColumn, maxColumn = 0;
     pugi::xml_node row = data.child(rowName.c_str());
     int rowNumber = row ? RowNumberOf(row, 0) : 0;
     auto it = writes.begin();
@@ -294,8 +346,7 @@ void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
             rowNumber = r;
         }
         row.remove_attribute("spans");
-        const char* rowStyle =
-            IsTrue(row.attribute("customFormat")) ? row.attribute("s").value() : "";
+        const char* rowStyle = RowStyle(row);
         pugi::xml_node cell = row.child(cellName.c_str());
         int columnNumber = cell ? ColumnNumberOf(cell, r, 0) : 0;
         for (; it != writes.end() && it->first.first == r; ++it) {
@@ -308,44 +359,14 @@ void ApplyWrites(pugi::xml_document& doc, const CellWrites& writes) {
                 cell = cell ? row.insert_child_before(cellName.c_str(), cell)
                             : row.append_child(cellName.c_str());
                 cell.append_attribute("r").set_value(Address(r, c).c_str());
-                std::string style = rowStyle;
-                if (style.empty())
-                    for (const ColumnStyle& column : columnStyles)
-                        if (c >= column.min && c <= column.max) style = column.style;
-                if (!style.empty() && style != "0")
-                    cell.append_attribute("s").set_value(style.c_str());
+                const std::string style = NewCellStyle(rowStyle, c, columnStyles);
+                if (!style.empty()) cell.append_attribute("s").set_value(style.c_str());
                 columnNumber = c;
             }
             SetCellValue(cell, it->second, valueNames);
-            minRow = std::min(minRow, r);
-            maxRow = std::max(maxRow, r);
-            minColumn = std::min(minColumn, c);
-            maxColumn = std::max(maxColumn, c);
         }
     }
-
-    // The used range grows to hold what was written.
-    if (pugi::xml_node dimension = worksheet.child(names("dimension").c_str())) {
-        std::string_view ref = dimension.attribute("ref").value();
-        const std::size_t colon = ref.find(':');
-        int r1, c1, r2, c2;
-        if (ParseSheetReference(ref.substr(0, colon), &r1, &c1)) {
-            r2 = r1;
-            c2 = c1;
-            if (colon != std::string_view::npos &&
-                !ParseSheetReference(ref.substr(colon + 1), &r2, &c2)) {
-                r2 = r1;
-                c2 = c1;
-            }
-            minRow = std::min(minRow, r1);
-            minColumn = std::min(minColumn, c1);
-            maxRow = std::max(maxRow, r2);
-            maxColumn = std::max(maxColumn, c2);
-        }
-        const std::string range = Address(minRow, minColumn) + ":" + Address(maxRow, maxColumn);
-        if (!dimension.attribute("ref")) dimension.append_attribute("ref");
-        dimension.attribute("ref").set_value(range.c_str());
-    }
+    GrowDimension(worksheet.child(names("dimension").c_str()), writes);
 }
 
 // Whether a sheet's tab selection is to change to `select`.
@@ -398,8 +419,8 @@ bool WriteXmlEntry(ZipWriter& zip, const std::string& name, const pugi::xml_docu
 }
 
 // An element's start tag as the serialiser writes it, its attributes escaped the same way:
-// printed from a copy of the element with one child and cut before the child. The first
-// '>' ends the tag, since attribute values carry theirs escaped.
+// printed from a copy of the element with one empty child, and the child and the end tag
+// cut off again.
 std::string StartTag(pugi::xml_node element) {
     pugi::xml_document scratch;
     pugi::xml_node copy = scratch.append_child(element.name());
@@ -407,51 +428,245 @@ std::string StartTag(pugi::xml_node element) {
     copy.append_child("x");
     StringXmlWriter writer;
     copy.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    return writer.out.substr(0, writer.out.find('>') + 1);
+    const std::size_t tail = std::string_view("<x/></>").size() + std::strlen(element.name());
+    return writer.out.substr(0, writer.out.size() - tail);
+}
+
+// Text escaped as the serialiser escapes it: in attribute values the quote and every control
+// character, in element text '>' and the control characters other than tabs and line ends.
+void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '&') {
+            out += "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>' && !attribute) {
+            out += "&gt;";
+        } else if (c == '"' && attribute) {
+            out += "&quot;";
+        } else if (byte < 0x20 && (attribute || (c != '\t' && c != '\r' && c != '\n'))) {
+            out += "&#";
+            out += static_cast<char>('0' + byte / 10);
+            out += static_cast<char>('0' + byte % 10);
+            out += ';';
+        } else {
+            out += c;
+        }
+    }
+}
+
+void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendEscaped(out, value, true);
+    out += '"';
+}
+
+// The value element a write puts into a cell (none for a cleared cell), as SetCellValue
+// makes it.
+void AppendValue(std::string& out, const CellWrite& write, const ValueNames& names) {
+    if (write.kind == CellWrite::kNumber) {
+        out += '<' + names.value + '>';
+        AppendEscaped(out, write.value, false);
+        out += "</" + names.value + '>';
+    } else if (write.kind == CellWrite::kText) {
+        out += '<' + names.inlineText + "><" + names.text;
+        if (KeepsBlanks(write.value)) out += " xml:space=\"preserve\"";
+        out += '>';
+        AppendEscaped(out, write.value, false);
+        out += "</" + names.text + "></" + names.inlineText + '>';
+    }
+}
+
+// A sheet whose changes are written straight from its template sheet.
+struct SheetStream {
+    ZipXmlWriter& out;
+    const Names names;
+    const std::string rowName = names("row");
+    const std::string cellName = names("c");
+    const ValueNames valueNames{names};
+    const std::vector<ColumnStyle> columnStyles;
+    std::string text;  // what is being put together, written out at each template node
+
+    SheetStream(ZipXmlWriter& o, pugi::xml_node worksheet)
+        : out(o), names(worksheet), columnStyles(ColumnStyles(worksheet, names)) {}
+
+    void Flush() {
+        out.Write(text);
+        text.clear();
+    }
+    void Print(pugi::xml_node node) {
+        Flush();
+        out.Print(node);
+    }
+    bool IsCell(pugi::xml_node node) const {
+        return node.type() == pugi::node_element && cellName == node.name();
+    }
+    bool IsRow(pugi::xml_node node) const {
+        return node.type() == pugi::node_element && rowName == node.name();
+    }
+
+    // A cell of the template with a value written into it.
+    void WrittenCell(pugi::xml_node cell, const CellWrite& write) {
+        text += '<' + cellName;
+        for (pugi::xml_attribute attribute : cell.attributes()) {
+            const std::string_view name = attribute.name();
+            if (name != "t" && name != "cm" && name != "vm")
+                AppendAttribute(text, name, attribute.value());
+        }
+        if (write.kind == CellWrite::kText) text += " t=\"inlineStr\"";
+        std::vector<pugi::xml_node> kept;  // what the cell holds besides a value or formula
+        for (pugi::xml_node child : cell.children())
+            if (valueNames.formula != child.name() && valueNames.value != child.name() &&
+                valueNames.inlineText != child.name())
+                kept.push_back(child);
+        if (write.kind == CellWrite::kClear && kept.empty()) {
+            text += "/>";
+            return;
+        }
+        text += '>';
+        AppendValue(text, write, valueNames);
+        for (pugi::xml_node child : kept) Print(child);
+        text += "</" + cellName + '>';
+    }
+
+    void NewCell(int row, int column, const char* rowStyle, const CellWrite& write) {
+        text += '<' + cellName;
+        AppendAttribute(text, "r", Address(row, column));
+        const std::string style = NewCellStyle(rowStyle, column, columnStyles);
+        if (!style.empty()) AppendAttribute(text, "s", style);
+        if (write.kind == CellWrite::kText) text += " t=\"inlineStr\"";
+        if (write.kind == CellWrite::kClear) {
+            text += "/>";
+            return;
+        }
+        text += '>';
+        AppendValue(text, write, valueNames);
+        text += "</" + cellName + '>';
+    }
+
+    // Row `number` (`row`, or a new one where the template has none) with the writes
+    // [first, last) in it: the template's cells stand where nothing is written, new cells go
+    // before the first cell to their right, else last.
+    void WrittenRow(pugi::xml_node row, int number, CellWrites::const_iterator first,
+                    CellWrites::const_iterator last) {
+        text += '<' + rowName;
+        if (!row) AppendAttribute(text, "r", std::to_string(number));
+        for (pugi::xml_attribute attribute : row.attributes())
+            if (std::string_view(attribute.name()) != "spans")
+                AppendAttribute(text, attribute.name(), attribute.value());
+        text += '>';
+        const char* rowStyle = row ? RowStyle(row) : "";
+        for (pugi::xml_node child : row.children()) {
+            if (!IsCell(child)) {
+                Print(child);
+                continue;
+            }
+            const int column = ColumnOf(child.attribute("r").value());
+            for (; first != last && first->first.second < column; ++first)
+                NewCell(number, first->first.second, rowStyle, first->second);
+            if (first != last && first->first.second == column) {
+                WrittenCell(child, first->second);
+                ++first;
+            } else {
+                Print(child);
+            }
+        }
+        for (; first != last; ++first)
+            NewCell(number, first->first.second, rowStyle, first->second);
+        text += "</" + rowName + '>';
+    }
+
+    // The template's rows with the written ones changed and the new ones where their
+    // numbers put them (before the first row below them, else last).
+    void Rows(pugi::xml_node data, const CellWrites& writes) {
+        auto write = writes.begin();
+        const auto rowEnd = [&](CellWrites::const_iterator from) {
+            const int number = from->first.first;
+            while (from != writes.end() && from->first.first == number) ++from;
+            return from;
+        };
+        for (pugi::xml_node child : data.children()) {
+            if (!IsRow(child)) {
+                Print(child);
+                continue;
+            }
+            const int number = child.attribute("r").as_int();
+            while (write != writes.end() && write->first.first < number) {
+                const auto end = rowEnd(write);
+                WrittenRow({}, write->first.first, write, end);
+                write = end;
+            }
+            if (write != writes.end() && write->first.first == number) {
+                const auto end = rowEnd(write);
+                WrittenRow(child, number, write, end);
+                write = end;
+            } else {
+                Print(child);
+            }
+        }
+        while (write != writes.end()) {
+            const auto end = rowEnd(write);
+            WrittenRow({}, write->first.first, write, end);
+            write = end;
+        }
+    }
+};
+
+// Whether the rows and the written rows' cells are numbered in ascending order, as
+// spreadsheet programs write them: then where each write goes follows from the numbers alone.
+bool NumberedInOrder(pugi::xml_node data, const CellWrites& writes, const std::string& rowName,
+                     const std::string& cellName) {
+    auto write = writes.begin();
+    int previous = 0;
+    for (pugi::xml_node row : data.children(rowName.c_str())) {
+        const int number = row.attribute("r").as_int(0);
+        if (number <= previous || number > kMaxRow) return false;
+        previous = number;
+        while (write != writes.end() && write->first.first < number) ++write;
+        if (write == writes.end() || write->first.first != number) continue;
+        int column = 0;
+        for (pugi::xml_node cell : row.children(cellName.c_str())) {
+            const int next = ColumnOf(cell.attribute("r").value());
+            if (next <= column) return false;
+            column = next;
+        }
+    }
+    return true;
 }
 
 // A changed sheet written the way copying it whole, applying the writes and the tab
-// selection and saving it would write it, byte for byte, without the copy: only what the
-// changes touch (the rows written, the used range, the sheet view) is copied and changed,
-// and everything else is written from the template sheet as it stands. A page of a typical
-// estimate writes a few rows of a sheet of hundreds.
+// selection and saving it would write it, byte for byte, without the copy: the written rows
+// are put together from the template's and the writes, the used range and the sheet view
+// are copied and changed, and everything else is written from the template sheet as it
+// stands. A page of an estimate writes a few rows of its sheet.
 //
-// This needs rows numbered in ascending order, as spreadsheet programs write them, and the
-// parts the changes go into present. For any other sheet nothing is written and the answer
-// is empty: the caller takes the whole copy.
+// This needs the rows and the written rows' cells numbered in ascending order and the parts
+// the changes go into present. For any other sheet nothing is written and the answer is
+// empty: the caller takes the whole copy.
 std::optional<bool> WriteChangedSheet(ZipWriter& zip, const std::string& name,
                                       const pugi::xml_document& base, const CellWrites& writes,
                                       bool tabChanges, bool select) {
     const pugi::xml_node worksheet = base.document_element();
     const Names names(worksheet);
     const std::string dataName = names("sheetData");
-    const std::string rowName = names("row");
     const std::string dimensionName = names("dimension");
     const std::string viewsName = names("sheetViews");
     const pugi::xml_node data = worksheet.child(dataName.c_str());
     const pugi::xml_node dimension = worksheet.child(dimensionName.c_str());
     const pugi::xml_node views = worksheet.child(viewsName.c_str());
-    if (!data || (tabChanges && select && !views.child(names("sheetView").c_str()))) return {};
+    if (!data || (tabChanges && select && !views.child(names("sheetView").c_str())) ||
+        !NumberedInOrder(data, writes, names("row"), names("c")))
+        return {};
 
+    // The used range and the sheet view, changed on copies of their own.
     pugi::xml_document scratch;
     pugi::xml_node root = scratch.append_child(worksheet.name());
-    for (pugi::xml_attribute attribute : worksheet.attributes()) root.append_copy(attribute);
-    if (dimension) root.append_copy(dimension);
-    if (views) root.append_copy(views);
-    const std::string colsName = names("cols");
-    for (pugi::xml_node cols : worksheet.children(colsName.c_str())) root.append_copy(cols);
-    pugi::xml_node scratchData = root.append_child(dataName.c_str());
-    for (pugi::xml_attribute attribute : data.attributes()) scratchData.append_copy(attribute);
-    auto write = writes.begin();
-    int previous = 0;
-    for (pugi::xml_node row : data.children(rowName.c_str())) {
-        const int number = row.attribute("r").as_int(0);
-        if (number <= previous || number > kMaxRow) return {};
-        previous = number;
-        while (write != writes.end() && write->first.first < number) ++write;
-        if (write != writes.end() && write->first.first == number) scratchData.append_copy(row);
-    }
-    ApplyWrites(scratch, writes);
+    const pugi::xml_node newDimension = dimension ? root.append_copy(dimension) : pugi::xml_node();
+    const pugi::xml_node newViews = views ? root.append_copy(views) : pugi::xml_node();
+    GrowDimension(newDimension, writes);
     if (tabChanges) SelectTab(scratch, select);
 
     ZipXmlWriter out(zip);
@@ -460,6 +675,7 @@ std::optional<bool> WriteChangedSheet(ZipWriter& zip, const std::string& name,
     for (pugi::xml_node node : base.children())
         if (node.type() == pugi::node_declaration) declared = true;
     if (!declared) out.Write("<?xml version=\"1.0\"?>");  // as the serialiser adds it
+    SheetStream sheet(out, worksheet);
     for (pugi::xml_node node : base.children()) {
         if (node != worksheet) {
             out.Print(node);
@@ -468,31 +684,16 @@ std::optional<bool> WriteChangedSheet(ZipWriter& zip, const std::string& name,
         out.Write(StartTag(worksheet));
         for (pugi::xml_node child : worksheet.children()) {
             if (child == dimension) {
-                out.Print(root.child(dimensionName.c_str()));
+                out.Print(newDimension);
             } else if (child == views) {
-                out.Print(root.child(viewsName.c_str()));
-            } else if (child != data) {
+                out.Print(newViews);
+            } else if (child != data || writes.empty()) {
                 out.Print(child);
             } else {
-                // The template's rows, with the written ones in place of theirs and the new
-                // ones where their numbers put them.
-                out.Write(StartTag(data));
-                pugi::xml_node changed = scratchData.child(rowName.c_str());
-                const auto number = [](pugi::xml_node row) { return row.attribute("r").as_int(); };
-                for (pugi::xml_node item : data.children()) {
-                    const bool isRow = item.type() == pugi::node_element && rowName == item.name();
-                    for (; isRow && changed && number(changed) < number(item);
-                         changed = changed.next_sibling(rowName.c_str()))
-                        out.Print(changed);
-                    if (isRow && changed && number(changed) == number(item)) {
-                        out.Print(changed);
-                        changed = changed.next_sibling(rowName.c_str());
-                    } else {
-                        out.Print(item);
-                    }
-                }
-                for (; changed; changed = changed.next_sibling(rowName.c_str())) out.Print(changed);
-                out.Write("</" + dataName + ">");
+                sheet.text = StartTag(data);
+                sheet.Rows(data, writes);
+                sheet.text += "</" + dataName + '>';
+                sheet.Flush();
             }
         }
         out.Write("</" + std::string(worksheet.name()) + ">");

@@ -396,10 +396,11 @@ TEST_F(WorkbookTest, LeavesWhatItDoesNotTouchByteForByte) {
     }
 }
 
-// Templates made by hand or by other programs: laid out with blanks between the rows, with
-// a namespace prefix, without a declaration, with rows that carry no number. Writes go in
-// before, between, into and after the template's rows; what is not written stays as it was
-// and each sheet comes out exactly as below.
+// Templates made by hand or by other programs: laid out with blanks between the rows and
+// cells, with a namespace prefix, without a declaration, with rows that carry no number.
+// Writes go in before, between, into and after the template's rows and cells, over values,
+// formulas and attributes that need escaping; what is not written stays as it was and each
+// sheet comes out exactly as below.
 TEST_F(WorkbookTest, WritesIntoSheetsOfEveryLayoutKeepingTheRestAsItWas) {
     const struct {
         const char* what;
@@ -408,48 +409,67 @@ TEST_F(WorkbookTest, WritesIntoSheetsOfEveryLayoutKeepingTheRestAsItWas) {
     } cases[] = {
         {"laid out with blanks",
          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-         "<worksheet xmlns=\"urn:s\" xmlns:q=\"a&amp;b&quot;&lt;\">\n"
+         "<worksheet xmlns=\"urn:s\" xmlns:q=\"a&amp;b&quot;&lt;&gt;\">\n"
          " <dimension ref=\"A1:C9\"/>\n"
          " <sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>\n"
+         " <cols><col min=\"1\" max=\"1\" style=\"4\"/></cols>\n"
          " <sheetData>\n"
          "  <row r=\"1\"><c r=\"A1\"><v>1</v></c></row>\n"
-         "  <row r=\"5\" spans=\"1:3\"><c r=\"B5\"><v>2</v></c></row>\n"
-         "  <row r=\"9\"><c r=\"C9\"><f>1+1</f></c></row>\n"
+         "  <row r=\"5\" spans=\"1:3\" s=\"7\" customFormat=\"1\">\n"
+         "   <c r=\"B5\"><v>2</v></c>\n"
+         "  </row>\n"
+         "  <row r=\"9\"><c r=\"C9\" s=\"2\" q=\"1&gt;2&quot;&#9;&#10;\"><f>1+1</f><v>2</v>"
+         "<extLst/></c></row>\n"
          " </sheetData>\n"
          " <pageMargins left=\"0.7\"/>\n"
          "</worksheet>",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-         "<worksheet xmlns=\"urn:s\" xmlns:q=\"a&amp;b&quot;&lt;\">\n"
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><worksheet xmlns=\"urn:s\" "
+         "xmlns:q=\"a&amp;b&quot;&lt;>"
+         "\">\n"
          " <dimension ref=\"A1:C12\"/>\n"
          " <sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>\n"
+         " <cols><col min=\"1\" max=\"1\" style=\"4\"/></cols>\n"
          " <sheetData>\n"
-         "  <row r=\"1\"><c r=\"A1\"><v>1</v></c></row>\n"
-         "  <row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
-         "<row r=\"5\"><c r=\"B5\"><v>2</v></c><c r=\"C5\"><v>7</v></c></row>\n"
-         "  <row r=\"9\"><c r=\"C9\"><f>1+1</f></c></row>\n"
-         " <row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>\n"
+         "  <row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t "
+         "xml:space=\"preserve\">a&lt;b&gt;&amp;\"c'\t d </t>"
+         "</is></c></row>\n"
+         "  <row r=\"3\"><c r=\"A3\" s=\"4\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+         "<row r=\"5\" s=\"7\" customFormat=\"1\">\n"
+         "   <c r=\"B5\"><v>2</v></c>\n"
+         "  <c r=\"C5\" s=\"7\"><v>7</v></c></row>\n"
+         "  <row r=\"9\"><c r=\"A9\" s=\"4\"/><c r=\"C9\" s=\"2\" q=\"1>2&quot;&#09;&#10;\" "
+         "t=\"inlineStr\">"
+         "<is><t></t></is><extLst/></c></row>\n"
+         " <row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>"
+         "\n"
          " <pageMargins left=\"0.7\"/>\n"
          "</worksheet>"},
         {"prefixed, without a declaration",
          "<x:worksheet xmlns:x=\"urn:s\"><x:sheetViews><x:sheetView workbookViewId=\"0\"/>"
          "</x:sheetViews><x:sheetData><x:row r=\"5\"><x:c r=\"B5\"><x:v>2</x:v></x:c></x:row>"
+         "<x:row r=\"9\"><x:c r=\"C9\" t=\"s\" cm=\"1\"><x:v>0</x:v></x:c></x:row>"
          "</x:sheetData></x:worksheet>",
-         "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:s\"><x:sheetViews>"
-         "<x:sheetView tabSelected=\"1\" workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"
-         "<x:row r=\"3\"><x:c r=\"A3\" t=\"inlineStr\"><x:is><x:t>x</x:t></x:is></x:c></x:row>"
-         "<x:row r=\"5\"><x:c r=\"B5\"><x:v>2</x:v></x:c><x:c r=\"C5\"><x:v>7</x:v></x:c>"
-         "</x:row><x:row r=\"12\"><x:c r=\"B12\" t=\"inlineStr\"><x:is><x:t>y</x:t></x:is>"
-         "</x:c></x:row></x:sheetData></x:worksheet>"},
+         "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:s\"><x:sheetViews><x:sheetView "
+         "tabSelected=\"1\" workbookViewId=\"0\"/>"
+         "</x:sheetViews><x:sheetData><x:row r=\"1\"><x:c r=\"A1\" t=\"inlineStr\"><x:is>"
+         "<x:t xml:space=\"preserve\">a&lt;b&gt;&amp;\"c'\t d </x:t></x:is></x:c></x:row>"
+         "<x:row r=\"3\"><x:c r=\"A3\" t=\"inlineStr\"><x:is><x:t>x</x:t></x:is></x:c>"
+         "</x:row><x:row r=\"5\"><x:c r=\"B5\"><x:v>2</x:v></x:c><x:c r=\"C5\"><x:v>7</x:v>"
+         "</x:c></x:row><x:row r=\"9\"><x:c r=\"A9\"/><x:c r=\"C9\" t=\"inlineStr\"><x:is>"
+         "<x:t></x:t></x:is></x:c></x:row><x:row r=\"12\"><x:c r=\"B12\" t=\"inlineStr\">"
+         "<x:is><x:t>y</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>"},
         {"rows without numbers",
          "<worksheet xmlns=\"urn:s\"><sheetData><row><c r=\"A1\"><v>1</v></c></row>"
          "<row><c><v>2</v></c></row><row r=\"9\"/></sheetData></worksheet>",
-         "<?xml version=\"1.0\"?><worksheet xmlns=\"urn:s\"><sheetViews>"
-         "<sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetData>"
-         "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"2\"><c><v>2</v></c></row>"
-         "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
-         "<row r=\"5\"><c r=\"C5\"><v>7</v></c></row><row r=\"9\"/>"
-         "<row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>y</t></is></c></row></sheetData>"
-         "</worksheet>"},
+         "<?xml version=\"1.0\"?><worksheet xmlns=\"urn:s\"><sheetViews><sheetView "
+         "tabSelected=\"1\" workbookViewId=\"0\"/>"
+         "</sheetViews><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t "
+         "xml:space=\"preserve\">"
+         "a&lt;b&gt;&amp;\"c'\t d </t></is></c></row><row r=\"2\"><c><v>2</v></c></row>"
+         "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>x</t></is></c></row><row r=\"5\">"
+         "<c r=\"C5\"><v>7</v></c></row><row r=\"9\"><c r=\"A9\"/><c r=\"C9\" t=\"inlineStr\">"
+         "<is><t></t></is></c></row><row r=\"12\"><c r=\"B12\" t=\"inlineStr\"><is><t>"
+         "y</t></is></c></row></sheetData></worksheet>"},
     };
     XlsxPackage base;
     ASSERT_TRUE(ReadXlsxPackage(template_, &base, &error_));
@@ -461,9 +481,10 @@ TEST_F(WorkbookTest, WritesIntoSheetsOfEveryLayoutKeepingTheRestAsItWas) {
         auto book = Workbook::OpenBytes(bytes, &error_);
         ASSERT_TRUE(book) << c.what << ": " << error_.toStdString();
         ASSERT_TRUE(book->ActivateSheet(2, &error_));
-        ASSERT_TRUE(book->WriteCell(3, 1, "x", &error_));
-        ASSERT_TRUE(book->WriteCell(5, 3, "7", &error_));
-        ASSERT_TRUE(book->WriteCell(12, 2, "y", &error_));
+        const std::pair<int, int> cells[] = {{1, 1}, {3, 1}, {5, 3}, {9, 1}, {9, 3}, {12, 2}};
+        const char* texts[] = {"a<b>&\"c'\t d ", "x", "7", "", "'", "y"};
+        for (std::size_t i = 0; i < std::size(cells); ++i)
+            ASSERT_TRUE(book->WriteCell(cells[i].first, cells[i].second, texts[i], &error_));
         SavedBook saved(SaveBytes(*book));
         EXPECT_EQ(saved.package.parts[saved.sheetParts[1]], c.saved) << c.what;
     }
