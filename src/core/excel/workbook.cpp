@@ -456,6 +456,11 @@ void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
     }
 }
 
+// Appends pieces of text without making a string of each join.
+void Append(std::string& out, std::initializer_list<std::string_view> pieces) {
+    for (const std::string_view piece : pieces) out += piece;
+}
+
 void AppendAttribute(std::string& out, std::string_view name, std::string_view value) {
     out += ' ';
     out += name;
@@ -468,15 +473,15 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
 // makes it.
 void AppendValue(std::string& out, const CellWrite& write, const ValueNames& names) {
     if (write.kind == CellWrite::kNumber) {
-        out += '<' + names.value + '>';
+        Append(out, {"<", names.value, ">"});
         AppendEscaped(out, write.value, false);
-        out += "</" + names.value + '>';
+        Append(out, {"</", names.value, ">"});
     } else if (write.kind == CellWrite::kText) {
-        out += '<' + names.inlineText + "><" + names.text;
+        Append(out, {"<", names.inlineText, "><", names.text});
         if (KeepsBlanks(write.value)) out += " xml:space=\"preserve\"";
         out += '>';
         AppendEscaped(out, write.value, false);
-        out += "</" + names.text + "></" + names.inlineText + '>';
+        Append(out, {"</", names.text, "></", names.inlineText, ">"});
     }
 }
 
@@ -510,7 +515,7 @@ struct SheetStream {
 
     // A cell of the template with a value written into it.
     void WrittenCell(pugi::xml_node cell, const CellWrite& write) {
-        text += '<' + cellName;
+        Append(text, {"<", cellName});
         for (pugi::xml_attribute attribute : cell.attributes()) {
             const std::string_view name = attribute.name();
             if (name != "t" && name != "cm" && name != "vm")
@@ -529,11 +534,11 @@ struct SheetStream {
         text += '>';
         AppendValue(text, write, valueNames);
         for (pugi::xml_node child : kept) Print(child);
-        text += "</" + cellName + '>';
+        Append(text, {"</", cellName, ">"});
     }
 
     void NewCell(int row, int column, const char* rowStyle, const CellWrite& write) {
-        text += '<' + cellName;
+        Append(text, {"<", cellName});
         AppendAttribute(text, "r", Address(row, column));
         const std::string style = NewCellStyle(rowStyle, column, columnStyles);
         if (!style.empty()) AppendAttribute(text, "s", style);
@@ -544,7 +549,7 @@ struct SheetStream {
         }
         text += '>';
         AppendValue(text, write, valueNames);
-        text += "</" + cellName + '>';
+        Append(text, {"</", cellName, ">"});
     }
 
     // Row `number` (`row`, or a new one where the template has none) with the writes
@@ -552,7 +557,7 @@ struct SheetStream {
     // before the first cell to their right, else last.
     void WrittenRow(pugi::xml_node row, int number, CellWrites::const_iterator first,
                     CellWrites::const_iterator last) {
-        text += '<' + rowName;
+        Append(text, {"<", rowName});
         if (!row) AppendAttribute(text, "r", std::to_string(number));
         for (pugi::xml_attribute attribute : row.attributes())
             if (std::string_view(attribute.name()) != "spans")
@@ -576,7 +581,7 @@ struct SheetStream {
         }
         for (; first != last; ++first)
             NewCell(number, first->first.second, rowStyle, first->second);
-        text += "</" + rowName + '>';
+        Append(text, {"</", rowName, ">"});
     }
 
     // The template's rows with the written ones changed and the new ones where their
@@ -692,7 +697,7 @@ std::optional<bool> WriteChangedSheet(ZipWriter& zip, const std::string& name,
             } else {
                 sheet.text = StartTag(data);
                 sheet.Rows(data, writes);
-                sheet.text += "</" + dataName + '>';
+                Append(sheet.text, {"</", dataName, ">"});
                 sheet.Flush();
             }
         }

@@ -125,7 +125,9 @@ void CopyGridSelection(const TextGrid& source, TextGrid& target, int firstCol) {
 bool GridRowUsed(const TextGrid& grid, int row) {
     if (row < 0 || row >= grid.RowCount()) return false;
     for (int col = 1; col < grid.ColCount(); ++col) {
-        if (HasText(grid.Cell(row, col))) return true;
+        // Most cells of a long sheet are empty: those are told without a call.
+        const std::string& cell = grid.Cell(row, col);
+        if (!cell.empty() && HasText(cell)) return true;
     }
     return false;
 }

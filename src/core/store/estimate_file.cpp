@@ -342,6 +342,18 @@ bool DetailStore::Holds(int sheet, int line) const {
            line < kDetailSlots;
 }
 
+int DetailStore::LastLineWhere(int sheet, bool (*used)(const LineRecord&)) const {
+    const Sheet* contents =
+        Holds(sheet, 0) ? sheets_[static_cast<std::size_t>(sheet)].get() : nullptr;
+    if (contents == nullptr) return 0;
+    // Lines never written hold no record at all and are passed over without a look.
+    for (int line = kDetailLines; line >= 1; --line) {
+        const LineRecord* record = contents->lines[static_cast<std::size_t>(line)];
+        if (record != nullptr && used(*record)) return line;
+    }
+    return 0;
+}
+
 const LineRecord& DetailStore::Line(int sheet, int line) const {
     return LineOf(Holds(sheet, line) ? sheets_[static_cast<std::size_t>(sheet)].get() : nullptr,
                   line);
@@ -478,11 +490,7 @@ int LastBreakdownLine(const EstimateStores& stores) {
 }
 
 int DetailCount(const EstimateStores& stores, int line) {
-    if (!stores.details.HasSheet(line)) return 0;
-    for (int i = kDetailLines; i >= 1; --i) {
-        if (DetailUsed(stores.details.Line(line, i))) return i;
-    }
-    return 0;
+    return stores.details.LastLineWhere(line, DetailUsed);
 }
 
 std::span<char> EstimateStores::RecordBlock(std::size_t count) {

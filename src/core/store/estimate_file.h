@@ -236,6 +236,8 @@ class DetailStore {
     // rewritten with what it already holds stays shared and keeps its stamp.
     void SetLine(int sheet, int line, const LineRecord& record);
     bool HasSheet(int sheet) const;
+    // The last line of `sheet` (1 to kDetailLines) that `used` takes, 0 when none does.
+    int LastLineWhere(int sheet, bool (*used)(const LineRecord&)) const;
     // Zeroes one line; a line that holds nothing is left alone.
     void ClearLine(int sheet, int line);
     void ClearSheet(int sheet);
