@@ -9,7 +9,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-pdf-dev libgl-dev
     nlohmann-json3-dev
-    libzip-dev libdeflate-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
+    libdeflate-dev libpugixml-dev libcups2-dev libxlsxwriter-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     # Qt's own dialogs (file chooser, standard buttons) speak Japanese with these.
     qt6-translations-l10n

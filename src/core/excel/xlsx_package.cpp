@@ -1,6 +1,6 @@
 #include "core/excel/xlsx_package.h"
 
-#include <zip.h>
+#include "core/excel/zip_reader.h"
 
 #include <algorithm>
 #include <memory>
@@ -8,13 +8,6 @@
 
 namespace quilto {
 namespace {
-
-struct ZipCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct ZipFileCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
 
 bool IsSafeEntryName(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
@@ -51,22 +44,6 @@ QString Megabytes(std::uint64_t bytes) {
     return QString::number(static_cast<double>(bytes) / (1 << 20), 'f', 1);
 }
 
-// Reads an entry's bytes; false when it yields more or fewer than it declared.
-bool ReadEntry(zip_t* archive, zip_uint64_t index, zip_flags_t flags, std::uint64_t size,
-               std::string* bytes) {
-    std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive, index, flags));
-    if (!file) return false;
-    bytes->assign(size, '\0');
-    zip_uint64_t done = 0;
-    while (done < size) {
-        const zip_int64_t got = zip_fread(file.get(), bytes->data() + done, size - done);
-        if (got <= 0) break;
-        done += static_cast<zip_uint64_t>(got);
-    }
-    char extra;
-    return done == size && zip_fread(file.get(), &extra, 1) == 0;
-}
-
 }  // namespace
 
 bool IsCompressedAlready(std::string_view partName) {
@@ -88,43 +65,17 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
                      std::map<std::string, ZipStoredEntry>* stored) {
     *package = XlsxPackage{};
     if (stored) stored->clear();
-    zip_error_t zipError;
-    zip_error_init(&zipError);
-    zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &zipError);
-    if (source == nullptr) {
-        zip_error_fini(&zipError);
-        *error = QStringLiteral("ブックを読めません。");
-        return false;
-    }
-    std::unique_ptr<zip_t, ZipCloser> archive(
-        zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &zipError));
-    if (!archive) {
-        zip_source_free(source);
-        *error = QStringLiteral("ブック (.xlsx) ではありません (%1)。")
-                     .arg(QString::fromUtf8(zip_error_strerror(&zipError)));
-        zip_error_fini(&zipError);
-        return false;
-    }
-    zip_error_fini(&zipError);
-
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    if (count < 0 || static_cast<std::size_t>(count) > kMaxPackageEntries) {
-        *error = QStringLiteral("ブックの部品が多すぎます。");
+    std::vector<ZipEntry> entries;
+    QString reason;
+    if (!ReadZipDirectory(zipBytes, kMaxPackageEntries, &entries, &reason)) {
+        *error = QStringLiteral("ブック (.xlsx) ではありません (%1)。").arg(reason);
         return false;
     }
     std::set<std::string> seenLower;
     std::size_t total = 0;
     std::size_t xmlTotal = 0;
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const zip_uint64_t index = static_cast<zip_uint64_t>(i);
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat_index(archive.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME) ||
-            !(stat.valid & ZIP_STAT_SIZE)) {
-            *error = QStringLiteral("ブックの zip 目録が壊れています。");
-            return false;
-        }
-        const std::string name(stat.name);
+    for (const ZipEntry& entry : entries) {
+        const std::string& name = entry.name;
         if (!name.empty() && name.back() == '/') continue;  // a folder entry
         const QString shownName = QString::fromUtf8(name.c_str());
         if (!IsSafeEntryName(name)) {
@@ -135,48 +86,38 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
             *error = QStringLiteral("ブックに部品 %1 が二つあります。").arg(shownName);
             return false;
         }
-        if (stat.size > kMaxPartBytes || total + stat.size > kMaxPackageBytes) {
+        if (entry.size > kMaxPartBytes || total + entry.size > kMaxPackageBytes) {
             *error = QStringLiteral("ブックの部品 %1 が大きすぎます（展開すると %2 MB）。")
-                         .arg(shownName, Megabytes(stat.size));
+                         .arg(shownName, Megabytes(entry.size));
             return false;
         }
-        if (IsXmlPart(name) && stat.size > kMaxXmlPartBytes) {
+        if (IsXmlPart(name) && entry.size > kMaxXmlPartBytes) {
             *error = QStringLiteral(
                          "ブックの部品 %1 は展開すると %2 MB あり、XML の部品一つの上限 %3 MB "
                          "を超えています。シートの使っていない行や列（空白のセル）を削った"
                          "テンプレートにしてください。")
-                         .arg(shownName, Megabytes(stat.size), Megabytes(kMaxXmlPartBytes));
+                         .arg(shownName, Megabytes(entry.size), Megabytes(kMaxXmlPartBytes));
             return false;
         }
-        if (IsXmlPart(name) && xmlTotal + stat.size > kMaxXmlPackageBytes) {
+        if (IsXmlPart(name) && xmlTotal + entry.size > kMaxXmlPackageBytes) {
             *error = QStringLiteral(
                          "ブックの XML の部品は、部品 %1（展開すると %2 MB）までで合わせて上限の "
                          "%3 MB を超えます。シートの使っていない行や列（空白のセル）を削った"
                          "テンプレートにしてください。")
-                         .arg(shownName, Megabytes(stat.size), Megabytes(kMaxXmlPackageBytes));
+                         .arg(shownName, Megabytes(entry.size), Megabytes(kMaxXmlPackageBytes));
             return false;
         }
-        total += stat.size;
-        if (IsXmlPart(name)) xmlTotal += stat.size;
+        total += entry.size;
+        if (IsXmlPart(name)) xmlTotal += entry.size;
         std::string bytes;
-        if (!ReadEntry(archive.get(), index, 0, stat.size, &bytes)) {
+        if (!ExpandZipEntry(entry, &bytes)) {
             *error = QStringLiteral("ブックの部品 %1 が壊れているか読めません。").arg(shownName);
             return false;
         }
-        if (stored && (stat.valid & ZIP_STAT_COMP_METHOD) && (stat.valid & ZIP_STAT_CRC) &&
-            (stat.valid & ZIP_STAT_COMP_SIZE)) {
-            // The entry was read whole above, its CRC checked, so the stored form is sound.
-            ZipStoredEntry entry{
-                static_cast<std::uint16_t>(stat.comp_method), stat.crc, stat.size, {}};
-            if (stat.comp_method == ZIP_CM_STORE) {
-                entry.data = bytes;
-                stored->emplace(name, std::move(entry));
-            } else if (stat.comp_method == ZIP_CM_DEFLATE &&
-                       ReadEntry(archive.get(), index, ZIP_FL_COMPRESSED, stat.comp_size,
-                                 &entry.data)) {
-                stored->emplace(name, std::move(entry));
-            }
-        }
+        // The entry was expanded whole and its CRC checked, so the stored form is sound.
+        if (stored)
+            stored->emplace(name, ZipStoredEntry{entry.method, entry.crc, entry.size,
+                                                 std::string(entry.stored)});
         package->order.push_back(name);
         package->parts.emplace(name, std::move(bytes));
     }
