@@ -887,6 +887,18 @@ struct Workbook::Impl {
     // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
     std::map<std::string, int> nextPartNumber;
     std::optional<std::string> title;  // UTF-8, when one was set
+    // What copying a sheet looks up, kept up as copies are added so that making hundreds of
+    // pages stays linear: the sheet names taken (compared without regard to case), the next
+    // number to try for copies of a name, the workbook's relationships (id -> type) and the
+    // highest sheet id. Made at the first copy, and again after anything else changed them.
+    struct CopyLookups {
+        std::set<QString> takenNames;
+        std::map<QString, int> nextNumber;
+        std::map<std::string, std::string> relTypes;
+        unsigned maxSheetId = 0;
+    };
+    std::optional<CopyLookups> lookups;
+    CopyLookups& Lookups();
 
     bool Valid(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheets.size()); }
     bool Visible(int sheet) const {
@@ -998,6 +1010,19 @@ std::string Workbook::Impl::DuplicatePart(const std::string& part) {
     return copy;
 }
 
+Workbook::Impl::CopyLookups& Workbook::Impl::Lookups() {
+    if (lookups) return *lookups;
+    CopyLookups& look = lookups.emplace();
+    for (const Sheet& s : sheets) {
+        look.takenNames.insert(Utf8(s.node.attribute("name").value()).toCaseFolded());
+        look.maxSheetId = std::max(look.maxSheetId, s.node.attribute("sheetId").as_uint());
+    }
+    // Of two relationships with one id, the later one's type is the one taken.
+    for (pugi::xml_node rel : workbookRels.document_element().children())
+        look.relTypes[rel.attribute("Id").value()] = rel.attribute("Type").value();
+    return look;
+}
+
 bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     const Sheet source = sheets[sheet - 1];
 
@@ -1043,35 +1068,30 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     pugi::xml_node root = workbook.document_element();
     // The new sheet's name, id and relationship.
     const QString base = Utf8(source.node.attribute("name").value());
-    std::set<QString> taken;  // names compare without regard to case
-    for (const Sheet& s : sheets)
-        taken.insert(Utf8(s.node.attribute("name").value()).toCaseFolded());
+    CopyLookups& look = Lookups();
     QString name;
-    for (int n = 2;; ++n) {
+    for (int& n = look.nextNumber.try_emplace(base, 2).first->second;; ++n) {
         const QString suffix = QStringLiteral(" (%1)").arg(n);
         name = base.left(31 - suffix.size()) + suffix;
-        if (taken.count(name.toCaseFolded()) == 0) break;
+        if (look.takenNames.count(name.toCaseFolded()) == 0) break;
     }
-    unsigned maxSheetId = 0;
-    for (const Sheet& s : sheets)
-        maxSheetId = std::max(maxSheetId, s.node.attribute("sheetId").as_uint());
-    std::set<std::string> relIds;
-    for (pugi::xml_node rel : workbookRels.document_element().children())
-        relIds.insert(rel.attribute("Id").value());
     std::string relId;
-    for (std::size_t n = relIds.size() + 1;; ++n) {
+    for (std::size_t n = look.relTypes.size() + 1;; ++n) {
         relId = "rId" + std::to_string(n);
-        if (relIds.count(relId) == 0) break;
+        if (look.relTypes.count(relId) == 0) break;
     }
     std::string sourceRelType;
     std::string idAttribute = "r:id";
     for (pugi::xml_attribute attribute : source.node.attributes())
         if (std::string_view(attribute.name()).ends_with(":id")) {
             idAttribute = attribute.name();
-            for (pugi::xml_node rel : workbookRels.document_element().children())
-                if (std::string_view(attribute.value()) == rel.attribute("Id").value())
-                    sourceRelType = rel.attribute("Type").value();
+            if (const auto type = look.relTypes.find(attribute.value());
+                type != look.relTypes.end())
+                sourceRelType = type->second;
         }
+    const unsigned sheetId = ++look.maxSheetId;
+    look.takenNames.insert(name.toCaseFolded());
+    look.relTypes.emplace(relId, sourceRelType);
 
     Put(copyPart, {});  // made when the workbook is saved
     const SheetPage& sourcePage = pages.at(source.part);
@@ -1088,7 +1108,7 @@ bool Workbook::Impl::CopySheet(int sheet, int after, QString* error) {
     pugi::xml_node node =
         source.node.parent().insert_copy_after(source.node, sheets[after - 1].node);
     node.attribute("name").set_value(name.toStdString().c_str());
-    node.attribute("sheetId").set_value(maxSheetId + 1);
+    node.attribute("sheetId").set_value(sheetId);
     node.attribute(idAttribute.c_str()).set_value(relId.c_str());
     sheets.insert(sheets.begin() + after, Sheet{node, copyPart});
 
@@ -1239,6 +1259,7 @@ bool Workbook::Impl::Serialize(std::string* bytes, QString* error) {
                 type = nextType;
             }
             rel.parent().remove_child(rel);
+            lookups.reset();
         }
         rel = next;
     }
