@@ -269,6 +269,17 @@ struct SheetPage {
     bool copy = false;  // a copy is always saved from `base`; an original keeps its bytes
 };
 
+// What copying a sheet looks up, kept up as copies are added so that making hundreds of
+// pages stays linear: the sheet names taken (compared without regard to case), the next
+// number to try for copies of a name, the workbook's relationships (id -> type) and the
+// highest sheet id. Made at the first copy, and again after anything else changed them.
+struct CopyLookups {
+    std::set<QString> takenNames;
+    std::map<QString, int> nextNumber;
+    std::map<std::string, std::string> relTypes;
+    unsigned maxSheetId = 0;
+};
+
 }  // namespace
 
 struct Workbook::Impl {
@@ -291,16 +302,6 @@ struct Workbook::Impl {
     // ("xl/worksheets/sheet.xml"), so that making many copies stays linear.
     std::map<std::string, int> nextPartNumber;
     std::optional<std::string> title;  // UTF-8, when one was set
-    // What copying a sheet looks up, kept up as copies are added so that making hundreds of
-    // pages stays linear: the sheet names taken (compared without regard to case), the next
-    // number to try for copies of a name, the workbook's relationships (id -> type) and the
-    // highest sheet id. Made at the first copy, and again after anything else changed them.
-    struct CopyLookups {
-        std::set<QString> takenNames;
-        std::map<QString, int> nextNumber;
-        std::map<std::string, std::string> relTypes;
-        unsigned maxSheetId = 0;
-    };
     std::optional<CopyLookups> lookups;
     CopyLookups& Lookups();
 
@@ -414,7 +415,7 @@ std::string Workbook::Impl::DuplicatePart(const std::string& part) {
     return copy;
 }
 
-Workbook::Impl::CopyLookups& Workbook::Impl::Lookups() {
+CopyLookups& Workbook::Impl::Lookups() {
     if (lookups) return *lookups;
     CopyLookups& look = lookups.emplace();
     for (const Sheet& s : sheets) {
