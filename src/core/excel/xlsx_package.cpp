@@ -68,7 +68,7 @@ bool ReadXlsxPackage(std::string_view zipBytes, XlsxPackage* package, QString* e
     std::vector<ZipEntry> entries;
     QString reason;
     if (!ReadZipDirectory(zipBytes, kMaxPackageEntries, &entries, &reason)) {
-        *error = QStringLiteral("ブック (.xlsx) ではありません (%1)。").arg(reason);
+        *error = QStringLiteral("ブック (.xlsx) を読めません（%1）。").arg(reason);
         return false;
     }
     std::set<std::string> seenLower;
