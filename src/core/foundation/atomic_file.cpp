@@ -13,9 +13,12 @@ bool SaveFileAtomically(const QString& path, std::string_view bytes) {
         path, [bytes](const std::function<bool(std::string_view)>& write) { return write(bytes); });
 }
 
-bool SaveFileAtomically(
+namespace {
+
+bool SaveAtomically(
     const QString& path,
-    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce) {
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce,
+    bool durable) {
     // Written through a temporary file beside the target that stays locked until it is
     // renamed, so that the leftover clean-up of any running copy leaves it alone. Every
     // step reports the system's own reason (a short write past the file-size limit, a full
@@ -34,14 +37,28 @@ bool SaveFileAtomically(
         NoteFileFailureErrno(path, writeFailure != 0 ? writeFailure : EINVAL);
         return false;
     }
-    if (!file.CommitOver(path)) {
+    if (!file.CommitOver(path, durable)) {
         NoteFileFailureErrno(path, errno);
         return false;
     }
     // The rename is only durable once the folder itself is on disk. Should that flush fail,
     // the new content is in place all the same; the save is reported as done.
-    SyncFolderOf(path);
+    if (durable) SyncFolderOf(path);
     return true;
+}
+
+}  // namespace
+
+bool SaveFileAtomically(
+    const QString& path,
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce) {
+    return SaveAtomically(path, produce, true);
+}
+
+bool SaveRebuildableFileAtomically(
+    const QString& path,
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce) {
+    return SaveAtomically(path, produce, false);
 }
 
 std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes) {

@@ -24,6 +24,14 @@ bool SaveFileAtomically(
     const QString& path,
     const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce);
 
+// The same for a file made again from others whenever it is missing or damaged (an index
+// whose reader checks it whole): replaced whole or not at all, but not flushed to disk. A
+// power cut can at worst cost such a file, so waiting for the disk would only keep the user
+// waiting.
+bool SaveRebuildableFileAtomically(
+    const QString& path,
+    const std::function<bool(const std::function<bool(std::string_view piece)>& write)>& produce);
+
 // The whole file, or nullopt when it cannot be read or is larger than maxBytes.
 std::optional<std::string> ReadWholeFile(const QString& path, qint64 maxBytes);
 

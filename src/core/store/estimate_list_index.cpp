@@ -234,18 +234,20 @@ StoredIndex LoadIndex(const QString& path) {
 }
 
 void SaveIndex(const QString& path, const std::vector<IndexedFile*>& files) {
-    (void)SaveFileAtomically(path, [&files](const std::function<bool(std::string_view)>& write) {
-        IndexWriter out(write);
-        if (!out.Room(kHeadSize)) return false;
-        out.Number<quint32>(kMagic);
-        out.Number<quint32>(kVersion);
-        out.Number<quint32>(static_cast<quint32>(files.size()));
-        for (const IndexedFile* f : files) {
-            if (!out.Room(EntrySize(*f))) return false;
-            Write(out, *f);
-        }
-        return out.Flush();
-    });
+    // The index is made again whenever it is missing or reads as damaged.
+    (void)SaveRebuildableFileAtomically(
+        path, [&files](const std::function<bool(std::string_view)>& write) {
+            IndexWriter out(write);
+            if (!out.Room(kHeadSize)) return false;
+            out.Number<quint32>(kMagic);
+            out.Number<quint32>(kVersion);
+            out.Number<quint32>(static_cast<quint32>(files.size()));
+            for (const IndexedFile* f : files) {
+                if (!out.Room(EntrySize(*f))) return false;
+                Write(out, *f);
+            }
+            return out.Flush();
+        });
 }
 
 bool InListOrder(const IndexedFile* a, const IndexedFile* b) {
