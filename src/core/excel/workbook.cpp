@@ -3,7 +3,6 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <list>
 #include <map>
 #include <memory>

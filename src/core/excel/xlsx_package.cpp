@@ -1,10 +1,9 @@
 #include "core/excel/xlsx_package.h"
 
-#include "core/excel/zip_reader.h"
-
 #include <algorithm>
-#include <memory>
 #include <set>
+
+#include "core/excel/zip_reader.h"
 
 namespace quilto {
 namespace {
