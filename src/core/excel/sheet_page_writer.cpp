@@ -310,20 +310,12 @@ struct SheetStream {
             if (name != "t" && name != "cm" && name != "vm")
                 AppendAttribute(text, name, attribute.value());
         }
-        if (write.kind == CellWrite::kText) text += " t=\"inlineStr\"";
         std::vector<pugi::xml_node> kept;  // what the cell holds besides a value or formula
         for (pugi::xml_node child : cell.children())
             if (valueNames.formula != child.name() && valueNames.value != child.name() &&
                 valueNames.inlineText != child.name())
                 kept.push_back(child);
-        if (write.kind == CellWrite::kClear && kept.empty()) {
-            text += "/>";
-            return;
-        }
-        text += '>';
-        AppendValue(text, write, valueNames);
-        for (pugi::xml_node child : kept) Print(child);
-        Append(text, {"</", cellName, ">"});
+        CellRest(write, kept);
     }
 
     void NewCell(int row, int column, const char* rowStyle, const CellWrite& write) {
@@ -331,13 +323,20 @@ struct SheetStream {
         AppendAttribute(text, "r", Address(row, column));
         const std::string style = NewCellStyle(rowStyle, column, columnStyles);
         if (!style.empty()) AppendAttribute(text, "s", style);
+        CellRest(write, {});
+    }
+
+    // A cell's start tag from its type on, then the written value and what else the cell
+    // keeps; the tag closed at once when there is neither.
+    void CellRest(const CellWrite& write, const std::vector<pugi::xml_node>& kept) {
         if (write.kind == CellWrite::kText) text += " t=\"inlineStr\"";
-        if (write.kind == CellWrite::kClear) {
+        if (write.kind == CellWrite::kClear && kept.empty()) {
             text += "/>";
             return;
         }
         text += '>';
         AppendValue(text, write, valueNames);
+        for (pugi::xml_node child : kept) Print(child);
         Append(text, {"</", cellName, ">"});
     }
 
@@ -377,10 +376,13 @@ struct SheetStream {
     // numbers put them (before the first row below them, else last).
     void Rows(pugi::xml_node data, const CellWrites& writes) {
         auto write = writes.begin();
-        const auto rowEnd = [&](CellWrites::const_iterator from) {
-            const int number = from->first.first;
-            while (from != writes.end() && from->first.first == number) ++from;
-            return from;
+        // The writes of the next row written, as that row (`row`, or a new one).
+        const auto writeRow = [&](pugi::xml_node row) {
+            const int number = write->first.first;
+            auto end = write;
+            while (end != writes.end() && end->first.first == number) ++end;
+            WrittenRow(row, number, write, end);
+            write = end;
         };
         for (pugi::xml_node child : data.children()) {
             if (!IsRow(child)) {
@@ -388,24 +390,13 @@ struct SheetStream {
                 continue;
             }
             const int number = child.attribute("r").as_int();
-            while (write != writes.end() && write->first.first < number) {
-                const auto end = rowEnd(write);
-                WrittenRow({}, write->first.first, write, end);
-                write = end;
-            }
-            if (write != writes.end() && write->first.first == number) {
-                const auto end = rowEnd(write);
-                WrittenRow(child, number, write, end);
-                write = end;
-            } else {
+            while (write != writes.end() && write->first.first < number) writeRow({});
+            if (write != writes.end() && write->first.first == number)
+                writeRow(child);
+            else
                 Print(child);
-            }
         }
-        while (write != writes.end()) {
-            const auto end = rowEnd(write);
-            WrittenRow({}, write->first.first, write, end);
-            write = end;
-        }
+        while (write != writes.end()) writeRow({});
     }
 };
 

@@ -4,19 +4,17 @@
 
 #include <memory>
 
+#include "core/excel/zip_format.h"
+
 namespace quilto {
 namespace {
 
-constexpr std::uint32_t kLocalSignature = 0x04034b50;
-constexpr std::uint32_t kCentralSignature = 0x02014b50;
-constexpr std::uint32_t kEndSignature = 0x06054b50;
+using namespace zip;
+
 constexpr std::uint32_t kEnd64Signature = 0x06064b50;
 constexpr std::uint32_t kEnd64LocatorSignature = 0x07064b50;
-constexpr std::size_t kEndSize = 22;
 constexpr std::size_t kEnd64LocatorSize = 20;
 constexpr std::size_t kEnd64Size = 56;
-constexpr std::size_t kCentralSize = 46;
-constexpr std::size_t kLocalSize = 30;
 constexpr std::uint16_t kZip64ExtraId = 0x0001;
 constexpr std::uint16_t kEncryptedFlags = 0x0001 | 0x0040;  // encrypted, strongly encrypted
 
@@ -146,7 +144,7 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
     };
     // Every entry takes at least its fixed fields, so a count larger than the directory can
     // hold is damage, found before anything is made for it.
-    if (directory.entries > directory.size / kCentralSize) return damaged({});
+    if (directory.entries > directory.size / kCentralHeaderSize) return damaged({});
     if (directory.entries > maxEntries) {
         *reason = QStringLiteral("部品が多すぎます");
         return false;
@@ -154,7 +152,8 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
     std::uint64_t at = directory.offset;
     const std::uint64_t directoryEnd = directory.offset + directory.size;
     for (std::uint64_t i = 0; i < directory.entries; ++i) {
-        if (at + kCentralSize > directoryEnd || f.U32(at) != kCentralSignature) return damaged({});
+        if (at + kCentralHeaderSize > directoryEnd || f.U32(at) != kCentralSignature)
+            return damaged({});
         ZipEntry entry;
         const std::uint16_t flags = f.U16(at + 8);
         entry.method = f.U16(at + 10);
@@ -165,10 +164,11 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
         const std::uint16_t extraLength = f.U16(at + 30);
         const std::uint16_t commentLength = f.U16(at + 32);
         std::uint64_t local = f.U32(at + 42);
-        const std::uint64_t next = at + kCentralSize + nameLength + extraLength + commentLength;
+        const std::uint64_t next =
+            at + kCentralHeaderSize + nameLength + extraLength + commentLength;
         if (next > directoryEnd) return damaged({});
-        entry.name = std::string(f.Bytes(at + kCentralSize, nameLength));
-        const std::string_view extra = f.Bytes(at + kCentralSize + nameLength, extraLength);
+        entry.name = std::string(f.Bytes(at + kCentralHeaderSize, nameLength));
+        const std::string_view extra = f.Bytes(at + kCentralHeaderSize + nameLength, extraLength);
         if (f.Failed() || !ReadZip64Extra(extra, &entry.size, &compressed, &local))
             return damaged(entry.name);
         const QString shownName =
@@ -177,7 +177,7 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
             *reason = QStringLiteral("部品 %1 は暗号化されています").arg(shownName);
             return false;
         }
-        if (entry.method != 0 && entry.method != 8) {
+        if (entry.method != kStored && entry.method != kDeflated) {
             *reason = QStringLiteral("部品 %1 の圧縮方式 (%2) には対応していません")
                           .arg(shownName)
                           .arg(entry.method);
@@ -186,10 +186,10 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
         // The local header must name the same entry the same way, and the data must lie
         // within the archive.
         const std::uint64_t localNameLength = f.U16(local + 26);
-        const std::uint64_t data = local + kLocalSize + localNameLength + f.U16(local + 28);
+        const std::uint64_t data = local + kLocalHeaderSize + localNameLength + f.U16(local + 28);
         if (f.Failed() || f.U32(local) != kLocalSignature || f.U16(local + 8) != entry.method ||
-            f.Bytes(local + kLocalSize, localNameLength) != entry.name ||
-            !f.Has(data, compressed) || (entry.method == 0 && compressed != entry.size))
+            f.Bytes(local + kLocalHeaderSize, localNameLength) != entry.name ||
+            !f.Has(data, compressed) || (entry.method == kStored && compressed != entry.size))
             return damaged(entry.name);
         entry.stored = zip.substr(data, compressed);
         entries->push_back(std::move(entry));
@@ -199,7 +199,7 @@ bool ReadZipDirectory(std::string_view zip, std::size_t maxEntries, std::vector<
 }
 
 bool ExpandZipEntry(const ZipEntry& entry, std::string* bytes) {
-    if (entry.method == 0) {
+    if (entry.method == kStored) {
         bytes->assign(entry.stored);
     } else {
         struct Free {

@@ -6,15 +6,15 @@
 #include <ctime>
 #include <limits>
 
+#include "core/excel/zip_format.h"
+
 namespace quilto {
 namespace {
 
-constexpr std::uint32_t kLocalSignature = 0x04034b50;
-constexpr std::uint32_t kCentralSignature = 0x02014b50;
-constexpr std::uint32_t kEndSignature = 0x06054b50;
+using namespace zip;
+
 constexpr std::uint16_t kVersion = 20;        // 2.0: deflate
 constexpr std::uint16_t kUtf8Names = 0x0800;  // names are UTF-8 (bit 11)
-constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
 
 void Put16(std::string& out, std::uint16_t value) {
@@ -100,7 +100,7 @@ bool ZipWriter::PatchLocalHeader(const Central& entry) {
 }
 
 bool ZipWriter::Add(std::string_view name, std::string_view bytes, bool store) {
-    if (!LocalHeader(name, store ? 0 : 8)) return false;
+    if (!LocalHeader(name, store ? kStored : kDeflated)) return false;
     Central& entry = entries_.back();
     entry.crc = libdeflate_crc32(0, bytes.data(), bytes.size());
     entry.size = bytes.size();
@@ -134,7 +134,7 @@ bool ZipWriter::End() {
 }
 
 bool ZipWriter::AddStored(std::string_view name, const ZipStoredEntry& stored) {
-    if (stored.method != 0 && stored.method != 8) return failed_ = true, false;
+    if (stored.method != kStored && stored.method != kDeflated) return failed_ = true, false;
     if (!LocalHeader(name, stored.method)) return false;
     Central& entry = entries_.back();
     entry.crc = stored.crc;
